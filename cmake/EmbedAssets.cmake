@@ -1,0 +1,2 @@
+# Turns the committed asset files into static data of the program.
+set(ZELLUO_EMBEDDED_SOURCES "")

@@ -1,0 +1,83 @@
+#include "core/application.h"
+
+#include <array>
+
+#include "core/texts.h"
+#include "settings/settings_store.h"
+
+namespace zelluo {
+namespace {
+
+struct Resolution {
+  int32_t width;
+  int32_t height;
+};
+
+// The display modes the window is made for, tested in this order.
+constexpr std::array kSupportedResolutions = {
+    Resolution{1280, 1024},
+    Resolution{1600, 1024},
+    Resolution{1600, 1200},
+};
+
+void SetDefaults(Application& app) {
+  app.settings = DefaultSettings(app.platform.Today());
+  app.Author = std::string(text::kAuthor);
+  app.ProgramSizeKb = ProgramSizeKb(app.platform);
+  app.geometry = WindowGeometry{};
+  app.ScreenWidth = 0;
+  app.ScreenHeight = 0;
+}
+
+}  // namespace
+
+int32_t ProgramSizeKb(Platform& platform) {
+  // -1 (missing) and -2 (a folder) divide to 0.
+  int64_t bytes = platform.FileSize(platform.ExecutablePath());
+  return static_cast<int32_t>(bytes / 1024);
+}
+
+void MeasureScreen(Application& app) {
+  Size size = app.platform.PrimaryDisplaySize();
+  app.ScreenWidth = size.width;
+  app.ScreenHeight = size.height;
+}
+
+bool ResolutionSupported(int32_t width, int32_t height, int32_t ignoreRes) {
+  if (ignoreRes == 1) return true;
+  for (const Resolution& mode : kSupportedResolutions) {
+    if (mode.width == width && mode.height == height) return true;
+  }
+  return false;
+}
+
+void ShowResolutionMessage(Application& app) {
+  app.platform.ShowMessage(text::kResolutionTitle, text::kResolutionMessage, MessageButtons::Ok);
+}
+
+void Shutdown(Application& app) {
+  Platform& platform = app.platform;
+  platform.RemoveTrayIcon();
+  platform.CloseAudio();
+  platform.FreeAllImages();
+  platform.DestroyWindow();
+  platform.FreeAllFonts();
+}
+
+int RunApplication(Platform& platform) {
+  Application app(platform);
+  platform.OpenAudio();
+  SetDefaults(app);
+  LoadOrCreateSettings(platform, app.settings);
+  LoadOrCreateSettings(platform, app.settings);
+  MeasureScreen(app);
+  if (ResolutionSupported(app.ScreenWidth, app.ScreenHeight, app.settings.IgnoreRes)) {
+    // The main window, its tray icon and the event loop join here.
+  } else {
+    ShowResolutionMessage(app);
+  }
+  Shutdown(app);
+  return 0;
+}
+
+}  // namespace zelluo

@@ -1,0 +1,387 @@
+#include "platform/headless/headless_platform.h"
+
+#include <algorithm>
+#include <sstream>
+#include <utility>
+
+namespace zelluo {
+namespace {
+
+std::string Quote(std::string_view text) {
+  std::string quoted = "\"";
+  for (char c : text) {
+    switch (c) {
+      case '\n': quoted += "\\n"; break;
+      case '\r': quoted += "\\r"; break;
+      case '\t': quoted += "\\t"; break;
+      case '"': quoted += "\\\""; break;
+      case '\\': quoted += "\\\\"; break;
+      default: quoted += c;
+    }
+  }
+  return quoted + "\"";
+}
+
+std::string Describe(const Rect& r) {
+  std::ostringstream out;
+  out << r.x << "," << r.y << "," << r.width << "," << r.height;
+  return out.str();
+}
+
+}  // namespace
+
+HeadlessPlatform::HeadlessPlatform(std::string root) : root_(std::move(root)) {}
+
+std::string HeadlessPlatform::Resolve(std::string_view path) const {
+  if (path.empty() || path.front() == '/') return std::string(path);
+  return root_ + "/" + std::string(path);
+}
+
+std::vector<std::string> HeadlessPlatform::TraceOf(std::string_view prefix) const {
+  std::vector<std::string> lines;
+  for (const auto& line : trace) {
+    if (line.starts_with(prefix)) lines.push_back(line);
+  }
+  return lines;
+}
+
+void HeadlessPlatform::Record(std::string line) { trace.push_back(std::move(line)); }
+
+HeadlessGadget* HeadlessPlatform::Find(int32_t gadget) {
+  auto it = gadgets.find(gadget);
+  return it == gadgets.end() ? nullptr : &it->second;
+}
+
+void HeadlessPlatform::CreateGadget(int32_t gadget, HeadlessGadget model) {
+  if (!window.open) return;
+  gadgets[gadget] = std::move(model);
+}
+
+Size HeadlessPlatform::PrimaryDisplaySize() {
+  Record("PrimaryDisplaySize " + std::to_string(display.width) + "x" +
+         std::to_string(display.height));
+  return display;
+}
+
+int32_t HeadlessPlatform::VerticalDpi() { return dpi; }
+
+bool HeadlessPlatform::OpenWindow(const WindowSpec& spec) {
+  Record("OpenWindow " + Quote(spec.title) + " " + Describe(spec.clientRect) +
+         (spec.minimised ? " minimised" : ""));
+  window = HeadlessWindow{};
+  window.open = true;
+  window.spec = spec;
+  window.rect = spec.clientRect;
+  window.visible = true;
+  window.state = spec.minimised ? HeadlessWindow::State::Minimised : HeadlessWindow::State::Normal;
+  return true;
+}
+
+void HeadlessPlatform::SetWindowRegion(int32_t width, int32_t height, int32_t cornerWidth,
+                                       int32_t cornerHeight) {
+  Record("SetWindowRegion " + std::to_string(width) + "," + std::to_string(height) + "," +
+         std::to_string(cornerWidth) + "," + std::to_string(cornerHeight));
+  if (window.open) window.region = Size{width, height};
+}
+
+void HeadlessPlatform::ShowWindow(WindowShow how) {
+  static constexpr const char* kNames[] = {"Show", "Hide", "Restore"};
+  Record(std::string("ShowWindow ") + kNames[static_cast<int>(how)]);
+  if (!window.open) return;
+  switch (how) {
+    case WindowShow::Show: window.visible = true; break;
+    case WindowShow::Hide: window.visible = false; break;
+    case WindowShow::Restore:
+      window.visible = true;
+      window.state = HeadlessWindow::State::Normal;
+      break;
+  }
+}
+
+std::optional<Rect> HeadlessPlatform::WindowRect() {
+  if (!window.open) return std::nullopt;
+  return window.rect;
+}
+
+void HeadlessPlatform::MoveResizeWindow(const Rect& rect) {
+  Record("MoveResizeWindow " + Describe(rect));
+  if (window.open) window.rect = rect;
+}
+
+void HeadlessPlatform::SetWindowOpacity(int32_t alpha) {
+  Record("SetWindowOpacity " + std::to_string(alpha));
+  if (window.open) window.opacity = alpha;
+}
+
+void HeadlessPlatform::DragWindow() { Record("DragWindow"); }
+
+void HeadlessPlatform::DestroyWindow() {
+  Record("DestroyWindow");
+  if (!window.open) return;
+  window.open = false;
+  window.visible = false;
+  gadgets.clear();
+  shortcuts.clear();
+}
+
+bool HeadlessPlatform::LoadImage(int32_t image, const PixelImage& pixels) {
+  Record("LoadImage " + std::to_string(image) + " " + std::to_string(pixels.width) + "x" +
+         std::to_string(pixels.height));
+  images[image] = pixels;
+  return true;
+}
+
+void HeadlessPlatform::FreeAllImages() {
+  Record("FreeAllImages");
+  images.clear();
+}
+
+void HeadlessPlatform::CreateImageGadget(int32_t gadget, const Rect& rect, int32_t image) {
+  Record("CreateImageGadget " + std::to_string(gadget) + " " + Describe(rect) + " image " +
+         std::to_string(image));
+  HeadlessGadget model;
+  model.kind = GadgetKind::Image;
+  model.rect = rect;
+  if (auto it = images.find(image); it != images.end()) {
+    model.image = image;
+    model.rect.width = it->second.width;
+    model.rect.height = it->second.height;
+  }
+  CreateGadget(gadget, std::move(model));
+}
+
+void HeadlessPlatform::CreateTextGadget(int32_t gadget, const Rect& rect, std::string_view text,
+                                        TextAlign align) {
+  Record("CreateTextGadget " + std::to_string(gadget) + " " + Describe(rect) + " " + Quote(text) +
+         (align == TextAlign::Centre ? " centred" : ""));
+  HeadlessGadget model;
+  model.kind = GadgetKind::Text;
+  model.rect = rect;
+  model.text = std::string(text);
+  model.align = align;
+  CreateGadget(gadget, std::move(model));
+}
+
+void HeadlessPlatform::CreateButtonGadget(int32_t gadget, const Rect& rect,
+                                          std::string_view text) {
+  Record("CreateButtonGadget " + std::to_string(gadget) + " " + Describe(rect) + " " +
+         Quote(text));
+  HeadlessGadget model;
+  model.kind = GadgetKind::Button;
+  model.rect = rect;
+  model.text = std::string(text);
+  CreateGadget(gadget, std::move(model));
+}
+
+void HeadlessPlatform::SetGadgetImage(int32_t gadget, int32_t image) {
+  Record("SetGadgetImage " + std::to_string(gadget) + " " + std::to_string(image));
+  HeadlessGadget* model = Find(gadget);
+  if (model == nullptr || model->kind != GadgetKind::Image) return;
+  if (auto it = images.find(image); it != images.end()) {
+    model->image = image;
+    model->rect.width = it->second.width;
+    model->rect.height = it->second.height;
+  } else {
+    model->image = 0;
+  }
+}
+
+void HeadlessPlatform::SetGadgetFont(int32_t gadget, int32_t font) {
+  Record("SetGadgetFont " + std::to_string(gadget) + " " + std::to_string(font));
+  if (HeadlessGadget* model = Find(gadget)) model->font = font;
+}
+
+void HeadlessPlatform::SetGadgetFrontColour(int32_t gadget, Rgb colour) {
+  Record("SetGadgetFrontColour " + std::to_string(gadget) + " " + std::to_string(colour));
+  if (HeadlessGadget* model = Find(gadget)) model->frontColour = colour;
+}
+
+void HeadlessPlatform::SetGadgetBackColour(int32_t gadget, Rgb colour) {
+  Record("SetGadgetBackColour " + std::to_string(gadget) + " " + std::to_string(colour));
+  if (HeadlessGadget* model = Find(gadget)) model->backColour = colour;
+}
+
+void HeadlessPlatform::ShowGadget(int32_t gadget) {
+  Record("ShowGadget " + std::to_string(gadget));
+  if (HeadlessGadget* model = Find(gadget)) model->visible = true;
+}
+
+void HeadlessPlatform::HideGadget(int32_t gadget) {
+  Record("HideGadget " + std::to_string(gadget));
+  if (HeadlessGadget* model = Find(gadget)) model->visible = false;
+}
+
+void HeadlessPlatform::FreeGadget(int32_t gadget) {
+  Record("FreeGadget " + std::to_string(gadget));
+  gadgets.erase(gadget);
+}
+
+bool HeadlessPlatform::GadgetExists(int32_t gadget) { return Find(gadget) != nullptr; }
+
+std::optional<Rect> HeadlessPlatform::GadgetRect(int32_t gadget) {
+  if (HeadlessGadget* model = Find(gadget)) return model->rect;
+  return std::nullopt;
+}
+
+void HeadlessPlatform::LoadFont(int32_t font, std::string_view face, int32_t pixelHeight,
+                                int32_t weight, bool underline) {
+  Record("LoadFont " + std::to_string(font) + " " + Quote(face) + " " +
+         std::to_string(pixelHeight) + " " + std::to_string(weight) +
+         (underline ? " underline" : ""));
+  fonts[font] = HeadlessFont{std::string(face), pixelHeight, weight, underline};
+}
+
+void HeadlessPlatform::FreeAllFonts() {
+  Record("FreeAllFonts");
+  fonts.clear();
+}
+
+Event HeadlessPlatform::WaitEvent(int32_t timeoutMs) {
+  (void)timeoutMs;
+  if (events.empty()) {
+    if (++idleWaits_ >= idleWaitLimit) {
+      // The script ran dry: ask the program to close, as a user finally would.
+      timedOut = true;
+      idleWaits_ = 0;
+      return Event{EventKind::CloseRequest, 0, 0};
+    }
+    return Event{};
+  }
+  idleWaits_ = 0;
+  Event event = events.front();
+  events.pop_front();
+  Record("WaitEvent " + std::to_string(static_cast<int>(event.kind)) + " " +
+         std::to_string(event.number) + " " + std::to_string(event.type));
+  return event;
+}
+
+Point HeadlessPlatform::MousePosition() { return mouse; }
+
+void HeadlessPlatform::AddShortcut(int32_t keyCode, int32_t menuEvent) {
+  Record("AddShortcut " + std::to_string(keyCode) + " " + std::to_string(menuEvent));
+  if (window.open) shortcuts[keyCode] = menuEvent;
+}
+
+void HeadlessPlatform::CreatePopupMenu() {
+  Record("CreatePopupMenu");
+  menu.clear();
+}
+
+void HeadlessPlatform::AppendMenuEntry(int32_t entry, std::string_view text) {
+  Record("AppendMenuEntry " + std::to_string(entry) + " " + Quote(text));
+  menu.push_back(HeadlessMenuEntry{entry, std::string(text), true});
+}
+
+void HeadlessPlatform::AppendMenuSeparator() {
+  Record("AppendMenuSeparator");
+  menu.push_back(HeadlessMenuEntry{0, {}, true});
+}
+
+void HeadlessPlatform::EnableMenuEntry(int32_t entry, bool enabled) {
+  Record("EnableMenuEntry " + std::to_string(entry) + (enabled ? " on" : " off"));
+  for (auto& item : menu) {
+    if (item.entry == entry && entry != 0) item.enabled = enabled;
+  }
+}
+
+void HeadlessPlatform::ShowPopupMenu() { Record("ShowPopupMenu"); }
+
+MessageAnswer HeadlessPlatform::ShowMessage(std::string_view title, std::string_view text,
+                                            MessageButtons buttons) {
+  MessageAnswer answer = MessageAnswer::Ok;
+  if (buttons == MessageButtons::YesNo) {
+    answer = MessageAnswer::No;
+    if (!answers.empty()) {
+      answer = answers.front();
+      answers.pop_front();
+    }
+  }
+  Record("ShowMessage " + Quote(title) + " " + Quote(text) +
+         (buttons == MessageButtons::YesNo ? " yes-no" : " ok"));
+  messages.push_back(HeadlessMessage{std::string(title), std::string(text), buttons, answer});
+  return answer;
+}
+
+bool HeadlessPlatform::AddTrayIcon(int32_t image) {
+  Record("AddTrayIcon " + std::to_string(image));
+  if (!trayAvailable || !images.contains(image)) return false;
+  trayIcon = true;
+  trayImage = image;
+  return true;
+}
+
+void HeadlessPlatform::SetTrayTooltip(std::string_view text) {
+  Record("SetTrayTooltip " + Quote(text));
+  if (trayIcon) trayTooltip = std::string(text);
+}
+
+void HeadlessPlatform::RemoveTrayIcon() {
+  Record("RemoveTrayIcon");
+  trayIcon = false;
+}
+
+std::optional<std::string> HeadlessPlatform::ReadFile(std::string_view path) {
+  Record("ReadFile " + Quote(path));
+  return posix::ReadWholeFile(Resolve(path));
+}
+
+bool HeadlessPlatform::WriteFileAtomic(std::string_view path, std::string_view bytes) {
+  bool ok = posix::WriteFileAtomic(Resolve(path), bytes, writeFault);
+  Record("WriteFileAtomic " + Quote(path) + " " + std::to_string(bytes.size()) +
+         (ok ? " ok" : " failed"));
+  return ok;
+}
+
+bool HeadlessPlatform::CreateFolder(std::string_view path) {
+  bool ok = (!writeFault || writeFault(posix::WriteStep::Open)) &&
+            posix::CreateFolder(Resolve(path));
+  Record("CreateFolder " + Quote(path) + (ok ? " ok" : " failed"));
+  return ok;
+}
+
+int64_t HeadlessPlatform::FileSize(std::string_view path) {
+  return posix::FileSize(Resolve(path));
+}
+
+std::string HeadlessPlatform::ExecutablePath() { return executablePath; }
+
+LocalDate HeadlessPlatform::Today() { return date; }
+
+void HeadlessPlatform::Pause(int32_t milliseconds) {
+  Record("Pause " + std::to_string(milliseconds));
+  pausedMs += milliseconds;
+}
+
+bool HeadlessPlatform::StartOwnExecutable() {
+  Record("StartOwnExecutable");
+  ++processesStarted;
+  return true;
+}
+
+bool HeadlessPlatform::OpenAudio() {
+  Record(std::string("OpenAudio") + (audioAvailable ? " ok" : " failed"));
+  audioOpen = audioAvailable;
+  return audioOpen;
+}
+
+bool HeadlessPlatform::LoadSound(int32_t sound, const PcmFormat& format, const uint8_t* samples,
+                                 size_t byteCount) {
+  (void)format;
+  Record("LoadSound " + std::to_string(sound) + " " + std::to_string(byteCount));
+  if (!audioOpen || samples == nullptr) return false;
+  sounds[sound].assign(samples, samples + byteCount);
+  return true;
+}
+
+void HeadlessPlatform::PlaySound(int32_t sound, bool loop) {
+  Record("PlaySound " + std::to_string(sound) + (loop ? " loop" : ""));
+  if (sounds.contains(sound)) played.push_back(sound);
+}
+
+void HeadlessPlatform::CloseAudio() {
+  Record("CloseAudio");
+  sounds.clear();
+  audioOpen = false;
+}
+
+}  // namespace zelluo

@@ -1,0 +1,175 @@
+#pragma once
+// In-memory platform for tests: the whole program runs on it.
+//
+// Implements: every operation of Platform. Each call is recorded as one trace
+// line; a model keeps the window, the gadgets, fonts, images, the tray icon and
+// menu, the message boxes shown, processes started and sounds played. Display
+// size, events and message-box answers are scripted. Files are real: paths are
+// resolved below a root folder (a temporary folder in tests).
+// Does not: draw anything, or move the mouse by itself (scripted positions only).
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/posix/posix_system.h"
+
+namespace zelluo {
+
+enum class GadgetKind { Image, Text, Button };
+
+struct HeadlessGadget {
+  GadgetKind kind = GadgetKind::Image;
+  Rect rect;
+  bool visible = true;
+  int32_t image = 0;
+  std::string text;
+  TextAlign align = TextAlign::Left;
+  int32_t font = -1;
+  std::optional<Rgb> frontColour;
+  std::optional<Rgb> backColour;
+};
+
+struct HeadlessWindow {
+  bool open = false;
+  WindowSpec spec;
+  Rect rect;
+  enum class State { Normal, Minimised } state = State::Normal;
+  bool visible = false;
+  int32_t opacity = 255;
+  Size region;
+};
+
+struct HeadlessFont {
+  std::string face;
+  int32_t pixelHeight = 0;
+  int32_t weight = 400;
+  bool underline = false;
+};
+
+struct HeadlessMessage {
+  std::string title;
+  std::string text;
+  MessageButtons buttons = MessageButtons::Ok;
+  MessageAnswer answer = MessageAnswer::Ok;
+};
+
+struct HeadlessMenuEntry {
+  int32_t entry = 0;  // 0 for a separator
+  std::string text;
+  bool enabled = true;
+};
+
+class HeadlessPlatform : public Platform {
+ public:
+  explicit HeadlessPlatform(std::string root);
+
+  // --- scripting ---
+  Size display{1280, 1024};
+  int32_t dpi = 96;
+  LocalDate date{6, 12, 2026};
+  std::string executablePath = "zelluo";
+  bool audioAvailable = true;
+  bool trayAvailable = true;
+  std::deque<MessageAnswer> answers;  // Yes/No boxes take from here; empty gives No
+  std::deque<Event> events;           // WaitEvent pops from here; empty gives None
+  Point mouse{-1, -1};
+  // When set, asked before each step of a file write; false makes it fail.
+  posix::WriteFaultHook writeFault;
+  // Gives up after this many empty waits so that a script that never quits ends.
+  int32_t idleWaitLimit = 1000;
+
+  // --- model ---
+  std::vector<std::string> trace;
+  HeadlessWindow window;
+  std::map<int32_t, HeadlessGadget> gadgets;
+  std::map<int32_t, PixelImage> images;
+  std::map<int32_t, HeadlessFont> fonts;
+  std::map<int32_t, int32_t> shortcuts;  // key code -> menu event
+  std::vector<HeadlessMenuEntry> menu;
+  std::vector<HeadlessMessage> messages;
+  bool trayIcon = false;
+  int32_t trayImage = 0;
+  std::string trayTooltip;
+  bool audioOpen = false;
+  std::map<int32_t, std::vector<uint8_t>> sounds;
+  std::vector<int32_t> played;
+  int32_t processesStarted = 0;
+  int32_t pausedMs = 0;
+  bool timedOut = false;  // set when idleWaitLimit was reached
+
+  // The path below the root where a relative path lands.
+  std::string Resolve(std::string_view path) const;
+  // Trace lines that start with prefix, in order.
+  std::vector<std::string> TraceOf(std::string_view prefix) const;
+
+  Size PrimaryDisplaySize() override;
+  int32_t VerticalDpi() override;
+  bool OpenWindow(const WindowSpec& spec) override;
+  void SetWindowRegion(int32_t width, int32_t height, int32_t cornerWidth,
+                       int32_t cornerHeight) override;
+  void ShowWindow(WindowShow how) override;
+  std::optional<Rect> WindowRect() override;
+  void MoveResizeWindow(const Rect& rect) override;
+  void SetWindowOpacity(int32_t alpha) override;
+  void DragWindow() override;
+  void DestroyWindow() override;
+  bool LoadImage(int32_t image, const PixelImage& pixels) override;
+  void FreeAllImages() override;
+  void CreateImageGadget(int32_t gadget, const Rect& rect, int32_t image) override;
+  void CreateTextGadget(int32_t gadget, const Rect& rect, std::string_view text,
+                        TextAlign align) override;
+  void CreateButtonGadget(int32_t gadget, const Rect& rect, std::string_view text) override;
+  void SetGadgetImage(int32_t gadget, int32_t image) override;
+  void SetGadgetFont(int32_t gadget, int32_t font) override;
+  void SetGadgetFrontColour(int32_t gadget, Rgb colour) override;
+  void SetGadgetBackColour(int32_t gadget, Rgb colour) override;
+  void ShowGadget(int32_t gadget) override;
+  void HideGadget(int32_t gadget) override;
+  void FreeGadget(int32_t gadget) override;
+  bool GadgetExists(int32_t gadget) override;
+  std::optional<Rect> GadgetRect(int32_t gadget) override;
+  void LoadFont(int32_t font, std::string_view face, int32_t pixelHeight, int32_t weight,
+                bool underline) override;
+  void FreeAllFonts() override;
+  Event WaitEvent(int32_t timeoutMs) override;
+  Point MousePosition() override;
+  void AddShortcut(int32_t keyCode, int32_t menuEvent) override;
+  void CreatePopupMenu() override;
+  void AppendMenuEntry(int32_t entry, std::string_view text) override;
+  void AppendMenuSeparator() override;
+  void EnableMenuEntry(int32_t entry, bool enabled) override;
+  void ShowPopupMenu() override;
+  MessageAnswer ShowMessage(std::string_view title, std::string_view text,
+                            MessageButtons buttons) override;
+  bool AddTrayIcon(int32_t image) override;
+  void SetTrayTooltip(std::string_view text) override;
+  void RemoveTrayIcon() override;
+  std::optional<std::string> ReadFile(std::string_view path) override;
+  bool WriteFileAtomic(std::string_view path, std::string_view bytes) override;
+  bool CreateFolder(std::string_view path) override;
+  int64_t FileSize(std::string_view path) override;
+  std::string ExecutablePath() override;
+  LocalDate Today() override;
+  void Pause(int32_t milliseconds) override;
+  bool StartOwnExecutable() override;
+  bool OpenAudio() override;
+  bool LoadSound(int32_t sound, const PcmFormat& format, const uint8_t* samples,
+                 size_t byteCount) override;
+  void PlaySound(int32_t sound, bool loop) override;
+  void CloseAudio() override;
+
+ private:
+  void Record(std::string line);
+  HeadlessGadget* Find(int32_t gadget);
+  void CreateGadget(int32_t gadget, HeadlessGadget model);
+
+  std::string root_;
+  int32_t idleWaits_ = 0;
+};
+
+}  // namespace zelluo

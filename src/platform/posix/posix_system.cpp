@@ -1,0 +1,163 @@
+#include "platform/posix/posix_system.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <ctime>
+#include <vector>
+
+extern char** environ;
+
+namespace zelluo::posix {
+namespace {
+
+std::string ToString(std::string_view text) { return std::string(text); }
+
+// Closes a descriptor when it goes out of scope.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  ~FileDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  int Get() const { return fd_; }
+  int Release() {
+    int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+
+ private:
+  int fd_;
+};
+
+bool Allowed(const WriteFaultHook& hook, WriteStep step) { return !hook || hook(step); }
+
+std::string FolderOf(const std::string& path) {
+  auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+}  // namespace
+
+std::optional<std::string> ReadWholeFile(std::string_view path) {
+  if (path.empty()) return std::nullopt;
+  FileDescriptor fd(::open(ToString(path).c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.Get() < 0) return std::nullopt;
+  struct stat info {};
+  if (::fstat(fd.Get(), &info) != 0 || S_ISDIR(info.st_mode)) return std::nullopt;
+  std::string bytes;
+  char buffer[16384];
+  for (;;) {
+    ssize_t got = ::read(fd.Get(), buffer, sizeof buffer);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return std::nullopt;
+    }
+    if (got == 0) break;
+    bytes.append(buffer, static_cast<size_t>(got));
+  }
+  return bytes;
+}
+
+int64_t FileSize(std::string_view path) {
+  struct stat info {};
+  if (path.empty() || ::stat(ToString(path).c_str(), &info) != 0) return -1;
+  if (S_ISDIR(info.st_mode)) return -2;
+  return static_cast<int64_t>(info.st_size);
+}
+
+bool CreateFolder(std::string_view path) {
+  if (path.empty()) return false;
+  std::string folder = ToString(path);
+  if (::mkdir(folder.c_str(), 0777) == 0) return true;
+  struct stat info {};
+  return errno == EEXIST && ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool WriteFileAtomic(std::string_view path, std::string_view bytes, const WriteFaultHook& hook) {
+  if (path.empty()) return false;
+  const std::string target = ToString(path);
+  std::string temporary = target + ".XXXXXX";
+  std::vector<char> pattern(temporary.begin(), temporary.end());
+  pattern.push_back('\0');
+
+  if (!Allowed(hook, WriteStep::Open)) return false;
+  FileDescriptor fd(::mkstemp(pattern.data()));
+  if (fd.Get() < 0) return false;
+  temporary.assign(pattern.data());
+  // mkstemp creates the file private to its owner; give it the usual mode.
+  mode_t mask = ::umask(0);
+  ::umask(mask);
+  ::fchmod(fd.Get(), 0666 & ~mask);
+
+  auto fail = [&] {
+    ::unlink(temporary.c_str());
+    return false;
+  };
+
+  size_t written = 0;
+  while (written < bytes.size()) {
+    if (!Allowed(hook, WriteStep::Write)) return fail();
+    ssize_t put = ::write(fd.Get(), bytes.data() + written, bytes.size() - written);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return fail();
+    written += static_cast<size_t>(put);
+  }
+  if (!Allowed(hook, WriteStep::Sync) || ::fsync(fd.Get()) != 0) return fail();
+  if (!Allowed(hook, WriteStep::Close) || ::close(fd.Release()) != 0) return fail();
+  if (!Allowed(hook, WriteStep::Rename) || ::rename(temporary.c_str(), target.c_str()) != 0) {
+    return fail();
+  }
+  // The new name is in place; syncing the folder makes the rename durable. A
+  // failure here no longer endangers either version of the file.
+  if (Allowed(hook, WriteStep::SyncFolder)) {
+    FileDescriptor folder(::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.Get() >= 0) ::fsync(folder.Get());
+  }
+  return true;
+}
+
+std::string ExecutablePath() {
+  char buffer[PATH_MAX];
+  ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  if (length <= 0) return {};
+  return std::string(buffer, static_cast<size_t>(length));
+}
+
+LocalDate Today() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  ::localtime_r(&now, &local);
+  return LocalDate{local.tm_mday, local.tm_mon + 1, local.tm_year + 1900};
+}
+
+void Pause(int32_t milliseconds) {
+  if (milliseconds <= 0) return;
+  timespec rest{milliseconds / 1000, (milliseconds % 1000) * 1000000L};
+  while (::nanosleep(&rest, &rest) != 0 && errno == EINTR) {
+  }
+}
+
+bool StartProcess(const std::string& executable) {
+  if (executable.empty()) return false;
+  std::vector<char> program(executable.begin(), executable.end());
+  program.push_back('\0');
+  char* argv[] = {program.data(), nullptr};
+  // Never waited for: a restart ends this process right after, and the new
+  // instance is then adopted by init.
+  pid_t child = 0;
+  return ::posix_spawn(&child, program.data(), nullptr, nullptr, argv, environ) == 0;
+}
+
+}  // namespace zelluo::posix
