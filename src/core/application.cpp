@@ -2,8 +2,14 @@
 
 #include <array>
 
+#include "assets/embedded_assets.h"
+#include "assets/sound.h"
+#include "core/event_loop.h"
+#include "core/main_window.h"
 #include "core/texts.h"
+#include "core/tray.h"
 #include "settings/settings_store.h"
+#include "ui/pages.h"
 
 namespace zelluo {
 namespace {
@@ -55,24 +61,33 @@ void ShowResolutionMessage(Application& app) {
   app.platform.ShowMessage(text::kResolutionTitle, text::kResolutionMessage, MessageButtons::Ok);
 }
 
-void Shutdown(Application& app) {
-  Platform& platform = app.platform;
-  platform.RemoveTrayIcon();
-  platform.CloseAudio();
-  platform.FreeAllImages();
-  platform.DestroyWindow();
-  platform.FreeAllFonts();
+void LoadBuiltInAssets(Application& app) {
+  LoadFonts(app);
+  for (const EmbeddedAsset& asset : BuiltInImages()) {
+    if (app.images.Register(asset.number, asset.data, asset.size)) {
+      app.platform.LoadImage(asset.number, *app.images.Find(asset.number));
+    }
+  }
+  EmbeddedAsset click = BuiltInClickSound();
+  LoadSoundFromMemory(app, kClickSound, click.data, click.size);
 }
 
 int RunApplication(Platform& platform) {
   Application app(platform);
-  platform.OpenAudio();
+  InitSoundOutput(app);
   SetDefaults(app);
   LoadOrCreateSettings(platform, app.settings);
   LoadOrCreateSettings(platform, app.settings);
+  LoadBuiltInAssets(app);
   MeasureScreen(app);
   if (ResolutionSupported(app.ScreenWidth, app.ScreenHeight, app.settings.IgnoreRes)) {
-    // The main window, its tray icon and the event loop join here.
+    OpenMainWindow(app);
+    AddShortcuts(app);
+    CreateTrayIcon(app);
+    CreateTrayMenu(app);
+    BuildWindowFrame(app);
+    BuildCloseButton(app);
+    RunEventLoop(app);
   } else {
     ShowResolutionMessage(app);
   }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "assets/image_table.h"
 #include "platform/platform.h"
 #include "settings/settings_record.h"
 
@@ -34,6 +35,8 @@ struct Application {
   int32_t ProgramSizeKb = 0;
   int32_t ScreenWidth = 0;
   int32_t ScreenHeight = 0;
+  ImageTable images;
+  bool trayIconInstalled = false;
 };
 
 // The program's entry: starts up, runs, shuts down; returns the exit code, 0.
@@ -52,7 +55,7 @@ bool ResolutionSupported(int32_t width, int32_t height, int32_t ignoreRes);
 // The modal refusal of an unsupported display.
 void ShowResolutionMessage(Application& app);
 
-// Releases every platform resource, in a fixed order.
-void Shutdown(Application& app);
+// Fonts, then the built-in pictures, then the click sound.
+void LoadBuiltInAssets(Application& app);
 
 }  // namespace zelluo

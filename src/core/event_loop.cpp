@@ -1,0 +1,118 @@
+#include "core/event_loop.h"
+
+#include <string>
+
+#include "assets/sound.h"
+#include "core/application.h"
+#include "core/main_window.h"
+#include "core/texts.h"
+#include "core/tray.h"
+#include "settings/option_change.h"
+#include "settings/settings_store.h"
+#include "ui/gadgets.h"
+#include "ui/pages.h"
+
+namespace zelluo {
+namespace {
+
+constexpr int32_t kEnable = 0;
+constexpr int32_t kDisable = 1;
+constexpr int32_t kRightPressOnTray = 1;
+constexpr int32_t kLeftClick = 0;
+
+// The window's start state and the matching tray entries. Without a tray icon
+// a window hidden to the tray could never come back: it starts minimised then.
+void ApplyStartState(Application& app) {
+  if (app.settings.StartTray == 1 && app.trayIconInstalled) {
+    EnableTrayEntry(app, menu::kHide, kDisable);
+    HideMainWindow(app);
+    return;
+  }
+  EnableTrayEntry(app, menu::kShow, kDisable);
+  if (app.settings.StartTray == 1) return;  // no tray: stays minimised
+  if (app.settings.StartMinimize == 0) RestoreMainWindow(app);
+}
+
+void DispatchMenu(Application& app, LoopState& loop, int32_t entry) {
+  switch (entry) {
+    case menu::kQuit: loop.Quit = 1; break;
+    case menu::kBackToMain: ReturnToMainPageFromEverywhere(app); break;
+    case menu::kShow:
+      ShowMainWindow(app);
+      RestoreMainWindow(app);
+      EnableTrayEntry(app, menu::kShow, kDisable);
+      EnableTrayEntry(app, menu::kHide, kEnable);
+      break;
+    case menu::kHide:
+      HideMainWindow(app);
+      EnableTrayEntry(app, menu::kShow, kEnable);
+      EnableTrayEntry(app, menu::kHide, kDisable);
+      break;
+    default: break;
+  }
+}
+
+void DispatchGadget(Application& app, LoopState& loop, int32_t gadget) {
+  if (gadget >= gadget::kIconPlay && gadget <= gadget::kIconAbout) {
+    OpenPage(app, gadget);
+  } else if (gadget == gadget::kInformation) {
+    PlayClickSound(app);
+    ShowInformation(app);
+  } else if (gadget == gadget::kClose) {
+    loop.Quit = 1;
+  } else if (gadget == gadget::kBackPlay || gadget == gadget::kBackList ||
+             gadget == gadget::kBackOptions || gadget == gadget::kBackUpdate ||
+             gadget == gadget::kBackAbout) {
+    ReturnToMainPage(app, gadget);
+  } else if (FindOptionPair(gadget) != nullptr) {
+    ApplyOptionChange(app, gadget, loop.Quit);
+  }
+}
+
+}  // namespace
+
+void ShowInformation(Application& app) {
+  std::string message(text::kInformationHead);
+  message += app.settings.Name;
+  message += text::kInformationVersion;
+  message += app.settings.Version;
+  message += text::kInformationSize;
+  message += std::to_string(app.ProgramSizeKb);
+  message += text::kKilobytes;
+  app.platform.ShowMessage(app.settings.Name, message, MessageButtons::Ok);
+}
+
+void RunEventLoop(Application& app) {
+  Platform& platform = app.platform;
+  ReadAllSettings(platform, app.settings);
+  BuildPages(app);
+  ShowStartPage(app);
+  ApplyStartState(app);
+
+  LoopState loop;
+  while (loop.Quit == 0) {
+    Event event = platform.WaitEvent(kEventWaitMs);
+    if (event.kind == EventKind::Tray && event.number == kRightPressOnTray) ShowTrayMenu(app);
+    if (event.kind == EventKind::CloseRequest) loop.Quit = 1;
+    switch (event.kind) {
+      case EventKind::LeftButtonPressed: DragMainWindow(app); break;
+      case EventKind::Menu: DispatchMenu(app, loop, event.number); break;
+      case EventKind::Gadget:
+        if (event.type == kLeftClick) DispatchGadget(app, loop, event.number);
+        break;
+      default: break;
+    }
+    if (event.kind != EventKind::None) {
+      // Hover pictures follow the mouse only after an event that moved it.
+      Point mouse = platform.MousePosition();
+      if (mouse.x != loop.LastMouseX || mouse.y != loop.LastMouseY) {
+        loop.LastMouseX = mouse.x;
+        loop.LastMouseY = mouse.y;
+        UpdateHover(app, mouse.x, mouse.y);
+      }
+    }
+  }
+  if (app.settings.Fadeout == 1) FadeOutAndClose(app);
+}
+
+}  // namespace zelluo

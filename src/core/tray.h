@@ -1,0 +1,28 @@
+#pragma once
+// The tray icon with its menu, and the two keyboard shortcuts of the window.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace zelluo {
+
+struct Application;
+
+inline constexpr size_t kTooltipCharacters = 63;
+
+// Escape quits, Backspace returns to the Main page.
+void AddShortcuts(Application& app);
+// Adds the icon (image 5) and then its tooltip Name + " " + Version.
+void CreateTrayIcon(Application& app);
+// "Einblenden", "Ausblenden", a separator and "Beenden", all enabled.
+void CreateTrayMenu(Application& app);
+void ShowTrayMenu(Application& app);
+// flag 0 enables the entry, 1 disables it (shown greyed).
+void EnableTrayEntry(Application& app, int32_t entry, int32_t flag);
+
+// The first count characters of UTF-8 text; never cuts inside a character.
+std::string FirstCharacters(std::string_view text, size_t count);
+
+}  // namespace zelluo

@@ -1,0 +1,100 @@
+#pragma once
+// The register of gadget numbers: every control of the main window has one
+// fixed number that names it in events and in every operation on it.
+
+#include <array>
+#include <cstdint>
+
+namespace zelluo::gadget {
+
+// Window frame and close button, built once at start-up.
+inline constexpr int32_t kFrameTop = 2;
+inline constexpr int32_t kFrameRight = 3;
+inline constexpr int32_t kFrameBottom = 4;
+inline constexpr int32_t kFrameLeft = 5;
+inline constexpr int32_t kClose = 107;
+
+// Main page.
+inline constexpr int32_t kMainPlaceholder = 100;  // where sub-pages have their back button
+inline constexpr int32_t kIconPlay = 101;
+inline constexpr int32_t kIconList = 102;
+inline constexpr int32_t kIconOptions = 103;
+inline constexpr int32_t kIconUpdate = 104;
+inline constexpr int32_t kIconAbout = 105;
+inline constexpr int32_t kInformation = 106;
+
+// Navigation captions: caption n * 10 + 100 belongs to icon n + 100.
+inline constexpr int32_t kCaptionPlay = 110;
+inline constexpr int32_t kCaptionList = 120;
+inline constexpr int32_t kCaptionOptions = 130;
+inline constexpr int32_t kCaptionUpdate = 140;
+inline constexpr int32_t kCaptionAbout = 150;
+
+// Back buttons of the sub-pages.
+inline constexpr int32_t kBackPlay = 200;
+inline constexpr int32_t kBackList = 300;
+inline constexpr int32_t kBackOptions = 400;
+inline constexpr int32_t kBackUpdate = 500;
+inline constexpr int32_t kBackAbout = 600;
+
+// List page: the film details form.
+inline constexpr int32_t kCover = 303;
+inline constexpr int32_t kTitleHeading = 304;
+inline constexpr int32_t kTitleLine = 305;
+inline constexpr int32_t kActorsHeading = 306;
+inline constexpr int32_t kActorsLine = 307;
+inline constexpr int32_t kYearHeading = 308;
+inline constexpr int32_t kYearLine = 309;
+inline constexpr int32_t kRunningTimeHeading = 310;
+inline constexpr int32_t kRunningTimeLine = 311;
+inline constexpr int32_t kCountryHeading = 312;
+inline constexpr int32_t kCountryLine = 313;
+inline constexpr int32_t kPlotHeading = 314;
+inline constexpr int32_t kPlotLine = 315;
+
+// Options page: heading, separator, then per row a label, an on and an off
+// switch (row r: 402 + 3r, 403 + 3r, 404 + 3r).
+inline constexpr int32_t kOptionsHeading = 403;
+inline constexpr int32_t kOptionsSeparator = 404;
+inline constexpr int32_t kFirstOptionLabel = 405;
+inline constexpr int32_t kLastOptionSwitch = 422;
+
+// About page.
+inline constexpr int32_t kAboutNameHeading = 603;
+inline constexpr int32_t kAboutNameLine = 604;
+inline constexpr int32_t kAboutName = 605;
+inline constexpr int32_t kAboutVersionHeading = 606;
+inline constexpr int32_t kAboutVersionLine = 607;
+inline constexpr int32_t kAboutVersion = 608;
+inline constexpr int32_t kAboutSizeHeading = 609;
+inline constexpr int32_t kAboutSizeLine = 610;
+inline constexpr int32_t kAboutSize = 611;
+inline constexpr int32_t kAboutAuthorHeading = 612;
+inline constexpr int32_t kAboutAuthorLine = 613;
+inline constexpr int32_t kAboutAuthor = 614;
+inline constexpr int32_t kAboutThanksHeading = 615;
+inline constexpr int32_t kAboutThanksLine = 616;
+inline constexpr int32_t kAboutThanks1 = 617;
+inline constexpr int32_t kAboutThanks2 = 618;
+inline constexpr int32_t kAboutThanks3 = 619;
+
+}  // namespace zelluo::gadget
+
+namespace zelluo {
+
+// Menu-event numbers: tray menu entries and keyboard shortcuts.
+namespace menu {
+inline constexpr int32_t kQuit = 1;
+inline constexpr int32_t kBackToMain = 2;
+inline constexpr int32_t kShow = 80;
+inline constexpr int32_t kHide = 81;
+}  // namespace menu
+
+// Fonts: all "Arial"; 2 is the heading font and 3 the body font.
+namespace font {
+inline constexpr int32_t kHeading = 2;
+inline constexpr int32_t kBody = 3;
+inline constexpr int32_t kDefault = -1;  // the system's default GUI font
+}  // namespace font
+
+}  // namespace zelluo

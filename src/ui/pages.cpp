@@ -1,0 +1,407 @@
+#include "ui/pages.h"
+
+#include <array>
+#include <cmath>
+
+#include "assets/colours.h"
+#include "assets/image_numbers.h"
+#include "assets/sound.h"
+#include "core/application.h"
+#include "core/texts.h"
+#include "settings/settings_store.h"
+#include "ui/gadgets.h"
+
+namespace zelluo {
+namespace {
+
+struct FontSpec {
+  int32_t points;
+  int32_t weight;
+  bool underline;
+};
+
+// Fonts 0 to 6, all "Arial".
+constexpr std::string_view kFontFace = "Arial";
+constexpr std::array<FontSpec, 7> kFonts = {{
+    {14, 700, false},
+    {14, 400, false},
+    {12, 700, false},  // headings
+    {12, 400, false},  // body text
+    {10, 700, false},
+    {10, 400, false},
+    {10, 400, true},
+}};
+
+struct PageEntry {
+  Page page;
+  std::string_view id;
+  int32_t icon;        // on the Main page; 0 for the Main page itself
+  int32_t caption;     // under the icon
+  std::string_view captionText;
+  int32_t backButton;  // 0 for the Main page
+};
+
+// In the order in which the start page is compared and the sub-pages are built.
+constexpr std::array<PageEntry, 6> kPages = {{
+    {Page::Main, "Main", 0, 0, "", 0},
+    {Page::Play, "Play", gadget::kIconPlay, gadget::kCaptionPlay, text::kCaptionPlay,
+     gadget::kBackPlay},
+    {Page::List, "List", gadget::kIconList, gadget::kCaptionList, text::kCaptionList,
+     gadget::kBackList},
+    {Page::Options, "Options", gadget::kIconOptions, gadget::kCaptionOptions,
+     text::kCaptionOptions, gadget::kBackOptions},
+    {Page::Update, "Update", gadget::kIconUpdate, gadget::kCaptionUpdate, text::kCaptionUpdate,
+     gadget::kBackUpdate},
+    {Page::About, "About", gadget::kIconAbout, gadget::kCaptionAbout, text::kCaptionAbout,
+     gadget::kBackAbout},
+}};
+
+const PageEntry& EntryOf(Page page) { return kPages[static_cast<size_t>(page)]; }
+
+const PageEntry* EntryWith(int32_t PageEntry::*member, int32_t value) {
+  for (const PageEntry& entry : kPages) {
+    if (value != 0 && entry.*member == value) return &entry;
+  }
+  return nullptr;
+}
+
+struct HoverPair {
+  int32_t gadget;
+  int32_t normal;
+  int32_t hover;
+};
+
+// Navigation icons with their pictures; the caption is Main page's table above.
+constexpr std::array<HoverPair, 5> kIconHover = {{
+    {gadget::kIconPlay, image::kPlay, image::kPlayHover},
+    {gadget::kIconList, image::kList, image::kListHover},
+    {gadget::kIconOptions, image::kOptions, image::kOptionsHover},
+    {gadget::kIconUpdate, image::kUpdate, image::kUpdateHover},
+    {gadget::kIconAbout, image::kAbout, image::kAboutHover},
+}};
+
+// Buttons that change their picture under the mouse whenever they exist.
+constexpr std::array<HoverPair, 6> kButtonHover = {{
+    {gadget::kClose, image::kClose, image::kCloseHover},
+    {gadget::kBackPlay, image::kBack, image::kBackHover},
+    {gadget::kBackList, image::kBack, image::kBackHover},
+    {gadget::kBackOptions, image::kBack, image::kBackHover},
+    {gadget::kBackUpdate, image::kBack, image::kBackHover},
+    {gadget::kBackAbout, image::kBack, image::kBackHover},
+}};
+
+constexpr std::array<OptionPair, 6> kOptionPairs = {{
+    {405, 406, 407, text::kOptionStartTray, 1, &SettingsRecord::StartTray},
+    {408, 409, 410, text::kOptionStartMinimize, 2, &SettingsRecord::StartMinimize},
+    {411, 412, 413, text::kOptionAutoUpdate, 3, &SettingsRecord::AutoUpdate},
+    {414, 415, 416, text::kOptionLog, 6, &SettingsRecord::Log},
+    {417, 418, 419, text::kOptionFadeout, 7, &SettingsRecord::Fadeout},
+    {420, 421, 422, text::kOptionSound, 9, &SettingsRecord::Sound},
+}};
+
+const Rect kBackButtonRect{40, 50, 50, 50};
+
+GadgetSpec ImageGadget(int32_t number, Rect rect, int32_t picture) {
+  return GadgetSpec{number, GadgetType::Image, rect, picture, {}, font::kDefault};
+}
+
+GadgetSpec TextGadget(int32_t number, Rect rect, std::string_view text, int32_t font) {
+  return GadgetSpec{number, GadgetType::Text, rect, 0, std::string(text), font};
+}
+
+std::vector<GadgetSpec> MainPage() {
+  std::vector<GadgetSpec> gadgets = {TextGadget(gadget::kMainPlaceholder, kBackButtonRect, "",
+                                                font::kDefault)};
+  for (size_t i = 0; i < kIconHover.size(); ++i) {
+    int32_t x = 160 + 200 * static_cast<int32_t>(i);
+    gadgets.push_back(ImageGadget(kIconHover[i].gadget, {x, 400, 128, 128}, kIconHover[i].normal));
+  }
+  gadgets.push_back(GadgetSpec{gadget::kInformation, GadgetType::Button, {520, 900, 200, 20}, 0,
+                               std::string(text::kInformationButton), font::kDefault});
+  return gadgets;
+}
+
+std::vector<GadgetSpec> ListPage() {
+  const int32_t heading = font::kHeading;
+  return {
+      ImageGadget(gadget::kBackList, kBackButtonRect, image::kBack),
+      ImageGadget(gadget::kCover, {40, 120, 360, 450}, image::kCoverPlaceholder),
+      TextGadget(gadget::kTitleHeading, {410, 120, 800, 18}, text::kFilmTitle, heading),
+      ImageGadget(gadget::kTitleLine, {410, 138, 800, 2}, image::kLongUnderline),
+      TextGadget(gadget::kActorsHeading, {410, 200, 800, 18}, text::kActors, heading),
+      ImageGadget(gadget::kActorsLine, {410, 218, 800, 2}, image::kLongUnderline),
+      TextGadget(gadget::kYearHeading, {410, 280, 260, 18}, text::kReleaseYear, heading),
+      ImageGadget(gadget::kYearLine, {410, 298, 260, 2}, image::kShortUnderline),
+      TextGadget(gadget::kRunningTimeHeading, {680, 280, 260, 18}, text::kRunningTime, heading),
+      ImageGadget(gadget::kRunningTimeLine, {680, 298, 260, 2}, image::kShortUnderline),
+      TextGadget(gadget::kCountryHeading, {950, 280, 260, 18}, text::kCountryOfProduction,
+                 heading),
+      ImageGadget(gadget::kCountryLine, {950, 298, 260, 2}, image::kShortUnderline),
+      TextGadget(gadget::kPlotHeading, {410, 360, 800, 18}, text::kPlot, heading),
+      ImageGadget(gadget::kPlotLine, {410, 378, 800, 2}, image::kLongUnderline),
+  };
+}
+
+std::vector<GadgetSpec> OptionsPage(const SettingsRecord& settings) {
+  std::vector<GadgetSpec> gadgets = {
+      ImageGadget(gadget::kBackOptions, kBackButtonRect, image::kBack),
+      TextGadget(gadget::kOptionsHeading, {40, 120, 260, 18}, text::kApplication, font::kHeading),
+      ImageGadget(gadget::kOptionsSeparator, {40, 138, 260, 2}, image::kShortUnderline),
+  };
+  int32_t y = 150;
+  for (const OptionPair& row : kOptionPairs) {
+    bool on = settings.*row.field == 1;
+    gadgets.push_back(TextGadget(row.label, {40, y, 260, 20}, row.text, font::kBody));
+    gadgets.push_back(ImageGadget(row.onSwitch, {300, y, 24, 24},
+                                  on ? image::kSwitchOnGreen : image::kSwitchOnGrey));
+    gadgets.push_back(ImageGadget(row.offSwitch, {330, y, 24, 24},
+                                  on ? image::kSwitchOffGrey : image::kSwitchOffRed));
+    y += 30;
+  }
+  return gadgets;
+}
+
+std::vector<GadgetSpec> AboutPage(const Application& app) {
+  std::vector<GadgetSpec> gadgets = {ImageGadget(gadget::kBackAbout, kBackButtonRect, image::kBack)};
+  struct Section {
+    int32_t heading;
+    std::string_view title;
+    std::vector<std::string> values;
+  };
+  const Section sections[] = {
+      {gadget::kAboutNameHeading, text::kApplication, {app.settings.Name}},
+      {gadget::kAboutVersionHeading, text::kVersion, {app.settings.Version}},
+      {gadget::kAboutSizeHeading, text::kSize,
+       {std::to_string(app.ProgramSizeKb) + std::string(text::kKilobytes)}},
+      {gadget::kAboutAuthorHeading, text::kProgramming, {app.Author}},
+      {gadget::kAboutThanksHeading, text::kThanks,
+       {std::string(text::kThanks1), std::string(text::kThanks2), std::string(text::kThanks3)}},
+  };
+  // Five sections 80 pixels apart: heading, underline, then the value lines.
+  int32_t y = 120;
+  for (const Section& section : sections) {
+    int32_t number = section.heading;
+    gadgets.push_back(TextGadget(number++, {100, y, 880, 18}, section.title, font::kHeading));
+    gadgets.push_back(ImageGadget(number++, {100, y + 18, 880, 2}, image::kShortUnderline));
+    int32_t line = y + 20;
+    for (const std::string& value : section.values) {
+      gadgets.push_back(TextGadget(number++, {100, line, 880, 20}, value, font::kBody));
+      line += 20;
+    }
+    y += 80;
+  }
+  return gadgets;
+}
+
+bool IsText(const GadgetSpec& spec) {
+  return spec.type == GadgetType::Text || spec.type == GadgetType::CentredText;
+}
+
+void CreateGadget(Platform& platform, const GadgetSpec& spec) {
+  switch (spec.type) {
+    case GadgetType::Image: platform.CreateImageGadget(spec.number, spec.rect, spec.image); break;
+    case GadgetType::Text:
+      platform.CreateTextGadget(spec.number, spec.rect, spec.text, TextAlign::Left);
+      break;
+    case GadgetType::CentredText:
+      platform.CreateTextGadget(spec.number, spec.rect, spec.text, TextAlign::Centre);
+      break;
+    case GadgetType::Button: platform.CreateButtonGadget(spec.number, spec.rect, spec.text); break;
+  }
+}
+
+void SetPageColours(Platform& platform, int32_t number) {
+  platform.SetGadgetFrontColour(number, kTextColour);
+  platform.SetGadgetBackColour(number, kTextBackColour);
+}
+
+// Creates the gadgets in order, then gives the headings and then the body
+// texts their fonts, then every text gadget its colours.
+void CreateGadgets(Platform& platform, const std::vector<GadgetSpec>& gadgets) {
+  for (const GadgetSpec& spec : gadgets) CreateGadget(platform, spec);
+  for (int32_t font : {font::kHeading, font::kBody}) {
+    for (const GadgetSpec& spec : gadgets) {
+      if (IsText(spec) && spec.font == font) platform.SetGadgetFont(spec.number, font);
+    }
+  }
+  for (const GadgetSpec& spec : gadgets) {
+    if (IsText(spec)) SetPageColours(platform, spec.number);
+  }
+}
+
+void BuildNavigationCaption(Application& app, const PageEntry& entry) {
+  int32_t x = 125 + 200 * (entry.icon - gadget::kIconPlay);
+  GadgetSpec caption{entry.caption, GadgetType::CentredText, {x, 560, 200, 20}, 0,
+                     std::string(entry.captionText), font::kHeading};
+  CreateGadgets(app.platform, {caption});
+  app.platform.ShowGadget(entry.caption);
+  app.platform.HideGadget(entry.caption);
+}
+
+bool Inside(const std::optional<Rect>& rect, int32_t x, int32_t y) {
+  if (!rect || x == -1 || y == -1) return false;
+  return rect->x <= x && x < rect->x + rect->width && rect->y <= y && y < rect->y + rect->height;
+}
+
+}  // namespace
+
+std::string_view PageId(Page page) { return EntryOf(page).id; }
+
+std::optional<Page> PageFromId(std::string_view id) {
+  for (const PageEntry& entry : kPages) {
+    if (entry.id == id) return entry.page;
+  }
+  return std::nullopt;
+}
+
+std::vector<GadgetSpec> PageGadgets(const Application& app, Page page) {
+  switch (page) {
+    case Page::Main: return MainPage();
+    case Page::List: return ListPage();
+    case Page::Options: return OptionsPage(app.settings);
+    case Page::About: return AboutPage(app);
+    case Page::Play:
+    case Page::Update: break;
+  }
+  return {ImageGadget(EntryOf(page).backButton, kBackButtonRect, image::kBack)};
+}
+
+std::span<const OptionPair> OptionPairs() { return kOptionPairs; }
+
+const OptionPair* FindOptionPair(int32_t gadget) {
+  for (const OptionPair& row : kOptionPairs) {
+    if (row.onSwitch == gadget || row.offSwitch == gadget) return &row;
+  }
+  return nullptr;
+}
+
+void ShowOptionLook(Application& app, const OptionPair& row, bool on) {
+  app.platform.SetGadgetImage(row.onSwitch, on ? image::kSwitchOnGreen : image::kSwitchOnGrey);
+  app.platform.SetGadgetImage(row.offSwitch, on ? image::kSwitchOffGrey : image::kSwitchOffRed);
+}
+
+void LoadFonts(Application& app) {
+  int32_t dpi = app.platform.VerticalDpi();
+  for (size_t number = 0; number < kFonts.size(); ++number) {
+    const FontSpec& spec = kFonts[number];
+    // A character height of points x dpi / 72 pixels, rounded.
+    auto height = static_cast<int32_t>(std::lround(spec.points * dpi / 72.0));
+    app.platform.LoadFont(static_cast<int32_t>(number), kFontFace, height, spec.weight,
+                          spec.underline);
+  }
+}
+
+void BuildWindowFrame(Application& app) {
+  const GadgetSpec frame[] = {
+      ImageGadget(gadget::kFrameTop, {0, 0, 1280, 50}, image::kFrameTop),
+      ImageGadget(gadget::kFrameRight, {1240, 50, 40, 934}, image::kFrameRight),
+      ImageGadget(gadget::kFrameBottom, {0, 984, 1280, 40}, image::kFrameBottom),
+      ImageGadget(gadget::kFrameLeft, {0, 50, 40, 934}, image::kFrameLeft),
+  };
+  for (const GadgetSpec& spec : frame) CreateGadget(app.platform, spec);
+}
+
+void BuildCloseButton(Application& app) {
+  CreateGadget(app.platform, ImageGadget(gadget::kClose, {1180, 50, 50, 50}, image::kClose));
+}
+
+void BuildPage(Application& app, Page page) { CreateGadgets(app.platform, PageGadgets(app, page)); }
+
+void ShowPage(Application& app, Page page) {
+  for (const GadgetSpec& spec : PageGadgets(app, page)) app.platform.ShowGadget(spec.number);
+}
+
+void HidePage(Application& app, Page page) {
+  for (const GadgetSpec& spec : PageGadgets(app, page)) app.platform.HideGadget(spec.number);
+}
+
+void BuildMainPage(Application& app) { BuildPage(app, Page::Main); }
+
+void FreeMainPage(Application& app) {
+  for (const GadgetSpec& spec : MainPage()) app.platform.FreeGadget(spec.number);
+}
+
+void HideAllNavigationCaptions(Application& app) {
+  for (const PageEntry& entry : kPages) {
+    if (entry.caption != 0) app.platform.HideGadget(entry.caption);
+  }
+}
+
+void BuildPages(Application& app) {
+  for (const PageEntry& entry : kPages) {
+    if (entry.caption != 0) BuildNavigationCaption(app, entry);
+  }
+  for (const PageEntry& entry : kPages) {
+    BuildPage(app, entry.page);
+    HidePage(app, entry.page);
+  }
+}
+
+void ShowStartPage(Application& app) {
+  std::optional<Page> page = PageFromId(app.settings.StartPage);
+  if (!page) return;  // an unknown start page shows nothing until Backspace
+  switch (*page) {
+    case Page::Main: ShowPage(app, Page::Main); break;
+    case Page::Options:
+      FreeMainPage(app);
+      ShowPage(app, Page::Options);
+      // The Options page is the start page for one start only. The in-memory
+      // StartPage stays as it is.
+      WriteSettingsValue(app.platform, kApplicationGroup, kStartPageKey, PageId(Page::Main));
+      break;
+    default:
+      ShowPage(app, *page);
+      FreeMainPage(app);
+      break;
+  }
+}
+
+void OpenPage(Application& app, int32_t icon) {
+  const PageEntry* target = EntryWith(&PageEntry::icon, icon);
+  if (target == nullptr) return;
+  PlayClickSound(app);
+  FreeMainPage(app);
+  HideAllNavigationCaptions(app);
+  ShowPage(app, target->page);
+}
+
+void ReturnToMainPage(Application& app, int32_t backButton) {
+  const PageEntry* from = EntryWith(&PageEntry::backButton, backButton);
+  if (from == nullptr) return;
+  PlayClickSound(app);
+  HidePage(app, from->page);
+  BuildMainPage(app);
+}
+
+void ReturnToMainPageFromEverywhere(Application& app) {
+  for (const PageEntry& entry : kPages) {
+    if (entry.backButton != 0 && app.platform.GadgetExists(entry.backButton)) {
+      ReturnToMainPage(app, entry.backButton);
+    }
+  }
+}
+
+void UpdateHover(Application& app, int32_t x, int32_t y) {
+  Platform& platform = app.platform;
+  bool mainPageBuilt = true;
+  for (const HoverPair& icon : kIconHover) mainPageBuilt = mainPageBuilt && platform.GadgetExists(icon.gadget);
+  if (mainPageBuilt) {
+    for (const HoverPair& icon : kIconHover) {
+      bool over = Inside(platform.GadgetRect(icon.gadget), x, y);
+      int32_t caption = EntryWith(&PageEntry::icon, icon.gadget)->caption;
+      platform.SetGadgetImage(icon.gadget, over ? icon.hover : icon.normal);
+      if (over) {
+        platform.ShowGadget(caption);
+      } else {
+        platform.HideGadget(caption);
+      }
+    }
+  }
+  for (const HoverPair& button : kButtonHover) {
+    if (!platform.GadgetExists(button.gadget)) continue;
+    bool over = Inside(platform.GadgetRect(button.gadget), x, y);
+    platform.SetGadgetImage(button.gadget, over ? button.hover : button.normal);
+  }
+}
+
+}  // namespace zelluo
