@@ -243,12 +243,15 @@ Event HeadlessPlatform::WaitEvent(int32_t timeoutMs) {
       // The script ran dry: ask the program to close, as a user finally would.
       timedOut = true;
       idleWaits_ = 0;
+      gadgetsWhenIdle = gadgets;
+      windowWhenIdle = window;
       return Event{EventKind::CloseRequest, 0, 0};
     }
     return Event{};
   }
   idleWaits_ = 0;
-  Event event = events.front();
+  Event event = events.front().event;
+  if (events.front().mouse) mouse = *events.front().mouse;
   events.pop_front();
   Record("WaitEvent " + std::to_string(static_cast<int>(event.kind)) + " " +
          std::to_string(event.number) + " " + std::to_string(event.type));

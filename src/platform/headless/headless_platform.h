@@ -64,6 +64,14 @@ struct HeadlessMenuEntry {
   bool enabled = true;
 };
 
+// One scripted event; the mouse may move to a new position with it.
+struct ScriptedEvent {
+  ScriptedEvent(Event event, std::optional<Point> mouse = std::nullopt)  // NOLINT: implicit
+      : event(event), mouse(mouse) {}
+  Event event;
+  std::optional<Point> mouse;
+};
+
 class HeadlessPlatform : public Platform {
  public:
   explicit HeadlessPlatform(std::string root);
@@ -76,7 +84,7 @@ class HeadlessPlatform : public Platform {
   bool audioAvailable = true;
   bool trayAvailable = true;
   std::deque<MessageAnswer> answers;  // Yes/No boxes take from here; empty gives No
-  std::deque<Event> events;           // WaitEvent pops from here; empty gives None
+  std::deque<ScriptedEvent> events;   // WaitEvent pops from here; empty gives None
   Point mouse{-1, -1};
   // When set, asked before each step of a file write; false makes it fail.
   posix::WriteFaultHook writeFault;
@@ -101,6 +109,10 @@ class HeadlessPlatform : public Platform {
   int32_t processesStarted = 0;
   int32_t pausedMs = 0;
   bool timedOut = false;  // set when idleWaitLimit was reached
+  // The gadgets and the window as they stood when the script ran out, before
+  // the close request that idleWaitLimit sends leads to shutdown.
+  std::map<int32_t, HeadlessGadget> gadgetsWhenIdle;
+  HeadlessWindow windowWhenIdle;
 
   // The path below the root where a relative path lands.
   std::string Resolve(std::string_view path) const;
