@@ -1,0 +1,38 @@
+#pragma once
+// Decoding of pictures held in memory: PNG (through libpng), icon files and
+// device-independent bitmap files. Every decoder is told how many bytes it may
+// read and never reads past them; a damaged or unsupported file gives no
+// image rather than an error.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+#include "platform/platform.h"
+
+namespace zelluo {
+
+// The most a decoder reads from the start of a blob, whatever it is told.
+inline constexpr size_t kMaxImageBytes = 10'000'000;
+// Larger pictures are refused rather than allocated.
+inline constexpr int64_t kMaxImagePixels = int64_t{1} << 24;
+
+// Chooses the decoder by content: "BM" starts a bitmap file, an icon header
+// (reserved word 0, type 1) an icon file; anything else is read as PNG.
+std::optional<PixelImage> DecodeImage(const uint8_t* data, size_t available);
+
+// PNG of any colour type and depth: palette and grey are expanded to colour,
+// 16-bit channels reduced to 8, a missing alpha channel filled in opaque.
+// depth is 32 when the file has alpha (or a transparency chunk), else 24.
+std::optional<PixelImage> DecodePng(const uint8_t* data, size_t available);
+
+// Icon file: one entry is decoded, the one with the most bits per pixel among
+// those as large as the first directory entry (the earliest on a tie). The
+// entry may be a device-independent bitmap or a PNG. The result is an icon.
+std::optional<PixelImage> DecodeIconFile(const uint8_t* data, size_t available);
+
+// Bitmap file ("BM"): uncompressed 1, 4, 8, 16, 24 and 32 bits per pixel,
+// and bit-field masks for 16 and 32; bottom-up or top-down.
+std::optional<PixelImage> DecodeBitmapFile(const uint8_t* data, size_t available);
+
+}  // namespace zelluo
