@@ -39,8 +39,7 @@ void DrawPicture(cairo_t* cr, const Picture& picture, double x, double y, double
 }
 
 void DrawLabel(cairo_t* cr, const std::string& text, double x, double y) {
-  cairo_select_font_face(cr, "Liberation Sans", CAIRO_FONT_SLANT_NORMAL,
-                         CAIRO_FONT_WEIGHT_NORMAL);
+  cairo_select_font_face(cr, "Liberation Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
   cairo_set_font_size(cr, 13);
   SetColour(cr, 235, 235, 235);
   cairo_move_to(cr, x, y);

@@ -21,12 +21,12 @@ std::vector<uint8_t> BuildEntryBitmap(const Picture& picture) {
   const uint32_t pixelBytes = static_cast<uint32_t>(width * height * 4);
   const uint32_t maskBytes = static_cast<uint32_t>(maskStride * height);
   std::vector<uint8_t> out;
-  PutUint32(out, 40);                        // biSize
+  PutUint32(out, 40);  // biSize
   PutUint32(out, static_cast<uint32_t>(width));
   PutUint32(out, static_cast<uint32_t>(height * 2));  // colour rows and mask rows
-  PutUint16(out, 1);                         // planes
-  PutUint16(out, 32);                        // bits per pixel
-  PutUint32(out, 0);                         // BI_RGB
+  PutUint16(out, 1);                                  // planes
+  PutUint16(out, 32);                                 // bits per pixel
+  PutUint32(out, 0);                                  // BI_RGB
   PutUint32(out, pixelBytes + maskBytes);
   PutUint32(out, 0);
   PutUint32(out, 0);
@@ -63,8 +63,8 @@ std::vector<uint8_t> BuildIconFile(const std::vector<Picture>& entries) {
   for (size_t i = 0; i < entries.size(); ++i) {
     out.push_back(static_cast<uint8_t>(entries[i].width >= 256 ? 0 : entries[i].width));
     out.push_back(static_cast<uint8_t>(entries[i].height >= 256 ? 0 : entries[i].height));
-    out.push_back(0);  // colour count
-    out.push_back(0);  // reserved
+    out.push_back(0);    // colour count
+    out.push_back(0);    // reserved
     PutUint16(out, 1);   // planes
     PutUint16(out, 32);  // bits per pixel
     PutUint32(out, static_cast<uint32_t>(bitmaps[i].size()));

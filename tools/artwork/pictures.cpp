@@ -264,8 +264,7 @@ void DrawGearGlyph(cairo_t* cr) {
 }
 
 // A curved arrow along a circle from angle start to end, head at the end.
-void DrawCircleArrow(cairo_t* cr, double cx, double cy, double radius, double start,
-                     double end) {
+void DrawCircleArrow(cairo_t* cr, double cx, double cy, double radius, double start, double end) {
   cairo_arc(cr, cx, cy, radius, start, end - 0.25);
   const double hx = cx + radius * std::cos(end);
   const double hy = cy + radius * std::sin(end);
@@ -703,7 +702,8 @@ std::vector<CataloguePicture> DrawCatalogue() {
                                    {50, "about", DrawInfoGlyph}};
   for (const Navigation& n : navigation) {
     out.push_back({n.number, n.role, DrawNavigationIcon(n.glyph, false)});
-    out.push_back({n.number + 1, std::string(n.role) + "-hover", DrawNavigationIcon(n.glyph, true)});
+    out.push_back(
+        {n.number + 1, std::string(n.role) + "-hover", DrawNavigationIcon(n.glyph, true)});
   }
   out.push_back({60, "back", DrawRoundButton(ButtonMark::BackArrow, false)});
   out.push_back({61, "back-hover", DrawRoundButton(ButtonMark::BackArrow, true)});
