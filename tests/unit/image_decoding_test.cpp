@@ -36,8 +36,8 @@ std::vector<int> Pixel(const PixelImage& image, int x, int y) {
 
 // --- PNG files written with libpng for the tests ---------------------------
 
-struct PngSpec {
-  PngSpec(int w, int h, int depth, int type, bool adam7 = false)
+struct PngLayout {
+  PngLayout(int w, int h, int depth, int type, bool adam7 = false)
       : width(w), height(h), bitDepth(depth), colourType(type), interlaced(adam7) {}
   int width;
   int height;
@@ -53,7 +53,7 @@ void AppendToBytes(png_structp png, png_bytep data, size_t length) {
   out->insert(out->end(), data, data + length);
 }
 
-bool WritePngInto(Bytes* out, const PngSpec* spec, std::vector<png_bytep>* rows) {
+bool WritePngInto(Bytes* out, const PngLayout* layout, std::vector<png_bytep>* rows) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
   if (setjmp(png_jmpbuf(png))) {
@@ -61,15 +61,15 @@ bool WritePngInto(Bytes* out, const PngSpec* spec, std::vector<png_bytep>* rows)
     return false;
   }
   png_set_write_fn(png, out, AppendToBytes, nullptr);
-  png_set_IHDR(png, info, spec->width, spec->height, spec->bitDepth, spec->colourType,
-               spec->interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+  png_set_IHDR(png, info, layout->width, layout->height, layout->bitDepth, layout->colourType,
+               layout->interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  if (!spec->palette.empty()) {
-    png_set_PLTE(png, info, spec->palette.data(), static_cast<int>(spec->palette.size()));
+  if (!layout->palette.empty()) {
+    png_set_PLTE(png, info, layout->palette.data(), static_cast<int>(layout->palette.size()));
   }
-  if (!spec->transparency.empty()) {
-    png_set_tRNS(png, info, spec->transparency.data(), static_cast<int>(spec->transparency.size()),
-                 nullptr);
+  if (!layout->transparency.empty()) {
+    png_set_tRNS(png, info, layout->transparency.data(),
+                 static_cast<int>(layout->transparency.size()), nullptr);
   }
   png_write_info(png, info);
   png_write_image(png, rows->data());
@@ -79,17 +79,17 @@ bool WritePngInto(Bytes* out, const PngSpec* spec, std::vector<png_bytep>* rows)
 }
 
 // rowBytes holds the packed rows as the PNG stores them.
-Bytes EncodeTestPng(const PngSpec& spec, std::vector<Bytes> rowBytes) {
+Bytes EncodeTestPng(const PngLayout& layout, std::vector<Bytes> rowBytes) {
   Bytes out;
   std::vector<png_bytep> rows;
   for (Bytes& row : rowBytes) rows.push_back(row.data());
-  EXPECT_TRUE(WritePngInto(&out, &spec, &rows));
+  EXPECT_TRUE(WritePngInto(&out, &layout, &rows));
   return out;
 }
 
 TEST(DecodePng, ExpandsGreyPaletteAndSixteenBitPictures) {
   // Grey, 8 bits: no alpha, so depth 24 and opaque.
-  const auto grey = DecodeExact(EncodeTestPng(PngSpec(2, 1, 8, PNG_COLOR_TYPE_GRAY), {{0, 200}}));
+  const auto grey = DecodeExact(EncodeTestPng(PngLayout(2, 1, 8, PNG_COLOR_TYPE_GRAY), {{0, 200}}));
   ASSERT_TRUE(grey);
   EXPECT_EQ(grey->depth, 24);
   EXPECT_EQ(Pixel(*grey, 0, 0), (std::vector<int>{0, 0, 0, 255}));
@@ -97,13 +97,13 @@ TEST(DecodePng, ExpandsGreyPaletteAndSixteenBitPictures) {
 
   // Grey, 1 bit: expanded to 0 and 255.
   const auto bits =
-      DecodeExact(EncodeTestPng(PngSpec(3, 1, 1, PNG_COLOR_TYPE_GRAY), {{0b10100000}}));
+      DecodeExact(EncodeTestPng(PngLayout(3, 1, 1, PNG_COLOR_TYPE_GRAY), {{0b10100000}}));
   ASSERT_TRUE(bits);
   EXPECT_EQ(Pixel(*bits, 0, 0), (std::vector<int>{255, 255, 255, 255}));
   EXPECT_EQ(Pixel(*bits, 1, 0), (std::vector<int>{0, 0, 0, 255}));
 
   // Palette, 2 bits, with a transparency entry: becomes RGBA, depth 32.
-  PngSpec palette(2, 1, 2, PNG_COLOR_TYPE_PALETTE);
+  PngLayout palette(2, 1, 2, PNG_COLOR_TYPE_PALETTE);
   palette.palette = {{10, 20, 30}, {200, 100, 50}, {1, 2, 3}};
   palette.transparency = {255, 128};
   const auto mapped = DecodeExact(EncodeTestPng(palette, {{0b01100000}}));
@@ -113,29 +113,29 @@ TEST(DecodePng, ExpandsGreyPaletteAndSixteenBitPictures) {
   EXPECT_EQ(Pixel(*mapped, 1, 0), (std::vector<int>{1, 2, 3, 255}));
 
   // 16 bits per channel, RGB: reduced to the high bytes.
-  const auto wide = DecodeExact(
-      EncodeTestPng(PngSpec(1, 1, 16, PNG_COLOR_TYPE_RGB), {{0x12, 0x34, 0xab, 0xcd, 0xff, 0x00}}));
+  const auto wide = DecodeExact(EncodeTestPng(PngLayout(1, 1, 16, PNG_COLOR_TYPE_RGB),
+                                              {{0x12, 0x34, 0xab, 0xcd, 0xff, 0x00}}));
   ASSERT_TRUE(wide);
   EXPECT_EQ(wide->depth, 24);
   EXPECT_EQ(Pixel(*wide, 0, 0), (std::vector<int>{0x12, 0xab, 0xff, 255}));
 
   // Grey with alpha: depth 32, alpha kept.
   const auto greyAlpha =
-      DecodeExact(EncodeTestPng(PngSpec(1, 1, 8, PNG_COLOR_TYPE_GRAY_ALPHA), {{90, 30}}));
+      DecodeExact(EncodeTestPng(PngLayout(1, 1, 8, PNG_COLOR_TYPE_GRAY_ALPHA), {{90, 30}}));
   ASSERT_TRUE(greyAlpha);
   EXPECT_EQ(greyAlpha->depth, 32);
   EXPECT_EQ(Pixel(*greyAlpha, 0, 0), (std::vector<int>{90, 90, 90, 30}));
 }
 
 TEST(DecodePng, ReadsInterlacedPicturesRowByRow) {
-  PngSpec spec(9, 9, 8, PNG_COLOR_TYPE_RGB_ALPHA, true);
+  PngLayout layout(9, 9, 8, PNG_COLOR_TYPE_RGB_ALPHA, true);
   std::vector<Bytes> rows;
   for (int y = 0; y < 9; ++y) {
     Bytes row;
     for (int x = 0; x < 9; ++x) row.insert(row.end(), {uint8_t(x * 20), uint8_t(y * 20), 7, 255});
     rows.push_back(row);
   }
-  const auto image = DecodeExact(EncodeTestPng(spec, rows));
+  const auto image = DecodeExact(EncodeTestPng(layout, rows));
   ASSERT_TRUE(image);
   ASSERT_EQ(image->width, 9);
   ASSERT_EQ(image->height, 9);
@@ -322,9 +322,9 @@ TEST(DecodeIcon, UsesTheMaskWithoutAlphaAndReadsPngEntries) {
   EXPECT_EQ(Pixel(*masked, 1, 1)[3], 255);
   EXPECT_EQ(Pixel(*masked, 0, 0)[3], 255);
 
-  PngSpec spec(2, 2, 8, PNG_COLOR_TYPE_RGB_ALPHA);
+  PngLayout layout(2, 2, 8, PNG_COLOR_TYPE_RGB_ALPHA);
   const Bytes png =
-      EncodeTestPng(spec, {{1, 2, 3, 4, 5, 6, 7, 8}, {9, 10, 11, 12, 13, 14, 15, 16}});
+      EncodeTestPng(layout, {{1, 2, 3, 4, 5, 6, 7, 8}, {9, 10, 11, 12, 13, 14, 15, 16}});
   const auto fromPng = DecodeExact(IconFile({{2, 32, png}}));
   ASSERT_TRUE(fromPng);
   EXPECT_TRUE(fromPng->isIcon);
