@@ -3,16 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "assets/little_endian.h"
+
 namespace zelluo {
 
 namespace {
 
-uint16_t ReadU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-
-uint32_t ReadU32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
 
 bool HasTag(const uint8_t* p, const char* tag) { return std::memcmp(p, tag, 4) == 0; }
 
