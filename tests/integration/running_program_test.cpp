@@ -433,6 +433,10 @@ TEST_F(RunningProgram, ConfirmedChangeWritesOptionAndStartPageAndRestarts) {
                            [](const std::string& l) { return l.starts_with("WriteFileAtomic"); });
   auto start = std::find(platform.trace.begin(), platform.trace.end(), "StartOwnExecutable");
   EXPECT_LT(save, start);
+  // The new instance owns the file from then on: shutdown writes nothing.
+  EXPECT_TRUE(std::none_of(start, platform.trace.end(), [](const std::string& l) {
+    return l.starts_with("WriteFileAtomic") || l.starts_with("CreateFolder");
+  }));
 }
 
 TEST_F(RunningProgram, DeclinedChangeOnlyFlipsTheLook) {
