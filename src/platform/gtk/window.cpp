@@ -13,6 +13,9 @@ namespace zelluo {
 
 namespace {
 
+// How long MoveResizeWindow waits for the window manager to carry it out.
+constexpr int32_t kConfigureWaitMs = 30;
+
 GdkDevice* Pointer() {
   GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
   return seat != nullptr ? gdk_seat_get_pointer(seat) : nullptr;
@@ -122,9 +125,11 @@ void GtkPlatform::SetWindowRegion(int32_t width, int32_t height, int32_t cornerW
                                   int32_t cornerHeight) {
   if (window_ == nullptr) return;
   cairo_region_t* region = RoundedRegion(width, height, cornerWidth, cornerHeight);
-  // Kept by GTK and applied again whenever the window is realised.
+  // Kept by GTK and applied again whenever the window is realised. GDK passes
+  // the shape to X with the next frame it paints, so ask for one.
   gtk_widget_shape_combine_region(window_, region);
   cairo_region_destroy(region);
+  gtk_widget_queue_draw(window_);
   ProcessPendingEvents();
 }
 
@@ -151,12 +156,16 @@ std::optional<Rect> GtkPlatform::WindowRect() {
   if (window_ == nullptr) return std::nullopt;
   Rect rect;
   GdkWindow* gdkWindow = gtk_widget_get_window(window_);
-  if (gdkWindow != nullptr) {
-    gdk_window_get_origin(gdkWindow, &rect.x, &rect.y);
-  } else {
+  if (gdkWindow == nullptr) {
     gtk_window_get_position(GTK_WINDOW(window_), &rect.x, &rect.y);
+    gtk_window_get_size(GTK_WINDOW(window_), &rect.width, &rect.height);
+    return rect;
   }
-  gtk_window_get_size(GTK_WINDOW(window_), &rect.width, &rect.height);
+  // The origin comes from the X server; the size is the last one the server
+  // reported, which MoveResizeWindow waits for.
+  gdk_window_get_origin(gdkWindow, &rect.x, &rect.y);
+  rect.width = gdk_window_get_width(gdkWindow);
+  rect.height = gdk_window_get_height(gdkWindow);
   return rect;
 }
 
@@ -167,6 +176,19 @@ void GtkPlatform::MoveResizeWindow(const Rect& rect) {
   gtk_window_move(GTK_WINDOW(window_), rect.x, rect.y);
   gtk_window_resize(GTK_WINDOW(window_), width, height);
   clientSize_ = {width, height};
+  // Give the window manager a moment to apply it, so that the next WindowRect
+  // and the next step of an animation start from the new geometry.
+  GdkWindow* gdkWindow = gtk_widget_get_window(window_);
+  if (gdkWindow != nullptr && gtk_widget_get_visible(window_)) {
+    gdk_display_flush(gdk_display_get_default());
+    gtkhelp::IterateUntil(kConfigureWaitMs, [&] {
+      int x = 0;
+      int y = 0;
+      gdk_window_get_position(gdkWindow, &x, &y);
+      return x == rect.x && y == rect.y && gdk_window_get_width(gdkWindow) == width &&
+             gdk_window_get_height(gdkWindow) == height;
+    });
+  }
   ProcessPendingEvents();
 }
 

@@ -14,7 +14,7 @@
 
 extern char** environ;
 
-namespace zelluo::posix {
+namespace zelluo::os {
 namespace {
 
 std::string ToString(std::string_view text) { return std::string(text); }
@@ -160,4 +160,4 @@ bool StartProcess(const std::string& executable) {
   return ::posix_spawn(&child, program.data(), nullptr, nullptr, argv, environ) == 0;
 }
 
-}  // namespace zelluo::posix
+}  // namespace zelluo::os

@@ -1,0 +1,42 @@
+#pragma once
+// Files, processes and time of the operating system, shared by the backends.
+// One implementation per system: src/platform/posix/posix_system.cpp and
+// src/platform/win32/win32_system.cpp; the build links the one that fits.
+//
+// Paths are relative to the working directory (or absolute) and '/'
+// separated; the Windows implementation also takes '\'. Texts are UTF-8.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+
+namespace zelluo::os {
+
+std::optional<std::string> ReadWholeFile(std::string_view path);
+int64_t FileSize(std::string_view path);
+bool CreateFolder(std::string_view path);
+
+// The steps of an atomic file write, so that a test can make any of them fail.
+enum class WriteStep { Open, Write, Sync, Close, Rename, SyncFolder };
+// Called before each step; returning false makes that step fail as a full disk
+// or a refused call would.
+using WriteFaultHook = std::function<bool(WriteStep step)>;
+
+// Writes bytes to a temporary file next to path, syncs it and renames it over
+// path. On any failure the temporary file is removed and path keeps its old
+// content.
+bool WriteFileAtomic(std::string_view path, std::string_view bytes,
+                     const WriteFaultHook& hook = {});
+
+std::string ExecutablePath();
+LocalDate Today();
+void Pause(int32_t milliseconds);
+// Starts executable without arguments in the current working directory and
+// does not wait for it.
+bool StartProcess(const std::string& executable);
+
+}  // namespace zelluo::os

@@ -1,0 +1,225 @@
+#pragma once
+// Windows desktop backend: the Win32 API, DirectSound for the sound output.
+//
+// Implemented:
+//  [x] Display: current mode of the primary display device (EnumDisplayDevicesW,
+//      EnumDisplaySettingsW), system metrics as the fallback; LOGPIXELSY.
+//  [x] Main window: WS_POPUP of the client size at the given position, class
+//      icon from icon group 1 of the resources, background brush, shown
+//      minimised at once; rounded-rectangle region; show, hide, restore; move
+//      and resize without activation; layered constant opacity; drag by the
+//      system's caption move (only while the left button is down); destroy.
+//  [x] Gadgets as real controls: image (static SS_BITMAP | SS_NOTIFY, sized to
+//      its picture, a 32-bit premultiplied DIB section; STN_CLICKED = type 0,
+//      STN_DBLCLK = type 1), text (static SS_LEFT / SS_CENTER, colours through
+//      WM_CTLCOLORSTATIC, transparent to hits so presses reach the window),
+//      push button (BN_CLICKED = type 0) in DEFAULT_GUI_FONT.
+//  [x] Fonts: CreateFontW with the character height in pixels, weight, underline.
+//  [x] Events: window procedure fills a queue; bounded wait with
+//      MsgWaitForMultipleObjectsEx; accelerator table for the shortcuts;
+//      mouse position in client coordinates.
+//  [x] Popup menu at the cursor (TrackPopupMenu, TPM_RETURNCMD).
+//  [x] Message boxes: MessageBoxW, MB_OK or MB_YESNO, no icon.
+//  [x] Tray icon: Shell_NotifyIconW with an icon made from the picture.
+//  [x] Sound: DirectSound loaded by name at run time, one static secondary
+//      buffer per sound; no device means no sound, nothing else.
+//  [x] Files, processes, date and pause through os_services.h.
+// Not implemented:
+//  [ ] Colours of push buttons and image gadgets (only text gadgets take them).
+//  [ ] Pictures of image gadgets drawn with anything but the static control's
+//      own painting (no owner drawing, no stretching).
+//  [ ] Several windows: everything belongs to the one main window.
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/platform.h"
+
+// Opaque system types, so that including this header does not pull in
+// <windows.h>. They are the types the Windows headers declare (STRICT).
+struct HWND__;
+struct HBITMAP__;
+struct HICON__;
+struct HFONT__;
+struct HBRUSH__;
+struct HMENU__;
+struct HACCEL__;
+struct HINSTANCE__;
+struct IDirectSound;
+struct IDirectSoundBuffer;
+
+namespace zelluo {
+
+class Win32Platform final : public Platform {
+ public:
+  Win32Platform();
+  ~Win32Platform() override;
+  Win32Platform(const Win32Platform&) = delete;
+  Win32Platform& operator=(const Win32Platform&) = delete;
+
+  // --- display (win32_platform.cpp)
+  Size PrimaryDisplaySize() override;
+  int32_t VerticalDpi() override;
+
+  // --- main window (window.cpp)
+  bool OpenWindow(const WindowSpec& spec) override;
+  void SetWindowRegion(int32_t width, int32_t height, int32_t cornerWidth,
+                       int32_t cornerHeight) override;
+  void ShowWindow(WindowShow how) override;
+  std::optional<Rect> WindowRect() override;
+  void MoveResizeWindow(const Rect& rect) override;
+  void SetWindowOpacity(int32_t alpha) override;
+  void DragWindow() override;
+  void DestroyWindow() override;
+
+  // --- images, gadgets, fonts (gadgets.cpp)
+  bool LoadImage(int32_t image, const PixelImage& pixels) override;
+  void FreeAllImages() override;
+  void CreateImageGadget(int32_t gadget, const Rect& rect, int32_t image) override;
+  void CreateTextGadget(int32_t gadget, const Rect& rect, std::string_view text,
+                        TextAlign align) override;
+  void CreateButtonGadget(int32_t gadget, const Rect& rect, std::string_view text) override;
+  void SetGadgetImage(int32_t gadget, int32_t image) override;
+  void SetGadgetFont(int32_t gadget, int32_t font) override;
+  void SetGadgetFrontColour(int32_t gadget, Rgb colour) override;
+  void SetGadgetBackColour(int32_t gadget, Rgb colour) override;
+  void ShowGadget(int32_t gadget) override;
+  void HideGadget(int32_t gadget) override;
+  void FreeGadget(int32_t gadget) override;
+  bool GadgetExists(int32_t gadget) override;
+  std::optional<Rect> GadgetRect(int32_t gadget) override;
+  void LoadFont(int32_t font, std::string_view face, int32_t pixelHeight, int32_t weight,
+                bool underline) override;
+  void FreeAllFonts() override;
+
+  // --- events (events.cpp)
+  Event WaitEvent(int32_t timeoutMs) override;
+  Point MousePosition() override;
+  void AddShortcut(int32_t keyCode, int32_t menuEvent) override;
+
+  // --- popup menu (menu.cpp)
+  void CreatePopupMenu() override;
+  void AppendMenuEntry(int32_t entry, std::string_view text) override;
+  void AppendMenuSeparator() override;
+  void EnableMenuEntry(int32_t entry, bool enabled) override;
+  void ShowPopupMenu() override;
+
+  // --- message boxes (win32_platform.cpp)
+  MessageAnswer ShowMessage(std::string_view title, std::string_view text,
+                            MessageButtons buttons) override;
+
+  // --- tray (tray.cpp)
+  bool AddTrayIcon(int32_t image) override;
+  void SetTrayTooltip(std::string_view text) override;
+  void RemoveTrayIcon() override;
+
+  // --- files and processes (win32_platform.cpp)
+  std::optional<std::string> ReadFile(std::string_view path) override;
+  bool WriteFileAtomic(std::string_view path, std::string_view bytes) override;
+  bool CreateFolder(std::string_view path) override;
+  int64_t FileSize(std::string_view path) override;
+  std::string ExecutablePath() override;
+  LocalDate Today() override;
+  void Pause(int32_t milliseconds) override;
+  bool StartOwnExecutable() override;
+
+  // --- audio (audio.cpp)
+  bool OpenAudio() override;
+  bool LoadSound(int32_t sound, const PcmFormat& format, const uint8_t* samples,
+                 size_t byteCount) override;
+  void PlaySound(int32_t sound, bool loop) override;
+  void CloseAudio() override;
+
+  // The window procedure's share: turns one message of the main window into
+  // queued events. Returns true with *result set when the message is handled.
+  bool HandleWindowMessage(unsigned message, uintptr_t wParam, intptr_t lParam,
+                           intptr_t* result);
+
+ private:
+  enum class GadgetKind { Image, Text, Button };
+
+  struct Gadget {
+    GadgetKind kind = GadgetKind::Image;
+    HWND__* control = nullptr;
+    int32_t image = 0;
+    int32_t font = -1;  // -1: the default GUI font
+    // The bitmap the control holds when it made its own copy of ours
+    // (32-bit pictures under the version 6 common controls); deleted with it.
+    HBITMAP__* controlCopy = nullptr;
+    std::optional<Rgb> front;
+    std::optional<Rgb> back;
+    HBRUSH__* backBrush = nullptr;
+  };
+
+  struct Image {
+    int32_t width = 0;
+    int32_t height = 0;
+    HBITMAP__* bitmap = nullptr;
+    HICON__* icon = nullptr;  // only for pictures that are icons
+  };
+
+  struct Sound {
+    IDirectSoundBuffer* buffer = nullptr;
+    long pan = 0;
+    unsigned long frequency = 0;
+    long volume = 0;
+  };
+
+  // Gadgets (gadgets.cpp).
+  Gadget* FindGadget(int32_t gadget);
+  const Image* FindImage(int32_t image) const;
+  int32_t GadgetOfControl(HWND__* control) const;
+  void PlaceGadget(int32_t number, Gadget gadget);
+  void DestroyGadget(Gadget& gadget);
+  void ApplyImage(Gadget& gadget, int32_t image);
+  bool HandleControlColour(HWND__* control, void* deviceContext, intptr_t* result);
+
+  // Events (events.cpp).
+  void PushEvent(const Event& event);
+  bool IsShortcutTarget(HWND__* target) const;
+
+  // Window (window.cpp).
+  void ReleaseWindowResources();
+
+  // Audio (audio.cpp).
+  void ReleaseSounds();
+
+  HINSTANCE__* instance_ = nullptr;
+  bool comInitialised_ = false;
+
+  // Main window.
+  HWND__* window_ = nullptr;
+  HBRUSH__* windowBrush_ = nullptr;
+  HICON__* smallClassIcon_ = nullptr;
+  bool windowClassRegistered_ = false;
+
+  std::map<int32_t, Image> images_;
+  std::map<int32_t, Gadget> gadgets_;
+  std::map<int32_t, HFONT__*> fonts_;
+  std::map<int32_t, int32_t> shortcuts_;  // virtual-key code -> menu event
+  HACCEL__* accelerators_ = nullptr;
+  std::deque<Event> queue_;
+
+  // Popup menu.
+  HMENU__* menu_ = nullptr;
+
+  // Tray icon.
+  bool trayIcon_ = false;
+  HWND__* trayWindow_ = nullptr;       // the window the icon was added for
+  HICON__* trayIconHandle_ = nullptr;  // owned copy of the picture's icon
+
+  // Sound output.
+  HINSTANCE__* dsound_ = nullptr;
+  HWND__* deviceWindow_ = nullptr;
+  bool deviceClassRegistered_ = false;
+  IDirectSound* device_ = nullptr;
+  IDirectSoundBuffer* primaryBuffer_ = nullptr;
+  std::map<int32_t, Sound> sounds_;
+};
+
+}  // namespace zelluo

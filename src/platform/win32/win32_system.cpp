@@ -1,0 +1,181 @@
+// Files, processes and time on Windows: the implementation of os_services.h
+// that the Windows build links in place of the POSIX one.
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/os_services.h"
+#include "platform/win32/win32_text.h"
+
+namespace zelluo::os {
+namespace {
+
+using win32::Narrow;
+using win32::WindowsPath;
+
+// Closes a file handle when it goes out of scope.
+class FileHandle {
+ public:
+  explicit FileHandle(HANDLE handle) : handle_(handle) {}
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  ~FileHandle() { Close(); }
+  bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE Get() const { return handle_; }
+  void Reset(HANDLE handle) {
+    Close();
+    handle_ = handle;
+  }
+  bool Close() {
+    if (!Valid()) return true;
+    BOOL ok = ::CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+    return ok != FALSE;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+bool Allowed(const WriteFaultHook& hook, WriteStep step) { return !hook || hook(step); }
+
+// A name for the temporary file beside target that no other writer picks:
+// the process number, a high-resolution clock reading and the attempt.
+std::wstring TemporaryName(const std::wstring& target, unsigned attempt) {
+  LARGE_INTEGER clock{};
+  ::QueryPerformanceCounter(&clock);
+  wchar_t suffix[64];
+  ::wsprintfW(suffix, L".%lx%08lx%x.tmp", ::GetCurrentProcessId(),
+              static_cast<unsigned long>(clock.LowPart), attempt);
+  return target + suffix;
+}
+
+}  // namespace
+
+std::optional<std::string> ReadWholeFile(std::string_view path) {
+  if (path.empty()) return std::nullopt;
+  // Without FILE_FLAG_BACKUP_SEMANTICS a folder cannot be opened.
+  FileHandle file(::CreateFileW(WindowsPath(path).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.Valid()) return std::nullopt;
+  std::string bytes;
+  char buffer[16384];
+  for (;;) {
+    DWORD got = 0;
+    if (!::ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr)) return std::nullopt;
+    if (got == 0) break;
+    bytes.append(buffer, got);
+  }
+  return bytes;
+}
+
+int64_t FileSize(std::string_view path) {
+  WIN32_FILE_ATTRIBUTE_DATA info{};
+  if (path.empty() ||
+      !::GetFileAttributesExW(WindowsPath(path).c_str(), GetFileExInfoStandard, &info)) {
+    return -1;
+  }
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return -2;
+  return (static_cast<int64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+}
+
+bool CreateFolder(std::string_view path) {
+  if (path.empty()) return false;
+  const std::wstring folder = WindowsPath(path);
+  if (::CreateDirectoryW(folder.c_str(), nullptr)) return true;
+  if (::GetLastError() != ERROR_ALREADY_EXISTS) return false;
+  DWORD attributes = ::GetFileAttributesW(folder.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool WriteFileAtomic(std::string_view path, std::string_view bytes, const WriteFaultHook& hook) {
+  if (path.empty()) return false;
+  const std::wstring target = WindowsPath(path);
+
+  if (!Allowed(hook, WriteStep::Open)) return false;
+  std::wstring temporary;
+  FileHandle file(INVALID_HANDLE_VALUE);
+  for (unsigned attempt = 0; attempt < 100 && !file.Valid(); ++attempt) {
+    temporary = TemporaryName(target, attempt);
+    HANDLE handle = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+      file.Reset(handle);
+    } else if (::GetLastError() != ERROR_FILE_EXISTS) {
+      return false;
+    }
+  }
+  if (!file.Valid()) return false;
+
+  auto fail = [&] {
+    file.Close();
+    ::DeleteFileW(temporary.c_str());
+    return false;
+  };
+
+  size_t written = 0;
+  while (written < bytes.size()) {
+    if (!Allowed(hook, WriteStep::Write)) return fail();
+    DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - written, 1u << 20));
+    DWORD put = 0;
+    if (!::WriteFile(file.Get(), bytes.data() + written, chunk, &put, nullptr) || put == 0) {
+      return fail();
+    }
+    written += put;
+  }
+  if (!Allowed(hook, WriteStep::Sync) || !::FlushFileBuffers(file.Get())) return fail();
+  if (!Allowed(hook, WriteStep::Close) || !file.Close()) return fail();
+  // MOVEFILE_WRITE_THROUGH returns only when the new name is on the disk, which
+  // is what syncing the folder does on POSIX systems.
+  if (!Allowed(hook, WriteStep::Rename) ||
+      !::MoveFileExW(temporary.c_str(), target.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return fail();
+  }
+  return true;
+}
+
+std::string ExecutablePath() {
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) return {};
+    if (length < buffer.size()) return Narrow(std::wstring_view(buffer.data(), length));
+    if (buffer.size() >= 32768) return {};
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+LocalDate Today() {
+  SYSTEMTIME now{};
+  ::GetLocalTime(&now);
+  return LocalDate{now.wDay, now.wMonth, now.wYear};
+}
+
+void Pause(int32_t milliseconds) {
+  if (milliseconds > 0) ::Sleep(static_cast<DWORD>(milliseconds));
+}
+
+bool StartProcess(const std::string& executable) {
+  if (executable.empty()) return false;
+  const std::wstring program = win32::Widen(executable);
+  // The command line is the quoted program path alone: no arguments.
+  std::wstring commandLine = L"\"" + program + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process)) {
+    return false;
+  }
+  // Never waited for: a restart ends this process right after.
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  return true;
+}
+
+}  // namespace zelluo::os
