@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 
 namespace zelluo::testing {
@@ -13,9 +14,20 @@ namespace zelluo::testing {
 class TempDir {
  public:
   TempDir() {
+#ifdef _WIN32
+    // No mkdtemp on Windows: random names until create_directory makes a new one.
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      auto candidate = std::filesystem::temp_directory_path() /
+                       ("zelluo-test-" + std::to_string(random()));
+      std::error_code error;
+      if (std::filesystem::create_directory(candidate, error)) path_ = candidate.string();
+    }
+#else
     std::string pattern = (std::filesystem::temp_directory_path() / "zelluo-test-XXXXXX").string();
     char* made = ::mkdtemp(pattern.data());
     path_ = made ? made : "";
+#endif
   }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;

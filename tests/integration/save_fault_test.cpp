@@ -74,7 +74,9 @@ class FaultyRun {
     std::vector<std::string> names;
     if (!std::filesystem::is_directory(Folder())) return names;
     for (const auto& entry : std::filesystem::directory_iterator(Folder())) {
-      if (entry.path().filename() != "Zelluo.xml") names.push_back(entry.path().filename());
+      if (entry.path().filename() != "Zelluo.xml") {
+        names.push_back(entry.path().filename().string());
+      }
     }
     return names;
   }

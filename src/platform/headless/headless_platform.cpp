@@ -1,6 +1,7 @@
 #include "platform/headless/headless_platform.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <sstream>
 #include <utility>
 
@@ -33,7 +34,8 @@ std::string Describe(const Rect& r) {
 HeadlessPlatform::HeadlessPlatform(std::string root) : root_(std::move(root)) {}
 
 std::string HeadlessPlatform::Resolve(std::string_view path) const {
-  if (path.empty() || path.front() == '/') return std::string(path);
+  // Absolute paths stay as they are: "/tmp/x", and on Windows "C:\x" too.
+  if (path.empty() || std::filesystem::path(path).has_root_path()) return std::string(path);
   return root_ + "/" + std::string(path);
 }
 

@@ -53,6 +53,13 @@ std::wstring TemporaryName(const std::wstring& target, unsigned attempt) {
   return target + suffix;
 }
 
+std::wstring FolderOf(const std::wstring& path) {
+  auto separator = path.find_last_of(L"\\/");
+  if (separator == std::wstring::npos) return L".";
+  if (separator == 0 || (separator == 2 && path[1] == L':')) return path.substr(0, separator + 1);
+  return path.substr(0, separator);
+}
+
 }  // namespace
 
 std::optional<std::string> ReadWholeFile(std::string_view path) {
@@ -129,12 +136,19 @@ bool WriteFileAtomic(std::string_view path, std::string_view bytes, const WriteF
   }
   if (!Allowed(hook, WriteStep::Sync) || !::FlushFileBuffers(file.Get())) return fail();
   if (!Allowed(hook, WriteStep::Close) || !file.Close()) return fail();
-  // MOVEFILE_WRITE_THROUGH returns only when the new name is on the disk, which
-  // is what syncing the folder does on POSIX systems.
+  // MOVEFILE_WRITE_THROUGH returns only when the move is on the disk.
   if (!Allowed(hook, WriteStep::Rename) ||
       !::MoveFileExW(temporary.c_str(), target.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return fail();
+  }
+  // Flushing the folder as well makes the new name durable where the file
+  // system allows it. A failure here no longer endangers either version.
+  if (Allowed(hook, WriteStep::SyncFolder)) {
+    FileHandle folder(::CreateFileW(FolderOf(target).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (folder.Valid()) ::FlushFileBuffers(folder.Get());
   }
   return true;
 }
