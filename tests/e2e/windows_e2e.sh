@@ -331,7 +331,7 @@ keep="${ZELLUO_E2E_KEEP:-}"
 [[ -z $keep ]] || mkdir -p "$keep"
 
 work=$(mktemp -d)
-trap 'wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
+trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
 results="$work/results"
 : >"$results"
 
