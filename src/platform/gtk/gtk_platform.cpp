@@ -1,5 +1,5 @@
 // GtkPlatform: start-up, display queries, message boxes, and the file, process
-// and time services, which the POSIX layer provides.
+// and time services, which the operating-system layer provides.
 
 #include "platform/gtk/gtk_platform.h"
 
@@ -9,7 +9,7 @@
 #include <cmath>
 
 #include "platform/gtk/gtk_helpers.h"
-#include "platform/posix/posix_system.h"
+#include "platform/os_services.h"
 
 namespace zelluo {
 
@@ -113,27 +113,27 @@ MessageAnswer GtkPlatform::ShowMessage(std::string_view title, std::string_view 
 // --- files and processes ---------------------------------------------------
 
 std::optional<std::string> GtkPlatform::ReadFile(std::string_view path) {
-  return posix::ReadWholeFile(path);
+  return os::ReadWholeFile(path);
 }
 
 bool GtkPlatform::WriteFileAtomic(std::string_view path, std::string_view bytes) {
-  return posix::WriteFileAtomic(path, bytes);
+  return os::WriteFileAtomic(path, bytes);
 }
 
-bool GtkPlatform::CreateFolder(std::string_view path) { return posix::CreateFolder(path); }
+bool GtkPlatform::CreateFolder(std::string_view path) { return os::CreateFolder(path); }
 
-int64_t GtkPlatform::FileSize(std::string_view path) { return posix::FileSize(path); }
+int64_t GtkPlatform::FileSize(std::string_view path) { return os::FileSize(path); }
 
-std::string GtkPlatform::ExecutablePath() { return posix::ExecutablePath(); }
+std::string GtkPlatform::ExecutablePath() { return os::ExecutablePath(); }
 
-LocalDate GtkPlatform::Today() { return posix::Today(); }
+LocalDate GtkPlatform::Today() { return os::Today(); }
 
-void GtkPlatform::Pause(int32_t milliseconds) { posix::Pause(milliseconds); }
+void GtkPlatform::Pause(int32_t milliseconds) { os::Pause(milliseconds); }
 
 bool GtkPlatform::StartOwnExecutable() {
-  const std::string self = posix::ExecutablePath();
+  const std::string self = os::ExecutablePath();
   if (self.empty()) return false;
-  return posix::StartProcess(self);
+  return os::StartProcess(self);
 }
 
 }  // namespace zelluo

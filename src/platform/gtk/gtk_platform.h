@@ -19,7 +19,7 @@
 //  [x] Tray icon: GtkStatusIcon (needs a tray host; false without one).
 //  [x] Sound: SDL2 audio queue on the default device, 16-bit stereo 44.1 kHz;
 //      other PCM formats are converted when loaded.
-//  [x] Files, processes, date and pause through posix_system.h.
+//  [x] Files, processes, date and pause through os_services.h (POSIX).
 // Not implemented:
 //  [ ] Looping playback: PlaySound with loop set plays the sound once.
 //  [ ] Wrapping of long texts: a text wider than its gadget ends in an ellipsis.

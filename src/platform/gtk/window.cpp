@@ -179,7 +179,7 @@ void GtkPlatform::MoveResizeWindow(const Rect& rect) {
   // Give the window manager a moment to apply it, so that the next WindowRect
   // and the next step of an animation start from the new geometry.
   GdkWindow* gdkWindow = gtk_widget_get_window(window_);
-  if (gdkWindow != nullptr && gtk_widget_get_visible(window_)) {
+  if (gdkWindow != nullptr && WindowShown()) {
     gdk_display_flush(gdk_display_get_default());
     gtkhelp::IterateUntil(kConfigureWaitMs, [&] {
       int x = 0;
