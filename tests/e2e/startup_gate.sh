@@ -14,6 +14,7 @@
 #   the program with code 0. (A build whose start-up ends right after the gate
 #   exits without a window; that passes too, as long as no box was shown.)
 set -uo pipefail
+# shellcheck disable=SC2317  # the helpers below are called through check and trap
 
 # --- inside one Xvfb display ----------------------------------------------------
 # Called through xvfb-run by the outer part below:
