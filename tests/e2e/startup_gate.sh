@@ -77,6 +77,20 @@ if [[ ${1:-} == --inside ]]; then
     xdotool key "$2"
   }
 
+  # The visible window titled "Zelluo" that is large enough to be the main
+  # window (the tray icon and the program's message boxes carry the name too).
+  main_window() {
+    local id geometry width height
+    for id in $(xdotool search --onlyvisible --name '^Zelluo$' 2>/dev/null); do
+      geometry=$(xdotool getwindowgeometry "$id" 2>/dev/null | sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\).*/\1 \2/p')
+      read -r width height <<<"$geometry"
+      if ((${width:-0} >= 640 && ${height:-0} >= 480)); then
+        echo "$id"
+        return
+      fi
+    done
+  }
+
   settings="$work/Zelluo Files/Zelluo.xml"
   settings_has_29_crlf_lines() {
     [[ -f $settings ]] || return 1
@@ -143,7 +157,7 @@ if [[ ${1:-} == --inside ]]; then
           refused=yes
           break
         fi
-        window=$(xdotool search --onlyvisible --name '^Zelluo$' 2>/dev/null | head -n 1)
+        window=$(main_window)
         [[ -n $window ]] && break
         sleep 0.2
       done

@@ -145,7 +145,14 @@ void GtkPlatform::CreateImageGadget(int32_t gadget, const Rect& rect, int32_t im
     entry.rect.width = gdk_pixbuf_get_width(pixbuf);
     entry.rect.height = gdk_pixbuf_get_height(pixbuf);
   }
-  gtk_widget_add_events(entry.widget, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK);
+  // Motion is selected too: unhandled here, it travels on to the window, whose
+  // handler wakes the loop for the hover update. Crossings do not travel, so
+  // they wake it from here.
+  gtk_widget_add_events(entry.widget, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
+                                          GDK_POINTER_MOTION_MASK | GDK_ENTER_NOTIFY_MASK |
+                                          GDK_LEAVE_NOTIFY_MASK);
+  g_signal_connect(entry.widget, "enter-notify-event", G_CALLBACK(OnWindowOtherEvent), this);
+  g_signal_connect(entry.widget, "leave-notify-event", G_CALLBACK(OnWindowOtherEvent), this);
   g_signal_connect(entry.widget, "button-press-event", G_CALLBACK(OnImageButtonPress), this);
   g_signal_connect(entry.widget, "button-release-event", G_CALLBACK(OnImageButtonRelease),
                    this);

@@ -99,11 +99,15 @@ bool GtkPlatform::OpenWindow(const WindowSpec& spec) {
 }
 
 void GtkPlatform::ConnectWindowSignals() {
-  const auto events = GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
-                      GDK_POINTER_MOTION_MASK | GDK_KEY_PRESS_MASK | GDK_STRUCTURE_MASK;
-  gtk_widget_add_events(window_, events);
-  gtk_widget_add_events(layout_, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
-                                     GDK_POINTER_MOTION_MASK);
+  const auto pointer = GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
+                       GDK_POINTER_MOTION_MASK | GDK_ENTER_NOTIFY_MASK | GDK_LEAVE_NOTIFY_MASK;
+  gtk_widget_add_events(window_, pointer | GDK_KEY_PRESS_MASK | GDK_STRUCTURE_MASK);
+  gtk_widget_add_events(layout_, pointer);
+  // Crossing events are not passed on to parents; both report them.
+  for (GtkWidget* widget : {window_, layout_}) {
+    g_signal_connect(widget, "enter-notify-event", G_CALLBACK(OnWindowOtherEvent), this);
+    g_signal_connect(widget, "leave-notify-event", G_CALLBACK(OnWindowOtherEvent), this);
+  }
   g_signal_connect(window_, "delete-event", G_CALLBACK(OnDeleteEvent), this);
   g_signal_connect(window_, "button-press-event", G_CALLBACK(OnWindowButtonPress), this);
   g_signal_connect(window_, "button-release-event", G_CALLBACK(OnWindowButtonRelease), this);
