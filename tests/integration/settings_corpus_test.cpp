@@ -44,6 +44,9 @@ struct Variant {
   int column = 0;
 };
 
+// Test names and failure messages show the file rather than the bytes.
+void PrintTo(const Variant& v, std::ostream* out) { *out << v.file; }
+
 std::vector<Variant> LoadExpectations() {
   std::vector<Variant> variants;
   std::ifstream in(kCorpus + "expected.txt");
