@@ -34,7 +34,7 @@ std::string Describe(const Rect& r) {
 HeadlessPlatform::HeadlessPlatform(std::string root) : root_(std::move(root)) {}
 
 std::string HeadlessPlatform::Resolve(std::string_view path) const {
-  // Absolute paths stay as they are: "/tmp/x", and on Windows "C:\x" too.
+  // Absolute paths stay as they are: "/srv/x", and on Windows "C:\x" too.
   if (path.empty() || std::filesystem::path(path).has_root_path()) return std::string(path);
   return root_ + "/" + std::string(path);
 }
