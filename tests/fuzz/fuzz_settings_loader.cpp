@@ -26,13 +26,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
 
   HeadlessPlatform platform(root);
-  if (!posix::WriteFileAtomic(platform.Resolve(SettingsPath), bytes)) std::abort();
+  if (!os::WriteFileAtomic(platform.Resolve(SettingsPath), bytes)) std::abort();
   SettingsRecord record = DefaultSettings(platform.Today());
   LoadOrCreateSettings(platform, record);
   LoadOrCreateSettings(platform, record);
   ReadAllSettings(platform, record);
   if (WriteSettingsValue(platform, kApplicationGroup, kStartPageKey, "Main")) {
-    auto saved = posix::ReadWholeFile(platform.Resolve(SettingsPath));
+    auto saved = os::ReadWholeFile(platform.Resolve(SettingsPath));
     auto again = ParseDocument(saved.value_or(""), XmlEncoding::Utf8);
     if (!again || DocumentStatus(*again) != 0) std::abort();
   }

@@ -15,7 +15,7 @@
 namespace zelluo {
 namespace {
 
-using posix::WriteStep;
+using os::WriteStep;
 using testing::CreatedSettingsFile;
 using testing::ReadBytes;
 using testing::RewrittenSettingsFile;

@@ -132,7 +132,7 @@ TEST_F(StartUp, ADamagedFileIsLeftUntouchedAndTheDefaultsStay) {
 }
 
 TEST_F(StartUp, AFolderThatCannotBeWrittenStillStartsOnTheDefaults) {
-  platform.writeFault = [](posix::WriteStep) { return false; };
+  platform.writeFault = [](os::WriteStep) { return false; };
   RunApplication(platform);
   EXPECT_FALSE(std::filesystem::exists(SettingsFile()));
   EXPECT_EQ(platform.TraceOf("CreateFolder").size(), 2u);  // both passes try

@@ -3,12 +3,12 @@
 #include <filesystem>
 
 #include "../test_support.h"
-#include "platform/posix/posix_system.h"
+#include "platform/os_services.h"
 
 namespace zelluo {
 namespace {
 
-using posix::WriteStep;
+using os::WriteStep;
 using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
@@ -22,7 +22,7 @@ size_t FilesIn(const std::string& folder) {
 TEST(AtomicWrite, ReplacesTheWholeFile) {
   TempDir dir;
   WriteBytes(dir / "a.xml", "old content that is longer than the new one");
-  ASSERT_TRUE(posix::WriteFileAtomic(dir / "a.xml", "new"));
+  ASSERT_TRUE(os::WriteFileAtomic(dir / "a.xml", "new"));
   EXPECT_EQ(ReadBytes(dir / "a.xml"), "new");
   EXPECT_EQ(FilesIn(dir.Path()), 1u);
 }
@@ -35,7 +35,7 @@ TEST(AtomicWrite, AFailureAtAnyStepKeepsThePreviousFileByteIdentical) {
     TempDir dir;
     WriteBytes(dir / "a.xml", previous);
     auto hook = [&](WriteStep step) { return step != failing; };
-    EXPECT_FALSE(posix::WriteFileAtomic(dir / "a.xml", next, hook))
+    EXPECT_FALSE(os::WriteFileAtomic(dir / "a.xml", next, hook))
         << "step " << static_cast<int>(failing);
     EXPECT_TRUE(ReadBytes(dir / "a.xml") == previous) << "step " << static_cast<int>(failing);
     EXPECT_EQ(FilesIn(dir.Path()), 1u) << "temporary file left behind";
@@ -44,20 +44,20 @@ TEST(AtomicWrite, AFailureAtAnyStepKeepsThePreviousFileByteIdentical) {
 
 TEST(AtomicWrite, FailsIntoAMissingFolderAndOnAnEmptyPath) {
   TempDir dir;
-  EXPECT_FALSE(posix::WriteFileAtomic(dir / "missing/a.xml", "x"));
-  EXPECT_FALSE(posix::WriteFileAtomic("", "x"));
+  EXPECT_FALSE(os::WriteFileAtomic(dir / "missing/a.xml", "x"));
+  EXPECT_FALSE(os::WriteFileAtomic("", "x"));
 }
 
-TEST(PosixFiles, SizeTellsMissingFilesAndFoldersApart) {
+TEST(FileServices, SizeTellsMissingFilesAndFoldersApart) {
   TempDir dir;
   WriteBytes(dir / "f", std::string(2048, 'a'));
-  EXPECT_EQ(posix::FileSize(dir / "f"), 2048);
-  EXPECT_EQ(posix::FileSize(dir / "nothing"), -1);
-  EXPECT_EQ(posix::FileSize(dir.Path()), -2);
-  EXPECT_TRUE(posix::CreateFolder(dir / "sub"));
-  EXPECT_TRUE(posix::CreateFolder(dir / "sub"));  // an existing folder is fine
-  EXPECT_FALSE(posix::CreateFolder(dir / "f"));   // a file stands there
-  EXPECT_FALSE(posix::ReadWholeFile(dir.Path()).has_value());
+  EXPECT_EQ(os::FileSize(dir / "f"), 2048);
+  EXPECT_EQ(os::FileSize(dir / "nothing"), -1);
+  EXPECT_EQ(os::FileSize(dir.Path()), -2);
+  EXPECT_TRUE(os::CreateFolder(dir / "sub"));
+  EXPECT_TRUE(os::CreateFolder(dir / "sub"));  // an existing folder is fine
+  EXPECT_FALSE(os::CreateFolder(dir / "f"));   // a file stands there
+  EXPECT_FALSE(os::ReadWholeFile(dir.Path()).has_value());
 }
 
 }  // namespace

@@ -327,25 +327,25 @@ void HeadlessPlatform::RemoveTrayIcon() {
 
 std::optional<std::string> HeadlessPlatform::ReadFile(std::string_view path) {
   Record("ReadFile " + Quote(path));
-  return posix::ReadWholeFile(Resolve(path));
+  return os::ReadWholeFile(Resolve(path));
 }
 
 bool HeadlessPlatform::WriteFileAtomic(std::string_view path, std::string_view bytes) {
-  bool ok = posix::WriteFileAtomic(Resolve(path), bytes, writeFault);
+  bool ok = os::WriteFileAtomic(Resolve(path), bytes, writeFault);
   Record("WriteFileAtomic " + Quote(path) + " " + std::to_string(bytes.size()) +
          (ok ? " ok" : " failed"));
   return ok;
 }
 
 bool HeadlessPlatform::CreateFolder(std::string_view path) {
-  bool ok = (!writeFault || writeFault(posix::WriteStep::Open)) &&
-            posix::CreateFolder(Resolve(path));
+  bool ok = (!writeFault || writeFault(os::WriteStep::Open)) &&
+            os::CreateFolder(Resolve(path));
   Record("CreateFolder " + Quote(path) + (ok ? " ok" : " failed"));
   return ok;
 }
 
 int64_t HeadlessPlatform::FileSize(std::string_view path) {
-  return posix::FileSize(Resolve(path));
+  return os::FileSize(Resolve(path));
 }
 
 std::string HeadlessPlatform::ExecutablePath() { return executablePath; }

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/posix/posix_system.h"
+#include "platform/os_services.h"
 
 namespace zelluo {
 
@@ -87,7 +87,7 @@ class HeadlessPlatform : public Platform {
   std::deque<ScriptedEvent> events;   // WaitEvent pops from here; empty gives None
   Point mouse{-1, -1};
   // When set, asked before each step of a file write; false makes it fail.
-  posix::WriteFaultHook writeFault;
+  os::WriteFaultHook writeFault;
   // Gives up after this many empty waits so that a script that never quits ends.
   int32_t idleWaitLimit = 1000;
 

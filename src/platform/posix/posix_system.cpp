@@ -1,4 +1,4 @@
-#include "platform/posix/posix_system.h"
+#include "platform/os_services.h"
 
 #include <fcntl.h>
 #include <spawn.h>
