@@ -3,10 +3,14 @@
 # every function expects DISPLAY to name a running X server.
 # shellcheck disable=SC2034  # wm_pid and exit_code are set for the caller
 
-# Starts jwm and waits until it announces itself on the root window. Sets
-# wm_pid.
+# Starts jwm (with the configuration file $1 if given) and waits until it
+# announces itself on the root window. Sets wm_pid.
 start_window_manager() {
-  jwm >/dev/null 2>&1 &
+  if [[ -n ${1:-} ]]; then
+    jwm -f "$1" >/dev/null 2>&1 &
+  else
+    jwm >/dev/null 2>&1 &
+  fi
   wm_pid=$!
   local _
   for _ in $(seq 100); do
