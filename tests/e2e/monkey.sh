@@ -143,6 +143,14 @@ EOF
     done
     return 1
   }
+  # Where the main window stands; "0 0" when it is not shown.
+  main_window_origin() {
+    local id X=0 Y=0
+    if id=$(visible_window_named Zelluo); then
+      eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null | grep -E '^(X|Y)=')"
+    fi
+    echo "$X $Y"
+  }
   # The tray icon: a small visible window named "zelluo"; prints "x y".
   tray_icon_position() {
     local id X Y WIDTH HEIGHT
@@ -160,9 +168,10 @@ EOF
 
   keys=(a b e j n q x z 0 1 5 9 space Return Tab BackSpace Delete Up Down Left Right Home End
     Page_Up Page_Down F1 F5 F10 alt+F4 ctrl+q ctrl+w shift+Tab alt+j alt+n)
-  # The program's controls, so that some clicks hit them: the five icons, the
-  # close, back and information buttons, and the twelve option switches.
-  hot_spots=(224:464 424:464 624:464 824:464 1024:464 1205:75 65:75 620:910)
+  # The program's controls, so that some clicks hit them: the five icons (the
+  # Options icon thrice), the close, back and information buttons, and the
+  # twelve option switches.
+  hot_spots=(224:464 424:464 624:464 624:464 624:464 824:464 1024:464 1205:75 65:75 620:910)
   for row in 0 1 2 3 4 5; do hot_spots+=("312:$((162 + 30 * row))" "342:$((162 + 30 * row))"); done
 
   case $scenario in
@@ -185,21 +194,36 @@ EOF
         kind=
         x=$((RANDOM % 1280)) y=$((RANDOM % 1024))
         if ((RANDOM % 2 == 0)); then
+          # Relative to the main window, which drags move about.
           spot=${hot_spots[RANDOM % ${#hot_spots[@]}]}
-          x=$((${spot%:*} + RANDOM % 11 - 5)) y=$((${spot#*:} + RANDOM % 11 - 5))
+          read -r wx wy < <(main_window_origin)
+          x=$((wx + ${spot%:*} + RANDOM % 11 - 5)) y=$((wy + ${spot#*:} + RANDOM % 11 - 5))
+          ((x < 0)) && x=0
+          ((x > 1279)) && x=1279
+          ((y < 0)) && y=0
+          ((y > 1023)) && y=1023
         fi
         r=$((RANDOM % 100))
-        if dialog=$(dialog_window) && ((RANDOM % 10 < 7)); then
+        if ! visible_window_named Zelluo >/dev/null && ((RANDOM % 10 < 3)) &&
+          tray=$(tray_icon_position); then
+          # Hidden to the tray: often enough bring the window back ("Einblenden").
+          kind="tray menu, first entry"
+          read -r tx ty <<<"$tray"
+          click_at "$tx" "$ty" 3
+          sleep 0.3
+          xdotool key Down Return
+        elif dialog=$(dialog_window) && ((RANDOM % 10 < 7)); then
           if ((RANDOM % 10 < 6)); then kind="Return on a dialog"; else kind="Escape on a dialog"; fi
           press_key_in "$dialog" "${kind%% *}"
         elif ((r < 45)); then
           kind="click"
           click_at "$x" "$y"
-        elif ((r < 52)); then
+        elif ((r < 49)); then
+          # Short drags: a press on the window's background moves the window.
           kind="drag"
           xdotool mousemove "$x" "$y" mousedown 1
           sleep 0.1
-          xdotool mousemove "$((RANDOM % 1280))" "$((RANDOM % 1024))"
+          xdotool mousemove "$(((x + RANDOM % 301 + 1130) % 1280))" "$(((y + RANDOM % 301 + 874) % 1024))"
           sleep 0.1
           xdotool mouseup 1
         elif ((r < 60)); then
