@@ -35,6 +35,8 @@ GtkPlatform::~GtkPlatform() {
     ProcessPendingEvents();
     gdk_display_flush(gdk_display_get_default());
   }
+  for (GtkStatusIcon* icon : retiredTrayIcons_) g_object_unref(icon);
+  retiredTrayIcons_.clear();
 }
 
 // --- display ---------------------------------------------------------------

@@ -225,6 +225,7 @@ class GtkPlatform final : public Platform {
 
   // Tray icon and the press that may open the menu.
   GtkStatusIcon* trayIcon_ = nullptr;
+  std::vector<GtkStatusIcon*> retiredTrayIcons_;  // hidden, released last
   GdkEvent* lastTrayPress_ = nullptr;
 
   // Sound output.

@@ -46,9 +46,12 @@ void GtkPlatform::RemoveTrayIcon() {
     lastTrayPress_ = nullptr;
   }
   if (trayIcon_ == nullptr) return;
-  gtk_status_icon_set_visible(trayIcon_, FALSE);
   g_signal_handlers_disconnect_by_data(trayIcon_, this);
-  g_object_unref(trayIcon_);
+  // Hiding takes the icon out of the notification area. The icon itself is
+  // released only at the very end: GTK keeps an X event filter for the tray
+  // that would otherwise be handed freed memory by later events.
+  gtk_status_icon_set_visible(trayIcon_, FALSE);
+  retiredTrayIcons_.push_back(trayIcon_);
   trayIcon_ = nullptr;
   ProcessPendingEvents();
 }
