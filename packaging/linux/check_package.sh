@@ -90,7 +90,7 @@ else
 fi
 depends=$(dpkg-deb -f "$deb" Depends)
 if grep -q 'libgtk-3-0' <<<"$depends" && grep -q 'libsdl2' <<<"$depends"; then
-  pass "its dependencies come from the libraries it links (shlibdeps)"
+  pass "its dependencies: the libraries it links (shlibdeps) and SDL, loaded at run time"
 else
   fail "dependencies without GTK or SDL: $depends"
 fi

@@ -209,6 +209,8 @@ class Platform {
   virtual bool StartOwnExecutable() = 0;
 
   // --- audio ---------------------------------------------------------------
+  // Opens the default sound output; a backend may finish opening it in the
+  // background and then reports only that it has begun.
   virtual bool OpenAudio() = 0;
   // Keeps a ready-to-play copy of the samples under the number.
   virtual bool LoadSound(int32_t sound, const PcmFormat& format, const uint8_t* samples,

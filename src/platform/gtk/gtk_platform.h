@@ -18,7 +18,8 @@
 //  [x] Message boxes: GtkMessageDialog without icon, German "OK" / "_Ja" "_Nein".
 //  [x] Tray icon: GtkStatusIcon (needs a tray host; false without one).
 //  [x] Sound: SDL2 audio queue on the default device, 16-bit stereo 44.1 kHz;
-//      other PCM formats are converted when loaded.
+//      SDL is loaded and the device opened on a worker thread at OpenAudio;
+//      other PCM formats are converted when first played.
 //  [x] Files, processes, date and pause through os_services.h (POSIX).
 // Not implemented:
 //  [ ] Looping playback: PlaySound with loop set plays the sound once.
@@ -34,6 +35,7 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -181,9 +183,6 @@ class GtkPlatform final : public Platform {
   void ConnectWindowSignals();
   void ForgetWindow();
 
-  // Audio (audio.cpp).
-  void ReleaseSounds();
-
   // GTK signal handlers; user_data is always the GtkPlatform.
   static int OnDeleteEvent(GtkWidget* widget, GdkEvent* event, void* self);
   static int OnWindowButtonPress(GtkWidget* widget, GdkEventButton* event, void* self);
@@ -228,10 +227,12 @@ class GtkPlatform final : public Platform {
   std::vector<GtkStatusIcon*> retiredTrayIcons_;  // hidden, released last
   GdkEvent* lastTrayPress_ = nullptr;
 
-  // Sound output.
-  uint32_t audioDevice_ = 0;  // SDL_AudioDeviceID; 0 when closed
-  bool audioSubsystem_ = false;
-  std::map<int32_t, std::vector<uint8_t>> sounds_;
+  // Sound output (audio.cpp); null until OpenAudio.
+  class AudioOutput;
+  struct AudioOutputDeleter {
+    void operator()(AudioOutput* output) const;
+  };
+  std::unique_ptr<AudioOutput, AudioOutputDeleter> audio_;
 };
 
 }  // namespace zelluo
