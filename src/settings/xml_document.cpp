@@ -702,7 +702,15 @@ std::string SerializeDocument(const XmlDocument& document) {
 
 bool SaveDocument(Platform& platform, const XmlDocument& document, std::string_view path) {
   if (path.empty()) return false;
-  return platform.WriteFileAtomic(path, SerializeDocument(document));
+  const std::string bytes = SerializeDocument(document);
+  // A file is never replaced by bytes that cannot be read back. They can arise:
+  // expat takes U+00AA, U+00B5 and U+00BA as name characters in UTF-16 input
+  // but not in UTF-8, and Latin-1 output turns characters above U+00FF into
+  // blanks.
+  auto check =
+      ParseDocument(bytes, document.encodingFixed ? document.encoding : XmlEncoding::Unspecified);
+  if (!check || DocumentStatus(*check) != 0) return false;
+  return platform.WriteFileAtomic(path, bytes);
 }
 
 }  // namespace zelluo

@@ -118,7 +118,8 @@ void Reformat(XmlDocument& document);
 
 // The bytes SaveDocument writes.
 std::string SerializeDocument(const XmlDocument& document);
-// Writes the serialisation through the platform's atomic write.
+// Writes the serialisation through the platform's atomic write; false, with the
+// file left alone, when the serialisation would not parse again.
 bool SaveDocument(Platform& platform, const XmlDocument& document, std::string_view path);
 
 }  // namespace zelluo

@@ -102,7 +102,8 @@ bool HasCharacterData(const XmlNode* node) {
 // Known: expat takes U+00AA, U+00B5 and U+00BA as name characters in UTF-16
 // input (its Latin-1 table) but not in UTF-8 input (its name table), so a
 // UTF-16 file with such a name is written back in UTF-8 as bytes that no
-// longer parse. Reported; left out here so that the run goes on.
+// longer parse. SaveDocument therefore checks what it is about to write and
+// keeps the old file; left out here so that the run goes on.
 bool KnownUtf16NameLoss(std::string_view input, const std::string& saved) {
   const bool utf16 =
       input.size() >= 2 && (input[0] == '\0' || input[1] == '\0' ||

@@ -90,6 +90,32 @@ TEST_F(SettingsFileOnDisk, WriteRefusesADamagedFileAndLeavesItAlone) {
   EXPECT_EQ(File(), damaged);
 }
 
+TEST_F(SettingsFileOnDisk, WriteNeverLeavesBytesThatDoNotParseAgain) {
+  // A UTF-16 file whose extra key has a name that expat takes in UTF-16 but
+  // not in UTF-8, the encoding every rewrite uses.
+  std::string text = CreatedSettingsFile();
+  text.replace(text.find("<Key_StartTray"), 0, "<Key_\u00B5 Value=\"1\"/>\r\n    ");
+  text.replace(text.find("UTF-8"), 5, "UTF-16");
+  std::string utf16 = "\xFF\xFE";
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text.compare(i, 2, "\xC2\xB5") == 0) {
+      utf16 += std::string("\xB5\0", 2);
+      ++i;
+    } else {
+      utf16 += text[i];
+      utf16 += '\0';
+    }
+  }
+  WriteBytes(dir / "Zelluo Files/Zelluo.xml", utf16);
+  SettingsRecord record = DefaultSettings({6, 12, 2026});
+  ReadAllSettings(platform, record);
+  // It is read (keys go by position: the extra key's value lands in StartTray).
+  ASSERT_EQ(record.StartTray, 1);
+
+  EXPECT_FALSE(WriteSettingsValue(platform, kApplicationGroup, kStartPageKey, "Options"));
+  EXPECT_EQ(File(), utf16);
+}
+
 TEST_F(SettingsFileOnDisk, KeysAreFoundByPositionNotByName) {
   std::string file = CreatedSettingsFile();
   // A renamed key is still read; an inserted key shifts every later key.
