@@ -151,15 +151,21 @@ EOF
     fi
     echo "$X $Y"
   }
-  # The tray icon: a small visible window named "zelluo"; prints "x y".
+  # The program's icon in jwm's tray at the bottom of the screen: a small
+  # visible window of the program (its name matches "zelluo" in any case);
+  # prints "x y". The icon is embedded in the tray, so its position is asked
+  # of xwininfo, which gives it on the screen rather than in the tray.
   tray_icon_position() {
-    local id X Y WIDTH HEIGHT
+    local id x y w h
     for id in $(xdotool search --onlyvisible --name '^zelluo$' 2>/dev/null); do
-      WIDTH=0
-      [[ $(xdotool getwindowname "$id" 2>/dev/null) == zelluo ]] || continue
-      eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
-      if ((${WIDTH:-0} > 0 && WIDTH < 64)); then
-        echo "$((X + WIDTH / 2)) $((Y + HEIGHT / 2))"
+      read -r x y w h < <(xwininfo -id "$id" 2>/dev/null | awk '
+        /Absolute upper-left X:/ { x = $NF }
+        /Absolute upper-left Y:/ { y = $NF }
+        /^ *Width:/ { w = $NF }
+        /^ *Height:/ { h = $NF }
+        END { if (w != "") print x, y, w, h }')
+      if ((${w:-0} >= 8 && w <= 64 && ${h:-0} >= 8 && h <= 64 && y >= 900)); then
+        echo "$((x + w / 2)) $((y + h / 2))"
         return 0
       fi
     done
