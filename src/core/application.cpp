@@ -63,9 +63,10 @@ void ShowResolutionMessage(Application& app) {
 
 void LoadBuiltInAssets(Application& app) {
   LoadFonts(app);
+  app.images.RegisterAll(BuiltInImages());
   for (const EmbeddedAsset& asset : BuiltInImages()) {
-    if (app.images.Register(asset.number, asset.data, asset.size)) {
-      app.platform.LoadImage(asset.number, *app.images.Find(asset.number));
+    if (const PixelImage* image = app.images.Find(asset.number)) {
+      app.platform.LoadImage(asset.number, *image);
     }
   }
   EmbeddedAsset click = BuiltInClickSound();

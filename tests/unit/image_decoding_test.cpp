@@ -416,5 +416,33 @@ TEST(ImageTable, FilesReplacesAndForgetsPictures) {
   EXPECT_TRUE(table.Numbers().empty());
 }
 
+TEST(ImageTable, RegisterAllFilesWhatRegisterFilesInTurn) {
+  // Every built-in picture, one number twice (the later blob wins) and a cut
+  // blob between them; with more blobs than cores every thread takes several.
+  std::vector<EmbeddedAsset> blobs(BuiltInImages().begin(), BuiltInImages().end());
+  const EmbeddedAsset first = blobs[1];
+  blobs.push_back({first.number, blobs[2].data, blobs[2].size});
+  blobs.push_back({999, first.data, first.size / 2});
+  blobs.push_back({998, first.data, first.size});
+
+  ImageTable oneByOne;
+  for (const EmbeddedAsset& blob : blobs) oneByOne.Register(blob.number, blob.data, blob.size);
+  ImageTable sideBySide;
+  sideBySide.RegisterAll(blobs);
+
+  ASSERT_EQ(sideBySide.Numbers(), oneByOne.Numbers());
+  EXPECT_EQ(sideBySide.Find(999), nullptr);
+  for (int32_t number : oneByOne.Numbers()) {
+    const PixelImage* expected = oneByOne.Find(number);
+    const PixelImage* actual = sideBySide.Find(number);
+    ASSERT_NE(actual, nullptr) << number;
+    EXPECT_EQ(actual->width, expected->width) << number;
+    EXPECT_EQ(actual->height, expected->height) << number;
+    EXPECT_EQ(actual->depth, expected->depth) << number;
+    EXPECT_TRUE(actual->rgba == expected->rgba) << number;
+  }
+  EXPECT_EQ(sideBySide.Find(first.number)->width, oneByOne.Find(blobs[2].number)->width);
+}
+
 }  // namespace
 }  // namespace zelluo
