@@ -82,3 +82,15 @@ wait_for_exit() {
   exit_code=$?
   return 0
 }
+
+# Prints "x y width height" of window $1, its position on the screen.
+# (xdotool getwindowgeometry adds the frame's offset a second time for a
+# window that the window manager has framed.)
+window_geometry() {
+  xwininfo -id "$1" 2>/dev/null | awk '
+    /Absolute upper-left X:/ { x = $NF }
+    /Absolute upper-left Y:/ { y = $NF }
+    /^ *Width:/ { w = $NF }
+    /^ *Height:/ { h = $NF }
+    END { if (w != "") print x, y, w, h }'
+}

@@ -14,6 +14,9 @@
 e2e_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 e2e_tool="$e2e_dir/e2e_tool.py"
 e2e_repo=$(cd "$e2e_dir/../.." && pwd)
+# window_geometry and the helpers below that define their own versions.
+# shellcheck source=tests/e2e/desktop_helpers.bash
+source "$e2e_dir/desktop_helpers.bash"
 
 # --- reporting ------------------------------------------------------------------
 pass() { echo "ok - $1" >>"$results"; }
@@ -100,18 +103,6 @@ wait_for_wm() {
     sleep 0.1
   done
   return 1
-}
-
-# Prints "x y width height" of window $1, its position on the screen.
-# (xdotool getwindowgeometry adds the frame's offset a second time for a
-# window that the window manager has framed.)
-window_geometry() {
-  xwininfo -id "$1" 2>/dev/null | awk '
-    /Absolute upper-left X:/ { x = $NF }
-    /Absolute upper-left Y:/ { y = $NF }
-    /^ *Width:/ { w = $NF }
-    /^ *Height:/ { h = $NF }
-    END { if (w != "") print x, y, w, h }'
 }
 
 # Visible windows of the program (their names are "Zelluo" or "zelluo") whose
