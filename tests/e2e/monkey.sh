@@ -145,25 +145,19 @@ EOF
   }
   # Where the main window stands; "0 0" when it is not shown.
   main_window_origin() {
-    local id X=0 Y=0
+    local id x=0 y=0 _
     if id=$(visible_window_named Zelluo); then
-      eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null | grep -E '^(X|Y)=')"
+      read -r x y _ < <(window_geometry "$id")
     fi
-    echo "$X $Y"
+    echo "${x:-0} ${y:-0}"
   }
   # The program's icon in jwm's tray at the bottom of the screen: a small
   # visible window of the program (its name matches "zelluo" in any case);
-  # prints "x y". The icon is embedded in the tray, so its position is asked
-  # of xwininfo, which gives it on the screen rather than in the tray.
+  # prints "x y".
   tray_icon_position() {
     local id x y w h
     for id in $(xdotool search --onlyvisible --name '^zelluo$' 2>/dev/null); do
-      read -r x y w h < <(xwininfo -id "$id" 2>/dev/null | awk '
-        /Absolute upper-left X:/ { x = $NF }
-        /Absolute upper-left Y:/ { y = $NF }
-        /^ *Width:/ { w = $NF }
-        /^ *Height:/ { h = $NF }
-        END { if (w != "") print x, y, w, h }')
+      read -r x y w h < <(window_geometry "$id")
       if ((${w:-0} >= 8 && w <= 64 && ${h:-0} >= 8 && h <= 64 && y >= 900)); then
         echo "$((x + w / 2)) $((y + h / 2))"
         return 0
