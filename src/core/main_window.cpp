@@ -39,16 +39,16 @@ Rect CentredWindowRect(int32_t width, int32_t height, int32_t screenWidth, int32
 
 void OpenMainWindow(Application& app) {
   const WindowGeometry& geometry = app.geometry;
-  WindowSpec spec;
-  spec.title = std::string(text::kWindowTitle);
-  spec.clientRect =
+  WindowSpec request;
+  request.title = std::string(text::kWindowTitle);
+  request.clientRect =
       geometry.Centred
           ? CentredWindowRect(geometry.Width, geometry.Height, app.ScreenWidth, app.ScreenHeight)
           : Rect{geometry.X, geometry.Y, geometry.Width, geometry.Height};
-  spec.background = kWindowColour;
-  spec.minimised = geometry.Minimised;
-  spec.iconImage = image::kProgramIcon;
-  if (!app.platform.OpenWindow(spec)) return;
+  request.background = kWindowColour;
+  request.minimised = geometry.Minimised;
+  request.iconImage = image::kProgramIcon;
+  if (!app.platform.OpenWindow(request)) return;
   // The region keeps the full design size even on a smaller screen: the part
   // beyond the clipped window is simply not there.
   app.platform.SetWindowRegion(geometry.Width, geometry.Height, geometry.CornerWidth,

@@ -114,7 +114,7 @@ class Platform {
   virtual int32_t VerticalDpi() = 0;
 
   // --- main window ---------------------------------------------------------
-  virtual bool OpenWindow(const WindowSpec& spec) = 0;
+  virtual bool OpenWindow(const WindowSpec& request) = 0;
   // A rounded rectangle (0, 0)-(width, height) with a corner ellipse; 0 x 0
   // gives square corners.
   virtual void SetWindowRegion(int32_t width, int32_t height, int32_t cornerWidth,

@@ -193,20 +193,20 @@ std::vector<GadgetSpec> AboutPage(const Application& app) {
   return gadgets;
 }
 
-bool IsText(const GadgetSpec& spec) {
-  return spec.type == GadgetType::Text || spec.type == GadgetType::CentredText;
+bool IsText(const GadgetSpec& entry) {
+  return entry.type == GadgetType::Text || entry.type == GadgetType::CentredText;
 }
 
-void CreateGadget(Platform& platform, const GadgetSpec& spec) {
-  switch (spec.type) {
-    case GadgetType::Image: platform.CreateImageGadget(spec.number, spec.rect, spec.image); break;
+void CreateGadget(Platform& platform, const GadgetSpec& entry) {
+  switch (entry.type) {
+    case GadgetType::Image: platform.CreateImageGadget(entry.number, entry.rect, entry.image); break;
     case GadgetType::Text:
-      platform.CreateTextGadget(spec.number, spec.rect, spec.text, TextAlign::Left);
+      platform.CreateTextGadget(entry.number, entry.rect, entry.text, TextAlign::Left);
       break;
     case GadgetType::CentredText:
-      platform.CreateTextGadget(spec.number, spec.rect, spec.text, TextAlign::Centre);
+      platform.CreateTextGadget(entry.number, entry.rect, entry.text, TextAlign::Centre);
       break;
-    case GadgetType::Button: platform.CreateButtonGadget(spec.number, spec.rect, spec.text); break;
+    case GadgetType::Button: platform.CreateButtonGadget(entry.number, entry.rect, entry.text); break;
   }
 }
 
@@ -218,14 +218,14 @@ void SetPageColours(Platform& platform, int32_t number) {
 // Creates the gadgets in order, then gives the headings and then the body
 // texts their fonts, then every text gadget its colours.
 void CreateGadgets(Platform& platform, const std::vector<GadgetSpec>& gadgets) {
-  for (const GadgetSpec& spec : gadgets) CreateGadget(platform, spec);
+  for (const GadgetSpec& entry : gadgets) CreateGadget(platform, entry);
   for (int32_t font : {font::kHeading, font::kBody}) {
-    for (const GadgetSpec& spec : gadgets) {
-      if (IsText(spec) && spec.font == font) platform.SetGadgetFont(spec.number, font);
+    for (const GadgetSpec& entry : gadgets) {
+      if (IsText(entry) && entry.font == font) platform.SetGadgetFont(entry.number, font);
     }
   }
-  for (const GadgetSpec& spec : gadgets) {
-    if (IsText(spec)) SetPageColours(platform, spec.number);
+  for (const GadgetSpec& entry : gadgets) {
+    if (IsText(entry)) SetPageColours(platform, entry.number);
   }
 }
 
@@ -283,11 +283,11 @@ void ShowOptionLook(Application& app, const OptionPair& row, bool on) {
 void LoadFonts(Application& app) {
   int32_t dpi = app.platform.VerticalDpi();
   for (size_t number = 0; number < kFonts.size(); ++number) {
-    const FontSpec& spec = kFonts[number];
+    const FontSpec& entry = kFonts[number];
     // A character height of points x dpi / 72 pixels, rounded.
-    auto height = static_cast<int32_t>(std::lround(spec.points * dpi / 72.0));
-    app.platform.LoadFont(static_cast<int32_t>(number), kFontFace, height, spec.weight,
-                          spec.underline);
+    auto height = static_cast<int32_t>(std::lround(entry.points * dpi / 72.0));
+    app.platform.LoadFont(static_cast<int32_t>(number), kFontFace, height, entry.weight,
+                          entry.underline);
   }
 }
 
@@ -298,7 +298,7 @@ void BuildWindowFrame(Application& app) {
       ImageGadget(gadget::kFrameBottom, {0, 984, 1280, 40}, image::kFrameBottom),
       ImageGadget(gadget::kFrameLeft, {0, 50, 40, 934}, image::kFrameLeft),
   };
-  for (const GadgetSpec& spec : frame) CreateGadget(app.platform, spec);
+  for (const GadgetSpec& entry : frame) CreateGadget(app.platform, entry);
 }
 
 void BuildCloseButton(Application& app) {
@@ -308,17 +308,17 @@ void BuildCloseButton(Application& app) {
 void BuildPage(Application& app, Page page) { CreateGadgets(app.platform, PageGadgets(app, page)); }
 
 void ShowPage(Application& app, Page page) {
-  for (const GadgetSpec& spec : PageGadgets(app, page)) app.platform.ShowGadget(spec.number);
+  for (const GadgetSpec& entry : PageGadgets(app, page)) app.platform.ShowGadget(entry.number);
 }
 
 void HidePage(Application& app, Page page) {
-  for (const GadgetSpec& spec : PageGadgets(app, page)) app.platform.HideGadget(spec.number);
+  for (const GadgetSpec& entry : PageGadgets(app, page)) app.platform.HideGadget(entry.number);
 }
 
 void BuildMainPage(Application& app) { BuildPage(app, Page::Main); }
 
 void FreeMainPage(Application& app) {
-  for (const GadgetSpec& spec : MainPage()) app.platform.FreeGadget(spec.number);
+  for (const GadgetSpec& entry : MainPage()) app.platform.FreeGadget(entry.number);
 }
 
 void HideAllNavigationCaptions(Application& app) {

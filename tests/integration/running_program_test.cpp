@@ -91,11 +91,11 @@ TEST_F(RunningProgram, WindowIsCentredAndClippedToTheScreen) {
     p.events.push_back(kQuit);
     RunApplication(p);
     ASSERT_FALSE(p.TraceOf("OpenWindow").empty());
-    EXPECT_EQ(p.window.spec.clientRect, c.window) << c.screen.width << "x" << c.screen.height;
+    EXPECT_EQ(p.window.request.clientRect, c.window) << c.screen.width << "x" << c.screen.height;
     EXPECT_EQ(p.TraceOf("SetWindowRegion"), std::vector<std::string>{"SetWindowRegion 1280,1024,0,0"});
-    EXPECT_TRUE(p.window.spec.minimised);
-    EXPECT_EQ(p.window.spec.title, "Zelluo");
-    EXPECT_EQ(p.window.spec.background, MakeRgb(40, 40, 40));
+    EXPECT_TRUE(p.window.request.minimised);
+    EXPECT_EQ(p.window.request.title, "Zelluo");
+    EXPECT_EQ(p.window.request.background, MakeRgb(40, 40, 40));
   }
 }
 
@@ -331,7 +331,7 @@ TEST_F(RunningProgram, ListAndAboutPagesShowTheirForms) {
   // The underlines take their picture's size, not the 880 the page asks for.
   EXPECT_EQ(platform.gadgetsWhenIdle.at(604).rect, (Rect{100, 138, 260, 2}));
   EXPECT_EQ(platform.gadgetsWhenIdle.at(616).rect, (Rect{100, 458, 260, 2}));
-  EXPECT_EQ(platform.window.spec.title, "Zelluo");
+  EXPECT_EQ(platform.window.request.title, "Zelluo");
   // The List page's form: the placeholder and six headings with underlines.
   EXPECT_EQ(platform.gadgetsWhenIdle.at(303).rect, (Rect{40, 120, 360, 450}));
   EXPECT_EQ(platform.gadgetsWhenIdle.at(305).rect, (Rect{410, 138, 800, 2}));

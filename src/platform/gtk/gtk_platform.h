@@ -70,7 +70,7 @@ class GtkPlatform final : public Platform {
   int32_t VerticalDpi() override;
 
   // --- main window (window.cpp)
-  bool OpenWindow(const WindowSpec& spec) override;
+  bool OpenWindow(const WindowSpec& request) override;
   void SetWindowRegion(int32_t width, int32_t height, int32_t cornerWidth,
                        int32_t cornerHeight) override;
   void ShowWindow(WindowShow how) override;

@@ -61,25 +61,25 @@ cairo_region_t* RoundedRegion(int32_t width, int32_t height, int32_t cornerWidth
 
 }  // namespace
 
-bool GtkPlatform::OpenWindow(const WindowSpec& spec) {
+bool GtkPlatform::OpenWindow(const WindowSpec& request) {
   if (!hasDisplay_) return false;
   if (window_ != nullptr) DestroyWindow();
 
-  const int32_t width = std::max(1, spec.clientRect.width);
-  const int32_t height = std::max(1, spec.clientRect.height);
+  const int32_t width = std::max(1, request.clientRect.width);
+  const int32_t height = std::max(1, request.clientRect.height);
 
   window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-  gtk_window_set_title(GTK_WINDOW(window_), gtkhelp::ValidUtf8(spec.title).c_str());
+  gtk_window_set_title(GTK_WINDOW(window_), gtkhelp::ValidUtf8(request.title).c_str());
   gtk_window_set_decorated(GTK_WINDOW(window_), FALSE);
   gtk_window_set_default_size(GTK_WINDOW(window_), width, height);
-  gtk_window_move(GTK_WINDOW(window_), spec.clientRect.x, spec.clientRect.y);
+  gtk_window_move(GTK_WINDOW(window_), request.clientRect.x, request.clientRect.y);
 
   windowCss_ = gtk_css_provider_new();
   gtkhelp::LoadCss(windowCss_,
-                   "window { background-color: " + gtkhelp::CssColour(spec.background) + "; }");
+                   "window { background-color: " + gtkhelp::CssColour(request.background) + "; }");
   gtkhelp::AttachCss(window_, windowCss_);
 
-  if (GdkPixbuf* icon = FindImage(spec.iconImage)) {
+  if (GdkPixbuf* icon = FindImage(request.iconImage)) {
     gtk_window_set_icon(GTK_WINDOW(window_), icon);
   }
 
@@ -91,9 +91,9 @@ bool GtkPlatform::OpenWindow(const WindowSpec& spec) {
   ConnectWindowSignals();
   clientSize_ = {width, height};
 
-  if (spec.minimised) gtk_window_iconify(GTK_WINDOW(window_));
+  if (request.minimised) gtk_window_iconify(GTK_WINDOW(window_));
   gtk_widget_show_all(window_);
-  if (spec.minimised) gtk_window_iconify(GTK_WINDOW(window_));
+  if (request.minimised) gtk_window_iconify(GTK_WINDOW(window_));
   ProcessPendingEvents();
   return true;
 }

@@ -67,15 +67,15 @@ Size HeadlessPlatform::PrimaryDisplaySize() {
 
 int32_t HeadlessPlatform::VerticalDpi() { return dpi; }
 
-bool HeadlessPlatform::OpenWindow(const WindowSpec& spec) {
-  Record("OpenWindow " + Quote(spec.title) + " " + Describe(spec.clientRect) +
-         (spec.minimised ? " minimised" : ""));
+bool HeadlessPlatform::OpenWindow(const WindowSpec& request) {
+  Record("OpenWindow " + Quote(request.title) + " " + Describe(request.clientRect) +
+         (request.minimised ? " minimised" : ""));
   window = HeadlessWindow{};
   window.open = true;
-  window.spec = spec;
-  window.rect = spec.clientRect;
+  window.request = request;
+  window.rect = request.clientRect;
   window.visible = true;
-  window.state = spec.minimised ? HeadlessWindow::State::Minimised : HeadlessWindow::State::Normal;
+  window.state = request.minimised ? HeadlessWindow::State::Minimised : HeadlessWindow::State::Normal;
   return true;
 }
 

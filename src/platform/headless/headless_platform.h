@@ -36,7 +36,7 @@ struct HeadlessGadget {
 
 struct HeadlessWindow {
   bool open = false;
-  WindowSpec spec;
+  WindowSpec request;
   Rect rect;
   enum class State { Normal, Minimised } state = State::Normal;
   bool visible = false;
@@ -121,7 +121,7 @@ class HeadlessPlatform : public Platform {
 
   Size PrimaryDisplaySize() override;
   int32_t VerticalDpi() override;
-  bool OpenWindow(const WindowSpec& spec) override;
+  bool OpenWindow(const WindowSpec& request) override;
   void SetWindowRegion(int32_t width, int32_t height, int32_t cornerWidth,
                        int32_t cornerHeight) override;
   void ShowWindow(WindowShow how) override;

@@ -27,9 +27,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 }  // namespace
 
-bool Win32Platform::OpenWindow(const WindowSpec& spec) {
+bool Win32Platform::OpenWindow(const WindowSpec& request) {
   if (window_) return false;
-  windowBrush_ = ::CreateSolidBrush(static_cast<COLORREF>(spec.background));
+  windowBrush_ = ::CreateSolidBrush(static_cast<COLORREF>(request.background));
 
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
@@ -51,15 +51,15 @@ bool Win32Platform::OpenWindow(const WindowSpec& spec) {
 
   // A pop-up window has neither caption nor border: its client area is the
   // whole window.
-  const Rect& rect = spec.clientRect;
+  const Rect& rect = request.clientRect;
   window_ = ::CreateWindowExW(WS_EX_APPWINDOW, win32::kMainWindowClass,
-                              win32::Widen(spec.title).c_str(), WS_POPUP | WS_CLIPCHILDREN, rect.x,
+                              win32::Widen(request.title).c_str(), WS_POPUP | WS_CLIPCHILDREN, rect.x,
                               rect.y, rect.width, rect.height, nullptr, nullptr, instance_, this);
   if (!window_) {
     ReleaseWindowResources();
     return false;
   }
-  ::ShowWindow(window_, spec.minimised ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
+  ::ShowWindow(window_, request.minimised ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
   ::UpdateWindow(window_);
   return true;
 }
