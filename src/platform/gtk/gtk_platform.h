@@ -56,8 +56,8 @@ namespace zelluo {
 
 class GtkPlatform final : public Platform {
  public:
-  // Initialises GTK from the program's arguments (both may be null).
-  GtkPlatform(int* argc, char*** argv);
+  // Initialises GTK without the command line: the program takes no options.
+  GtkPlatform();
   ~GtkPlatform() override;
   GtkPlatform(const GtkPlatform&) = delete;
   GtkPlatform& operator=(const GtkPlatform&) = delete;
@@ -70,7 +70,7 @@ class GtkPlatform final : public Platform {
   int32_t VerticalDpi() override;
 
   // --- main window (window.cpp)
-  bool OpenWindow(const WindowSpec& request) override;
+  bool OpenWindow(const WindowRequest& request) override;
   void SetWindowRegion(int32_t width, int32_t height, int32_t cornerWidth,
                        int32_t cornerHeight) override;
   void ShowWindow(WindowShow how) override;

@@ -67,7 +67,7 @@ class Win32Platform final : public Platform {
   int32_t VerticalDpi() override;
 
   // --- main window (window.cpp)
-  bool OpenWindow(const WindowSpec& request) override;
+  bool OpenWindow(const WindowRequest& request) override;
   void SetWindowRegion(int32_t width, int32_t height, int32_t cornerWidth,
                        int32_t cornerHeight) override;
   void ShowWindow(WindowShow how) override;
