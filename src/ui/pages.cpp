@@ -263,8 +263,6 @@ std::vector<GadgetEntry> PageGadgets(const PageContext& pages, Page page) {
   return {ImageGadget(EntryOf(page).backButton, kBackButtonRect, image::kBack)};
 }
 
-std::span<const OptionPair> OptionPairs() { return kOptionPairs; }
-
 const OptionPair* FindOptionPair(int32_t gadget) {
   for (const OptionPair& row : kOptionPairs) {
     if (row.onSwitch == gadget || row.offSwitch == gadget) return &row;

@@ -52,7 +52,6 @@ struct OptionPair {
   std::string_view text;
   int32_t SettingsRecord::*field;  // its key in the settings file follows from it
 };
-std::span<const OptionPair> OptionPairs();
 // The row whose on or off switch is gadget; none for other gadgets.
 const OptionPair* FindOptionPair(int32_t gadget);
 // Gives the row's switches the on look (green tick, grey cross) or the off
