@@ -124,6 +124,8 @@ void HeadlessPlatform::DestroyWindow() {
   window.visible = false;
   gadgets.clear();
   shortcuts.clear();
+  keyShortcuts.clear();
+  focus = -1;
 }
 
 bool HeadlessPlatform::LoadImage(int32_t image, const PixelImage& pixels) {
@@ -220,6 +222,86 @@ void HeadlessPlatform::FreeGadget(int32_t gadget) {
 
 bool HeadlessPlatform::GadgetExists(int32_t gadget) { return Find(gadget) != nullptr; }
 
+void HeadlessPlatform::CreateTextField(int32_t gadget, const Rect& rect, TextFieldKind kind) {
+  Record("CreateTextField " + std::to_string(gadget) + " " + Describe(rect) +
+         (kind == TextFieldKind::MultiLine ? " multi-line" : ""));
+  HeadlessGadget model;
+  model.kind = GadgetKind::TextField;
+  model.rect = rect;
+  model.fieldKind = kind;
+  CreateGadget(gadget, std::move(model));
+}
+
+void HeadlessPlatform::SetGadgetText(int32_t gadget, std::string_view text) {
+  Record("SetGadgetText " + std::to_string(gadget) + " " + Quote(text));
+  HeadlessGadget* model = Find(gadget);
+  if (model != nullptr && (model->kind == GadgetKind::TextField || model->kind == GadgetKind::Text)) {
+    model->text = std::string(text);
+  }
+}
+
+std::string HeadlessPlatform::GadgetText(int32_t gadget) {
+  HeadlessGadget* model = Find(gadget);
+  if (model == nullptr || (model->kind != GadgetKind::TextField && model->kind != GadgetKind::Text)) {
+    return {};
+  }
+  return model->text;
+}
+
+void HeadlessPlatform::CreateListGadget(int32_t gadget, const Rect& rect,
+                                        const std::vector<ListColumn>& columns,
+                                        ListRowSource rows) {
+  std::string titles;
+  for (const ListColumn& column : columns) titles += " " + Quote(column.title);
+  Record("CreateListGadget " + std::to_string(gadget) + " " + Describe(rect) + titles);
+  HeadlessGadget model;
+  model.kind = GadgetKind::List;
+  model.rect = rect;
+  model.columns = columns;
+  model.rows = std::move(rows);
+  CreateGadget(gadget, std::move(model));
+}
+
+void HeadlessPlatform::SetListRowCount(int32_t gadget, int32_t count) {
+  Record("SetListRowCount " + std::to_string(gadget) + " " + std::to_string(count));
+  HeadlessGadget* model = Find(gadget);
+  if (model == nullptr || model->kind != GadgetKind::List) return;
+  model->rowCount = std::max(0, count);
+  model->selection = -1;
+}
+
+void HeadlessPlatform::SetListSelection(int32_t gadget, int32_t row) {
+  Record("SetListSelection " + std::to_string(gadget) + " " + std::to_string(row));
+  HeadlessGadget* model = Find(gadget);
+  if (model == nullptr || model->kind != GadgetKind::List) return;
+  model->selection = row >= 0 && row < model->rowCount ? row : -1;
+}
+
+int32_t HeadlessPlatform::ListSelection(int32_t gadget) {
+  HeadlessGadget* model = Find(gadget);
+  return model != nullptr && model->kind == GadgetKind::List ? model->selection : -1;
+}
+
+void HeadlessPlatform::FocusGadget(int32_t gadget) {
+  Record("FocusGadget " + std::to_string(gadget));
+  focus = Find(gadget) != nullptr ? gadget : -1;
+}
+
+int32_t HeadlessPlatform::FocusedGadget() { return Find(focus) != nullptr ? focus : -1; }
+
+std::vector<std::vector<std::string>> HeadlessPlatform::ShownRows(int32_t list) {
+  HeadlessGadget* model = Find(list);
+  if (model == nullptr || model->kind != GadgetKind::List || !model->rows) return {};
+  const int32_t visible = std::max(1, model->rect.height / 20 - 1);  // less the headings
+  const int32_t top = std::max(0, model->selection - visible + 1);
+  std::vector<std::vector<std::string>> shown;
+  for (int32_t row = top; row < std::min(model->rowCount, top + visible); ++row) {
+    shown.push_back(model->rows(row));
+    ++rowsFetched;
+  }
+  return shown;
+}
+
 std::optional<Rect> HeadlessPlatform::GadgetRect(int32_t gadget) {
   if (HeadlessGadget* model = Find(gadget)) return model->rect;
   return std::nullopt;
@@ -252,15 +334,104 @@ Event HeadlessPlatform::WaitEvent(int32_t timeoutMs) {
     return Event{};
   }
   idleWaits_ = 0;
-  Event event = events.front().event;
-  if (events.front().mouse) mouse = *events.front().mouse;
+  const ScriptedEvent scripted = events.front();
   events.pop_front();
+  Event event = scripted.event;
+  if (scripted.mouse) mouse = *scripted.mouse;
+  if (scripted.key) event = ResolveKey(*scripted.key);
+  if (HeadlessGadget* model = Find(event.number); model != nullptr && event.kind == EventKind::Gadget) {
+    if (scripted.typed) model->text = *scripted.typed;
+    if (event.type == kGadgetSelectionChanged) model->selection = scripted.row;
+  }
   Record("WaitEvent " + std::to_string(static_cast<int>(event.kind)) + " " +
          std::to_string(event.number) + " " + std::to_string(event.type));
   return event;
 }
 
+ScriptedEvent ScriptedEvent::Typed(int32_t field, std::string text) {
+  ScriptedEvent scripted(Event{EventKind::Gadget, field, kGadgetTextChanged});
+  scripted.typed = std::move(text);
+  return scripted;
+}
+
+ScriptedEvent ScriptedEvent::Selected(int32_t list, int32_t row) {
+  ScriptedEvent scripted(Event{EventKind::Gadget, list, kGadgetSelectionChanged});
+  scripted.row = row;
+  return scripted;
+}
+
+// A key goes where a desktop window would send it: a text field with the
+// focus keeps plain keys (Backspace deletes its last character, Escape leaves
+// it) unless a shortcut is allowed in such fields; a list with the focus moves
+// its selection with the arrow and page keys; everything else is a shortcut or
+// nothing.
+Event HeadlessPlatform::ResolveKey(KeyPress key) {
+  Record("KeyPress " + std::to_string(key.keyCode) +
+         (key.modifier == KeyModifier::Control ? " control" : ""));
+  std::optional<HeadlessShortcut> shortcut;
+  if (auto it = keyShortcuts.find({key.keyCode, key.modifier}); it != keyShortcuts.end()) {
+    shortcut = it->second;
+  } else if (auto plain = shortcuts.find(key.keyCode);
+             plain != shortcuts.end() && key.modifier == KeyModifier::None) {
+    shortcut = HeadlessShortcut{plain->second, ShortcutInFields::Never};
+  }
+  HeadlessGadget* focused = Find(focus);
+  if (focused != nullptr && focused->kind == GadgetKind::TextField) {
+    const bool singleLine = focused->fieldKind == TextFieldKind::SingleLine;
+    if (shortcut && (shortcut->inFields == ShortcutInFields::Always ||
+                     (shortcut->inFields == ShortcutInFields::SingleLine && singleLine))) {
+      return Event{EventKind::Menu, shortcut->menuEvent, 0};
+    }
+    if (key.keyCode == 8 && !focused->text.empty()) {
+      std::string& text = focused->text;
+      size_t end = text.size() - 1;
+      while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+      text.erase(end);
+      return Event{EventKind::Gadget, focus, kGadgetTextChanged};
+    }
+    if (key.keyCode == 27) focus = -1;
+    return Event{EventKind::Other, 0, 0};
+  }
+  if (focused != nullptr && focused->kind == GadgetKind::List && key.modifier == KeyModifier::None) {
+    const int32_t page = std::max(1, focused->rect.height / 20 - 1);
+    int32_t step = 0;
+    if (key.keyCode == kKeyUp) step = -1;
+    if (key.keyCode == kKeyDown) step = 1;
+    if (key.keyCode == kKeyPageUp) step = -page;
+    if (key.keyCode == kKeyPageDown) step = page;
+    if (step != 0 && focused->rowCount > 0) {
+      focused->selection = std::clamp(focused->selection + step, 0, focused->rowCount - 1);
+      return Event{EventKind::Gadget, focus, kGadgetSelectionChanged};
+    }
+  }
+  if (shortcut) return Event{EventKind::Menu, shortcut->menuEvent, 0};
+  return Event{EventKind::Other, 0, 0};
+}
+
 Point HeadlessPlatform::MousePosition() { return mouse; }
+
+void HeadlessPlatform::AddKeyShortcut(int32_t keyCode, KeyModifier modifier,
+                                      ShortcutInFields inFields, int32_t menuEvent) {
+  Record("AddKeyShortcut " + std::to_string(keyCode) +
+         (modifier == KeyModifier::Control ? " control " : " ") + std::to_string(menuEvent));
+  if (window.open) keyShortcuts[{keyCode, modifier}] = HeadlessShortcut{menuEvent, inFields};
+}
+
+std::optional<std::string> HeadlessPlatform::ChooseFile(std::string_view title,
+                                                        const std::vector<FileFilter>& filters,
+                                                        bool save,
+                                                        std::string_view suggestedName) {
+  std::string patterns;
+  for (const FileFilter& filter : filters) {
+    for (const std::string& pattern : filter.patterns) patterns += " " + pattern;
+  }
+  Record("ChooseFile " + Quote(title) + (save ? " save " + Quote(suggestedName) : " open") +
+         patterns);
+  if (chosenFiles.empty()) return std::nullopt;
+  std::optional<std::string> chosen = chosenFiles.front();
+  chosenFiles.pop_front();
+  return chosen;
+}
 
 void HeadlessPlatform::AddShortcut(int32_t keyCode, int32_t menuEvent) {
   Record("AddShortcut " + std::to_string(keyCode) + " " + std::to_string(menuEvent));

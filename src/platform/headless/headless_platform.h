@@ -6,6 +6,10 @@
 // menu, the message boxes shown, processes started and sounds played. Display
 // size, events and message-box answers are scripted. Files are real: paths are
 // resolved below a root folder (a temporary folder in tests).
+// Text fields, lists, keyboard focus and the file chooser are modelled too:
+// scripted key presses follow the shortcut rules inside text fields, scripted
+// typing replaces a field's text, and a list fetches its rows when a test asks
+// what it shows.
 // Does not: draw anything, or move the mouse by itself (scripted positions only).
 
 #include <cstdint>
@@ -20,7 +24,7 @@
 
 namespace zelluo {
 
-enum class GadgetKind { Image, Text, Button };
+enum class GadgetKind { Image, Text, Button, TextField, List };
 
 struct HeadlessGadget {
   GadgetKind kind = GadgetKind::Image;
@@ -32,6 +36,11 @@ struct HeadlessGadget {
   int32_t font = -1;
   std::optional<Rgb> frontColour;
   std::optional<Rgb> backColour;
+  TextFieldKind fieldKind = TextFieldKind::SingleLine;
+  std::vector<ListColumn> columns;
+  ListRowSource rows;
+  int32_t rowCount = 0;
+  int32_t selection = -1;
 };
 
 struct HeadlessWindow {
@@ -64,12 +73,31 @@ struct HeadlessMenuEntry {
   bool enabled = true;
 };
 
+struct KeyPress {
+  int32_t keyCode = 0;
+  KeyModifier modifier = KeyModifier::None;
+};
+
 // One scripted event; the mouse may move to a new position with it.
 struct ScriptedEvent {
   ScriptedEvent(Event event, std::optional<Point> mouse = std::nullopt)  // NOLINT: implicit
       : event(event), mouse(mouse) {}
+  ScriptedEvent(KeyPress key) : key(key) {}  // NOLINT: implicit
+  // The user types text into a field (it replaces the field's text) or
+  // selects a row of a list; either arrives as the matching gadget event.
+  static ScriptedEvent Typed(int32_t field, std::string text);
+  static ScriptedEvent Selected(int32_t list, int32_t row);
+
   Event event;
   std::optional<Point> mouse;
+  std::optional<KeyPress> key;   // resolved by the shortcut rules when it is due
+  std::optional<std::string> typed;
+  int32_t row = -1;
+};
+
+struct HeadlessShortcut {
+  int32_t menuEvent = 0;
+  ShortcutInFields inFields = ShortcutInFields::Never;
 };
 
 class HeadlessPlatform : public Platform {
@@ -85,6 +113,8 @@ class HeadlessPlatform : public Platform {
   bool trayAvailable = true;
   std::deque<MessageAnswer> answers;  // Yes/No boxes take from here; empty gives No
   std::deque<ScriptedEvent> events;   // WaitEvent pops from here; empty gives None
+  // The file chooser answers with these in turn; empty (or none) is Cancel.
+  std::deque<std::optional<std::string>> chosenFiles;
   Point mouse{-1, -1};
   // When set, asked before each step of a file write; false makes it fail.
   os::WriteFaultHook writeFault;
@@ -100,6 +130,9 @@ class HeadlessPlatform : public Platform {
   std::map<int32_t, PixelImage> images;
   std::map<int32_t, HeadlessFont> fonts;
   std::map<int32_t, int32_t> shortcuts;  // key code -> menu event
+  std::map<std::pair<int32_t, KeyModifier>, HeadlessShortcut> keyShortcuts;
+  int32_t focus = -1;
+  int32_t rowsFetched = 0;  // rows the lists asked their row sources for
   std::vector<HeadlessMenuEntry> menu;
   std::vector<HeadlessMessage> messages;
   bool trayIcon = false;
@@ -120,6 +153,9 @@ class HeadlessPlatform : public Platform {
   std::string Resolve(std::string_view path) const;
   // Trace lines that start with prefix, in order.
   std::vector<std::string> TraceOf(std::string_view prefix) const;
+  // The rows a list shows now, fetched from its row source: as many as fit
+  // its height at 20 pixels a row, scrolled so that the selection is visible.
+  std::vector<std::vector<std::string>> ShownRows(int32_t list);
 
   Size PrimaryDisplaySize() override;
   int32_t VerticalDpi() override;
@@ -147,12 +183,24 @@ class HeadlessPlatform : public Platform {
   void FreeGadget(int32_t gadget) override;
   bool GadgetExists(int32_t gadget) override;
   std::optional<Rect> GadgetRect(int32_t gadget) override;
+  void CreateTextField(int32_t gadget, const Rect& rect, TextFieldKind kind) override;
+  void SetGadgetText(int32_t gadget, std::string_view text) override;
+  std::string GadgetText(int32_t gadget) override;
+  void CreateListGadget(int32_t gadget, const Rect& rect, const std::vector<ListColumn>& columns,
+                        ListRowSource rows) override;
+  void SetListRowCount(int32_t gadget, int32_t count) override;
+  void SetListSelection(int32_t gadget, int32_t row) override;
+  int32_t ListSelection(int32_t gadget) override;
+  void FocusGadget(int32_t gadget) override;
+  int32_t FocusedGadget() override;
   void LoadFont(int32_t font, std::string_view face, int32_t pixelHeight, int32_t weight,
                 bool underline) override;
   void FreeAllFonts() override;
   Event WaitEvent(int32_t timeoutMs) override;
   Point MousePosition() override;
   void AddShortcut(int32_t keyCode, int32_t menuEvent) override;
+  void AddKeyShortcut(int32_t keyCode, KeyModifier modifier, ShortcutInFields inFields,
+                      int32_t menuEvent) override;
   void CreatePopupMenu() override;
   void AppendMenuEntry(int32_t entry, std::string_view text) override;
   void AppendMenuSeparator() override;
@@ -160,6 +208,9 @@ class HeadlessPlatform : public Platform {
   void ShowPopupMenu() override;
   MessageAnswer ShowMessage(std::string_view title, std::string_view text,
                             MessageButtons buttons) override;
+  std::optional<std::string> ChooseFile(std::string_view title,
+                                        const std::vector<FileFilter>& filters, bool save,
+                                        std::string_view suggestedName) override;
   bool AddTrayIcon(int32_t image) override;
   void SetTrayTooltip(std::string_view text) override;
   void RemoveTrayIcon() override;
@@ -181,6 +232,7 @@ class HeadlessPlatform : public Platform {
   void Record(std::string line);
   HeadlessGadget* Find(int32_t gadget);
   void CreateGadget(int32_t gadget, HeadlessGadget model);
+  Event ResolveKey(KeyPress key);
 
   std::string root_;
   int32_t idleWaits_ = 0;
