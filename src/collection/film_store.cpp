@@ -32,12 +32,13 @@ constexpr const char* CreateFilmTable =
     " plot TEXT, cover TEXT, video TEXT, notes TEXT, rating INTEGER, added TEXT, changed TEXT,"
     " sort_key TEXT)";
 
-// The derived data: the order index, the search index, the list of rows whose
-// derived data is out of date and the state of the folding. The triggers use
-// plain SQL only, so that any program's connection can write the table.
+// The derived data: the order index, the search index (contentless: the
+// words are computed again from the film when it is taken out), the list of
+// rows changed by others and the state of the folding. The triggers use plain
+// SQL only, so that any program's connection can write the table.
 constexpr const char* CreateDerivedTables =
     "CREATE INDEX IF NOT EXISTS film_order ON film(sort_key);"
-    "CREATE VIRTUAL TABLE IF NOT EXISTS film_search USING fts5(words,"
+    "CREATE VIRTUAL TABLE IF NOT EXISTS film_search USING fts5(words, content = '',"
     " tokenize = 'unicode61 remove_diacritics 2');"
     "CREATE TABLE IF NOT EXISTS film_stale(id INTEGER PRIMARY KEY);"
     "CREATE TABLE IF NOT EXISTS zelluo_state(name TEXT PRIMARY KEY, value);";
@@ -221,28 +222,66 @@ bool Migrate(sqlite3* db) {
     }
   }
   return Execute(db, CreateDerivedTables) && Execute(db, CreateTriggers) &&
-         Execute(db, "INSERT OR IGNORE INTO film_stale SELECT id FROM film") &&
          Execute(db, ("PRAGMA user_version = " + std::to_string(SchemaVersion)).c_str());
 }
 
-// Writes the sort key and search words of one film from its stored fields, or
-// removes its search words when the film is gone.
-bool RefreshFilm(sqlite3* db, int64_t id) {
+// The searched words of the stored film id; empty when it is not stored.
+std::optional<std::string> StoredWords(sqlite3* db, int64_t id, std::string* title = nullptr) {
   Statement read(db,
                  "SELECT title, original_title, actors, director, genre, plot FROM film"
                  " WHERE id = ?1");
   read.Bind(1, id);
-  int found = read.Step();
-  if (found != SQLITE_ROW && found != SQLITE_DONE) return false;
-  Statement remove(db, "DELETE FROM film_search WHERE rowid = ?1");
-  if (!remove.Bind(1, id).Done()) return false;
-  if (found == SQLITE_DONE) return true;
-  Statement key(db, "UPDATE film SET sort_key = ?2 WHERE id = ?1");
-  if (!key.Bind(1, id).Bind(2, SortKeyOf(read.Text(0))).Done()) return false;
-  std::string words = SearchWordsOf(
+  if (read.Step() != SQLITE_ROW) return std::nullopt;
+  if (title) *title = read.Text(0);
+  return SearchWordsOf(
       {read.Text(0), read.Text(1), read.Text(2), read.Text(3), read.Text(4), read.Text(5)});
+}
+
+// Takes film id out of the search index before it changes or goes. The index
+// holds no text, so the words are computed from the stored film; they match
+// what was indexed as long as film_stale is empty (see IndexIsStale).
+bool UnindexFilm(sqlite3* db, int64_t id) {
+  std::optional<std::string> words = StoredWords(db, id);
+  if (!words) return true;
+  Statement remove(db,
+                   "INSERT INTO film_search(film_search, rowid, words) VALUES('delete', ?1, ?2)");
+  return remove.Bind(1, id).Bind(2, *words).Done();
+}
+
+// Writes the sort key and search words of the stored film id.
+bool IndexFilm(sqlite3* db, int64_t id) {
+  std::string title;
+  std::optional<std::string> words = StoredWords(db, id, &title);
+  if (!words) return true;
+  Statement key(db, "UPDATE film SET sort_key = ?2 WHERE id = ?1 AND sort_key IS NOT ?2");
+  if (!key.Bind(1, id).Bind(2, SortKeyOf(title)).Done()) return false;
   Statement insert(db, "INSERT INTO film_search(rowid, words) VALUES(?1, ?2)");
-  return insert.Bind(1, id).Bind(2, words).Done();
+  return insert.Bind(1, id).Bind(2, *words).Done();
+}
+
+// Whether rows were written by others since the index was last brought up to date.
+bool IndexIsStale(sqlite3* db) {
+  Statement stale(db,
+                  "SELECT EXISTS(SELECT 1 FROM film_stale)"
+                  " OR EXISTS(SELECT 1 FROM film WHERE sort_key IS NULL)");
+  return stale.Step() != SQLITE_ROW || stale.Integer(0) != 0;
+}
+
+// Makes all derived data again from the films; inside a write transaction.
+bool RebuildIndex(sqlite3* db, int64_t& films) {
+  if (!Execute(db, CreateDerivedTables) || !Execute(db, CreateTriggers) ||
+      !Execute(db, "INSERT INTO film_search(film_search) VALUES('delete-all')")) {
+    return false;
+  }
+  std::vector<int64_t> ids;
+  Statement list(db, "SELECT id FROM film");
+  while (list.Step() == SQLITE_ROW) ids.push_back(list.Integer(0));
+  for (int64_t id : ids) {
+    if (!IndexFilm(db, id)) return false;
+  }
+  films = static_cast<int64_t>(ids.size());
+  Statement state(db, "INSERT OR REPLACE INTO zelluo_state VALUES('folding', ?1)");
+  return state.Bind(1, int64_t{FoldingVersion}).Done() && Execute(db, "DELETE FROM film_stale");
 }
 
 std::string TwoDigits(int value) {
@@ -298,12 +337,14 @@ std::string FilmStore::OpenConnection() {
   if (version.Integer(0) == 0) {
     // A file made by someone else is copied away before it is changed.
     if (!SchemaType(db_, "film").empty()) BackUpIfDue();
-    ChangeResult migrated = Change([&]() -> std::string {
-      Statement again(db_, "PRAGMA user_version");
-      if (again.Step() != SQLITE_ROW) return Fault(db_);
-      if (again.Integer(0) == 0 && !Migrate(db_)) return Fault(db_);
-      return {};
-    });
+    ChangeResult migrated = Change(
+        [&]() -> std::string {
+          Statement again(db_, "PRAGMA user_version");
+          if (again.Step() != SQLITE_ROW) return Fault(db_);
+          if (again.Integer(0) == 0 && !Migrate(db_)) return Fault(db_);
+          return {};
+        },
+        false);
     if (!migrated.Ok()) {
       sqlite3_close(db_);
       db_ = nullptr;
@@ -327,12 +368,17 @@ std::string FilmStore::EnsureCreated() {
   return OpenConnection();
 }
 
-ChangeResult FilmStore::Change(const std::function<std::string()>& step) {
+ChangeResult FilmStore::Change(const std::function<std::string()>& step, bool freshIndex) {
   if (!db_) return {0, FormatText(TextCannotWrite, path_, "keine Verbindung")};
   if (!Execute(db_, "BEGIN IMMEDIATE")) {
     return {0, FormatText(TextCannotWrite, path_, Fault(db_))};
   }
-  std::string fault = step();
+  // Another program wrote films since the index was made: make it again first,
+  // so that the words taken out of it are the ones that are in it.
+  int64_t films = 0;
+  std::string fault;
+  if (freshIndex && IndexIsStale(db_) && !RebuildIndex(db_, films)) fault = Fault(db_);
+  if (fault.empty()) fault = step();
   if (fault.empty() && Execute(db_, "COMMIT")) return {};
   if (fault.empty()) fault = Fault(db_);
   Execute(db_, "ROLLBACK");
@@ -356,44 +402,20 @@ std::string FilmStore::Now() const {
 
 int64_t FilmStore::RefreshDerivedData() {
   if (!db_) return 0;
-  bool rebuildAll = SchemaType(db_, "film_search") != "table";
+  bool rebuild =
+      SchemaType(db_, "film_search") != "table" || SchemaType(db_, "film_order") != "index";
   for (std::string_view trigger : TriggerNames) {
-    if (SchemaType(db_, trigger) != "trigger") rebuildAll = true;
+    if (SchemaType(db_, trigger) != "trigger") rebuild = true;
   }
   {
     Statement folding(db_, "SELECT value FROM zelluo_state WHERE name = 'folding'");
-    if (folding.Step() != SQLITE_ROW || folding.Integer(0) != FoldingVersion) rebuildAll = true;
-    Statement stale(db_,
-                    "SELECT (SELECT count(*) FROM film_stale)"
-                    " + (SELECT count(*) FROM film WHERE sort_key IS NULL)");
-    if (!rebuildAll && stale.Step() == SQLITE_ROW && stale.Integer(0) == 0) return 0;
+    if (folding.Step() != SQLITE_ROW || folding.Integer(0) != FoldingVersion) rebuild = true;
   }
-
-  int64_t refreshed = 0;
-  Change([&]() -> std::string {
-    if (rebuildAll) {
-      if (!Execute(db_, CreateDerivedTables) || !Execute(db_, CreateTriggers) ||
-          !Execute(db_, "DELETE FROM film_search") ||
-          !Execute(db_, "INSERT OR IGNORE INTO film_stale SELECT id FROM film")) {
-        return Fault(db_);
-      }
-      Statement state(db_, "INSERT OR REPLACE INTO zelluo_state VALUES('folding', ?1)");
-      if (!state.Bind(1, int64_t{FoldingVersion}).Done()) return Fault(db_);
-    }
-    if (!Execute(db_,
-                 "INSERT OR IGNORE INTO film_stale SELECT id FROM film WHERE sort_key IS NULL")) {
-      return Fault(db_);
-    }
-    std::vector<int64_t> ids;
-    Statement list(db_, "SELECT id FROM film_stale");
-    while (list.Step() == SQLITE_ROW) ids.push_back(list.Integer(0));
-    for (int64_t id : ids) {
-      if (!RefreshFilm(db_, id)) return Fault(db_);
-    }
-    refreshed = static_cast<int64_t>(ids.size());
-    return Execute(db_, "DELETE FROM film_stale") ? std::string() : Fault(db_);
-  });
-  return refreshed;
+  if (!rebuild && !IndexIsStale(db_)) return 0;
+  int64_t films = 0;
+  ChangeResult rebuilt =
+      Change([&] { return RebuildIndex(db_, films) ? std::string() : Fault(db_); }, false);
+  return rebuilt.Ok() ? films : 0;
 }
 
 namespace {
@@ -402,6 +424,9 @@ namespace {
 // expression.
 constexpr std::string_view FoundFilter =
     " id IN (SELECT rowid FROM film_search WHERE film_search MATCH ?9)";
+// Walking the order index and testing each film against the films found beats
+// looking up every film found and sorting them (a short query finds most films).
+constexpr std::string_view ByOrder = " INDEXED BY film_order";
 
 }  // namespace
 
@@ -410,7 +435,7 @@ int64_t FilmStore::CountFilms(std::string_view query) {
   if (!db_) return 0;
   const std::string expression = MatchExpressionOf(query);
   std::string sql = "SELECT count(*) FROM film";
-  if (!expression.empty()) sql += " WHERE" + std::string(FoundFilter);
+  if (!expression.empty()) sql += std::string(ByOrder) + " WHERE" + std::string(FoundFilter);
   Statement count(db_, sql);
   if (!expression.empty()) count.Bind(9, expression);
   if (count.Step() != SQLITE_ROW) {
@@ -425,9 +450,11 @@ std::vector<FilmRow> FilmStore::ListFilms(std::string_view query, int64_t offset
   std::vector<FilmRow> rows;
   if (!db_ || limit <= 0) return rows;
   const std::string expression = MatchExpressionOf(query);
-  std::string sql = "SELECT id, title, year, runtime, country FROM film";
+  std::string sql = "SELECT id FROM film" + std::string(ByOrder);
   if (!expression.empty()) sql += " WHERE" + std::string(FoundFilter);
-  sql += " ORDER BY sort_key, id LIMIT ?1 OFFSET ?2";
+  sql = "SELECT film.id, title, year, runtime, country FROM (" + sql +
+        " ORDER BY sort_key, id LIMIT ?1 OFFSET ?2) AS page JOIN film ON film.id = page.id"
+        " ORDER BY sort_key, film.id";
   Statement list(db_, sql);
   list.Bind(1, limit).Bind(2, std::max<int64_t>(offset, 0));
   if (!expression.empty()) list.Bind(9, expression);
@@ -499,6 +526,7 @@ int64_t WriteFilm(sqlite3* db, const Film& film, int64_t id, bool update) {
              : "INSERT INTO film(" + std::string(FilmFields) +
                    ", id) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14,"
                    " ?15, ?16)";
+  if (update && !UnindexFilm(db, id)) return 0;
   Statement write(db, sql);
   write.Bind(1, std::string_view(film.title))
       .BindOrNull(2, film.originalTitle)
@@ -523,7 +551,7 @@ int64_t WriteFilm(sqlite3* db, const Film& film, int64_t id, bool update) {
   if (!write.Done()) return 0;
   if (update && sqlite3_changes(db) == 0) return 0;
   const int64_t written = update ? id : sqlite3_last_insert_rowid(db);
-  if (!RefreshFilm(db, written)) return 0;
+  if (!IndexFilm(db, written)) return 0;
   Statement fresh(db, "DELETE FROM film_stale WHERE id = ?1");
   return fresh.Bind(1, written).Done() ? written : 0;
 }
@@ -555,14 +583,35 @@ ChangeResult FilmStore::SaveFilm(const Film& film) {
   return {id, {}};
 }
 
+ChangeResult FilmStore::ImportFilms(const std::vector<Film>& films) {
+  for (const Film& film : films) {
+    if (film.title.find_first_not_of(" \t\r\n") == std::string::npos) {
+      return {0, std::string(TextNoTitle)};
+    }
+  }
+  if (std::string message = EnsureCreated(); !message.empty()) return {0, message};
+  if (!backupChecked_) BackUpIfDue();
+  const std::string now = Now();
+  ChangeResult result = Change([&]() -> std::string {
+    for (Film film : films) {
+      film.changed = now;
+      if (film.added.empty()) film.added = now;
+      if (WriteFilm(db_, film, 0, false) == 0) return Fault(db_);
+    }
+    return {};
+  });
+  if (!result.Ok()) return {0, FormatText(TextCannotWrite, path_, result.message)};
+  return {static_cast<int64_t>(films.size()), {}};
+}
+
 ChangeResult FilmStore::DeleteFilm(int64_t id) {
   std::optional<Film> film = LoadFilm(id);
   if (!film) return {0, FormatText(TextFilmMissing, path_)};
   if (!backupChecked_) BackUpIfDue();
   ChangeResult result = Change([&]() -> std::string {
+    if (!UnindexFilm(db_, id)) return Fault(db_);
     Statement remove(db_, "DELETE FROM film WHERE id = ?1");
     if (!remove.Bind(1, id).Done()) return Fault(db_);
-    if (!RefreshFilm(db_, id)) return Fault(db_);
     Statement fresh(db_, "DELETE FROM film_stale WHERE id = ?1");
     return fresh.Bind(1, id).Done() ? std::string() : Fault(db_);
   });

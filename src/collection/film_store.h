@@ -79,14 +79,18 @@ class FilmStore {
 
   // Inserts a film with id 0, updates one with its id. Sets added and changed.
   ChangeResult SaveFilm(const Film& film);
+  // Adds films as new ones in a single transaction (all or none); ids are
+  // ignored, empty added dates set. The result's id is the number added.
+  ChangeResult ImportFilms(const std::vector<Film>& films);
   // Keeps the film in memory so that UndoDelete can bring it back.
   ChangeResult DeleteFilm(int64_t id);
   // Brings back the film deleted last (under its old id while that is free).
   ChangeResult UndoDelete();
   bool CanUndoDelete() const { return !deleted_.empty(); }
 
-  // Brings the search words and sort keys of rows changed by another program
-  // up to date; done at open. Returns the number of films refreshed.
+  // Makes the search words and sort keys again when another program changed
+  // films or the folding changed; done at open. Returns the number of films
+  // indexed (0 when all was up to date).
   int64_t RefreshDerivedData();
 
   // Copies the file into the backup folder unless a copy of today exists, and
@@ -97,7 +101,9 @@ class FilmStore {
   FilmStore(std::string folder, StoreOptions options);
   std::string OpenConnection();
   std::string EnsureCreated();
-  ChangeResult Change(const std::function<std::string()>& step);
+  // Runs step in one write transaction; with freshIndex the search index is
+  // first made again when others wrote films meanwhile.
+  ChangeResult Change(const std::function<std::string()>& step, bool freshIndex = true);
   std::string Now() const;
 
   std::string folder_;
