@@ -8,6 +8,7 @@
 
 #include "../test_support.h"
 #include "collection/film_store.h"
+#include "film_generator.h"
 
 #ifndef _WIN32
 #include <signal.h>
@@ -309,6 +310,20 @@ TEST(FilmStore, TwoStoresOnOneFolderWaitForEachOther) {
   release.join();
   sqlite3_close(writer);
   EXPECT_EQ(Titles(*first), (std::vector<std::string>{"Erster", "Zweiter"}));
+}
+
+TEST(FilmStore, TheSampleLoadsSearchesAndSorts) {
+  Collection collection;
+  ASSERT_EQ(LoadSampleCollection(collection.folder,
+                                 std::string(ZELLUO_SOURCE_DIR) + "/assets/sample/filme.sql"),
+            "");
+  auto store = collection.Open();
+  EXPECT_EQ(store->CountFilms(""), 30);
+  EXPECT_EQ(Titles(*store, "", 0, 3), (std::vector<std::string>{"Abgründe", "Äpfel im Schnee",
+                                                                "Der Bäcker von Sankt Ilgen"}));
+  const std::vector<std::string> girls = Titles(*store, "maedchen");
+  EXPECT_EQ(girls, (std::vector<std::string>{"Der Fuchs und die Straßenbahn",
+                                             "Das Mädchen vom Leuchtturm"}));
 }
 
 #ifndef _WIN32
