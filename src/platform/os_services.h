@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -19,6 +20,12 @@ namespace zelluo::os {
 std::optional<std::string> ReadWholeFile(std::string_view path);
 int64_t FileSize(std::string_view path);
 bool CreateFolder(std::string_view path);
+// The names of the files in a folder (no subfolders, no "." or ".."), in no
+// particular order; empty when the folder cannot be read.
+std::vector<std::string> ListFiles(std::string_view folder);
+// Removes a file; false when it could not be removed (a missing file counts as
+// removed).
+bool RemoveFile(std::string_view path);
 
 // The steps of an atomic file write, so that a test can make any of them fail.
 enum class WriteStep { Open, Write, Sync, Close, Rename, SyncFolder };

@@ -1,5 +1,6 @@
 #include "platform/os_services.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -83,6 +84,30 @@ bool CreateFolder(std::string_view path) {
   if (::mkdir(folder.c_str(), 0777) == 0) return true;
   struct stat info {};
   return errno == EEXIST && ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::vector<std::string> ListFiles(std::string_view folder) {
+  std::vector<std::string> names;
+  if (folder.empty()) return names;
+  const std::string path = ToString(folder);
+  DIR* directory = ::opendir(path.c_str());
+  if (!directory) return names;
+  while (const dirent* entry = ::readdir(directory)) {
+    std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    struct stat info {};
+    if (::stat((path + "/" + name).c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+      names.push_back(std::move(name));
+    }
+  }
+  ::closedir(directory);
+  return names;
+}
+
+bool RemoveFile(std::string_view path) {
+  if (path.empty()) return false;
+  const std::string file = ToString(path);
+  return ::unlink(file.c_str()) == 0 || errno == ENOENT;
 }
 
 bool WriteFileAtomic(std::string_view path, std::string_view bytes, const WriteFaultHook& hook) {

@@ -99,6 +99,26 @@ bool CreateFolder(std::string_view path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+std::vector<std::string> ListFiles(std::string_view folder) {
+  std::vector<std::string> names;
+  if (folder.empty()) return names;
+  WIN32_FIND_DATAW found{};
+  HANDLE search = ::FindFirstFileW((WindowsPath(folder) + L"\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      names.push_back(Narrow(found.cFileName));
+    }
+  } while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+  return names;
+}
+
+bool RemoveFile(std::string_view path) {
+  if (path.empty()) return false;
+  return ::DeleteFileW(WindowsPath(path).c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
 bool WriteFileAtomic(std::string_view path, std::string_view bytes, const WriteFaultHook& hook) {
   if (path.empty()) return false;
   const std::wstring target = WindowsPath(path);

@@ -1,0 +1,39 @@
+#pragma once
+// One film of the collection and the short row a list shows of it.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace zelluo::collection {
+
+struct Film {
+  int64_t id = 0;  // 0 for a film not yet stored
+  std::string title;
+  std::string originalTitle;
+  std::optional<int32_t> year;
+  std::optional<int32_t> runtime;  // minutes
+  std::string country;
+  std::string director;
+  std::string actors;  // one per line, optionally "Name (Rolle)"
+  std::string genre;   // one per line
+  std::string plot;
+  std::optional<std::string> cover;  // file name under "Zelluo Files/Cover/"
+  std::optional<std::string> video;  // path of the film file
+  std::string notes;                 // the owner's own remarks (not searched)
+  std::optional<int32_t> rating;     // 1 to 5 stars
+  std::string added;                 // ISO 8601, UTC; set by the store
+  std::string changed;               // ISO 8601, UTC; set by the store
+  friend bool operator==(const Film&, const Film&) = default;
+};
+
+struct FilmRow {
+  int64_t id = 0;
+  std::string title;
+  std::optional<int32_t> year;
+  std::optional<int32_t> runtime;
+  std::string country;
+  friend bool operator==(const FilmRow&, const FilmRow&) = default;
+};
+
+}  // namespace zelluo::collection

@@ -1,0 +1,674 @@
+#include "collection/film_store.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <utility>
+
+#include "collection/collection_texts.h"
+#include "collection/folding.h"
+#include "platform/os_services.h"
+
+namespace zelluo::collection {
+namespace {
+
+// The columns of table film besides id, with the type a migration adds them
+// with; docs/collection.md describes them.
+struct Column {
+  std::string_view name;
+  std::string_view type;
+};
+constexpr Column FilmColumns[] = {
+    {"title", "TEXT"},     {"original_title", "TEXT"}, {"year", "INTEGER"}, {"runtime", "INTEGER"},
+    {"country", "TEXT"},   {"director", "TEXT"},       {"actors", "TEXT"},  {"genre", "TEXT"},
+    {"plot", "TEXT"},      {"cover", "TEXT"},          {"video", "TEXT"},   {"notes", "TEXT"},
+    {"rating", "INTEGER"}, {"added", "TEXT"},          {"changed", "TEXT"}, {"sort_key", "TEXT"}};
+
+constexpr const char* CreateFilmTable =
+    "CREATE TABLE film(id INTEGER PRIMARY KEY, title TEXT NOT NULL, original_title TEXT,"
+    " year INTEGER, runtime INTEGER, country TEXT, director TEXT, actors TEXT, genre TEXT,"
+    " plot TEXT, cover TEXT, video TEXT, notes TEXT, rating INTEGER, added TEXT, changed TEXT,"
+    " sort_key TEXT)";
+
+// The derived data: the order index, the search index (contentless: the
+// words are computed again from the film when it is taken out), the list of
+// rows changed by others and the state of the folding. The triggers use plain
+// SQL only, so that any program's connection can write the table.
+constexpr const char* CreateDerivedTables =
+    "CREATE INDEX IF NOT EXISTS film_order ON film(sort_key);"
+    "CREATE VIRTUAL TABLE IF NOT EXISTS film_search USING fts5(words, content = '',"
+    " tokenize = 'unicode61 remove_diacritics 2');"
+    "CREATE TABLE IF NOT EXISTS film_stale(id INTEGER PRIMARY KEY);"
+    "CREATE TABLE IF NOT EXISTS zelluo_state(name TEXT PRIMARY KEY, value);";
+constexpr const char* CreateTriggers =
+    "CREATE TRIGGER IF NOT EXISTS film_stale_insert AFTER INSERT ON film BEGIN"
+    " INSERT OR IGNORE INTO film_stale VALUES(new.id); END;"
+    "CREATE TRIGGER IF NOT EXISTS film_stale_update AFTER UPDATE OF id, title, original_title,"
+    " director, actors, genre, plot, sort_key ON film BEGIN"
+    " INSERT OR IGNORE INTO film_stale VALUES(old.id);"
+    " INSERT OR IGNORE INTO film_stale VALUES(new.id); END;"
+    "CREATE TRIGGER IF NOT EXISTS film_stale_delete AFTER DELETE ON film BEGIN"
+    " INSERT OR IGNORE INTO film_stale VALUES(old.id); END;";
+constexpr std::string_view TriggerNames[] = {"film_stale_insert", "film_stale_update",
+                                             "film_stale_delete"};
+
+constexpr const char* FilmFields =
+    "title, original_title, year, runtime, country, director, actors, genre, plot, cover, video,"
+    " notes, rating, added, changed";
+
+// A prepared statement that finalises itself.
+class Statement {
+ public:
+  Statement(sqlite3* db, std::string_view sql) {
+    if (sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &statement_, nullptr) !=
+        SQLITE_OK) {
+      statement_ = nullptr;
+    }
+  }
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+  ~Statement() { sqlite3_finalize(statement_); }
+
+  bool Valid() const { return statement_ != nullptr; }
+  Statement& Bind(int index, int64_t value) {
+    sqlite3_bind_int64(statement_, index, value);
+    return *this;
+  }
+  Statement& Bind(int index, std::string_view text) {
+    sqlite3_bind_text(statement_, index, text.data(), static_cast<int>(text.size()),
+                      SQLITE_TRANSIENT);
+    return *this;
+  }
+  // Empty text and an absent number are stored as NULL.
+  Statement& BindOrNull(int index, const std::string& text) {
+    if (text.empty()) return BindNull(index);
+    return Bind(index, text);
+  }
+  Statement& BindOrNull(int index, const std::optional<std::string>& text) {
+    if (!text) return BindNull(index);
+    return Bind(index, std::string_view(*text));
+  }
+  Statement& BindOrNull(int index, std::optional<int32_t> number) {
+    if (!number) return BindNull(index);
+    return Bind(index, int64_t{*number});
+  }
+  Statement& BindNull(int index) {
+    sqlite3_bind_null(statement_, index);
+    return *this;
+  }
+  // SQLITE_ROW, SQLITE_DONE or an error code.
+  int Step() { return statement_ ? sqlite3_step(statement_) : SQLITE_ERROR; }
+  bool Done() { return Step() == SQLITE_DONE; }
+
+  int64_t Integer(int column) const { return sqlite3_column_int64(statement_, column); }
+  std::string Text(int column) const {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
+    return text ? std::string(text, sqlite3_column_bytes(statement_, column)) : std::string();
+  }
+  bool IsNull(int column) const { return sqlite3_column_type(statement_, column) == SQLITE_NULL; }
+  std::optional<std::string> OptionalText(int column) const {
+    if (IsNull(column)) return std::nullopt;
+    return Text(column);
+  }
+  std::optional<int32_t> OptionalNumber(int column) const {
+    if (IsNull(column)) return std::nullopt;
+    return static_cast<int32_t>(Integer(column));
+  }
+
+ private:
+  sqlite3_stmt* statement_ = nullptr;
+};
+
+// SQLite's description of the last fault of db.
+std::string Fault(sqlite3* db) { return db ? sqlite3_errmsg(db) : "out of memory"; }
+
+bool Execute(sqlite3* db, const char* sql) {
+  return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+// The safety settings of every connection, read-only or not.
+void Harden(sqlite3* db, int busyTimeoutMilliseconds) {
+  sqlite3_extended_result_codes(db, 1);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
+  sqlite3_busy_timeout(db, busyTimeoutMilliseconds);
+}
+
+std::vector<std::string> ColumnsOf(sqlite3* db, std::string_view table) {
+  std::vector<std::string> names;
+  Statement columns(db, "SELECT name FROM pragma_table_info(?1)");
+  columns.Bind(1, table);
+  while (columns.Step() == SQLITE_ROW) names.push_back(columns.Text(0));
+  return names;
+}
+
+bool HasColumn(const std::vector<std::string>& columns, std::string_view name) {
+  return std::find(columns.begin(), columns.end(), name) != columns.end();
+}
+
+std::string SchemaType(sqlite3* db, std::string_view name) {
+  Statement type(db, "SELECT type FROM sqlite_schema WHERE name = ?1");
+  type.Bind(1, name);
+  return type.Step() == SQLITE_ROW ? type.Text(0) : std::string();
+}
+
+// Reads the file without writing anything and says whether it may be opened
+// for writing: empty when it may, the German message when it may not.
+std::string InspectReadOnly(const std::string& path, int busyTimeoutMilliseconds) {
+  sqlite3* db = nullptr;
+  int opened = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+  struct Closer {
+    sqlite3* db;
+    ~Closer() { sqlite3_close(db); }
+  } closer{db};
+  if (opened != SQLITE_OK) return FormatText(TextCannotOpen, path, Fault(db));
+  Harden(db, busyTimeoutMilliseconds);
+
+  const auto failure = [&](int code) {
+    int primary = code & 0xFF;
+    if (primary == SQLITE_NOTADB) return FormatText(TextNotADatabase, path);
+    if (primary == SQLITE_CORRUPT) return FormatText(TextDamaged, path, Fault(db));
+    return FormatText(TextCannotOpen, path, Fault(db));
+  };
+  Statement version(db, "PRAGMA user_version");
+  if (!version.Valid()) return failure(sqlite3_extended_errcode(db));
+  int stepped = version.Step();
+  if (stepped != SQLITE_ROW) return failure(stepped);
+  const int64_t schemaVersion = version.Integer(0);
+  if (schemaVersion > SchemaVersion || schemaVersion < 0) {
+    return FormatText(TextNewerVersion, path);
+  }
+
+  Statement check(db, "PRAGMA quick_check");
+  stepped = check.Step();
+  if (stepped != SQLITE_ROW) return failure(stepped);
+  if (std::string verdict = check.Text(0); verdict != "ok") {
+    return FormatText(TextDamaged, path, verdict);
+  }
+
+  // An empty file becomes a new collection; otherwise table film must be there
+  // with at least id and title, and with every column once migrated.
+  Statement tables(db, "SELECT count(*) FROM sqlite_schema");
+  if (tables.Step() != SQLITE_ROW) return failure(sqlite3_extended_errcode(db));
+  if (tables.Integer(0) == 0 && schemaVersion == 0) return {};
+  if (SchemaType(db, "film") != "table") return FormatText(TextUnknownLayout, path);
+  std::vector<std::string> columns = ColumnsOf(db, "film");
+  if (!HasColumn(columns, "id") || !HasColumn(columns, "title")) {
+    return FormatText(TextUnknownLayout, path);
+  }
+  if (schemaVersion == SchemaVersion) {
+    for (const Column& column : FilmColumns) {
+      if (!HasColumn(columns, column.name)) return FormatText(TextUnknownLayout, path);
+    }
+  }
+  return {};
+}
+
+// Brings a file of version 0 (a new one, or table film as the sqlite3 shell
+// makes it) to the current layout. Runs inside a write transaction.
+bool Migrate(sqlite3* db) {
+  if (SchemaType(db, "film").empty()) {
+    if (!Execute(db, CreateFilmTable)) return false;
+  } else {
+    std::vector<std::string> columns = ColumnsOf(db, "film");
+    for (const Column& column : FilmColumns) {
+      if (HasColumn(columns, column.name)) continue;
+      std::string add = "ALTER TABLE film ADD COLUMN " + std::string(column.name) + " " +
+                        std::string(column.type);
+      if (!Execute(db, add.c_str())) return false;
+    }
+  }
+  return Execute(db, CreateDerivedTables) && Execute(db, CreateTriggers) &&
+         Execute(db, ("PRAGMA user_version = " + std::to_string(SchemaVersion)).c_str());
+}
+
+// The searched words of the stored film id; empty when it is not stored.
+std::optional<std::string> StoredWords(sqlite3* db, int64_t id, std::string* title = nullptr) {
+  Statement read(db,
+                 "SELECT title, original_title, actors, director, genre, plot FROM film"
+                 " WHERE id = ?1");
+  read.Bind(1, id);
+  if (read.Step() != SQLITE_ROW) return std::nullopt;
+  if (title) *title = read.Text(0);
+  return SearchWordsOf(
+      {read.Text(0), read.Text(1), read.Text(2), read.Text(3), read.Text(4), read.Text(5)});
+}
+
+// Takes film id out of the search index before it changes or goes. The index
+// holds no text, so the words are computed from the stored film; they match
+// what was indexed as long as film_stale is empty (see IndexIsStale).
+bool UnindexFilm(sqlite3* db, int64_t id) {
+  std::optional<std::string> words = StoredWords(db, id);
+  if (!words) return true;
+  Statement remove(db,
+                   "INSERT INTO film_search(film_search, rowid, words) VALUES('delete', ?1, ?2)");
+  return remove.Bind(1, id).Bind(2, *words).Done();
+}
+
+// Writes the sort key and search words of the stored film id.
+bool IndexFilm(sqlite3* db, int64_t id) {
+  std::string title;
+  std::optional<std::string> words = StoredWords(db, id, &title);
+  if (!words) return true;
+  Statement key(db, "UPDATE film SET sort_key = ?2 WHERE id = ?1 AND sort_key IS NOT ?2");
+  if (!key.Bind(1, id).Bind(2, SortKeyOf(title)).Done()) return false;
+  Statement insert(db, "INSERT INTO film_search(rowid, words) VALUES(?1, ?2)");
+  return insert.Bind(1, id).Bind(2, *words).Done();
+}
+
+// Whether rows were written by others since the index was last brought up to date.
+bool IndexIsStale(sqlite3* db) {
+  Statement stale(db,
+                  "SELECT EXISTS(SELECT 1 FROM film_stale)"
+                  " OR EXISTS(SELECT 1 FROM film WHERE sort_key IS NULL)");
+  return stale.Step() != SQLITE_ROW || stale.Integer(0) != 0;
+}
+
+// Makes all derived data again from the films; inside a write transaction.
+bool RebuildIndex(sqlite3* db, int64_t& films) {
+  if (!Execute(db, CreateDerivedTables) || !Execute(db, CreateTriggers) ||
+      !Execute(db, "INSERT INTO film_search(film_search) VALUES('delete-all')")) {
+    return false;
+  }
+  std::vector<int64_t> ids;
+  Statement list(db, "SELECT id FROM film");
+  while (list.Step() == SQLITE_ROW) ids.push_back(list.Integer(0));
+  for (int64_t id : ids) {
+    if (!IndexFilm(db, id)) return false;
+  }
+  films = static_cast<int64_t>(ids.size());
+  Statement state(db, "INSERT OR REPLACE INTO zelluo_state VALUES('folding', ?1)");
+  return state.Bind(1, int64_t{FoldingVersion}).Done() && Execute(db, "DELETE FROM film_stale");
+}
+
+std::string TwoDigits(int value) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%02d", value);
+  return text;
+}
+
+std::string IsoDate(LocalDate date) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
+  return text;
+}
+
+// "Filme-2026-12-07.db"
+bool IsBackupName(std::string_view name) {
+  return name.size() == 19 && name.starts_with("Filme-") && name.ends_with(".db");
+}
+
+}  // namespace
+
+FilmStore::FilmStore(std::string folder, StoreOptions options)
+    : folder_(std::move(folder)), options_(std::move(options)) {
+  path_ = folder_ + "/" + std::string(FilmFileName);
+}
+
+FilmStore::~FilmStore() { sqlite3_close(db_); }
+
+OpenResult FilmStore::Open(std::string folder, StoreOptions options) {
+  std::unique_ptr<FilmStore> store(new FilmStore(std::move(folder), std::move(options)));
+  const int64_t size = os::FileSize(store->path_);
+  if (size == -2) return {nullptr, FormatText(TextIsAFolder, store->path_)};
+  if (size == -1) return {std::move(store), {}};  // made when the first film is stored
+  std::string message = InspectReadOnly(store->path_, store->options_.busyTimeoutMilliseconds);
+  if (message.empty()) message = store->OpenConnection();
+  if (!message.empty()) return {nullptr, message};
+  return {std::move(store), {}};
+}
+
+std::string FilmStore::OpenConnection() {
+  const int flags = SQLITE_OPEN_READWRITE | (os::FileSize(path_) < 0 ? SQLITE_OPEN_CREATE : 0);
+  if (sqlite3_open_v2(path_.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
+    std::string message = FormatText(TextCannotOpen, path_, Fault(db_));
+    sqlite3_close(db_);
+    db_ = nullptr;
+    return message;
+  }
+  Harden(db_, options_.busyTimeoutMilliseconds);
+  Execute(db_, "PRAGMA journal_mode = WAL; PRAGMA foreign_keys = ON");
+
+  Statement version(db_, "PRAGMA user_version");
+  if (version.Step() != SQLITE_ROW) return FormatText(TextCannotOpen, path_, Fault(db_));
+  if (version.Integer(0) == 0) {
+    // A file made by someone else is copied away before it is changed.
+    if (!SchemaType(db_, "film").empty()) BackUpIfDue();
+    ChangeResult migrated = Change(
+        [&]() -> std::string {
+          Statement again(db_, "PRAGMA user_version");
+          if (again.Step() != SQLITE_ROW) return Fault(db_);
+          if (again.Integer(0) == 0 && !Migrate(db_)) return Fault(db_);
+          return {};
+        },
+        false);
+    if (!migrated.Ok()) {
+      sqlite3_close(db_);
+      db_ = nullptr;
+      return FormatText(TextCannotOpen, path_, migrated.message);
+    }
+  }
+  RefreshDerivedData();
+  return {};
+}
+
+std::string FilmStore::EnsureCreated() {
+  if (db_) return {};
+  if (!os::CreateFolder(folder_)) return FormatText(TextCannotCreateFolder, folder_);
+  if (os::FileSize(path_) >= 0) {
+    // Another program made the file since the store was opened.
+    std::string message = InspectReadOnly(path_, options_.busyTimeoutMilliseconds);
+    if (!message.empty()) return message;
+  } else {
+    backupChecked_ = true;  // nothing to copy yet
+  }
+  return OpenConnection();
+}
+
+ChangeResult FilmStore::Change(const std::function<std::string()>& step, bool freshIndex) {
+  if (!db_) return {0, FormatText(TextCannotWrite, path_, "keine Verbindung")};
+  if (!Execute(db_, "BEGIN IMMEDIATE")) {
+    return {0, FormatText(TextCannotWrite, path_, Fault(db_))};
+  }
+  // Another program wrote films since the index was made: make it again first,
+  // so that the words taken out of it are the ones that are in it.
+  int64_t films = 0;
+  std::string fault;
+  if (freshIndex && IndexIsStale(db_) && !RebuildIndex(db_, films)) fault = Fault(db_);
+  if (fault.empty()) fault = step();
+  if (fault.empty() && Execute(db_, "COMMIT")) return {};
+  if (fault.empty()) fault = Fault(db_);
+  Execute(db_, "ROLLBACK");
+  return {0, fault};
+}
+
+std::string FilmStore::Now() const {
+  if (options_.now) return options_.now();
+  using namespace std::chrono;
+  const auto now = floor<seconds>(system_clock::now());
+  const auto day = floor<days>(now);
+  const year_month_day date{day};
+  const hh_mm_ss time{now - day};
+  return IsoDate({static_cast<int32_t>(static_cast<unsigned>(date.day())),
+                  static_cast<int32_t>(static_cast<unsigned>(date.month())),
+                  static_cast<int32_t>(date.year())}) +
+         "T" + TwoDigits(static_cast<int>(time.hours().count())) + ":" +
+         TwoDigits(static_cast<int>(time.minutes().count())) + ":" +
+         TwoDigits(static_cast<int>(time.seconds().count())) + "Z";
+}
+
+int64_t FilmStore::RefreshDerivedData() {
+  if (!db_) return 0;
+  bool rebuild =
+      SchemaType(db_, "film_search") != "table" || SchemaType(db_, "film_order") != "index";
+  for (std::string_view trigger : TriggerNames) {
+    if (SchemaType(db_, trigger) != "trigger") rebuild = true;
+  }
+  {
+    Statement folding(db_, "SELECT value FROM zelluo_state WHERE name = 'folding'");
+    if (folding.Step() != SQLITE_ROW || folding.Integer(0) != FoldingVersion) rebuild = true;
+  }
+  if (!rebuild && !IndexIsStale(db_)) return 0;
+  int64_t films = 0;
+  ChangeResult rebuilt =
+      Change([&] { return RebuildIndex(db_, films) ? std::string() : Fault(db_); }, false);
+  return rebuilt.Ok() ? films : 0;
+}
+
+namespace {
+
+// The part of a query that keeps the films a search finds; ?9 is the match
+// expression.
+constexpr std::string_view FoundFilter =
+    " id IN (SELECT rowid FROM film_search WHERE film_search MATCH ?9)";
+// Walking the order index and testing each film against the films found beats
+// looking up every film found and sorting them (a short query finds most films).
+constexpr std::string_view ByOrder = " INDEXED BY film_order";
+
+}  // namespace
+
+int64_t FilmStore::CountFilms(std::string_view query) {
+  readProblem_.clear();
+  if (!db_) return 0;
+  const std::string expression = MatchExpressionOf(query);
+  std::string sql = "SELECT count(*) FROM film";
+  if (!expression.empty()) sql += std::string(ByOrder) + " WHERE" + std::string(FoundFilter);
+  Statement count(db_, sql);
+  if (!expression.empty()) count.Bind(9, expression);
+  if (count.Step() != SQLITE_ROW) {
+    readProblem_ = FormatText(TextCannotRead, path_, Fault(db_));
+    return 0;
+  }
+  return count.Integer(0);
+}
+
+std::vector<FilmRow> FilmStore::ListFilms(std::string_view query, int64_t offset, int64_t limit) {
+  readProblem_.clear();
+  std::vector<FilmRow> rows;
+  if (!db_ || limit <= 0) return rows;
+  const std::string expression = MatchExpressionOf(query);
+  std::string sql = "SELECT id FROM film" + std::string(ByOrder);
+  if (!expression.empty()) sql += " WHERE" + std::string(FoundFilter);
+  sql = "SELECT film.id, title, year, runtime, country FROM (" + sql +
+        " ORDER BY sort_key, id LIMIT ?1 OFFSET ?2) AS page JOIN film ON film.id = page.id"
+        " ORDER BY sort_key, film.id";
+  Statement list(db_, sql);
+  list.Bind(1, limit).Bind(2, std::max<int64_t>(offset, 0));
+  if (!expression.empty()) list.Bind(9, expression);
+  int stepped;
+  while ((stepped = list.Step()) == SQLITE_ROW) {
+    rows.push_back({list.Integer(0), list.Text(1), list.OptionalNumber(2), list.OptionalNumber(3),
+                    list.Text(4)});
+  }
+  if (stepped != SQLITE_DONE) readProblem_ = FormatText(TextCannotRead, path_, Fault(db_));
+  return rows;
+}
+
+std::optional<int64_t> FilmStore::PositionOf(std::string_view query, int64_t id) {
+  readProblem_.clear();
+  if (!db_) return std::nullopt;
+  const std::string expression = MatchExpressionOf(query);
+  const std::string filter = expression.empty() ? "" : " AND" + std::string(FoundFilter);
+  Statement position(
+      db_, "SELECT (SELECT count(*) FROM film WHERE (sort_key, id) < (t.sort_key, t.id)" + filter +
+               ") FROM film AS t WHERE t.id = ?1" +
+               (expression.empty() ? "" : " AND t." + std::string(FoundFilter.substr(1))));
+  position.Bind(1, id);
+  if (!expression.empty()) position.Bind(9, expression);
+  int stepped = position.Step();
+  if (stepped == SQLITE_ROW) return position.Integer(0);
+  if (stepped != SQLITE_DONE) readProblem_ = FormatText(TextCannotRead, path_, Fault(db_));
+  return std::nullopt;
+}
+
+std::optional<Film> FilmStore::LoadFilm(int64_t id) {
+  readProblem_.clear();
+  if (!db_) return std::nullopt;
+  Statement load(db_, "SELECT id, " + std::string(FilmFields) + " FROM film WHERE id = ?1");
+  load.Bind(1, id);
+  int stepped = load.Step();
+  if (stepped != SQLITE_ROW) {
+    if (stepped != SQLITE_DONE) readProblem_ = FormatText(TextCannotRead, path_, Fault(db_));
+    return std::nullopt;
+  }
+  Film film;
+  film.id = load.Integer(0);
+  film.title = load.Text(1);
+  film.originalTitle = load.Text(2);
+  film.year = load.OptionalNumber(3);
+  film.runtime = load.OptionalNumber(4);
+  film.country = load.Text(5);
+  film.director = load.Text(6);
+  film.actors = load.Text(7);
+  film.genre = load.Text(8);
+  film.plot = load.Text(9);
+  film.cover = load.OptionalText(10);
+  film.video = load.OptionalText(11);
+  film.notes = load.Text(12);
+  film.rating = load.OptionalNumber(13);
+  film.added = load.Text(14);
+  film.changed = load.Text(15);
+  return film;
+}
+
+namespace {
+
+// Writes film under id (0: a new id) with all its fields and its derived data;
+// returns the id, or 0 when the statement failed or the film to update is gone.
+int64_t WriteFilm(sqlite3* db, const Film& film, int64_t id, bool update) {
+  const std::string sql =
+      update ? "UPDATE film SET title = ?1, original_title = ?2, year = ?3, runtime = ?4,"
+               " country = ?5, director = ?6, actors = ?7, genre = ?8, plot = ?9, cover = ?10,"
+               " video = ?11, notes = ?12, rating = ?13, changed = ?15 WHERE id = ?16"
+             : "INSERT INTO film(" + std::string(FilmFields) +
+                   ", id) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14,"
+                   " ?15, ?16)";
+  if (update && !UnindexFilm(db, id)) return 0;
+  Statement write(db, sql);
+  write.Bind(1, std::string_view(film.title))
+      .BindOrNull(2, film.originalTitle)
+      .BindOrNull(3, film.year)
+      .BindOrNull(4, film.runtime)
+      .BindOrNull(5, film.country)
+      .BindOrNull(6, film.director)
+      .BindOrNull(7, film.actors)
+      .BindOrNull(8, film.genre)
+      .BindOrNull(9, film.plot)
+      .BindOrNull(10, film.cover)
+      .BindOrNull(11, film.video)
+      .BindOrNull(12, film.notes)
+      .BindOrNull(13, film.rating)
+      .Bind(14, std::string_view(film.added))
+      .Bind(15, std::string_view(film.changed));
+  if (id != 0) {
+    write.Bind(16, id);
+  } else {
+    write.BindNull(16);
+  }
+  if (!write.Done()) return 0;
+  if (update && sqlite3_changes(db) == 0) return 0;
+  const int64_t written = update ? id : sqlite3_last_insert_rowid(db);
+  if (!IndexFilm(db, written)) return 0;
+  Statement fresh(db, "DELETE FROM film_stale WHERE id = ?1");
+  return fresh.Bind(1, written).Done() ? written : 0;
+}
+
+}  // namespace
+
+ChangeResult FilmStore::SaveFilm(const Film& film) {
+  if (film.title.find_first_not_of(" \t\r\n") == std::string::npos) {
+    return {0, std::string(TextNoTitle)};
+  }
+  if (std::string message = EnsureCreated(); !message.empty()) return {0, message};
+  if (!backupChecked_) BackUpIfDue();
+  Film written = film;
+  written.changed = Now();
+  if (written.id == 0 && written.added.empty()) written.added = written.changed;
+  int64_t id = 0;
+  bool missing = false;
+  ChangeResult result = Change([&]() -> std::string {
+    if (written.id != 0) {
+      Statement exists(db_, "SELECT 1 FROM film WHERE id = ?1");
+      missing = exists.Bind(1, written.id).Step() != SQLITE_ROW;
+      if (missing) return "missing";
+    }
+    id = WriteFilm(db_, written, written.id, written.id != 0);
+    return id != 0 ? std::string() : Fault(db_);
+  });
+  if (missing) return {0, FormatText(TextFilmMissing, path_)};
+  if (!result.Ok()) return {0, FormatText(TextCannotWrite, path_, result.message)};
+  return {id, {}};
+}
+
+ChangeResult FilmStore::ImportFilms(const std::vector<Film>& films) {
+  for (const Film& film : films) {
+    if (film.title.find_first_not_of(" \t\r\n") == std::string::npos) {
+      return {0, std::string(TextNoTitle)};
+    }
+  }
+  if (std::string message = EnsureCreated(); !message.empty()) return {0, message};
+  if (!backupChecked_) BackUpIfDue();
+  const std::string now = Now();
+  ChangeResult result = Change([&]() -> std::string {
+    for (Film film : films) {
+      film.changed = now;
+      if (film.added.empty()) film.added = now;
+      if (WriteFilm(db_, film, 0, false) == 0) return Fault(db_);
+    }
+    return {};
+  });
+  if (!result.Ok()) return {0, FormatText(TextCannotWrite, path_, result.message)};
+  return {static_cast<int64_t>(films.size()), {}};
+}
+
+ChangeResult FilmStore::DeleteFilm(int64_t id) {
+  std::optional<Film> film = LoadFilm(id);
+  if (!film) return {0, FormatText(TextFilmMissing, path_)};
+  if (!backupChecked_) BackUpIfDue();
+  ChangeResult result = Change([&]() -> std::string {
+    if (!UnindexFilm(db_, id)) return Fault(db_);
+    Statement remove(db_, "DELETE FROM film WHERE id = ?1");
+    if (!remove.Bind(1, id).Done()) return Fault(db_);
+    Statement fresh(db_, "DELETE FROM film_stale WHERE id = ?1");
+    return fresh.Bind(1, id).Done() ? std::string() : Fault(db_);
+  });
+  if (!result.Ok()) return {0, FormatText(TextCannotWrite, path_, result.message)};
+  deleted_.push_back(std::move(*film));
+  return {id, {}};
+}
+
+ChangeResult FilmStore::UndoDelete() {
+  if (deleted_.empty()) return {0, std::string(TextNothingToUndo)};
+  Film film = deleted_.back();
+  int64_t id = 0;
+  ChangeResult result = Change([&]() -> std::string {
+    Statement taken(db_, "SELECT 1 FROM film WHERE id = ?1");
+    taken.Bind(1, film.id);
+    id = WriteFilm(db_, film, taken.Step() == SQLITE_ROW ? 0 : film.id, false);
+    return id != 0 ? std::string() : Fault(db_);
+  });
+  if (!result.Ok()) return {0, FormatText(TextCannotWrite, path_, result.message)};
+  deleted_.pop_back();
+  return {id, {}};
+}
+
+std::string FilmStore::BackUpIfDue() {
+  backupChecked_ = true;
+  if (!db_) return {};
+  const std::string folder = folder_ + "/" + std::string(BackupFolderName);
+  const LocalDate today = options_.today ? options_.today() : os::Today();
+  const std::string target = folder + "/Filme-" + IsoDate(today) + ".db";
+  if (os::FileSize(target) >= 0) return {};
+  if (!os::CreateFolder(folder)) return FormatText(TextBackupFailed, target, folder);
+
+  sqlite3* copy = nullptr;
+  std::string fault;
+  if (sqlite3_open_v2(target.c_str(), &copy, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) ==
+      SQLITE_OK) {
+    sqlite3_backup* backup = sqlite3_backup_init(copy, "main", db_, "main");
+    if (backup) {
+      sqlite3_backup_step(backup, -1);
+      sqlite3_backup_finish(backup);
+    }
+    if (sqlite3_errcode(copy) != SQLITE_OK) fault = Fault(copy);
+  } else {
+    fault = Fault(copy);
+  }
+  sqlite3_close(copy);
+  if (!fault.empty()) {
+    os::RemoveFile(target);
+    return FormatText(TextBackupFailed, target, fault);
+  }
+
+  std::vector<std::string> backups = os::ListFiles(folder);
+  std::erase_if(backups, [](const std::string& name) { return !IsBackupName(name); });
+  std::sort(backups.begin(), backups.end());
+  const auto kept = static_cast<size_t>(std::max(options_.keptBackups, 1));
+  for (size_t i = 0; i + kept < backups.size(); ++i) os::RemoveFile(folder + "/" + backups[i]);
+  return {};
+}
+
+}  // namespace zelluo::collection

@@ -1,0 +1,118 @@
+#pragma once
+// The film collection in one SQLite file, "Filme.db" in the folder the store is
+// opened on (the program passes "Zelluo Files"). docs/collection.md describes
+// the file.
+//
+// Opening never writes to a file it does not trust: a damaged file, a file that
+// is no SQLite database or one from a newer version stays byte-identical and
+// the caller gets a German message naming it. Where no file exists, nothing is
+// created until the first film is stored. Every change is one transaction;
+// before the first change of a day the file is copied into "Sicherungen/".
+//
+// Reads are meant for a list that fetches rows as they are shown: count, a
+// window of rows in order, the position of one film. A read that fails gives
+// an empty result and leaves its message in ReadProblem().
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "collection/film.h"
+#include "platform/platform.h"
+
+struct sqlite3;
+
+namespace zelluo::collection {
+
+inline constexpr std::string_view FilmFileName = "Filme.db";
+inline constexpr std::string_view BackupFolderName = "Sicherungen";
+// The value of PRAGMA user_version this program writes and reads.
+inline constexpr int SchemaVersion = 1;
+
+struct StoreOptions {
+  // The moment written into added and changed (ISO 8601, UTC); the clock when empty.
+  std::function<std::string()> now;
+  // The local date that names the backups; the system's when empty.
+  std::function<LocalDate()> today;
+  int keptBackups = 7;
+  // How long a change waits for another program that is writing.
+  int busyTimeoutMilliseconds = 5000;
+};
+
+// The outcome of a change: the film's id, or a German message for the user.
+struct ChangeResult {
+  int64_t id = 0;
+  std::string message;
+  bool Ok() const { return message.empty(); }
+};
+
+class FilmStore;
+
+// The outcome of opening: a store, or no store and a German message.
+struct OpenResult {
+  std::unique_ptr<FilmStore> store;
+  std::string message;
+};
+
+class FilmStore {
+ public:
+  static OpenResult Open(std::string folder, StoreOptions options = {});
+  ~FilmStore();
+  FilmStore(const FilmStore&) = delete;
+  FilmStore& operator=(const FilmStore&) = delete;
+
+  // The path of the collection file.
+  const std::string& FilePath() const { return path_; }
+
+  // query is what the user typed; empty matches every film.
+  int64_t CountFilms(std::string_view query);
+  // Up to limit rows from offset on, ordered by title.
+  std::vector<FilmRow> ListFilms(std::string_view query, int64_t offset, int64_t limit);
+  // The row index of film id in that order; empty when the query does not find it.
+  std::optional<int64_t> PositionOf(std::string_view query, int64_t id);
+  std::optional<Film> LoadFilm(int64_t id);
+  const std::string& ReadProblem() const { return readProblem_; }
+
+  // Inserts a film with id 0, updates one with its id. Sets added and changed.
+  ChangeResult SaveFilm(const Film& film);
+  // Adds films as new ones in a single transaction (all or none); ids are
+  // ignored, empty added dates set. The result's id is the number added.
+  ChangeResult ImportFilms(const std::vector<Film>& films);
+  // Keeps the film in memory so that UndoDelete can bring it back.
+  ChangeResult DeleteFilm(int64_t id);
+  // Brings back the film deleted last (under its old id while that is free).
+  ChangeResult UndoDelete();
+  bool CanUndoDelete() const { return !deleted_.empty(); }
+
+  // Makes the search words and sort keys again when another program changed
+  // films or the folding changed; done at open. Returns the number of films
+  // indexed (0 when all was up to date).
+  int64_t RefreshDerivedData();
+
+  // Copies the file into the backup folder unless a copy of today exists, and
+  // keeps only the newest StoreOptions::keptBackups copies. Empty on success.
+  std::string BackUpIfDue();
+
+ private:
+  FilmStore(std::string folder, StoreOptions options);
+  std::string OpenConnection();
+  std::string EnsureCreated();
+  // Runs step in one write transaction; with freshIndex the search index is
+  // first made again when others wrote films meanwhile.
+  ChangeResult Change(const std::function<std::string()>& step, bool freshIndex = true);
+  std::string Now() const;
+
+  std::string folder_;
+  std::string path_;
+  StoreOptions options_;
+  sqlite3* db_ = nullptr;
+  bool backupChecked_ = false;
+  std::string readProblem_;
+  std::vector<Film> deleted_;
+};
+
+}  // namespace zelluo::collection

@@ -1,0 +1,369 @@
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+#include <thread>
+
+#include "../test_support.h"
+#include "collection/film_store.h"
+#include "film_generator.h"
+
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+// Films are written with designated initializers that name only what a case needs.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
+namespace zelluo::collection {
+namespace {
+
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+
+// A store on a fresh folder whose clock and calendar the test sets.
+struct Collection {
+  TempDir dir;
+  LocalDate today{7, 12, 2026};
+  std::string folder = dir / "Zelluo Files";
+  std::string file = folder + "/Filme.db";
+
+  StoreOptions Options() {
+    StoreOptions options;
+    options.now = [] { return std::string("2026-12-07T10:00:00Z"); };
+    options.today = [this] { return today; };
+    return options;
+  }
+  std::unique_ptr<FilmStore> Open() {
+    OpenResult opened = FilmStore::Open(folder, Options());
+    EXPECT_EQ(opened.message, "");
+    return std::move(opened.store);
+  }
+};
+
+// Runs SQL on its own connection, as the sqlite3 shell would.
+void RunSql(const std::string& file, const std::string& sql) {
+  std::filesystem::create_directories(std::filesystem::path(file).parent_path());
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+  char* error = nullptr;
+  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK)
+      << (error ? error : "");
+  sqlite3_free(error);
+  sqlite3_close(db);
+}
+
+int64_t Save(FilmStore& store, const std::string& title, std::string actors = {}) {
+  Film film;
+  film.title = title;
+  film.actors = std::move(actors);
+  ChangeResult saved = store.SaveFilm(film);
+  EXPECT_TRUE(saved.Ok()) << saved.message;
+  return saved.id;
+}
+
+std::vector<std::string> Titles(FilmStore& store, std::string_view query = {}, int64_t offset = 0,
+                                int64_t limit = 1000) {
+  std::vector<std::string> titles;
+  for (const FilmRow& row : store.ListFilms(query, offset, limit)) titles.push_back(row.title);
+  return titles;
+}
+
+TEST(FilmStore, CreatesNothingUntilTheFirstFilmAndThenKeepsEveryField) {
+  Collection collection;
+  auto store = collection.Open();
+  EXPECT_EQ(store->CountFilms(""), 0);
+  EXPECT_FALSE(std::filesystem::exists(collection.folder));
+
+  Film film{.title = "Die Brücke 🌉 über die Straße",
+            .originalTitle = "Ponte\n\"sul\" fiume",
+            .year = 1958,
+            .runtime = 103,
+            .country = "Österreich",
+            .director = "Renée Weiß",
+            .actors = "Jürgen Groß (Kapitän)\nZoë Ärmel",
+            .genre = "Drama\nKomödie",
+            .plot = "Zwei Brüder — ein Fluss.\r\nTab\tund 'Anführung'.",
+            .cover = "3f2a.jpg",
+            .video = "Filme/Brücke.mkv",
+            .notes = "geliehen",
+            .rating = 4};
+  ChangeResult saved = store->SaveFilm(film);
+  ASSERT_TRUE(saved.Ok()) << saved.message;
+  EXPECT_TRUE(std::filesystem::exists(collection.file));
+  film.id = saved.id;
+  film.added = film.changed = "2026-12-07T10:00:00Z";
+  EXPECT_EQ(store->LoadFilm(saved.id), film);
+
+  // Empty optional fields come back empty; an update keeps the date added.
+  Film bare{.id = saved.id, .title = "Nur ein Titel", .added = "1999-01-01T00:00:00Z"};
+  ASSERT_TRUE(store->SaveFilm(bare).Ok());
+  bare.added = film.added;
+  bare.changed = "2026-12-07T10:00:00Z";
+  EXPECT_EQ(store->LoadFilm(saved.id), bare);
+
+  EXPECT_FALSE(store->SaveFilm(Film{.title = " \n"}).Ok());
+  EXPECT_FALSE(store->SaveFilm(Film{.id = 999, .title = "Weg"}).Ok());
+  EXPECT_EQ(store->CountFilms(""), 1);
+}
+
+TEST(FilmStore, SearchFoldsUmlautsBothWaysAndMatchesWordPrefixes) {
+  Collection collection;
+  auto store = collection.Open();
+  Save(*store, "Das Mädchen aus der Straße", "Jürgen Müller (Kommissar)");
+  Save(*store, "Äpfel im Winter");
+  Save(*store, "Apfelkuchen");
+  Film other{.title = "Der Pate",
+             .director = "Renée Weiß",
+             .genre = "Drama\nKomödie",
+             .plot = "Eine Familie in New York."};
+  ASSERT_TRUE(store->SaveFilm(other).Ok());
+  Save(*store, "Maedchen ohne Umlaut");
+
+  const struct {
+    std::string query;
+    std::set<std::string> found;
+  } cases[] = {
+      {"madchen", {"Das Mädchen aus der Straße"}},
+      {"maedchen", {"Das Mädchen aus der Straße", "Maedchen ohne Umlaut"}},
+      {"MÄDCHEN", {"Das Mädchen aus der Straße", "Maedchen ohne Umlaut"}},
+      {"strasse", {"Das Mädchen aus der Straße"}},
+      {"Straße", {"Das Mädchen aus der Straße"}},
+      {"mueller kommissar", {"Das Mädchen aus der Straße"}},
+      {"müll", {"Das Mädchen aus der Straße"}},
+      {"renee weiss", {"Der Pate"}},
+      {"kom", {"Der Pate", "Das Mädchen aus der Straße"}},
+      {"york familie", {"Der Pate"}},
+      {"apfel", {"Äpfel im Winter", "Apfelkuchen"}},
+      {"aepfel", {"Äpfel im Winter"}},
+      {"ate", {}},
+      {"pate xyz", {}},
+      {"\"*)( OR", {}},
+      {"  ",
+       {"Das Mädchen aus der Straße", "Äpfel im Winter", "Apfelkuchen", "Der Pate",
+        "Maedchen ohne Umlaut"}},
+  };
+  for (const auto& test : cases) {
+    std::vector<std::string> titles = Titles(*store, test.query);
+    EXPECT_EQ(std::set<std::string>(titles.begin(), titles.end()), test.found) << test.query;
+    EXPECT_EQ(store->CountFilms(test.query), static_cast<int64_t>(test.found.size())) << test.query;
+    EXPECT_EQ(store->ReadProblem(), "") << test.query;
+  }
+}
+
+TEST(FilmStore, OrdersTitlesAfterDin5007SkippingOneArticle) {
+  const std::vector<std::string> ordered = {
+      "A",        "The Abyss", "Äpfel im Winter", "Apfelkuchen", "Das Boot", "Die",   "Eine Frau",
+      "Ein Mann", "Der Pate",  "Strasse",         "Straße",      "Theater",  "Zebra", "zorro"};
+  Collection collection;
+  auto store = collection.Open();
+  std::vector<int64_t> ids(ordered.size());
+  for (size_t i : {7, 13, 2, 0, 11, 4, 9, 1, 12, 5, 3, 10, 6, 8}) ids[i] = Save(*store, ordered[i]);
+
+  EXPECT_EQ(Titles(*store), ordered);
+  EXPECT_EQ(Titles(*store, "", 2, 3),
+            (std::vector<std::string>{"Äpfel im Winter", "Apfelkuchen", "Das Boot"}));
+  for (size_t i = 0; i < ordered.size(); ++i) EXPECT_EQ(store->PositionOf("", ids[i]), i);
+  EXPECT_EQ(store->PositionOf("apfel", ids[3]), 1);
+  EXPECT_EQ(store->PositionOf("apfel", ids[4]), std::nullopt);
+}
+
+TEST(FilmStore, MigratesATableMadeByHandAndIndexesRowsWrittenByOthers) {
+  Collection collection;
+  RunSql(collection.file,
+         "CREATE TABLE film(id INTEGER PRIMARY KEY, title TEXT NOT NULL, original_title TEXT,"
+         " year INTEGER, runtime INTEGER, country TEXT, director TEXT, actors TEXT, genre TEXT,"
+         " plot TEXT, cover TEXT, video TEXT, added TEXT, changed TEXT);"
+         "INSERT INTO film(title, year, actors) VALUES('Zwölf Geschworene', 1957, 'Hans Groß'),"
+         " ('Der Überfall', 1971, NULL), ('Ärger im Paradies', 1932, NULL);");
+  {
+    auto store = collection.Open();
+    ASSERT_TRUE(store);
+    EXPECT_EQ(Titles(*store),
+              (std::vector<std::string>{"Ärger im Paradies", "Der Überfall", "Zwölf Geschworene"}));
+    EXPECT_EQ(Titles(*store, "zwoelf gross"), std::vector<std::string>{"Zwölf Geschworene"});
+    EXPECT_EQ(store->LoadFilm(2)->year, 1971);
+  }
+  // The file was copied away before it was changed.
+  EXPECT_TRUE(std::filesystem::exists(collection.folder + "/Sicherungen/Filme-2026-12-07.db"));
+
+  // Rows written and changed by another program while Zelluo was closed.
+  RunSql(collection.file,
+         "INSERT INTO film(title) VALUES('Die Brücke am Fluss');"
+         "UPDATE film SET title = 'Zauberwald' WHERE id = 2; DELETE FROM film WHERE id = 3;");
+  auto store = collection.Open();
+  EXPECT_EQ(Titles(*store),
+            (std::vector<std::string>{"Die Brücke am Fluss", "Zauberwald", "Zwölf Geschworene"}));
+  EXPECT_EQ(Titles(*store, "bruecke"), std::vector<std::string>{"Die Brücke am Fluss"});
+  EXPECT_EQ(store->CountFilms("uberfall"), 0);
+  EXPECT_EQ(store->CountFilms("arger"), 0);
+  EXPECT_EQ(store->RefreshDerivedData(), 0);
+}
+
+TEST(FilmStore, LeavesForeignDamagedAndNewerFilesByteIdentical) {
+  const auto make_damaged = [](Collection& collection) {
+    {
+      auto store = collection.Open();
+      for (int i = 0; i < 200; ++i)
+        Save(*store, "Film " + std::to_string(i), std::string(300, 'x'));
+    }
+    std::string bytes = ReadBytes(collection.file);
+    for (size_t at = 4096 * 3; at < 4096 * 4; ++at) bytes[at] = static_cast<char>(at * 7);
+    WriteBytes(collection.file, bytes);
+  };
+  const struct {
+    std::string name;
+    std::function<void(Collection&)> make;
+    std::string says;
+  } cases[] = {
+      {"text", [](Collection& c) { WriteBytes(c.file, std::string(300, 'T')); }, "keine"},
+      {"damaged", make_damaged, "beschädigt"},
+      {"newer",
+       [](Collection& c) {
+         RunSql(c.file, "CREATE TABLE film(id, title); PRAGMA user_version = 2");
+       },
+       "neueren Version"},
+      {"no film table", [](Collection& c) { RunSql(c.file, "CREATE TABLE x(y)"); },
+       "keine Filmtabelle"},
+  };
+  for (const auto& test : cases) {
+    Collection collection;
+    test.make(collection);
+    const std::string before = ReadBytes(collection.file);
+    OpenResult opened = FilmStore::Open(collection.folder, collection.Options());
+    EXPECT_FALSE(opened.store) << test.name;
+    EXPECT_NE(opened.message.find(test.says), std::string::npos) << test.name << opened.message;
+    EXPECT_NE(opened.message.find(collection.file), std::string::npos) << test.name;
+    EXPECT_TRUE(ReadBytes(collection.file) == before) << test.name;
+    EXPECT_FALSE(std::filesystem::exists(collection.folder + "/Sicherungen")) << test.name;
+  }
+  Collection folder;
+  std::filesystem::create_directories(folder.file);
+  EXPECT_NE(FilmStore::Open(folder.folder).message.find("Ordner"), std::string::npos);
+}
+
+TEST(FilmStore, UndoBringsBackTheLastDeletedFilms) {
+  Collection collection;
+  auto store = collection.Open();
+  const int64_t first = Save(*store, "Erster Film", "Anna Bär");
+  const int64_t second = Save(*store, "Zweiter Film");
+  const Film kept = *store->LoadFilm(first);
+  ASSERT_TRUE(store->DeleteFilm(first).Ok());
+  ASSERT_TRUE(store->DeleteFilm(second).Ok());
+  EXPECT_FALSE(store->DeleteFilm(second).Ok());
+  EXPECT_EQ(store->CountFilms(""), 0);
+  EXPECT_EQ(store->CountFilms("baer"), 0);
+
+  EXPECT_EQ(store->UndoDelete().id, second);
+  EXPECT_EQ(store->UndoDelete().id, first);
+  EXPECT_FALSE(store->UndoDelete().Ok());
+  EXPECT_EQ(store->LoadFilm(first), kept);
+  EXPECT_EQ(Titles(*store, "baer"), std::vector<std::string>{"Erster Film"});
+}
+
+TEST(FilmStore, BacksUpOnceADayBeforeTheFirstChangeAndKeepsTheLastSeven) {
+  Collection collection;
+  for (int day = 1; day <= 10; ++day) {
+    collection.today.day = day;
+    auto store = collection.Open();
+    Save(*store, "Film vom " + std::to_string(day) + ".");
+    Save(*store, "Noch einer");
+  }
+  std::vector<std::string> names;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(collection.folder + "/Sicherungen")) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  ASSERT_EQ(names.size(), 7u);
+  EXPECT_EQ(names.front(), "Filme-2026-12-04.db");
+  EXPECT_EQ(names.back(), "Filme-2026-12-10.db");
+
+  // The copy of day 10 holds the films of the nine days before.
+  Collection copy;
+  std::filesystem::create_directories(copy.folder);
+  std::filesystem::copy_file(collection.folder + "/Sicherungen/" + names.back(), copy.file);
+  EXPECT_EQ(copy.Open()->CountFilms(""), 18);
+}
+
+TEST(FilmStore, TwoStoresOnOneFolderWaitForEachOther) {
+  Collection collection;
+  auto first = collection.Open();
+  Save(*first, "Erster");
+  auto second = collection.Open();
+  EXPECT_EQ(Titles(*second), std::vector<std::string>{"Erster"});
+
+  // A long write of another connection holds the lock; the save waits for it.
+  sqlite3* writer = nullptr;
+  ASSERT_EQ(sqlite3_open(collection.file.c_str(), &writer), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(writer, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  std::thread release([writer] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    sqlite3_exec(writer, "COMMIT", nullptr, nullptr, nullptr);
+  });
+  Save(*second, "Zweiter");
+  release.join();
+  sqlite3_close(writer);
+  EXPECT_EQ(Titles(*first), (std::vector<std::string>{"Erster", "Zweiter"}));
+}
+
+TEST(FilmStore, TheSampleLoadsSearchesAndSorts) {
+  Collection collection;
+  ASSERT_EQ(LoadSampleCollection(collection.folder,
+                                 std::string(ZELLUO_SOURCE_DIR) + "/assets/sample/filme.sql"),
+            "");
+  auto store = collection.Open();
+  EXPECT_EQ(store->CountFilms(""), 30);
+  EXPECT_EQ(Titles(*store, "", 0, 3), (std::vector<std::string>{"Abgründe", "Äpfel im Schnee",
+                                                                "Der Bäcker von Sankt Ilgen"}));
+  const std::vector<std::string> girls = Titles(*store, "maedchen");
+  EXPECT_EQ(girls, (std::vector<std::string>{"Der Fuchs und die Straßenbahn",
+                                             "Das Mädchen vom Leuchtturm"}));
+}
+
+#ifndef _WIN32
+TEST(FilmStore, AWriterKilledInATransactionLeavesTheLastCommittedState) {
+  Collection collection;
+  {
+    auto store = collection.Open();
+    for (int i = 0; i < 20; ++i) Save(*store, "Bestand " + std::to_string(i));
+  }
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    sqlite3* db = nullptr;
+    sqlite3_open(collection.file.c_str(), &db);
+    // A tiny cache makes the transaction spill its pages into the file.
+    sqlite3_exec(db, "PRAGMA cache_size = 2; BEGIN;", nullptr, nullptr, nullptr);
+    for (int i = 0; i < 2000; ++i) {
+      sqlite3_exec(db, "INSERT INTO film(title, plot) VALUES('Halb', hex(randomblob(200)))",
+                   nullptr, nullptr, nullptr);
+    }
+    sqlite3_exec(db, "UPDATE film SET title = 'Kaputt'", nullptr, nullptr, nullptr);
+    [[maybe_unused]] auto written = ::write(ready[1], "x", 1);
+    ::pause();
+    ::_exit(0);
+  }
+  char signal = 0;
+  ASSERT_EQ(::read(ready[0], &signal, 1), 1);
+  EXPECT_GT(std::filesystem::file_size(collection.file + "-wal"), 100000u);
+  ::kill(child, SIGKILL);
+  ::waitpid(child, nullptr, 0);
+  ::close(ready[0]);
+  ::close(ready[1]);
+
+  auto store = collection.Open();
+  EXPECT_EQ(store->CountFilms(""), 20);
+  EXPECT_EQ(store->CountFilms("halb"), 0);
+  EXPECT_EQ(Titles(*store, "", 0, 1), std::vector<std::string>{"Bestand 0"});
+}
+#endif
+
+}  // namespace
+}  // namespace zelluo::collection
