@@ -7,8 +7,10 @@
 #include <string>
 
 #include "assets/image_table.h"
+#include "core/film_page.h"
 #include "platform/platform.h"
 #include "settings/settings_record.h"
+#include "ui/pages.h"
 
 namespace zelluo {
 
@@ -37,6 +39,8 @@ struct Application {
   int32_t ScreenHeight = 0;
   ImageTable images;
   bool trayIconInstalled = false;
+  std::optional<Page> shownPage;  // none before the loop and for an unknown start page
+  FilmPageState filmPage;
 };
 
 // The program's entry: starts up, runs, shuts down; returns the exit code, 0.

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/application.h"
+#include "core/film_page.h"
 #include "core/main_window.h"
 #include "core/navigation.h"
 #include "core/option_change.h"
@@ -18,7 +19,6 @@ namespace {
 constexpr int32_t kEnable = 0;
 constexpr int32_t kDisable = 1;
 constexpr int32_t kRightPressOnTray = 1;
-constexpr int32_t kLeftClick = 0;
 
 // The window's start state and the matching tray entries. Without a tray icon
 // a window hidden to the tray could never come back: it starts minimised then.
@@ -33,9 +33,15 @@ void ApplyStartState(Application& app) {
   if (app.settings.StartMinimize == 0) RestoreMainWindow(app);
 }
 
+// Quitting leaves the film in the List page's form first.
+void Quit(Application& app, LoopState& loop) {
+  if (LeaveFilm(app)) loop.Quit = 1;
+}
+
 void DispatchMenu(Application& app, LoopState& loop, int32_t entry) {
+  if (HandleFilmPageMenu(app, entry)) return;
   switch (entry) {
-    case menu::kQuit: loop.Quit = 1; break;
+    case menu::kQuit: Quit(app, loop); break;
     case menu::kBackToMain: ReturnToMainPageFromEverywhere(app); break;
     case menu::kShow:
       ShowMainWindow(app);
@@ -52,14 +58,16 @@ void DispatchMenu(Application& app, LoopState& loop, int32_t entry) {
   }
 }
 
-void DispatchGadget(Application& app, LoopState& loop, int32_t gadget) {
+void DispatchGadget(Application& app, LoopState& loop, const Event& event) {
+  if (HandleFilmPageGadget(app, event) || event.type != kGadgetClick) return;
+  const int32_t gadget = event.number;
   if (gadget >= gadget::kIconPlay && gadget <= gadget::kIconAbout) {
     OpenPage(app, gadget);
   } else if (gadget == gadget::kInformation) {
     PlayClickSound(app);
     ShowInformation(app);
   } else if (gadget == gadget::kClose) {
-    loop.Quit = 1;
+    Quit(app, loop);
   } else if (PageOfBackButton(gadget)) {
     ReturnToMainPage(app, gadget);
   } else if (FindOptionPair(gadget) != nullptr) {
@@ -91,13 +99,11 @@ void RunEventLoop(Application& app) {
   while (loop.Quit == 0) {
     Event event = platform.WaitEvent(kEventWaitMs);
     if (event.kind == EventKind::Tray && event.number == kRightPressOnTray) ShowTrayMenu(app);
-    if (event.kind == EventKind::CloseRequest) loop.Quit = 1;
+    if (event.kind == EventKind::CloseRequest) Quit(app, loop);
     switch (event.kind) {
       case EventKind::LeftButtonPressed: DragMainWindow(app); break;
       case EventKind::Menu: DispatchMenu(app, loop, event.number); break;
-      case EventKind::Gadget:
-        if (event.type == kLeftClick) DispatchGadget(app, loop, event.number);
-        break;
+      case EventKind::Gadget: DispatchGadget(app, loop, event); break;
       default: break;
     }
     if (event.kind != EventKind::None) {

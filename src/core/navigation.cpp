@@ -2,12 +2,14 @@
 
 #include "assets/sound.h"
 #include "core/application.h"
+#include "core/film_page.h"
 #include "settings/settings_store.h"
 
 namespace zelluo {
 
 PageContext PagesOf(Application& app) {
-  return PageContext{app.platform, app.settings, app.ProgramSizeKb, app.Author};
+  return PageContext{app.platform, app.settings, app.ProgramSizeKb, app.Author,
+                     FilmRowSource(app)};
 }
 
 void PlayClickSound(Application& app) {
@@ -18,6 +20,7 @@ void ShowStartPage(Application& app) {
   const PageContext pages = PagesOf(app);
   std::optional<Page> page = PageFromId(app.settings.StartPage);
   if (!page) return;  // an unknown start page shows nothing until Backspace
+  app.shownPage = page;
   switch (*page) {
     case Page::Main: ShowPage(pages, Page::Main); break;
     case Page::Options:
@@ -29,6 +32,7 @@ void ShowStartPage(Application& app) {
     default:
       ShowPage(pages, *page);
       FreeMainPage(app.platform);
+      if (*page == Page::List) EnterFilmPage(app);
       break;
   }
 }
@@ -40,15 +44,19 @@ void OpenPage(Application& app, int32_t icon) {
   FreeMainPage(app.platform);
   HideAllNavigationCaptions(app.platform);
   ShowPage(PagesOf(app), *target);
+  app.shownPage = target;
+  if (*target == Page::List) EnterFilmPage(app);
 }
 
 void ReturnToMainPage(Application& app, int32_t backButton) {
   std::optional<Page> from = PageOfBackButton(backButton);
   if (!from) return;
   PlayClickSound(app);
+  if (*from == Page::List && !LeaveFilm(app)) return;
   const PageContext pages = PagesOf(app);
   HidePage(pages, *from);
   BuildMainPage(pages);
+  app.shownPage = Page::Main;
 }
 
 void ReturnToMainPageFromEverywhere(Application& app) {

@@ -23,9 +23,32 @@ std::string FirstCharacters(std::string_view text, size_t count) {
   return std::string(text.substr(0, end));
 }
 
+// The List page's keys: Control shortcuts work in its fields too; the arrow and
+// page keys also move through the list from the search field.
+struct KeyShortcut {
+  int32_t keyCode;
+  KeyModifier modifier;
+  ShortcutInFields inFields;
+  int32_t menuEvent;
+};
+constexpr KeyShortcut kListPageKeys[] = {
+    {'N', KeyModifier::Control, ShortcutInFields::Always, menu::kNewFilm},
+    {'S', KeyModifier::Control, ShortcutInFields::Always, menu::kSaveFilm},
+    {'Z', KeyModifier::Control, ShortcutInFields::Always, menu::kUndoDelete},
+    {'F', KeyModifier::Control, ShortcutInFields::Always, menu::kFindFilm},
+    {kKeyDelete, KeyModifier::None, ShortcutInFields::Never, menu::kDeleteFilm},
+    {kKeyUp, KeyModifier::None, ShortcutInFields::SingleLine, menu::kPreviousFilm},
+    {kKeyDown, KeyModifier::None, ShortcutInFields::SingleLine, menu::kNextFilm},
+    {kKeyPageUp, KeyModifier::None, ShortcutInFields::SingleLine, menu::kPageUp},
+    {kKeyPageDown, KeyModifier::None, ShortcutInFields::SingleLine, menu::kPageDown},
+};
+
 void AddShortcuts(Application& app) {
   app.platform.AddShortcut(kEscapeKey, menu::kQuit);
   app.platform.AddShortcut(kBackspaceKey, menu::kBackToMain);
+  for (const KeyShortcut& key : kListPageKeys) {
+    app.platform.AddKeyShortcut(key.keyCode, key.modifier, key.inFields, key.menuEvent);
+  }
 }
 
 void CreateTrayIcon(Application& app) {

@@ -59,6 +59,26 @@ inline constexpr std::string_view kReleaseYear = "Erscheinungsjahr";
 inline constexpr std::string_view kRunningTime = "Laufzeit";
 inline constexpr std::string_view kCountryOfProduction = "Produktionsland";
 inline constexpr std::string_view kPlot = "Handlung";
+inline constexpr std::string_view kSearch = "Suchen:";
+inline constexpr std::string_view kNewFilm = "Neu";
+inline constexpr std::string_view kSaveFilm = "Speichern";
+inline constexpr std::string_view kDeleteFilm = "Löschen";
+inline constexpr std::string_view kChooseCover = "Cover wählen";
+inline constexpr std::string_view kColumnTitle = "Titel";
+inline constexpr std::string_view kColumnYear = "Jahr";
+inline constexpr std::string_view kColumnRunningTime = "Laufzeit";
+inline constexpr std::string_view kColumnCountry = "Land";
+inline constexpr std::string_view kMinutes = " min";
+inline constexpr std::string_view kConfirmSaveChanges = "Änderungen speichern?";
+inline constexpr std::string_view kConfirmDeleteFilm = "Film löschen?";
+inline constexpr std::string_view kInvalidYear =
+    "Das Erscheinungsjahr muss eine Jahreszahl von 1888 bis 2100 sein. Der Film wurde nicht "
+    "gespeichert.";
+inline constexpr std::string_view kInvalidRunningTime =
+    "Die Laufzeit muss eine Zahl von Minuten sein, zum Beispiel \"102\", \"102 min\" oder "
+    "\"1:42\". Der Film wurde nicht gespeichert.";
+inline constexpr std::string_view kChooseCoverTitle = "Cover wählen";
+inline constexpr std::string_view kPictures = "Bilder (JPEG, PNG)";
 
 // Options and About pages.
 inline constexpr std::string_view kApplication = "Anwendung";

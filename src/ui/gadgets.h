@@ -51,6 +51,20 @@ inline constexpr int32_t kCountryHeading = 312;
 inline constexpr int32_t kCountryLine = 313;
 inline constexpr int32_t kPlotHeading = 314;
 inline constexpr int32_t kPlotLine = 315;
+// The film under the headings, the search, the buttons and the film list.
+inline constexpr int32_t kTitleField = 316;
+inline constexpr int32_t kActorsField = 317;
+inline constexpr int32_t kYearField = 318;
+inline constexpr int32_t kRunningTimeField = 319;
+inline constexpr int32_t kCountryField = 320;
+inline constexpr int32_t kPlotField = 321;
+inline constexpr int32_t kSearchLabel = 322;
+inline constexpr int32_t kSearchField = 323;
+inline constexpr int32_t kNewFilm = 324;
+inline constexpr int32_t kSaveFilm = 325;
+inline constexpr int32_t kDeleteFilm = 326;
+inline constexpr int32_t kChooseCover = 327;
+inline constexpr int32_t kFilmList = 330;
 
 // Options page: heading, separator, then per row a label, an on and an off
 // switch (row r: 402 + 3r, 403 + 3r, 404 + 3r, for r = 1 to 6: 405 to 422).
@@ -75,6 +89,16 @@ inline constexpr int32_t kQuit = 1;
 inline constexpr int32_t kBackToMain = 2;
 inline constexpr int32_t kShow = 80;
 inline constexpr int32_t kHide = 81;
+// The List page's keys.
+inline constexpr int32_t kNewFilm = 10;       // Strg+N
+inline constexpr int32_t kSaveFilm = 11;      // Strg+S
+inline constexpr int32_t kDeleteFilm = 12;    // Entf on the list
+inline constexpr int32_t kUndoDelete = 13;    // Strg+Z
+inline constexpr int32_t kFindFilm = 14;      // Strg+F
+inline constexpr int32_t kPreviousFilm = 15;  // Up
+inline constexpr int32_t kNextFilm = 16;      // Down
+inline constexpr int32_t kPageUp = 17;        // PageUp
+inline constexpr int32_t kPageDown = 18;      // PageDown
 }  // namespace menu
 
 // Fonts: all "Arial"; 2 is the heading font and 3 the body font.

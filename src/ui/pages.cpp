@@ -118,6 +118,22 @@ std::vector<GadgetEntry> MainPage() {
   return gadgets;
 }
 
+// The film list's columns; together with the scroll bar they fill its width.
+const std::array kFilmListColumns = {
+    std::pair{text::kColumnTitle, 640},
+    std::pair{text::kColumnYear, 110},
+    std::pair{text::kColumnRunningTime, 130},
+    std::pair{text::kColumnCountry, 270},
+};
+
+GadgetEntry Field(int32_t number, Rect rect, GadgetType type = GadgetType::Field) {
+  return GadgetEntry{number, type, rect, 0, {}, font::kBody};
+}
+
+GadgetEntry Button(int32_t number, Rect rect, std::string_view text) {
+  return GadgetEntry{number, GadgetType::Button, rect, 0, std::string(text), font::kDefault};
+}
+
 std::vector<GadgetEntry> ListPage() {
   const int32_t heading = font::kHeading;
   return {
@@ -136,6 +152,21 @@ std::vector<GadgetEntry> ListPage() {
       ImageGadget(gadget::kCountryLine, {950, 298, 260, 2}, image::kShortUnderline),
       TextGadget(gadget::kPlotHeading, {410, 360, 800, 18}, text::kPlot, heading),
       ImageGadget(gadget::kPlotLine, {410, 378, 800, 2}, image::kLongUnderline),
+      // The film under the headings.
+      Field(gadget::kTitleField, {410, 144, 800, 26}),
+      Field(gadget::kActorsField, {410, 222, 800, 54}, GadgetType::MultiLineField),
+      Field(gadget::kYearField, {410, 302, 260, 26}),
+      Field(gadget::kRunningTimeField, {680, 302, 260, 26}),
+      Field(gadget::kCountryField, {950, 302, 260, 26}),
+      Field(gadget::kPlotField, {410, 382, 800, 188}, GadgetType::MultiLineField),
+      // Search, buttons and the list below the cover.
+      TextGadget(gadget::kSearchLabel, {40, 596, 70, 20}, text::kSearch, font::kBody),
+      Field(gadget::kSearchField, {110, 592, 490, 26}),
+      Button(gadget::kNewFilm, {620, 592, 130, 26}, text::kNewFilm),
+      Button(gadget::kSaveFilm, {760, 592, 130, 26}, text::kSaveFilm),
+      Button(gadget::kDeleteFilm, {900, 592, 130, 26}, text::kDeleteFilm),
+      Button(gadget::kChooseCover, {1040, 592, 170, 26}, text::kChooseCover),
+      GadgetEntry{gadget::kFilmList, GadgetType::List, {40, 630, 1170, 344}, 0, {}, font::kBody},
   };
 }
 
@@ -190,12 +221,27 @@ std::vector<GadgetEntry> AboutPage(const PageContext& pages) {
   return gadgets;
 }
 
+// Texts, fields and lists take the page's fonts and colours.
 bool IsText(const GadgetEntry& entry) {
-  return entry.type == GadgetType::Text || entry.type == GadgetType::CentredText;
+  return entry.type != GadgetType::Image && entry.type != GadgetType::Button;
 }
 
-void CreateGadget(Platform& platform, const GadgetEntry& entry) {
+void CreateGadget(Platform& platform, const GadgetEntry& entry, const ListRowSource& rows = {}) {
   switch (entry.type) {
+    case GadgetType::Field:
+      platform.CreateTextField(entry.number, entry.rect, TextFieldKind::SingleLine);
+      break;
+    case GadgetType::MultiLineField:
+      platform.CreateTextField(entry.number, entry.rect, TextFieldKind::MultiLine);
+      break;
+    case GadgetType::List: {
+      std::vector<ListColumn> columns;
+      for (const auto& [title, width] : kFilmListColumns) {
+        columns.push_back(ListColumn{std::string(title), width, TextAlign::Left});
+      }
+      platform.CreateListGadget(entry.number, entry.rect, columns, rows);
+      break;
+    }
     case GadgetType::Image: platform.CreateImageGadget(entry.number, entry.rect, entry.image); break;
     case GadgetType::Text:
       platform.CreateTextGadget(entry.number, entry.rect, entry.text, TextAlign::Left);
@@ -214,8 +260,9 @@ void SetPageColours(Platform& platform, int32_t number) {
 
 // Creates the gadgets in order, then gives the headings and then the body
 // texts their fonts, then every text gadget its colours.
-void CreateGadgets(Platform& platform, const std::vector<GadgetEntry>& gadgets) {
-  for (const GadgetEntry& entry : gadgets) CreateGadget(platform, entry);
+void CreateGadgets(Platform& platform, const std::vector<GadgetEntry>& gadgets,
+                   const ListRowSource& rows = {}) {
+  for (const GadgetEntry& entry : gadgets) CreateGadget(platform, entry, rows);
   for (int32_t font : {font::kHeading, font::kBody}) {
     for (const GadgetEntry& entry : gadgets) {
       if (IsText(entry) && entry.font == font) platform.SetGadgetFont(entry.number, font);
@@ -301,7 +348,7 @@ void BuildCloseButton(Platform& platform) {
 }
 
 void BuildPage(const PageContext& pages, Page page) {
-  CreateGadgets(pages.platform, PageGadgets(pages, page));
+  CreateGadgets(pages.platform, PageGadgets(pages, page), pages.filmRows);
 }
 
 void ShowPage(const PageContext& pages, Page page) {

@@ -21,6 +21,7 @@ struct PageContext {
   const SettingsRecord& settings;
   int32_t programSizeKb = 0;
   std::string_view author;
+  ListRowSource filmRows;  // the rows of the List page's film list
 };
 
 enum class Page { Main, Play, List, Options, Update, About };
@@ -29,7 +30,7 @@ enum class Page { Main, Play, List, Options, Update, About };
 std::string_view PageId(Page page);
 std::optional<Page> PageFromId(std::string_view id);
 
-enum class GadgetType { Image, Text, CentredText, Button };
+enum class GadgetType { Image, Text, CentredText, Button, Field, MultiLineField, List };
 
 // One gadget as a page builder creates it.
 struct GadgetEntry {

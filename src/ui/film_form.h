@@ -1,0 +1,38 @@
+#pragma once
+// The List page's form: one film in the fields under the headings, its cover
+// on the left, and the texts of the film list's rows.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "collection/film.h"
+#include "platform/platform.h"
+
+namespace zelluo {
+
+// The image number under which the current film's cover is registered.
+inline constexpr int32_t kFilmCoverImage = 1000;
+
+// Puts the film's values into the fields.
+void ShowFilmInForm(Platform& platform, const collection::Film& film);
+// Shows the cover picture, or the placeholder card without one.
+void ShowCover(Platform& platform, const PixelImage* cover);
+
+// The film as the fields describe it, on top of base (its id, cover and the
+// values the form does not show); problem names a field that holds no valid
+// value, and is empty when the film may be saved.
+struct FormReading {
+  collection::Film film;
+  std::string_view problem;
+};
+FormReading ReadFilmForm(Platform& platform, const collection::Film& base);
+
+// True when a field holds something else than the film shows.
+bool FormDiffersFrom(Platform& platform, const collection::Film& film);
+
+// The texts of a row of the film list: title, year, running time, country.
+std::vector<std::string> FilmRowTexts(const collection::FilmRow& row);
+
+}  // namespace zelluo
