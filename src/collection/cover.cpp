@@ -42,6 +42,19 @@ uint32_t ReadBigEndian32(const uint8_t* p) {
   return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
 }
 
+// Deflate packs at most 1032 bytes into one, so a file too short to hold its
+// stated picture is damaged (or a bomb); said before its pixels are allocated.
+bool PngDataCanHold(int64_t width, int64_t height, uint8_t bitDepth, uint8_t colourType,
+                    size_t fileSize) {
+  // Samples per pixel of grey, -, colour, palette, grey and alpha, -, colour and alpha.
+  constexpr int64_t kChannels[7] = {1, 0, 3, 1, 2, 0, 4};
+  if (colourType > 6 || kChannels[colourType] == 0 || bitDepth == 0 || bitDepth > 16) {
+    return false;
+  }
+  const int64_t rowBytes = (width * kChannels[colourType] * bitDepth + 7) / 8 + 1;
+  return rowBytes * height <= static_cast<int64_t>(fileSize) * 1040;
+}
+
 bool SizeAllowed(int64_t width, int64_t height) {
   return width > 0 && height > 0 && width <= kMaxCoverSourceSide && height <= kMaxCoverSourceSide &&
          width * height <= kMaxCoverSourcePixels;
@@ -278,6 +291,10 @@ DecodedPicture DecodePicture(const uint8_t* data, size_t size) {
     }
     if (!SizeAllowed(width, height)) {
       result.error = text::kCoverTooManyPixels;
+      return result;
+    }
+    if (!PngDataCanHold(width, height, data[24], data[25], size)) {
+      result.error = text::kCoverDamaged;
       return result;
     }
     const ImageLimits limits{static_cast<size_t>(kMaxCoverSourceBytes), kMaxCoverSourceSide,

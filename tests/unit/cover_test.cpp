@@ -330,6 +330,10 @@ TEST(CoverTest, RefusesDamagedForeignAndHugeFilesWithAMessage) {
        pngHeader + BigEndian32(12000) + BigEndian32(12000) + std::string("\x08\x06\0\0\0", 5) +
            std::string(64, '\0'),
        text::kCoverTooManyPixels},
+      {"png claiming 10000 x 10000 in 97 bytes",
+       pngHeader + BigEndian32(10000) + BigEndian32(10000) + std::string("\x08\x06\0\0\0", 5) +
+           std::string(64, '\0'),
+       text::kCoverDamaged},
       {"jpeg claiming 60000 x 60000", JpegClaiming(60000, 60000), text::kCoverTooManyPixels},
       {"jpeg claiming 16 x 16001", JpegClaiming(16, 16001), text::kCoverTooManyPixels},
   };
