@@ -277,9 +277,9 @@ DecodedPicture DecodePicture(const uint8_t* data, size_t size) {
     return result;
   }
   if (IsPng(data, size)) {
-    // The header chunk comes first: its size is checked before libpng
-    // allocates anything for the pixels.
-    if (size < 24 || std::memcmp(data + 12, "IHDR", 4) != 0) {
+    // The header chunk (13 bytes and a checksum) comes first: its size is
+    // checked before libpng allocates anything for the pixels.
+    if (size < 33 || std::memcmp(data + 12, "IHDR", 4) != 0) {
       result.error = text::kCoverDamaged;
       return result;
     }

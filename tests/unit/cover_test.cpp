@@ -316,6 +316,7 @@ TEST(CoverTest, RefusesDamagedForeignAndHugeFilesWithAMessage) {
       {"jpeg header only", jpeg.substr(0, 200), text::kCoverDamaged},
       {"truncated png", png.substr(0, png.size() / 2), text::kCoverDamaged},
       {"png signature only", png.substr(0, 8), text::kCoverDamaged},
+      {"png cut inside its header", png.substr(0, 25), text::kCoverDamaged},
       {"random bytes", random, text::kCoverUnknownFormat},
       {"gif", std::string("GIF89a\x10\x00\x10\x00\x80\x00\x00", 13) + random,
        text::kCoverUnknownFormat},
