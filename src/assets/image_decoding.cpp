@@ -16,9 +16,9 @@ namespace {
 
 int32_t ReadI32(const uint8_t* p) { return static_cast<int32_t>(ReadU32(p)); }
 
-bool SizeAllowed(int64_t width, int64_t height) {
-  return width > 0 && height > 0 && width <= 65535 && height <= 65535 &&
-         width * height <= kMaxImagePixels;
+bool SizeAllowed(int64_t width, int64_t height, const ImageLimits& limits = {}) {
+  return width > 0 && height > 0 && width <= limits.maxSide && height <= limits.maxSide &&
+         width * height <= limits.maxPixels;
 }
 
 // ---------------------------------------------------------------------------
@@ -51,8 +51,8 @@ struct PngResult {
 
 // Everything that may jump back from an error lives in here; the vectors
 // belong to the caller, so no destructor is skipped on the way out.
-bool ReadPng(MemoryReader* reader, std::vector<uint8_t>* pixels, std::vector<png_bytep>* rows,
-             PngResult* result) {
+bool ReadPng(MemoryReader* reader, const ImageLimits& limits, std::vector<uint8_t>* pixels,
+             std::vector<png_bytep>* rows, PngResult* result) {
   png_structp png =
       png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning);
   if (png == nullptr) return false;
@@ -66,7 +66,8 @@ bool ReadPng(MemoryReader* reader, std::vector<uint8_t>* pixels, std::vector<png
     return false;
   }
   png_set_read_fn(png, reader, ReadFromMemory);
-  png_set_user_limits(png, 65535, 65535);
+  const auto side = static_cast<png_uint_32>(std::min<int64_t>(limits.maxSide, 65535));
+  png_set_user_limits(png, side, side);
   png_read_info(png, info);
 
   png_uint_32 width = 0;
@@ -74,7 +75,7 @@ bool ReadPng(MemoryReader* reader, std::vector<uint8_t>* pixels, std::vector<png
   int bitDepth = 0;
   int colourType = 0;
   png_get_IHDR(png, info, &width, &height, &bitDepth, &colourType, nullptr, nullptr, nullptr);
-  if (!SizeAllowed(width, height)) png_error(png, "picture too large");
+  if (!SizeAllowed(width, height, limits)) png_error(png, "picture too large");
   const bool transparency = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
   result->width = width;
   result->height = height;
@@ -346,13 +347,14 @@ std::optional<PixelImage> DecodeIconBitmap(const IconEntry& entry) {
 
 }  // namespace
 
-std::optional<PixelImage> DecodePng(const uint8_t* data, size_t available) {
+std::optional<PixelImage> DecodePng(const uint8_t* data, size_t available,
+                                    const ImageLimits& limits) {
   if (data == nullptr) return std::nullopt;
-  MemoryReader reader{data, std::min(available, kMaxImageBytes), 0};
+  MemoryReader reader{data, std::min(available, limits.maxBytes), 0};
   std::vector<uint8_t> pixels;
   std::vector<png_bytep> rows;
   PngResult result;
-  if (!ReadPng(&reader, &pixels, &rows, &result)) return std::nullopt;
+  if (!ReadPng(&reader, limits, &pixels, &rows, &result)) return std::nullopt;
   PixelImage image;
   image.width = static_cast<int32_t>(result.width);
   image.height = static_cast<int32_t>(result.height);

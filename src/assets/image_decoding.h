@@ -17,6 +17,14 @@ inline constexpr size_t kMaxImageBytes = 10'000'000;
 // Larger pictures are refused rather than allocated.
 inline constexpr int64_t kMaxImagePixels = int64_t{1} << 24;
 
+// How much a decoder may read and allocate; larger files are cut off at
+// maxBytes, larger pictures refused before their pixels are allocated.
+struct ImageLimits {
+  size_t maxBytes = kMaxImageBytes;
+  int64_t maxSide = 65535;
+  int64_t maxPixels = kMaxImagePixels;
+};
+
 // Chooses the decoder by content: "BM" starts a bitmap file, an icon header
 // (reserved word 0, type 1) an icon file; anything else is read as PNG.
 std::optional<PixelImage> DecodeImage(const uint8_t* data, size_t available);
@@ -24,7 +32,8 @@ std::optional<PixelImage> DecodeImage(const uint8_t* data, size_t available);
 // PNG of any colour type and depth: palette and grey are expanded to colour,
 // 16-bit channels reduced to 8, a missing alpha channel filled in opaque.
 // depth is 32 when the file has alpha (or a transparency chunk), else 24.
-std::optional<PixelImage> DecodePng(const uint8_t* data, size_t available);
+std::optional<PixelImage> DecodePng(const uint8_t* data, size_t available,
+                                    const ImageLimits& limits = {});
 
 // Icon file: one entry is decoded, the one with the most bits per pixel among
 // those as large as the first directory entry (the earliest on a tie). The

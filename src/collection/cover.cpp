@@ -1,0 +1,480 @@
+#include "collection/cover.h"
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+// After <cstdio>: jpeglib.h needs size_t and FILE declared before it.
+#include <jerror.h>
+#include <jpeglib.h>
+
+#include "assets/image_decoding.h"
+#include "collection/cover_texts.h"
+#include "platform/os_services.h"
+
+namespace zelluo {
+
+namespace {
+
+// A stored cover is small; anything much larger in the cover folder is not one.
+constexpr int64_t kMaxStoredCoverBytes = 5'000'000;
+// libjpeg's own allocations (a progressive file keeps all its coefficients).
+constexpr long kMaxJpegWorkingMemory = 256L * 1024 * 1024;
+// A progressive file may have any number of scans; real ones have about ten.
+constexpr int kMaxJpegScans = 200;
+
+constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+
+bool IsJpeg(const uint8_t* data, size_t size) {
+  return size >= 3 && data[0] == 0xff && data[1] == 0xd8 && data[2] == 0xff;
+}
+
+bool IsPng(const uint8_t* data, size_t size) {
+  return size >= sizeof kPngSignature &&
+         std::memcmp(data, kPngSignature, sizeof kPngSignature) == 0;
+}
+
+uint32_t ReadBigEndian32(const uint8_t* p) {
+  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+
+// Deflate packs at most 1032 bytes into one, so a file too short to hold its
+// stated picture is damaged (or a bomb); said before its pixels are allocated.
+bool PngDataCanHold(int64_t width, int64_t height, uint8_t bitDepth, uint8_t colourType,
+                    size_t fileSize) {
+  // Samples per pixel of grey, -, colour, palette, grey and alpha, -, colour and alpha.
+  constexpr int64_t kChannels[7] = {1, 0, 3, 1, 2, 0, 4};
+  if (colourType > 6 || kChannels[colourType] == 0 || bitDepth == 0 || bitDepth > 16) {
+    return false;
+  }
+  const int64_t rowBytes = (width * kChannels[colourType] * bitDepth + 7) / 8 + 1;
+  return rowBytes * height <= static_cast<int64_t>(fileSize) * 1040;
+}
+
+bool SizeAllowed(int64_t width, int64_t height) {
+  return width > 0 && height > 0 && width <= kMaxCoverSourceSide && height <= kMaxCoverSourceSide &&
+         width * height <= kMaxCoverSourcePixels;
+}
+
+// ---------------------------------------------------------------------------
+// libjpeg with an error manager that jumps back instead of calling exit().
+
+struct JpegErrors {
+  jpeg_error_mgr manager;
+  jpeg_progress_mgr progress;
+  std::jmp_buf jump;
+};
+
+[[noreturn]] void OnJpegError(j_common_ptr info) {
+  std::longjmp(reinterpret_cast<JpegErrors*>(info->err)->jump, 1);
+}
+
+// Warnings are dropped, except the end of the data before the end of the
+// picture: libjpeg would fill the rest with grey, a truncated file is refused.
+void OnJpegMessage(j_common_ptr info, int level) {
+  if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF) OnJpegError(info);
+}
+
+void OnJpegProgress(j_common_ptr info) {
+  if (!info->is_decompressor) return;
+  auto* decompress = reinterpret_cast<j_decompress_ptr>(info);
+  if (decompress->input_scan_number > kMaxJpegScans) OnJpegError(info);
+}
+
+void InstallJpegErrors(j_common_ptr info, JpegErrors* errors) {
+  info->err = jpeg_std_error(&errors->manager);
+  errors->manager.error_exit = OnJpegError;
+  errors->manager.emit_message = OnJpegMessage;
+}
+
+enum class JpegOutcome { Done, Damaged, TooLarge };
+
+struct JpegPicture {
+  int32_t sourceWidth = 0;  // as the file states it
+  int32_t sourceHeight = 0;
+  int32_t width = 0;  // as decoded, possibly scaled down by libjpeg
+  int32_t height = 0;
+};
+
+// The smallest of libjpeg's scales n/8 whose result still covers the fitted
+// size, so that large photographs are decoded at a fraction of their pixels.
+int DecodingScale(int64_t width, int64_t height, int64_t fitWidth, int64_t fitHeight) {
+  for (int n = 1; n < 8; ++n) {
+    if ((width * n + 7) / 8 >= fitWidth && (height * n + 7) / 8 >= fitHeight) return n;
+  }
+  return 8;
+}
+
+struct FittedSize {
+  int32_t width;
+  int32_t height;
+};
+
+FittedSize FitInside(int64_t width, int64_t height) {
+  if (width * kCoverHeight >= height * kCoverWidth) {
+    const int64_t fitted = (height * kCoverWidth + width / 2) / width;
+    return {kCoverWidth, static_cast<int32_t>(std::clamp<int64_t>(fitted, 1, kCoverHeight))};
+  }
+  const int64_t fitted = (width * kCoverHeight + height / 2) / height;
+  return {static_cast<int32_t>(std::clamp<int64_t>(fitted, 1, kCoverWidth)), kCoverHeight};
+}
+
+// Everything that may jump back from an error lives in here; the pixel buffer
+// belongs to the caller, so no destructor is skipped on the way out. fitToCover
+// lets libjpeg scale down to the cover's size; otherwise the full size is
+// decoded within the given pixel bound.
+JpegOutcome ReadJpeg(const uint8_t* data, size_t size, bool fitToCover, int64_t maxPixels,
+                     std::vector<uint8_t>* pixels, JpegPicture* picture) {
+  jpeg_decompress_struct info;
+  JpegErrors errors;
+  InstallJpegErrors(reinterpret_cast<j_common_ptr>(&info), &errors);
+  if (setjmp(errors.jump)) {
+    jpeg_destroy_decompress(&info);
+    return JpegOutcome::Damaged;
+  }
+  jpeg_create_decompress(&info);
+  info.mem->max_memory_to_use = kMaxJpegWorkingMemory;
+  errors.progress.progress_monitor = OnJpegProgress;
+  info.progress = &errors.progress;
+  jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
+  jpeg_read_header(&info, TRUE);
+
+  const int64_t width = info.image_width;
+  const int64_t height = info.image_height;
+  if (!SizeAllowed(width, height) || width * height > maxPixels) {
+    jpeg_destroy_decompress(&info);
+    return JpegOutcome::TooLarge;
+  }
+  picture->sourceWidth = static_cast<int32_t>(width);
+  picture->sourceHeight = static_cast<int32_t>(height);
+  if (fitToCover) {
+    const FittedSize fitted = FitInside(width, height);
+    info.scale_num =
+        static_cast<unsigned int>(DecodingScale(width, height, fitted.width, fitted.height));
+    info.scale_denom = 8;
+  }
+  // Adobe's CMYK files store the inks inverted; they are turned into RGB below.
+  const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+  info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_RGBA;
+  info.dct_method = JDCT_ISLOW;
+  jpeg_start_decompress(&info);
+  picture->width = static_cast<int32_t>(info.output_width);
+  picture->height = static_cast<int32_t>(info.output_height);
+  const size_t stride = static_cast<size_t>(info.output_width) * 4;
+  pixels->resize(stride * info.output_height);
+  while (info.output_scanline < info.output_height) {
+    JSAMPROW row = pixels->data() + stride * info.output_scanline;
+    jpeg_read_scanlines(&info, &row, 1);
+  }
+  jpeg_finish_decompress(&info);
+  jpeg_destroy_decompress(&info);
+
+  if (cmyk) {
+    for (size_t i = 0; i < pixels->size(); i += 4) {
+      uint8_t* p = pixels->data() + i;
+      const unsigned black = p[3];
+      p[0] = static_cast<uint8_t>((p[0] * black + 127) / 255);
+      p[1] = static_cast<uint8_t>((p[1] * black + 127) / 255);
+      p[2] = static_cast<uint8_t>((p[2] * black + 127) / 255);
+      p[3] = 255;
+    }
+  }
+  return JpegOutcome::Done;
+}
+
+bool WriteJpeg(const PixelImage& image, int quality, unsigned char** buffer, unsigned long* size) {
+  jpeg_compress_struct info;
+  JpegErrors errors;
+  InstallJpegErrors(reinterpret_cast<j_common_ptr>(&info), &errors);
+  if (setjmp(errors.jump)) {
+    jpeg_destroy_compress(&info);
+    return false;
+  }
+  jpeg_create_compress(&info);
+  jpeg_mem_dest(&info, buffer, size);
+  info.image_width = static_cast<JDIMENSION>(image.width);
+  info.image_height = static_cast<JDIMENSION>(image.height);
+  info.input_components = 4;
+  info.in_color_space = JCS_EXT_RGBA;
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, quality, TRUE);
+  info.optimize_coding = TRUE;
+  info.dct_method = JDCT_ISLOW;
+  jpeg_start_compress(&info, TRUE);
+  const size_t stride = static_cast<size_t>(image.width) * 4;
+  while (info.next_scanline < info.image_height) {
+    // libjpeg only reads the row; its type lacks the const.
+    JSAMPROW row = const_cast<uint8_t*>(image.rgba.data()) + stride * info.next_scanline;
+    jpeg_write_scanlines(&info, &row, 1);
+  }
+  jpeg_finish_compress(&info);
+  jpeg_destroy_compress(&info);
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Area averaging: each output pixel is the mean of the source area it covers,
+// partly covered source pixels counting with their share.
+
+struct Span {
+  int32_t first = 0;
+  std::vector<float> weights;
+};
+
+std::vector<Span> AreaSpans(int32_t from, int32_t to) {
+  std::vector<Span> spans(static_cast<size_t>(to));
+  const double step = static_cast<double>(from) / to;
+  for (int32_t i = 0; i < to; ++i) {
+    const double begin = i * step;
+    const double end = std::min<double>((i + 1) * step, from);
+    Span& span = spans[static_cast<size_t>(i)];
+    span.first = std::min(static_cast<int32_t>(begin), from - 1);
+    for (int32_t k = span.first; k < from && k < end; ++k) {
+      const double overlap = std::min<double>(end, k + 1) - std::max<double>(begin, k);
+      if (overlap > 0) span.weights.push_back(static_cast<float>(overlap / step));
+    }
+    if (span.weights.empty()) span.weights.push_back(1.0f);
+  }
+  return spans;
+}
+
+uint8_t ToByte(float value) { return static_cast<uint8_t>(std::clamp(value + 0.5f, 0.0f, 255.0f)); }
+
+}  // namespace
+
+DecodedPicture DecodePicture(const uint8_t* data, size_t size) {
+  DecodedPicture result;
+  if (data == nullptr || size == 0) {
+    result.error = text::kCoverFileEmpty;
+    return result;
+  }
+  if (static_cast<int64_t>(size) > kMaxCoverSourceBytes) {
+    result.error = text::kCoverFileTooLarge;
+    return result;
+  }
+  if (IsJpeg(data, size)) {
+    std::vector<uint8_t> pixels;
+    JpegPicture picture;
+    const JpegOutcome outcome =
+        ReadJpeg(data, size, true, kMaxCoverSourcePixels, &pixels, &picture);
+    if (outcome != JpegOutcome::Done) {
+      result.error =
+          outcome == JpegOutcome::TooLarge ? text::kCoverTooManyPixels : text::kCoverDamaged;
+      return result;
+    }
+    PixelImage image;
+    image.width = picture.width;
+    image.height = picture.height;
+    image.depth = 24;
+    image.rgba = std::move(pixels);
+    result.image = std::move(image);
+    result.sourceWidth = picture.sourceWidth;
+    result.sourceHeight = picture.sourceHeight;
+    return result;
+  }
+  if (IsPng(data, size)) {
+    // The header chunk (13 bytes and a checksum) comes first: its size is
+    // checked before libpng allocates anything for the pixels.
+    if (size < 33 || std::memcmp(data + 12, "IHDR", 4) != 0) {
+      result.error = text::kCoverDamaged;
+      return result;
+    }
+    const int64_t width = ReadBigEndian32(data + 16);
+    const int64_t height = ReadBigEndian32(data + 20);
+    if (width == 0 || height == 0) {
+      result.error = text::kCoverDamaged;
+      return result;
+    }
+    if (!SizeAllowed(width, height)) {
+      result.error = text::kCoverTooManyPixels;
+      return result;
+    }
+    if (!PngDataCanHold(width, height, data[24], data[25], size)) {
+      result.error = text::kCoverDamaged;
+      return result;
+    }
+    const ImageLimits limits{static_cast<size_t>(kMaxCoverSourceBytes), kMaxCoverSourceSide,
+                             kMaxCoverSourcePixels};
+    std::optional<PixelImage> image = DecodePng(data, size, limits);
+    if (!image) {
+      result.error = text::kCoverDamaged;
+      return result;
+    }
+    // Transparent parts are laid on the black of the cover.
+    if (image->depth == 32) {
+      for (size_t i = 0; i < image->rgba.size(); i += 4) {
+        uint8_t* p = image->rgba.data() + i;
+        for (int c = 0; c < 3; ++c) p[c] = static_cast<uint8_t>((p[c] * p[3] + 127) / 255);
+        p[3] = 255;
+      }
+      image->depth = 24;
+    }
+    result.sourceWidth = image->width;
+    result.sourceHeight = image->height;
+    result.image = std::move(image);
+    return result;
+  }
+  result.error = text::kCoverUnknownFormat;
+  return result;
+}
+
+PixelImage FitCover(const PixelImage& picture, int32_t sourceWidth, int32_t sourceHeight) {
+  PixelImage cover;
+  cover.width = kCoverWidth;
+  cover.height = kCoverHeight;
+  cover.depth = 24;
+  cover.rgba.assign(static_cast<size_t>(kCoverWidth) * kCoverHeight * 4, 0);
+  for (size_t i = 3; i < cover.rgba.size(); i += 4) cover.rgba[i] = 255;
+  if (picture.width <= 0 || picture.height <= 0 ||
+      picture.rgba.size() < static_cast<size_t>(picture.width) * picture.height * 4) {
+    return cover;
+  }
+  if (sourceWidth <= 0 || sourceHeight <= 0) {
+    sourceWidth = picture.width;
+    sourceHeight = picture.height;
+  }
+  const FittedSize fitted = FitInside(sourceWidth, sourceHeight);
+  const int32_t left = (kCoverWidth - fitted.width) / 2;
+  const int32_t top = (kCoverHeight - fitted.height) / 2;
+  const std::vector<Span> columns = AreaSpans(picture.width, fitted.width);
+  const std::vector<Span> rows = AreaSpans(picture.height, fitted.height);
+
+  std::vector<float> across(static_cast<size_t>(fitted.width) * 3);
+  std::vector<float> sum(across.size());
+  for (int32_t y = 0; y < fitted.height; ++y) {
+    std::fill(sum.begin(), sum.end(), 0.0f);
+    const Span& rowSpan = rows[static_cast<size_t>(y)];
+    for (size_t r = 0; r < rowSpan.weights.size(); ++r) {
+      const uint8_t* source = picture.rgba.data() + static_cast<size_t>(rowSpan.first + r) *
+                                                        static_cast<size_t>(picture.width) * 4;
+      for (int32_t x = 0; x < fitted.width; ++x) {
+        const Span& columnSpan = columns[static_cast<size_t>(x)];
+        float red = 0, green = 0, blue = 0;
+        for (size_t c = 0; c < columnSpan.weights.size(); ++c) {
+          const uint8_t* p = source + static_cast<size_t>(columnSpan.first + c) * 4;
+          red += columnSpan.weights[c] * p[0];
+          green += columnSpan.weights[c] * p[1];
+          blue += columnSpan.weights[c] * p[2];
+        }
+        float* out = sum.data() + static_cast<size_t>(x) * 3;
+        out[0] += rowSpan.weights[r] * red;
+        out[1] += rowSpan.weights[r] * green;
+        out[2] += rowSpan.weights[r] * blue;
+      }
+    }
+    uint8_t* target = cover.rgba.data() +
+                      (static_cast<size_t>(top + y) * kCoverWidth + static_cast<size_t>(left)) * 4;
+    for (int32_t x = 0; x < fitted.width; ++x) {
+      for (int c = 0; c < 3; ++c) {
+        target[static_cast<size_t>(x) * 4 + c] = ToByte(sum[static_cast<size_t>(x) * 3 + c]);
+      }
+    }
+  }
+  return cover;
+}
+
+std::string EncodeJpeg(const PixelImage& image, int quality) {
+  if (image.width <= 0 || image.height <= 0 ||
+      image.rgba.size() < static_cast<size_t>(image.width) * image.height * 4) {
+    return {};
+  }
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  std::string bytes;
+  if (WriteJpeg(image, quality, &buffer, &size) && buffer != nullptr) {
+    bytes.assign(reinterpret_cast<const char*>(buffer), size);
+  }
+  std::free(buffer);
+  return bytes;
+}
+
+std::string ContentHash(std::string_view bytes) {
+  uint64_t hash = 14695981039346656037ull;
+  for (unsigned char byte : bytes) {
+    hash ^= byte;
+    hash *= 1099511628211ull;
+  }
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string hex(16, '0');
+  for (int i = 15; i >= 0; --i, hash >>= 4) hex[static_cast<size_t>(i)] = kDigits[hash & 0xf];
+  return hex;
+}
+
+namespace {
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  if (folder.empty()) return name;
+  const char last = folder.back();
+  return last == '/' || last == '\\' ? folder + name : folder + "/" + name;
+}
+
+std::string WithoutTrailingSeparator(std::string folder) {
+  while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\')) folder.pop_back();
+  return folder;
+}
+
+CoverResult Failure(std::string_view message) { return CoverResult{{}, std::string(message)}; }
+
+}  // namespace
+
+CoverResult TakeOverCover(const std::string& coverFolder, const std::string& picturePath) {
+  const int64_t size = os::FileSize(picturePath);
+  if (size < 0) return Failure(text::kCoverFileMissing);
+  // Also what a device or pipe reports: nothing is read from those.
+  if (size == 0) return Failure(text::kCoverFileEmpty);
+  if (size > kMaxCoverSourceBytes) return Failure(text::kCoverFileTooLarge);
+  const std::optional<std::string> bytes = os::ReadWholeFile(picturePath);
+  if (!bytes) return Failure(text::kCoverFileMissing);
+
+  const DecodedPicture decoded =
+      DecodePicture(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size());
+  if (!decoded.image) return Failure(decoded.error);
+  const PixelImage cover = FitCover(*decoded.image, decoded.sourceWidth, decoded.sourceHeight);
+  const std::string jpeg = EncodeJpeg(cover, kCoverJpegQuality);
+  if (jpeg.empty()) return Failure(text::kCoverWriteFailed);
+
+  const std::string fileName = ContentHash(jpeg) + ".jpg";
+  if (!os::CreateFolder(WithoutTrailingSeparator(coverFolder))) {
+    return Failure(text::kCoverFolderMissing);
+  }
+  const std::string target = JoinPath(coverFolder, fileName);
+  if (os::FileSize(target) >= 0) {
+    // The same name means the same picture, unless two hashes collide.
+    if (os::ReadWholeFile(target) == jpeg) return CoverResult{fileName, {}};
+    return Failure(text::kCoverNameTaken);
+  }
+  if (!os::WriteFileAtomic(target, jpeg)) return Failure(text::kCoverWriteFailed);
+  return CoverResult{fileName, {}};
+}
+
+std::optional<PixelImage> LoadCover(const std::string& coverFolder, const std::string& fileName) {
+  if (fileName.empty() || fileName == "." || fileName == ".." ||
+      fileName.find_first_of("/\\:") != std::string::npos) {
+    return std::nullopt;
+  }
+  const std::string path = JoinPath(coverFolder, fileName);
+  const int64_t size = os::FileSize(path);
+  if (size <= 0 || size > kMaxStoredCoverBytes) return std::nullopt;
+  const std::optional<std::string> bytes = os::ReadWholeFile(path);
+  if (!bytes) return std::nullopt;
+  const auto* data = reinterpret_cast<const uint8_t*>(bytes->data());
+  if (!IsJpeg(data, bytes->size())) return std::nullopt;
+  std::vector<uint8_t> pixels;
+  JpegPicture picture;
+  const int64_t coverPixels = int64_t{kCoverWidth} * kCoverHeight;
+  if (ReadJpeg(data, bytes->size(), false, coverPixels, &pixels, &picture) != JpegOutcome::Done) {
+    return std::nullopt;
+  }
+  PixelImage image;
+  image.width = picture.width;
+  image.height = picture.height;
+  image.depth = 24;
+  image.rgba = std::move(pixels);
+  return image;
+}
+
+}  // namespace zelluo

@@ -1,0 +1,67 @@
+#pragma once
+// Cover pictures of the films. A picture the user chooses (JPEG or PNG, told
+// apart by content) is taken over as a 360 x 450 JPEG in the cover folder:
+// the whole picture fitted on black, aspect kept, centred. The file is named
+// by its content (FNV-1a 64 of the JPEG bytes, 16 lower-case hex digits, then
+// ".jpg"), so the same picture taken over twice gives the same file. The
+// user's file is only read.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+
+namespace zelluo {
+
+inline constexpr int32_t kCoverWidth = 360;
+inline constexpr int32_t kCoverHeight = 450;
+inline constexpr int kCoverJpegQuality = 90;
+
+// Bounds on what is read and decoded; checked before pixels are allocated.
+inline constexpr int64_t kMaxCoverSourceBytes = 50'000'000;
+inline constexpr int64_t kMaxCoverSourceSide = 16'000;
+inline constexpr int64_t kMaxCoverSourcePixels = 100'000'000;
+
+struct CoverResult {
+  std::string fileName;  // inside the cover folder; empty on failure
+  std::string error;     // German message for the user; empty on success
+};
+
+// Reads picturePath, makes the cover and writes it atomically into
+// coverFolder (created if missing, one level). An identical cover already
+// there is kept as it is.
+CoverResult TakeOverCover(const std::string& coverFolder, const std::string& picturePath);
+
+// The cover as RGBA pixels for display; nothing for a missing or damaged file
+// or a name that is not a plain file name.
+std::optional<PixelImage> LoadCover(const std::string& coverFolder, const std::string& fileName);
+
+// The steps of TakeOverCover in memory, for tests and the fuzzer.
+//
+// Decoding gives the picture as opaque RGBA (transparent parts laid on black)
+// or a German message. A JPEG is decoded at the smallest of libjpeg's scales
+// n/8 that still covers the cover's size; sourceWidth and sourceHeight are
+// the picture's own size, which decides the fitting.
+struct DecodedPicture {
+  std::optional<PixelImage> image;
+  int32_t sourceWidth = 0;
+  int32_t sourceHeight = 0;
+  std::string error;
+};
+DecodedPicture DecodePicture(const uint8_t* data, size_t size);
+
+// The 360 x 450 cover: picture scaled by area averaging to the largest size
+// with the aspect of sourceWidth x sourceHeight (the picture's own size when
+// 0) that fits, centred on black.
+PixelImage FitCover(const PixelImage& picture, int32_t sourceWidth = 0, int32_t sourceHeight = 0);
+
+// RGBA pixels as a baseline JPEG of the given quality; empty if encoding fails.
+std::string EncodeJpeg(const PixelImage& image, int quality);
+
+// FNV-1a 64 of bytes as 16 lower-case hex digits.
+std::string ContentHash(std::string_view bytes);
+
+}  // namespace zelluo

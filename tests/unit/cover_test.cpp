@@ -1,0 +1,399 @@
+// Cover pictures: fitting into 360 x 450 on black, naming by content, and the
+// refusal of damaged, foreign and huge files.
+
+#include "collection/cover.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "../test_support.h"
+#include "collection/cover_texts.h"
+
+namespace zelluo {
+namespace {
+
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+
+struct Colour {
+  int red, green, blue, alpha = 255;
+};
+
+constexpr Colour kBlack{0, 0, 0};
+
+// A picture of one colour, or with pattern set, of vertical one-pixel stripes
+// alternating between colour and black.
+PixelImage MakePicture(int width, int height, Colour colour, bool stripes = false) {
+  PixelImage image;
+  image.width = width;
+  image.height = height;
+  image.rgba.resize(static_cast<size_t>(width) * height * 4);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const Colour c = stripes && x % 2 == 1 ? Colour{0, 0, 0, colour.alpha} : colour;
+      uint8_t* p = &image.rgba[(static_cast<size_t>(y) * width + x) * 4];
+      p[0] = static_cast<uint8_t>(c.red);
+      p[1] = static_cast<uint8_t>(c.green);
+      p[2] = static_cast<uint8_t>(c.blue);
+      p[3] = static_cast<uint8_t>(c.alpha);
+    }
+  }
+  return image;
+}
+
+// RGBA pixels as a PNG, through libpng's simplified writing interface.
+std::string EncodePng(const PixelImage& picture) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(picture.width);
+  image.height = static_cast<png_uint_32>(picture.height);
+  image.format = PNG_FORMAT_RGBA;
+  png_alloc_size_t size = 0;
+  if (!png_image_write_to_memory(&image, nullptr, &size, 0, picture.rgba.data(), 0, nullptr)) {
+    return {};
+  }
+  std::string bytes(size, '\0');
+  if (!png_image_write_to_memory(&image, bytes.data(), &size, 0, picture.rgba.data(), 0, nullptr)) {
+    return {};
+  }
+  bytes.resize(size);
+  return bytes;
+}
+
+enum class Format { Png, Jpeg };
+
+std::string Encode(const PixelImage& picture, Format format) {
+  return format == Format::Png ? EncodePng(picture) : EncodeJpeg(picture, 95);
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+    names.push_back(entry.path().filename().string());
+  }
+  return names;
+}
+
+::testing::AssertionResult PixelNear(const PixelImage& image, int x, int y, Colour expected,
+                                     int tolerance) {
+  const uint8_t* p = &image.rgba[(static_cast<size_t>(y) * image.width + x) * 4];
+  const int got[3] = {p[0], p[1], p[2]};
+  const int want[3] = {expected.red, expected.green, expected.blue};
+  for (int c = 0; c < 3; ++c) {
+    if (std::abs(got[c] - want[c]) > tolerance || p[3] != 255) {
+      return ::testing::AssertionFailure()
+             << "pixel (" << x << ", " << y << ") is " << got[0] << "," << got[1] << "," << got[2]
+             << "," << int{p[3]} << ", expected " << want[0] << "," << want[1] << "," << want[2];
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+// --- fitting ------------------------------------------------------------------
+
+struct Probe {
+  int x, y;
+  Colour colour;
+};
+
+struct FittingCase {
+  const char* name;
+  int width, height;
+  Format format;
+  Colour colour;
+  bool stripes;
+  std::vector<Probe> probes;  // in the 360 x 450 cover
+};
+
+constexpr Colour kRed{200, 40, 40};
+constexpr Colour kBlue{30, 60, 220};
+
+TEST(CoverTest, FitsTheWholePictureOnBlackKeepingItsAspect) {
+  const std::vector<FittingCase> cases = {
+      // 800 x 200 becomes 360 x 90, rows 180..269.
+      {"wide",
+       800,
+       200,
+       Format::Png,
+       kRed,
+       false,
+       {{180, 100, kBlack},
+        {180, 175, kBlack},
+        {180, 185, kRed},
+        {3, 225, kRed},
+        {356, 225, kRed},
+        {180, 264, kRed},
+        {180, 275, kBlack},
+        {180, 440, kBlack}}},
+      // 100 x 1000 becomes 45 x 450, columns 157..201.
+      {"tall",
+       100,
+       1000,
+       Format::Png,
+       kBlue,
+       false,
+       {{20, 225, kBlack},
+        {152, 225, kBlack},
+        {162, 5, kBlue},
+        {180, 445, kBlue},
+        {197, 225, kBlue},
+        {206, 225, kBlack},
+        {340, 225, kBlack}}},
+      // 300 x 300 grows to 360 x 360, rows 45..404.
+      {"square",
+       300,
+       300,
+       Format::Png,
+       kRed,
+       false,
+       {{180, 20, kBlack},
+        {180, 40, kBlack},
+        {180, 50, kRed},
+        {5, 225, kRed},
+        {180, 400, kRed},
+        {180, 410, kBlack}}},
+      // The cover's own size fills it.
+      {"cover size",
+       360,
+       450,
+       Format::Png,
+       kBlue,
+       false,
+       {{2, 2, kBlue}, {357, 447, kBlue}, {180, 225, kBlue}}},
+      // A small picture grows to 360 x 450.
+      {"small", 40, 50, Format::Png, kRed, false, {{3, 3, kRed}, {356, 446, kRed}}},
+      // Halving one-pixel stripes averages them rather than picking every
+      // other column.
+      {"stripes halved",
+       720,
+       900,
+       Format::Png,
+       Colour{254, 254, 254},
+       true,
+       {{10, 10, {127, 127, 127}}, {180, 225, {127, 127, 127}}, {350, 440, {127, 127, 127}}}},
+      // Half transparent white lies on black.
+      {"half transparent",
+       360,
+       450,
+       Format::Png,
+       Colour{255, 255, 255, 128},
+       false,
+       {{180, 225, {128, 128, 128}}}},
+      // A large JPEG is decoded at a fraction of its size: 4000 x 1000 still
+      // fills the width, 360 x 90.
+      {"wide jpeg",
+       4000,
+       1000,
+       Format::Jpeg,
+       kBlue,
+       false,
+       {{180, 170, kBlack},
+        {180, 190, kBlue},
+        {5, 225, kBlue},
+        {180, 260, kBlue},
+        {180, 280, kBlack}}},
+      // 300 x 1500 becomes 90 x 450, columns 135..224.
+      {"tall jpeg",
+       300,
+       1500,
+       Format::Jpeg,
+       kRed,
+       false,
+       {{128, 225, kBlack},
+        {140, 225, kRed},
+        {180, 10, kRed},
+        {219, 440, kRed},
+        {231, 225, kBlack}}},
+  };
+  for (const FittingCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    const std::string picture = dir / "bild";
+    WriteBytes(picture, Encode(MakePicture(c.width, c.height, c.colour, c.stripes), c.format));
+    const CoverResult result = TakeOverCover(dir / "Cover", picture);
+    ASSERT_EQ(result.error, "");
+    const std::optional<PixelImage> cover = LoadCover(dir / "Cover", result.fileName);
+    ASSERT_TRUE(cover);
+    ASSERT_EQ(cover->width, kCoverWidth);
+    ASSERT_EQ(cover->height, kCoverHeight);
+    // The cover is a JPEG of quality 90: a little off near edges.
+    const int tolerance = c.format == Format::Jpeg ? 10 : 6;
+    for (const Probe& probe : c.probes) {
+      EXPECT_TRUE(PixelNear(*cover, probe.x, probe.y, probe.colour, tolerance));
+    }
+  }
+}
+
+// --- naming by content ------------------------------------------------------------
+
+TEST(CoverTest, ContentHashIsFnv1a64InHex) {
+  EXPECT_EQ(ContentHash(""), "cbf29ce484222325");
+  EXPECT_EQ(ContentHash("a"), "af63dc4c8601ec8c");
+  EXPECT_EQ(ContentHash("foobar"), "85944171f73967e8");
+}
+
+TEST(CoverTest, NamesTheCoverByItsContentAndLeavesThePictureAlone) {
+  TempDir dir;
+  const std::string cover = dir / "Zelluo Files/Cover/";
+  std::filesystem::create_directories(dir / "Zelluo Files");
+  const std::string first = dir / "erstes.png";
+  const std::string copy = dir / "Kopie mit anderem Namen.jpg";  // a PNG despite the name
+  const std::string other = dir / "anderes.png";
+  const std::string picture = EncodePng(MakePicture(500, 300, kRed));
+  WriteBytes(first, picture);
+  WriteBytes(copy, picture);
+  WriteBytes(other, EncodePng(MakePicture(500, 300, kBlue)));
+
+  const CoverResult a = TakeOverCover(cover, first);
+  const CoverResult b = TakeOverCover(cover, copy);
+  const CoverResult c = TakeOverCover(cover, other);
+  ASSERT_EQ(a.error, "");
+  ASSERT_EQ(b.error, "");
+  ASSERT_EQ(c.error, "");
+  EXPECT_TRUE(std::regex_match(a.fileName, std::regex("[0-9a-f]{16}\\.jpg")));
+  EXPECT_EQ(a.fileName, b.fileName);
+  EXPECT_NE(a.fileName, c.fileName);
+  const std::string stored = ReadBytes(cover + a.fileName);
+  EXPECT_EQ(a.fileName, ContentHash(stored) + ".jpg");
+  EXPECT_EQ(stored.substr(0, 3), "\xff\xd8\xff");
+  // Two covers and no temporary files; the user's files as they were.
+  EXPECT_EQ(FilesIn(cover).size(), 2u);
+  EXPECT_EQ(ReadBytes(first), picture);
+  EXPECT_EQ(ReadBytes(copy), picture);
+
+  // Another file squatting under the name is not overwritten.
+  WriteBytes(cover + a.fileName, "fremd");
+  EXPECT_EQ(TakeOverCover(cover, first).error, text::kCoverNameTaken);
+  EXPECT_EQ(ReadBytes(cover + a.fileName), "fremd");
+}
+
+// --- bad input --------------------------------------------------------------------
+
+std::string BigEndian32(uint32_t value) {
+  return {static_cast<char>(value >> 24), static_cast<char>(value >> 16),
+          static_cast<char>(value >> 8), static_cast<char>(value)};
+}
+
+// A JPEG whose frame header claims another size than its data.
+std::string JpegClaiming(uint16_t width, uint16_t height) {
+  std::string jpeg = EncodeJpeg(MakePicture(16, 16, kRed), 90);
+  const size_t frame = jpeg.find("\xff\xc0");  // baseline frame header
+  if (frame == std::string::npos) return {};
+  // Marker, length, precision, then height and width.
+  jpeg[frame + 5] = static_cast<char>(height >> 8);
+  jpeg[frame + 6] = static_cast<char>(height & 0xff);
+  jpeg[frame + 7] = static_cast<char>(width >> 8);
+  jpeg[frame + 8] = static_cast<char>(width & 0xff);
+  return jpeg;
+}
+
+TEST(CoverTest, RefusesDamagedForeignAndHugeFilesWithAMessage) {
+  const std::string jpeg = EncodeJpeg(MakePicture(300, 300, kRed, true), 90);
+  const std::string png = EncodePng(MakePicture(300, 300, kBlue, true));
+  std::string random(4000, '\0');
+  uint32_t state = 12345;
+  for (char& byte : random) {
+    state = state * 1103515245u + 12345u;
+    byte = static_cast<char>(state >> 24);
+  }
+  const std::string pngHeader = std::string("\x89PNG\r\n\x1a\n", 8) + BigEndian32(13) + "IHDR";
+  struct BadCase {
+    const char* name;
+    std::optional<std::string> bytes;  // nothing: no file at all
+    std::string_view message;
+  };
+  const std::vector<BadCase> cases = {
+      {"truncated jpeg", jpeg.substr(0, jpeg.size() / 2), text::kCoverDamaged},
+      {"jpeg header only", jpeg.substr(0, 200), text::kCoverDamaged},
+      {"truncated png", png.substr(0, png.size() / 2), text::kCoverDamaged},
+      {"png signature only", png.substr(0, 8), text::kCoverDamaged},
+      {"png cut inside its header", png.substr(0, 25), text::kCoverDamaged},
+      {"random bytes", random, text::kCoverUnknownFormat},
+      {"gif", std::string("GIF89a\x10\x00\x10\x00\x80\x00\x00", 13) + random,
+       text::kCoverUnknownFormat},
+      {"bitmap", "BM" + random, text::kCoverUnknownFormat},
+      {"empty", std::string(), text::kCoverFileEmpty},
+      {"missing", std::nullopt, text::kCoverFileMissing},
+      {"png claiming 100000 x 100000",
+       pngHeader + BigEndian32(100000) + BigEndian32(100000) + std::string("\x08\x06\0\0\0", 5) +
+           std::string(64, '\0'),
+       text::kCoverTooManyPixels},
+      {"png claiming 12000 x 12000 (too many pixels)",
+       pngHeader + BigEndian32(12000) + BigEndian32(12000) + std::string("\x08\x06\0\0\0", 5) +
+           std::string(64, '\0'),
+       text::kCoverTooManyPixels},
+      {"png claiming 10000 x 10000 in 97 bytes",
+       pngHeader + BigEndian32(10000) + BigEndian32(10000) + std::string("\x08\x06\0\0\0", 5) +
+           std::string(64, '\0'),
+       text::kCoverDamaged},
+      {"jpeg claiming 60000 x 60000", JpegClaiming(60000, 60000), text::kCoverTooManyPixels},
+      {"jpeg claiming 16 x 16001", JpegClaiming(16, 16001), text::kCoverTooManyPixels},
+  };
+  for (const BadCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    const std::string picture = dir / "bild.jpg";
+    if (c.bytes) WriteBytes(picture, *c.bytes);
+    const CoverResult result = TakeOverCover(dir / "Cover", picture);
+    EXPECT_EQ(result.error, c.message);
+    EXPECT_EQ(result.fileName, "");
+    EXPECT_TRUE(FilesIn(dir / "Cover").empty());
+    if (c.bytes) {
+      EXPECT_EQ(ReadBytes(picture), *c.bytes);
+    }
+  }
+}
+
+TEST(CoverTest, RefusesAFolderAndAFileOverTheSizeLimit) {
+  TempDir dir;
+  std::filesystem::create_directories(dir / "Ordner");
+  EXPECT_EQ(TakeOverCover(dir / "Cover", dir / "Ordner").error, text::kCoverFileMissing);
+  // Sparse where the file system allows: only the size is looked at.
+  {
+    std::ofstream out(dir / "gross.png", std::ios::binary);
+    out << "\x89PNG";
+    out.seekp(kMaxCoverSourceBytes);
+    out << '\0';
+  }
+  EXPECT_EQ(TakeOverCover(dir / "Cover", dir / "gross.png").error, text::kCoverFileTooLarge);
+  EXPECT_TRUE(FilesIn(dir / "Cover").empty());
+}
+
+TEST(CoverTest, ReportsACoverFolderThatCannotBeMade) {
+  TempDir dir;
+  WriteBytes(dir / "bild.png", EncodePng(MakePicture(20, 20, kRed)));
+  WriteBytes(dir / "Datei", "kein Ordner");
+  const CoverResult result = TakeOverCover(dir / "Datei/Cover", dir / "bild.png");
+  EXPECT_EQ(result.error, text::kCoverFolderMissing);
+  EXPECT_EQ(result.fileName, "");
+}
+
+TEST(CoverTest, LoadsOnlyPlainNamesOfIntactCovers) {
+  TempDir dir;
+  WriteBytes(dir / "bild.png", EncodePng(MakePicture(20, 20, kRed)));
+  const std::string folder = dir / "Cover";
+  const CoverResult result = TakeOverCover(folder, dir / "bild.png");
+  ASSERT_EQ(result.error, "");
+  const std::string stored = ReadBytes(folder + "/" + result.fileName);
+  WriteBytes(folder + "/halb.jpg", stored.substr(0, stored.size() / 2));
+  WriteBytes(folder + "/bild.png", EncodePng(MakePicture(20, 20, kRed)));
+  WriteBytes(dir / "aussen.jpg", stored);
+
+  EXPECT_TRUE(LoadCover(folder, result.fileName));
+  for (const char* name : {"", ".", "..", "../aussen.jpg", "..\\aussen.jpg", "C:aussen.jpg",
+                           "halb.jpg", "bild.png", "fehlt.jpg"}) {
+    EXPECT_FALSE(LoadCover(folder, name)) << name;
+  }
+}
+
+}  // namespace
+}  // namespace zelluo
