@@ -20,7 +20,9 @@ using collection::FilmStore;
 // Rows fetched at a time for the list: a few screens around the one asked for.
 constexpr int64_t kCachedRows = 100;
 
-std::string CoverFolder() { return std::string(SettingsFolder) + "/Cover"; }
+std::string CoverFolder(Application& app) {
+  return app.platform.LocalPath(std::string(SettingsFolder) + "/Cover");
+}
 
 void Report(Application& app, std::string_view message) {
   app.platform.ShowMessage(text::kProgramTitle, message, MessageButtons::Ok);
@@ -43,7 +45,7 @@ void ShowFilm(Application& app, const Film& film) {
   page.cover = film.cover;
   ShowFilmInForm(app.platform, film);
   std::optional<PixelImage> picture;
-  if (film.cover) picture = LoadCover(CoverFolder(), *film.cover);
+  if (film.cover) picture = LoadCover(CoverFolder(app), *film.cover);
   ShowCover(app.platform, picture ? &*picture : nullptr);
 }
 
@@ -169,13 +171,13 @@ void ChooseCover(Application& app) {
   std::optional<std::string> path =
       app.platform.ChooseFile(text::kChooseCoverTitle, pictures, false, "");
   if (!path) return;
-  CoverResult cover = TakeOverCover(CoverFolder(), *path);
+  CoverResult cover = TakeOverCover(CoverFolder(app), *path);
   if (!cover.error.empty()) {
     Report(app, cover.error);
     return;
   }
   app.filmPage.cover = cover.fileName;
-  std::optional<PixelImage> picture = LoadCover(CoverFolder(), cover.fileName);
+  std::optional<PixelImage> picture = LoadCover(CoverFolder(app), cover.fileName);
   ShowCover(app.platform, picture ? &*picture : nullptr);
 }
 
@@ -197,7 +199,7 @@ void EnterFilmPage(Application& app) {
   FilmPageState& page = app.filmPage;
   if (!page.opened) {
     page.opened = true;
-    collection::OpenResult opened = FilmStore::Open(std::string(SettingsFolder));
+    collection::OpenResult opened = FilmStore::Open(app.platform.LocalPath(SettingsFolder));
     page.store = std::move(opened.store);
     page.storeProblem = opened.message;
     if (!page.storeProblem.empty()) Report(app, page.storeProblem);

@@ -282,6 +282,9 @@ class Platform {
   virtual bool CreateFolder(std::string_view path) = 0;
   // Size in bytes; -1 when the file is missing, -2 when it is a folder.
   virtual int64_t FileSize(std::string_view path) = 0;
+  // The path under which code outside the platform (the film collection, which
+  // opens its files itself) finds a path relative to the working directory.
+  virtual std::string LocalPath(std::string_view path) { return std::string(path); }
   // Full path of the program's own executable.
   virtual std::string ExecutablePath() = 0;
   virtual LocalDate Today() = 0;

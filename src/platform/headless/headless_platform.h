@@ -218,6 +218,7 @@ class HeadlessPlatform : public Platform {
   bool WriteFileAtomic(std::string_view path, std::string_view bytes) override;
   bool CreateFolder(std::string_view path) override;
   int64_t FileSize(std::string_view path) override;
+  std::string LocalPath(std::string_view path) override { return Resolve(path); }
   std::string ExecutablePath() override;
   LocalDate Today() override;
   void Pause(int32_t milliseconds) override;
