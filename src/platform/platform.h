@@ -10,6 +10,7 @@
 // a backend turns them into its system's form.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -77,7 +78,7 @@ enum class EventKind {
   CloseRequest,       // the main window was asked to close
   LeftButtonPressed,  // on the window, outside any gadget that reports clicks
   Menu,               // number: the menu entry or shortcut
-  Gadget,             // number: the gadget; type 0 is a plain left click
+  Gadget,             // number: the gadget; type: one of GadgetEventType
   Other,              // anything else the wait saw (mouse moves, painting, keys)
 };
 
@@ -88,12 +89,58 @@ struct Event {
   friend bool operator==(const Event&, const Event&) = default;
 };
 
+// What happened to a gadget (Event::type of a Gadget event).
+enum GadgetEventType : int32_t {
+  kGadgetClick = 0,             // a plain left click (or a button pressed by key)
+  kGadgetTextChanged = 1,       // the user changed a text field's text
+  kGadgetSelectionChanged = 2,  // the user selected another row of a list
+};
+
 enum class MessageButtons { Ok, YesNo };
 enum class MessageAnswer { Ok, Yes, No };
 
 enum class TextAlign { Left, Centre };
 
 enum class WindowShow { Show, Hide, Restore };
+
+enum class TextFieldKind {
+  SingleLine,
+  MultiLine,  // wraps its lines and scrolls when the text is longer than the field
+};
+
+// One column of a list gadget.
+struct ListColumn {
+  std::string title;
+  int32_t width = 0;
+  TextAlign align = TextAlign::Left;
+};
+
+// The texts of one row of a list gadget, one per column. A list asks the
+// program for a row only when it is about to show it, so a list of any length
+// costs what its visible rows cost.
+using ListRowSource = std::function<std::vector<std::string>(int32_t row)>;
+
+// Keys of the keyboard shortcuts beyond Escape and Backspace (virtual-key codes).
+inline constexpr int32_t kKeyPageUp = 33;
+inline constexpr int32_t kKeyPageDown = 34;
+inline constexpr int32_t kKeyUp = 38;
+inline constexpr int32_t kKeyDown = 40;
+inline constexpr int32_t kKeyDelete = 46;
+
+enum class KeyModifier { None, Control };
+
+// Where a shortcut applies while a text field has the keyboard focus.
+enum class ShortcutInFields {
+  Never,       // the field keeps the key (Backspace deletes a character, ...)
+  SingleLine,  // taken in single-line fields too (Up and Down in a search field)
+  Always,      // taken in every field (Control shortcuts)
+};
+
+// A file type offered by the file chooser: a German name and its patterns.
+struct FileFilter {
+  std::string name;                   // "Bilder"
+  std::vector<std::string> patterns;  // "*.jpg", "*.png"
+};
 
 struct WindowRequest {
   std::string title;
@@ -154,6 +201,28 @@ class Platform {
   // Position and size in the window's client coordinates, at this moment.
   virtual std::optional<Rect> GadgetRect(int32_t gadget) = 0;
 
+  // --- text fields and lists -----------------------------------------------
+  // An editable text field, empty, in the gadget colours and font set for it.
+  virtual void CreateTextField(int32_t gadget, const Rect& rect, TextFieldKind kind) = 0;
+  // Replaces the text of a text field or a text gadget; reports no change event.
+  virtual void SetGadgetText(int32_t gadget, std::string_view text) = 0;
+  // The text of a text field or text gadget; empty for other gadgets.
+  virtual std::string GadgetText(int32_t gadget) = 0;
+  // A list of rows with column headings; one row at a time is selected.
+  virtual void CreateListGadget(int32_t gadget, const Rect& rect,
+                                const std::vector<ListColumn>& columns,
+                                ListRowSource rows) = 0;
+  // Sets how many rows the list has and forgets every row it fetched before,
+  // so that the next drawing asks the row source again. Clears the selection.
+  virtual void SetListRowCount(int32_t gadget, int32_t count) = 0;
+  // Selects a row (-1: none) and scrolls it into view; reports no change event.
+  virtual void SetListSelection(int32_t gadget, int32_t row) = 0;
+  virtual int32_t ListSelection(int32_t gadget) = 0;
+  // Gives the keyboard focus to a gadget; -1 takes it from every gadget.
+  virtual void FocusGadget(int32_t gadget) = 0;
+  // The gadget with the keyboard focus; -1 when none has it.
+  virtual int32_t FocusedGadget() = 0;
+
   // --- fonts ---------------------------------------------------------------
   // pixelHeight is the character height; weight 400 regular, 700 bold.
   virtual void LoadFont(int32_t font, std::string_view face, int32_t pixelHeight,
@@ -168,7 +237,13 @@ class Platform {
   virtual Point MousePosition() = 0;
   // A key without modifiers, pressed while the window is active, arrives as
   // the menu event; keyCode is the virtual-key code (27 Escape, 8 Backspace).
+  // While a text field has the keyboard focus the field keeps the key, and
+  // Escape there takes the focus out of the field instead.
   virtual void AddShortcut(int32_t keyCode, int32_t menuEvent) = 0;
+  // The same for a key with a modifier (keyCode 'N' with Control is Strg+N),
+  // and with a choice of whether it applies inside text fields.
+  virtual void AddKeyShortcut(int32_t keyCode, KeyModifier modifier, ShortcutInFields inFields,
+                              int32_t menuEvent) = 0;
 
   // --- popup menu ----------------------------------------------------------
   virtual void CreatePopupMenu() = 0;
@@ -183,6 +258,13 @@ class Platform {
   // Modal, no icon; owned by the main window when one is open.
   virtual MessageAnswer ShowMessage(std::string_view title, std::string_view text,
                                     MessageButtons buttons) = 0;
+
+  // The system's dialog for choosing a file to open (save false) or a file to
+  // write (save true, starting with suggestedName); modal. The chosen path, or
+  // none when the user cancelled.
+  virtual std::optional<std::string> ChooseFile(std::string_view title,
+                                                const std::vector<FileFilter>& filters,
+                                                bool save, std::string_view suggestedName) = 0;
 
   // --- tray ----------------------------------------------------------------
   // False when no icon could be installed (no image, no notification area).
