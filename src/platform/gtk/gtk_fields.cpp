@@ -51,6 +51,8 @@ std::string GtkPlatform::FieldAndListCss(const Gadget& gadget,
       break;
     case GadgetKind::List:
       css = "treeview.view { " + fontRules + colours + "}";
+      // The rule above would hide the selected row in the gadget's colours.
+      css += "treeview.view:selected { background-color: rgb(33,93,156); color: white; }";
       // The column headings: their buttons and the labels in them.
       css += "button { min-height: 0; padding: 1px 4px; " + colours + "} label { " + fontRules +
              "}";

@@ -141,6 +141,28 @@ std::string CaseBlindPattern(std::string_view pattern) {
   return result;
 }
 
+// Asks in German whether an existing file may be replaced; GTK's own question
+// speaks the language of the locale.
+GtkFileChooserConfirmation ConfirmOverwrite(GtkFileChooser* chooser, gpointer) {
+  gchar* path = gtk_file_chooser_get_filename(chooser);
+  gchar* name = path != nullptr ? g_filename_display_basename(path) : g_strdup("");
+  GtkWidget* question = gtk_message_dialog_new(
+      GTK_WINDOW(chooser),
+      static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
+      GTK_MESSAGE_OTHER, GTK_BUTTONS_NONE,
+      "Die Datei „%s“ gibt es schon.\nSoll sie ersetzt werden?", name);
+  gtk_window_set_title(GTK_WINDOW(question), "Datei ersetzen");
+  gtk_dialog_add_button(GTK_DIALOG(question), "_Ersetzen", GTK_RESPONSE_ACCEPT);
+  gtk_dialog_add_button(GTK_DIALOG(question), "_Abbrechen", GTK_RESPONSE_CANCEL);
+  gtk_dialog_set_default_response(GTK_DIALOG(question), GTK_RESPONSE_CANCEL);
+  const gint answer = gtk_dialog_run(GTK_DIALOG(question));
+  gtk_widget_destroy(question);
+  g_free(name);
+  g_free(path);
+  return answer == GTK_RESPONSE_ACCEPT ? GTK_FILE_CHOOSER_CONFIRMATION_ACCEPT_FILENAME
+                                       : GTK_FILE_CHOOSER_CONFIRMATION_SELECT_AGAIN;
+}
+
 }  // namespace
 
 std::optional<std::string> GtkPlatform::ChooseFile(std::string_view title,
@@ -158,6 +180,10 @@ std::optional<std::string> GtkPlatform::ChooseFile(std::string_view title,
   gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
   GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
   gtk_file_chooser_set_local_only(chooser, TRUE);
+  // Starts where the program's relative paths start, not in the recent files.
+  gchar* workingFolder = g_get_current_dir();
+  gtk_file_chooser_set_current_folder(chooser, workingFolder);
+  g_free(workingFolder);
   for (const FileFilter& filter : filters) {
     GtkFileFilter* made = gtk_file_filter_new();
     gtk_file_filter_set_name(made, gtkhelp::ValidUtf8(filter.name).c_str());
@@ -168,6 +194,7 @@ std::optional<std::string> GtkPlatform::ChooseFile(std::string_view title,
   }
   if (save) {
     gtk_file_chooser_set_do_overwrite_confirmation(chooser, TRUE);
+    g_signal_connect(chooser, "confirm-overwrite", G_CALLBACK(ConfirmOverwrite), nullptr);
     if (!suggestedName.empty()) {
       gtk_file_chooser_set_current_name(chooser, gtkhelp::ValidUtf8(suggestedName).c_str());
     }
