@@ -184,14 +184,6 @@ int32_t GtkPlatform::FocusedGadget() {
   return GadgetOfWidget(gtk_window_get_focus(GTK_WINDOW(window_)));
 }
 
-void GtkPlatform::LeaveTextField() {
-  for (auto& [number, gadget] : gadgets_) {
-    if (gadget.kind == GadgetKind::List && gtk_widget_is_visible(gadget.widget)) {
-      FocusListQuietly(gadget);
-      return;
-    }
-  }
-  gtk_window_set_focus(GTK_WINDOW(window_), nullptr);
-}
+void GtkPlatform::LeaveTextField() { gtk_window_set_focus(GTK_WINDOW(window_), nullptr); }
 
 }  // namespace zelluo

@@ -19,8 +19,8 @@
 //      and keeps the last few hundred; one selected row; a selection by the
 //      user (click, arrow and page keys) is a selection-changed event, one by
 //      the program is not and scrolls the row into view.
-//  [x] Keyboard focus on fields and lists; Escape in a field moves the focus
-//      to the shown list (or the window) instead of acting as a shortcut.
+//  [x] Keyboard focus on fields and lists; Escape in a field gives the focus
+//      back to the window instead of acting as a shortcut.
 //  [x] Fonts by face, pixel height, weight and underline, applied through CSS.
 //  [x] Event queue filled by the GTK callbacks; bounded wait; mouse position.
 //  [x] Shortcuts: unmodified keys and Control keys while the window is active
@@ -222,9 +222,9 @@ class GtkPlatform final : public Platform {
   std::string FieldAndListCss(const Gadget& gadget, const std::string& fontRules) const;
   int32_t GadgetOfWidget(GtkWidget* widget) const;
   void ReleaseListRows(Gadget& gadget);
-  // Focus to the shown list, or to the window when there is none; reports no
-  // selection change.
+  // Escape in a text field: the focus goes back to the window.
   void LeaveTextField();
+  // Focus to a list without the selection of its first row that GTK makes.
   void FocusListQuietly(Gadget& list);
 
   // Keys (gtk_events.cpp): true when the key was taken as a shortcut or as

@@ -107,15 +107,7 @@ int32_t Win32Platform::FocusedGadget() {
   return GadgetOfControl(::GetFocus());
 }
 
-void Win32Platform::LeaveTextField() {
-  for (const auto& [number, gadget] : gadgets_) {
-    if (gadget.kind == GadgetKind::List && ::IsWindowVisible(gadget.control)) {
-      ::SetFocus(gadget.control);
-      return;
-    }
-  }
-  ::SetFocus(window_);
-}
+void Win32Platform::LeaveTextField() { ::SetFocus(window_); }
 
 // --- file chooser -------------------------------------------------------------------
 

@@ -22,8 +22,8 @@
 //      answering LVN_GETDISPINFOW from the row source, keeping the last few
 //      hundred rows; a selection by the user is one selection-changed event,
 //      one by the program none; colours of the rows, fonts.
-//  [x] Keyboard focus on fields and lists; Escape in a field moves the focus
-//      to the shown list (or the window).
+//  [x] Keyboard focus on fields and lists; Escape in a field gives the focus
+//      back to the window.
 //  [x] File chooser: GetOpenFileNameW / GetSaveFileNameW with filters,
 //      overwrite prompt and default extension.
 //  [x] Fonts: CreateFontW with the character height in pixels, weight, underline.
