@@ -2,7 +2,6 @@
 
 #include "platform/win32/win32_internal.h"
 
-
 #include "platform/win32/win32_platform.h"
 
 namespace zelluo {
