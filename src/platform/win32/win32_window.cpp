@@ -171,7 +171,7 @@ bool Win32Platform::HandleWindowMessage(unsigned message, uintptr_t wParam, intp
       const int code = HIWORD(wParam);
       const int identifier = LOWORD(wParam);
       if (lParam == 0) {
-        // 0 from a menu, 1 from an accelerator.
+        // The popup menu's entries (shortcuts are queued by the message loop).
         PushEvent(Event{EventKind::Menu, identifier});
       } else {
         int32_t gadget = GadgetOfControl(reinterpret_cast<HWND>(lParam));
