@@ -39,7 +39,10 @@
 // Not implemented:
 //  [ ] Looping playback: PlaySound with loop set plays the sound once.
 //  [ ] Wrapping of long texts: a text wider than its gadget ends in an ellipsis.
-//  [ ] Colours of push buttons and image gadgets (only text gadgets take them).
+//  [ ] Colours of push buttons and image gadgets (text gadgets, fields and lists
+//      take them).
+//  [ ] German labels inside the file chooser beyond its buttons and the
+//      overwrite question: the rest speaks the locale's language.
 //  [ ] Wayland: the backend asks GDK for X11 only (window placement and tray
 //      icons need it); without an X display every operation degrades quietly.
 //

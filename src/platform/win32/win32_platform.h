@@ -39,7 +39,10 @@
 //      buffer per sound; no device means no sound, nothing else.
 //  [x] Files, processes, date and pause through os_services.h.
 // Not implemented:
-//  [ ] Colours of push buttons and image gadgets (only text gadgets take them).
+//  [ ] Colours of push buttons and image gadgets (text gadgets, fields and lists
+//      take them).
+//  [ ] German labels in the file chooser and its overwrite prompt: they speak
+//      the system's language.
 //  [ ] Pictures of image gadgets drawn with anything but the static control's
 //      own painting (no owner drawing, no stretching).
 //  [ ] Several windows: everything belongs to the one main window.
