@@ -80,23 +80,76 @@ Event GtkPlatform::WaitEvent(int32_t timeoutMs) {
 }
 
 void GtkPlatform::AddShortcut(int32_t keyCode, int32_t menuEvent) {
-  if (window_ == nullptr) return;
-  shortcuts_[keyCode] = menuEvent;
+  AddKeyShortcut(keyCode, KeyModifier::None, ShortcutInFields::Never, menuEvent);
 }
 
-int GtkPlatform::OnWindowKeyPress(GtkWidget* widget, GdkEventKey* event, void* self) {
-  auto* platform = static_cast<GtkPlatform*>(self);
+void GtkPlatform::AddKeyShortcut(int32_t keyCode, KeyModifier modifier,
+                                 ShortcutInFields inFields, int32_t menuEvent) {
+  if (window_ == nullptr || keyCode == 0) return;
+  shortcuts_[{keyCode, modifier}] = KeyShortcut{menuEvent, inFields};
+}
+
+// Runs before GTK hands the key to the focused widget, so that a shortcut
+// allowed in fields is taken before the field sees it; every other decision
+// depends on what has the focus.
+bool GtkPlatform::HandleKey(const GdkEventKey* event) {
+  if (window_ == nullptr || !gtk_window_is_active(GTK_WINDOW(window_))) return false;
   const auto modifiers = GDK_SHIFT_MASK | GDK_CONTROL_MASK | GDK_MOD1_MASK | GDK_SUPER_MASK |
                          GDK_HYPER_MASK | GDK_META_MASK;
-  const bool plain = (event->state & modifiers) == 0;
-  if (plain && gtk_window_is_active(GTK_WINDOW(widget))) {
-    const auto found = platform->shortcuts_.find(VirtualKeyCode(event->keyval));
-    if (found != platform->shortcuts_.end() && found->first != 0) {
-      platform->PushEvent({EventKind::Menu, found->second, 0});
-      return TRUE;  // a shortcut goes nowhere else
-    }
+  const guint held = event->state & modifiers;
+  KeyModifier modifier = KeyModifier::None;
+  if (held == GDK_CONTROL_MASK) {
+    modifier = KeyModifier::Control;
+  } else if (held != 0) {
+    return false;
   }
+  const int32_t key = VirtualKeyCode(event->keyval);
+  const auto found = shortcuts_.find({key, modifier});
+  const KeyShortcut* shortcut = found != shortcuts_.end() ? &found->second : nullptr;
+
+  const Gadget* focused = FindGadget(GadgetOfWidget(gtk_window_get_focus(GTK_WINDOW(window_))));
+  const GadgetKind focus = focused != nullptr ? focused->kind : GadgetKind::Image;
+  const bool inField = focused != nullptr && (focus == GadgetKind::SingleLineField ||
+                                               focus == GadgetKind::MultiLineField);
+  if (inField) {
+    const bool taken =
+        shortcut != nullptr &&
+        (shortcut->inFields == ShortcutInFields::Always ||
+         (shortcut->inFields == ShortcutInFields::SingleLine &&
+          focus == GadgetKind::SingleLineField));
+    if (taken) {
+      PushEvent({EventKind::Menu, shortcut->menuEvent, 0});
+      return true;
+    }
+    if (key == 27 && modifier == KeyModifier::None) {
+      LeaveTextField();
+      return true;
+    }
+    return false;  // the field's key
+  }
+  if (focused != nullptr && modifier == KeyModifier::None) {
+    // The list moves its selection with these, a focused button is pressed
+    // with Space and Return.
+    const bool listKey = focus == GadgetKind::List &&
+                         (key == kKeyUp || key == kKeyDown || key == kKeyPageUp ||
+                          key == kKeyPageDown || key == 35 || key == 36);
+    const bool buttonKey = focus == GadgetKind::Button && (key == 13 || key == 32);
+    if (listKey || buttonKey) return false;
+  }
+  if (shortcut == nullptr) return false;
+  PushEvent({EventKind::Menu, shortcut->menuEvent, 0});
+  return true;  // a shortcut goes nowhere else
+}
+
+int GtkPlatform::OnWindowKeyPress(GtkWidget*, GdkEventKey* event, void* self) {
+  auto* platform = static_cast<GtkPlatform*>(self);
+  if (platform->HandleKey(event)) return TRUE;
   platform->PushOther();
+  return FALSE;
+}
+
+int GtkPlatform::OnWindowKeyPressAfter(GtkWidget*, GdkEventKey*, void* self) {
+  static_cast<GtkPlatform*>(self)->PushOther();
   return FALSE;
 }
 

@@ -77,7 +77,17 @@ GtkPlatform::Gadget* GtkPlatform::FindGadget(int32_t gadget) {
   return found != gadgets_.end() ? &found->second : nullptr;
 }
 
+int32_t GtkPlatform::GadgetOfWidget(GtkWidget* widget) const {
+  if (widget == nullptr) return -1;
+  for (const auto& [number, gadget] : gadgets_) {
+    if (gadget.content == widget || gadget.widget == widget) return number;
+  }
+  return -1;
+}
+
 void GtkPlatform::DestroyGadget(Gadget& gadget) {
+  // The list's model lets go of its rows before the tree view goes.
+  ReleaseListRows(gadget);
   if (gadget.widget != nullptr) gtk_widget_destroy(gadget.widget);
   if (gadget.css != nullptr) g_object_unref(gadget.css);
   gadget.widget = nullptr;
@@ -117,6 +127,11 @@ void GtkPlatform::ApplyGadgetStyle(Gadget& gadget) {
     }
   }
   std::string css;
+  if (gadget.kind == GadgetKind::SingleLineField || gadget.kind == GadgetKind::MultiLineField ||
+      gadget.kind == GadgetKind::List) {
+    gtkhelp::LoadCss(gadget.css, FieldAndListCss(gadget, labelRules));
+    return;
+  }
   if (gadget.kind == GadgetKind::Text) {
     if (gadget.front) labelRules += "color: " + gtkhelp::CssColour(*gadget.front) + ";";
     if (gadget.back) css += "box { background-color: " + gtkhelp::CssColour(*gadget.back) + "; }";

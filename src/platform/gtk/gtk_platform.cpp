@@ -1,4 +1,5 @@
-// GtkPlatform: start-up, display queries, message boxes, and the file, process
+// GtkPlatform: start-up, display queries, message boxes, the file chooser, and
+// the file, process
 // and time services, which the operating-system layer provides.
 
 #include "platform/gtk/gtk_platform.h"
@@ -6,6 +7,7 @@
 #include <gtk/gtk.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 
 #include "platform/gtk/gtk_helpers.h"
@@ -115,6 +117,103 @@ MessageAnswer GtkPlatform::ShowMessage(std::string_view title, std::string_view 
     return response == GTK_RESPONSE_YES ? MessageAnswer::Yes : MessageAnswer::No;
   }
   return MessageAnswer::Ok;
+}
+
+// --- file chooser ------------------------------------------------------------
+
+namespace {
+
+// "*.jpg" -> "*.[jJ][pP][gG]": GTK 3 compares file-name patterns case by case,
+// and files from cameras and other systems often end in ".JPG".
+std::string CaseBlindPattern(std::string_view pattern) {
+  std::string result;
+  for (char c : pattern) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (std::isalpha(byte) != 0 && byte < 0x80) {
+      result += '[';
+      result += static_cast<char>(std::tolower(byte));
+      result += static_cast<char>(std::toupper(byte));
+      result += ']';
+    } else {
+      result += c;
+    }
+  }
+  return result;
+}
+
+// Asks in German whether an existing file may be replaced; GTK's own question
+// speaks the language of the locale.
+GtkFileChooserConfirmation ConfirmOverwrite(GtkFileChooser* chooser, gpointer) {
+  gchar* path = gtk_file_chooser_get_filename(chooser);
+  gchar* name = path != nullptr ? g_filename_display_basename(path) : g_strdup("");
+  GtkWidget* question = gtk_message_dialog_new(
+      GTK_WINDOW(chooser),
+      static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
+      GTK_MESSAGE_OTHER, GTK_BUTTONS_NONE,
+      "Die Datei „%s“ gibt es schon.\nSoll sie ersetzt werden?", name);
+  gtk_window_set_title(GTK_WINDOW(question), "Datei ersetzen");
+  gtk_dialog_add_button(GTK_DIALOG(question), "_Ersetzen", GTK_RESPONSE_ACCEPT);
+  gtk_dialog_add_button(GTK_DIALOG(question), "_Abbrechen", GTK_RESPONSE_CANCEL);
+  gtk_dialog_set_default_response(GTK_DIALOG(question), GTK_RESPONSE_CANCEL);
+  const gint answer = gtk_dialog_run(GTK_DIALOG(question));
+  gtk_widget_destroy(question);
+  g_free(name);
+  g_free(path);
+  return answer == GTK_RESPONSE_ACCEPT ? GTK_FILE_CHOOSER_CONFIRMATION_ACCEPT_FILENAME
+                                       : GTK_FILE_CHOOSER_CONFIRMATION_SELECT_AGAIN;
+}
+
+}  // namespace
+
+std::optional<std::string> GtkPlatform::ChooseFile(std::string_view title,
+                                                   const std::vector<FileFilter>& filters,
+                                                   bool save, std::string_view suggestedName) {
+  if (!hasDisplay_) return std::nullopt;
+  GtkWindow* parent = WindowShown() ? GTK_WINDOW(window_) : nullptr;
+  GtkWidget* dialog = gtk_file_chooser_dialog_new(
+      gtkhelp::ValidUtf8(title).c_str(), parent,
+      save ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN, "_Abbrechen",
+      GTK_RESPONSE_CANCEL, save ? "_Speichern" : "_Öffnen", GTK_RESPONSE_ACCEPT, nullptr);
+  gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
+  gtk_window_set_destroy_with_parent(GTK_WINDOW(dialog), TRUE);
+  if (parent == nullptr) gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
+  gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
+  GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
+  gtk_file_chooser_set_local_only(chooser, TRUE);
+  // Starts where the program's relative paths start, not in the recent files.
+  gchar* workingFolder = g_get_current_dir();
+  gtk_file_chooser_set_current_folder(chooser, workingFolder);
+  g_free(workingFolder);
+  for (const FileFilter& filter : filters) {
+    GtkFileFilter* made = gtk_file_filter_new();
+    gtk_file_filter_set_name(made, gtkhelp::ValidUtf8(filter.name).c_str());
+    for (const std::string& pattern : filter.patterns) {
+      gtk_file_filter_add_pattern(made, CaseBlindPattern(pattern).c_str());
+    }
+    gtk_file_chooser_add_filter(chooser, made);  // takes the floating reference
+  }
+  if (save) {
+    gtk_file_chooser_set_do_overwrite_confirmation(chooser, TRUE);
+    g_signal_connect(chooser, "confirm-overwrite", G_CALLBACK(ConfirmOverwrite), nullptr);
+    if (!suggestedName.empty()) {
+      gtk_file_chooser_set_current_name(chooser, gtkhelp::ValidUtf8(suggestedName).c_str());
+    }
+  }
+
+  std::optional<std::string> chosen;
+  if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
+    if (gchar* file = gtk_file_chooser_get_filename(chooser)) {
+      // File names are bytes on Linux; the program works in UTF-8.
+      if (gchar* utf8 = g_filename_to_utf8(file, -1, nullptr, nullptr, nullptr)) {
+        chosen = std::string(utf8);
+        g_free(utf8);
+      }
+      g_free(file);
+    }
+  }
+  gtk_widget_destroy(dialog);
+  ProcessPendingEvents();
+  return chosen;
 }
 
 // --- files and processes ---------------------------------------------------

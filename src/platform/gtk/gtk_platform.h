@@ -11,9 +11,24 @@
 //      left double click = 2, right double click = 3), text (GtkLabel in a GtkBox,
 //      CSS font and colours, presses fall through to the window), push button
 //      (GtkButton, click = type 0).
+//  [x] Text fields: GtkEntry (single line), GtkTextView wrapping by word in a
+//      GtkScrolledWindow (multi-line); CSS font and colours; a change by the
+//      user is a text-changed event, SetGadgetText reports none.
+//  [x] Lists: GtkTreeView in fixed-height mode with fixed-width columns over a
+//      model of its own that asks the row source only for the rows it draws
+//      and keeps the last few hundred; one selected row; a selection by the
+//      user (click, arrow and page keys) is a selection-changed event, one by
+//      the program is not and scrolls the row into view.
+//  [x] Keyboard focus on fields and lists; Escape in a field gives the focus
+//      back to the window instead of acting as a shortcut.
 //  [x] Fonts by face, pixel height, weight and underline, applied through CSS.
 //  [x] Event queue filled by the GTK callbacks; bounded wait; mouse position.
-//  [x] Shortcuts: unmodified keys while the window is active become menu events.
+//  [x] Shortcuts: unmodified keys and Control keys while the window is active
+//      become menu events; while a text field has the focus only those allowed
+//      in that kind of field; while the list has it, the arrow and page keys
+//      move its selection.
+//  [x] File chooser: GtkFileChooserDialog to open or save, German buttons,
+//      filters whose patterns ignore case, overwrite confirmation.
 //  [x] Popup menu at the pointer, blocking until it closes.
 //  [x] Message boxes: GtkMessageDialog without icon, German "OK" / "_Ja" "_Nein".
 //  [x] Tray icon: GtkStatusIcon (needs a tray host; false without one).
@@ -24,7 +39,10 @@
 // Not implemented:
 //  [ ] Looping playback: PlaySound with loop set plays the sound once.
 //  [ ] Wrapping of long texts: a text wider than its gadget ends in an ellipsis.
-//  [ ] Colours of push buttons and image gadgets (only text gadgets take them).
+//  [ ] Colours of push buttons and image gadgets (text gadgets, fields and lists
+//      take them).
+//  [ ] German labels inside the file chooser beyond its buttons and the
+//      overwrite question: the rest speaks the locale's language.
 //  [ ] Wayland: the backend asks GDK for X11 only (window placement and tray
 //      icons need it); without an X display every operation degrades quietly.
 //
@@ -39,6 +57,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -53,6 +72,9 @@ typedef struct _GdkEventKey GdkEventKey;
 typedef union _GdkEvent GdkEvent;
 
 namespace zelluo {
+
+// The rows of a list gadget and the tree model over them (gtk_list.cpp).
+struct GtkListRows;
 
 class GtkPlatform final : public Platform {
  public:
@@ -103,6 +125,20 @@ class GtkPlatform final : public Platform {
   Event WaitEvent(int32_t timeoutMs) override;
   Point MousePosition() override;
   void AddShortcut(int32_t keyCode, int32_t menuEvent) override;
+  void AddKeyShortcut(int32_t keyCode, KeyModifier modifier, ShortcutInFields inFields,
+                      int32_t menuEvent) override;
+
+  // --- text fields, lists and focus (gtk_fields.cpp, gtk_list.cpp)
+  void CreateTextField(int32_t gadget, const Rect& rect, TextFieldKind kind) override;
+  void SetGadgetText(int32_t gadget, std::string_view text) override;
+  std::string GadgetText(int32_t gadget) override;
+  void CreateListGadget(int32_t gadget, const Rect& rect, const std::vector<ListColumn>& columns,
+                        ListRowSource rows) override;
+  void SetListRowCount(int32_t gadget, int32_t count) override;
+  void SetListSelection(int32_t gadget, int32_t row) override;
+  int32_t ListSelection(int32_t gadget) override;
+  void FocusGadget(int32_t gadget) override;
+  int32_t FocusedGadget() override;
 
   // --- popup menu (gtk_menu.cpp)
   void CreatePopupMenu() override;
@@ -114,6 +150,9 @@ class GtkPlatform final : public Platform {
   // --- message boxes
   MessageAnswer ShowMessage(std::string_view title, std::string_view text,
                             MessageButtons buttons) override;
+  std::optional<std::string> ChooseFile(std::string_view title,
+                                        const std::vector<FileFilter>& filters, bool save,
+                                        std::string_view suggestedName) override;
 
   // --- tray (gtk_tray.cpp)
   bool AddTrayIcon(int32_t image) override;
@@ -138,13 +177,16 @@ class GtkPlatform final : public Platform {
   void CloseAudio() override;
 
  private:
-  enum class GadgetKind { Image, Text, Button };
+  enum class GadgetKind { Image, Text, Button, SingleLineField, MultiLineField, List };
 
   struct Gadget {
     GadgetKind kind = GadgetKind::Image;
     GtkWidget* widget = nullptr;   // the child of the layout
-    GtkWidget* content = nullptr;  // GtkImage, GtkLabel or GtkButton
-    GtkCssProvider* css = nullptr; // text and button gadgets
+    // GtkImage, GtkLabel, GtkButton, GtkEntry, GtkTextView or GtkTreeView:
+    // the widget that takes the focus.
+    GtkWidget* content = nullptr;
+    GtkCssProvider* css = nullptr; // all but image gadgets
+    std::shared_ptr<GtkListRows> rows;  // lists only
     Rect rect;                     // kept here: allocations lag one loop pass
     GdkPixbuf* shownPixbuf = nullptr;  // not owned; only compared
     std::optional<int32_t> font;
@@ -158,6 +200,11 @@ class GtkPlatform final : public Platform {
     int32_t pixelHeight = 0;
     int32_t weight = 400;
     bool underline = false;
+  };
+
+  struct KeyShortcut {
+    int32_t menuEvent = 0;
+    ShortcutInFields inFields = ShortcutInFields::Never;
   };
 
   struct MenuEntry {
@@ -175,6 +222,17 @@ class GtkPlatform final : public Platform {
   void PlaceGadget(int32_t number, Gadget gadget);
   void DestroyGadget(Gadget& gadget);
   void ApplyGadgetStyle(Gadget& gadget);
+  std::string FieldAndListCss(const Gadget& gadget, const std::string& fontRules) const;
+  int32_t GadgetOfWidget(GtkWidget* widget) const;
+  void ReleaseListRows(Gadget& gadget);
+  // Escape in a text field: the focus goes back to the window.
+  void LeaveTextField();
+  // Focus to a list without the selection of its first row that GTK makes.
+  void FocusListQuietly(Gadget& list);
+
+  // Keys (gtk_events.cpp): true when the key was taken as a shortcut or as
+  // the way out of a text field.
+  bool HandleKey(const GdkEventKey* event);
   GdkPixbuf* FindImage(int32_t image) const;
 
   // Window (gtk_window.cpp).
@@ -189,6 +247,9 @@ class GtkPlatform final : public Platform {
   static int OnWindowOtherEvent(GtkWidget* widget, GdkEvent* event, void* self);
   static int OnWindowDraw(GtkWidget* widget, void* cairo, void* self);
   static int OnWindowKeyPress(GtkWidget* widget, GdkEventKey* event, void* self);
+  static int OnWindowKeyPressAfter(GtkWidget* widget, GdkEventKey* event, void* self);
+  static void OnFieldChanged(void* entryOrBuffer, void* self);
+  static void OnListSelectionChanged(void* selection, void* self);
   static int OnImageButtonPress(GtkWidget* widget, GdkEventButton* event, void* self);
   static int OnImageButtonRelease(GtkWidget* widget, GdkEventButton* event, void* self);
   static void OnButtonClicked(GtkWidget* widget, void* self);
@@ -213,7 +274,11 @@ class GtkPlatform final : public Platform {
   std::map<int32_t, GdkPixbuf*> images_;  // owned references
   std::map<int32_t, Gadget> gadgets_;
   std::map<int32_t, Font> fonts_;
-  std::map<int32_t, int32_t> shortcuts_;  // virtual-key code -> menu event
+  // (virtual-key code, modifier) -> shortcut
+  std::map<std::pair<int32_t, KeyModifier>, KeyShortcut> shortcuts_;
+  // Above zero while the program itself changes a field or a list: the
+  // signals that follow report nothing.
+  int32_t quietChanges_ = 0;
   std::deque<Event> queue_;
 
   // Popup menu.

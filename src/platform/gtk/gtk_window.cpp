@@ -114,8 +114,10 @@ void GtkPlatform::ConnectWindowSignals() {
   g_signal_connect(window_, "motion-notify-event", G_CALLBACK(OnWindowOtherEvent), this);
   g_signal_connect(window_, "window-state-event", G_CALLBACK(OnWindowOtherEvent), this);
   g_signal_connect(window_, "draw", G_CALLBACK(OnWindowDraw), this);
-  // After the window's own handling, so that a focused widget sees its keys first.
-  g_signal_connect_after(window_, "key-press-event", G_CALLBACK(OnWindowKeyPress), this);
+  // Before GTK gives the key to accelerators and the focused widget: whether a
+  // shortcut applies depends on what has the focus (HandleKey).
+  g_signal_connect(window_, "key-press-event", G_CALLBACK(OnWindowKeyPress), this);
+  g_signal_connect_after(window_, "key-press-event", G_CALLBACK(OnWindowKeyPressAfter), this);
 }
 
 bool GtkPlatform::WindowShown() const {
@@ -139,6 +141,9 @@ void GtkPlatform::SetWindowRegion(int32_t width, int32_t height, int32_t cornerW
 
 void GtkPlatform::ShowWindow(WindowShow how) {
   if (window_ == nullptr) return;
+  // A window mapped without a focused widget gives the focus to its first
+  // one, which may be a text field that would then keep the shortcut keys.
+  const bool hadFocus = gtk_window_get_focus(GTK_WINDOW(window_)) != nullptr;
   switch (how) {
     case WindowShow::Show:
       gtk_widget_show(window_);
@@ -153,6 +158,7 @@ void GtkPlatform::ShowWindow(WindowShow how) {
       gtk_window_present(GTK_WINDOW(window_));
       break;
   }
+  if (!hadFocus) gtk_window_set_focus(GTK_WINDOW(window_), nullptr);
   ProcessPendingEvents();
 }
 
@@ -218,6 +224,7 @@ void GtkPlatform::DragWindow() {
 void GtkPlatform::DestroyWindow() {
   if (window_ == nullptr) return;
   for (auto& [number, gadget] : gadgets_) {
+    ReleaseListRows(gadget);
     if (gadget.css != nullptr) g_object_unref(gadget.css);
     gadget.css = nullptr;
   }

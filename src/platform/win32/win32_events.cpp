@@ -2,8 +2,6 @@
 
 #include "platform/win32/win32_internal.h"
 
-#include <vector>
-
 #include "platform/win32/win32_platform.h"
 
 namespace zelluo {
@@ -13,8 +11,52 @@ void Win32Platform::PushEvent(const Event& event) { queue_.push_back(event); }
 bool Win32Platform::IsShortcutTarget(HWND target) const {
   // Shortcuts belong to the main window: they act only while it is the active
   // window, on keys meant for it or one of its controls.
-  if (!window_ || !accelerators_ || ::GetActiveWindow() != window_) return false;
+  if (!window_ || ::GetActiveWindow() != window_) return false;
   return target == window_ || ::IsChild(window_, target);
+}
+
+// Runs before the focused control sees the key, as TranslateAccelerator
+// would; unlike an accelerator table it knows what has the focus.
+bool Win32Platform::HandleKeyDown(HWND target, uintptr_t virtualKey) {
+  if (!IsShortcutTarget(target)) return false;
+  const auto down = [](int key) { return (::GetKeyState(key) & 0x8000) != 0; };
+  const bool control = down(VK_CONTROL);
+  if (down(VK_SHIFT) || down(VK_MENU) || down(VK_LWIN) || down(VK_RWIN)) return false;
+  const KeyModifier modifier = control ? KeyModifier::Control : KeyModifier::None;
+  const auto key = static_cast<int32_t>(virtualKey);
+  const auto found = shortcuts_.find({key, modifier});
+  const KeyShortcut* shortcut = found != shortcuts_.end() ? &found->second : nullptr;
+
+  const Gadget* focused = FindGadget(GadgetOfControl(::GetFocus()));
+  const GadgetKind focus = focused ? focused->kind : GadgetKind::Image;
+  const bool inField = focused && (focus == GadgetKind::SingleLineField ||
+                                   focus == GadgetKind::MultiLineField);
+  if (inField) {
+    const bool taken = shortcut && (shortcut->inFields == ShortcutInFields::Always ||
+                                    (shortcut->inFields == ShortcutInFields::SingleLine &&
+                                     focus == GadgetKind::SingleLineField));
+    if (taken) {
+      PushEvent(Event{EventKind::Menu, shortcut->menuEvent});
+      return true;
+    }
+    if (key == VK_ESCAPE && modifier == KeyModifier::None) {
+      LeaveTextField();
+      return true;
+    }
+    return false;  // the field's key (Backspace deletes a character, ...)
+  }
+  if (focused && modifier == KeyModifier::None) {
+    // The list moves its selection with these, a focused button is pressed
+    // with Space and Return.
+    const bool listKey = focus == GadgetKind::List &&
+                         (key == VK_UP || key == VK_DOWN || key == VK_PRIOR || key == VK_NEXT ||
+                          key == VK_HOME || key == VK_END);
+    const bool buttonKey = focus == GadgetKind::Button && (key == VK_SPACE || key == VK_RETURN);
+    if (listKey || buttonKey) return false;
+  }
+  if (!shortcut) return false;
+  PushEvent(Event{EventKind::Menu, shortcut->menuEvent});
+  return true;  // a shortcut goes nowhere else
 }
 
 Event Win32Platform::WaitEvent(int32_t timeoutMs) {
@@ -27,10 +69,10 @@ Event Win32Platform::WaitEvent(int32_t timeoutMs) {
     }
     MSG message{};
     if (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      // A shortcut's key goes nowhere else: the accelerator turns it into a
-      // WM_COMMAND, which the window procedure queues as the menu event.
-      bool translated = message.message != WM_QUIT && IsShortcutTarget(message.hwnd) &&
-                        ::TranslateAcceleratorW(window_, accelerators_, &message);
+      // A shortcut's key goes nowhere else: neither the control nor
+      // TranslateMessage (which would make a character of it) sees it.
+      bool translated = message.message == WM_KEYDOWN &&
+                        HandleKeyDown(message.hwnd, message.wParam);
       if (!translated && message.message != WM_QUIT) {
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
@@ -62,15 +104,13 @@ Point Win32Platform::MousePosition() {
 }
 
 void Win32Platform::AddShortcut(int32_t keyCode, int32_t menuEvent) {
-  shortcuts_[keyCode] = menuEvent;
-  // An accelerator table cannot be changed: build it anew from all shortcuts.
-  std::vector<ACCEL> table;
-  for (const auto& [key, event] : shortcuts_) {
-    // FVIRTKEY alone: the key matches only with no Shift, Ctrl or Alt down.
-    table.push_back(ACCEL{FVIRTKEY, static_cast<WORD>(key), static_cast<WORD>(event)});
-  }
-  if (accelerators_) ::DestroyAcceleratorTable(accelerators_);
-  accelerators_ = ::CreateAcceleratorTableW(table.data(), static_cast<int>(table.size()));
+  AddKeyShortcut(keyCode, KeyModifier::None, ShortcutInFields::Never, menuEvent);
+}
+
+void Win32Platform::AddKeyShortcut(int32_t keyCode, KeyModifier modifier,
+                                   ShortcutInFields inFields, int32_t menuEvent) {
+  if (keyCode <= 0 || keyCode > 0xFF) return;
+  shortcuts_[{keyCode, modifier}] = KeyShortcut{menuEvent, inFields};
 }
 
 }  // namespace zelluo

@@ -2,6 +2,8 @@
 
 #include "platform/win32/win32_internal.h"
 
+#include <commctrl.h>
+
 #include <cstring>
 
 #include "platform/win32/win32_platform.h"
@@ -222,6 +224,9 @@ void Win32Platform::SetGadgetFrontColour(int32_t gadget, Rgb colour) {
   Gadget* found = FindGadget(gadget);
   if (!found) return;
   found->front = colour;
+  if (found->kind == GadgetKind::List) {
+    ::SendMessageW(found->control, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(colour));
+  }
   ::InvalidateRect(found->control, nullptr, TRUE);
 }
 
@@ -231,6 +236,10 @@ void Win32Platform::SetGadgetBackColour(int32_t gadget, Rgb colour) {
   found->back = colour;
   if (found->backBrush) ::DeleteObject(found->backBrush);
   found->backBrush = ::CreateSolidBrush(static_cast<COLORREF>(colour));
+  if (found->kind == GadgetKind::List) {
+    ::SendMessageW(found->control, LVM_SETBKCOLOR, 0, static_cast<LPARAM>(colour));
+    ::SendMessageW(found->control, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(colour));
+  }
   ::InvalidateRect(found->control, nullptr, TRUE);
 }
 
@@ -239,6 +248,16 @@ bool Win32Platform::HandleControlColour(HWND control, void* deviceContext, intpt
   if (number < 0) return false;
   const Gadget& gadget = *FindGadget(number);
   auto dc = static_cast<HDC>(deviceContext);
+  if (gadget.kind == GadgetKind::SingleLineField || gadget.kind == GadgetKind::MultiLineField) {
+    if (!gadget.front && !gadget.back) return false;  // the system's colours
+    ::SetTextColor(dc, gadget.front ? static_cast<COLORREF>(*gadget.front)
+                                    : ::GetSysColor(COLOR_WINDOWTEXT));
+    ::SetBkColor(dc, gadget.back ? static_cast<COLORREF>(*gadget.back)
+                                 : ::GetSysColor(COLOR_WINDOW));
+    *result = reinterpret_cast<intptr_t>(gadget.backBrush ? gadget.backBrush
+                                                          : ::GetSysColorBrush(COLOR_WINDOW));
+    return true;
+  }
   if (gadget.kind == GadgetKind::Text) {
     if (gadget.front) ::SetTextColor(dc, static_cast<COLORREF>(*gadget.front));
     if (gadget.back) {

@@ -13,6 +13,9 @@ namespace zelluo::win32 {
 // message to the main window.
 constexpr UINT kTrayMessage = WM_APP + 1;
 constexpr UINT kTrayIconId = 1;
+// Posted to the main window after a list's selection changed (wParam: the
+// gadget), so that the pair of changes of one click is looked at once.
+constexpr UINT kListSelectionMessage = WM_APP + 2;
 
 constexpr wchar_t kMainWindowClass[] = L"ZelluoMainWindow";
 // The hidden window that the sound device's cooperation level is tied to.

@@ -14,10 +14,24 @@
 //      STN_DBLCLK = type 1), text (static SS_LEFT / SS_CENTER, colours through
 //      WM_CTLCOLORSTATIC, transparent to hits so presses reach the window),
 //      push button (BN_CLICKED = type 0) in DEFAULT_GUI_FONT.
+//  [x] Text fields: EDIT controls, single-line (ES_AUTOHSCROLL) or multi-line
+//      wrapping by word (ES_MULTILINE, ES_AUTOVSCROLL, WS_VSCROLL); colours
+//      through WM_CTLCOLOREDIT; EN_CHANGE from the user is a text-changed
+//      event, SetGadgetText reports none.
+//  [x] Lists: virtual ListView (LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL)
+//      answering LVN_GETDISPINFOW from the row source, keeping the last few
+//      hundred rows; a selection by the user is one selection-changed event,
+//      one by the program none; colours of the rows, fonts.
+//  [x] Keyboard focus on fields and lists; Escape in a field gives the focus
+//      back to the window.
+//  [x] File chooser: GetOpenFileNameW / GetSaveFileNameW with filters,
+//      overwrite prompt and default extension.
 //  [x] Fonts: CreateFontW with the character height in pixels, weight, underline.
 //  [x] Events: window procedure fills a queue; bounded wait with
-//      MsgWaitForMultipleObjectsEx; accelerator table for the shortcuts;
-//      mouse position in client coordinates.
+//      MsgWaitForMultipleObjectsEx; mouse position in client coordinates.
+//  [x] Shortcuts: plain and Control keys are matched in the message loop
+//      before the focused control sees them (as an accelerator table would),
+//      taking into account whether a field or the list has the focus.
 //  [x] Popup menu at the cursor (TrackPopupMenu, TPM_RETURNCMD).
 //  [x] Message boxes: MessageBoxW, MB_OK or MB_YESNO, no icon.
 //  [x] Tray icon: Shell_NotifyIconW with an icon made from the picture.
@@ -25,17 +39,24 @@
 //      buffer per sound; no device means no sound, nothing else.
 //  [x] Files, processes, date and pause through os_services.h.
 // Not implemented:
-//  [ ] Colours of push buttons and image gadgets (only text gadgets take them).
+//  [ ] Colours of push buttons and image gadgets (text gadgets, fields and lists
+//      take them).
+//  [ ] German labels in the file chooser and its overwrite prompt: they speak
+//      the system's language.
 //  [ ] Pictures of image gadgets drawn with anything but the static control's
 //      own painting (no owner drawing, no stretching).
 //  [ ] Several windows: everything belongs to the one main window.
+//  [ ] Colours of a list's column headings, and a centred first column (a
+//      ListView keeps its first column left-aligned).
 
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -48,12 +69,14 @@ struct HICON__;
 struct HFONT__;
 struct HBRUSH__;
 struct HMENU__;
-struct HACCEL__;
 struct HINSTANCE__;
 struct IDirectSound;
 struct IDirectSoundBuffer;
 
 namespace zelluo {
+
+// The rows of a list gadget (win32_list.cpp).
+struct Win32ListRows;
 
 class Win32Platform final : public Platform {
  public:
@@ -101,6 +124,20 @@ class Win32Platform final : public Platform {
   Event WaitEvent(int32_t timeoutMs) override;
   Point MousePosition() override;
   void AddShortcut(int32_t keyCode, int32_t menuEvent) override;
+  void AddKeyShortcut(int32_t keyCode, KeyModifier modifier, ShortcutInFields inFields,
+                      int32_t menuEvent) override;
+
+  // --- text fields, lists and focus (win32_fields.cpp, win32_list.cpp)
+  void CreateTextField(int32_t gadget, const Rect& rect, TextFieldKind kind) override;
+  void SetGadgetText(int32_t gadget, std::string_view text) override;
+  std::string GadgetText(int32_t gadget) override;
+  void CreateListGadget(int32_t gadget, const Rect& rect, const std::vector<ListColumn>& columns,
+                        ListRowSource rows) override;
+  void SetListRowCount(int32_t gadget, int32_t count) override;
+  void SetListSelection(int32_t gadget, int32_t row) override;
+  int32_t ListSelection(int32_t gadget) override;
+  void FocusGadget(int32_t gadget) override;
+  int32_t FocusedGadget() override;
 
   // --- popup menu (win32_menu.cpp)
   void CreatePopupMenu() override;
@@ -112,6 +149,11 @@ class Win32Platform final : public Platform {
   // --- message boxes (win32_platform.cpp)
   MessageAnswer ShowMessage(std::string_view title, std::string_view text,
                             MessageButtons buttons) override;
+
+  // --- file chooser (win32_fields.cpp)
+  std::optional<std::string> ChooseFile(std::string_view title,
+                                        const std::vector<FileFilter>& filters, bool save,
+                                        std::string_view suggestedName) override;
 
   // --- tray (win32_tray.cpp)
   bool AddTrayIcon(int32_t image) override;
@@ -141,10 +183,11 @@ class Win32Platform final : public Platform {
                            intptr_t* result);
 
  private:
-  enum class GadgetKind { Image, Text, Button };
+  enum class GadgetKind { Image, Text, Button, SingleLineField, MultiLineField, List };
 
   struct Gadget {
     GadgetKind kind = GadgetKind::Image;
+    std::shared_ptr<Win32ListRows> rows;  // lists only
     HWND__* control = nullptr;
     int32_t image = 0;
     int32_t font = -1;  // -1: the default GUI font
@@ -179,9 +222,22 @@ class Win32Platform final : public Platform {
   void ApplyImage(Gadget& gadget, int32_t image);
   bool HandleControlColour(HWND__* control, void* deviceContext, intptr_t* result);
 
+  struct KeyShortcut {
+    int32_t menuEvent = 0;
+    ShortcutInFields inFields = ShortcutInFields::Never;
+  };
+
   // Events (win32_events.cpp).
   void PushEvent(const Event& event);
   bool IsShortcutTarget(HWND__* target) const;
+  // A key press for the main window or one of its controls: true when it was
+  // taken as a shortcut or as the way out of a text field.
+  bool HandleKeyDown(HWND__* target, uintptr_t virtualKey);
+
+  // Fields and lists (win32_fields.cpp, win32_list.cpp).
+  void LeaveTextField();
+  bool HandleListNotify(int32_t gadget, const void* header, intptr_t* result);
+  void CheckListSelection(int32_t gadget);
 
   // Window (win32_window.cpp).
   void ReleaseWindowResources();
@@ -201,8 +257,11 @@ class Win32Platform final : public Platform {
   std::map<int32_t, Image> images_;
   std::map<int32_t, Gadget> gadgets_;
   std::map<int32_t, HFONT__*> fonts_;
-  std::map<int32_t, int32_t> shortcuts_;  // virtual-key code -> menu event
-  HACCEL__* accelerators_ = nullptr;
+  // (virtual-key code, modifier) -> shortcut
+  std::map<std::pair<int32_t, KeyModifier>, KeyShortcut> shortcuts_;
+  // Above zero while the program itself changes a field or a list: the
+  // notifications that follow report nothing.
+  int32_t quietChanges_ = 0;
   std::deque<Event> queue_;
 
   // Popup menu.

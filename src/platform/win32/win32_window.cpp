@@ -139,10 +139,7 @@ void Win32Platform::DestroyWindow() {
 }
 
 void Win32Platform::ReleaseWindowResources() {
-  if (accelerators_) {
-    ::DestroyAcceleratorTable(accelerators_);
-    accelerators_ = nullptr;
-  }
+  shortcuts_.clear();
   if (windowClassRegistered_) {
     ::UnregisterClassW(win32::kMainWindowClass, instance_);
     windowClassRegistered_ = false;
@@ -174,7 +171,7 @@ bool Win32Platform::HandleWindowMessage(unsigned message, uintptr_t wParam, intp
       const int code = HIWORD(wParam);
       const int identifier = LOWORD(wParam);
       if (lParam == 0) {
-        // 0 from a menu, 1 from an accelerator.
+        // The popup menu's entries (shortcuts are queued by the message loop).
         PushEvent(Event{EventKind::Menu, identifier});
       } else {
         int32_t gadget = GadgetOfControl(reinterpret_cast<HWND>(lParam));
@@ -186,13 +183,29 @@ bool Win32Platform::HandleWindowMessage(unsigned message, uintptr_t wParam, intp
           PushEvent(Event{EventKind::Gadget, gadget, 1});
         } else if (found->kind == GadgetKind::Button && code == BN_CLICKED) {
           PushEvent(Event{EventKind::Gadget, gadget, 0});
+        } else if ((found->kind == GadgetKind::SingleLineField ||
+                    found->kind == GadgetKind::MultiLineField) &&
+                   code == EN_CHANGE && quietChanges_ == 0) {
+          const Event changed{EventKind::Gadget, gadget, kGadgetTextChanged};
+          // One pending report of a field's change is enough.
+          if (queue_.empty() || !(queue_.back() == changed)) PushEvent(changed);
         }
       }
       *result = 0;
       return true;
     }
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      const int32_t gadget = header ? GadgetOfControl(header->hwndFrom) : -1;
+      return gadget >= 0 && HandleListNotify(gadget, header, result);
+    }
+    case win32::kListSelectionMessage:
+      CheckListSelection(static_cast<int32_t>(wParam));
+      *result = 0;
+      return true;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
       return HandleControlColour(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam),
                                  result);
     case win32::kTrayMessage: {

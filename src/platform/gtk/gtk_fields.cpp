@@ -1,0 +1,189 @@
+// GtkPlatform: editable text fields, the texts of fields and text gadgets,
+// the keyboard focus, and the CSS of fields and lists.
+//
+// A single-line field is a GtkEntry; a multi-line field is a GtkTextView that
+// wraps by word inside a GtkScrolledWindow. Changes the user makes are queued
+// as text-changed events; changes made through SetGadgetText are not.
+
+#include <gtk/gtk.h>
+
+#include <algorithm>
+
+#include "platform/gtk/gtk_helpers.h"
+#include "platform/gtk/gtk_platform.h"
+
+namespace zelluo {
+
+namespace {
+
+// The same event twice in a row says nothing more than once.
+bool SameAsLast(const std::deque<Event>& queue, const Event& event) {
+  return !queue.empty() && queue.back() == event;
+}
+
+}  // namespace
+
+// The CSS of a field or a list from its font rules and colours. The provider
+// is attached to every widget of the gadget, so each rule names the node it
+// is meant for.
+std::string GtkPlatform::FieldAndListCss(const Gadget& gadget,
+                                         const std::string& fontRules) const {
+  std::string colours;
+  if (gadget.front) {
+    const std::string front = gtkhelp::CssColour(*gadget.front);
+    colours += "color: " + front + "; caret-color: " + front + ";";
+  }
+  if (gadget.back) {
+    colours += "background-color: " + gtkhelp::CssColour(*gadget.back) +
+               "; background-image: none;";
+  }
+  std::string css;
+  switch (gadget.kind) {
+    case GadgetKind::SingleLineField:
+      // As small as the rectangle the program gives it.
+      css = "entry { min-height: 0; min-width: 0; padding: 0 4px; " + fontRules + colours + "}";
+      break;
+    case GadgetKind::MultiLineField:
+      css = "textview { " + fontRules + "} textview text { " + colours + "}";
+      if (gadget.back) {
+        css += "scrolledwindow { background-color: " + gtkhelp::CssColour(*gadget.back) + "; }";
+      }
+      break;
+    case GadgetKind::List:
+      css = "treeview.view { " + fontRules + colours + "}";
+      // The rule above would hide the selected row in the gadget's colours.
+      css += "treeview.view:selected { background-color: rgb(33,93,156); color: white; }";
+      // The column headings: their buttons and the labels in them.
+      css += "button { min-height: 0; padding: 1px 4px; " + colours + "} label { " + fontRules +
+             "}";
+      break;
+    default:
+      break;
+  }
+  return css;
+}
+
+void GtkPlatform::CreateTextField(int32_t gadget, const Rect& rect, TextFieldKind kind) {
+  if (layout_ == nullptr) return;
+  Gadget entry;
+  entry.rect = rect;
+  entry.css = gtk_css_provider_new();
+  if (kind == TextFieldKind::SingleLine) {
+    entry.kind = GadgetKind::SingleLineField;
+    entry.widget = gtk_entry_new();
+    entry.content = entry.widget;
+    // Otherwise the entry asks for room for 20 characters whatever its rectangle.
+    gtk_entry_set_width_chars(GTK_ENTRY(entry.widget), 1);
+    g_signal_connect(entry.widget, "changed", G_CALLBACK(OnFieldChanged), this);
+  } else {
+    entry.kind = GadgetKind::MultiLineField;
+    entry.widget = gtk_scrolled_window_new(nullptr, nullptr);
+    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(entry.widget), GTK_POLICY_NEVER,
+                                   GTK_POLICY_AUTOMATIC);
+    gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(entry.widget), GTK_SHADOW_IN);
+    entry.content = gtk_text_view_new();
+    gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(entry.content), GTK_WRAP_WORD_CHAR);
+    // Tab moves on to the next control instead of writing a tab.
+    gtk_text_view_set_accepts_tab(GTK_TEXT_VIEW(entry.content), FALSE);
+    gtk_text_view_set_left_margin(GTK_TEXT_VIEW(entry.content), 4);
+    gtk_text_view_set_right_margin(GTK_TEXT_VIEW(entry.content), 4);
+    gtk_container_add(GTK_CONTAINER(entry.widget), entry.content);
+    g_signal_connect(gtk_text_view_get_buffer(GTK_TEXT_VIEW(entry.content)), "changed",
+                     G_CALLBACK(OnFieldChanged), this);
+    gtkhelp::AttachCss(entry.content, entry.css);
+  }
+  gtkhelp::AttachCss(entry.widget, entry.css);
+  ApplyGadgetStyle(entry);
+  PlaceGadget(gadget, entry);
+}
+
+void GtkPlatform::SetGadgetText(int32_t gadget, std::string_view text) {
+  Gadget* entry = FindGadget(gadget);
+  if (entry == nullptr) return;
+  const std::string valid = gtkhelp::ValidUtf8(gtkhelp::NormaliseLineBreaks(text));
+  ++quietChanges_;
+  switch (entry->kind) {
+    case GadgetKind::Text:
+      gtk_label_set_text(GTK_LABEL(entry->content), valid.c_str());
+      break;
+    case GadgetKind::SingleLineField: {
+      // A single line: the breaks of a pasted or stored text become spaces.
+      std::string line = valid;
+      std::replace(line.begin(), line.end(), '\n', ' ');
+      gtk_entry_set_text(GTK_ENTRY(entry->content), line.c_str());
+      break;
+    }
+    case GadgetKind::MultiLineField:
+      gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(entry->content)),
+                               valid.c_str(), static_cast<gint>(valid.size()));
+      break;
+    default:
+      break;
+  }
+  --quietChanges_;
+}
+
+std::string GtkPlatform::GadgetText(int32_t gadget) {
+  Gadget* entry = FindGadget(gadget);
+  if (entry == nullptr) return {};
+  switch (entry->kind) {
+    case GadgetKind::Text:
+      return gtk_label_get_text(GTK_LABEL(entry->content));
+    case GadgetKind::SingleLineField:
+      return gtk_entry_get_text(GTK_ENTRY(entry->content));
+    case GadgetKind::MultiLineField: {
+      GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(entry->content));
+      GtkTextIter start;
+      GtkTextIter end;
+      gtk_text_buffer_get_bounds(buffer, &start, &end);
+      gchar* text = gtk_text_buffer_get_text(buffer, &start, &end, FALSE);
+      std::string result = text != nullptr ? text : "";
+      g_free(text);
+      return result;
+    }
+    default:
+      return {};
+  }
+}
+
+void GtkPlatform::OnFieldChanged(void* entryOrBuffer, void* self) {
+  auto* platform = static_cast<GtkPlatform*>(self);
+  if (platform->quietChanges_ > 0) return;
+  for (const auto& [number, gadget] : platform->gadgets_) {
+    const bool mine =
+        (gadget.kind == GadgetKind::SingleLineField && gadget.content == entryOrBuffer) ||
+        (gadget.kind == GadgetKind::MultiLineField &&
+         static_cast<void*>(gtk_text_view_get_buffer(GTK_TEXT_VIEW(gadget.content))) ==
+             entryOrBuffer);
+    if (!mine) continue;
+    const Event event{EventKind::Gadget, number, kGadgetTextChanged};
+    if (!SameAsLast(platform->queue_, event)) platform->PushEvent(event);
+    return;
+  }
+}
+
+// --- focus -------------------------------------------------------------------
+
+void GtkPlatform::FocusGadget(int32_t gadget) {
+  if (window_ == nullptr) return;
+  if (gadget < 0) {
+    gtk_window_set_focus(GTK_WINDOW(window_), nullptr);
+    return;
+  }
+  Gadget* entry = FindGadget(gadget);
+  if (entry == nullptr) return;
+  if (entry->kind == GadgetKind::List) {
+    FocusListQuietly(*entry);
+  } else if (gtk_widget_get_can_focus(entry->content)) {
+    gtk_widget_grab_focus(entry->content);
+  }
+}
+
+int32_t GtkPlatform::FocusedGadget() {
+  if (window_ == nullptr) return -1;
+  return GadgetOfWidget(gtk_window_get_focus(GTK_WINDOW(window_)));
+}
+
+void GtkPlatform::LeaveTextField() { gtk_window_set_focus(GTK_WINDOW(window_), nullptr); }
+
+}  // namespace zelluo

@@ -1,0 +1,345 @@
+// GtkPlatform: list gadgets — a GtkTreeView in fixed-height mode over a tree
+// model of its own.
+//
+// A GtkListStore would hold every row in memory and be filled in full before
+// the first drawing. This model knows only the number of rows; it asks the
+// program's row source for a row when the view draws it and keeps the rows
+// around the last one asked for. In fixed-height mode the view measures one
+// row and takes every other row to be as high, so a list of tens of thousands
+// of rows asks for little more than the rows on the screen.
+
+#include <gtk/gtk.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <iterator>
+#include <unordered_map>
+
+#include "platform/gtk/gtk_helpers.h"
+#include "platform/gtk/gtk_platform.h"
+
+namespace zelluo {
+
+struct GtkListRows {
+  // How many fetched rows are kept: enough for several screens around the
+  // rows shown last.
+  static constexpr size_t kKeptRows = 512;
+
+  ListRowSource source;
+  int32_t columnCount = 0;
+  int32_t count = 0;
+  // Changes whenever the rows change, so that iterators of the old rows are
+  // recognised as stale.
+  int32_t stamp = 1;
+  std::unordered_map<int32_t, std::vector<std::string>> fetched;
+  // The selected row as the program last knew it (its own selection or the
+  // last one reported), so that a repeated signal reports nothing.
+  int32_t knownSelection = -1;
+  GtkTreeModel* model = nullptr;  // owned reference
+  GtkWidget* view = nullptr;      // the GtkTreeView
+
+  const std::vector<std::string>& Row(int32_t row) {
+    const auto found = fetched.find(row);
+    if (found != fetched.end()) return found->second;
+    if (fetched.size() >= kKeptRows) {
+      // Forget the rows far from this one; the view has moved on from them.
+      const int32_t keep = static_cast<int32_t>(kKeptRows / 2);
+      for (auto it = fetched.begin(); it != fetched.end();) {
+        it = std::abs(it->first - row) > keep ? fetched.erase(it) : std::next(it);
+      }
+    }
+    std::vector<std::string> texts = source ? source(row) : std::vector<std::string>{};
+    texts.resize(static_cast<size_t>(columnCount));
+    for (std::string& text : texts) {
+      // One line per cell, valid for Pango.
+      text = gtkhelp::ValidUtf8(gtkhelp::NormaliseLineBreaks(text));
+      for (char& c : text) {
+        if (c == '\n' || c == '\t') c = ' ';
+      }
+    }
+    return fetched.emplace(row, std::move(texts)).first->second;
+  }
+};
+
+}  // namespace zelluo
+
+// --- the tree model ------------------------------------------------------------
+
+namespace {
+
+struct ZelluoRowModel {
+  GObject parent;
+  zelluo::GtkListRows* rows;  // not owned; null once the list is gone
+};
+
+struct ZelluoRowModelClass {
+  GObjectClass parentClass;
+};
+
+void zelluo_row_model_tree_model_init(GtkTreeModelIface* iface);
+
+G_DEFINE_TYPE_WITH_CODE(ZelluoRowModel, zelluo_row_model, G_TYPE_OBJECT,
+                        G_IMPLEMENT_INTERFACE(GTK_TYPE_TREE_MODEL,
+                                              zelluo_row_model_tree_model_init))
+
+void zelluo_row_model_init(ZelluoRowModel* model) { model->rows = nullptr; }
+
+void zelluo_row_model_class_init(ZelluoRowModelClass*) {}
+
+zelluo::GtkListRows* RowsOf(GtkTreeModel* model) {
+  return reinterpret_cast<ZelluoRowModel*>(model)->rows;
+}
+
+// An iterator holds its row in user_data.
+gint RowOf(const GtkTreeIter* iter) { return GPOINTER_TO_INT(iter->user_data); }
+
+gboolean SetIter(zelluo::GtkListRows* rows, GtkTreeIter* iter, gint row) {
+  if (rows == nullptr || row < 0 || row >= rows->count) {
+    iter->stamp = 0;
+    return FALSE;
+  }
+  iter->stamp = rows->stamp;
+  iter->user_data = GINT_TO_POINTER(row);
+  iter->user_data2 = nullptr;
+  iter->user_data3 = nullptr;
+  return TRUE;
+}
+
+bool ValidIter(zelluo::GtkListRows* rows, const GtkTreeIter* iter) {
+  return rows != nullptr && iter != nullptr && iter->stamp == rows->stamp && RowOf(iter) >= 0 &&
+         RowOf(iter) < rows->count;
+}
+
+GtkTreeModelFlags ModelFlags(GtkTreeModel*) {
+  return static_cast<GtkTreeModelFlags>(GTK_TREE_MODEL_LIST_ONLY | GTK_TREE_MODEL_ITERS_PERSIST);
+}
+
+gint ModelColumnCount(GtkTreeModel* model) {
+  zelluo::GtkListRows* rows = RowsOf(model);
+  return rows != nullptr ? rows->columnCount : 0;
+}
+
+GType ModelColumnType(GtkTreeModel*, gint) { return G_TYPE_STRING; }
+
+gboolean ModelIter(GtkTreeModel* model, GtkTreeIter* iter, GtkTreePath* path) {
+  if (gtk_tree_path_get_depth(path) != 1) return FALSE;
+  return SetIter(RowsOf(model), iter, gtk_tree_path_get_indices(path)[0]);
+}
+
+GtkTreePath* ModelPath(GtkTreeModel* model, GtkTreeIter* iter) {
+  if (!ValidIter(RowsOf(model), iter)) return nullptr;
+  return gtk_tree_path_new_from_indices(RowOf(iter), -1);
+}
+
+void ModelValue(GtkTreeModel* model, GtkTreeIter* iter, gint column, GValue* value) {
+  g_value_init(value, G_TYPE_STRING);
+  zelluo::GtkListRows* rows = RowsOf(model);
+  if (!ValidIter(rows, iter) || column < 0 || column >= rows->columnCount) return;
+  g_value_set_string(value, rows->Row(RowOf(iter))[static_cast<size_t>(column)].c_str());
+}
+
+gboolean ModelNext(GtkTreeModel* model, GtkTreeIter* iter) {
+  zelluo::GtkListRows* rows = RowsOf(model);
+  if (!ValidIter(rows, iter)) return FALSE;
+  return SetIter(rows, iter, RowOf(iter) + 1);
+}
+
+gboolean ModelPrevious(GtkTreeModel* model, GtkTreeIter* iter) {
+  zelluo::GtkListRows* rows = RowsOf(model);
+  if (!ValidIter(rows, iter)) return FALSE;
+  return SetIter(rows, iter, RowOf(iter) - 1);
+}
+
+gboolean ModelChildren(GtkTreeModel* model, GtkTreeIter* iter, GtkTreeIter* parent) {
+  if (parent != nullptr) return FALSE;  // a list: rows have no children
+  return SetIter(RowsOf(model), iter, 0);
+}
+
+gboolean ModelHasChild(GtkTreeModel*, GtkTreeIter*) { return FALSE; }
+
+gint ModelChildCount(GtkTreeModel* model, GtkTreeIter* iter) {
+  zelluo::GtkListRows* rows = RowsOf(model);
+  return iter == nullptr && rows != nullptr ? rows->count : 0;
+}
+
+gboolean ModelNthChild(GtkTreeModel* model, GtkTreeIter* iter, GtkTreeIter* parent, gint n) {
+  if (parent != nullptr) return FALSE;
+  return SetIter(RowsOf(model), iter, n);
+}
+
+gboolean ModelParent(GtkTreeModel*, GtkTreeIter*, GtkTreeIter*) { return FALSE; }
+
+void zelluo_row_model_tree_model_init(GtkTreeModelIface* iface) {
+  iface->get_flags = ModelFlags;
+  iface->get_n_columns = ModelColumnCount;
+  iface->get_column_type = ModelColumnType;
+  iface->get_iter = ModelIter;
+  iface->get_path = ModelPath;
+  iface->get_value = ModelValue;
+  iface->iter_next = ModelNext;
+  iface->iter_previous = ModelPrevious;
+  iface->iter_children = ModelChildren;
+  iface->iter_has_child = ModelHasChild;
+  iface->iter_n_children = ModelChildCount;
+  iface->iter_nth_child = ModelNthChild;
+  iface->iter_parent = ModelParent;
+}
+
+GtkTreeView* ViewOf(const zelluo::GtkListRows& rows) { return GTK_TREE_VIEW(rows.view); }
+
+// The selected row, or -1.
+int32_t SelectedRow(GtkTreeView* view) {
+  GtkTreeModel* model = nullptr;
+  GtkTreeIter iter;
+  if (!gtk_tree_selection_get_selected(gtk_tree_view_get_selection(view), &model, &iter)) {
+    return -1;
+  }
+  return RowOf(&iter);
+}
+
+}  // namespace
+
+namespace zelluo {
+
+void GtkPlatform::CreateListGadget(int32_t gadget, const Rect& rect,
+                                   const std::vector<ListColumn>& columns, ListRowSource rows) {
+  if (layout_ == nullptr) return;
+  Gadget entry;
+  entry.kind = GadgetKind::List;
+  entry.rect = rect;
+  entry.rows = std::make_shared<GtkListRows>();
+  entry.rows->source = std::move(rows);
+  entry.rows->columnCount = static_cast<int32_t>(columns.size());
+  auto* model = static_cast<ZelluoRowModel*>(g_object_new(zelluo_row_model_get_type(), nullptr));
+  model->rows = entry.rows.get();
+  entry.rows->model = GTK_TREE_MODEL(model);
+
+  entry.widget = gtk_scrolled_window_new(nullptr, nullptr);
+  gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(entry.widget), GTK_POLICY_AUTOMATIC,
+                                 GTK_POLICY_AUTOMATIC);
+  gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(entry.widget), GTK_SHADOW_IN);
+  entry.content = gtk_tree_view_new();
+  entry.rows->view = entry.content;
+  GtkTreeView* view = GTK_TREE_VIEW(entry.content);
+  // Typing in the list would search every row, fetching each of them.
+  gtk_tree_view_set_enable_search(view, FALSE);
+  gtk_tree_selection_set_mode(gtk_tree_view_get_selection(view), GTK_SELECTION_SINGLE);
+
+  entry.css = gtk_css_provider_new();
+  gtkhelp::AttachCss(entry.widget, entry.css);
+  gtkhelp::AttachCss(entry.content, entry.css);
+  for (size_t index = 0; index < columns.size(); ++index) {
+    const ListColumn& column = columns[index];
+    const float xalign = column.align == TextAlign::Centre ? 0.5f : 0.0f;
+    GtkCellRenderer* renderer = gtk_cell_renderer_text_new();
+    g_object_set(renderer, "xalign", xalign, "ellipsize", PANGO_ELLIPSIZE_END, nullptr);
+    GtkTreeViewColumn* viewColumn = gtk_tree_view_column_new_with_attributes(
+        "", renderer, "text", static_cast<gint>(index), nullptr);
+    // Fixed-height mode needs fixed-width columns.
+    gtk_tree_view_column_set_sizing(viewColumn, GTK_TREE_VIEW_COLUMN_FIXED);
+    gtk_tree_view_column_set_fixed_width(viewColumn, std::max(1, column.width));
+    gtk_tree_view_column_set_alignment(viewColumn, xalign);
+    // An own heading label, so that the gadget's font and colours reach it.
+    GtkWidget* heading = gtk_label_new(gtkhelp::ValidUtf8(column.title).c_str());
+    gtk_label_set_ellipsize(GTK_LABEL(heading), PANGO_ELLIPSIZE_END);
+    gtkhelp::AttachCss(heading, entry.css);
+    gtk_widget_show(heading);
+    gtk_tree_view_column_set_widget(viewColumn, heading);
+    gtk_tree_view_append_column(view, viewColumn);
+    if (GtkWidget* button = gtk_tree_view_column_get_button(viewColumn)) {
+      gtkhelp::AttachCss(button, entry.css);
+    }
+  }
+  gtk_tree_view_set_fixed_height_mode(view, TRUE);
+  gtk_tree_view_set_model(view, entry.rows->model);
+  gtk_container_add(GTK_CONTAINER(entry.widget), entry.content);
+  g_signal_connect(gtk_tree_view_get_selection(view), "changed",
+                   G_CALLBACK(OnListSelectionChanged), this);
+  ApplyGadgetStyle(entry);
+  PlaceGadget(gadget, entry);
+}
+
+void GtkPlatform::ReleaseListRows(Gadget& gadget) {
+  if (!gadget.rows) return;
+  if (gadget.rows->view != nullptr) {
+    ++quietChanges_;
+    gtk_tree_view_set_model(ViewOf(*gadget.rows), nullptr);
+    --quietChanges_;
+  }
+  if (gadget.rows->model != nullptr) {
+    reinterpret_cast<ZelluoRowModel*>(gadget.rows->model)->rows = nullptr;
+    g_object_unref(gadget.rows->model);
+  }
+  gadget.rows.reset();
+}
+
+void GtkPlatform::SetListRowCount(int32_t gadget, int32_t count) {
+  Gadget* entry = FindGadget(gadget);
+  if (entry == nullptr || !entry->rows) return;
+  GtkListRows& rows = *entry->rows;
+  // The view learns of the new rows by taking the model again: one signal per
+  // added or removed row would cost more than rebuilding its row index.
+  ++quietChanges_;
+  gtk_tree_view_set_model(ViewOf(rows), nullptr);
+  rows.count = std::max(0, count);
+  rows.fetched.clear();
+  rows.stamp = rows.stamp == G_MAXINT ? 1 : rows.stamp + 1;
+  rows.knownSelection = -1;
+  gtk_tree_view_set_model(ViewOf(rows), rows.model);
+  --quietChanges_;
+}
+
+void GtkPlatform::SetListSelection(int32_t gadget, int32_t row) {
+  Gadget* entry = FindGadget(gadget);
+  if (entry == nullptr || !entry->rows) return;
+  GtkListRows& rows = *entry->rows;
+  GtkTreeView* view = ViewOf(rows);
+  ++quietChanges_;
+  if (row < 0 || row >= rows.count) {
+    gtk_tree_selection_unselect_all(gtk_tree_view_get_selection(view));
+  } else {
+    GtkTreePath* path = gtk_tree_path_new_from_indices(row, -1);
+    // The cursor moves along, so that the arrow keys go on from this row.
+    gtk_tree_view_set_cursor(view, path, nullptr, FALSE);
+    gtk_tree_view_scroll_to_cell(view, path, nullptr, FALSE, 0.0f, 0.0f);
+    gtk_tree_path_free(path);
+  }
+  rows.knownSelection = SelectedRow(view);
+  --quietChanges_;
+}
+
+int32_t GtkPlatform::ListSelection(int32_t gadget) {
+  Gadget* entry = FindGadget(gadget);
+  if (entry == nullptr || !entry->rows) return -1;
+  return SelectedRow(ViewOf(*entry->rows));
+}
+
+void GtkPlatform::FocusListQuietly(Gadget& list) {
+  if (!list.rows) return;
+  GtkTreeView* view = ViewOf(*list.rows);
+  // A tree view taking the focus without a cursor selects its first row; the
+  // program did not ask for that.
+  const int32_t before = SelectedRow(view);
+  ++quietChanges_;
+  gtk_widget_grab_focus(list.content);
+  if (before < 0) gtk_tree_selection_unselect_all(gtk_tree_view_get_selection(view));
+  list.rows->knownSelection = SelectedRow(view);
+  --quietChanges_;
+}
+
+void GtkPlatform::OnListSelectionChanged(void* selection, void* self) {
+  auto* platform = static_cast<GtkPlatform*>(self);
+  GtkTreeView* view = gtk_tree_selection_get_tree_view(static_cast<GtkTreeSelection*>(selection));
+  const int32_t number = platform->GadgetOfWidget(GTK_WIDGET(view));
+  Gadget* entry = platform->FindGadget(number);
+  if (entry == nullptr || !entry->rows) return;
+  const int32_t row = SelectedRow(view);
+  if (platform->quietChanges_ > 0 || row == entry->rows->knownSelection) {
+    entry->rows->knownSelection = row;
+    return;
+  }
+  entry->rows->knownSelection = row;
+  platform->PushEvent({EventKind::Gadget, number, kGadgetSelectionChanged});
+}
+
+}  // namespace zelluo
