@@ -160,7 +160,8 @@ std::string SearchWordsOf(std::initializer_list<std::string_view> fields) {
 std::string MatchExpressionOf(std::string_view query) {
   std::string expression;
   for (const Word& word : WordsOf(query)) {
-    if (!expression.empty()) expression += ' ';
+    // FTS5 takes no implicit AND before a parenthesis.
+    if (!expression.empty()) expression += " AND ";
     if (word.umlaut) {
       expression += "(\"" + word.plain + "\"* OR \"" + word.withE + "\"*)";
     } else {

@@ -136,6 +136,7 @@ TEST(FilmStore, SearchFoldsUmlautsBothWaysAndMatchesWordPrefixes) {
       {"Straße", {"Das Mädchen aus der Straße"}},
       {"mueller kommissar", {"Das Mädchen aus der Straße"}},
       {"müll", {"Das Mädchen aus der Straße"}},
+      {"kommissar müller jürgen", {"Das Mädchen aus der Straße"}},
       {"renee weiss", {"Der Pate"}},
       {"kom", {"Der Pate", "Das Mädchen aus der Straße"}},
       {"york familie", {"Der Pate"}},
