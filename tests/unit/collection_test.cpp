@@ -142,6 +142,7 @@ TEST(FilmStore, SearchFoldsUmlautsBothWaysAndMatchesWordPrefixes) {
       {"york familie", {"Der Pate"}},
       {"apfel", {"Äpfel im Winter", "Apfelkuchen"}},
       {"aepfel", {"Äpfel im Winter"}},
+      {"🍎 aepfel…", {"Äpfel im Winter"}},
       {"ate", {}},
       {"pate xyz", {}},
       {"\"*)( OR", {}},
