@@ -35,7 +35,7 @@ void BM_WriteSettingsValue(benchmark::State& state) {
   testing::WriteBytes(dir / "Zelluo Files/Zelluo.xml", testing::CreatedSettingsFile());
   int i = 0;
   for (auto _ : state) {
-    bool ok = WriteSettingsValue(platform, kApplicationGroup, kStartPageKey,
+    bool ok = WriteSettingsValue(platform, kStartPageKey,
                                  (++i % 2) != 0 ? "Main" : "Options");
     benchmark::DoNotOptimize(ok);
   }

@@ -9,36 +9,16 @@
 #
 # Run with "cmake -P" (which the build step does), it generates that file.
 
-# Number and file, in storage order: the icon, the pictures in the order they
-# are registered, then the click sound (sound number 0).
-set(ZELLUO_EMBEDDED_ASSETS
-  5 icon.ico
-  12101 12101-frame-top.png
-  12102 12102-frame-right.png
-  12103 12103-frame-bottom.png
-  12104 12104-frame-left.png
-  10 10-play.png
-  11 11-play-hover.png
-  20 20-list.png
-  21 21-list-hover.png
-  30 30-options.png
-  31 31-options-hover.png
-  40 40-update.png
-  41 41-update-hover.png
-  50 50-about.png
-  51 51-about-hover.png
-  60 60-back.png
-  61 61-back-hover.png
-  70 70-close.png
-  71 71-close-hover.png
-  6 6-switch-on-grey.png
-  7 7-switch-on-green.png
-  8 8-switch-off-grey.png
-  9 9-switch-off-red.png
-  22 22-cover-placeholder.png
-  23 23-underline-short.png
-  24 24-underline-long.png
-  0 click.wav)
+# Number and file of every asset, in storage order, from the one catalogue.
+set(_zelluo_catalogue "${CMAKE_CURRENT_LIST_DIR}/../src/assets/asset_catalogue.inc")
+file(STRINGS "${_zelluo_catalogue}" _zelluo_lines REGEX "^ZELLUO_(IMAGE|SOUND)\\(")
+set(ZELLUO_EMBEDDED_ASSETS "")
+foreach(_line IN LISTS _zelluo_lines)
+  if(NOT _line MATCHES "^ZELLUO_[A-Z]+\\( *([0-9]+), *[A-Za-z]+, *\"([^\"]+)\"")
+    message(FATAL_ERROR "unreadable line in ${_zelluo_catalogue}: ${_line}")
+  endif()
+  list(APPEND ZELLUO_EMBEDDED_ASSETS "${CMAKE_MATCH_1}" "${CMAKE_MATCH_2}")
+endforeach()
 
 if(NOT CMAKE_SCRIPT_MODE_FILE)
   set(_zelluo_asset_dir "${CMAKE_CURRENT_SOURCE_DIR}/assets")
@@ -59,7 +39,7 @@ if(NOT CMAKE_SCRIPT_MODE_FILE)
     OUTPUT "${_zelluo_asset_output}"
     COMMAND "${CMAKE_COMMAND}" "-DASSET_DIR=${_zelluo_asset_dir}"
             "-DOUTPUT=${_zelluo_asset_output}" -P "${CMAKE_CURRENT_LIST_FILE}"
-    DEPENDS ${_zelluo_asset_paths} "${CMAKE_CURRENT_LIST_FILE}"
+    DEPENDS ${_zelluo_asset_paths} "${CMAKE_CURRENT_LIST_FILE}" "${_zelluo_catalogue}"
     COMMENT "Embedding the asset files"
     VERBATIM)
   set(ZELLUO_EMBEDDED_SOURCES "${_zelluo_asset_output}")

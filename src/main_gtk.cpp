@@ -1,9 +1,10 @@
 // Entry of the Linux desktop program: one GTK platform, the whole program on it.
+// The program takes no command-line options; its arguments are ignored.
 
 #include "core/application.h"
 #include "platform/gtk/gtk_platform.h"
 
-int main(int argc, char** argv) {
-  zelluo::GtkPlatform platform(&argc, &argv);
+int main() {
+  zelluo::GtkPlatform platform;
   return zelluo::RunApplication(platform);
 }

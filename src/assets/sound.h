@@ -1,22 +1,22 @@
 #pragma once
-// The click sound: opened once at start-up, played on the program's own
-// buttons and switches while Sound is 1, released at shutdown.
+// The built-in sounds: a RIFF/WAVE file handed to the platform's audio output
+// under its number.
 
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/platform.h"
+
 namespace zelluo {
 
-struct Application;
+#define ZELLUO_IMAGE(number, name, file, width, height)
+#define ZELLUO_SOUND(number, name, file) inline constexpr int32_t name = number;
+#include "assets/asset_catalogue.inc"
+#undef ZELLUO_IMAGE
+#undef ZELLUO_SOUND
 
-inline constexpr int32_t kClickSound = 0;
-
-// Opens the audio output; without a device the click simply does not play.
-bool InitSoundOutput(Application& app);
-// Reads a RIFF/WAVE file and keeps it ready to play under number.
-bool LoadSoundFromMemory(Application& app, int32_t number, const uint8_t* data, size_t size);
-// Plays the click from its start, cutting off one still sounding, when Sound is 1.
-void PlayClickSound(Application& app);
-void ReleaseSounds(Application& app);
+// Reads a RIFF/WAVE file and keeps it ready to play under number; false for a
+// file that is no playable WAVE file.
+bool LoadSoundFromMemory(Platform& platform, int32_t number, const uint8_t* data, size_t size);
 
 }  // namespace zelluo

@@ -6,7 +6,8 @@
 #include "assets/sound.h"
 #include "core/event_loop.h"
 #include "core/main_window.h"
-#include "core/texts.h"
+#include "core/navigation.h"
+#include "texts/texts.h"
 #include "core/tray.h"
 #include "settings/settings_store.h"
 #include "ui/pages.h"
@@ -62,7 +63,7 @@ void ShowResolutionMessage(Application& app) {
 }
 
 void LoadBuiltInAssets(Application& app) {
-  LoadFonts(app);
+  LoadFonts(app.platform);
   app.images.RegisterAll(BuiltInImages());
   for (const EmbeddedAsset& asset : BuiltInImages()) {
     if (const PixelImage* image = app.images.Find(asset.number)) {
@@ -70,12 +71,13 @@ void LoadBuiltInAssets(Application& app) {
     }
   }
   EmbeddedAsset click = BuiltInClickSound();
-  LoadSoundFromMemory(app, kClickSound, click.data, click.size);
+  LoadSoundFromMemory(app.platform, kClickSound, click.data, click.size);
 }
 
 int RunApplication(Platform& platform) {
   Application app(platform);
-  InitSoundOutput(app);
+  // Without a device the click simply does not play.
+  platform.OpenAudio();
   SetDefaults(app);
   LoadOrCreateSettings(platform, app.settings);
   LoadOrCreateSettings(platform, app.settings);
@@ -86,8 +88,8 @@ int RunApplication(Platform& platform) {
     AddShortcuts(app);
     CreateTrayIcon(app);
     CreateTrayMenu(app);
-    BuildWindowFrame(app);
-    BuildCloseButton(app);
+    BuildWindowFrame(platform);
+    BuildCloseButton(platform);
     RunEventLoop(app);
   } else {
     ShowResolutionMessage(app);

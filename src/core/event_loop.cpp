@@ -2,12 +2,12 @@
 
 #include <string>
 
-#include "assets/sound.h"
 #include "core/application.h"
 #include "core/main_window.h"
-#include "core/texts.h"
+#include "core/navigation.h"
+#include "core/option_change.h"
+#include "texts/texts.h"
 #include "core/tray.h"
-#include "settings/option_change.h"
 #include "settings/settings_store.h"
 #include "ui/gadgets.h"
 #include "ui/pages.h"
@@ -60,9 +60,7 @@ void DispatchGadget(Application& app, LoopState& loop, int32_t gadget) {
     ShowInformation(app);
   } else if (gadget == gadget::kClose) {
     loop.Quit = 1;
-  } else if (gadget == gadget::kBackPlay || gadget == gadget::kBackList ||
-             gadget == gadget::kBackOptions || gadget == gadget::kBackUpdate ||
-             gadget == gadget::kBackAbout) {
+  } else if (PageOfBackButton(gadget)) {
     ReturnToMainPage(app, gadget);
   } else if (FindOptionPair(gadget) != nullptr) {
     ApplyOptionChange(app, gadget, loop.Quit);
@@ -85,7 +83,7 @@ void ShowInformation(Application& app) {
 void RunEventLoop(Application& app) {
   Platform& platform = app.platform;
   ReadAllSettings(platform, app.settings);
-  BuildPages(app);
+  BuildPages(PagesOf(app));
   ShowStartPage(app);
   ApplyStartState(app);
 
@@ -108,7 +106,7 @@ void RunEventLoop(Application& app) {
       if (mouse.x != loop.LastMouseX || mouse.y != loop.LastMouseY) {
         loop.LastMouseX = mouse.x;
         loop.LastMouseY = mouse.y;
-        UpdateHover(app, mouse.x, mouse.y);
+        UpdateHover(platform, mouse.x, mouse.y);
       }
     }
   }

@@ -4,9 +4,8 @@
 
 #include "assets/colours.h"
 #include "assets/image_numbers.h"
-#include "assets/sound.h"
 #include "core/application.h"
-#include "core/texts.h"
+#include "texts/texts.h"
 
 namespace zelluo {
 namespace {
@@ -39,7 +38,7 @@ Rect CentredWindowRect(int32_t width, int32_t height, int32_t screenWidth, int32
 
 void OpenMainWindow(Application& app) {
   const WindowGeometry& geometry = app.geometry;
-  WindowSpec request;
+  WindowRequest request;
   request.title = std::string(text::kWindowTitle);
   request.clientRect =
       geometry.Centred
@@ -89,7 +88,7 @@ void Shutdown(Application& app) {
   Platform& platform = app.platform;
   platform.RemoveTrayIcon();
   app.trayIconInstalled = false;
-  ReleaseSounds(app);
+  platform.CloseAudio();
   platform.FreeAllImages();
   app.images.Clear();
   platform.DestroyWindow();

@@ -2,7 +2,7 @@
 
 #include "assets/image_numbers.h"
 #include "core/application.h"
-#include "core/texts.h"
+#include "texts/texts.h"
 #include "ui/gadgets.h"
 
 namespace zelluo {

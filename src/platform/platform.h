@@ -95,7 +95,7 @@ enum class TextAlign { Left, Centre };
 
 enum class WindowShow { Show, Hide, Restore };
 
-struct WindowSpec {
+struct WindowRequest {
   std::string title;
   Rect clientRect;       // position on the screen and client size
   Rgb background = 0;
@@ -114,7 +114,7 @@ class Platform {
   virtual int32_t VerticalDpi() = 0;
 
   // --- main window ---------------------------------------------------------
-  virtual bool OpenWindow(const WindowSpec& request) = 0;
+  virtual bool OpenWindow(const WindowRequest& request) = 0;
   // A rounded rectangle (0, 0)-(width, height) with a corner ellipse; 0 x 0
   // gives square corners.
   virtual void SetWindowRegion(int32_t width, int32_t height, int32_t cornerWidth,

@@ -6,8 +6,10 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "platform/platform.h"
+#include "texts/version.h"
 
 namespace zelluo {
 
@@ -34,34 +36,20 @@ struct SettingsRecord {
   std::string Today;
 };
 
-// Where a key's value goes in the record.
-enum class SettingsField {
-  None,  // written at creation, never read
-  Name,
-  Version,
-  Create,  // read and discarded
-  Update,
-  StartPage,
-  StartTray,
-  StartMinimize,
-  AutoUpdate,
-  Language,
-  Theme,
-  Log,
-  Fadeout,
-  IgnoreRes,
-  Sound,
-};
-
+// One key of the settings file: its element name, its value in a new file, and
+// where its value goes in the record (a text, a flag read as a lenient integer,
+// or nowhere: written at creation and never read).
 struct SettingsKey {
-  std::string_view name;
-  // The value of a new file; empty for the two dates, which take Today.
-  std::string_view defaultValue;
-  SettingsField field;
+  std::string_view name = {};
+  std::string_view defaultValue = {};
+  std::string SettingsRecord::*text = nullptr;
+  int32_t SettingsRecord::*flag = nullptr;
+  bool readAtStartUp = false;  // start-up reads these; the loop's prologue reads all
+  bool isDate = false;         // a new file takes Today instead of defaultValue
 };
 
 struct SettingsGroup {
-  std::string_view name;
+  std::string_view name = {};
   std::span<const SettingsKey> keys;
 };
 
@@ -69,29 +57,38 @@ inline constexpr std::string_view SettingsRootName = "Root";
 inline constexpr std::string_view SettingsValueAttribute = "Value";
 
 inline constexpr std::array kApplicationKeys = {
-    SettingsKey{"Key_Name", "Zelluo", SettingsField::Name},
-    SettingsKey{"Key_Version", "1.0.0.0", SettingsField::Version},
-    SettingsKey{"Key_Create", "", SettingsField::Create},
-    SettingsKey{"Key_Update", "", SettingsField::Update},
-    SettingsKey{"Key_StartPage", "Main", SettingsField::StartPage},
+    SettingsKey{.name = "Key_Name", .defaultValue = "Zelluo", .text = &SettingsRecord::Name,
+                .readAtStartUp = true},
+    SettingsKey{.name = "Key_Version", .defaultValue = kProgramVersion,
+                .text = &SettingsRecord::Version, .readAtStartUp = true},
+    SettingsKey{.name = "Key_Create", .isDate = true},
+    SettingsKey{.name = "Key_Update", .text = &SettingsRecord::Update, .readAtStartUp = true,
+                .isDate = true},
+    SettingsKey{.name = "Key_StartPage", .defaultValue = "Main",
+                .text = &SettingsRecord::StartPage, .readAtStartUp = true},
 };
 inline constexpr std::array kOptionKeys = {
-    SettingsKey{"Key_StartTray", "0", SettingsField::StartTray},
-    SettingsKey{"Key_StartMinimize", "0", SettingsField::StartMinimize},
-    SettingsKey{"Key_AutoUpdate", "0", SettingsField::AutoUpdate},
-    SettingsKey{"Key_Language", "German", SettingsField::Language},
-    SettingsKey{"Key_Theme", "Default", SettingsField::Theme},
-    SettingsKey{"Key_Log", "0", SettingsField::Log},
-    SettingsKey{"Key_Fadeout", "0", SettingsField::Fadeout},
-    SettingsKey{"Key_IgnoreRes", "0", SettingsField::IgnoreRes},
-    SettingsKey{"Key_Sound", "1", SettingsField::Sound},
+    SettingsKey{.name = "Key_StartTray", .defaultValue = "0", .flag = &SettingsRecord::StartTray},
+    SettingsKey{.name = "Key_StartMinimize", .defaultValue = "0",
+                .flag = &SettingsRecord::StartMinimize},
+    SettingsKey{.name = "Key_AutoUpdate", .defaultValue = "0", .flag = &SettingsRecord::AutoUpdate},
+    SettingsKey{.name = "Key_Language", .defaultValue = "German", .text = &SettingsRecord::Language},
+    SettingsKey{.name = "Key_Theme", .defaultValue = "Default", .text = &SettingsRecord::Theme},
+    SettingsKey{.name = "Key_Log", .defaultValue = "0", .flag = &SettingsRecord::Log,
+                .readAtStartUp = true},
+    SettingsKey{.name = "Key_Fadeout", .defaultValue = "0", .flag = &SettingsRecord::Fadeout,
+                .readAtStartUp = true},
+    SettingsKey{.name = "Key_IgnoreRes", .defaultValue = "0", .flag = &SettingsRecord::IgnoreRes,
+                .readAtStartUp = true},
+    SettingsKey{.name = "Key_Sound", .defaultValue = "1", .flag = &SettingsRecord::Sound,
+                .readAtStartUp = true},
 };
 inline constexpr std::array kDesignKeys = {
-    SettingsKey{"Key_Default", "1", SettingsField::None},
-    SettingsKey{"Key_Blue", "0", SettingsField::None},
-    SettingsKey{"Key_Green", "0", SettingsField::None},
-    SettingsKey{"Key_Violet", "0", SettingsField::None},
-    SettingsKey{"Key_Red", "0", SettingsField::None},
+    SettingsKey{.name = "Key_Default", .defaultValue = "1"},
+    SettingsKey{.name = "Key_Blue", .defaultValue = "0"},
+    SettingsKey{.name = "Key_Green", .defaultValue = "0"},
+    SettingsKey{.name = "Key_Violet", .defaultValue = "0"},
+    SettingsKey{.name = "Key_Red", .defaultValue = "0"},
 };
 
 // Groups and keys are found by position (1-based, document order), never by name.
@@ -100,10 +97,29 @@ inline constexpr std::array<SettingsGroup, 3> kSettingsGroups = {
     SettingsGroup{"HKey_Options", kOptionKeys},
     SettingsGroup{"HKey_Designs", kDesignKeys},
 };
-inline constexpr int32_t kApplicationGroup = 1;
-inline constexpr int32_t kOptionsGroup = 2;
-inline constexpr int32_t kDesignsGroup = 3;
-inline constexpr int32_t kStartPageKey = 5;  // in the application group
+
+// A key's place in the file: group and key position, both 1-based.
+struct SettingsKeyPlace {
+  int32_t group = 0;
+  int32_t key = 0;
+};
+
+// The place of the key whose value goes into member; {0, 0} for none.
+template <typename Member>
+constexpr SettingsKeyPlace PlaceOfKey(Member SettingsRecord::*member) {
+  for (size_t group = 0; group < kSettingsGroups.size(); ++group) {
+    const std::span<const SettingsKey> keys = kSettingsGroups[group].keys;
+    for (size_t key = 0; key < keys.size(); ++key) {
+      bool found = false;
+      if constexpr (std::is_same_v<Member, std::string>) found = keys[key].text == member;
+      if constexpr (std::is_same_v<Member, int32_t>) found = keys[key].flag == member;
+      if (found) return {static_cast<int32_t>(group + 1), static_cast<int32_t>(key + 1)};
+    }
+  }
+  return {};
+}
+
+inline constexpr SettingsKeyPlace kStartPageKey = PlaceOfKey(&SettingsRecord::StartPage);
 
 // "%dd/%mm/%yyyy": 6 December 2026 gives "06/12/2026".
 std::string FormatDate(const LocalDate& date);

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/texts.h"
+#include "texts/texts.h"
 #include "platform/platform.h"
 
 namespace zelluo {
@@ -13,57 +13,37 @@ void Inform(Platform& platform, const SettingsRecord& record, std::string_view m
   if (record.Log == 1) platform.ShowMessage(text::kInfoTitle, message, MessageButtons::Ok);
 }
 
-void AssignField(SettingsRecord& record, SettingsField field, const std::string& value) {
-  switch (field) {
-    case SettingsField::None:
-    case SettingsField::Create: break;
-    case SettingsField::Name: record.Name = value; break;
-    case SettingsField::Version: record.Version = value; break;
-    case SettingsField::Update: record.Update = value; break;
-    case SettingsField::StartPage: record.StartPage = value; break;
-    case SettingsField::Language: record.Language = value; break;
-    case SettingsField::Theme: record.Theme = value; break;
-    case SettingsField::StartTray: record.StartTray = ParseLenientInteger(value); break;
-    case SettingsField::StartMinimize: record.StartMinimize = ParseLenientInteger(value); break;
-    case SettingsField::AutoUpdate: record.AutoUpdate = ParseLenientInteger(value); break;
-    case SettingsField::Log: record.Log = ParseLenientInteger(value); break;
-    case SettingsField::Fadeout: record.Fadeout = ParseLenientInteger(value); break;
-    case SettingsField::IgnoreRes: record.IgnoreRes = ParseLenientInteger(value); break;
-    case SettingsField::Sound: record.Sound = ParseLenientInteger(value); break;
-  }
-}
-
 // Reads the keys of one group by position. A key missing from a hand-edited
 // file leaves its field as it is; a key without a Value reads as empty text.
 void ReadGroup(const XmlNode* mainElement, int32_t group, SettingsRecord& record,
-               bool (*wanted)(SettingsField)) {
+               bool startUpOnly) {
   const XmlNode* groupNode = ChildAt(mainElement, group);
   const SettingsGroup& layout = kSettingsGroups[static_cast<size_t>(group - 1)];
   for (size_t index = 0; index < layout.keys.size(); ++index) {
-    SettingsField field = layout.keys[index].field;
-    if (!wanted(field)) continue;
+    const SettingsKey& field = layout.keys[index];
+    if (startUpOnly && !field.readAtStartUp) continue;
+    if (field.text == nullptr && field.flag == nullptr) continue;
     const XmlNode* key = ChildAt(groupNode, static_cast<int32_t>(index + 1));
     if (key == nullptr) continue;
-    AssignField(record, field, GetAttribute(key, SettingsValueAttribute));
+    const std::string value = GetAttribute(key, SettingsValueAttribute);
+    if (field.text != nullptr) {
+      record.*field.text = value;
+    } else {
+      record.*field.flag = ParseLenientInteger(value);
+    }
   }
 }
 
-// The values start-up needs before the event loop.
-bool StartUpField(SettingsField field) {
-  switch (field) {
-    case SettingsField::Name:
-    case SettingsField::Version:
-    case SettingsField::Update:
-    case SettingsField::StartPage:
-    case SettingsField::Log:
-    case SettingsField::Fadeout:
-    case SettingsField::IgnoreRes:
-    case SettingsField::Sound: return true;
-    default: return false;
+void ReadGroups(const XmlNode* mainElement, SettingsRecord& record, bool startUpOnly) {
+  for (size_t group = 1; group <= kSettingsGroups.size(); ++group) {
+    ReadGroup(mainElement, static_cast<int32_t>(group), record, startUpOnly);
   }
 }
 
-bool EveryField(SettingsField) { return true; }
+// A file with content that could not be read (no permission, an I/O error
+// part way) did not load: it is reported like a file that does not parse and
+// is never replaced by the defaults. An empty file holds nothing to lose.
+bool FileCouldNotBeRead(Platform& platform) { return platform.FileSize(SettingsPath) > 0; }
 
 void CreateSettingsFile(Platform& platform, const SettingsRecord& record) {
   platform.CreateFolder(SettingsFolder);
@@ -85,8 +65,7 @@ std::unique_ptr<XmlDocument> CreateSettingsDocument(const SettingsRecord& record
     for (const SettingsKey& key : group.keys) {
       XmlNode* keyNode = AppendChild(groupNode);
       SetNodeName(keyNode, key.name);
-      bool isDate = key.field == SettingsField::Create || key.field == SettingsField::Update;
-      SetAttribute(keyNode, SettingsValueAttribute, isDate ? record.Today : key.defaultValue);
+      SetAttribute(keyNode, SettingsValueAttribute, key.isDate ? record.Today : key.defaultValue);
     }
   }
   return document;
@@ -94,6 +73,10 @@ std::unique_ptr<XmlDocument> CreateSettingsDocument(const SettingsRecord& record
 
 void LoadOrCreateSettings(Platform& platform, SettingsRecord& record) {
   auto document = LoadDocument(platform, SettingsPath, XmlEncoding::Utf8);
+  if (!document && FileCouldNotBeRead(platform)) {
+    Inform(platform, record, text::kXmlLoadFailed);
+    return;
+  }
   if (!document) {
     CreateSettingsFile(platform, record);
     return;
@@ -114,12 +97,18 @@ void LoadOrCreateSettings(Platform& platform, SettingsRecord& record) {
     return;
   }
   Inform(platform, record, text::kMainNodeFound);
-  ReadGroup(mainElement, kApplicationGroup, record, StartUpField);
-  ReadGroup(mainElement, kOptionsGroup, record, StartUpField);
+  ReadGroups(mainElement, record, true);
 }
 
 void ReadAllSettings(Platform& platform, SettingsRecord& record) {
   auto document = LoadDocument(platform, SettingsPath, XmlEncoding::Utf8);
+  if (!document && FileCouldNotBeRead(platform)) {
+    platform.ShowMessage(text::kErrorTitle,
+                         std::string(text::kXmlErrorHead) + std::string(text::kXmlErrorMessage) +
+                             std::string(text::kXmlReadFailed),
+                         MessageButtons::Ok);
+    return;
+  }
   if (!document) return;
   if (DocumentStatus(*document) != 0) {
     std::string report(text::kXmlErrorHead);
@@ -142,14 +131,13 @@ void ReadAllSettings(Platform& platform, SettingsRecord& record) {
     platform.ShowMessage(text::kProgramTitle, text::kMainNodeMissing, MessageButtons::Ok);
     return;
   }
-  ReadGroup(mainElement, kApplicationGroup, record, EveryField);
-  ReadGroup(mainElement, kOptionsGroup, record, EveryField);
+  ReadGroups(mainElement, record, false);
 }
 
-bool WriteSettingsValue(Platform& platform, int32_t group, int32_t key, std::string_view value) {
+bool WriteSettingsValue(Platform& platform, SettingsKeyPlace place, std::string_view value) {
   auto document = LoadDocument(platform, SettingsPath, XmlEncoding::Utf8);
   if (!document || DocumentStatus(*document) != 0) return false;
-  XmlNode* keyNode = ChildAt(ChildAt(MainElement(*document), group), key);
+  XmlNode* keyNode = ChildAt(ChildAt(MainElement(*document), place.group), place.key);
   if (!SetAttribute(keyNode, SettingsValueAttribute, value)) return false;
   Reformat(*document);
   return SaveDocument(platform, *document, SettingsPath);

@@ -25,6 +25,6 @@ void ReadAllSettings(Platform& platform, SettingsRecord& record);
 // Sets the Value of one key, found by position, and saves the file re-laid
 // out. False when the file could not be loaded, the key does not exist or the
 // save failed; the file is then unchanged.
-bool WriteSettingsValue(Platform& platform, int32_t group, int32_t key, std::string_view value);
+bool WriteSettingsValue(Platform& platform, SettingsKeyPlace place, std::string_view value);
 
 }  // namespace zelluo

@@ -53,30 +53,17 @@ inline constexpr int32_t kPlotHeading = 314;
 inline constexpr int32_t kPlotLine = 315;
 
 // Options page: heading, separator, then per row a label, an on and an off
-// switch (row r: 402 + 3r, 403 + 3r, 404 + 3r).
+// switch (row r: 402 + 3r, 403 + 3r, 404 + 3r, for r = 1 to 6: 405 to 422).
 inline constexpr int32_t kOptionsHeading = 403;
 inline constexpr int32_t kOptionsSeparator = 404;
-inline constexpr int32_t kFirstOptionLabel = 405;
-inline constexpr int32_t kLastOptionSwitch = 422;
 
-// About page.
+// About page: five sections, each a heading, its underline and its value lines
+// numbered on from the heading (the thanks have three lines: 615 to 619).
 inline constexpr int32_t kAboutNameHeading = 603;
-inline constexpr int32_t kAboutNameLine = 604;
-inline constexpr int32_t kAboutName = 605;
 inline constexpr int32_t kAboutVersionHeading = 606;
-inline constexpr int32_t kAboutVersionLine = 607;
-inline constexpr int32_t kAboutVersion = 608;
 inline constexpr int32_t kAboutSizeHeading = 609;
-inline constexpr int32_t kAboutSizeLine = 610;
-inline constexpr int32_t kAboutSize = 611;
 inline constexpr int32_t kAboutAuthorHeading = 612;
-inline constexpr int32_t kAboutAuthorLine = 613;
-inline constexpr int32_t kAboutAuthor = 614;
 inline constexpr int32_t kAboutThanksHeading = 615;
-inline constexpr int32_t kAboutThanksLine = 616;
-inline constexpr int32_t kAboutThanks1 = 617;
-inline constexpr int32_t kAboutThanks2 = 618;
-inline constexpr int32_t kAboutThanks3 = 619;
 
 }  // namespace zelluo::gadget
 

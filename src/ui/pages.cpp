@@ -5,16 +5,13 @@
 
 #include "assets/colours.h"
 #include "assets/image_numbers.h"
-#include "assets/sound.h"
-#include "core/application.h"
-#include "core/texts.h"
-#include "settings/settings_store.h"
+#include "texts/texts.h"
 #include "ui/gadgets.h"
 
 namespace zelluo {
 namespace {
 
-struct FontSpec {
+struct FontEntry {
   int32_t points;
   int32_t weight;
   bool underline;
@@ -22,7 +19,7 @@ struct FontSpec {
 
 // Fonts 0 to 6, all "Arial".
 constexpr std::string_view kFontFace = "Arial";
-constexpr std::array<FontSpec, 7> kFonts = {{
+constexpr std::array<FontEntry, 7> kFonts = {{
     {14, 700, false},
     {14, 400, false},
     {12, 700, false},  // headings
@@ -91,37 +88,37 @@ constexpr std::array<HoverPair, 6> kButtonHover = {{
 }};
 
 constexpr std::array<OptionPair, 6> kOptionPairs = {{
-    {405, 406, 407, text::kOptionStartTray, 1, &SettingsRecord::StartTray},
-    {408, 409, 410, text::kOptionStartMinimize, 2, &SettingsRecord::StartMinimize},
-    {411, 412, 413, text::kOptionAutoUpdate, 3, &SettingsRecord::AutoUpdate},
-    {414, 415, 416, text::kOptionLog, 6, &SettingsRecord::Log},
-    {417, 418, 419, text::kOptionFadeout, 7, &SettingsRecord::Fadeout},
-    {420, 421, 422, text::kOptionSound, 9, &SettingsRecord::Sound},
+    {405, 406, 407, text::kOptionStartTray, &SettingsRecord::StartTray},
+    {408, 409, 410, text::kOptionStartMinimize, &SettingsRecord::StartMinimize},
+    {411, 412, 413, text::kOptionAutoUpdate, &SettingsRecord::AutoUpdate},
+    {414, 415, 416, text::kOptionLog, &SettingsRecord::Log},
+    {417, 418, 419, text::kOptionFadeout, &SettingsRecord::Fadeout},
+    {420, 421, 422, text::kOptionSound, &SettingsRecord::Sound},
 }};
 
 const Rect kBackButtonRect{40, 50, 50, 50};
 
-GadgetSpec ImageGadget(int32_t number, Rect rect, int32_t picture) {
-  return GadgetSpec{number, GadgetType::Image, rect, picture, {}, font::kDefault};
+GadgetEntry ImageGadget(int32_t number, Rect rect, int32_t picture) {
+  return GadgetEntry{number, GadgetType::Image, rect, picture, {}, font::kDefault};
 }
 
-GadgetSpec TextGadget(int32_t number, Rect rect, std::string_view text, int32_t font) {
-  return GadgetSpec{number, GadgetType::Text, rect, 0, std::string(text), font};
+GadgetEntry TextGadget(int32_t number, Rect rect, std::string_view text, int32_t font) {
+  return GadgetEntry{number, GadgetType::Text, rect, 0, std::string(text), font};
 }
 
-std::vector<GadgetSpec> MainPage() {
-  std::vector<GadgetSpec> gadgets = {TextGadget(gadget::kMainPlaceholder, kBackButtonRect, "",
+std::vector<GadgetEntry> MainPage() {
+  std::vector<GadgetEntry> gadgets = {TextGadget(gadget::kMainPlaceholder, kBackButtonRect, "",
                                                 font::kDefault)};
   for (size_t i = 0; i < kIconHover.size(); ++i) {
     int32_t x = 160 + 200 * static_cast<int32_t>(i);
     gadgets.push_back(ImageGadget(kIconHover[i].gadget, {x, 400, 128, 128}, kIconHover[i].normal));
   }
-  gadgets.push_back(GadgetSpec{gadget::kInformation, GadgetType::Button, {520, 900, 200, 20}, 0,
+  gadgets.push_back(GadgetEntry{gadget::kInformation, GadgetType::Button, {520, 900, 200, 20}, 0,
                                std::string(text::kInformationButton), font::kDefault});
   return gadgets;
 }
 
-std::vector<GadgetSpec> ListPage() {
+std::vector<GadgetEntry> ListPage() {
   const int32_t heading = font::kHeading;
   return {
       ImageGadget(gadget::kBackList, kBackButtonRect, image::kBack),
@@ -142,8 +139,8 @@ std::vector<GadgetSpec> ListPage() {
   };
 }
 
-std::vector<GadgetSpec> OptionsPage(const SettingsRecord& settings) {
-  std::vector<GadgetSpec> gadgets = {
+std::vector<GadgetEntry> OptionsPage(const SettingsRecord& settings) {
+  std::vector<GadgetEntry> gadgets = {
       ImageGadget(gadget::kBackOptions, kBackButtonRect, image::kBack),
       TextGadget(gadget::kOptionsHeading, {40, 120, 260, 18}, text::kApplication, font::kHeading),
       ImageGadget(gadget::kOptionsSeparator, {40, 138, 260, 2}, image::kShortUnderline),
@@ -161,19 +158,19 @@ std::vector<GadgetSpec> OptionsPage(const SettingsRecord& settings) {
   return gadgets;
 }
 
-std::vector<GadgetSpec> AboutPage(const Application& app) {
-  std::vector<GadgetSpec> gadgets = {ImageGadget(gadget::kBackAbout, kBackButtonRect, image::kBack)};
+std::vector<GadgetEntry> AboutPage(const PageContext& pages) {
+  std::vector<GadgetEntry> gadgets = {ImageGadget(gadget::kBackAbout, kBackButtonRect, image::kBack)};
   struct Section {
     int32_t heading;
     std::string_view title;
     std::vector<std::string> values;
   };
   const Section sections[] = {
-      {gadget::kAboutNameHeading, text::kApplication, {app.settings.Name}},
-      {gadget::kAboutVersionHeading, text::kVersion, {app.settings.Version}},
+      {gadget::kAboutNameHeading, text::kApplication, {pages.settings.Name}},
+      {gadget::kAboutVersionHeading, text::kVersion, {pages.settings.Version}},
       {gadget::kAboutSizeHeading, text::kSize,
-       {std::to_string(app.ProgramSizeKb) + std::string(text::kKilobytes)}},
-      {gadget::kAboutAuthorHeading, text::kProgramming, {app.Author}},
+       {std::to_string(pages.programSizeKb) + std::string(text::kKilobytes)}},
+      {gadget::kAboutAuthorHeading, text::kProgramming, {std::string(pages.author)}},
       {gadget::kAboutThanksHeading, text::kThanks,
        {std::string(text::kThanks1), std::string(text::kThanks2), std::string(text::kThanks3)}},
   };
@@ -193,11 +190,11 @@ std::vector<GadgetSpec> AboutPage(const Application& app) {
   return gadgets;
 }
 
-bool IsText(const GadgetSpec& entry) {
+bool IsText(const GadgetEntry& entry) {
   return entry.type == GadgetType::Text || entry.type == GadgetType::CentredText;
 }
 
-void CreateGadget(Platform& platform, const GadgetSpec& entry) {
+void CreateGadget(Platform& platform, const GadgetEntry& entry) {
   switch (entry.type) {
     case GadgetType::Image: platform.CreateImageGadget(entry.number, entry.rect, entry.image); break;
     case GadgetType::Text:
@@ -217,25 +214,25 @@ void SetPageColours(Platform& platform, int32_t number) {
 
 // Creates the gadgets in order, then gives the headings and then the body
 // texts their fonts, then every text gadget its colours.
-void CreateGadgets(Platform& platform, const std::vector<GadgetSpec>& gadgets) {
-  for (const GadgetSpec& entry : gadgets) CreateGadget(platform, entry);
+void CreateGadgets(Platform& platform, const std::vector<GadgetEntry>& gadgets) {
+  for (const GadgetEntry& entry : gadgets) CreateGadget(platform, entry);
   for (int32_t font : {font::kHeading, font::kBody}) {
-    for (const GadgetSpec& entry : gadgets) {
+    for (const GadgetEntry& entry : gadgets) {
       if (IsText(entry) && entry.font == font) platform.SetGadgetFont(entry.number, font);
     }
   }
-  for (const GadgetSpec& entry : gadgets) {
+  for (const GadgetEntry& entry : gadgets) {
     if (IsText(entry)) SetPageColours(platform, entry.number);
   }
 }
 
-void BuildNavigationCaption(Application& app, const PageEntry& entry) {
+void BuildNavigationCaption(Platform& platform, const PageEntry& entry) {
   int32_t x = 125 + 200 * (entry.icon - gadget::kIconPlay);
-  GadgetSpec caption{entry.caption, GadgetType::CentredText, {x, 560, 200, 20}, 0,
+  GadgetEntry caption{entry.caption, GadgetType::CentredText, {x, 560, 200, 20}, 0,
                      std::string(entry.captionText), font::kHeading};
-  CreateGadgets(app.platform, {caption});
-  app.platform.ShowGadget(entry.caption);
-  app.platform.HideGadget(entry.caption);
+  CreateGadgets(platform, {caption});
+  platform.ShowGadget(entry.caption);
+  platform.HideGadget(entry.caption);
 }
 
 bool Inside(const std::optional<Rect>& rect, int32_t x, int32_t y) {
@@ -254,19 +251,17 @@ std::optional<Page> PageFromId(std::string_view id) {
   return std::nullopt;
 }
 
-std::vector<GadgetSpec> PageGadgets(const Application& app, Page page) {
+std::vector<GadgetEntry> PageGadgets(const PageContext& pages, Page page) {
   switch (page) {
     case Page::Main: return MainPage();
     case Page::List: return ListPage();
-    case Page::Options: return OptionsPage(app.settings);
-    case Page::About: return AboutPage(app);
+    case Page::Options: return OptionsPage(pages.settings);
+    case Page::About: return AboutPage(pages);
     case Page::Play:
     case Page::Update: break;
   }
   return {ImageGadget(EntryOf(page).backButton, kBackButtonRect, image::kBack)};
 }
-
-std::span<const OptionPair> OptionPairs() { return kOptionPairs; }
 
 const OptionPair* FindOptionPair(int32_t gadget) {
   for (const OptionPair& row : kOptionPairs) {
@@ -275,114 +270,85 @@ const OptionPair* FindOptionPair(int32_t gadget) {
   return nullptr;
 }
 
-void ShowOptionLook(Application& app, const OptionPair& row, bool on) {
-  app.platform.SetGadgetImage(row.onSwitch, on ? image::kSwitchOnGreen : image::kSwitchOnGrey);
-  app.platform.SetGadgetImage(row.offSwitch, on ? image::kSwitchOffGrey : image::kSwitchOffRed);
+void ShowOptionLook(Platform& platform, const OptionPair& row, bool on) {
+  platform.SetGadgetImage(row.onSwitch, on ? image::kSwitchOnGreen : image::kSwitchOnGrey);
+  platform.SetGadgetImage(row.offSwitch, on ? image::kSwitchOffGrey : image::kSwitchOffRed);
 }
 
-void LoadFonts(Application& app) {
-  int32_t dpi = app.platform.VerticalDpi();
+void LoadFonts(Platform& platform) {
+  int32_t dpi = platform.VerticalDpi();
   for (size_t number = 0; number < kFonts.size(); ++number) {
-    const FontSpec& entry = kFonts[number];
+    const FontEntry& entry = kFonts[number];
     // A character height of points x dpi / 72 pixels, rounded.
     auto height = static_cast<int32_t>(std::lround(entry.points * dpi / 72.0));
-    app.platform.LoadFont(static_cast<int32_t>(number), kFontFace, height, entry.weight,
-                          entry.underline);
+    platform.LoadFont(static_cast<int32_t>(number), kFontFace, height, entry.weight,
+                      entry.underline);
   }
 }
 
-void BuildWindowFrame(Application& app) {
-  const GadgetSpec frame[] = {
+void BuildWindowFrame(Platform& platform) {
+  const GadgetEntry frame[] = {
       ImageGadget(gadget::kFrameTop, {0, 0, 1280, 50}, image::kFrameTop),
       ImageGadget(gadget::kFrameRight, {1240, 50, 40, 934}, image::kFrameRight),
       ImageGadget(gadget::kFrameBottom, {0, 984, 1280, 40}, image::kFrameBottom),
       ImageGadget(gadget::kFrameLeft, {0, 50, 40, 934}, image::kFrameLeft),
   };
-  for (const GadgetSpec& entry : frame) CreateGadget(app.platform, entry);
+  for (const GadgetEntry& entry : frame) CreateGadget(platform, entry);
 }
 
-void BuildCloseButton(Application& app) {
-  CreateGadget(app.platform, ImageGadget(gadget::kClose, {1180, 50, 50, 50}, image::kClose));
+void BuildCloseButton(Platform& platform) {
+  CreateGadget(platform, ImageGadget(gadget::kClose, {1180, 50, 50, 50}, image::kClose));
 }
 
-void BuildPage(Application& app, Page page) { CreateGadgets(app.platform, PageGadgets(app, page)); }
-
-void ShowPage(Application& app, Page page) {
-  for (const GadgetSpec& entry : PageGadgets(app, page)) app.platform.ShowGadget(entry.number);
+void BuildPage(const PageContext& pages, Page page) {
+  CreateGadgets(pages.platform, PageGadgets(pages, page));
 }
 
-void HidePage(Application& app, Page page) {
-  for (const GadgetSpec& entry : PageGadgets(app, page)) app.platform.HideGadget(entry.number);
+void ShowPage(const PageContext& pages, Page page) {
+  for (const GadgetEntry& entry : PageGadgets(pages, page)) pages.platform.ShowGadget(entry.number);
 }
 
-void BuildMainPage(Application& app) { BuildPage(app, Page::Main); }
-
-void FreeMainPage(Application& app) {
-  for (const GadgetSpec& entry : MainPage()) app.platform.FreeGadget(entry.number);
+void HidePage(const PageContext& pages, Page page) {
+  for (const GadgetEntry& entry : PageGadgets(pages, page)) pages.platform.HideGadget(entry.number);
 }
 
-void HideAllNavigationCaptions(Application& app) {
+void BuildMainPage(const PageContext& pages) { BuildPage(pages, Page::Main); }
+
+void FreeMainPage(Platform& platform) {
+  for (const GadgetEntry& entry : MainPage()) platform.FreeGadget(entry.number);
+}
+
+void HideAllNavigationCaptions(Platform& platform) {
   for (const PageEntry& entry : kPages) {
-    if (entry.caption != 0) app.platform.HideGadget(entry.caption);
+    if (entry.caption != 0) platform.HideGadget(entry.caption);
   }
 }
 
-void BuildPages(Application& app) {
+void BuildPages(const PageContext& pages) {
   for (const PageEntry& entry : kPages) {
-    if (entry.caption != 0) BuildNavigationCaption(app, entry);
+    if (entry.caption != 0) BuildNavigationCaption(pages.platform, entry);
   }
   for (const PageEntry& entry : kPages) {
-    BuildPage(app, entry.page);
-    HidePage(app, entry.page);
+    BuildPage(pages, entry.page);
+    HidePage(pages, entry.page);
   }
 }
 
-void ShowStartPage(Application& app) {
-  std::optional<Page> page = PageFromId(app.settings.StartPage);
-  if (!page) return;  // an unknown start page shows nothing until Backspace
-  switch (*page) {
-    case Page::Main: ShowPage(app, Page::Main); break;
-    case Page::Options:
-      FreeMainPage(app);
-      ShowPage(app, Page::Options);
-      // The Options page is the start page for one start only. The in-memory
-      // StartPage stays as it is.
-      WriteSettingsValue(app.platform, kApplicationGroup, kStartPageKey, PageId(Page::Main));
-      break;
-    default:
-      ShowPage(app, *page);
-      FreeMainPage(app);
-      break;
-  }
+std::optional<Page> PageOfIcon(int32_t icon) {
+  const PageEntry* entry = EntryWith(&PageEntry::icon, icon);
+  if (entry == nullptr) return std::nullopt;
+  return entry->page;
 }
 
-void OpenPage(Application& app, int32_t icon) {
-  const PageEntry* target = EntryWith(&PageEntry::icon, icon);
-  if (target == nullptr) return;
-  PlayClickSound(app);
-  FreeMainPage(app);
-  HideAllNavigationCaptions(app);
-  ShowPage(app, target->page);
+std::optional<Page> PageOfBackButton(int32_t backButton) {
+  const PageEntry* entry = EntryWith(&PageEntry::backButton, backButton);
+  if (entry == nullptr) return std::nullopt;
+  return entry->page;
 }
 
-void ReturnToMainPage(Application& app, int32_t backButton) {
-  const PageEntry* from = EntryWith(&PageEntry::backButton, backButton);
-  if (from == nullptr) return;
-  PlayClickSound(app);
-  HidePage(app, from->page);
-  BuildMainPage(app);
-}
+int32_t BackButtonOf(Page page) { return EntryOf(page).backButton; }
 
-void ReturnToMainPageFromEverywhere(Application& app) {
-  for (const PageEntry& entry : kPages) {
-    if (entry.backButton != 0 && app.platform.GadgetExists(entry.backButton)) {
-      ReturnToMainPage(app, entry.backButton);
-    }
-  }
-}
-
-void UpdateHover(Application& app, int32_t x, int32_t y) {
-  Platform& platform = app.platform;
+void UpdateHover(Platform& platform, int32_t x, int32_t y) {
   bool mainPageBuilt = true;
   for (const HoverPair& icon : kIconHover) mainPageBuilt = mainPageBuilt && platform.GadgetExists(icon.gadget);
   if (mainPageBuilt) {

@@ -14,7 +14,14 @@
 
 namespace zelluo {
 
-struct Application;
+// What the pages are built from: the platform they are shown on and the values
+// they show.
+struct PageContext {
+  Platform& platform;
+  const SettingsRecord& settings;
+  int32_t programSizeKb = 0;
+  std::string_view author;
+};
 
 enum class Page { Main, Play, List, Options, Update, About };
 
@@ -25,7 +32,7 @@ std::optional<Page> PageFromId(std::string_view id);
 enum class GadgetType { Image, Text, CentredText, Button };
 
 // One gadget as a page builder creates it.
-struct GadgetSpec {
+struct GadgetEntry {
   int32_t number = 0;
   GadgetType type = GadgetType::Image;
   Rect rect;
@@ -35,7 +42,7 @@ struct GadgetSpec {
 };
 
 // The gadgets of a page in the order its builder creates them (ascending).
-std::vector<GadgetSpec> PageGadgets(const Application& app, Page page);
+std::vector<GadgetEntry> PageGadgets(const PageContext& pages, Page page);
 
 // One option row of the Options page and the settings key it changes.
 struct OptionPair {
@@ -43,42 +50,39 @@ struct OptionPair {
   int32_t onSwitch;
   int32_t offSwitch;
   std::string_view text;
-  int32_t keyPosition;  // in the options group of the settings file
-  int32_t SettingsRecord::*field;
+  int32_t SettingsRecord::*field;  // its key in the settings file follows from it
 };
-std::span<const OptionPair> OptionPairs();
 // The row whose on or off switch is gadget; none for other gadgets.
 const OptionPair* FindOptionPair(int32_t gadget);
 // Gives the row's switches the on look (green tick, grey cross) or the off
 // look (grey tick, red cross).
-void ShowOptionLook(Application& app, const OptionPair& row, bool on);
+void ShowOptionLook(Platform& platform, const OptionPair& row, bool on);
 
 // Loads fonts 0 to 6.
-void LoadFonts(Application& app);
+void LoadFonts(Platform& platform);
 // Gadgets 2 to 5 and the close button 107; built once the window is open.
-void BuildWindowFrame(Application& app);
-void BuildCloseButton(Application& app);
+void BuildWindowFrame(Platform& platform);
+void BuildCloseButton(Platform& platform);
 
 // Builds every caption and page, all hidden.
-void BuildPages(Application& app);
-// Shows the page named by StartPage; "Options" is a start page for one start.
-void ShowStartPage(Application& app);
+void BuildPages(const PageContext& pages);
+void BuildPage(const PageContext& pages, Page page);
+void ShowPage(const PageContext& pages, Page page);
+void HidePage(const PageContext& pages, Page page);
+void BuildMainPage(const PageContext& pages);
+void FreeMainPage(Platform& platform);
+void HideAllNavigationCaptions(Platform& platform);
 
-void BuildPage(Application& app, Page page);
-void ShowPage(Application& app, Page page);
-void HidePage(Application& app, Page page);
-void BuildMainPage(Application& app);
-void FreeMainPage(Application& app);
-void HideAllNavigationCaptions(Application& app);
-
-// From the Main page to the page of a clicked icon (101 to 105).
-void OpenPage(Application& app, int32_t icon);
-// From the page of a back button (200 ... 600) to a freshly built Main page.
-void ReturnToMainPage(Application& app, int32_t backButton);
-// The Backspace key: every sub-page hidden, the Main page built anew.
-void ReturnToMainPageFromEverywhere(Application& app);
+// The page that an icon of the Main page (101 to 105) opens, and the page
+// that a back button (200 ... 600) leaves.
+std::optional<Page> PageOfIcon(int32_t icon);
+std::optional<Page> PageOfBackButton(int32_t backButton);
+// The back button of a sub-page; 0 for the Main page.
+int32_t BackButtonOf(Page page);
+inline constexpr Page kSubPages[] = {Page::Play, Page::List, Page::Options, Page::Update,
+                                     Page::About};
 
 // The hover pictures and captions for the mouse at (x, y).
-void UpdateHover(Application& app, int32_t x, int32_t y);
+void UpdateHover(Platform& platform, int32_t x, int32_t y);
 
 }  // namespace zelluo

@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   LoadOrCreateSettings(platform, record);
   LoadOrCreateSettings(platform, record);
   ReadAllSettings(platform, record);
-  if (WriteSettingsValue(platform, kApplicationGroup, kStartPageKey, "Main")) {
+  if (WriteSettingsValue(platform, kStartPageKey, "Main")) {
     auto saved = os::ReadWholeFile(platform.Resolve(SettingsPath));
     auto again = ParseDocument(saved.value_or(""), XmlEncoding::Utf8);
     if (!again || DocumentStatus(*again) != 0) std::abort();

@@ -8,7 +8,7 @@
 #include "../test_support.h"
 #include "core/application.h"
 #include "platform/headless/headless_platform.h"
-#include "settings/option_change.h"
+#include "core/option_change.h"
 
 namespace zelluo {
 namespace {

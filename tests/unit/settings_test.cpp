@@ -62,20 +62,20 @@ class SettingsFileOnDisk : public ::testing::Test {
 TEST_F(SettingsFileOnDisk, FirstRewriteGivesTheSecondFormAndLaterOnesOnlyTheValue) {
   WriteBytes(dir / "Zelluo Files/Zelluo.xml", CreatedSettingsFile());
 
-  ASSERT_TRUE(WriteSettingsValue(platform, kOptionsGroup, 9, "0"));
+  ASSERT_TRUE(WriteSettingsValue(platform, PlaceOfKey(&SettingsRecord::Sound), "0"));
   EXPECT_EQ(File(), WithValue(RewrittenSettingsFile(), "Key_Sound", "0"));
 
-  ASSERT_TRUE(WriteSettingsValue(platform, kApplicationGroup, kStartPageKey, "Options"));
+  ASSERT_TRUE(WriteSettingsValue(platform, kStartPageKey, "Options"));
   EXPECT_EQ(File(), WithValue(WithValue(RewrittenSettingsFile(), "Key_Sound", "0"),
                               "Key_StartPage", "Options"));
 
-  ASSERT_TRUE(WriteSettingsValue(platform, kApplicationGroup, kStartPageKey, "Main"));
+  ASSERT_TRUE(WriteSettingsValue(platform, kStartPageKey, "Main"));
   EXPECT_EQ(File(), WithValue(RewrittenSettingsFile(), "Key_Sound", "0"));
 }
 
 TEST_F(SettingsFileOnDisk, ValuesAreEscapedAndKeepNonAsciiAsUtf8) {
   WriteBytes(dir / "Zelluo Files/Zelluo.xml", CreatedSettingsFile());
-  ASSERT_TRUE(WriteSettingsValue(platform, kApplicationGroup, 1, "Zelluo & <Grüße> \"\xF0\x9F\x8E\xAC\""));
+  ASSERT_TRUE(WriteSettingsValue(platform, PlaceOfKey(&SettingsRecord::Name), "Zelluo & <Grüße> \"\xF0\x9F\x8E\xAC\""));
   SettingsRecord record = DefaultSettings({6, 12, 2026});
   EXPECT_NE(File().find("Value=\"Zelluo &amp; &lt;Grüße&gt; &quot;\xF0\x9F\x8E\xAC&quot;\""),
             std::string::npos);
@@ -86,7 +86,7 @@ TEST_F(SettingsFileOnDisk, ValuesAreEscapedAndKeepNonAsciiAsUtf8) {
 TEST_F(SettingsFileOnDisk, WriteRefusesADamagedFileAndLeavesItAlone) {
   std::string damaged = CreatedSettingsFile().substr(0, 400);
   WriteBytes(dir / "Zelluo Files/Zelluo.xml", damaged);
-  EXPECT_FALSE(WriteSettingsValue(platform, kApplicationGroup, kStartPageKey, "Main"));
+  EXPECT_FALSE(WriteSettingsValue(platform, kStartPageKey, "Main"));
   EXPECT_EQ(File(), damaged);
 }
 
@@ -112,7 +112,7 @@ TEST_F(SettingsFileOnDisk, WriteNeverLeavesBytesThatDoNotParseAgain) {
   // It is read (keys go by position: the extra key's value lands in StartTray).
   ASSERT_EQ(record.StartTray, 1);
 
-  EXPECT_FALSE(WriteSettingsValue(platform, kApplicationGroup, kStartPageKey, "Options"));
+  EXPECT_FALSE(WriteSettingsValue(platform, kStartPageKey, "Options"));
   EXPECT_EQ(File(), utf16);
 }
 
@@ -148,7 +148,7 @@ TEST_F(SettingsFileOnDisk, MissingGroupsAndKeysKeepTheValuesHeld) {
   EXPECT_EQ(record.StartPage, "Main");
   EXPECT_EQ(record.Sound, 1);
   EXPECT_EQ(record.Theme, "Default");
-  EXPECT_FALSE(WriteSettingsValue(platform, kOptionsGroup, 9, "0"));
+  EXPECT_FALSE(WriteSettingsValue(platform, PlaceOfKey(&SettingsRecord::Sound), "0"));
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Draws the built-in artwork and the click sound and writes them as files:
 //   zelluo_artwork <assets folder> <contact sheet file>
-// The assets folder receives icon.ico, <number>-<role>.png for every picture
-// and click.wav.
+// The assets folder receives icon.ico, every picture and click.wav under the
+// file names and sizes of the asset catalogue (src/assets/asset_catalogue.inc).
 
 #include <cstdio>
 #include <fstream>
@@ -15,6 +15,28 @@
 #include "png_file.h"
 
 namespace {
+
+struct CatalogueFile {
+  int number;
+  const char* file;
+  int width;
+  int height;
+};
+
+constexpr CatalogueFile kCatalogue[] = {
+#define ZELLUO_IMAGE(number, name, file, width, height) {number, file, width, height},
+#define ZELLUO_SOUND(number, name, file)
+#include "../../src/assets/asset_catalogue.inc"
+#undef ZELLUO_IMAGE
+#undef ZELLUO_SOUND
+};
+
+const CatalogueFile* FindInCatalogue(int number) {
+  for (const CatalogueFile& entry : kCatalogue) {
+    if (entry.number == number) return &entry;
+  }
+  return nullptr;
+}
 
 bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -54,8 +76,14 @@ int main(int argc, char** argv) {
 
   const std::vector<CataloguePicture> catalogue = DrawCatalogue();
   for (const CataloguePicture& entry : catalogue) {
-    const std::string name = std::to_string(entry.number) + "-" + entry.role + ".png";
-    ok = WritePng(assets + "/" + name, entry.picture) && ok;
+    const CatalogueFile* file = FindInCatalogue(entry.number);
+    if (file == nullptr || file->width != entry.picture.width ||
+        file->height != entry.picture.height) {
+      std::fprintf(stderr, "picture %d does not match the asset catalogue\n", entry.number);
+      ok = false;
+      continue;
+    }
+    ok = WritePng(assets + "/" + file->file, entry.picture) && ok;
   }
 
   ok = WriteBytes(assets + "/click.wav", BuildClickWave()) && ok;

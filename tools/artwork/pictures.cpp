@@ -685,37 +685,35 @@ Picture Crop(const Picture& whole, int left, int top, int width, int height) {
 std::vector<CataloguePicture> DrawCatalogue() {
   std::vector<CataloguePicture> out;
   const Picture frame = DrawWholeFrame();
-  out.push_back({12101, "frame-top", Crop(frame, 0, 0, 1280, 50)});
-  out.push_back({12102, "frame-right", Crop(frame, 1240, 50, 40, 934)});
-  out.push_back({12103, "frame-bottom", Crop(frame, 0, 984, 1280, 40)});
-  out.push_back({12104, "frame-left", Crop(frame, 0, 50, 40, 934)});
+  out.push_back({12101, Crop(frame, 0, 0, 1280, 50)});
+  out.push_back({12102, Crop(frame, 1240, 50, 40, 934)});
+  out.push_back({12103, Crop(frame, 0, 984, 1280, 40)});
+  out.push_back({12104, Crop(frame, 0, 50, 40, 934)});
 
   struct Navigation {
     int number;
-    const char* role;
     Painter glyph;
   };
-  const Navigation navigation[] = {{10, "play", DrawPlayGlyph},
-                                   {20, "list", DrawFilmReelGlyph},
-                                   {30, "options", DrawGearGlyph},
-                                   {40, "update", DrawGlobeGlyph},
-                                   {50, "about", DrawInfoGlyph}};
+  const Navigation navigation[] = {{10, DrawPlayGlyph},
+                                   {20, DrawFilmReelGlyph},
+                                   {30, DrawGearGlyph},
+                                   {40, DrawGlobeGlyph},
+                                   {50, DrawInfoGlyph}};
   for (const Navigation& n : navigation) {
-    out.push_back({n.number, n.role, DrawNavigationIcon(n.glyph, false)});
-    out.push_back(
-        {n.number + 1, std::string(n.role) + "-hover", DrawNavigationIcon(n.glyph, true)});
+    out.push_back({n.number, DrawNavigationIcon(n.glyph, false)});
+    out.push_back({n.number + 1, DrawNavigationIcon(n.glyph, true)});
   }
-  out.push_back({60, "back", DrawRoundButton(ButtonMark::BackArrow, false)});
-  out.push_back({61, "back-hover", DrawRoundButton(ButtonMark::BackArrow, true)});
-  out.push_back({70, "close", DrawRoundButton(ButtonMark::Cross, false)});
-  out.push_back({71, "close-hover", DrawRoundButton(ButtonMark::Cross, true)});
-  out.push_back({6, "switch-on-grey", DrawSwitch(SwitchMark::GreyTick)});
-  out.push_back({7, "switch-on-green", DrawSwitch(SwitchMark::GreenTick)});
-  out.push_back({8, "switch-off-grey", DrawSwitch(SwitchMark::GreyCross)});
-  out.push_back({9, "switch-off-red", DrawSwitch(SwitchMark::RedCross)});
-  out.push_back({22, "cover-placeholder", DrawCoverPlaceholder()});
-  out.push_back({23, "underline-short", DrawUnderline(260)});
-  out.push_back({24, "underline-long", DrawUnderline(800)});
+  out.push_back({60, DrawRoundButton(ButtonMark::BackArrow, false)});
+  out.push_back({61, DrawRoundButton(ButtonMark::BackArrow, true)});
+  out.push_back({70, DrawRoundButton(ButtonMark::Cross, false)});
+  out.push_back({71, DrawRoundButton(ButtonMark::Cross, true)});
+  out.push_back({6, DrawSwitch(SwitchMark::GreyTick)});
+  out.push_back({7, DrawSwitch(SwitchMark::GreenTick)});
+  out.push_back({8, DrawSwitch(SwitchMark::GreyCross)});
+  out.push_back({9, DrawSwitch(SwitchMark::RedCross)});
+  out.push_back({22, DrawCoverPlaceholder()});
+  out.push_back({23, DrawUnderline(260)});
+  out.push_back({24, DrawUnderline(800)});
   return out;
 }
 

@@ -9,8 +9,7 @@
 namespace zelluo::artwork {
 
 struct CataloguePicture {
-  int number = 0;
-  std::string role;  // file name part after the number, e.g. "play-hover"
+  int number = 0;  // its file name and size are the asset catalogue's
   Picture picture;
 };
 

@@ -13,12 +13,17 @@
 
 namespace zelluo {
 
-GtkPlatform::GtkPlatform(int* argc, char*** argv) {
+GtkPlatform::GtkPlatform() {
   // Without this GTK loads the GL stack just to probe GLX, which costs time and memory.
   g_setenv("GDK_GL", "disable", FALSE);
   // Window placement and the tray icon rely on X11.
   gdk_set_allowed_backends("x11");
-  hasDisplay_ = gtk_init_check(argc, argv) != FALSE;
+  // The program takes no command-line options, so GTK gets none either (its own
+  // options such as --display or --gtk-module would otherwise take effect). The
+  // program name, which GTK would take from the arguments, names the window
+  // class and the tray icon's window.
+  g_set_prgname("zelluo");
+  hasDisplay_ = gtk_init_check(nullptr, nullptr) != FALSE;
 }
 
 GtkPlatform::~GtkPlatform() {

@@ -56,21 +56,20 @@ namespace zelluo {
 
 class GtkPlatform final : public Platform {
  public:
-  // Initialises GTK from the program's arguments (both may be null).
-  GtkPlatform(int* argc, char*** argv);
+  // Initialises GTK without the command line: the program takes no options.
+  GtkPlatform();
   ~GtkPlatform() override;
   GtkPlatform(const GtkPlatform&) = delete;
   GtkPlatform& operator=(const GtkPlatform&) = delete;
 
   // True when an X display was opened.
-  bool HasDisplay() const { return hasDisplay_; }
 
   // --- display
   Size PrimaryDisplaySize() override;
   int32_t VerticalDpi() override;
 
-  // --- main window (window.cpp)
-  bool OpenWindow(const WindowSpec& request) override;
+  // --- main window (gtk_window.cpp)
+  bool OpenWindow(const WindowRequest& request) override;
   void SetWindowRegion(int32_t width, int32_t height, int32_t cornerWidth,
                        int32_t cornerHeight) override;
   void ShowWindow(WindowShow how) override;
@@ -80,7 +79,7 @@ class GtkPlatform final : public Platform {
   void DragWindow() override;
   void DestroyWindow() override;
 
-  // --- images, gadgets, fonts (gadgets.cpp)
+  // --- images, gadgets, fonts (gtk_gadgets.cpp)
   bool LoadImage(int32_t image, const PixelImage& pixels) override;
   void FreeAllImages() override;
   void CreateImageGadget(int32_t gadget, const Rect& rect, int32_t image) override;
@@ -100,12 +99,12 @@ class GtkPlatform final : public Platform {
                 bool underline) override;
   void FreeAllFonts() override;
 
-  // --- events (events.cpp)
+  // --- events (gtk_events.cpp)
   Event WaitEvent(int32_t timeoutMs) override;
   Point MousePosition() override;
   void AddShortcut(int32_t keyCode, int32_t menuEvent) override;
 
-  // --- popup menu (menu.cpp)
+  // --- popup menu (gtk_menu.cpp)
   void CreatePopupMenu() override;
   void AppendMenuEntry(int32_t entry, std::string_view text) override;
   void AppendMenuSeparator() override;
@@ -116,7 +115,7 @@ class GtkPlatform final : public Platform {
   MessageAnswer ShowMessage(std::string_view title, std::string_view text,
                             MessageButtons buttons) override;
 
-  // --- tray (tray.cpp)
+  // --- tray (gtk_tray.cpp)
   bool AddTrayIcon(int32_t image) override;
   void SetTrayTooltip(std::string_view text) override;
   void RemoveTrayIcon() override;
@@ -131,7 +130,7 @@ class GtkPlatform final : public Platform {
   void Pause(int32_t milliseconds) override;
   bool StartOwnExecutable() override;
 
-  // --- audio (audio.cpp)
+  // --- audio (gtk_audio.cpp)
   bool OpenAudio() override;
   bool LoadSound(int32_t sound, const PcmFormat& format, const uint8_t* samples,
                  size_t byteCount) override;
@@ -166,19 +165,19 @@ class GtkPlatform final : public Platform {
     GtkWidget* item = nullptr;
   };
 
-  // Events and their queue (events.cpp).
+  // Events and their queue (gtk_events.cpp).
   void PushEvent(const Event& event);
   void PushOther();
   void ProcessPendingEvents();
 
-  // Gadgets (gadgets.cpp).
+  // Gadgets (gtk_gadgets.cpp).
   Gadget* FindGadget(int32_t gadget);
   void PlaceGadget(int32_t number, Gadget gadget);
   void DestroyGadget(Gadget& gadget);
   void ApplyGadgetStyle(Gadget& gadget);
   GdkPixbuf* FindImage(int32_t image) const;
 
-  // Window (window.cpp).
+  // Window (gtk_window.cpp).
   bool WindowShown() const;
   void ConnectWindowSignals();
   void ForgetWindow();
@@ -227,7 +226,7 @@ class GtkPlatform final : public Platform {
   std::vector<GtkStatusIcon*> retiredTrayIcons_;  // hidden, released last
   GdkEvent* lastTrayPress_ = nullptr;
 
-  // Sound output (audio.cpp); null until OpenAudio.
+  // Sound output (gtk_audio.cpp); null until OpenAudio.
   class AudioOutput;
   struct AudioOutputDeleter {
     void operator()(AudioOutput* output) const;

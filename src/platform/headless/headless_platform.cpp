@@ -67,7 +67,7 @@ Size HeadlessPlatform::PrimaryDisplaySize() {
 
 int32_t HeadlessPlatform::VerticalDpi() { return dpi; }
 
-bool HeadlessPlatform::OpenWindow(const WindowSpec& request) {
+bool HeadlessPlatform::OpenWindow(const WindowRequest& request) {
   Record("OpenWindow " + Quote(request.title) + " " + Describe(request.clientRect) +
          (request.minimised ? " minimised" : ""));
   window = HeadlessWindow{};
@@ -327,6 +327,7 @@ void HeadlessPlatform::RemoveTrayIcon() {
 
 std::optional<std::string> HeadlessPlatform::ReadFile(std::string_view path) {
   Record("ReadFile " + Quote(path));
+  if (readFault) return std::nullopt;
   return os::ReadWholeFile(Resolve(path));
 }
 

@@ -36,7 +36,7 @@ struct HeadlessGadget {
 
 struct HeadlessWindow {
   bool open = false;
-  WindowSpec request;
+  WindowRequest request;
   Rect rect;
   enum class State { Normal, Minimised } state = State::Normal;
   bool visible = false;
@@ -88,6 +88,8 @@ class HeadlessPlatform : public Platform {
   Point mouse{-1, -1};
   // When set, asked before each step of a file write; false makes it fail.
   os::WriteFaultHook writeFault;
+  // When set, every file read fails as an I/O error after opening would.
+  bool readFault = false;
   // Gives up after this many empty waits so that a script that never quits ends.
   int32_t idleWaitLimit = 1000;
 
@@ -121,7 +123,7 @@ class HeadlessPlatform : public Platform {
 
   Size PrimaryDisplaySize() override;
   int32_t VerticalDpi() override;
-  bool OpenWindow(const WindowSpec& request) override;
+  bool OpenWindow(const WindowRequest& request) override;
   void SetWindowRegion(int32_t width, int32_t height, int32_t cornerWidth,
                        int32_t cornerHeight) override;
   void ShowWindow(WindowShow how) override;

@@ -66,8 +66,8 @@ class Win32Platform final : public Platform {
   Size PrimaryDisplaySize() override;
   int32_t VerticalDpi() override;
 
-  // --- main window (window.cpp)
-  bool OpenWindow(const WindowSpec& request) override;
+  // --- main window (win32_window.cpp)
+  bool OpenWindow(const WindowRequest& request) override;
   void SetWindowRegion(int32_t width, int32_t height, int32_t cornerWidth,
                        int32_t cornerHeight) override;
   void ShowWindow(WindowShow how) override;
@@ -77,7 +77,7 @@ class Win32Platform final : public Platform {
   void DragWindow() override;
   void DestroyWindow() override;
 
-  // --- images, gadgets, fonts (gadgets.cpp)
+  // --- images, gadgets, fonts (win32_gadgets.cpp)
   bool LoadImage(int32_t image, const PixelImage& pixels) override;
   void FreeAllImages() override;
   void CreateImageGadget(int32_t gadget, const Rect& rect, int32_t image) override;
@@ -97,12 +97,12 @@ class Win32Platform final : public Platform {
                 bool underline) override;
   void FreeAllFonts() override;
 
-  // --- events (events.cpp)
+  // --- events (win32_events.cpp)
   Event WaitEvent(int32_t timeoutMs) override;
   Point MousePosition() override;
   void AddShortcut(int32_t keyCode, int32_t menuEvent) override;
 
-  // --- popup menu (menu.cpp)
+  // --- popup menu (win32_menu.cpp)
   void CreatePopupMenu() override;
   void AppendMenuEntry(int32_t entry, std::string_view text) override;
   void AppendMenuSeparator() override;
@@ -113,7 +113,7 @@ class Win32Platform final : public Platform {
   MessageAnswer ShowMessage(std::string_view title, std::string_view text,
                             MessageButtons buttons) override;
 
-  // --- tray (tray.cpp)
+  // --- tray (win32_tray.cpp)
   bool AddTrayIcon(int32_t image) override;
   void SetTrayTooltip(std::string_view text) override;
   void RemoveTrayIcon() override;
@@ -128,7 +128,7 @@ class Win32Platform final : public Platform {
   void Pause(int32_t milliseconds) override;
   bool StartOwnExecutable() override;
 
-  // --- audio (audio.cpp)
+  // --- audio (win32_audio.cpp)
   bool OpenAudio() override;
   bool LoadSound(int32_t sound, const PcmFormat& format, const uint8_t* samples,
                  size_t byteCount) override;
@@ -170,7 +170,7 @@ class Win32Platform final : public Platform {
     long volume = 0;
   };
 
-  // Gadgets (gadgets.cpp).
+  // Gadgets (win32_gadgets.cpp).
   Gadget* FindGadget(int32_t gadget);
   const Image* FindImage(int32_t image) const;
   int32_t GadgetOfControl(HWND__* control) const;
@@ -179,14 +179,14 @@ class Win32Platform final : public Platform {
   void ApplyImage(Gadget& gadget, int32_t image);
   bool HandleControlColour(HWND__* control, void* deviceContext, intptr_t* result);
 
-  // Events (events.cpp).
+  // Events (win32_events.cpp).
   void PushEvent(const Event& event);
   bool IsShortcutTarget(HWND__* target) const;
 
-  // Window (window.cpp).
+  // Window (win32_window.cpp).
   void ReleaseWindowResources();
 
-  // Audio (audio.cpp).
+  // Audio (win32_audio.cpp).
   void ReleaseSounds();
 
   HINSTANCE__* instance_ = nullptr;

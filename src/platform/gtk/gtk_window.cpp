@@ -61,7 +61,7 @@ cairo_region_t* RoundedRegion(int32_t width, int32_t height, int32_t cornerWidth
 
 }  // namespace
 
-bool GtkPlatform::OpenWindow(const WindowSpec& request) {
+bool GtkPlatform::OpenWindow(const WindowRequest& request) {
   if (!hasDisplay_) return false;
   if (window_ != nullptr) DestroyWindow();
 

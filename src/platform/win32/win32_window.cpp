@@ -27,7 +27,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 }  // namespace
 
-bool Win32Platform::OpenWindow(const WindowSpec& request) {
+bool Win32Platform::OpenWindow(const WindowRequest& request) {
   if (window_) return false;
   windowBrush_ = ::CreateSolidBrush(static_cast<COLORREF>(request.background));
 

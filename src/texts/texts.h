@@ -28,6 +28,7 @@ inline constexpr std::string_view kMainNodeFound = "MainNode gefunden";
 inline constexpr std::string_view kMainNodeMissing = "MainNode nicht gefunden";
 inline constexpr std::string_view kXmlErrorHead = "Error in the XML file:\r";
 inline constexpr std::string_view kXmlErrorMessage = "Message: ";
+inline constexpr std::string_view kXmlReadFailed = "the file could not be read";
 inline constexpr std::string_view kXmlErrorLine = "Line: ";
 inline constexpr std::string_view kXmlErrorColumn = "   Character: ";
 

@@ -1,13 +1,12 @@
-#include "settings/option_change.h"
+#include "core/option_change.h"
 
 #include <string>
 
-#include "assets/sound.h"
 #include "core/application.h"
-#include "core/texts.h"
+#include "core/navigation.h"
+#include "texts/texts.h"
 #include "settings/settings_store.h"
 #include "settings/xml_document.h"
-#include "ui/pages.h"
 
 namespace zelluo {
 namespace {
@@ -31,11 +30,11 @@ void ApplyOptionChange(Application& app, int32_t gadget, int32_t& quit) {
   const std::string_view value = on ? "1" : "0";
 
   PlayClickSound(app);
-  ShowOptionLook(app, *row, on);
+  ShowOptionLook(app.platform, *row, on);
   MessageAnswer answer =
       app.platform.ShowMessage(text::kProgramTitle, text::kConfirmChange, MessageButtons::YesNo);
   if (answer != MessageAnswer::Yes) {
-    ShowOptionLook(app, *row, !on);
+    ShowOptionLook(app.platform, *row, !on);
     return;
   }
 
@@ -46,8 +45,9 @@ void ApplyOptionChange(Application& app, int32_t gadget, int32_t& quit) {
   XmlNode* startKey = nullptr;
   if (document && DocumentStatus(*document) == 0) {
     XmlNode* mainElement = MainElement(*document);
-    startKey = ChildAt(ChildAt(mainElement, kApplicationGroup), kStartPageKey);
-    optionKey = ChildAt(ChildAt(mainElement, kOptionsGroup), row->keyPosition);
+    const SettingsKeyPlace option = PlaceOfKey(row->field);
+    startKey = ChildAt(ChildAt(mainElement, kStartPageKey.group), kStartPageKey.key);
+    optionKey = ChildAt(ChildAt(mainElement, option.group), option.key);
   }
   const std::string optionName = NodeName(optionKey);
   const std::string startName = NodeName(startKey);

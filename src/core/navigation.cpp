@@ -1,0 +1,60 @@
+#include "core/navigation.h"
+
+#include "assets/sound.h"
+#include "core/application.h"
+#include "settings/settings_store.h"
+
+namespace zelluo {
+
+PageContext PagesOf(Application& app) {
+  return PageContext{app.platform, app.settings, app.ProgramSizeKb, app.Author};
+}
+
+void PlayClickSound(Application& app) {
+  if (app.settings.Sound == 1) app.platform.PlaySound(kClickSound, false);
+}
+
+void ShowStartPage(Application& app) {
+  const PageContext pages = PagesOf(app);
+  std::optional<Page> page = PageFromId(app.settings.StartPage);
+  if (!page) return;  // an unknown start page shows nothing until Backspace
+  switch (*page) {
+    case Page::Main: ShowPage(pages, Page::Main); break;
+    case Page::Options:
+      FreeMainPage(app.platform);
+      ShowPage(pages, Page::Options);
+      // The in-memory StartPage stays as it is.
+      WriteSettingsValue(app.platform, kStartPageKey, PageId(Page::Main));
+      break;
+    default:
+      ShowPage(pages, *page);
+      FreeMainPage(app.platform);
+      break;
+  }
+}
+
+void OpenPage(Application& app, int32_t icon) {
+  std::optional<Page> target = PageOfIcon(icon);
+  if (!target) return;
+  PlayClickSound(app);
+  FreeMainPage(app.platform);
+  HideAllNavigationCaptions(app.platform);
+  ShowPage(PagesOf(app), *target);
+}
+
+void ReturnToMainPage(Application& app, int32_t backButton) {
+  std::optional<Page> from = PageOfBackButton(backButton);
+  if (!from) return;
+  PlayClickSound(app);
+  const PageContext pages = PagesOf(app);
+  HidePage(pages, *from);
+  BuildMainPage(pages);
+}
+
+void ReturnToMainPageFromEverywhere(Application& app) {
+  for (Page page : kSubPages) {
+    if (app.platform.GadgetExists(BackButtonOf(page))) ReturnToMainPage(app, BackButtonOf(page));
+  }
+}
+
+}  // namespace zelluo

@@ -1,0 +1,29 @@
+#pragma once
+// The click handlers that move between pages, with the click sound, and the
+// start page shown when the loop begins.
+
+#include <cstdint>
+
+#include "ui/pages.h"
+
+namespace zelluo {
+
+struct Application;
+
+// What the pages are built from, for this run.
+PageContext PagesOf(Application& app);
+
+// Plays the click from its start, cutting off one still sounding, when Sound is 1.
+void PlayClickSound(Application& app);
+
+// Shows the page named by StartPage; "Options" is a start page for one start,
+// so the file's StartPage is set back to "Main" then.
+void ShowStartPage(Application& app);
+// From the Main page to the page of a clicked icon (101 to 105).
+void OpenPage(Application& app, int32_t icon);
+// From the page of a back button (200 ... 600) to a freshly built Main page.
+void ReturnToMainPage(Application& app, int32_t backButton);
+// The Backspace key: every sub-page hidden, the Main page built anew.
+void ReturnToMainPageFromEverywhere(Application& app);
+
+}  // namespace zelluo
