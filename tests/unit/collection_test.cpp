@@ -205,6 +205,17 @@ TEST(FilmStore, MigratesATableMadeByHandAndIndexesRowsWrittenByOthers) {
   EXPECT_EQ(store->CountFilms("uberfall"), 0);
   EXPECT_EQ(store->CountFilms("arger"), 0);
   EXPECT_EQ(store->RefreshDerivedData(), 0);
+
+  // Films only inserted by others are added alone; a change makes all again.
+  RunSql(collection.file, "INSERT INTO film(title) VALUES('Öl'), ('Ähren')");
+  EXPECT_EQ(store->RefreshDerivedData(), 2);
+  EXPECT_EQ(Titles(*store, "", 0, 2), (std::vector<std::string>{"Ähren", "Die Brücke am Fluss"}));
+  RunSql(collection.file, "INSERT INTO film(title) VALUES('Eis'); DELETE FROM film WHERE id = 1");
+  Save(*store, "Blau");  // the change catches up first
+  EXPECT_EQ(Titles(*store), (std::vector<std::string>{"Ähren", "Blau", "Die Brücke am Fluss", "Eis",
+                                                      "Öl", "Zauberwald"}));
+  EXPECT_EQ(Titles(*store, "eis"), std::vector<std::string>{"Eis"});
+  EXPECT_EQ(Titles(*store, "blau"), std::vector<std::string>{"Blau"});
 }
 
 TEST(FilmStore, LeavesForeignDamagedAndNewerFilesByteIdentical) {
