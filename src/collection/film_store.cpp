@@ -598,8 +598,10 @@ ChangeResult FilmStore::SaveFilm(const Film& film) {
   bool missing = false;
   ChangeResult result = Change([&]() -> std::string {
     if (written.id != 0) {
-      Statement exists(db_, "SELECT 1 FROM film WHERE id = ?1");
-      missing = exists.Bind(1, written.id).Step() != SQLITE_ROW;
+      {
+        Statement exists(db_, "SELECT 1 FROM film WHERE id = ?1");
+        missing = exists.Bind(1, written.id).Step() != SQLITE_ROW;
+      }
       if (missing) return "missing";
     }
     id = WriteFilm(db_, written, written.id, written.id != 0);
@@ -652,9 +654,12 @@ ChangeResult FilmStore::UndoDelete() {
   Film film = deleted_.back();
   int64_t id = 0;
   ChangeResult result = Change([&]() -> std::string {
-    Statement taken(db_, "SELECT 1 FROM film WHERE id = ?1");
-    taken.Bind(1, film.id);
-    id = WriteFilm(db_, film, taken.Step() == SQLITE_ROW ? 0 : film.id, false);
+    bool taken = false;
+    {
+      Statement owner(db_, "SELECT 1 FROM film WHERE id = ?1");
+      taken = owner.Bind(1, film.id).Step() == SQLITE_ROW;
+    }
+    id = WriteFilm(db_, film, taken ? 0 : film.id, false);
     return id != 0 ? std::string() : Fault(db_);
   });
   if (!result.Ok()) return {0, FormatText(TextCannotWrite, path_, result.message)};

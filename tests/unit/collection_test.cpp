@@ -277,6 +277,14 @@ TEST(FilmStore, UndoBringsBackTheLastDeletedFilms) {
   EXPECT_FALSE(store->UndoDelete().Ok());
   EXPECT_EQ(store->LoadFilm(first), kept);
   EXPECT_EQ(Titles(*store, "baer"), std::vector<std::string>{"Erster Film"});
+
+  // A film stored meanwhile under the old id keeps it; the undone one gets a new id.
+  ASSERT_TRUE(store->DeleteFilm(second).Ok());
+  ASSERT_EQ(Save(*store, "Dritter Film"), second);
+  const int64_t back = store->UndoDelete().id;
+  EXPECT_GT(back, second);
+  EXPECT_EQ(Titles(*store),
+            (std::vector<std::string>{"Dritter Film", "Erster Film", "Zweiter Film"}));
 }
 
 TEST(FilmStore, BacksUpOnceADayBeforeTheFirstChangeAndKeepsTheLastSeven) {
