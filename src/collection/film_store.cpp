@@ -38,7 +38,7 @@ constexpr const char* CreateFilmTable =
 // SQL only, so that any program's connection can write the table.
 constexpr const char* CreateDerivedTables =
     "CREATE INDEX IF NOT EXISTS film_order ON film(sort_key);"
-    "CREATE VIRTUAL TABLE IF NOT EXISTS film_search USING fts5(words, content = '',"
+    "CREATE VIRTUAL TABLE IF NOT EXISTS film_search USING fts5(words, content = '', prefix = '1 2',"
     " tokenize = 'unicode61 remove_diacritics 2');"
     "CREATE TABLE IF NOT EXISTS film_stale(id INTEGER PRIMARY KEY,"
     " inserted INTEGER NOT NULL DEFAULT 0);"
