@@ -13,7 +13,8 @@ inline constexpr std::string_view TextNotADatabase =
     "Zelluo arbeitet ohne die Sammlung weiter.";
 inline constexpr std::string_view TextDamaged =
     "Die Filmsammlung \"%1\" ist beschädigt (%2). Sie bleibt unverändert; Zelluo arbeitet ohne "
-    "die Sammlung weiter. Eine Sicherung liegt im Ordner \"Sicherungen\".";
+    "die Sammlung weiter. Frühere Sicherungen liegen, falls vorhanden, im Ordner "
+    "\"Sicherungen\" daneben.";
 inline constexpr std::string_view TextNewerVersion =
     "Die Filmsammlung \"%1\" stammt aus einer neueren Version von Zelluo. Sie bleibt unverändert; "
     "Zelluo arbeitet ohne die Sammlung weiter.";

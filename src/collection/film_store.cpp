@@ -38,19 +38,22 @@ constexpr const char* CreateFilmTable =
 // SQL only, so that any program's connection can write the table.
 constexpr const char* CreateDerivedTables =
     "CREATE INDEX IF NOT EXISTS film_order ON film(sort_key);"
-    "CREATE VIRTUAL TABLE IF NOT EXISTS film_search USING fts5(words, content = '',"
+    "CREATE VIRTUAL TABLE IF NOT EXISTS film_search USING fts5(words, content = '', prefix = '1 2',"
     " tokenize = 'unicode61 remove_diacritics 2');"
-    "CREATE TABLE IF NOT EXISTS film_stale(id INTEGER PRIMARY KEY);"
+    "CREATE TABLE IF NOT EXISTS film_stale(id INTEGER PRIMARY KEY,"
+    " inserted INTEGER NOT NULL DEFAULT 0);"
     "CREATE TABLE IF NOT EXISTS zelluo_state(name TEXT PRIMARY KEY, value);";
+// A film only inserted (inserted = 1) was never in the search index and is
+// simply added; any other change makes the whole index again.
 constexpr const char* CreateTriggers =
     "CREATE TRIGGER IF NOT EXISTS film_stale_insert AFTER INSERT ON film BEGIN"
-    " INSERT OR IGNORE INTO film_stale VALUES(new.id); END;"
+    " INSERT OR IGNORE INTO film_stale VALUES(new.id, 1); END;"
     "CREATE TRIGGER IF NOT EXISTS film_stale_update AFTER UPDATE OF id, title, original_title,"
     " director, actors, genre, plot, sort_key ON film BEGIN"
-    " INSERT OR IGNORE INTO film_stale VALUES(old.id);"
-    " INSERT OR IGNORE INTO film_stale VALUES(new.id); END;"
+    " INSERT OR REPLACE INTO film_stale VALUES(old.id, 0);"
+    " INSERT OR REPLACE INTO film_stale VALUES(new.id, 0); END;"
     "CREATE TRIGGER IF NOT EXISTS film_stale_delete AFTER DELETE ON film BEGIN"
-    " INSERT OR IGNORE INTO film_stale VALUES(old.id); END;";
+    " INSERT OR REPLACE INTO film_stale VALUES(old.id, 0); END;";
 constexpr std::string_view TriggerNames[] = {"film_stale_insert", "film_stale_update",
                                              "film_stale_delete"};
 
@@ -259,7 +262,7 @@ bool IndexFilm(sqlite3* db, int64_t id) {
   return insert.Bind(1, id).Bind(2, *words).Done();
 }
 
-// Whether rows were written by others since the index was last brought up to date.
+// Whether rows were written by others since the derived data was last made.
 bool IndexIsStale(sqlite3* db) {
   Statement stale(db,
                   "SELECT EXISTS(SELECT 1 FROM film_stale)"
@@ -282,6 +285,26 @@ bool RebuildIndex(sqlite3* db, int64_t& films) {
   films = static_cast<int64_t>(ids.size());
   Statement state(db, "INSERT OR REPLACE INTO zelluo_state VALUES('folding', ?1)");
   return state.Bind(1, int64_t{FoldingVersion}).Done() && Execute(db, "DELETE FROM film_stale");
+}
+
+// Brings the derived data up to date after others wrote films: films they only
+// inserted are added, anything else makes it all again. Inside a write
+// transaction; films is the number of films indexed.
+bool CatchUp(sqlite3* db, int64_t& films) {
+  Statement changed(db,
+                    "SELECT EXISTS(SELECT 1 FROM film_stale WHERE inserted IS NOT 1)"
+                    " OR EXISTS(SELECT 1 FROM film WHERE sort_key IS NULL"
+                    " AND id NOT IN (SELECT id FROM film_stale))");
+  if (changed.Step() != SQLITE_ROW) return false;
+  if (changed.Integer(0) != 0) return RebuildIndex(db, films);
+  std::vector<int64_t> ids;
+  Statement list(db, "SELECT id FROM film_stale");
+  while (list.Step() == SQLITE_ROW) ids.push_back(list.Integer(0));
+  for (int64_t id : ids) {
+    if (!IndexFilm(db, id)) return false;
+  }
+  films = static_cast<int64_t>(ids.size());
+  return Execute(db, "DELETE FROM film_stale");
 }
 
 std::string TwoDigits(int value) {
@@ -373,11 +396,11 @@ ChangeResult FilmStore::Change(const std::function<std::string()>& step, bool fr
   if (!Execute(db_, "BEGIN IMMEDIATE")) {
     return {0, FormatText(TextCannotWrite, path_, Fault(db_))};
   }
-  // Another program wrote films since the index was made: make it again first,
-  // so that the words taken out of it are the ones that are in it.
+  // Another program wrote films since the index was made: bring it up to date
+  // first, so that the words taken out of it are the ones that are in it.
   int64_t films = 0;
   std::string fault;
-  if (freshIndex && IndexIsStale(db_) && !RebuildIndex(db_, films)) fault = Fault(db_);
+  if (freshIndex && IndexIsStale(db_) && !CatchUp(db_, films)) fault = Fault(db_);
   if (fault.empty()) fault = step();
   if (fault.empty() && Execute(db_, "COMMIT")) return {};
   if (fault.empty()) fault = Fault(db_);
@@ -413,8 +436,12 @@ int64_t FilmStore::RefreshDerivedData() {
   }
   if (!rebuild && !IndexIsStale(db_)) return 0;
   int64_t films = 0;
-  ChangeResult rebuilt =
-      Change([&] { return RebuildIndex(db_, films) ? std::string() : Fault(db_); }, false);
+  ChangeResult rebuilt = Change(
+      [&] {
+        return (rebuild ? RebuildIndex(db_, films) : CatchUp(db_, films)) ? std::string()
+                                                                          : Fault(db_);
+      },
+      false);
   return rebuilt.Ok() ? films : 0;
 }
 
@@ -571,8 +598,10 @@ ChangeResult FilmStore::SaveFilm(const Film& film) {
   bool missing = false;
   ChangeResult result = Change([&]() -> std::string {
     if (written.id != 0) {
-      Statement exists(db_, "SELECT 1 FROM film WHERE id = ?1");
-      missing = exists.Bind(1, written.id).Step() != SQLITE_ROW;
+      {
+        Statement exists(db_, "SELECT 1 FROM film WHERE id = ?1");
+        missing = exists.Bind(1, written.id).Step() != SQLITE_ROW;
+      }
       if (missing) return "missing";
     }
     id = WriteFilm(db_, written, written.id, written.id != 0);
@@ -625,9 +654,12 @@ ChangeResult FilmStore::UndoDelete() {
   Film film = deleted_.back();
   int64_t id = 0;
   ChangeResult result = Change([&]() -> std::string {
-    Statement taken(db_, "SELECT 1 FROM film WHERE id = ?1");
-    taken.Bind(1, film.id);
-    id = WriteFilm(db_, film, taken.Step() == SQLITE_ROW ? 0 : film.id, false);
+    bool taken = false;
+    {
+      Statement owner(db_, "SELECT 1 FROM film WHERE id = ?1");
+      taken = owner.Bind(1, film.id).Step() == SQLITE_ROW;
+    }
+    id = WriteFilm(db_, film, taken ? 0 : film.id, false);
     return id != 0 ? std::string() : Fault(db_);
   });
   if (!result.Ok()) return {0, FormatText(TextCannotWrite, path_, result.message)};

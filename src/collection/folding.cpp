@@ -89,8 +89,11 @@ FoldedLetter Fold(uint32_t code) {
   if (code == 0x1E9E) return {"ss"};  // capital sharp s
   std::string same;
   if ((code >= 0x2000 && code <= 0x206F) || (code >= 0x3000 && code <= 0x303F) ||
-      (code >= 0xFE00 && code <= 0xFE0F) || code == 0xFFFD || code == 0xFEFF) {
-    return {};  // punctuation, variation selectors, replaced bytes
+      (code >= 0xFE00 && code <= 0xFE0F) || code == 0xFFFD || code == 0xFEFF ||
+      (code >= 0x2190 && code <= 0x2BFF) || (code >= 0x1F000 && code <= 0x1FAFF)) {
+    // Punctuation, variation selectors, replaced bytes, arrows, symbols and
+    // emoji: the search index's tokenizer drops them too.
+    return {};
   }
   if (code >= 0x391 && code <= 0x3A9) code += 0x20;  // Greek capitals
   if (code >= 0x410 && code <= 0x42F) code += 0x20;  // Cyrillic capitals
@@ -160,7 +163,8 @@ std::string SearchWordsOf(std::initializer_list<std::string_view> fields) {
 std::string MatchExpressionOf(std::string_view query) {
   std::string expression;
   for (const Word& word : WordsOf(query)) {
-    if (!expression.empty()) expression += ' ';
+    // FTS5 takes no implicit AND before a parenthesis.
+    if (!expression.empty()) expression += " AND ";
     if (word.umlaut) {
       expression += "(\"" + word.plain + "\"* OR \"" + word.withE + "\"*)";
     } else {

@@ -136,11 +136,13 @@ TEST(FilmStore, SearchFoldsUmlautsBothWaysAndMatchesWordPrefixes) {
       {"Straße", {"Das Mädchen aus der Straße"}},
       {"mueller kommissar", {"Das Mädchen aus der Straße"}},
       {"müll", {"Das Mädchen aus der Straße"}},
+      {"kommissar müller jürgen", {"Das Mädchen aus der Straße"}},
       {"renee weiss", {"Der Pate"}},
       {"kom", {"Der Pate", "Das Mädchen aus der Straße"}},
       {"york familie", {"Der Pate"}},
       {"apfel", {"Äpfel im Winter", "Apfelkuchen"}},
       {"aepfel", {"Äpfel im Winter"}},
+      {"🍎 aepfel…", {"Äpfel im Winter"}},
       {"ate", {}},
       {"pate xyz", {}},
       {"\"*)( OR", {}},
@@ -203,6 +205,17 @@ TEST(FilmStore, MigratesATableMadeByHandAndIndexesRowsWrittenByOthers) {
   EXPECT_EQ(store->CountFilms("uberfall"), 0);
   EXPECT_EQ(store->CountFilms("arger"), 0);
   EXPECT_EQ(store->RefreshDerivedData(), 0);
+
+  // Films only inserted by others are added alone; a change makes all again.
+  RunSql(collection.file, "INSERT INTO film(title) VALUES('Öl'), ('Ähren')");
+  EXPECT_EQ(store->RefreshDerivedData(), 2);
+  EXPECT_EQ(Titles(*store, "", 0, 2), (std::vector<std::string>{"Ähren", "Die Brücke am Fluss"}));
+  RunSql(collection.file, "INSERT INTO film(title) VALUES('Eis'); DELETE FROM film WHERE id = 1");
+  Save(*store, "Blau");  // the change catches up first
+  EXPECT_EQ(Titles(*store), (std::vector<std::string>{"Ähren", "Blau", "Die Brücke am Fluss", "Eis",
+                                                      "Öl", "Zauberwald"}));
+  EXPECT_EQ(Titles(*store, "eis"), std::vector<std::string>{"Eis"});
+  EXPECT_EQ(Titles(*store, "blau"), std::vector<std::string>{"Blau"});
 }
 
 TEST(FilmStore, LeavesForeignDamagedAndNewerFilesByteIdentical) {
@@ -264,6 +277,14 @@ TEST(FilmStore, UndoBringsBackTheLastDeletedFilms) {
   EXPECT_FALSE(store->UndoDelete().Ok());
   EXPECT_EQ(store->LoadFilm(first), kept);
   EXPECT_EQ(Titles(*store, "baer"), std::vector<std::string>{"Erster Film"});
+
+  // A film stored meanwhile under the old id keeps it; the undone one gets a new id.
+  ASSERT_TRUE(store->DeleteFilm(second).Ok());
+  ASSERT_EQ(Save(*store, "Dritter Film"), second);
+  const int64_t back = store->UndoDelete().id;
+  EXPECT_GT(back, second);
+  EXPECT_EQ(Titles(*store),
+            (std::vector<std::string>{"Dritter Film", "Erster Film", "Zweiter Film"}));
 }
 
 TEST(FilmStore, BacksUpOnceADayBeforeTheFirstChangeAndKeepsTheLastSeven) {
