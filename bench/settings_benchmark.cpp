@@ -24,15 +24,15 @@ void BM_RoundTrip(benchmark::State& state, const std::string& file) {
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * file.size()));
 }
-BENCHMARK_CAPTURE(BM_RoundTrip, created, testing::CreatedSettingsFile());
-BENCHMARK_CAPTURE(BM_RoundTrip, rewritten, testing::RewrittenSettingsFile());
+BENCHMARK_CAPTURE(BM_RoundTrip, created, testing::CorpusFile("created.xml"));
+BENCHMARK_CAPTURE(BM_RoundTrip, rewritten, testing::CorpusFile("rewritten.xml"));
 
 // The single-key write of the start-page reset: load from disk, change one
 // value, layout, atomic save (write, fsync, rename).
 void BM_WriteSettingsValue(benchmark::State& state) {
   testing::TempDir dir;
   HeadlessPlatform platform(dir.Path());
-  testing::WriteBytes(dir / "Zelluo Files/Zelluo.xml", testing::CreatedSettingsFile());
+  testing::WriteBytes(dir / "Zelluo Files/Zelluo.xml", testing::CorpusFile("created.xml"));
   int i = 0;
   for (auto _ : state) {
     bool ok = WriteSettingsValue(platform, kStartPageKey,
@@ -46,7 +46,7 @@ BENCHMARK(BM_WriteSettingsValue)->Unit(benchmark::kMicrosecond);
 void BM_StartUpReads(benchmark::State& state) {
   testing::TempDir dir;
   HeadlessPlatform platform(dir.Path());
-  testing::WriteBytes(dir / "Zelluo Files/Zelluo.xml", testing::CreatedSettingsFile());
+  testing::WriteBytes(dir / "Zelluo Files/Zelluo.xml", testing::CorpusFile("created.xml"));
   for (auto _ : state) {
     SettingsRecord record = DefaultSettings(platform.date);
     LoadOrCreateSettings(platform, record);
@@ -62,7 +62,7 @@ BENCHMARK(BM_StartUpReads)->Unit(benchmark::kMicrosecond);
 // grows with the square of the token's length; many short comments of the
 // same total size stay linear.
 std::string WithComment(size_t bytes, size_t pieces) {
-  std::string file = testing::CreatedSettingsFile();
+  std::string file = testing::CorpusFile("created.xml");
   std::string comments;
   const size_t each = bytes / pieces;
   for (size_t i = 0; i < pieces; ++i) comments += "<!--" + std::string(each, 'x') + "-->";

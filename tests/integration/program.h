@@ -1,0 +1,71 @@
+#pragma once
+// One run of the whole program on the headless platform: the settings file it
+// finds (none for a first start), a scripted display, events and answers.
+// The tests assert on the platform's model and trace afterwards.
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "../test_support.h"
+#include "core/application.h"
+#include "platform/headless/headless_platform.h"
+
+namespace zelluo::testing {
+
+inline Event Click(int32_t gadget, int32_t type = 0) { return {EventKind::Gadget, gadget, type}; }
+inline Event MenuEvent(int32_t entry) { return {EventKind::Menu, entry, 0}; }
+inline Event Tray(int32_t action) { return {EventKind::Tray, action, 0}; }
+inline ScriptedEvent MouseAt(int32_t x, int32_t y) {
+  return {Event{EventKind::Other}, Point{x, y}};
+}
+inline const Event kEscape = MenuEvent(1);
+inline const Event kBackspace = MenuEvent(2);
+
+struct Program {
+  explicit Program(std::optional<std::string> settings = CorpusFile("created.xml")) {
+    if (settings) WriteBytes(File(), *settings);
+    // When the script runs out, the model is kept and the program asked to close.
+    p.idleWaitLimit = 1;
+  }
+
+  Program& Run(const std::vector<ScriptedEvent>& script = {}) {
+    p.events.assign(script.begin(), script.end());
+    EXPECT_EQ(RunApplication(p), 0);
+    return *this;
+  }
+
+  std::string File() const { return dir / "Zelluo Files/Zelluo.xml"; }
+  std::string Saved() const { return ReadBytes(File()); }
+  // A gadget as it stood when the script ran out.
+  const HeadlessGadget& At(int32_t gadget) const { return p.gadgetsWhenIdle.at(gadget); }
+  bool Shown(int32_t gadget) const {
+    return p.gadgetsWhenIdle.contains(gadget) && At(gadget).visible;
+  }
+  size_t Count(std::string_view prefix) const { return p.TraceOf(prefix).size(); }
+  // The trace lines that start with one of the prefixes, joined with " | ".
+  std::string Trace(std::initializer_list<std::string_view> prefixes) const {
+    std::string out;
+    for (const std::string& line : p.trace) {
+      for (std::string_view prefix : prefixes) {
+        if (line.starts_with(prefix)) out += (out.empty() ? "" : " | ") + line;
+      }
+    }
+    return out;
+  }
+  // The message boxes as "title: text", joined with " | ".
+  std::string Messages() const {
+    std::string out;
+    for (const HeadlessMessage& m : p.messages)
+      out += (out.empty() ? "" : " | ") + m.title + ": " + m.text;
+    return out;
+  }
+
+  TempDir dir;
+  HeadlessPlatform p{dir.Path()};
+};
+
+}  // namespace zelluo::testing
