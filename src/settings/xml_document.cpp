@@ -590,9 +590,6 @@ std::string ErrorText(const XmlDocument& document) {
 
 int32_t ErrorLine(const XmlDocument& document) { return document.errorLine; }
 int32_t ErrorColumn(const XmlDocument& document) { return document.errorColumn; }
-XmlEncoding OutputEncoding(const XmlDocument& document) { return document.encoding; }
-XmlStandalone Standalone(const XmlDocument& document) { return document.standalone; }
-LineBreakStyle LineBreaks(const XmlDocument& document) { return document.lineBreaks; }
 
 std::unique_ptr<XmlDocument> CreateDocument() { return std::make_unique<XmlDocument>(); }
 
@@ -603,10 +600,6 @@ XmlNode* MainElement(XmlDocument& document) {
     if (child->kind == XmlNodeKind::Element) return child.get();
   }
   return nullptr;
-}
-
-XmlNodeKind NodeKind(const XmlNode* node) {
-  return node != nullptr ? node->kind : XmlNodeKind::Document;
 }
 
 XmlNode* ChildAt(const XmlNode* node, int32_t n) {
@@ -620,7 +613,6 @@ int32_t ChildCount(const XmlNode* node) {
 }
 
 std::string NodeName(const XmlNode* node) { return node != nullptr ? node->name : std::string(); }
-std::string NodeText(const XmlNode* node) { return node != nullptr ? node->text : std::string(); }
 
 void SetNodeName(XmlNode* node, std::string_view name) {
   if (node != nullptr &&

@@ -79,9 +79,6 @@ std::string ErrorText(const XmlDocument& document);
 int32_t ErrorLine(const XmlDocument& document);
 // expat's column (0-based) plus 1.
 int32_t ErrorColumn(const XmlDocument& document);
-XmlEncoding OutputEncoding(const XmlDocument& document);
-XmlStandalone Standalone(const XmlDocument& document);
-LineBreakStyle LineBreaks(const XmlDocument& document);
 
 // UTF-8, no standalone value, CR LF, status 0, a document node without children.
 std::unique_ptr<XmlDocument> CreateDocument();
@@ -90,14 +87,10 @@ XmlNode* DocumentNode(XmlDocument& document);
 // The first element child of the document node.
 XmlNode* MainElement(XmlDocument& document);
 
-XmlNodeKind NodeKind(const XmlNode* node);
 // Starts at the first child and steps on n-1 times; n <= 1 gives the first child.
 XmlNode* ChildAt(const XmlNode* node, int32_t n);
 int32_t ChildCount(const XmlNode* node);
 std::string NodeName(const XmlNode* node);
-// The node's character data (all pieces joined); comments, CDATA and
-// processing instructions keep their content here.
-std::string NodeText(const XmlNode* node);
 // Names elements and processing instructions; other kinds are left as they are.
 void SetNodeName(XmlNode* node, std::string_view name);
 // A new, empty element after the parent's last child. Refused (null) on the

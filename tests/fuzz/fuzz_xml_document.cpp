@@ -70,8 +70,8 @@ std::string Difference(const XmlNode* a, const XmlNode* b, const std::string& pa
   const bool exact = a->kind == XmlNodeKind::CData ||
                      a->kind == XmlNodeKind::ProcessingInstruction ||
                      a->kind == XmlNodeKind::DocType;
-  const std::string textA = zelluo::NodeText(a);
-  const std::string textB = zelluo::NodeText(b);
+  const std::string textA = a != nullptr ? a->text : std::string();
+  const std::string textB = b != nullptr ? b->text : std::string();
   if (exact ? textA != textB : WithoutWhitespace(textA) != WithoutWhitespace(textB)) {
     return path + ": text";
   }
@@ -90,7 +90,7 @@ std::string Difference(const XmlNode* a, const XmlNode* b, const std::string& pa
 // with every save. The layout settles for trees of elements, comments and the
 // like, the form of the settings file.
 bool HasCharacterData(const XmlNode* node) {
-  if (node->kind == XmlNodeKind::Element && !WithoutWhitespace(zelluo::NodeText(node)).empty()) {
+  if (node->kind == XmlNodeKind::Element && !WithoutWhitespace(node->text).empty()) {
     return true;
   }
   for (const auto& child : node->children) {

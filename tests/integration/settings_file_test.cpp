@@ -109,6 +109,21 @@ TEST(SettingsFile, TenMegabytesOfCommentsAreReadAndSurviveTheStartPageReset) {
   EXPECT_EQ(count(now), count(file));
 }
 
+// A file that opens but cannot be read to its end did not load: the program
+// starts on its defaults, says so like for a file that does not parse, and
+// never writes the defaults over the user's settings.
+TEST(SettingsFile, AFileThatCannotBeReadIsReportedAndNeverReplaced) {
+  const std::string mine =
+      WithValue(WithValue(CorpusFile("created.xml"), "Key_Sound", "0"), "Key_StartPage", "Options");
+  Program run(mine);
+  run.p.readFault = true;
+  run.Run({Click(102)});
+  EXPECT_EQ(run.Saved(), mine);
+  EXPECT_EQ(run.Count("WriteFileAtomic"), 0u);
+  EXPECT_EQ(run.Messages(), "Error: Error in the XML file:\rMessage: the file could not be read");
+  EXPECT_EQ(run.Count("PlaySound"), 1u);  // the defaults: Sound 1, the Main page
+}
+
 TEST(SaveFaults, AFailedStepKeepsThePreviousFileLeavesNoTemporaryFileAndTheProgramGoesOn) {
   using os::WriteStep;
   const std::string created = CorpusFile("created.xml");

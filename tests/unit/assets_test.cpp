@@ -3,20 +3,34 @@
 #include <gtest/gtest.h>
 
 #include "../test_support.h"
-#include "asset_catalogue.h"
 #include "assets/embedded_assets.h"
 #include "assets/image_decoding.h"
 
 namespace zelluo {
 namespace {
 
+struct CatalogueEntry {
+  int32_t number;
+  const char* file;
+  int32_t width;  // 0 for the sound
+  int32_t height;
+};
+
+constexpr CatalogueEntry kCatalogue[] = {
+#define ZELLUO_IMAGE(number, name, file, width, height) {number, file, width, height},
+#define ZELLUO_SOUND(number, name, file) {number, file, 0, 0},
+#include "assets/asset_catalogue.inc"
+#undef ZELLUO_IMAGE
+#undef ZELLUO_SOUND
+};
+
 TEST(BuiltInAssets, AreTheCommittedFilesAndDecodeToPicturesThatBlendIntoThePanel) {
   const std::span<const EmbeddedAsset> files = EmbeddedAssetFiles();
-  ASSERT_EQ(files.size(), testing::kAssetCatalogue.size());
+  ASSERT_EQ(files.size(), std::size(kCatalogue));
   EXPECT_EQ(BuiltInImages().size(), files.size() - 1);
   EXPECT_EQ(BuiltInClickSound().data, files.back().data);
   for (size_t i = 0; i < files.size(); ++i) {
-    const testing::CatalogueEntry& expected = testing::kAssetCatalogue[i];
+    const CatalogueEntry& expected = kCatalogue[i];
     SCOPED_TRACE(expected.file);
     EXPECT_EQ(files[i].number, expected.number);
     const std::string committed =

@@ -105,9 +105,9 @@ TEST(XmlLayout, ReducesWhitespaceThenIndentsInTheLineBreaksOfTheFile) {
     EXPECT_EQ(SerializeDocument(*document), row.out);
   }
   // The first line break decides, a leading LF aside; text keeps CR LF.
-  EXPECT_EQ(LineBreaks(*Parse("\n<R>\r\n</R>", XmlEncoding::Utf8)), LineBreakStyle::CrLf);
-  EXPECT_EQ(LineBreaks(*Parse("\n\n<R/>", XmlEncoding::Utf8)), LineBreakStyle::Lf);
-  EXPECT_EQ(NodeText(MainElement(*Parse("<R>a\r\nb\nc</R>", XmlEncoding::Utf8))), "a\r\nb\r\nc");
+  EXPECT_EQ(Parse("\n<R>\r\n</R>", XmlEncoding::Utf8)->lineBreaks, LineBreakStyle::CrLf);
+  EXPECT_EQ(Parse("\n\n<R/>", XmlEncoding::Utf8)->lineBreaks, LineBreakStyle::Lf);
+  EXPECT_EQ(MainElement(*Parse("<R>a\r\nb\nc</R>", XmlEncoding::Utf8))->text, "a\r\nb\r\nc");
 }
 
 }  // namespace

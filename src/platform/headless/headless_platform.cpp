@@ -268,6 +268,7 @@ void HeadlessPlatform::SetListRowCount(int32_t gadget, int32_t count) {
   if (model == nullptr || model->kind != GadgetKind::List) return;
   model->rowCount = std::max(0, count);
   model->selection = -1;
+  FetchShownRows(*model);
 }
 
 void HeadlessPlatform::SetListSelection(int32_t gadget, int32_t row) {
@@ -275,6 +276,7 @@ void HeadlessPlatform::SetListSelection(int32_t gadget, int32_t row) {
   HeadlessGadget* model = Find(gadget);
   if (model == nullptr || model->kind != GadgetKind::List) return;
   model->selection = row >= 0 && row < model->rowCount ? row : -1;
+  FetchShownRows(*model);
 }
 
 int32_t HeadlessPlatform::ListSelection(int32_t gadget) {
@@ -289,17 +291,15 @@ void HeadlessPlatform::FocusGadget(int32_t gadget) {
 
 int32_t HeadlessPlatform::FocusedGadget() { return Find(focus) != nullptr ? focus : -1; }
 
-std::vector<std::vector<std::string>> HeadlessPlatform::ShownRows(int32_t list) {
-  HeadlessGadget* model = Find(list);
-  if (model == nullptr || model->kind != GadgetKind::List || !model->rows) return {};
-  const int32_t visible = std::max(1, model->rect.height / 20 - 1);  // less the headings
-  const int32_t top = std::max(0, model->selection - visible + 1);
-  std::vector<std::vector<std::string>> shown;
-  for (int32_t row = top; row < std::min(model->rowCount, top + visible); ++row) {
-    shown.push_back(model->rows(row));
+void HeadlessPlatform::FetchShownRows(HeadlessGadget& list) {
+  list.shownRows.clear();
+  if (!list.rows) return;
+  const int32_t visible = std::max(1, list.rect.height / 20 - 1);
+  const int32_t top = std::max(0, list.selection - visible + 1);
+  for (int32_t row = top; row < std::min(list.rowCount, top + visible); ++row) {
+    list.shownRows.push_back(list.rows(row));
     ++rowsFetched;
   }
-  return shown;
 }
 
 std::optional<Rect> HeadlessPlatform::GadgetRect(int32_t gadget) {
@@ -341,7 +341,10 @@ Event HeadlessPlatform::WaitEvent(int32_t timeoutMs) {
   if (scripted.key) event = ResolveKey(*scripted.key);
   if (HeadlessGadget* model = Find(event.number); model != nullptr && event.kind == EventKind::Gadget) {
     if (scripted.typed) model->text = *scripted.typed;
-    if (event.type == kGadgetSelectionChanged) model->selection = scripted.row;
+    if (event.type == kGadgetSelectionChanged) {
+      model->selection = scripted.row;
+      FetchShownRows(*model);
+    }
   }
   Record("WaitEvent " + std::to_string(static_cast<int>(event.kind)) + " " +
          std::to_string(event.number) + " " + std::to_string(event.type));
@@ -401,6 +404,7 @@ Event HeadlessPlatform::ResolveKey(KeyPress key) {
     if (key.keyCode == kKeyPageDown) step = page;
     if (step != 0 && focused->rowCount > 0) {
       focused->selection = std::clamp(focused->selection + step, 0, focused->rowCount - 1);
+      FetchShownRows(*focused);
       return Event{EventKind::Gadget, focus, kGadgetSelectionChanged};
     }
   }

@@ -8,8 +8,8 @@
 // resolved below a root folder (a temporary folder in tests).
 // Text fields, lists, keyboard focus and the file chooser are modelled too:
 // scripted key presses follow the shortcut rules inside text fields, scripted
-// typing replaces a field's text, and a list fetches its rows when a test asks
-// what it shows.
+// typing replaces a field's text, and a list fetches the rows it shows whenever
+// its rows or its selection change.
 // Does not: draw anything, or move the mouse by itself (scripted positions only).
 
 #include <cstdint>
@@ -41,6 +41,10 @@ struct HeadlessGadget {
   ListRowSource rows;
   int32_t rowCount = 0;
   int32_t selection = -1;
+  // The rows the list shows, fetched as a desktop list fetches them when it
+  // draws: as many as fit its height at 20 pixels a row (less the headings),
+  // scrolled so that the selection is visible.
+  std::vector<std::vector<std::string>> shownRows;
 };
 
 struct HeadlessWindow {
@@ -153,9 +157,6 @@ class HeadlessPlatform : public Platform {
   std::string Resolve(std::string_view path) const;
   // Trace lines that start with prefix, in order.
   std::vector<std::string> TraceOf(std::string_view prefix) const;
-  // The rows a list shows now, fetched from its row source: as many as fit
-  // its height at 20 pixels a row, scrolled so that the selection is visible.
-  std::vector<std::vector<std::string>> ShownRows(int32_t list);
 
   Size PrimaryDisplaySize() override;
   int32_t VerticalDpi() override;
@@ -234,6 +235,7 @@ class HeadlessPlatform : public Platform {
   HeadlessGadget* Find(int32_t gadget);
   void CreateGadget(int32_t gadget, HeadlessGadget model);
   Event ResolveKey(KeyPress key);
+  void FetchShownRows(HeadlessGadget& list);
 
   std::string root_;
   int32_t idleWaits_ = 0;

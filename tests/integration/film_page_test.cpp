@@ -1,0 +1,151 @@
+// The List page with a collection behind it, run whole on the headless
+// platform: browsing, the German-aware search, adding and editing, the
+// question before an edit is lost, deleting and bringing back, bad values and
+// a damaged collection file.
+#include <gtest/gtest.h>
+
+#include "collection/film_store.h"
+#include "program.h"
+#include "texts/texts.h"
+#include "ui/gadgets.h"
+
+namespace zelluo::testing {
+namespace {
+
+using collection::Film;
+using collection::FilmStore;
+
+constexpr int32_t kList = gadget::kFilmList;
+const KeyPress kNew{'N', KeyModifier::Control};
+const KeyPress kSave{'S', KeyModifier::Control};
+const KeyPress kUndo{'Z', KeyModifier::Control};
+const KeyPress kDown{kKeyDown};
+const KeyPress kDelete{kKeyDelete};
+const KeyPress kEscapeKey{27};
+const KeyPress kBackspaceKey{8};
+
+struct FilmsProgram : Program {
+  explicit FilmsProgram(std::vector<Film> films) {
+    auto opened = FilmStore::Open(Folder());
+    for (Film& film : films) EXPECT_TRUE(opened.store->SaveFilm(film).Ok());
+  }
+  std::string Folder() const { return dir / "Zelluo Files"; }
+  // The collection as the program left it: every title in order.
+  std::string Titles() const {
+    auto opened = FilmStore::Open(Folder());
+    std::string titles;
+    for (const auto& row : opened.store->ListFilms("", 0, 100)) titles += row.title + ";";
+    return titles;
+  }
+  std::string ListShows() const {
+    std::string rows;
+    for (const auto& row : At(kList).shownRows) rows += row[0] + " " + row[1] + " " + row[2] + ";";
+    return rows;
+  }
+};
+
+Film MakeFilm(std::string title, int32_t year, std::optional<int32_t> runtime,
+              std::string country = {}, std::string actors = {}) {
+  Film film;
+  film.title = std::move(title);
+  film.year = year;
+  film.runtime = runtime;
+  film.country = std::move(country);
+  film.actors = std::move(actors);
+  return film;
+}
+
+std::vector<Film> Three() {
+  return {MakeFilm("Zebra", 2001, 90), MakeFilm("Das Mädchen vom See", 1987, 94, "Österreich"),
+          MakeFilm("Äpfel", 2015, std::nullopt, "", "Anna Berg (Bäuerin)\nOtto Kern")};
+}
+
+TEST(FilmPage, ShowsTheCollectionInGermanOrderAndNarrowsItAsTheUserTypes) {
+  FilmsProgram run(Three());
+  run.Run({Click(gadget::kIconList)});
+  EXPECT_EQ(run.ListShows(), "Äpfel 2015 ;Das Mädchen vom See 1987 94 min;Zebra 2001 90 min;");
+  EXPECT_EQ(run.At(kList).selection, 0);
+  EXPECT_EQ(run.At(gadget::kTitleField).text, "Äpfel");
+  EXPECT_EQ(run.At(gadget::kActorsField).text, "Anna Berg (Bäuerin)\nOtto Kern");
+  EXPECT_EQ(run.Trace({"FocusGadget"}), "FocusGadget 323");
+
+  // Typing narrows; Down from the search field shows the film found;
+  // Backspace edits the field, Escape leaves it, and neither leaves the page.
+  FilmsProgram search(Three());
+  search.Run({Click(gadget::kIconList), ScriptedEvent::Typed(gadget::kSearchField, "maedchenx"),
+              kBackspaceKey, kDown, kEscapeKey});
+  EXPECT_EQ(search.ListShows(), "Das Mädchen vom See 1987 94 min;");
+  EXPECT_EQ(search.At(gadget::kSearchField).text, "maedchen");
+  EXPECT_EQ(search.At(gadget::kCountryField).text, "Österreich");
+  EXPECT_TRUE(search.Shown(kList));
+  EXPECT_TRUE(search.p.timedOut);  // nothing in the script ended the program
+}
+
+TEST(FilmPage, AddsAndEditsFilmsAndRefusesInvalidValues) {
+  FilmsProgram run(Three());
+  run.Run({Click(gadget::kIconList), kNew, ScriptedEvent::Typed(gadget::kTitleField, "Der Neue"),
+           ScriptedEvent::Typed(gadget::kYearField, "19x9"), kSave,
+           ScriptedEvent::Typed(gadget::kYearField, "1999"),
+           ScriptedEvent::Typed(gadget::kRunningTimeField, "1:42"), kSave});
+  EXPECT_EQ(run.Messages(), std::string("Zelluo: ") + std::string(text::kInvalidYear));
+  EXPECT_EQ(run.Titles(), "Äpfel;Das Mädchen vom See;Der Neue;Zebra;");
+  EXPECT_EQ(run.At(gadget::kRunningTimeField).text, "102 min");
+  EXPECT_EQ(run.At(kList).selection, 2);
+}
+
+// Leaving a film with changes asks first: Ja saves, Nein discards; with Ja
+// and a value that cannot be saved, the film stays and the program goes on.
+TEST(FilmPage, AsksBeforeAnEditIsLost) {
+  struct Case {
+    const char* name;
+    MessageAnswer answer;
+    std::string year;
+    std::string titles;
+    bool quit;
+  };
+  for (const Case& c : {Case{"Ja", MessageAnswer::Yes, "2015", "Äpfelkuchen;Das Mädchen", true},
+                        Case{"Nein", MessageAnswer::No, "2015", "Äpfel;Das Mädchen", true},
+                        Case{"invalid", MessageAnswer::Yes, "1700", "Äpfel;Das Mädchen", false}}) {
+    SCOPED_TRACE(c.name);
+    FilmsProgram run(Three());
+    run.p.answers = {c.answer, c.answer};
+    run.Run({Click(gadget::kIconList), ScriptedEvent::Typed(gadget::kTitleField, "Äpfelkuchen"),
+             ScriptedEvent::Typed(gadget::kYearField, c.year), ScriptedEvent::Selected(kList, 1),
+             kEscape});
+    EXPECT_TRUE(run.Titles().starts_with(c.titles));
+    // Escape quits at once, or asks again and stays, until the close request
+    // after the script meets no answer (Nein).
+    EXPECT_EQ(run.Count("ShowMessage \"Zelluo\" \"Änderungen speichern?\""), c.quit ? 1u : 3u);
+    EXPECT_EQ(run.p.timedOut, !c.quit);
+  }
+}
+
+TEST(FilmPage, DeletesAfterTheQuestionAndBringsTheFilmBack) {
+  FilmsProgram run(Three());
+  run.p.answers = {MessageAnswer::No, MessageAnswer::Yes};
+  run.Run({Click(gadget::kIconList), kEscapeKey, kDelete, kDelete});
+  EXPECT_EQ(run.Titles(), "Das Mädchen vom See;Zebra;");
+  EXPECT_EQ(run.At(gadget::kTitleField).text, "Das Mädchen vom See");
+
+  FilmsProgram undo(Three());
+  undo.p.answers = {MessageAnswer::Yes};
+  undo.Run({Click(gadget::kIconList), kEscapeKey, kDelete, kUndo});
+  EXPECT_EQ(undo.Titles(), "Äpfel;Das Mädchen vom See;Zebra;");
+  EXPECT_EQ(undo.At(gadget::kTitleField).text, "Äpfel");
+}
+
+TEST(FilmPage, LeavesADamagedCollectionAloneAndSaysWhichFile) {
+  Program run;
+  const std::string damaged = "SQLite format 3" + std::string(4000, '\x07');
+  WriteBytes(run.dir / "Zelluo Files/Filme.db", damaged);
+  run.Run({Click(gadget::kIconList), ScriptedEvent::Typed(gadget::kTitleField, "Neu"),
+           ScriptedEvent(kSave)});
+  EXPECT_EQ(ReadBytes(run.dir / "Zelluo Files/Filme.db"), damaged);
+  // Named on opening and again when saving; then the unsaved title is asked about.
+  ASSERT_EQ(run.p.messages.size(), 3u);
+  for (int i : {0, 1}) EXPECT_NE(run.p.messages[i].text.find("Zelluo Files/Filme.db"), std::string::npos);
+  EXPECT_TRUE(run.Shown(gadget::kFilmList));
+}
+
+}  // namespace
+}  // namespace zelluo::testing
