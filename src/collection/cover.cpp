@@ -13,7 +13,7 @@
 #include <jpeglib.h>
 
 #include "assets/image_decoding.h"
-#include "collection/cover_texts.h"
+#include "texts/texts.h"
 #include "platform/os_services.h"
 
 namespace zelluo {

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <utility>
 
-#include "collection/collection_texts.h"
+#include "texts/texts.h"
 #include "collection/folding.h"
 #include "platform/os_services.h"
 
@@ -167,14 +167,14 @@ std::string InspectReadOnly(const std::string& path, int busyTimeoutMilliseconds
     sqlite3* db;
     ~Closer() { sqlite3_close(db); }
   } closer{db};
-  if (opened != SQLITE_OK) return FormatText(TextCannotOpen, path, Fault(db));
+  if (opened != SQLITE_OK) return FormatText(text::kCannotOpen, path, Fault(db));
   Harden(db, busyTimeoutMilliseconds);
 
   const auto failure = [&](int code) {
     int primary = code & 0xFF;
-    if (primary == SQLITE_NOTADB) return FormatText(TextNotADatabase, path);
-    if (primary == SQLITE_CORRUPT) return FormatText(TextDamaged, path, Fault(db));
-    return FormatText(TextCannotOpen, path, Fault(db));
+    if (primary == SQLITE_NOTADB) return FormatText(text::kNotADatabase, path);
+    if (primary == SQLITE_CORRUPT) return FormatText(text::kDamaged, path, Fault(db));
+    return FormatText(text::kCannotOpen, path, Fault(db));
   };
   Statement version(db, "PRAGMA user_version");
   if (!version.Valid()) return failure(sqlite3_extended_errcode(db));
@@ -182,14 +182,14 @@ std::string InspectReadOnly(const std::string& path, int busyTimeoutMilliseconds
   if (stepped != SQLITE_ROW) return failure(stepped);
   const int64_t schemaVersion = version.Integer(0);
   if (schemaVersion > SchemaVersion || schemaVersion < 0) {
-    return FormatText(TextNewerVersion, path);
+    return FormatText(text::kNewerVersion, path);
   }
 
   Statement check(db, "PRAGMA quick_check");
   stepped = check.Step();
   if (stepped != SQLITE_ROW) return failure(stepped);
   if (std::string verdict = check.Text(0); verdict != "ok") {
-    return FormatText(TextDamaged, path, verdict);
+    return FormatText(text::kDamaged, path, verdict);
   }
 
   // An empty file becomes a new collection; otherwise table film must be there
@@ -197,14 +197,14 @@ std::string InspectReadOnly(const std::string& path, int busyTimeoutMilliseconds
   Statement tables(db, "SELECT count(*) FROM sqlite_schema");
   if (tables.Step() != SQLITE_ROW) return failure(sqlite3_extended_errcode(db));
   if (tables.Integer(0) == 0 && schemaVersion == 0) return {};
-  if (SchemaType(db, "film") != "table") return FormatText(TextUnknownLayout, path);
+  if (SchemaType(db, "film") != "table") return FormatText(text::kUnknownLayout, path);
   std::vector<std::string> columns = ColumnsOf(db, "film");
   if (!HasColumn(columns, "id") || !HasColumn(columns, "title")) {
-    return FormatText(TextUnknownLayout, path);
+    return FormatText(text::kUnknownLayout, path);
   }
   if (schemaVersion == SchemaVersion) {
     for (const Column& column : FilmColumns) {
-      if (!HasColumn(columns, column.name)) return FormatText(TextUnknownLayout, path);
+      if (!HasColumn(columns, column.name)) return FormatText(text::kUnknownLayout, path);
     }
   }
   return {};
@@ -336,7 +336,7 @@ FilmStore::~FilmStore() { sqlite3_close(db_); }
 OpenResult FilmStore::Open(std::string folder, StoreOptions options) {
   std::unique_ptr<FilmStore> store(new FilmStore(std::move(folder), std::move(options)));
   const int64_t size = os::FileSize(store->path_);
-  if (size == -2) return {nullptr, FormatText(TextIsAFolder, store->path_)};
+  if (size == -2) return {nullptr, FormatText(text::kIsAFolder, store->path_)};
   if (size == -1) return {std::move(store), {}};  // made when the first film is stored
   std::string message = InspectReadOnly(store->path_, store->options_.busyTimeoutMilliseconds);
   if (message.empty()) message = store->OpenConnection();
@@ -347,7 +347,7 @@ OpenResult FilmStore::Open(std::string folder, StoreOptions options) {
 std::string FilmStore::OpenConnection() {
   const int flags = SQLITE_OPEN_READWRITE | (os::FileSize(path_) < 0 ? SQLITE_OPEN_CREATE : 0);
   if (sqlite3_open_v2(path_.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
-    std::string message = FormatText(TextCannotOpen, path_, Fault(db_));
+    std::string message = FormatText(text::kCannotOpen, path_, Fault(db_));
     sqlite3_close(db_);
     db_ = nullptr;
     return message;
@@ -356,7 +356,7 @@ std::string FilmStore::OpenConnection() {
   Execute(db_, "PRAGMA journal_mode = WAL; PRAGMA foreign_keys = ON");
 
   Statement version(db_, "PRAGMA user_version");
-  if (version.Step() != SQLITE_ROW) return FormatText(TextCannotOpen, path_, Fault(db_));
+  if (version.Step() != SQLITE_ROW) return FormatText(text::kCannotOpen, path_, Fault(db_));
   if (version.Integer(0) == 0) {
     // A file made by someone else is copied away before it is changed.
     if (!SchemaType(db_, "film").empty()) BackUpIfDue();
@@ -371,7 +371,7 @@ std::string FilmStore::OpenConnection() {
     if (!migrated.Ok()) {
       sqlite3_close(db_);
       db_ = nullptr;
-      return FormatText(TextCannotOpen, path_, migrated.message);
+      return FormatText(text::kCannotOpen, path_, migrated.message);
     }
   }
   RefreshDerivedData();
@@ -380,7 +380,7 @@ std::string FilmStore::OpenConnection() {
 
 std::string FilmStore::EnsureCreated() {
   if (db_) return {};
-  if (!os::CreateFolder(folder_)) return FormatText(TextCannotCreateFolder, folder_);
+  if (!os::CreateFolder(folder_)) return FormatText(text::kCannotCreateFolder, folder_);
   if (os::FileSize(path_) >= 0) {
     // Another program made the file since the store was opened.
     std::string message = InspectReadOnly(path_, options_.busyTimeoutMilliseconds);
@@ -392,9 +392,9 @@ std::string FilmStore::EnsureCreated() {
 }
 
 ChangeResult FilmStore::Change(const std::function<std::string()>& step, bool freshIndex) {
-  if (!db_) return {0, FormatText(TextCannotWrite, path_, "keine Verbindung")};
+  if (!db_) return {0, FormatText(text::kCannotWrite, path_, "keine Verbindung")};
   if (!Execute(db_, "BEGIN IMMEDIATE")) {
-    return {0, FormatText(TextCannotWrite, path_, Fault(db_))};
+    return {0, FormatText(text::kCannotWrite, path_, Fault(db_))};
   }
   // Another program wrote films since the index was made: bring it up to date
   // first, so that the words taken out of it are the ones that are in it.
@@ -466,7 +466,7 @@ int64_t FilmStore::CountFilms(std::string_view query) {
   Statement count(db_, sql);
   if (!expression.empty()) count.Bind(9, expression);
   if (count.Step() != SQLITE_ROW) {
-    readProblem_ = FormatText(TextCannotRead, path_, Fault(db_));
+    readProblem_ = FormatText(text::kCannotRead, path_, Fault(db_));
     return 0;
   }
   return count.Integer(0);
@@ -490,7 +490,7 @@ std::vector<FilmRow> FilmStore::ListFilms(std::string_view query, int64_t offset
     rows.push_back({list.Integer(0), list.Text(1), list.OptionalNumber(2), list.OptionalNumber(3),
                     list.Text(4)});
   }
-  if (stepped != SQLITE_DONE) readProblem_ = FormatText(TextCannotRead, path_, Fault(db_));
+  if (stepped != SQLITE_DONE) readProblem_ = FormatText(text::kCannotRead, path_, Fault(db_));
   return rows;
 }
 
@@ -507,7 +507,7 @@ std::optional<int64_t> FilmStore::PositionOf(std::string_view query, int64_t id)
   if (!expression.empty()) position.Bind(9, expression);
   int stepped = position.Step();
   if (stepped == SQLITE_ROW) return position.Integer(0);
-  if (stepped != SQLITE_DONE) readProblem_ = FormatText(TextCannotRead, path_, Fault(db_));
+  if (stepped != SQLITE_DONE) readProblem_ = FormatText(text::kCannotRead, path_, Fault(db_));
   return std::nullopt;
 }
 
@@ -518,7 +518,7 @@ std::optional<Film> FilmStore::LoadFilm(int64_t id) {
   load.Bind(1, id);
   int stepped = load.Step();
   if (stepped != SQLITE_ROW) {
-    if (stepped != SQLITE_DONE) readProblem_ = FormatText(TextCannotRead, path_, Fault(db_));
+    if (stepped != SQLITE_DONE) readProblem_ = FormatText(text::kCannotRead, path_, Fault(db_));
     return std::nullopt;
   }
   Film film;
@@ -587,7 +587,7 @@ int64_t WriteFilm(sqlite3* db, const Film& film, int64_t id, bool update) {
 
 ChangeResult FilmStore::SaveFilm(const Film& film) {
   if (film.title.find_first_not_of(" \t\r\n") == std::string::npos) {
-    return {0, std::string(TextNoTitle)};
+    return {0, std::string(text::kNoTitle)};
   }
   if (std::string message = EnsureCreated(); !message.empty()) return {0, message};
   if (!backupChecked_) BackUpIfDue();
@@ -607,15 +607,15 @@ ChangeResult FilmStore::SaveFilm(const Film& film) {
     id = WriteFilm(db_, written, written.id, written.id != 0);
     return id != 0 ? std::string() : Fault(db_);
   });
-  if (missing) return {0, FormatText(TextFilmMissing, path_)};
-  if (!result.Ok()) return {0, FormatText(TextCannotWrite, path_, result.message)};
+  if (missing) return {0, FormatText(text::kFilmMissing, path_)};
+  if (!result.Ok()) return {0, FormatText(text::kCannotWrite, path_, result.message)};
   return {id, {}};
 }
 
 ChangeResult FilmStore::ImportFilms(const std::vector<Film>& films) {
   for (const Film& film : films) {
     if (film.title.find_first_not_of(" \t\r\n") == std::string::npos) {
-      return {0, std::string(TextNoTitle)};
+      return {0, std::string(text::kNoTitle)};
     }
   }
   if (std::string message = EnsureCreated(); !message.empty()) return {0, message};
@@ -629,13 +629,13 @@ ChangeResult FilmStore::ImportFilms(const std::vector<Film>& films) {
     }
     return {};
   });
-  if (!result.Ok()) return {0, FormatText(TextCannotWrite, path_, result.message)};
+  if (!result.Ok()) return {0, FormatText(text::kCannotWrite, path_, result.message)};
   return {static_cast<int64_t>(films.size()), {}};
 }
 
 ChangeResult FilmStore::DeleteFilm(int64_t id) {
   std::optional<Film> film = LoadFilm(id);
-  if (!film) return {0, FormatText(TextFilmMissing, path_)};
+  if (!film) return {0, FormatText(text::kFilmMissing, path_)};
   if (!backupChecked_) BackUpIfDue();
   ChangeResult result = Change([&]() -> std::string {
     if (!UnindexFilm(db_, id)) return Fault(db_);
@@ -644,13 +644,13 @@ ChangeResult FilmStore::DeleteFilm(int64_t id) {
     Statement fresh(db_, "DELETE FROM film_stale WHERE id = ?1");
     return fresh.Bind(1, id).Done() ? std::string() : Fault(db_);
   });
-  if (!result.Ok()) return {0, FormatText(TextCannotWrite, path_, result.message)};
+  if (!result.Ok()) return {0, FormatText(text::kCannotWrite, path_, result.message)};
   deleted_.push_back(std::move(*film));
   return {id, {}};
 }
 
 ChangeResult FilmStore::UndoDelete() {
-  if (deleted_.empty()) return {0, std::string(TextNothingToUndo)};
+  if (deleted_.empty()) return {0, std::string(text::kNothingToUndo)};
   Film film = deleted_.back();
   int64_t id = 0;
   ChangeResult result = Change([&]() -> std::string {
@@ -662,7 +662,7 @@ ChangeResult FilmStore::UndoDelete() {
     id = WriteFilm(db_, film, taken ? 0 : film.id, false);
     return id != 0 ? std::string() : Fault(db_);
   });
-  if (!result.Ok()) return {0, FormatText(TextCannotWrite, path_, result.message)};
+  if (!result.Ok()) return {0, FormatText(text::kCannotWrite, path_, result.message)};
   deleted_.pop_back();
   return {id, {}};
 }
@@ -674,7 +674,7 @@ std::string FilmStore::BackUpIfDue() {
   const LocalDate today = options_.today ? options_.today() : os::Today();
   const std::string target = folder + "/Filme-" + IsoDate(today) + ".db";
   if (os::FileSize(target) >= 0) return {};
-  if (!os::CreateFolder(folder)) return FormatText(TextBackupFailed, target, folder);
+  if (!os::CreateFolder(folder)) return FormatText(text::kBackupFailed, target, folder);
 
   sqlite3* copy = nullptr;
   std::string fault;
@@ -692,7 +692,7 @@ std::string FilmStore::BackUpIfDue() {
   sqlite3_close(copy);
   if (!fault.empty()) {
     os::RemoveFile(target);
-    return FormatText(TextBackupFailed, target, fault);
+    return FormatText(text::kBackupFailed, target, fault);
   }
 
   std::vector<std::string> backups = os::ListFiles(folder);

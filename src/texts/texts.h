@@ -2,6 +2,7 @@
 // Every text the program shows, in one place. Most are German; the report of a
 // damaged settings file is English.
 
+#include <string>
 #include <string_view>
 
 namespace zelluo::text {
@@ -106,4 +107,78 @@ inline constexpr std::string_view kChangedHead = "Folgende Werte wurden geänder
 inline constexpr std::string_view kValuePrefix = "Wert: ";
 inline constexpr std::string_view kValueNotChanged = " wurde nicht geändert";
 
+// The film collection. "%1" stands for the path of the file or folder
+// concerned, "%2" for SQLite's own description of the fault.
+inline constexpr std::string_view kNotADatabase =
+    "Die Datei \"%1\" ist keine Filmsammlung von Zelluo. Sie bleibt unverändert; "
+    "Zelluo arbeitet ohne die Sammlung weiter.";
+inline constexpr std::string_view kDamaged =
+    "Die Filmsammlung \"%1\" ist beschädigt (%2). Sie bleibt unverändert; Zelluo arbeitet ohne "
+    "die Sammlung weiter. Frühere Sicherungen liegen, falls vorhanden, im Ordner "
+    "\"Sicherungen\" daneben.";
+inline constexpr std::string_view kNewerVersion =
+    "Die Filmsammlung \"%1\" stammt aus einer neueren Version von Zelluo. Sie bleibt unverändert; "
+    "Zelluo arbeitet ohne die Sammlung weiter.";
+inline constexpr std::string_view kUnknownLayout =
+    "Die Datei \"%1\" enthält keine Filmtabelle, die Zelluo lesen kann. Sie bleibt unverändert; "
+    "Zelluo arbeitet ohne die Sammlung weiter.";
+inline constexpr std::string_view kIsAFolder =
+    "An der Stelle der Filmsammlung \"%1\" steht ein Ordner. Zelluo arbeitet ohne die Sammlung "
+    "weiter.";
+inline constexpr std::string_view kCannotOpen =
+    "Die Filmsammlung \"%1\" lässt sich nicht öffnen (%2). Zelluo arbeitet ohne die Sammlung "
+    "weiter.";
+inline constexpr std::string_view kCannotWrite =
+    "Die Änderung konnte nicht in \"%1\" gespeichert werden (%2). Die Sammlung ist unverändert.";
+inline constexpr std::string_view kCannotCreateFolder =
+    "Der Ordner \"%1\" konnte nicht angelegt werden. Der Film wurde nicht gespeichert.";
+inline constexpr std::string_view kNoTitle = "Ein Film braucht einen Titel.";
+inline constexpr std::string_view kFilmMissing =
+    "Der Film ist nicht mehr in der Sammlung \"%1\"; vielleicht hat ihn eine andere Zelluo "
+    "gelöscht.";
+inline constexpr std::string_view kNothingToUndo =
+    "Es gibt keinen gelöschten Film zum Zurückholen.";
+inline constexpr std::string_view kCannotRead =
+    "Die Filmsammlung \"%1\" konnte nicht gelesen werden (%2).";
+inline constexpr std::string_view kBackupFailed =
+    "Die Sicherung \"%1\" konnte nicht geschrieben werden (%2).";
+
+// Taking over a cover picture.
+inline constexpr std::string_view kCoverFileMissing =
+    "Das Bild wurde nicht gefunden oder kann nicht gelesen werden.";
+inline constexpr std::string_view kCoverFileEmpty = "Die Bilddatei ist leer.";
+inline constexpr std::string_view kCoverFileTooLarge =
+    "Die Bilddatei ist größer als 50 MB und wird nicht übernommen.";
+inline constexpr std::string_view kCoverUnknownFormat =
+    "Die Datei ist kein JPEG- oder PNG-Bild. Bitte ein Bild im Format JPEG oder PNG wählen.";
+inline constexpr std::string_view kCoverDamaged =
+    "Das Bild ist beschädigt oder unvollständig und kann nicht gelesen werden.";
+inline constexpr std::string_view kCoverTooManyPixels =
+    "Das Bild ist zu groß (höchstens 16000 Pixel je Seite und 100 Megapixel).";
+inline constexpr std::string_view kCoverFolderMissing =
+    "Der Cover-Ordner kann nicht angelegt werden.";
+inline constexpr std::string_view kCoverWriteFailed =
+    "Das Cover kann nicht gespeichert werden (ist der Datenträger voll oder schreibgeschützt?).";
+inline constexpr std::string_view kCoverNameTaken =
+    "Im Cover-Ordner liegt bereits ein anderes Bild unter demselben Namen.";
+
 }  // namespace zelluo::text
+
+namespace zelluo {
+
+// text with "%1" replaced by first and "%2" by second.
+inline std::string FormatText(std::string_view text, std::string_view first,
+                              std::string_view second = {}) {
+  std::string result;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 1 < text.size() && (text[i + 1] == '1' || text[i + 1] == '2')) {
+      result += text[i + 1] == '1' ? first : second;
+      ++i;
+    } else {
+      result += text[i];
+    }
+  }
+  return result;
+}
+
+}  // namespace zelluo

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "../test_support.h"
-#include "collection/cover_texts.h"
+#include "texts/texts.h"
 
 namespace zelluo {
 namespace {
