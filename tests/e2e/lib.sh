@@ -26,7 +26,7 @@ note() { sed "s/^/# $part: /" <<<"$*"; }
 check() { # check <description> <command...>
   local description=$1
   shift
-  if "$@"; then pass "$description"; else fail "$description"; fi
+  if "$@" >/dev/null; then pass "$description"; else fail "$description"; fi
 }
 check_eq() { # check_eq <description> <expected> <actual>
   if [[ $2 == "$3" ]]; then pass "$1"; else fail "$1 (expected '$2', got '$3')"; fi
@@ -96,8 +96,15 @@ wait_for_exit() {
   line=$(wait_for "$2" grep -h "^exit $1 " "$scratch"/exits.*) && exit_code=${line##* }
   [[ $exit_code != 124 ]]
 }
-# The running processes of the program in the session of the last launch.
-program_pids() { pgrep -g "$group" -x 'zelluo(\.exe)?'; }
+# The running processes of the program started by this check (under Wine a
+# restarted instance leaves the session, but keeps the environment).
+export ZELLUO_E2E_RUN=$scratch
+program_pids() {
+  local p
+  for p in $(pgrep -x 'zelluo(\.exe)?'); do
+    tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qxF "ZELLUO_E2E_RUN=$scratch" && echo "$p"
+  done
+}
 # Ends every launch that still runs; the mark tells these ends from crashes.
 stop_programs() {
   local g
@@ -153,21 +160,25 @@ geometry() { # "x y width height" of window $1 on the screen
   xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X:/ {x = $NF} /Absolute upper-left Y:/ {y = $NF}
     /^ *Width:/ {w = $NF} /^ *Height:/ {h = $NF} END {if (w != "") print x, y, w, h}'
 }
-# window <name> <min WxH> <max WxH>: the first visible window named exactly
-# so (xdotool's search ignores case) whose size lies within the bounds.
-window() {
-  local id x y w h
-  for id in $(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null); do
+# windows <name> <min WxH> <max WxH> [class]: the visible windows named exactly
+# so (xdotool's search ignores case; "" for none), of that class (a regular
+# expression on the instance name) if given, whose size lies within the bounds.
+windows() {
+  local id x y w h query=(--name "^$1\$")
+  [[ -z ${4:-} ]] || query=(--classname "$4")
+  for id in $(xdotool search --onlyvisible "${query[@]}" 2>/dev/null); do
     [[ $(xdotool getwindowname "$id" 2>/dev/null) == "$1" ]] || continue
     read -r x y w h <<<"$(geometry "$id")"
-    if ((${w:-0} >= ${2%x*} && w <= ${3%x*} && h >= ${2#*x} && h <= ${3#*x})); then
-      echo "$id"
-      return 0
-    fi
+    ((${w:-0} >= ${2%x*} && w <= ${3%x*} && h >= ${2#*x} && h <= ${3#*x})) && echo "$id"
   done
-  return 1
 }
+window() { local ids; ids=$(windows "$@") && [[ -n $ids ]] && head -n 1 <<<"$ids"; }
 main_window() { window Zelluo 1000x800 9999x9999; }
+tray_icon() { # "x y": the middle of the program's icon in jwm's tray (under Wine, explorer.exe's)
+  local id x y w h
+  if [[ $binary == *.exe ]]; then id=$(window '' 8x8 40x40 '^explorer'); else id=$(window zelluo 8x8 40x40); fi
+  [[ -n $id ]] && read -r x y w h <<<"$(geometry "$id")" && echo "$((x + w / 2)) $((y + h / 2))"
+}
 message_box() { window Zelluo 100x50 999x799; }
 viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
 # Sets the origin ox, oy of the probes below to the main window's corner.
@@ -178,8 +189,8 @@ at_main_window() {
 
 # --- input ----------------------------------------------------------------------------
 # Move, wait, then click: a move and a click in one call sometimes lose the press.
-click() { # click <x> <y> [button], relative to ox, oy
-  xdotool mousemove $((ox + $1)) $((oy + $2))
+click() { # click <x> <y> [button]
+  xdotool mousemove "$1" "$2"
   sleep 0.25
   xdotool click "${3:-1}"
 }
@@ -196,10 +207,11 @@ drag() { # drag <x> <y> <dx> <dy>: press, move in two steps, release
 }
 
 # --- pictures -------------------------------------------------------------------------
-# shot [name]: a screenshot of the screen, which the probes below read.
+# shot [name]: a screenshot of the screen, which the probes below read; kept
+# when named.
 shot() {
   import -window root -depth 8 "ppm:$scratch/shot.ppm" 2>/dev/null || return 1
-  [[ -z $keep ]] || convert "$scratch/shot.ppm" "$keep/$part-$((++shots))-${1:-shot}.png"
+  [[ -z $keep || -z ${1:-} ]] || convert "$scratch/shot.ppm" "$keep/$part-$((++shots))-$1.png"
 }
 count() { # count <kind> <x> <y> [w h]: pixels of the kind (e2e_tool.py) in the rectangle
   tool count "$scratch/shot.ppm" "$1" $((ox + $2)) $((oy + $3)) "${4:-1}" "${5:-1}"

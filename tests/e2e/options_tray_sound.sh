@@ -15,10 +15,6 @@
 #   tests/e2e/options_tray_sound.sh <zelluo>
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-tray_icon() { # "x y": the middle of the program's icon in jwm's tray
-  local id x y w h
-  id=$(window zelluo 8x8 40x40) && read -r x y w h <<<"$(geometry "$id")" && echo "$((x + w / 2)) $((y + h / 2))"
-}
 # open_menu <name>: right-clicks the tray icon and reads the menu's entries
 # into menu ("word x y darkest" lines).
 open_menu() {
