@@ -1,22 +1,10 @@
 #!/usr/bin/env python3
-"""What the desktop checks cannot do in shell (standard library only).
-
-reap DIR CMD...        runs CMD in a new session as a child subreaper (the program restarts
-                       itself without waiting, so only a subreaper learns how the new instance
-                       ends); writes DIR/exits.<own pid>: "start PID", then "exit PID CODE"
-                       for every process it reaps (CODE 128+N for signal N)
-owned SELECTION        exit 0 when some client owns the X selection (jwm's tray)
-count PPM KIND X Y W H pixels of KIND in the rectangle of a binary PPM screenshot
-look PPM X Y           the 24 x 24 switch picture at X, Y by its strongest colour
-words TSV PPM X Y      tesseract's TSV of a 3x crop at X, Y: word, centre, darkest grey level
-settings FORM DATE [Key=Value...]  the exact bytes of the settings file, "created" form (CR LF
-                       after every line) or "rewritten" form (the form of every later save)
-watch FILE OUT SECONDS every distinct content of FILE to OUT.1, OUT.2, ... until OUT.stop exists
-sizes XEV W H STEPS    the ConfigureNotify sizes of an xev log against a fade-out of STEPS
-                       steps of 0.99 (rounded half to even) from W x H
-sound RAW WAV MODE     a capture of SDL's disk driver (s16le stereo 44.1 kHz): "silent" (at
-                       least one second of zeros) or "cut" (silence, the click from its first
-                       frame, cut off by a second whole copy, then silence)
+"""What the desktop checks cannot do in shell (standard library only):
+reap DIR CMD... (a child subreaper logging to DIR/exits.<pid>), owned SELECTION (some X
+client owns it), count PPM KIND X Y W H, look PPM X Y (a switch's colour), words TSV PPM X Y
+(tesseract's words of a 3x crop with their centres and darkest grey), settings FORM DATE
+[Key=Value...] (the file's exact bytes), watch FILE OUT SECONDS (every distinct content),
+sizes XEV W H STEPS (the fade-out's window sizes), sound RAW WAV silent|cut (the click capture).
 """
 import os
 import re
@@ -205,31 +193,23 @@ def sound(raw, wav, mode):
             and same(copies[0], frames) and not any(cap[2 * (copies[0] + frames) :]))
 
 
-def main(cmd, *a):
-    if cmd == "reap":
-        return reap(a[0], list(a[1:]))
-    if cmd == "owned":
-        return owned(a[0])
-    if cmd == "count":
-        print(count(load_ppm(a[0]), a[1], *(int(v) for v in a[2:6])))
-    elif cmd == "look":
-        at, x, y = load_ppm(a[0]), int(a[1]), int(a[2])
-        n = {k: count(at, k, x, y, 24, 24) for k in ("green", "red", "grey")}
-        print(max(n, key=n.get) if max(n.values()) >= 20 else "none")
-    elif cmd == "words":
-        words(a[0], a[1], int(a[2]), int(a[3]))
-    elif cmd == "settings":
-        sys.stdout.buffer.write(settings(a[0], a[1], a[2:]))
-    elif cmd == "watch":
-        watch(a[0], a[1], float(a[2]))
-    elif cmd == "sizes":
-        return 0 if sizes(a[0], *(int(v) for v in a[1:4])) else 1
-    elif cmd == "sound":
-        return 0 if sound(*a) else 1
-    else:
-        raise SystemExit(__doc__)
-    return 0
+def look(ppm, x, y):
+    at = load_ppm(ppm)
+    n = {k: count(at, k, int(x), int(y), 24, 24) for k in ("green", "red", "grey")}
+    print(max(n, key=n.get) if max(n.values()) >= 20 else "none")
 
+
+COMMANDS = {
+    "reap": lambda folder, *command: reap(folder, list(command)),
+    "owned": owned,
+    "count": lambda ppm, kind, *r: print(count(load_ppm(ppm), kind, *map(int, r))),
+    "look": look,
+    "words": lambda tsv, ppm, x, y: words(tsv, ppm, int(x), int(y)),
+    "settings": lambda form, date, *changes: sys.stdout.buffer.write(settings(form, date, changes)) and 0,
+    "watch": lambda path, out, seconds: watch(path, out, float(seconds)),
+    "sizes": lambda log, *n: 0 if sizes(log, *map(int, n)) else 1,
+    "sound": lambda *a: 0 if sound(*a) else 1,
+}
 
 if __name__ == "__main__":
-    sys.exit(main(*sys.argv[1:]) if len(sys.argv) > 1 else __doc__)
+    sys.exit(COMMANDS[sys.argv[1]](*sys.argv[2:]) if sys.argv[1:2] and sys.argv[1] in COMMANDS else __doc__)

@@ -1,13 +1,8 @@
 # shellcheck shell=bash disable=SC2034,SC2317
-# The library of every desktop end-to-end check, GTK and Wine alike. A check
-# sources it with the program as its argument, then works in parts:
-#
-#   source lib.sh "$@"; part=name; start_display 1280x1024; ...; stop_display; finish
-#
-# The program is the first argument or ZELLUO_BIN; a name ending in ".exe"
-# runs under Wine in a fresh prefix. With ZELLUO_E2E_KEEP set to a folder,
-# every screenshot is kept there as PNG. Results are printed as "ok - ..." and
-# "not ok - ..." lines; finish prints "N passed, N failed" and sets the status.
+# The library of every desktop end-to-end check, GTK and Wine alike:
+#   source lib.sh <zelluo | zelluo.exe>; part=name; start_display 1280x1024; ...; finish
+# (or ZELLUO_BIN; zelluo.exe runs under Wine in a fresh prefix). Prints "ok - ..." and
+# "not ok - ..." lines, then "N passed, N failed". ZELLUO_E2E_KEEP: a folder for screenshots.
 set -uo pipefail
 e2e=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 scratch=$(mktemp -d)
@@ -23,11 +18,7 @@ tool() { python3 "$e2e/e2e_tool.py" "$@"; }
 pass() { echo "ok - $part: $1" | tee -a "$results"; }
 fail() { echo "not ok - $part: $1" | tee -a "$results"; }
 note() { sed "s/^/# $part: /" <<<"$*"; }
-check() { # check <description> <command...>
-  local description=$1
-  shift
-  if "$@" >/dev/null; then pass "$description"; else fail "$description"; fi
-}
+check() { if "${@:2}" >/dev/null; then pass "$1"; else fail "$1"; fi; } # check <description> <command...>
 check_eq() { # check_eq <description> <expected> <actual>
   if [[ $2 == "$3" ]]; then pass "$1"; else fail "$1 (expected '$2', got '$3')"; fi
 }
@@ -171,29 +162,23 @@ windows() {
     read -r x y w h <<<"$(geometry "$id")"
     ((${w:-0} >= ${2%x*} && w <= ${3%x*} && h >= ${2#*x} && h <= ${3#*x})) && echo "$id"
   done
+  return 0
 }
 window() { local ids; ids=$(windows "$@") && [[ -n $ids ]] && head -n 1 <<<"$ids"; }
 main_window() { window Zelluo 1000x800 9999x9999; }
 tray_icon() { # "x y": the middle of the program's icon in jwm's tray (under Wine, explorer.exe's)
   local id x y w h
   if [[ $binary == *.exe ]]; then id=$(window '' 8x8 40x40 '^explorer'); else id=$(window zelluo 8x8 40x40); fi
-  [[ -n $id ]] && read -r x y w h <<<"$(geometry "$id")" && echo "$((x + w / 2)) $((y + h / 2))"
+  [[ -n $id ]] && read -r x y w h <<<"$(geometry "$id")" && ((x >= 0 && y >= 0)) && echo "$((x + w / 2)) $((y + h / 2))"
 }
 message_box() { window Zelluo 100x50 999x799; }
 viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
 # Sets the origin ox, oy of the probes below to the main window's corner.
-at_main_window() {
-  local id
-  id=$(main_window) && read -r ox oy _ <<<"$(geometry "$id")"
-}
+at_main_window() { local id; id=$(main_window) && read -r ox oy _ <<<"$(geometry "$id")"; }
 
 # --- input ----------------------------------------------------------------------------
 # Move, wait, then click: a move and a click in one call sometimes lose the press.
-click() { # click <x> <y> [button]
-  xdotool mousemove "$1" "$2"
-  sleep 0.25
-  xdotool click "${3:-1}"
-}
+click() { xdotool mousemove "$1" "$2" && sleep 0.25 && xdotool click "${3:-1}"; } # click <x> <y> [button]
 # Gives window $1 the keyboard focus, then presses key $2 (key --window sends
 # synthetic events, which GTK ignores).
 key() {
@@ -207,8 +192,7 @@ drag() { # drag <x> <y> <dx> <dy>: press, move in two steps, release
 }
 
 # --- pictures -------------------------------------------------------------------------
-# shot [name]: a screenshot of the screen, which the probes below read; kept
-# when named.
+# shot [name]: a screenshot, which the probes below read; kept when named.
 shot() {
   import -window root -depth 8 "ppm:$scratch/shot.ppm" 2>/dev/null || return 1
   [[ -z $keep || -z ${1:-} ]] || convert "$scratch/shot.ppm" "$keep/$part-$((++shots))-$1.png"
@@ -218,6 +202,7 @@ count() { # count <kind> <x> <y> [w h]: pixels of the kind (e2e_tool.py) in the 
 }
 at_least() { (($(count "${@:2}") >= $1)); } # at_least <n> <kind> <x> <y> [w h]
 none_of() { (($(count "$@") == 0)); }        # none_of <kind> <x> <y> [w h]
+icons_blue() { local x; for x in 160 360 560 760 960; do at_least 1000 blue "$x" 400 128 128 || return 1; done; } # the GTK Main page
 look() { tool look "$scratch/shot.ppm" $((ox + $1)) $((oy + $2)); }
 # ocr <x> <y> <w> <h>: the German text in the rectangle of the screenshot,
 # read by tesseract from a crop scaled up three times; blank lines dropped.
@@ -232,11 +217,7 @@ ocr_words() {
     tesseract "$scratch/ocr.png" "$scratch/ocr" -l deu tsv >/dev/null 2>&1 &&
     tool words "$scratch/ocr.tsv" "$scratch/shot.ppm" "$1" "$2"
 }
-ocr_box() { # the text of window $1 on the last screenshot, lines joined by "|"
-  local x y w h
-  read -r x y w h <<<"$(geometry "$1")"
-  ocr "$x" "$y" "$w" "$h" | tr '\n' '|'
-}
+ocr_box() { ocr $(geometry "$1") | tr '\n' '|'; } # the text of window $1, lines joined by "|"
 
 # --- the settings file ------------------------------------------------------------------
 settings_date=06/12/2026
