@@ -107,6 +107,7 @@ stop_display
 
 part=twins
 rm -f "$scratch"/exits.*
+work=$scratch/twins settings="$scratch/twins/Zelluo Files/Zelluo.xml" # not the monkey's options
 start_display 1280x1024 "$scratch/jwmrc" || exit 1
 launch "$work" # a first start creates the settings file, and Escape ends it
 window=$(wait_for 20 main_window) && key "$window" Escape
