@@ -128,7 +128,7 @@ for round in $(seq "${ZELLUO_MONKEY_TWINS:-3}"); do
   done
   for window in $windows; do # a switch of a row
     xdotool windowactivate --sync "$window" >/dev/null 2>&1
-    click $((312 + RANDOM % 2 * 30)) $((222 + RANDOM % 3 * 30)) && sleep 0.3
+    rows=(222 282 312) && click $((312 + RANDOM % 2 * 30)) "${rows[RANDOM % 3]}" && sleep 0.3
   done
   boxes=$(wait_for 5 two 100x50 999x799)
   for box in $boxes; do # confirm both as close together as possible
