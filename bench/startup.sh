@@ -22,8 +22,6 @@ idle=${ZELLUO_BENCH_IDLE:-30}
 
 if [[ ${1:-} == --inside ]]; then
   zelluo=$2 tools=$3
-  # shellcheck source=tests/e2e/desktop_helpers.bash
-  source "$repo/tests/e2e/desktop_helpers.bash"
   work=$(mktemp -d)
   cleanup() {
     pkill -P $$ 2>/dev/null || true
@@ -31,7 +29,12 @@ if [[ ${1:-} == --inside ]]; then
     rm -rf "$work"
   }
   trap cleanup EXIT
-  start_window_manager
+  jwm >/dev/null 2>&1 &
+  wm_pid=$!
+  for _ in $(seq 100); do # until jwm announces itself on the root window
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.1
+  done
   export GDK_GL=disable NO_AT_BRIDGE=1
   ticks=$(getconf CLK_TCK)
 

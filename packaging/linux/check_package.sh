@@ -1,80 +1,37 @@
 #!/usr/bin/env bash
-# shellcheck disable=SC2317  # cleanup is called through trap
 # Round trip of the Debian package: builds it with cpack from a configured
 # build folder, checks its contents, installs it with apt-get, starts
 # /usr/bin/zelluo on a 1280 x 1024 Xvfb display in a fresh folder, sees the
 # main window, presses Escape, expects exit code 0, and removes the package.
 #
-#   packaging/linux/check_package.sh <build-folder> <results-file>
+#   packaging/linux/check_package.sh <build-folder>
 #
-# Appends "ok - ..." and "not ok - ..." lines to the results file. Installing
+# Prints "ok - ..." and "not ok - ..." lines and "N passed, N failed". Installing
 # needs root (or sudo). A zelluo package that is already installed is left
 # alone: then only the package itself is checked.
-set -uo pipefail
-
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-repo=$(cd "$here/../.." && pwd)
-e2e="$repo/tests/e2e"
-
-if [[ ${1:-} == --inside ]]; then
-  results=$2
-  # shellcheck source=tests/e2e/desktop_helpers.bash
-  source "$e2e/desktop_helpers.bash"
-  pass() { echo "ok - package: $1" >>"$results"; }
-  fail() { echo "not ok - package: $1" >>"$results"; }
-  work=$(mktemp -d)
-  program_pid=
-  cleanup() {
-    [[ -n $program_pid ]] && kill "$program_pid" 2>/dev/null
-    [[ -n ${wm_pid:-} ]] && kill "$wm_pid" 2>/dev/null
-    wait 2>/dev/null
-    rm -rf "$work"
-  }
-  trap cleanup EXIT
-  start_window_manager || fail "jwm did not start"
-  (cd "$work" && exec env SDL_AUDIODRIVER=dummy /usr/bin/zelluo) >/dev/null 2>&1 &
-  program_pid=$!
-  if window=$(wait_for_main_window Zelluo 30 "$program_pid"); then
-    pass "/usr/bin/zelluo opens its main window"
-    sleep 0.5
-    press_key_in "$window" Escape
-  else
-    fail "/usr/bin/zelluo shows no main window within 30 s"
-  fi
-  if wait_for_exit "$program_pid" 20; then
-    program_pid=
-    if [[ $exit_code -eq 0 ]]; then pass "exit code 0 after Escape"; else fail "exit code $exit_code"; fi
-  else
-    fail "the program did not end within 20 s of Escape"
-  fi
-  if [[ -f "$work/Zelluo Files/Zelluo.xml" ]]; then
-    pass "the settings file was created in the working folder"
-  else
-    fail "no settings file in the working folder"
-  fi
-  exit 0
-fi
-
-build=${1:?build folder} results=${2:?results file}
-pass() { echo "ok - package: $1" >>"$results"; }
-fail() { echo "not ok - package: $1" >>"$results"; }
+build=${1:?build folder}
+# shellcheck source=tests/e2e/lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../tests/e2e/lib.sh" "$build/zelluo"
+part=package
 sudo_cmd=()
 if [[ $(id -u) -ne 0 ]]; then sudo_cmd=(sudo); fi
 export DEBIAN_FRONTEND=noninteractive
 
-out=$(mktemp -d)
-trap 'rm -rf "$out"' EXIT
+out=$scratch/package
+mkdir -p "$out"
 if (cd "$build" && cpack -G DEB -B "$out") >"$out/cpack.log" 2>&1; then
   pass "cpack -G DEB builds the package"
 else
   fail "cpack -G DEB failed"
-  sed 's/^/#   /' "$out/cpack.log" | tail -n 20 >>"$results"
-  exit 0
+  note "$(tail -n 20 "$out/cpack.log")"
+  finish
+  exit
 fi
 deb=$(find "$out" -maxdepth 1 -name 'zelluo_*.deb' | head -n 1)
 if [[ -z $deb ]]; then
   fail "no zelluo_*.deb was written"
-  exit 0
+  finish
+  exit
 fi
 
 contents=$(dpkg-deb -c "$deb" | awk '{print $NF}')
@@ -103,23 +60,35 @@ else
 fi
 
 if dpkg-query -W -f='${Status}' zelluo 2>/dev/null | grep -q 'install ok installed'; then
-  echo "# package: zelluo is already installed here; not installing over it" >>"$results"
-  exit 0
+  note "zelluo is already installed here; not installing over it"
+  finish
+  exit
 fi
 if "${sudo_cmd[@]}" apt-get install -y -q "$deb" >"$out/install.log" 2>&1; then
   pass "apt-get installs it"
 else
   fail "apt-get install failed"
-  sed 's/^/#   /' "$out/install.log" | tail -n 20 >>"$results"
-  exit 0
+  note "$(tail -n 20 "$out/install.log")"
+  finish
+  exit
 fi
-if ! xvfb-run -a -s "-screen 0 1280x1024x24" bash "${BASH_SOURCE[0]}" --inside "$results"; then
-  fail "the display or the start check failed to run"
+program=(/usr/bin/zelluo)
+start_display 1280x1024
+launch "$scratch/run"
+if window=$(wait_for 30 main_window); then
+  pass "/usr/bin/zelluo opens its main window"
+  key "$window" Escape
+  wait_for_exit "$pid" 20
+  check_eq "Escape ends it with exit code 0" 0 "$exit_code"
+else
+  fail "/usr/bin/zelluo opens its main window within 30 s"
 fi
+check "it created the settings file in its working folder" test -f "$scratch/run/Zelluo Files/Zelluo.xml"
+stop_display
 if "${sudo_cmd[@]}" apt-get remove -y -q --purge zelluo >"$out/remove.log" 2>&1 &&
   [[ ! -e /usr/bin/zelluo && ! -e /usr/share/applications/zelluo.desktop ]]; then
   pass "apt-get removes it again without a trace in /usr"
 else
   fail "removing the package failed or left files behind"
 fi
-exit 0
+finish

@@ -1,266 +1,231 @@
-# shellcheck shell=bash disable=SC2317,SC2034
-# Shared part of the desktop end-to-end checks of the GTK program: sourced by a
-# check script, both outside the virtual display (e2e_main) and inside it (the
-# helpers below). A script defines run_inside, which runs under Xvfb with the
-# jwm window manager and reports through check, pass and fail.
-#
-#   source lib.sh; run_inside() { ...; }; e2e_main <width> <height> "$@"
-#
-# The binary is the first argument or ZELLUO_BIN. With ZELLUO_E2E_KEEP set to
-# a folder, every screenshot taken through shot is kept there as PNG.
-# (SC2317, SC2034: the helpers and variables are used by the scripts that source
-# this file.)
-
-e2e_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-e2e_tool="$e2e_dir/e2e_tool.py"
-e2e_repo=$(cd "$e2e_dir/../.." && pwd)
-# window_geometry and the helpers below that define their own versions.
-# shellcheck source=tests/e2e/desktop_helpers.bash
-source "$e2e_dir/desktop_helpers.bash"
+# shellcheck shell=bash disable=SC2034,SC2317
+# The library of every desktop end-to-end check, GTK and Wine alike:
+#   source lib.sh <zelluo | zelluo.exe>; part=name; start_display 1280x1024; ...; finish
+# (or ZELLUO_BIN; zelluo.exe runs under Wine in a fresh prefix). Prints "ok - ..." and
+# "not ok - ..." lines, then "N passed, N failed". ZELLUO_E2E_KEEP: a folder for screenshots.
+set -uo pipefail
+e2e=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+scratch=$(mktemp -d)
+results=$scratch/results
+: >"$results"
+keep=${ZELLUO_E2E_KEEP:-}
+[[ -z $keep ]] || { mkdir -p "$keep" && keep=$(cd "$keep" && pwd); }
+part=e2e groups=() shots=0 ox=0 oy=0 wm_pid='' xvfb_pid=''
+trap 'stop_display; rm -rf "$scratch"' EXIT
+tool() { python3 "$e2e/e2e_tool.py" "$@"; }
 
 # --- reporting ------------------------------------------------------------------
-pass() { echo "ok - $1" >>"$results"; }
-fail() { echo "not ok - $1" >>"$results"; }
-note() {
-  local line
-  while IFS= read -r line; do echo "# $line"; done <<<"$1" >>"$results"
-}
-check() { # check <description> <command...>
-  local description=$1
-  shift
-  if "$@"; then pass "$description"; else fail "$description"; fi
-}
-# check_eq <description> <expected> <actual>
-check_eq() {
+pass() { echo "ok - $part: $1" | tee -a "$results"; }
+fail() { echo "not ok - $part: $1" | tee -a "$results"; }
+note() { sed "s/^/# $part: /" <<<"$*"; }
+check() { if "${@:2}" >/dev/null; then pass "$1"; else fail "$1"; fi; } # check <description> <command...>
+check_eq() { # check_eq <description> <expected> <actual>
   if [[ $2 == "$3" ]]; then pass "$1"; else fail "$1 (expected '$2', got '$3')"; fi
+}
+finish() {
+  local passed failed
+  passed=$(grep -c '^ok - ' "$results") failed=$(grep -c '^not ok - ' "$results")
+  echo "$passed passed, $failed failed"
+  ((failed == 0 && passed > 0))
+}
+
+# wait_for <seconds> <command...>: runs the command every 0.1 s until it
+# succeeds and prints its output; fails when the time is up.
+wait_for() {
+  local deadline=$((SECONDS + $1)) out
+  shift
+  until out=$("$@" 2>/dev/null); do
+    ((SECONDS < deadline)) || return 1
+    sleep 0.1
+  done
+  [[ -z $out ]] || echo "$out"
 }
 
 # --- the program ------------------------------------------------------------------
-# start_program <work-folder> [NAME=value...]: starts the program in that
-# folder, under a reaper that logs the exit code of the program and of any
-# new instance it starts. Sets program_pid and reaper_pid.
-start_program() {
-  local work=$1
-  shift
-  exits="$work/.exits"
-  : >"$exits"
-  (cd "$work" && exec setsid python3 "$e2e_tool" reap "$exits" env "$@" "$binary") \
-    >>"$work/.output.log" 2>&1 &
-  reaper_pid=$!
-  program_pid=
-  local _
-  for _ in $(seq 100); do
-    program_pid=$(sed -n 's/^start //p' "$exits")
-    [[ -n $program_pid ]] && return 0
-    sleep 0.05
-  done
-  return 1
-}
-
-# Ends whatever the last start_program left running: the reaper leads its own
-# process group, and the program and its new instances stay in that group.
-stop_program() {
-  if [[ -n ${reaper_pid:-} ]]; then
-    kill -- "-$reaper_pid" 2>/dev/null
-    wait "$reaper_pid" 2>/dev/null
+binary=${1:-${ZELLUO_BIN:-}}
+if [[ ! -f $binary ]]; then
+  echo "usage: $0 <zelluo or zelluo.exe>   (or set ZELLUO_BIN)" >&2
+  exit 2
+fi
+binary=$(cd "$(dirname "$binary")" && pwd)/$(basename "$binary")
+program=("$binary")
+for needed in Xvfb jwm xdotool xprop xwininfo xev import convert tesseract python3; do
+  command -v "$needed" >/dev/null || { echo "$0: $needed is missing (scripts/setup)" >&2 && exit 2; }
+done
+# No sound device, no accessibility bus, no session bus (GLib would start one).
+export SDL_AUDIODRIVER=dummy NO_AT_BRIDGE=1 DBUS_SESSION_BUS_ADDRESS="unix:path=$scratch/no-bus"
+if [[ $binary == *.exe ]]; then
+  # Everything Wine keeps lives in the scratch folder: the prefix and a home
+  # whose ALSA configuration offers a null device for DirectSound. A German
+  # locale gives the message boxes "Ja" and "Nein".
+  program=(wine "$binary")
+  export HOME=$scratch/home WINEPREFIX=$scratch/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  mkdir -p "$HOME" "$scratch/locale"
+  printf 'pcm.!default {\n  type null\n}\n' >"$HOME/.asoundrc"
+  if localedef -i de_DE -f UTF-8 "$scratch/locale/de_DE.UTF-8" 2>/dev/null; then
+    export LOCPATH=$scratch/locale LANG=de_DE.UTF-8
+    unset LC_ALL
   fi
-  reaper_pid=
-}
+  (unset DISPLAY && wineboot -i && wineserver -w) >"$scratch/wineboot.log" 2>&1
+fi
 
-# wait_for_exit <pid> <seconds>: sets exit_code to the process's exit code,
-# or 124 if it is still running after that many seconds.
+# launch <folder> [NAME=value...] [wrapper...]: runs the program in the
+# folder, in a session of its own under the subreaper, which logs how every
+# process of that session ends. Sets pid (the program) and group (the
+# subreaper, whose pid is the session's process group).
+launch() {
+  mkdir -p "$1"
+  (cd "$1" && exec python3 "$e2e/e2e_tool.py" reap "$scratch" env "${@:2}" "${program[@]}") \
+    >>"$scratch/output.log" 2>&1 &
+  group=$! groups+=("$!")
+  pid=$(wait_for 10 grep -oP '^start \K[0-9]+' "$scratch/exits.$group")
+}
+# wait_for_exit <pid> <seconds>: sets exit_code (124 while it still runs).
 wait_for_exit() {
-  local pid=$1 deadline=$((SECONDS + $2)) line
+  local line
   exit_code=124
-  while ((SECONDS < deadline)); do
-    line=$(grep "^exit $pid " "$exits" 2>/dev/null)
-    if [[ -n $line ]]; then
-      exit_code=${line##* }
-      return 0
-    fi
-    sleep 0.1
+  line=$(wait_for "$2" grep -h "^exit $1 " "$scratch"/exits.*) && exit_code=${line##* }
+  [[ $exit_code != 124 ]]
+}
+# The running processes of the program started by this check (under Wine a
+# restarted instance leaves the session, but keeps the environment).
+export ZELLUO_E2E_RUN=$scratch
+program_pids() {
+  local p
+  for p in $(pgrep -x 'zelluo(\.exe)?'); do
+    tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qxF "ZELLUO_E2E_RUN=$scratch" && echo "$p"
   done
+}
+# Ends every launch that still runs; the mark tells these ends from crashes.
+stop_programs() {
+  local g
+  for g in "${groups[@]}"; do
+    kill -0 "$g" 2>/dev/null || continue
+    echo stopped >>"$scratch/exits.$g"
+    kill -TERM -- "-$g" 2>/dev/null
+    wait_for 10 eval "! kill -0 $g" || kill -KILL -- "-$g" 2>/dev/null
+    wait "$g" 2>/dev/null
+  done
+  groups=()
+}
+# Every process that ended with a code other than 0 before it was stopped.
+bad_exits() {
+  awk 'FNR == 1 {s = 0} /^stopped/ {s = 1} !s && /^exit/ && $3 != 0 {print FILENAME ": " $0}' \
+    "$scratch"/exits.* 2>/dev/null
+}
+
+# --- the display ------------------------------------------------------------------
+# start_display <W>x<H> [jwm configuration]: an Xvfb display with jwm managing
+# the windows and owning the tray (Wine docks its icons there only if the tray
+# is owned when it starts). Sets DISPLAY.
+start_display() {
+  local attempt
+  rm -f "$scratch/display"
+  Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp 3>"$scratch/display" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  wait_for 20 test -s "$scratch/display" || { fail "Xvfb starts" && return 1; }
+  export DISPLAY=:$(<"$scratch/display")
+  for attempt in 1 2 3; do
+    jwm ${2:+-f "$2"} >>"$scratch/jwm.log" 2>&1 &
+    wm_pid=$!
+    wait_for 60 wm_settled && kill -0 "$wm_pid" 2>/dev/null && return 0
+    kill "$wm_pid" 2>/dev/null
+  done
+  fail "jwm runs and owns the tray"
   return 1
 }
-
-# Processes running the program binary in the folder $1, one PID a line.
-program_pids_in() {
-  local proc real_binary real_work
-  real_binary=$(readlink -f "$binary")
-  real_work=$(readlink -f "$1")
-  for proc in /proc/[0-9]*; do
-    [[ $(readlink "$proc/exe" 2>/dev/null) == "$real_binary" ]] || continue
-    [[ $(readlink "$proc/cwd" 2>/dev/null) == "$real_work" ]] || continue
-    echo "${proc#/proc/}"
-  done
+wm_settled() {
+  ! kill -0 "$wm_pid" || { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' &&
+    tool owned _NET_SYSTEM_TRAY_S0; }
+}
+stop_display() {
+  stop_programs
+  [[ -z ${WINEPREFIX:-} ]] || { wineserver -k && wineserver -w; } 2>/dev/null
+  kill $wm_pid $xvfb_pid 2>/dev/null
+  wait 2>/dev/null
+  wm_pid='' xvfb_pid=''
 }
 
-# --- windows -------------------------------------------------------------------------
-wait_for_wm() {
-  local _
-  for _ in $(seq 50); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
-    sleep 0.1
-  done
-  return 1
+# --- windows --------------------------------------------------------------------------
+geometry() { # "x y width height" of window $1 on the screen
+  xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X:/ {x = $NF} /Absolute upper-left Y:/ {y = $NF}
+    /^ *Width:/ {w = $NF} /^ *Height:/ {h = $NF} END {if (w != "") print x, y, w, h}'
 }
-
-# Visible windows of the program (their names are "Zelluo" or "zelluo") whose
-# size lies within the bounds: windows_sized <min-w> <max-w> <min-h> <max-h>.
-windows_sized() {
+# windows <name> <min WxH> <max WxH> [class]: the visible windows named exactly
+# so (xdotool's search ignores case; "" for none), of that class (a regular
+# expression on the instance name) if given, whose size lies within the bounds.
+windows() {
+  local id x y w h query=(--name "^$1\$")
+  [[ -z ${4:-} ]] || query=(--classname "$4")
+  for id in $(xdotool search --onlyvisible "${query[@]}" 2>/dev/null); do
+    [[ $(xdotool getwindowname "$id" 2>/dev/null) == "$1" ]] || continue
+    read -r x y w h <<<"$(geometry "$id")"
+    ((${w:-0} >= ${2%x*} && w <= ${3%x*} && h >= ${2#*x} && h <= ${3#*x})) && echo "$id"
+  done
+  return 0
+}
+window() { local ids; ids=$(windows "$@") && [[ -n $ids ]] && head -n 1 <<<"$ids"; }
+main_window() { window Zelluo 1000x800 9999x9999; }
+tray_icon() { # "x y": the middle of the program's icon in jwm's tray (under Wine, explorer.exe's)
   local id x y w h
-  for id in $(xdotool search --onlyvisible --name '^zelluo$' 2>/dev/null); do
-    read -r x y w h <<<"$(window_geometry "$id")"
-    if ((${w:-0} >= $1 && ${w:-0} <= $2 && ${h:-0} >= $3 && ${h:-0} <= $4)); then
-      echo "$id"
-    fi
-  done
+  if [[ $binary == *.exe ]]; then id=$(window '' 8x8 40x40 '^explorer'); else id=$(window zelluo 8x8 40x40); fi
+  [[ -n $id ]] && read -r x y w h <<<"$(geometry "$id")" && ((x >= 0 && y >= 0)) && echo "$((x + w / 2)) $((y + h / 2))"
 }
+message_box() { window Zelluo 100x50 999x799; }
+viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
+# Sets the origin ox, oy of the probes below to the main window's corner.
+at_main_window() { local id; id=$(main_window) && read -r ox oy _ <<<"$(geometry "$id")"; }
 
-# The visible main window (the tray icon, the menu and the message boxes carry
-# the program's name too, but are much smaller).
-main_window() { windows_sized 640 100000 480 100000 | head -n 1; }
-
-# A visible message box of the program, titled "Zelluo".
-message_box() {
-  local id
-  for id in $(windows_sized 100 639 50 479); do
-    if [[ $(xdotool getwindowname "$id" 2>/dev/null) == Zelluo ]]; then
-      echo "$id"
-      return
-    fi
-  done
-}
-
-# wait_for <seconds> <function>: runs the function until it prints something;
-# prints that.
-wait_for() {
-  local deadline=$((SECONDS + $1)) found
-  while ((SECONDS < deadline)); do
-    found=$("$2")
-    if [[ -n $found ]]; then
-      echo "$found"
-      return 0
-    fi
-    sleep 0.1
-  done
-  return 1
-}
-
-# "IsViewable", "IsUnMapped" or "IsUnviewable".
-map_state() { xwininfo -id "$1" 2>/dev/null | sed -n 's/.*Map State: //p'; }
-
-# --- input -----------------------------------------------------------------------------
-# Move first, then click: a move and a click in one call sometimes loses the
-# press.
-click_at() { # click_at <x> <y> [button]
-  xdotool mousemove "$1" "$2"
-  sleep 0.2
-  xdotool click "${3:-1}"
-}
-
-# Gives the window $1 the keyboard focus and presses key $2 (key --window
-# sends synthetic events, which GTK ignores).
-press_key_in() {
-  xdotool windowactivate --sync "$1" >/dev/null 2>&1
-  xdotool windowfocus --sync "$1" >/dev/null 2>&1
+# --- input ----------------------------------------------------------------------------
+# Move, wait, then click: a move and a click in one call sometimes lose the press.
+click() { xdotool mousemove "$1" "$2" && sleep 0.25 && xdotool click "${3:-1}"; } # click <x> <y> [button]
+# Gives window $1 the keyboard focus, then presses key $2 (key --window sends
+# synthetic events, which GTK ignores).
+key() {
+  timeout 15 xdotool windowactivate --sync "$1" >/dev/null 2>&1
+  timeout 15 xdotool windowfocus --sync "$1" >/dev/null 2>&1
   xdotool key "$2"
 }
-
-# --- pictures ------------------------------------------------------------------------
-# shot <name> [window]: a screenshot as $scratch/<name>.ppm (8 bits a channel).
-shot() {
-  import -window "${2:-root}" -depth 8 "ppm:$scratch/$1.ppm" 2>/dev/null
-  if [[ -n ${keep:-} ]]; then
-    convert "$scratch/$1.ppm" "$keep/${keep_prefix:-}$1.png" 2>/dev/null
-  fi
+drag() { # drag <x> <y> <dx> <dy>: press, move in two steps, release
+  xdotool mousemove "$1" "$2" sleep 0.2 mousedown 1 sleep 0.2 \
+    mousemove $(($1 + $3 / 2)) $(($2 + $4 / 2)) sleep 0.1 mousemove $(($1 + $3)) $(($2 + $4)) sleep 0.3 mouseup 1
 }
-pixel() { python3 "$e2e_tool" pixel "$scratch/$1.ppm" "$2" "$3"; }
-# count_kind <shot> <x> <y> <w> <h> <kind>: see e2e_tool.py.
-count_kind() { python3 "$e2e_tool" count "$scratch/$1.ppm" "$2" "$3" "$4" "$5" "$6"; }
-switch_look() { python3 "$e2e_tool" look "$scratch/$1.ppm" "$2" "$3"; }
-at_least() { (($1 >= $2)); }
 
-# ocr <shot> <x> <y> <w> <h>: the text in the rectangle, read by tesseract
-# (German) from a crop scaled up three times; blank lines and trailing blanks
-# dropped.
+# --- pictures -------------------------------------------------------------------------
+# shot [name]: a screenshot, which the probes below read; kept when named.
+shot() {
+  import -window root -depth 8 "ppm:$scratch/shot.ppm" 2>/dev/null || return 1
+  [[ -z $keep || -z ${1:-} ]] || convert "$scratch/shot.ppm" "$keep/$part-$((++shots))-$1.png"
+}
+count() { # count <kind> <x> <y> [w h]: pixels of the kind (e2e_tool.py) in the rectangle
+  tool count "$scratch/shot.ppm" "$1" $((ox + $2)) $((oy + $3)) "${4:-1}" "${5:-1}"
+}
+at_least() { (($(count "${@:2}") >= $1)); } # at_least <n> <kind> <x> <y> [w h]
+none_of() { (($(count "$@") == 0)); }        # none_of <kind> <x> <y> [w h]
+icons_blue() { local x; for x in 160 360 560 760 960; do at_least 1000 blue "$x" 400 128 128 || return 1; done; } # the GTK Main page
+look() { tool look "$scratch/shot.ppm" $((ox + $1)) $((oy + $2)); }
+# ocr <x> <y> <w> <h>: the German text in the rectangle of the screenshot,
+# read by tesseract from a crop scaled up three times; blank lines dropped.
 ocr() {
-  convert "$scratch/$1.ppm" -crop "${4}x${5}+${2}+${3}" +repage -resize 300% "$scratch/ocr.png" &&
+  convert "$scratch/shot.ppm" -crop "${3}x${4}+$1+$2" +repage -resize 300% "$scratch/ocr.png" &&
     tesseract "$scratch/ocr.png" stdout -l deu 2>/dev/null | sed 's/[[:space:]]*$//' | grep -v '^$'
 }
-
-# ocr_words <shot> <x> <y> <w> <h>: one line a word: the word, its centre on
-# the screen and the darkest grey level inside it.
+# ocr_words <x> <y> <w> <h>: one line a word: the word, its centre on the
+# screen and the darkest grey inside it (dark text is enabled, light greyed out).
 ocr_words() {
-  convert "$scratch/$1.ppm" -crop "${4}x${5}+${2}+${3}" +repage -resize 300% "$scratch/ocr.png" &&
+  convert "$scratch/shot.ppm" -crop "${3}x${4}+$1+$2" +repage -resize 300% "$scratch/ocr.png" &&
     tesseract "$scratch/ocr.png" "$scratch/ocr" -l deu tsv >/dev/null 2>&1 &&
-    python3 "$e2e_tool" words "$scratch/ocr.tsv" "$scratch/$1.ppm" 3 "$2" "$3"
+    tool words "$scratch/ocr.tsv" "$scratch/shot.ppm" "$1" "$2"
 }
+ocr_box() { ocr $(geometry "$1") | tr '\n' '|'; } # the text of window $1, lines joined by "|"
 
-# Writes the settings file into the folder $1: settings_file <folder> <form>
-# [Key=Value...] (forms: see e2e_tool.py).
+# --- the settings file ------------------------------------------------------------------
 settings_date=06/12/2026
+today=$(date +%d/%m/%Y)
+# settings_file <folder> [Key=Value...]: a settings file as the program creates it.
 settings_file() {
-  local folder=$1
-  shift
-  mkdir -p "$folder/Zelluo Files"
-  python3 "$e2e_tool" settings "$1" "$settings_date" "${@:2}" >"$folder/Zelluo Files/Zelluo.xml"
+  mkdir -p "$1/Zelluo Files"
+  tool settings created "$settings_date" "${@:2}" >"$1/Zelluo Files/Zelluo.xml"
 }
-# same_as_settings <file> <form> [Key=Value...]
-same_as_settings() {
-  local file=$1
-  shift
-  python3 "$e2e_tool" settings "$1" "$settings_date" "${@:2}" >"$scratch/expected.xml" &&
-    cmp -s "$file" "$scratch/expected.xml"
-}
-
-# --- outer part ---------------------------------------------------------------------
-# e2e_main <width> <height> <script arguments...>: checks the tools, runs the
-# script's run_inside under Xvfb with jwm and prints the results.
-e2e_main() {
-  local width=$1 height=$2 self
-  shift 2
-  if [[ ${1:-} == --inside ]]; then
-    binary=$2 results=$3 keep=$4
-    scratch=$(mktemp -d)
-    jwm >/dev/null 2>&1 &
-    jwm_pid=$!
-    trap 'stop_program; kill "$jwm_pid" 2>/dev/null; wait 2>/dev/null; rm -rf "$scratch"' EXIT
-    wait_for_wm || note "the window manager did not announce itself"
-    run_inside
-    exit 0
-  fi
-
-  binary=${1:-${ZELLUO_BIN:-}}
-  if [[ -z $binary || ! -x $binary ]]; then
-    echo "usage: $0 <path-to-zelluo-binary>   (or set ZELLUO_BIN)" >&2
-    exit 2
-  fi
-  binary=$(cd "$(dirname "$binary")" && pwd)/$(basename "$binary")
-  local tool
-  for tool in xvfb-run jwm xdotool xprop xwininfo xev import convert tesseract python3; do
-    if ! command -v "$tool" >/dev/null; then
-      echo "$0: $tool is missing (scripts/setup installs it)" >&2
-      exit 2
-    fi
-  done
-  if ! tesseract --list-langs 2>/dev/null | grep -qx deu; then
-    echo "$0: tesseract has no German (tesseract-ocr-deu)" >&2
-    exit 2
-  fi
-  keep=${ZELLUO_E2E_KEEP:-}
-  [[ -n $keep ]] && mkdir -p "$keep" && keep=$(cd "$keep" && pwd)
-
-  results=$(mktemp)
-  trap 'rm -f "$results"' EXIT
-  self=$(cd "$(dirname "$0")" && pwd)/$(basename "$0")
-  if ! xvfb-run -a -s "-screen 0 ${width}x${height}x24" bash "$self" --inside "$binary" "$results" "$keep"; then
-    echo "not ok - the display or the check itself failed to run" >>"$results"
-  fi
-  cat "$results"
-  local passed failed
-  passed=$(grep -c '^ok - ' "$results")
-  failed=$(grep -c '^not ok - ' "$results")
-  echo "$passed passed, $failed failed"
-  [[ $failed -eq 0 && $passed -gt 0 ]]
-}
+# same_as <file> <created|rewritten> <date> [Key=Value...]: byte for byte
+same_as() { cmp -s "$1" <(tool settings "${@:2}"); }
