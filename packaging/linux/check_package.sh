@@ -36,12 +36,12 @@ fi
 
 contents=$(dpkg-deb -c "$deb" | awk '{print $NF}')
 missing=()
-for file in ./usr/bin/zelluo ./usr/share/applications/zelluo.desktop \
+for file in ./usr/bin/zelluo ./usr/lib/zelluo/zelluo ./usr/share/applications/zelluo.desktop \
   ./usr/share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128}/apps/zelluo.png; do
   grep -qxF "$file" <<<"$contents" || missing+=("$file")
 done
 if ((${#missing[@]} == 0)); then
-  pass "the package holds the program, the .desktop file and the five icon sizes"
+  pass "the package holds the launcher, the program, the .desktop file and the five icon sizes"
 else
   fail "the package lacks ${missing[*]}"
 fi
@@ -74,7 +74,8 @@ else
 fi
 program=(/usr/bin/zelluo)
 start_display 1280x1024
-launch "$scratch/run"
+# The command starts the program in the user's data folder, wherever it is run.
+launch "$scratch/run" XDG_DATA_HOME="$scratch/data"
 if window=$(wait_for 30 main_window); then
   pass "/usr/bin/zelluo opens its main window"
   key "$window" Escape
@@ -83,7 +84,8 @@ if window=$(wait_for 30 main_window); then
 else
   fail "/usr/bin/zelluo opens its main window within 30 s"
 fi
-check "it created the settings file in its working folder" test -f "$scratch/run/Zelluo Files/Zelluo.xml"
+check "it created the settings file in \$XDG_DATA_HOME/zelluo, nothing in the working folder" \
+  eval 'test -f "$scratch/data/zelluo/Zelluo Files/Zelluo.xml" && test ! -e "$scratch/run/Zelluo Files"'
 stop_display
 if "${sudo_cmd[@]}" apt-get remove -y -q --purge zelluo >"$out/remove.log" 2>&1 &&
   [[ ! -e /usr/bin/zelluo && ! -e /usr/share/applications/zelluo.desktop ]]; then

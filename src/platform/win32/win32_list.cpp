@@ -170,6 +170,24 @@ bool Win32Platform::HandleListNotify(int32_t gadget, const void* header, intptr_
       *result = 0;
       return true;
     }
+    case NM_CUSTOMDRAW: {
+      // The selected row in white on blue, focused or not: the control's own
+      // unfocused highlight is a light grey that the white text vanishes on.
+      auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(notify));
+      *result = CDRF_DODEFAULT;
+      if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) {
+        *result = CDRF_NOTIFYITEMDRAW;
+      } else if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT &&
+                 (::SendMessageW(found->control, LVM_GETITEMSTATE, draw->nmcd.dwItemSpec,
+                                 LVIS_SELECTED) &
+                  LVIS_SELECTED) != 0) {
+        draw->nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED | CDIS_FOCUS);
+        draw->clrText = RGB(255, 255, 255);
+        draw->clrTextBk = RGB(30, 90, 160);
+        *result = CDRF_NEWFONT;
+      }
+      return true;
+    }
     case LVN_ITEMCHANGED: {
       const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
       const bool selection = (change->uChanged & LVIF_STATE) &&
