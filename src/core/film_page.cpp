@@ -203,6 +203,9 @@ void EnterFilmPage(Application& app) {
     page.store = std::move(opened.store);
     page.storeProblem = opened.message;
     if (!page.storeProblem.empty()) Report(app, page.storeProblem);
+  } else if (page.store) {
+    // Films another program wrote while the page was away are found and sorted.
+    page.store->RefreshDerivedData();
   }
   std::optional<Film> again;
   if (page.store && page.shown.id != 0) again = page.store->LoadFilm(page.shown.id);
