@@ -17,47 +17,26 @@
 
 #include "platform/gtk/gtk_helpers.h"
 #include "platform/gtk/gtk_platform.h"
+#include "platform/list_row_cache.h"
 
 namespace zelluo {
 
-struct GtkListRows {
-  // How many fetched rows are kept: enough for several screens around the
-  // rows shown last.
-  static constexpr size_t kKeptRows = 512;
-
-  ListRowSource source;
-  int32_t columnCount = 0;
-  int32_t count = 0;
+struct GtkListRows : ListRowCache<std::string> {
   // Changes whenever the rows change, so that iterators of the old rows are
   // recognised as stale.
   int32_t stamp = 1;
-  std::unordered_map<int32_t, std::vector<std::string>> fetched;
-  // The selected row as the program last knew it (its own selection or the
-  // last one reported), so that a repeated signal reports nothing.
-  int32_t knownSelection = -1;
   GtkTreeModel* model = nullptr;  // owned reference
   GtkWidget* view = nullptr;      // the GtkTreeView
 
   const std::vector<std::string>& Row(int32_t row) {
-    const auto found = fetched.find(row);
-    if (found != fetched.end()) return found->second;
-    if (fetched.size() >= kKeptRows) {
-      // Forget the rows far from this one; the view has moved on from them.
-      const int32_t keep = static_cast<int32_t>(kKeptRows / 2);
-      for (auto it = fetched.begin(); it != fetched.end();) {
-        it = std::abs(it->first - row) > keep ? fetched.erase(it) : std::next(it);
-      }
-    }
-    std::vector<std::string> texts = source ? source(row) : std::vector<std::string>{};
-    texts.resize(static_cast<size_t>(columnCount));
-    for (std::string& text : texts) {
+    return ListRowCache::Row(row, [](const std::string& text) {
       // One line per cell, valid for Pango.
-      text = gtkhelp::ValidUtf8(gtkhelp::NormaliseLineBreaks(text));
-      for (char& c : text) {
+      std::string cell = gtkhelp::ValidUtf8(gtkhelp::NormaliseLineBreaks(text));
+      for (char& c : cell) {
         if (c == '\n' || c == '\t') c = ' ';
       }
-    }
-    return fetched.emplace(row, std::move(texts)).first->second;
+      return cell;
+    });
   }
 };
 

@@ -84,8 +84,6 @@ class GtkPlatform final : public Platform {
   GtkPlatform(const GtkPlatform&) = delete;
   GtkPlatform& operator=(const GtkPlatform&) = delete;
 
-  // True when an X display was opened.
-
   // --- display
   Size PrimaryDisplaySize() override;
   int32_t VerticalDpi() override;

@@ -12,43 +12,21 @@
 #include <iterator>
 #include <unordered_map>
 
+#include "platform/list_row_cache.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_text.h"
 
 namespace zelluo {
 
-struct Win32ListRows {
-  // How many fetched rows are kept: enough for several screens around the
-  // rows shown last.
-  static constexpr size_t kKeptRows = 512;
-
-  ListRowSource source;
-  int32_t columnCount = 0;
-  int32_t count = 0;
-  std::unordered_map<int32_t, std::vector<std::wstring>> fetched;
-  // The selected row as the program last knew it (its own selection or the
-  // last one reported).
-  int32_t knownSelection = -1;
-
+struct Win32ListRows : ListRowCache<std::wstring> {
   const std::vector<std::wstring>& Row(int32_t row) {
-    const auto found = fetched.find(row);
-    if (found != fetched.end()) return found->second;
-    if (fetched.size() >= kKeptRows) {
-      const int32_t keep = static_cast<int32_t>(kKeptRows / 2);
-      for (auto it = fetched.begin(); it != fetched.end();) {
-        it = std::abs(it->first - row) > keep ? fetched.erase(it) : std::next(it);
-      }
-    }
-    std::vector<std::string> texts = source ? source(row) : std::vector<std::string>{};
-    std::vector<std::wstring> cells(static_cast<size_t>(columnCount));
-    for (size_t column = 0; column < cells.size() && column < texts.size(); ++column) {
-      std::wstring cell = win32::Widen(texts[column]);
+    return ListRowCache::Row(row, [](const std::string& text) {
+      std::wstring cell = win32::Widen(text);
       // One line per cell.
       std::replace_if(cell.begin(), cell.end(),
                       [](wchar_t c) { return c == L'\r' || c == L'\n' || c == L'\t'; }, L' ');
-      cells[column] = std::move(cell);
-    }
-    return fetched.emplace(row, std::move(cells)).first->second;
+      return cell;
+    });
   }
 };
 
