@@ -162,6 +162,16 @@ inline constexpr std::string_view kCoverWriteFailed =
 inline constexpr std::string_view kCoverNameTaken =
     "Im Cover-Ordner liegt bereits ein anderes Bild unter demselben Namen.";
 
+// Import and export. "%1" stands for the file's name, "%2" for a line number
+// or a detail.
+// -- import: CSV
+
+// -- import: catalogues (GCstar, Tellico, Kodi/Jellyfin, Griffith)
+
+// -- backup and HTML export
+
+// -- import and export on the List page
+
 }  // namespace zelluo::text
 
 namespace zelluo {

@@ -1,0 +1,52 @@
+#pragma once
+// Films coming in from other catalogues and going out to other programs.
+//
+// Every reader takes the bytes of one file (or, for a SQLite catalogue, its
+// path) and gives the films it found, the names of the source's fields that
+// have no place in a Zelluo film, and, when the file cannot be read as a
+// whole, a German message naming the file (and the line, where there is one)
+// and no films at all. Readers never write: the source files stay as they are.
+// Covers are only located here; the caller takes them over into the store.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "collection/film.h"
+
+namespace zelluo::collection {
+
+// Where the cover of an imported film comes from: a picture file on disk, or
+// the picture's bytes from inside an archive. storedCover marks bytes that
+// already are a cover as the store writes them (from a Zelluo backup), named
+// by the film's cover field; they are kept as they are instead of decoded.
+struct CoverSource {
+  std::string path;
+  std::string bytes;
+  bool storedCover = false;
+  bool Empty() const { return path.empty() && bytes.empty(); }
+};
+
+struct ImportedFilm {
+  Film film;  // id 0, added and changed empty (the store sets them), cover empty
+  CoverSource cover;
+};
+
+struct ImportResult {
+  std::string format;  // "CSV", "GCstar", "Tellico", "Kodi/Jellyfin (.nfo)", "Griffith", "Zelluo-Sicherung"
+  std::vector<ImportedFilm> films;
+  // Field names as the source writes them, sorted and without repeats.
+  std::vector<std::string> unmappedFields;
+  std::string error;  // German, for the user; when set, films is empty
+  bool Ok() const { return error.empty(); }
+};
+
+// Called now and then during long work with the part done so far.
+using Progress = std::function<void(int64_t done, int64_t total)>;
+
+// The last path component of path ('/' or '\' separated), for messages.
+std::string FileNameOf(std::string_view path);
+
+}  // namespace zelluo::collection
