@@ -164,6 +164,22 @@ inline constexpr std::string_view kCoverNameTaken =
 
 // Import and export. "%1" stands for the file's name, "%2" for a line number
 // or a detail.
+// -- import: XML and zip archives
+inline constexpr std::string_view kXmlBroken = "Die Datei \"%1\" ist kein lesbares XML (%2).";
+inline constexpr std::string_view kXmlAtLine = "Zeile %1: %2";
+inline constexpr std::string_view kXmlEntities =
+    "Die Datei \"%1\" deklariert in Zeile %2 Entitäten. Solche Dateien werden aus "
+    "Sicherheitsgründen nicht eingelesen.";
+inline constexpr std::string_view kXmlTooDeep =
+    "Die Datei \"%1\" ist in Zeile %2 zu tief verschachtelt oder enthält zu viele Elemente.";
+inline constexpr std::string_view kZipBroken =
+    "Das Archiv \"%1\" ist beschädigt oder unvollständig (%2).";
+inline constexpr std::string_view kZipTooLarge =
+    "Das Archiv \"%1\" entpackt \"%2\" zu weit mehr Daten, als es enthält. Es wird aus "
+    "Sicherheitsgründen nicht eingelesen.";
+inline constexpr std::string_view kZipMemberMissing =
+    "Im Archiv \"%1\" fehlt \"%2\".";
+
 // -- import: CSV
 
 // -- import: catalogues (GCstar, Tellico, Kodi/Jellyfin, Griffith)
