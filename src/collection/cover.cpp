@@ -421,22 +421,10 @@ CoverResult Failure(std::string_view message) { return CoverResult{{}, std::stri
 
 }  // namespace
 
-CoverResult TakeOverCover(const std::string& coverFolder, const std::string& picturePath) {
-  const int64_t size = os::FileSize(picturePath);
-  if (size < 0) return Failure(text::kCoverFileMissing);
-  // Also what a device or pipe reports: nothing is read from those.
-  if (size == 0) return Failure(text::kCoverFileEmpty);
-  if (size > kMaxCoverSourceBytes) return Failure(text::kCoverFileTooLarge);
-  const std::optional<std::string> bytes = os::ReadWholeFile(picturePath);
-  if (!bytes) return Failure(text::kCoverFileMissing);
+namespace {
 
-  const DecodedPicture decoded =
-      DecodePicture(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size());
-  if (!decoded.image) return Failure(decoded.error);
-  const PixelImage cover = FitCover(*decoded.image, decoded.sourceWidth, decoded.sourceHeight);
-  const std::string jpeg = EncodeJpeg(cover, kCoverJpegQuality);
-  if (jpeg.empty()) return Failure(text::kCoverWriteFailed);
-
+// Writes a finished cover under its content name, unless it is there already.
+CoverResult StoreCover(const std::string& coverFolder, const std::string& jpeg, bool syncNow) {
   const std::string fileName = ContentHash(jpeg) + ".jpg";
   if (!os::CreateFolder(WithoutTrailingSeparator(coverFolder))) {
     return Failure(text::kCoverFolderMissing);
@@ -447,8 +435,48 @@ CoverResult TakeOverCover(const std::string& coverFolder, const std::string& pic
     if (os::ReadWholeFile(target) == jpeg) return CoverResult{fileName, {}};
     return Failure(text::kCoverNameTaken);
   }
-  if (!os::WriteFileAtomic(target, jpeg)) return Failure(text::kCoverWriteFailed);
+  const bool written =
+      syncNow ? os::WriteFileAtomic(target, jpeg) : os::WriteFileDeferred(target, jpeg);
+  if (!written) return Failure(text::kCoverWriteFailed);
   return CoverResult{fileName, {}};
+}
+
+}  // namespace
+
+CoverResult TakeOverCover(const std::string& coverFolder, const std::string& picturePath,
+                          bool syncNow) {
+  const int64_t size = os::FileSize(picturePath);
+  if (size < 0) return Failure(text::kCoverFileMissing);
+  // Also what a device or pipe reports: nothing is read from those.
+  if (size == 0) return Failure(text::kCoverFileEmpty);
+  if (size > kMaxCoverSourceBytes) return Failure(text::kCoverFileTooLarge);
+  const std::optional<std::string> bytes = os::ReadWholeFile(picturePath);
+  if (!bytes) return Failure(text::kCoverFileMissing);
+  return TakeOverCoverBytes(coverFolder, *bytes, syncNow);
+}
+
+CoverResult TakeOverCoverBytes(const std::string& coverFolder, std::string_view bytes,
+                               bool syncNow) {
+  if (bytes.empty()) return Failure(text::kCoverFileEmpty);
+  if (static_cast<int64_t>(bytes.size()) > kMaxCoverSourceBytes) {
+    return Failure(text::kCoverFileTooLarge);
+  }
+  const DecodedPicture decoded =
+      DecodePicture(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  if (!decoded.image) return Failure(decoded.error);
+  const PixelImage cover = FitCover(*decoded.image, decoded.sourceWidth, decoded.sourceHeight);
+  const std::string jpeg = EncodeJpeg(cover, kCoverJpegQuality);
+  if (jpeg.empty()) return Failure(text::kCoverWriteFailed);
+  return StoreCover(coverFolder, jpeg, syncNow);
+}
+
+CoverResult KeepFinishedCover(const std::string& coverFolder, std::string_view fileName,
+                              std::string_view bytes, bool syncNow) {
+  const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+  if (fileName != ContentHash(bytes) + ".jpg" || !IsJpeg(data, bytes.size())) {
+    return TakeOverCoverBytes(coverFolder, bytes, syncNow);
+  }
+  return StoreCover(coverFolder, std::string(bytes), syncNow);
 }
 
 std::optional<PixelImage> LoadCover(const std::string& coverFolder, const std::string& fileName) {

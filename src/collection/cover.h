@@ -32,8 +32,20 @@ struct CoverResult {
 
 // Reads picturePath, makes the cover and writes it atomically into
 // coverFolder (created if missing, one level). An identical cover already
-// there is kept as it is.
-CoverResult TakeOverCover(const std::string& coverFolder, const std::string& picturePath);
+// there is kept as it is. Without syncNow the file reaches the disk later
+// (os::SyncFilesIn), for many covers in a row.
+CoverResult TakeOverCover(const std::string& coverFolder, const std::string& picturePath,
+                          bool syncNow = true);
+
+// The same for a picture's bytes (from inside an archive, say).
+CoverResult TakeOverCoverBytes(const std::string& coverFolder, std::string_view bytes,
+                               bool syncNow = true);
+
+// A cover that already is one (from a Zelluo backup): kept byte for byte when
+// its name is the hash of its bytes and it is a JPEG, otherwise taken over
+// like any picture.
+CoverResult KeepFinishedCover(const std::string& coverFolder, std::string_view fileName,
+                              std::string_view bytes, bool syncNow = true);
 
 // The cover as RGBA pixels for display; nothing for a missing or damaged file
 // or a name that is not a plain file name.

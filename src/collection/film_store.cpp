@@ -511,6 +511,33 @@ std::optional<int64_t> FilmStore::PositionOf(std::string_view query, int64_t id)
   return std::nullopt;
 }
 
+namespace {
+
+// A film from a statement that selects id and then FilmFields.
+template <typename Row>
+Film FilmOfRow(Row& row) {
+  Film film;
+  film.id = row.Integer(0);
+  film.title = row.Text(1);
+  film.originalTitle = row.Text(2);
+  film.year = row.OptionalNumber(3);
+  film.runtime = row.OptionalNumber(4);
+  film.country = row.Text(5);
+  film.director = row.Text(6);
+  film.actors = row.Text(7);
+  film.genre = row.Text(8);
+  film.plot = row.Text(9);
+  film.cover = row.OptionalText(10);
+  film.video = row.OptionalText(11);
+  film.notes = row.Text(12);
+  film.rating = row.OptionalNumber(13);
+  film.added = row.Text(14);
+  film.changed = row.Text(15);
+  return film;
+}
+
+}  // namespace
+
 std::optional<Film> FilmStore::LoadFilm(int64_t id) {
   readProblem_.clear();
   if (!db_) return std::nullopt;
@@ -521,24 +548,22 @@ std::optional<Film> FilmStore::LoadFilm(int64_t id) {
     if (stepped != SQLITE_DONE) readProblem_ = FormatText(text::kCannotRead, path_, Fault(db_));
     return std::nullopt;
   }
-  Film film;
-  film.id = load.Integer(0);
-  film.title = load.Text(1);
-  film.originalTitle = load.Text(2);
-  film.year = load.OptionalNumber(3);
-  film.runtime = load.OptionalNumber(4);
-  film.country = load.Text(5);
-  film.director = load.Text(6);
-  film.actors = load.Text(7);
-  film.genre = load.Text(8);
-  film.plot = load.Text(9);
-  film.cover = load.OptionalText(10);
-  film.video = load.OptionalText(11);
-  film.notes = load.Text(12);
-  film.rating = load.OptionalNumber(13);
-  film.added = load.Text(14);
-  film.changed = load.Text(15);
-  return film;
+  return FilmOfRow(load);
+}
+
+std::vector<Film> FilmStore::AllFilms() {
+  readProblem_.clear();
+  std::vector<Film> films;
+  if (!db_) return films;
+  Statement all(db_, "SELECT id, " + std::string(FilmFields) + " FROM film" +
+                         std::string(ByOrder) + " ORDER BY sort_key, id");
+  int stepped;
+  while ((stepped = all.Step()) == SQLITE_ROW) films.push_back(FilmOfRow(all));
+  if (stepped != SQLITE_DONE) {
+    readProblem_ = FormatText(text::kCannotRead, path_, Fault(db_));
+    films.clear();
+  }
+  return films;
 }
 
 namespace {
@@ -623,8 +648,8 @@ ChangeResult FilmStore::ImportFilms(const std::vector<Film>& films) {
   const std::string now = Now();
   ChangeResult result = Change([&]() -> std::string {
     for (Film film : films) {
-      film.changed = now;
       if (film.added.empty()) film.added = now;
+      if (film.changed.empty()) film.changed = now;
       if (WriteFilm(db_, film, 0, false) == 0) return Fault(db_);
     }
     return {};

@@ -75,12 +75,14 @@ class FilmStore {
   // The row index of film id in that order; empty when the query does not find it.
   std::optional<int64_t> PositionOf(std::string_view query, int64_t id);
   std::optional<Film> LoadFilm(int64_t id);
+  // Every film, in the list's order; empty with ReadProblem() set on failure.
+  std::vector<Film> AllFilms();
   const std::string& ReadProblem() const { return readProblem_; }
 
   // Inserts a film with id 0, updates one with its id. Sets added and changed.
   ChangeResult SaveFilm(const Film& film);
   // Adds films as new ones in a single transaction (all or none); ids are
-  // ignored, empty added dates set. The result's id is the number added.
+  // ignored, empty added and changed dates set (a restored backup keeps its). The result's id is the number added.
   ChangeResult ImportFilms(const std::vector<Film>& films);
   // Keeps the film in memory so that UndoDelete can bring it back.
   ChangeResult DeleteFilm(int64_t id);

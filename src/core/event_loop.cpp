@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/application.h"
+#include "core/film_exchange.h"
 #include "core/film_page.h"
 #include "core/main_window.h"
 #include "core/navigation.h"
@@ -35,7 +36,7 @@ void ApplyStartState(Application& app) {
 
 // Quitting leaves the film in the List page's form first.
 void Quit(Application& app, LoopState& loop) {
-  if (LeaveFilm(app)) loop.Quit = 1;
+  if (MayQuitDuringImport(app) && LeaveFilm(app)) loop.Quit = 1;
 }
 
 void DispatchMenu(Application& app, LoopState& loop, int32_t entry) {
@@ -97,7 +98,8 @@ void RunEventLoop(Application& app) {
 
   LoopState loop;
   while (loop.Quit == 0) {
-    Event event = platform.WaitEvent(kEventWaitMs);
+    // While an import runs its work takes the place of the wait.
+    Event event = platform.WaitEvent(ImportRunning(app) ? 0 : kEventWaitMs);
     if (event.kind == EventKind::Tray && event.number == kRightPressOnTray) ShowTrayMenu(app);
     if (event.kind == EventKind::CloseRequest) Quit(app, loop);
     switch (event.kind) {
@@ -115,6 +117,7 @@ void RunEventLoop(Application& app) {
         UpdateHover(platform, mouse.x, mouse.y);
       }
     }
+    StepImport(app);
   }
   if (app.settings.Fadeout == 1) FadeOutAndClose(app);
 }

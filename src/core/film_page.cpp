@@ -5,6 +5,7 @@
 #include "collection/cover.h"
 #include "collection/film_store.h"
 #include "core/application.h"
+#include "core/film_exchange.h"
 #include "settings/settings_record.h"
 #include "texts/texts.h"
 #include "ui/film_form.h"
@@ -215,6 +216,11 @@ void EnterFilmPage(Application& app) {
   app.platform.FocusGadget(gadget::kSearchField);
 }
 
+void RefreshFilmList(Application& app) {
+  RefillList(app);
+  if (app.filmPage.shown.id == 0 && app.filmPage.rowCount > 0) ShowRow(app, 0);
+}
+
 bool LeaveFilm(Application& app) {
   if (!HasUnsavedChanges(app)) return true;
   if (app.platform.ShowMessage(text::kProgramTitle, text::kConfirmSaveChanges,
@@ -241,6 +247,12 @@ bool HandleFilmPageGadget(Application& app, const Event& event) {
     case gadget::kNewFilm: StartNewFilm(app); return true;
     case gadget::kSaveFilm: SaveForm(app); return true;
     case gadget::kDeleteFilm: DeleteShownFilm(app); return true;
+    case gadget::kImportFilms:
+      if (event.type == kGadgetClick) StartImport(app);
+      return true;
+    case gadget::kExportFilms:
+      if (event.type == kGadgetClick) StartExport(app);
+      return true;
     case gadget::kCover:
     case gadget::kChooseCover:
       if (event.type == kGadgetClick) ChooseCover(app);
@@ -258,6 +270,8 @@ bool HandleFilmPageMenu(Application& app, int32_t entry) {
     case menu::kDeleteFilm: DeleteShownFilm(app); return true;
     case menu::kUndoDelete: BringBackDeletedFilm(app); return true;
     case menu::kFindFilm: app.platform.FocusGadget(gadget::kSearchField); return true;
+    case menu::kImportFilms: StartImport(app); return true;
+    case menu::kExportFilms: StartExport(app); return true;
     case menu::kPreviousFilm: StepThroughList(app, -1); return true;
     case menu::kNextFilm: StepThroughList(app, 1); return true;
     case menu::kPageUp: StepThroughList(app, -page); return true;

@@ -17,6 +17,7 @@ class FilmStore;
 }
 
 struct Application;
+struct ImportJob;
 
 // The List page's state. The collection is opened the first time the page is
 // shown, so that a start that never shows it costs nothing.
@@ -37,6 +38,8 @@ struct FilmPageState {
   // Rows fetched for the list: a window of the current order.
   int64_t cacheOffset = 0;
   std::vector<collection::FilmRow> cache;
+  // The import under way, if any (core/film_exchange.h).
+  std::unique_ptr<ImportJob> import;
 };
 
 // The list's rows, fetched from the collection as the list shows them.
@@ -45,6 +48,10 @@ ListRowSource FilmRowSource(Application& app);
 // The page comes into view: the collection is opened, the list filled, the
 // first film shown and the search field focused.
 void EnterFilmPage(Application& app);
+
+// The list anew after the collection changed behind the form (an import);
+// with no film in the form the first one is shown.
+void RefreshFilmList(Application& app);
 
 // Before the film in the form is left (another film, a new one, another page,
 // quitting): with unsaved changes asks "Änderungen speichern?"; Ja saves, Nein

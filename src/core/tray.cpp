@@ -36,6 +36,8 @@ constexpr KeyShortcut kListPageKeys[] = {
     {'S', KeyModifier::Control, ShortcutInFields::Always, menu::kSaveFilm},
     {'Z', KeyModifier::Control, ShortcutInFields::Always, menu::kUndoDelete},
     {'F', KeyModifier::Control, ShortcutInFields::Always, menu::kFindFilm},
+    {'I', KeyModifier::Control, ShortcutInFields::Always, menu::kImportFilms},
+    {'E', KeyModifier::Control, ShortcutInFields::Always, menu::kExportFilms},
     {kKeyDelete, KeyModifier::None, ShortcutInFields::Never, menu::kDeleteFilm},
     {kKeyUp, KeyModifier::None, ShortcutInFields::SingleLine, menu::kPreviousFilm},
     {kKeyDown, KeyModifier::None, ShortcutInFields::SingleLine, menu::kNextFilm},

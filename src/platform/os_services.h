@@ -39,6 +39,13 @@ using WriteFaultHook = std::function<bool(WriteStep step)>;
 bool WriteFileAtomic(std::string_view path, std::string_view bytes,
                      const WriteFaultHook& hook = {});
 
+// The same without waiting for the disk, for many files that could be made
+// again (covers of an import); SyncFilesIn then makes them durable at once.
+bool WriteFileDeferred(std::string_view path, std::string_view bytes);
+// Waits until everything written to the file system holding folder is on the
+// disk (Linux: syncfs); false when the folder cannot be opened.
+bool SyncFilesIn(std::string_view folder);
+
 std::string ExecutablePath();
 LocalDate Today();
 void Pause(int32_t milliseconds);

@@ -187,6 +187,51 @@ inline constexpr std::string_view kZipMemberMissing =
 // -- backup and HTML export
 
 // -- import and export on the List page
+inline constexpr std::string_view kImportMissing =
+    "Die Datei \"%1\" wurde nicht gefunden oder kann nicht gelesen werden.";
+inline constexpr std::string_view kImportIsFolder = "\"%1\" ist ein Ordner, keine Datei.";
+inline constexpr std::string_view kImportEmpty = "Die Datei \"%1\" ist leer.";
+inline constexpr std::string_view kImportTooLarge =
+    "Die Datei \"%1\" ist größer als 2 GB und keine Filmsammlung, die Zelluo lesen kann.";
+inline constexpr std::string_view kImportUnknownArchive =
+    "Das Archiv \"%1\" ist weder eine Tellico-Sammlung noch eine Zelluo-Sicherung.";
+inline constexpr std::string_view kImportUnknownXml =
+    "Die XML-Datei \"%1\" ist keine Filmsammlung, die Zelluo kennt (Wurzelelement <%2>).";
+inline constexpr std::string_view kImportButton = "Importieren";
+inline constexpr std::string_view kExportButton = "Exportieren";
+inline constexpr std::string_view kImportTitle = "Filme importieren";
+inline constexpr std::string_view kImportableFiles =
+    "Filmsammlungen (CSV, GCstar, Tellico, NFO, Griffith, Zelluo-Sicherung)";
+inline constexpr std::string_view kAllFiles = "Alle Dateien";
+inline constexpr std::string_view kOneFilm = " Film";
+inline constexpr std::string_view kFilms = " Filme";
+inline constexpr std::string_view kImportPreviewFile = "Datei: \"%1\" (%2)\n";
+inline constexpr std::string_view kImportPreviewFound = "Gefunden: %1\n";
+inline constexpr std::string_view kImportPreviewDuplicates =
+    "Schon in der Sammlung (gleicher Titel und gleiches Jahr), werden übersprungen: %1\n";
+inline constexpr std::string_view kImportPreviewUnmapped = "Nicht übernommene Felder: %1\n";
+inline constexpr std::string_view kImportQuestion = "\nImportieren?";
+inline constexpr std::string_view kImportNothingFound = "In \"%1\" wurden keine Filme gefunden.";
+inline constexpr std::string_view kImportAllKnown =
+    "Alle gefundenen Filme (%1) sind schon in der Sammlung. Es wird nichts importiert.";
+inline constexpr std::string_view kImportProgress = "Import: %1 von %2 Filmen vorbereitet …";
+inline constexpr std::string_view kImportDone = "%1 importiert.";
+inline constexpr std::string_view kImportCoverProblems =
+    "\n\n%1 Cover konnten nicht übernommen werden; die Filme sind ohne Cover importiert. "
+    "Das erste: %2";
+inline constexpr std::string_view kImportQuitQuestion =
+    "Der Import ist noch nicht fertig. Beim Beenden wird nichts importiert. Trotzdem beenden?";
+inline constexpr std::string_view kExportTitle = "Filme exportieren";
+inline constexpr std::string_view kExportSuggestedName = "Filme.csv";
+inline constexpr std::string_view kCsvFiles = "CSV für Tabellenkalkulationen (*.csv)";
+inline constexpr std::string_view kHtmlFiles = "HTML-Seite (*.html)";
+inline constexpr std::string_view kBackupFiles = "Zelluo-Sicherung (*.zip)";
+inline constexpr std::string_view kExportDone = "%1 nach \"%2\" exportiert.";
+inline constexpr std::string_view kExportMissingCovers =
+    "\n\n%1 Cover fehlten in der Sammlung und sind nicht in der Sicherung.";
+inline constexpr std::string_view kExportWriteFailed =
+    "Die Datei \"%1\" konnte nicht geschrieben werden (ist der Datenträger voll oder "
+    "schreibgeschützt?).";
 
 }  // namespace zelluo::text
 

@@ -64,6 +64,9 @@ inline constexpr int32_t kNewFilm = 324;
 inline constexpr int32_t kSaveFilm = 325;
 inline constexpr int32_t kDeleteFilm = 326;
 inline constexpr int32_t kChooseCover = 327;
+inline constexpr int32_t kImportFilms = 328;
+inline constexpr int32_t kExportFilms = 329;
+inline constexpr int32_t kExchangeStatus = 331;  // the progress of an import
 inline constexpr int32_t kFilmList = 330;
 
 // Options page: heading, separator, then per row a label, an on and an off
@@ -99,6 +102,8 @@ inline constexpr int32_t kPreviousFilm = 15;  // Up
 inline constexpr int32_t kNextFilm = 16;      // Down
 inline constexpr int32_t kPageUp = 17;        // PageUp
 inline constexpr int32_t kPageDown = 18;      // PageDown
+inline constexpr int32_t kImportFilms = 19;   // Strg+I
+inline constexpr int32_t kExportFilms = 20;   // Strg+E
 }  // namespace menu
 
 // Fonts: all "Arial"; 2 is the heading font and 3 the body font.

@@ -161,12 +161,15 @@ std::vector<GadgetEntry> ListPage() {
       Field(gadget::kPlotField, {410, 382, 800, 188}, GadgetType::MultiLineField),
       // Search, buttons and the list below the cover.
       TextGadget(gadget::kSearchLabel, {40, 596, 70, 20}, text::kSearch, font::kBody),
-      Field(gadget::kSearchField, {110, 592, 490, 26}),
-      Button(gadget::kNewFilm, {620, 592, 130, 26}, text::kNewFilm),
-      Button(gadget::kSaveFilm, {760, 592, 130, 26}, text::kSaveFilm),
-      Button(gadget::kDeleteFilm, {900, 592, 130, 26}, text::kDeleteFilm),
-      Button(gadget::kChooseCover, {1040, 592, 170, 26}, text::kChooseCover),
-      GadgetEntry{gadget::kFilmList, GadgetType::List, {40, 630, 1170, 344}, 0, {}, font::kBody},
+      Field(gadget::kSearchField, {110, 592, 300, 26}),
+      Button(gadget::kNewFilm, {425, 592, 120, 26}, text::kNewFilm),
+      Button(gadget::kSaveFilm, {558, 592, 120, 26}, text::kSaveFilm),
+      Button(gadget::kDeleteFilm, {691, 592, 120, 26}, text::kDeleteFilm),
+      Button(gadget::kChooseCover, {824, 592, 120, 26}, text::kChooseCover),
+      Button(gadget::kImportFilms, {957, 592, 120, 26}, text::kImportButton),
+      Button(gadget::kExportFilms, {1090, 592, 120, 26}, text::kExportButton),
+      GadgetEntry{gadget::kFilmList, GadgetType::List, {40, 630, 1170, 320}, 0, {}, font::kBody},
+      TextGadget(gadget::kExchangeStatus, {40, 956, 1170, 20}, "", font::kBody),
   };
 }
 

@@ -110,7 +110,12 @@ bool RemoveFile(std::string_view path) {
   return ::unlink(file.c_str()) == 0 || errno == ENOENT;
 }
 
-bool WriteFileAtomic(std::string_view path, std::string_view bytes, const WriteFaultHook& hook) {
+namespace {
+
+// The atomic write; without sync the bytes and the new name reach the disk
+// when the system gets round to it.
+bool WriteReplacing(std::string_view path, std::string_view bytes, const WriteFaultHook& hook,
+                    bool sync) {
   if (path.empty()) return false;
   const std::string target = ToString(path);
   std::string temporary = target + ".XXXXXX";
@@ -139,18 +144,39 @@ bool WriteFileAtomic(std::string_view path, std::string_view bytes, const WriteF
     if (put <= 0) return fail();
     written += static_cast<size_t>(put);
   }
-  if (!Allowed(hook, WriteStep::Sync) || ::fsync(fd.Get()) != 0) return fail();
+  if (!Allowed(hook, WriteStep::Sync) || (sync && ::fsync(fd.Get()) != 0)) return fail();
   if (!Allowed(hook, WriteStep::Close) || ::close(fd.Release()) != 0) return fail();
   if (!Allowed(hook, WriteStep::Rename) || ::rename(temporary.c_str(), target.c_str()) != 0) {
     return fail();
   }
   // The new name is in place; syncing the folder makes the rename durable. A
   // failure here no longer endangers either version of the file.
-  if (Allowed(hook, WriteStep::SyncFolder)) {
+  if (sync && Allowed(hook, WriteStep::SyncFolder)) {
     FileDescriptor folder(::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.Get() >= 0) ::fsync(folder.Get());
   }
   return true;
+}
+
+}  // namespace
+
+bool WriteFileAtomic(std::string_view path, std::string_view bytes, const WriteFaultHook& hook) {
+  return WriteReplacing(path, bytes, hook, true);
+}
+
+bool WriteFileDeferred(std::string_view path, std::string_view bytes) {
+  return WriteReplacing(path, bytes, {}, false);
+}
+
+bool SyncFilesIn(std::string_view folder) {
+  FileDescriptor fd(::open(ToString(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd.Get() < 0) return false;
+#ifdef __linux__
+  return ::syncfs(fd.Get()) == 0;
+#else
+  ::sync();
+  return true;
+#endif
 }
 
 std::string ExecutablePath() {

@@ -119,7 +119,12 @@ bool RemoveFile(std::string_view path) {
   return ::DeleteFileW(WindowsPath(path).c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
-bool WriteFileAtomic(std::string_view path, std::string_view bytes, const WriteFaultHook& hook) {
+namespace {
+
+// The atomic write; without sync the bytes and the new name reach the disk
+// when the system gets round to it.
+bool WriteReplacing(std::string_view path, std::string_view bytes, const WriteFaultHook& hook,
+                    bool sync) {
   if (path.empty()) return false;
   const std::wstring target = WindowsPath(path);
 
@@ -154,17 +159,17 @@ bool WriteFileAtomic(std::string_view path, std::string_view bytes, const WriteF
     }
     written += put;
   }
-  if (!Allowed(hook, WriteStep::Sync) || !::FlushFileBuffers(file.Get())) return fail();
+  if (!Allowed(hook, WriteStep::Sync) || (sync && !::FlushFileBuffers(file.Get()))) return fail();
   if (!Allowed(hook, WriteStep::Close) || !file.Close()) return fail();
   // MOVEFILE_WRITE_THROUGH returns only when the move is on the disk.
   if (!Allowed(hook, WriteStep::Rename) ||
       !::MoveFileExW(temporary.c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+                     MOVEFILE_REPLACE_EXISTING | (sync ? MOVEFILE_WRITE_THROUGH : 0))) {
     return fail();
   }
   // Flushing the folder as well makes the new name durable where the file
   // system allows it. A failure here no longer endangers either version.
-  if (Allowed(hook, WriteStep::SyncFolder)) {
+  if (sync && Allowed(hook, WriteStep::SyncFolder)) {
     FileHandle folder(::CreateFileW(FolderOf(target).c_str(), GENERIC_READ | GENERIC_WRITE,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
@@ -172,6 +177,20 @@ bool WriteFileAtomic(std::string_view path, std::string_view bytes, const WriteF
   }
   return true;
 }
+
+}  // namespace
+
+bool WriteFileAtomic(std::string_view path, std::string_view bytes, const WriteFaultHook& hook) {
+  return WriteReplacing(path, bytes, hook, true);
+}
+
+bool WriteFileDeferred(std::string_view path, std::string_view bytes) {
+  return WriteReplacing(path, bytes, {}, false);
+}
+
+// Windows flushes a volume only for administrators; the files written with
+// WriteFileDeferred reach the disk in the system's own time.
+bool SyncFilesIn(std::string_view) { return true; }
 
 std::string ExecutablePath() {
   std::vector<wchar_t> buffer(MAX_PATH);

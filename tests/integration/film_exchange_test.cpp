@@ -1,0 +1,149 @@
+// Import and export on the List page, run whole on the headless platform: the
+// preview and its answers, duplicates skipped, one transaction, bad files
+// refused with the collection unchanged, and an export that imports back to
+// the same films.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "collection/film_store.h"
+#include "program.h"
+#include "texts/texts.h"
+#include "ui/gadgets.h"
+
+namespace zelluo::testing {
+namespace {
+
+using collection::Film;
+using collection::FilmStore;
+
+const KeyPress kImport{'I', KeyModifier::Control};
+const KeyPress kExport{'E', KeyModifier::Control};
+
+struct ExchangeProgram : Program {
+  std::string Folder() const { return dir / "Zelluo Files"; }
+  std::string Path(const std::string& name) const { return dir / name; }
+  void Write(const std::string& name, const std::string& bytes) const {
+    std::ofstream(Path(name), std::ios::binary) << bytes;
+  }
+  void Store(std::vector<Film> films) const {
+    auto opened = FilmStore::Open(Folder());
+    for (Film& film : films) EXPECT_TRUE(opened.store->SaveFilm(film).Ok());
+  }
+  std::vector<Film> Films() const {
+    auto opened = FilmStore::Open(Folder());
+    return opened.store ? opened.store->AllFilms() : std::vector<Film>{};
+  }
+  std::string Titles() const {
+    std::string titles;
+    for (const Film& film : Films()) titles += film.title + ";";
+    return titles;
+  }
+  // Strg+I on the List page, the chooser answering with the file.
+  ExchangeProgram& Import(const std::string& name, std::deque<MessageAnswer> answers) {
+    p.chosenFiles = {Path(name)};
+    p.answers = std::move(answers);
+    Run({Click(gadget::kIconList), kImport});
+    return *this;
+  }
+};
+
+Film MakeFilm(std::string title, std::optional<int32_t> year) {
+  Film film;
+  film.title = std::move(title);
+  film.year = year;
+  return film;
+}
+
+const std::string kList =
+    "Titel;Jahr;Laufzeit;Regie;Medium\r\n"
+    "Zebra;2001;1:30;Ida Mohn;DVD\r\n"
+    "ZEBRA;2001;90;;DVD\r\n"
+    "Äpfel im Schnee;2015;97 min;;\r\n"
+    "\"Kuckuck; oder: \"\"Der Ruf\"\"\";;95;Paul Roth;Blu-ray\r\n";
+
+TEST(FilmExchange, ThePreviewCountsAndOnlyJaStoresTheNewFilms) {
+  ExchangeProgram declined;
+  declined.Store({MakeFilm("Das Zebra", 2001), MakeFilm("Zebra", 1990)});
+  declined.Write("liste.csv", kList);
+  declined.Import("liste.csv", {MessageAnswer::No});
+  EXPECT_EQ(declined.Titles(), "Zebra;Das Zebra;");
+  const std::string preview = declined.Messages();
+  EXPECT_NE(preview.find("Datei: \"liste.csv\" (CSV)"), std::string::npos) << preview;
+  EXPECT_NE(preview.find("Gefunden: 4 Filme"), std::string::npos) << preview;
+  // Only the second "ZEBRA" 2001 repeats a film: "Das Zebra" keeps its article,
+  // "Zebra" 1990 has another year.
+  EXPECT_NE(preview.find("übersprungen: 1\n"), std::string::npos) << preview;
+  EXPECT_NE(preview.find("Nicht übernommene Felder: Medium"), std::string::npos) << preview;
+  EXPECT_NE(preview.find("Importieren?"), std::string::npos) << preview;
+
+  ExchangeProgram accepted;
+  accepted.Store({MakeFilm("Zebra", 1990)});
+  accepted.Write("liste.csv", kList);
+  accepted.Import("liste.csv", {MessageAnswer::Yes});
+  EXPECT_EQ(accepted.Titles(), "Äpfel im Schnee;Kuckuck; oder: \"Der Ruf\";Zebra;Zebra;");
+  EXPECT_NE(accepted.Messages().find("3 Filme importiert."), std::string::npos);
+  const std::vector<Film> films = accepted.Films();
+  EXPECT_EQ(films[2].runtime, 90);
+  EXPECT_EQ(films[2].director, "Ida Mohn");
+  EXPECT_EQ(films[1].year, std::nullopt);
+  EXPECT_EQ(accepted.At(gadget::kFilmList).rowCount, 4);
+  EXPECT_EQ(accepted.At(gadget::kExchangeStatus).text, "");
+}
+
+TEST(FilmExchange, BadFilesAreRefusedNamingFileAndLineAndChangeNothing) {
+  const struct {
+    std::string name, bytes, expected;
+  } cases[] = {
+      {"offen.csv", "Titel;Jahr\r\nA;2001\r\n\"B;2002\r\nC;2003\r\n", "Zeile 3"},
+      {"jahr.csv", "Titel;Jahr\r\nA;2001\r\nB;zweitausend\r\n", "Zeile 3"},
+      {"leer.csv", "", "leer"},
+      {"fremd.xml", "<?xml version=\"1.0\"?>\n<rezepte/>", "<rezepte>"},
+      {"entity.gcs",
+       "<?xml version=\"1.0\"?>\n<!DOCTYPE c [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>\n"
+       "<collection type=\"GCfilms\"><item title=\"&x;\"/></collection>",
+       "Entitäten"},
+  };
+  for (const auto& c : cases) {
+    ExchangeProgram run;
+    run.Store({MakeFilm("Bleibt", 2000)});
+    run.Write(c.name, c.bytes);
+    run.Import(c.name, {MessageAnswer::Yes});
+    EXPECT_EQ(run.Titles(), "Bleibt;") << c.name;
+    EXPECT_NE(run.Messages().find("\"" + c.name + "\""), std::string::npos) << run.Messages();
+    EXPECT_NE(run.Messages().find(c.expected), std::string::npos) << run.Messages();
+  }
+}
+
+TEST(FilmExchange, AnExportedCsvAndBackupImportBackToTheSameFilms) {
+  Film full = MakeFilm("Über \"alles\"; oder nichts", 1977);
+  full.originalTitle = "Over Everything";
+  full.runtime = 102;
+  full.country = "Deutschland";
+  full.director = "Ida Mohn";
+  full.actors = "Anna Berg (Bäuerin)\nOtto Kern";
+  full.genre = "Drama\nKomödie";
+  full.plot = "Zwei Zeilen,\nmit Komma; und Semikolon.";
+  for (const std::string name : {"aus.csv", "aus.zip"}) {
+    ExchangeProgram source;
+    source.Store({full, MakeFilm("Zweiter", std::nullopt)});
+    source.p.chosenFiles = {source.Path(name)};
+    source.Run({Click(gadget::kIconList), kExport});
+    EXPECT_NE(source.Messages().find("2 Filme nach \"" + name + "\" exportiert."),
+              std::string::npos)
+        << source.Messages();
+
+    ExchangeProgram target;
+    target.Write(name, ReadBytes(source.Path(name)));
+    target.Import(name, {MessageAnswer::Yes});
+    std::vector<Film> before = source.Films(), after = target.Films();
+    ASSERT_EQ(after.size(), 2u) << target.Messages();
+    for (size_t i = 0; i < 2; ++i) {
+      for (Film* film : {&before[i], &after[i]}) film->id = 0, film->added = film->changed = "";
+      EXPECT_EQ(after[i], before[i]) << name << " " << before[i].title;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zelluo::testing
