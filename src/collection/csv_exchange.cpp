@@ -221,8 +221,12 @@ class RecordReader {
     const int64_t startLine = line_;
     ++position_;
     for (;;) {
-      const size_t stop = text_.find_first_of("\"\r\n", position_);
-      if (stop == std::string_view::npos) return Fail(text::kCsvUnclosedQuote, startLine);
+      size_t stop = position_;
+      while (stop < text_.size() && text_[stop] != '"' && text_[stop] != '\n' &&
+             text_[stop] != '\r') {
+        ++stop;
+      }
+      if (stop == text_.size()) return Fail(text::kCsvUnclosedQuote, startLine);
       field.append(text_.substr(position_, stop - position_));
       const char c = text_[stop];
       position_ = stop + 1;
@@ -524,11 +528,11 @@ void AppendField(std::string& out, std::string_view value) {
     return;
   }
   out += '"';
-  for (const char c : value) {
-    if (c == '"') out += '"';
-    out += c;
+  for (size_t quote; (quote = value.find('"')) != std::string_view::npos;) {
+    out.append(value.substr(0, quote + 1)) += '"';
+    value.remove_prefix(quote + 1);
   }
-  out += '"';
+  out.append(value) += '"';
 }
 
 // Entries one per line as EntriesPerLine reads them back: a single entry
