@@ -27,27 +27,20 @@ constexpr size_t kMaxQuotedValue = 40;
 // page leaves undefined become U+FFFD: one odd byte in an otherwise readable
 // list should not cost the whole import, and the replacement character shows
 // the spot in the imported text.
+// clang-format off
 constexpr std::array<char16_t, 32> kWindows1252High = {
-    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 0x80
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,  // 0x88
+    0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 0x90
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178}; // 0x98
+// clang-format on
 
+// clang-format off
 enum class Column {
-  None,
-  Title,
-  OriginalTitle,
-  Year,
-  Runtime,
-  Country,
-  Director,
-  Actors,
-  Genre,
-  Plot,
-  Notes,
-  Rating,
-  Cover,
-  Video
+  None, Title, OriginalTitle, Year, Runtime, Country, Director, Actors, Genre, Plot, Notes, Rating,
+  Cover, Video
 };
+// clang-format on
 constexpr size_t kColumnCount = static_cast<size_t>(Column::Video) + 1;
 
 // The names each column goes by, as ColumnKey gives them, separated by spaces.
@@ -186,7 +179,7 @@ class RecordReader {
       std::string& field = fields[count++];
       field.clear();
       if (position_ < text_.size() && text_[position_] == '"') {
-        if (!ReadExcerpt(field)) return false;
+        if (!ReadQuoted(field)) return false;
       } else {
         size_t end = position_;
         while (end < text_.size() && !EndsField(text_[end])) ++end;
@@ -217,7 +210,7 @@ class RecordReader {
     if (end == '\r' && position_ < text_.size() && text_[position_] == '\n') ++position_;
   }
 
-  bool ReadExcerpt(std::string& field) {
+  bool ReadQuoted(std::string& field) {
     const int64_t startLine = line_;
     ++position_;
     for (;;) {
@@ -387,8 +380,9 @@ class CsvImport {
     }
     RecordReader reader(bytes, DetectSeparator(bytes));
     std::vector<std::string> fields;
-    if (!ReadHeader(reader, fields))
+    if (!ReadHeader(reader, fields)) {
       return ReaderFailed(reader, FormatText(text::kCsvEmpty, fileName_));
+    }
     if (!MapColumns(fields)) return Fail(FormatText(text::kCsvNoTitleColumn, fileName_));
     const auto lines = static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
     result_.films.reserve(std::min(lines, kReservedFilms));
@@ -480,8 +474,9 @@ class CsvImport {
           break;
         case Column::Rating:
           number = ParseRating(value);
-          if (!number.valid)
+          if (!number.valid) {
             return LineFailed(line, FormatText(text::kCsvBadRating, Excerpt(value)));
+          }
           film.rating = number.value;
           break;
         case Column::Cover:
@@ -528,9 +523,9 @@ void AppendField(std::string& out, std::string_view value) {
     return;
   }
   out += '"';
-  for (size_t quote; (quote = value.find('"')) != std::string_view::npos;) {
-    out.append(value.substr(0, quote + 1)) += '"';
-    value.remove_prefix(quote + 1);
+  for (size_t mark; (mark = value.find('"')) != std::string_view::npos;) {
+    out.append(value.substr(0, mark + 1)) += '"';
+    value.remove_prefix(mark + 1);
   }
   out.append(value) += '"';
 }
