@@ -135,7 +135,7 @@ TEST(CsvExport, ReadsBackAsTheSameFilms) {
        .genre = "Musical\nDrama",
        .plot = "Zeile eins\n\n  Zeile zwei ",
        .cover = "a1b2c3.jpg",
-       .notes = "=SUMME(A1)",
+       .notes = "=SUMME(A1) ",
        .rating = 3},
       {.title = "Kurz", .actors = "Ida Lenz (Mutter, später)\nOle Nyström"},
   };
@@ -144,6 +144,7 @@ TEST(CsvExport, ReadsBackAsTheSameFilms) {
       "\xEF\xBB\xBFTitel;Originaltitel;Jahr;Laufzeit;Land;Regie;Darsteller;Genre;Handlung;"
       "Notizen;Bewertung;Cover\r\n\"Tanz; \"\"Nacht\"\"\";Night Dance;1999;102 min;"))
       << csv;
+  EXPECT_NE(csv.find(";\"=SUMME(A1) \";3;Cover/a1b2c3.jpg\r\n"), std::string::npos) << csv;
 
   const ImportResult result = ReadCsvFilms(csv, "Export/filme.csv");
   ASSERT_TRUE(result.Ok()) << result.error;
