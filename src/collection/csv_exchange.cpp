@@ -1,0 +1,583 @@
+#include "collection/csv_exchange.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <utility>
+
+#include "collection/film_values.h"
+#include "texts/texts.h"
+
+namespace zelluo::collection {
+namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+// A bound on the films of one file, far above any collection, so that a
+// hostile file of short rows cannot take all memory; and the room set aside
+// before counting.
+constexpr size_t kMaxCsvFilms = 500000;
+constexpr size_t kReservedFilms = 20000;
+
+// Longest piece of a bad value quoted in a message.
+constexpr size_t kMaxQuotedValue = 40;
+
+// Code points of Windows-1252's bytes 0x80 to 0x9F. The five bytes the code
+// page leaves undefined become U+FFFD: one odd byte in an otherwise readable
+// list should not cost the whole import, and the replacement character shows
+// the spot in the imported text.
+// clang-format off
+constexpr std::array<char16_t, 32> kWindows1252High = {
+    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 0x80
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,  // 0x88
+    0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 0x90
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178}; // 0x98
+// clang-format on
+
+// clang-format off
+enum class Column {
+  None, Title, OriginalTitle, Year, Runtime, Country, Director, Actors, Genre, Plot, Notes, Rating,
+  Cover, Video
+};
+// clang-format on
+constexpr size_t kColumnCount = static_cast<size_t>(Column::Video) + 1;
+
+// The names each column goes by, as ColumnKey gives them, separated by spaces.
+constexpr std::array<std::pair<Column, std::string_view>, 13> kColumnNames = {{
+    {Column::Title, "titel title"},
+    {Column::OriginalTitle, "originaltitel originaltitle"},
+    {Column::Year, "jahr year"},
+    {Column::Runtime, "laufzeit runtime l\xC3\xA4nge"},
+    {Column::Country, "land country"},
+    {Column::Director, "regie director regisseur"},
+    {Column::Actors, "darsteller actors cast schauspieler"},
+    {Column::Genre, "genre genres"},
+    {Column::Plot, "handlung plot inhalt beschreibung description"},
+    {Column::Notes, "notizen notes bemerkungen"},
+    {Column::Rating, "bewertung rating"},
+    {Column::Cover, "cover bild poster"},
+    {Column::Video, "video datei file"},
+}};
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+void AppendUtf8(std::string& out, uint32_t code) {
+  if (code < 0x80) {
+    out += static_cast<char>(code);
+  } else if (code < 0x800) {
+    out += static_cast<char>(0xC0 | (code >> 6));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (code >> 12));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  }
+}
+
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool IsUtf8(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size()) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    if (lead < 0x80) {
+      ++i;
+      continue;
+    }
+    size_t length = 0;
+    uint32_t code = 0;
+    uint32_t least = 0;
+    if ((lead & 0xE0) == 0xC0) {
+      length = 2, code = lead & 0x1F, least = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+      length = 3, code = lead & 0x0F, least = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+      length = 4, code = lead & 0x07, least = 0x10000;
+    } else {
+      return false;
+    }
+    if (text.size() - i < length) return false;
+    for (size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      code = (code << 6) | (next & 0x3F);
+    }
+    if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
+    i += length;
+  }
+  return true;
+}
+
+std::string FromWindows1252(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 8);
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      out += c;
+    } else {
+      AppendUtf8(out, byte < 0xA0 ? kWindows1252High[byte - 0x80] : byte);
+    }
+  }
+  return out;
+}
+
+// A header name reduced for comparison: ASCII letters and Ä Ö Ü in lower case,
+// without spaces, tabs, '_' and '-'.
+std::string ColumnKey(std::string_view name) {
+  std::string key;
+  key.reserve(name.size());
+  for (size_t i = 0; i < name.size(); ++i) {
+    const char c = name[i];
+    if (c == ' ' || c == '\t' || c == '_' || c == '-') continue;
+    if (c >= 'A' && c <= 'Z') {
+      key += static_cast<char>(c - 'A' + 'a');
+    } else if (c == '\xC3' && i + 1 < name.size() &&
+               (name[i + 1] == '\x84' || name[i + 1] == '\x96' || name[i + 1] == '\x9C')) {
+      key += c;
+      key += static_cast<char>(name[++i] + 0x20);
+    } else {
+      key += c;
+    }
+  }
+  return key;
+}
+
+Column ColumnOf(std::string_view name) {
+  const std::string key = ColumnKey(name);
+  if (key.empty()) return Column::None;
+  for (const auto& [column, names] : kColumnNames) {
+    for (size_t at = names.find(key); at != std::string_view::npos; at = names.find(key, at + 1)) {
+      const size_t end = at + key.size();
+      if ((at == 0 || names[at - 1] == ' ') && (end == names.size() || names[end] == ' ')) {
+        return column;
+      }
+    }
+  }
+  return Column::None;
+}
+
+// Splits a text into records and fields, RFC 4180 style: quoted fields may hold
+// separators, line breaks (given as '\n') and doubled quotes.
+class RecordReader {
+ public:
+  RecordReader(std::string_view text, char separator) : text_(text), separator_(separator) {}
+
+  // The next record's fields; false at the end of the text or on an error.
+  bool Next(std::vector<std::string>& fields) {
+    if (position_ >= text_.size()) return false;
+    recordLine_ = line_;
+    size_t count = 0;
+    for (;;) {
+      if (count == fields.size()) fields.emplace_back();
+      std::string& field = fields[count++];
+      field.clear();
+      if (position_ < text_.size() && text_[position_] == '"') {
+        if (!ReadQuoted(field)) return false;
+      } else {
+        size_t end = position_;
+        while (end < text_.size() && !EndsField(text_[end])) ++end;
+        field.append(text_.substr(position_, end - position_));
+        position_ = end;
+      }
+      if (position_ >= text_.size()) break;
+      const char next = text_[position_++];
+      if (next == separator_) continue;
+      SkipLineEnd(next);
+      break;
+    }
+    fields.resize(count);
+    return true;
+  }
+
+  int64_t RecordLine() const { return recordLine_; }
+  // Set when Next failed before the end of the text.
+  std::string_view Error() const { return error_; }
+  int64_t ErrorLine() const { return errorLine_; }
+
+ private:
+  bool EndsField(char c) const { return c == separator_ || c == '\n' || c == '\r'; }
+
+  // After a '\r' or '\n' at position_ - 1.
+  void SkipLineEnd(char end) {
+    ++line_;
+    if (end == '\r' && position_ < text_.size() && text_[position_] == '\n') ++position_;
+  }
+
+  bool ReadQuoted(std::string& field) {
+    const int64_t startLine = line_;
+    ++position_;
+    for (;;) {
+      size_t stop = position_;
+      while (stop < text_.size() && text_[stop] != '"' && text_[stop] != '\n' &&
+             text_[stop] != '\r') {
+        ++stop;
+      }
+      if (stop == text_.size()) return Fail(text::kCsvUnclosedQuote, startLine);
+      field.append(text_.substr(position_, stop - position_));
+      const char c = text_[stop];
+      position_ = stop + 1;
+      if (c != '"') {
+        field += '\n';
+        SkipLineEnd(c);
+      } else if (position_ < text_.size() && text_[position_] == '"') {
+        field += '"';
+        ++position_;
+      } else {
+        break;
+      }
+    }
+    if (position_ < text_.size() && !EndsField(text_[position_])) {
+      return Fail(text::kCsvTextAfterQuote, startLine);
+    }
+    return true;
+  }
+
+  bool Fail(std::string_view error, int64_t line) {
+    error_ = error;
+    errorLine_ = line;
+    return false;
+  }
+
+  std::string_view text_;
+  char separator_;
+  size_t position_ = 0;
+  int64_t line_ = 1;
+  int64_t recordLine_ = 1;
+  std::string_view error_;
+  int64_t errorLine_ = 0;
+};
+
+bool IsBlankRecord(const std::vector<std::string>& fields) {
+  return std::all_of(fields.begin(), fields.end(),
+                     [](const std::string& field) { return Trim(field).empty(); });
+}
+
+// The first non-blank record; false when there is none or it cannot be read.
+bool ReadHeader(RecordReader& reader, std::vector<std::string>& fields) {
+  while (reader.Next(fields)) {
+    if (!IsBlankRecord(fields)) return true;
+  }
+  return false;
+}
+
+// The separator whose header row names the most known columns, then the one
+// giving the most fields; ';' first on a tie, as German spreadsheets write it.
+char DetectSeparator(std::string_view text) {
+  char best = ';';
+  std::pair<size_t, size_t> bestScore{0, 0};
+  std::vector<std::string> fields;
+  for (const char separator : {';', ',', '\t'}) {
+    RecordReader reader(text, separator);
+    if (!ReadHeader(reader, fields)) continue;
+    const auto known = static_cast<size_t>(
+        std::count_if(fields.begin(), fields.end(),
+                      [](const std::string& name) { return ColumnOf(name) != Column::None; }));
+    const std::pair<size_t, size_t> score{known, fields.size()};
+    if (score > bestScore) {
+      best = separator;
+      bestScore = score;
+    }
+  }
+  return best;
+}
+
+// Entries one per line. A value already on several lines keeps its lines;
+// one line is split at ", " and " / " outside parentheses, so that
+// "Name (Rolle, jung)" stays one entry.
+std::string EntriesPerLine(std::string_view value) {
+  std::string entries;
+  const auto add = [&entries](std::string_view entry) {
+    entry = Trim(entry);
+    if (entry.empty()) return;
+    if (!entries.empty()) entries += '\n';
+    entries += entry;
+  };
+  size_t start = 0;
+  if (value.find('\n') != std::string_view::npos) {
+    for (size_t end; (end = value.find('\n', start)) != std::string_view::npos; start = end + 1) {
+      add(value.substr(start, end - start));
+    }
+  } else {
+    int depth = 0;
+    for (size_t i = 0; i < value.size(); ++i) {
+      if (value[i] == '(') ++depth;
+      if (value[i] == ')' && depth > 0) --depth;
+      if (depth > 0) continue;
+      const size_t length = value.compare(i, 2, ", ") == 0    ? 2
+                            : value.compare(i, 3, " / ") == 0 ? 3
+                                                              : 0;
+      if (length == 0) continue;
+      add(value.substr(start, i - start));
+      start = i + length;
+      i = start - 1;
+    }
+  }
+  add(value.substr(start));
+  return entries;
+}
+
+bool IsAbsolutePath(std::string_view path) {
+  if (path.front() == '/' || path.front() == '\\') return true;
+  const char drive = static_cast<char>(path.front() | 0x20);
+  return path.size() >= 2 && drive >= 'a' && drive <= 'z' && path[1] == ':';
+}
+
+// A cover path as written in the file, relative ones taken from the CSV's
+// folder. Relative paths may use '\' as well as '/'.
+std::string CoverPath(std::string_view csvPath, std::string_view cover) {
+  if (IsAbsolutePath(cover)) return std::string(cover);
+  const size_t slash = csvPath.find_last_of("/\\");
+  std::string path(slash == std::string_view::npos ? std::string_view()
+                                                   : csvPath.substr(0, slash + 1));
+  for (const char c : cover) path += c == '\\' ? '/' : c;
+  return path;
+}
+
+// 1 to 5 stars; blank or "0" for none.
+ParsedNumber ParseRating(std::string_view text) {
+  text = Trim(text);
+  if (text.empty() || text == "0") return {};
+  if (text.size() != 1 || text[0] < '1' || text[0] > '5') return {std::nullopt, false};
+  return {text[0] - '0', true};
+}
+
+// At most kMaxQuotedValue bytes of value, cut at a character's start.
+std::string Excerpt(std::string_view value) {
+  value = Trim(value);
+  if (value.size() <= kMaxQuotedValue) return std::string(value);
+  size_t end = kMaxQuotedValue;
+  while (end > 0 && (static_cast<unsigned char>(value[end]) & 0xC0) == 0x80) --end;
+  return std::string(value.substr(0, end)) + "\xE2\x80\xA6";
+}
+
+class CsvImport {
+ public:
+  explicit CsvImport(std::string_view filePath)
+      : filePath_(filePath), fileName_(FileNameOf(filePath)) {
+    result_.format = "CSV";
+  }
+
+  ImportResult Read(std::string_view bytes) {
+    if (bytes.size() > kMaxCsvBytes) return Fail(FormatText(text::kCsvTooLarge, fileName_));
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
+      return Fail(FormatText(text::kCsvUtf16, fileName_));
+    }
+    if (bytes.find('\0') != std::string_view::npos) {
+      return Fail(FormatText(text::kCsvNotText, fileName_));
+    }
+    if (bytes.starts_with(kUtf8Bom)) bytes.remove_prefix(kUtf8Bom.size());
+    std::string decoded;
+    if (!IsUtf8(bytes)) {
+      decoded = FromWindows1252(bytes);
+      bytes = decoded;
+    }
+    RecordReader reader(bytes, DetectSeparator(bytes));
+    std::vector<std::string> fields;
+    if (!ReadHeader(reader, fields)) {
+      return ReaderFailed(reader, FormatText(text::kCsvEmpty, fileName_));
+    }
+    if (!MapColumns(fields)) return Fail(FormatText(text::kCsvNoTitleColumn, fileName_));
+    const auto lines = static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
+    result_.films.reserve(std::min(lines, kReservedFilms));
+    while (reader.Next(fields)) {
+      if (IsBlankRecord(fields)) continue;
+      if (result_.films.size() == kMaxCsvFilms) {
+        return Fail(FormatText(text::kCsvTooManyFilms, fileName_));
+      }
+      if (!ReadFilm(fields, reader.RecordLine())) return std::move(result_);
+    }
+    if (!reader.Error().empty()) return ReaderFailed(reader, {});
+    result_.films.shrink_to_fit();
+    return std::move(result_);
+  }
+
+ private:
+  bool MapColumns(const std::vector<std::string>& names) {
+    std::array<bool, kColumnCount> taken{};
+    columns_.reserve(names.size());
+    for (const std::string& name : names) {
+      Column column = ColumnOf(name);
+      // A second column of the same meaning is passed over like an unknown one.
+      if (column != Column::None && std::exchange(taken[static_cast<size_t>(column)], true)) {
+        column = Column::None;
+      }
+      columns_.push_back(column);
+      if (column == Column::None && !Trim(name).empty()) {
+        result_.unmappedFields.emplace_back(Trim(name));
+      }
+    }
+    std::sort(result_.unmappedFields.begin(), result_.unmappedFields.end());
+    result_.unmappedFields.erase(
+        std::unique(result_.unmappedFields.begin(), result_.unmappedFields.end()),
+        result_.unmappedFields.end());
+    return taken[static_cast<size_t>(Column::Title)];
+  }
+
+  bool ReadFilm(std::vector<std::string>& fields, int64_t line) {
+    for (size_t i = columns_.size(); i < fields.size(); ++i) {
+      // Extra empty fields, as from separators closing a row, lose nothing.
+      if (Trim(fields[i]).empty()) continue;
+      return LineFailed(line, FormatText(text::kCsvTooManyFields, std::to_string(fields.size()),
+                                         std::to_string(columns_.size())));
+    }
+    ImportedFilm& imported = result_.films.emplace_back();
+    Film& film = imported.film;
+    const size_t count = std::min(fields.size(), columns_.size());
+    for (size_t i = 0; i < count; ++i) {
+      std::string& value = fields[i];
+      ParsedNumber number;
+      switch (columns_[i]) {
+        case Column::None:
+          break;
+        case Column::Title:
+          film.title = Trim(value);
+          break;
+        case Column::OriginalTitle:
+          film.originalTitle = Trim(value);
+          break;
+        case Column::Country:
+          film.country = Trim(value);
+          break;
+        case Column::Director:
+          film.director = Trim(value);
+          break;
+        case Column::Actors:
+          film.actors = EntriesPerLine(value);
+          break;
+        case Column::Genre:
+          film.genre = EntriesPerLine(value);
+          break;
+        case Column::Plot:
+          film.plot = std::move(value);
+          break;
+        case Column::Notes:
+          film.notes = std::move(value);
+          break;
+        case Column::Year:
+          number = ParseYear(value);
+          if (!number.valid) return LineFailed(line, FormatText(text::kCsvBadYear, Excerpt(value)));
+          film.year = number.value;
+          break;
+        case Column::Runtime:
+          number = ParseRunningTime(value);
+          if (!number.valid) {
+            return LineFailed(line, FormatText(text::kCsvBadRuntime, Excerpt(value)));
+          }
+          film.runtime = number.value;
+          break;
+        case Column::Rating:
+          number = ParseRating(value);
+          if (!number.valid) {
+            return LineFailed(line, FormatText(text::kCsvBadRating, Excerpt(value)));
+          }
+          film.rating = number.value;
+          break;
+        case Column::Cover:
+          if (!Trim(value).empty()) imported.cover.path = CoverPath(filePath_, Trim(value));
+          break;
+        case Column::Video:
+          if (!Trim(value).empty()) film.video = std::string(Trim(value));
+          break;
+      }
+    }
+    if (film.title.empty()) return LineFailed(line, std::string(text::kCsvNoTitle));
+    return true;
+  }
+
+  ImportResult ReaderFailed(const RecordReader& reader, std::string otherwise) {
+    if (reader.Error().empty()) return Fail(std::move(otherwise));
+    LineFailed(reader.ErrorLine(), std::string(reader.Error()));
+    return std::move(result_);
+  }
+
+  bool LineFailed(int64_t line, const std::string& detail) {
+    Fail(FormatText(text::kCsvInLine, fileName_, std::to_string(line)) + detail);
+    return false;
+  }
+
+  ImportResult Fail(std::string message) {
+    result_.films.clear();
+    result_.unmappedFields.clear();
+    result_.error = std::move(message);
+    return result_;
+  }
+
+  std::string_view filePath_;
+  std::string fileName_;
+  std::vector<Column> columns_;
+  ImportResult result_;
+};
+
+void AppendField(std::string& out, std::string_view value) {
+  const bool quote = value.find_first_of(";\"\r\n") != std::string_view::npos ||
+                     (!value.empty() && (IsBlank(value.front()) || IsBlank(value.back())));
+  if (!quote) {
+    out += value;
+    return;
+  }
+  out += '"';
+  for (size_t mark; (mark = value.find('"')) != std::string_view::npos;) {
+    out.append(value.substr(0, mark + 1)) += '"';
+    value.remove_prefix(mark + 1);
+  }
+  out.append(value) += '"';
+}
+
+// Entries one per line as EntriesPerLine reads them back: a single entry
+// holding ", " or " / " gets a closing line break so that it stays whole.
+void AppendEntries(std::string& out, const std::string& entries) {
+  if (entries.find('\n') == std::string::npos && EntriesPerLine(entries) != entries) {
+    AppendField(out, entries + '\n');
+  } else {
+    AppendField(out, entries);
+  }
+}
+
+}  // namespace
+
+ImportResult ReadCsvFilms(std::string_view bytes, std::string_view filePath) {
+  return CsvImport(filePath).Read(bytes);
+}
+
+std::string FilmsAsCsv(const std::vector<Film>& films) {
+  std::string out(kUtf8Bom);
+  out +=
+      "Titel;Originaltitel;Jahr;Laufzeit;Land;Regie;Darsteller;Genre;Handlung;Notizen;"
+      "Bewertung;Cover\r\n";
+  for (const Film& film : films) {
+    AppendField(out, film.title);
+    out += ';';
+    AppendField(out, film.originalTitle);
+    out += ';';
+    out += YearText(film.year);
+    out += ';';
+    out += RunningTimeText(film.runtime);
+    out += ';';
+    AppendField(out, film.country);
+    out += ';';
+    AppendField(out, film.director);
+    out += ';';
+    AppendEntries(out, film.actors);
+    out += ';';
+    AppendEntries(out, film.genre);
+    out += ';';
+    AppendField(out, film.plot);
+    out += ';';
+    AppendField(out, film.notes);
+    out += ';';
+    if (film.rating) out += std::to_string(*film.rating);
+    out += ';';
+    if (film.cover && !film.cover->empty()) AppendField(out, "Cover/" + *film.cover);
+    out += "\r\n";
+  }
+  return out;
+}
+
+}  // namespace zelluo::collection

@@ -1,0 +1,35 @@
+#pragma once
+// Films in CSV files, as spreadsheets and other catalogues write them.
+//
+// Reading takes UTF-8 (with or without BOM) or, when the bytes are no valid
+// UTF-8, Windows-1252; ';', ',' or tab as separator, told from the header row;
+// fields quoted as RFC 4180 describes. The header row names the columns in
+// German or English. Rows whose fields are all blank are skipped.
+//
+// Writing gives what a German spreadsheet opens directly: UTF-8 with BOM, ';'
+// and CRLF. Values are written unchanged, also those a spreadsheet would take
+// for a formula ("=...", "+...", "@..."): reading the file back must give the
+// same films, and the texts are the owner's own.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "collection/exchange.h"
+#include "collection/film.h"
+
+namespace zelluo::collection {
+
+inline constexpr size_t kMaxCsvBytes = size_t{200} * 1024 * 1024;
+
+// The films of a CSV file's bytes; filePath names the file in messages and is
+// the folder relative cover paths start from. Covers are not looked at here.
+ImportResult ReadCsvFilms(std::string_view bytes, std::string_view filePath);
+
+// The films as a CSV file: Titel;Originaltitel;Jahr;Laufzeit;Land;Regie;
+// Darsteller;Genre;Handlung;Notizen;Bewertung;Cover, the cover as
+// "Cover/<file name>". ReadCsvFilms gives the same films again.
+std::string FilmsAsCsv(const std::vector<Film>& films);
+
+}  // namespace zelluo::collection
