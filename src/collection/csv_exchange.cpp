@@ -546,11 +546,13 @@ ImportResult ReadCsvFilms(std::string_view bytes, std::string_view filePath) {
   return CsvImport(filePath).Read(bytes);
 }
 
-std::string FilmsAsCsv(const std::vector<Film>& films) {
+std::string FilmsAsCsv(const std::vector<Film>& films, std::string_view coverFolder) {
   std::string out(kUtf8Bom);
   out +=
       "Titel;Originaltitel;Jahr;Laufzeit;Land;Regie;Darsteller;Genre;Handlung;Notizen;"
-      "Bewertung;Cover\r\n";
+      "Bewertung;Cover;Video\r\n";
+  std::string folder(coverFolder);
+  if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') folder += '/';
   for (const Film& film : films) {
     AppendField(out, film.title);
     out += ';';
@@ -574,7 +576,9 @@ std::string FilmsAsCsv(const std::vector<Film>& films) {
     out += ';';
     if (film.rating) out += std::to_string(*film.rating);
     out += ';';
-    if (film.cover && !film.cover->empty()) AppendField(out, "Cover/" + *film.cover);
+    if (film.cover && !film.cover->empty()) AppendField(out, folder + *film.cover);
+    out += ';';
+    if (film.video) AppendField(out, *film.video);
     out += "\r\n";
   }
   return out;

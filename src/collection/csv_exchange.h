@@ -28,8 +28,9 @@ inline constexpr size_t kMaxCsvBytes = size_t{200} * 1024 * 1024;
 ImportResult ReadCsvFilms(std::string_view bytes, std::string_view filePath);
 
 // The films as a CSV file: Titel;Originaltitel;Jahr;Laufzeit;Land;Regie;
-// Darsteller;Genre;Handlung;Notizen;Bewertung;Cover, the cover as
-// "Cover/<file name>". ReadCsvFilms gives the same films again.
-std::string FilmsAsCsv(const std::vector<Film>& films);
+// Darsteller;Genre;Handlung;Notizen;Bewertung;Cover;Video, the cover as its
+// path in coverFolder (best absolute, so that the file can be moved).
+// ReadCsvFilms gives the same films again.
+std::string FilmsAsCsv(const std::vector<Film>& films, std::string_view coverFolder);
 
 }  // namespace zelluo::collection

@@ -130,7 +130,7 @@ ExportOutcome ExportFilms(const std::vector<Film>& films, ExportFormat format,
     }
   };
   switch (format) {
-    case ExportFormat::Csv: written(FilmsAsCsv(films, coverFolder)); break;
+    case ExportFormat::Csv: written(FilmsAsCsv(films, os::AbsolutePath(coverFolder))); break;
     case ExportFormat::Html: outcome.error = ExportHtml(films, path, coverFolder); break;
     case ExportFormat::Backup: {
       BackupResult backup = BackupArchive(films, coverFolder);

@@ -46,6 +46,9 @@ bool WriteFileDeferred(std::string_view path, std::string_view bytes);
 // disk (Linux: syncfs); false when the folder cannot be opened.
 bool SyncFilesIn(std::string_view folder);
 
+// path made absolute against the working directory; path itself when that fails.
+std::string AbsolutePath(std::string_view path);
+
 std::string ExecutablePath();
 LocalDate Today();
 void Pause(int32_t milliseconds);

@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     films.push_back(imported.film);
     films.back().video.reset();
   }
-  const ImportResult again = ReadCsvFilms(FilmsAsCsv(films), "Ordner/fuzz.csv");
+  const ImportResult again = ReadCsvFilms(FilmsAsCsv(films, "Cover"), "Ordner/fuzz.csv");
   if (!again.Ok()) Fail("the written films do not read back");
   if (again.films.size() != films.size()) Fail("the written films read back as another count");
   for (size_t i = 0; i < films.size(); ++i) {

@@ -135,21 +135,24 @@ TEST(CsvExport, ReadsBackAsTheSameFilms) {
        .genre = "Musical\nDrama",
        .plot = "Zeile eins\n\n  Zeile zwei ",
        .cover = "a1b2c3.jpg",
+       .video = "D:\\Filme\\tanz.mkv",
        .notes = "=SUMME(A1) ",
        .rating = 3},
       {.title = "Kurz", .actors = "Ida Lenz (Mutter, später)\nOle Nyström"},
   };
-  const std::string csv = FilmsAsCsv(films);
+  const std::string csv = FilmsAsCsv(films, "C:/Sammlung/Cover");
   EXPECT_TRUE(csv.starts_with(
       "\xEF\xBB\xBFTitel;Originaltitel;Jahr;Laufzeit;Land;Regie;Darsteller;Genre;Handlung;"
-      "Notizen;Bewertung;Cover\r\n\"Tanz; \"\"Nacht\"\"\";Night Dance;1999;102 min;"))
+      "Notizen;Bewertung;Cover;Video\r\n\"Tanz; \"\"Nacht\"\"\";Night Dance;1999;102 min;"))
       << csv;
-  EXPECT_NE(csv.find(";\"=SUMME(A1) \";3;Cover/a1b2c3.jpg\r\n"), std::string::npos) << csv;
+  EXPECT_NE(csv.find(";\"=SUMME(A1) \";3;C:/Sammlung/Cover/a1b2c3.jpg;D:\\Filme\\tanz.mkv\r\n"),
+            std::string::npos)
+      << csv;
 
   const ImportResult result = ReadCsvFilms(csv, "Export/filme.csv");
   ASSERT_TRUE(result.Ok()) << result.error;
   ASSERT_EQ(result.films.size(), films.size());
-  EXPECT_EQ(result.films[0].cover.path, "Export/Cover/a1b2c3.jpg");
+  EXPECT_EQ(result.films[0].cover.path, "C:/Sammlung/Cover/a1b2c3.jpg");
   EXPECT_TRUE(result.films[1].cover.Empty());
   films[0].cover.reset();
   for (size_t i = 0; i < films.size(); ++i) EXPECT_EQ(result.films[i].film, films[i]);

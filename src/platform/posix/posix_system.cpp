@@ -179,6 +179,13 @@ bool SyncFilesIn(std::string_view folder) {
 #endif
 }
 
+std::string AbsolutePath(std::string_view path) {
+  if (!path.empty() && path.front() == '/') return ToString(path);
+  char buffer[PATH_MAX];
+  if (::getcwd(buffer, sizeof buffer) == nullptr) return ToString(path);
+  return std::string(buffer) + "/" + ToString(path);
+}
+
 std::string ExecutablePath() {
   char buffer[PATH_MAX];
   ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);

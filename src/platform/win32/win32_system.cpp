@@ -192,6 +192,17 @@ bool WriteFileDeferred(std::string_view path, std::string_view bytes) {
 // WriteFileDeferred reach the disk in the system's own time.
 bool SyncFilesIn(std::string_view) { return true; }
 
+std::string AbsolutePath(std::string_view path) {
+  const std::wstring wide = WindowsPath(path);
+  const DWORD length = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (length == 0) return std::string(path);
+  std::wstring full(length, L'\0');
+  const DWORD written = ::GetFullPathNameW(wide.c_str(), length, full.data(), nullptr);
+  if (written == 0 || written >= length) return std::string(path);
+  full.resize(written);
+  return Narrow(full);
+}
+
 std::string ExecutablePath() {
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
