@@ -821,7 +821,7 @@ ImportResult ReadGriffith(std::string_view filePath) {
     const int stepped = check.Step();
     if (stepped != SQLITE_ROW) return films.Fail(GriffithFault(db, filePath, stepped));
     if (const std::string verdict = check.Bytes(0); verdict != "ok") {
-      return films.Fail(FormatText(text::kGriffithDamaged, name, verdict));
+      return films.Fail(FormatText(text::kGriffithDamaged, name, OneLine(verdict)));
     }
   }
   if (!HasTable(db, "movies")) return films.Fail(FormatText(text::kGriffithNoMovies, name));
