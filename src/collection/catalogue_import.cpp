@@ -414,8 +414,8 @@ ImportResult ReadGcstar(std::string_view bytes, std::string_view filePath) {
     imported.cover.path = GcstarCover(filePath, value("image"));
 
     static const std::set<std::string, std::less<>> mapped = {
-        "id",     "title",   "original", "date",     "time",    "director", "country",
-        "nationality", "genre", "actors", "synopsis", "comment", "rating",   "image"};
+        "id",          "title", "original", "date",     "time",    "director", "country",
+        "nationality", "genre", "actors",   "synopsis", "comment", "rating",   "image"};
     for (const auto& [name, text] : values) {
       // "none" is GCstar's value of an empty borrower.
       if (!mapped.contains(name) && text != "none") films.Unmapped(name, text);
@@ -448,7 +448,9 @@ std::vector<TellicoField> TellicoFields(const XmlElement& entry) {
     if (!child.children.empty() && name.size() > 1 && name.back() == 's') {
       const std::string_view single = name.substr(0, name.size() - 1);
       bool wrapped = true;
-      for (const XmlElement& value : child.children) wrapped = wrapped && LocalName(value) == single;
+      for (const XmlElement& value : child.children) {
+        wrapped = wrapped && LocalName(value) == single;
+      }
       if (wrapped) {
         field.name = single;
         field.values.clear();
@@ -625,16 +627,16 @@ namespace {
 // Kodi and Jellyfin
 
 constexpr std::string_view kVideoExtensions[] = {
-    ".mkv", ".mp4", ".m4v", ".avi", ".mov", ".wmv", ".mpg", ".mpeg", ".ts", ".m2ts", ".webm",
-    ".ogv", ".flv", ".vob", ".iso", ".divx", ".MKV", ".MP4", ".AVI"};
+    ".mkv",  ".mp4", ".m4v", ".avi", ".mov", ".wmv",  ".mpg", ".mpeg", ".ts", ".m2ts",
+    ".webm", ".ogv", ".flv", ".vob", ".iso", ".divx", ".MKV", ".MP4",  ".AVI"};
 
 std::string NfoCover(std::string_view filePath) {
   const std::string folder = FolderOf(filePath);
   const std::string base = folder + WithoutExtension(FileNameOf(filePath));
   const std::string candidates[] = {
-      base + "-poster.jpg", base + "-poster.png", folder + "poster.jpg", folder + "poster.png",
-      folder + "folder.jpg", folder + "folder.png", base + ".jpg",       base + ".png",
-      base + ".tbn"};
+      base + "-poster.jpg",  base + "-poster.png",  folder + "poster.jpg",
+      folder + "poster.png", folder + "folder.jpg", folder + "folder.png",
+      base + ".jpg",         base + ".png",         base + ".tbn"};
   for (const std::string& candidate : candidates) {
     if (IsFile(candidate)) return candidate;
   }
@@ -660,9 +662,9 @@ ImportResult ReadNfo(std::string_view bytes, std::string_view filePath) {
   }
   const std::string rootName = RootElementName(bytes);
   if (rootName != "movie") {
-    return films.Fail(
-        FormatText(text::kCatalogueNotNfoMovie, FileNameOf(filePath),
-                   rootName.empty() ? std::string(text::kCatalogueNfoNoXml) : "<" + rootName + ">"));
+    return films.Fail(FormatText(
+        text::kCatalogueNotNfoMovie, FileNameOf(filePath),
+        rootName.empty() ? std::string(text::kCatalogueNfoNoXml) : "<" + rootName + ">"));
   }
   const XmlParse parsed = ParseXml(bytes, filePath);
   if (!parsed.root) return films.Fail(parsed.error);
@@ -692,7 +694,9 @@ ImportResult ReadNfo(std::string_view bytes, std::string_view filePath) {
       // Older Kodi versions wrote all genres into one element.
       for (const std::string_view genre : Split(child.text, "/")) AddLine(film.genre, genre);
     } else if (name == "country") {
-      for (const std::string_view country : Split(child.text, "/")) AddToLine(film.country, country);
+      for (const std::string_view country : Split(child.text, "/")) {
+        AddToLine(film.country, country);
+      }
     } else if (name == "director") {
       for (const std::string_view person : Split(child.text, "/")) AddToLine(film.director, person);
     } else if (name == "actor") {
@@ -793,7 +797,9 @@ std::string GriffithFault(sqlite3* db, std::string_view filePath, int code) {
   const int primary = code & 0xFF;
   const std::string name = FileNameOf(filePath);
   if (primary == SQLITE_NOTADB) return FormatText(text::kGriffithNotDatabase, name);
-  if (primary == SQLITE_CORRUPT) return FormatText(text::kGriffithDamaged, name, sqlite3_errmsg(db));
+  if (primary == SQLITE_CORRUPT) {
+    return FormatText(text::kGriffithDamaged, name, sqlite3_errmsg(db));
+  }
   return FormatText(text::kGriffithCannotOpen, name, sqlite3_errmsg(db));
 }
 
@@ -802,6 +808,15 @@ std::string GriffithFault(sqlite3* db, std::string_view filePath, int code) {
 ImportResult ReadGriffith(std::string_view filePath) {
   Films films("Griffith", filePath);
   const std::string name = FileNameOf(filePath);
+  // Opened immutable, SQLite would pass over changes still waiting in a
+  // journal or write-ahead log after Griffith ended abruptly; Griffith itself
+  // takes them in at its next start.
+  for (const char* suffix : {"-wal", "-journal"}) {
+    const std::string pending = std::string(filePath) + suffix;
+    if (os::FileSize(pending) > 0) {
+      return films.Fail(FormatText(text::kGriffithNotClosed, name, FileNameOf(pending)));
+    }
+  }
   sqlite3* db = nullptr;
   const int opened = sqlite3_open_v2(ImmutableUri(filePath).c_str(), &db,
                                      SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
@@ -865,9 +880,9 @@ ImportResult ReadGriffith(std::string_view filePath) {
         // One actor a line, "Name as Role".
         for (const std::string_view line : Split(value, "\n")) {
           const size_t as = line.find(" as ");
-          AddLine(film.actors,
-                  ActorLine(line.substr(0, as),
-                            as == std::string_view::npos ? std::string_view() : line.substr(as + 4)));
+          AddLine(film.actors, ActorLine(line.substr(0, as), as == std::string_view::npos
+                                                                 ? std::string_view()
+                                                                 : line.substr(as + 4)));
         }
       } else if (field == "genre") {
         for (const std::string_view genre : Split(value, ",/")) AddLine(film.genre, genre);

@@ -205,6 +205,9 @@ inline constexpr std::string_view kGriffithNotDatabase =
     "Die Datei \"%1\" ist keine SQLite-Datenbank und damit keine Griffith-Datei.";
 inline constexpr std::string_view kGriffithDamaged =
     "Die Datenbank \"%1\" ist beschädigt und wird nicht eingelesen (%2).";
+inline constexpr std::string_view kGriffithNotClosed =
+    "Die Datenbank \"%1\" wurde nicht sauber geschlossen (daneben liegt noch \"%2\"). Bitte "
+    "Griffith einmal starten und beenden und die Datei dann erneut einlesen.";
 inline constexpr std::string_view kGriffithNoMovies =
     "Die Datenbank \"%1\" hat keine Tabelle \"movies\" und ist daher keine Griffith-Datei.";
 

@@ -203,7 +203,8 @@ TEST(CatalogueImport, GriffithOfAnOlderLayoutWithFewColumns) {
 TEST(CatalogueImport, RefusesOtherAndBrokenFilesNamingThem) {
   const std::string gcstar = ReadBytes(Sample("gcstar/filme.gcs"));
   const std::string cut = gcstar.substr(0, gcstar.find("Geschenk"));
-  const std::string cutLine = "Zeile " + std::to_string(std::count(cut.begin(), cut.end(), '\n') + 1);
+  const std::string cutLine =
+      "Zeile " + std::to_string(std::count(cut.begin(), cut.end(), '\n') + 1);
   const std::string books = "<collection type=\"GCbooks\"><item title=\"Buch\"/></collection>";
   const std::string untitled =
       "<collection type=\"GCfilms\">\n<item title=\"A\"/>\n<item date=\"1990\"/>\n</collection>";
@@ -255,6 +256,8 @@ TEST(CatalogueImport, GriffithRefusesWhatIsNoGriffithDatabase) {
   ASSERT_GT(damaged.size(), 4u * 4096);
   damaged.replace(2 * 4096, 64, std::string(64, '\xFF'));
   WriteBytes(dir / "kaputt.db", damaged);
+  MakeDatabase(dir / "offen.db", "CREATE TABLE movies(title);");
+  WriteBytes(dir / "offen.db-journal", "noch nicht übernommen");
 
   const struct {
     std::string file;
@@ -263,6 +266,7 @@ TEST(CatalogueImport, GriffithRefusesWhatIsNoGriffithDatabase) {
       {"text.db", "keine SQLite-Datenbank"},
       {"fremd.db", "keine Tabelle \"movies\""},
       {"kaputt.db", "beschädigt"},
+      {"offen.db", "daneben liegt noch \"offen.db-journal\""},
       {"fehlt.db", "kann nicht geöffnet werden"},
   };
   for (const auto& c : cases) {
