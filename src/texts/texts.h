@@ -215,6 +215,33 @@ inline constexpr std::string_view kCsvBadRating =
     "„%1“ ist keine gültige Bewertung (1 bis 5 Sterne).";
 
 // -- import: catalogues (GCstar, Tellico, Kodi/Jellyfin, Griffith)
+inline constexpr std::string_view kCatalogueNotGcstar =
+    "Die Datei \"%1\" ist keine GCstar-Sammlung.";
+inline constexpr std::string_view kCatalogueNotGcstarFilms =
+    "Die Datei \"%1\" ist eine GCstar-Sammlung der Art \"%2\" und keine Filmsammlung.";
+inline constexpr std::string_view kCatalogueNotTellico =
+    "Die Datei \"%1\" ist keine Tellico-Datei.";
+inline constexpr std::string_view kCatalogueNotTellicoVideos =
+    "Die Datei \"%1\" ist eine Tellico-Sammlung der Art %2 und keine Videosammlung.";
+inline constexpr std::string_view kCatalogueNotNfoMovie =
+    "Die Datei \"%1\" beschreibt keinen Film im Format von Kodi oder Jellyfin (%2).";
+inline constexpr std::string_view kCatalogueNfoNoXml = "sie enthält kein <movie>";
+inline constexpr std::string_view kCatalogueNoTitle =
+    "In der Datei \"%1\" hat ein Film (%2) weder Titel noch Originaltitel. Bitte dort einen "
+    "Titel eintragen und erneut einlesen.";
+inline constexpr std::string_view kCatalogueAtLine = "Zeile %1";
+inline constexpr std::string_view kCatalogueNumber = "Nr. %1";
+inline constexpr std::string_view kGriffithCannotOpen =
+    "Die Datei \"%1\" kann nicht geöffnet werden (%2).";
+inline constexpr std::string_view kGriffithNotDatabase =
+    "Die Datei \"%1\" ist keine SQLite-Datenbank und damit keine Griffith-Datei.";
+inline constexpr std::string_view kGriffithDamaged =
+    "Die Datenbank \"%1\" ist beschädigt und wird nicht eingelesen (%2).";
+inline constexpr std::string_view kGriffithNotClosed =
+    "Die Datenbank \"%1\" wurde nicht sauber geschlossen (daneben liegt noch \"%2\"). Bitte "
+    "Griffith einmal starten und beenden und die Datei dann erneut einlesen.";
+inline constexpr std::string_view kGriffithNoMovies =
+    "Die Datenbank \"%1\" hat keine Tabelle \"movies\" und ist daher keine Griffith-Datei.";
 
 // -- backup and HTML export
 
