@@ -184,21 +184,21 @@ inline constexpr std::string_view kZipMemberMissing =
 // kCsvInLine starts every message about one line; the text after it has "%1"
 // for the value found there.
 inline constexpr std::string_view kCsvTooLarge =
-    "Die Datei „%1“ ist zu groß für einen CSV-Import (höchstens 200 MB).";
+    "Die Datei \"%1\" ist zu groß für einen CSV-Import (höchstens 200 MB).";
 inline constexpr std::string_view kCsvUtf16 =
-    "Die Datei „%1“ ist in UTF-16 gespeichert, diese Kodierung wird nicht gelesen. Bitte die "
-    "Datei im Tabellenprogramm als „CSV UTF-8“ speichern und erneut importieren.";
+    "Die Datei \"%1\" ist in UTF-16 gespeichert, diese Kodierung wird nicht gelesen. Bitte die "
+    "Datei im Tabellenprogramm als \"CSV UTF-8\" speichern und erneut importieren.";
 inline constexpr std::string_view kCsvNotText =
-    "Die Datei „%1“ ist keine Textdatei (sie enthält Null-Bytes) und kann nicht als CSV "
+    "Die Datei \"%1\" ist keine Textdatei (sie enthält Null-Bytes) und kann nicht als CSV "
     "gelesen werden.";
 inline constexpr std::string_view kCsvEmpty =
-    "Die Datei „%1“ ist leer: Es fehlt die erste Zeile mit den Spaltennamen.";
+    "Die Datei \"%1\" ist leer: Es fehlt die erste Zeile mit den Spaltennamen.";
 inline constexpr std::string_view kCsvNoTitleColumn =
-    "Die Datei „%1“ hat keine Spalte „Titel“ (oder „Title“). Die erste Zeile muss die "
+    "Die Datei \"%1\" hat keine Spalte \"Titel\" (oder \"Title\"). Die erste Zeile muss die "
     "Spaltennamen enthalten.";
 inline constexpr std::string_view kCsvTooManyFilms =
-    "Die Datei „%1“ enthält zu viele Zeilen für einen Import (höchstens 500000 Filme).";
-inline constexpr std::string_view kCsvInLine = "Datei „%1“, Zeile %2: ";
+    "Die Datei \"%1\" enthält zu viele Zeilen für einen Import (höchstens 500000 Filme).";
+inline constexpr std::string_view kCsvInLine = "Datei \"%1\", Zeile %2: ";
 inline constexpr std::string_view kCsvUnclosedQuote =
     "Ein Feld in Anführungszeichen wird bis zum Dateiende nicht geschlossen.";
 inline constexpr std::string_view kCsvTextAfterQuote =
@@ -208,11 +208,11 @@ inline constexpr std::string_view kCsvTooManyFields =
     "Die Zeile hat %1 Felder, die erste Zeile nennt aber nur %2 Spalten.";
 inline constexpr std::string_view kCsvNoTitle = "Der Film in dieser Zeile hat keinen Titel.";
 inline constexpr std::string_view kCsvBadYear =
-    "„%1“ ist kein gültiges Jahr (1888 bis 2100).";
+    "\"%1\" ist kein gültiges Jahr (1888 bis 2100).";
 inline constexpr std::string_view kCsvBadRuntime =
-    "„%1“ ist keine gültige Laufzeit (etwa „102“, „102 min“ oder „1:42“).";
+    "\"%1\" ist keine gültige Laufzeit (etwa \"102\", \"102 min\" oder \"1:42\").";
 inline constexpr std::string_view kCsvBadRating =
-    "„%1“ ist keine gültige Bewertung (1 bis 5 Sterne).";
+    "\"%1\" ist keine gültige Bewertung (1 bis 5 Sterne).";
 
 // -- import: catalogues (GCstar, Tellico, Kodi/Jellyfin, Griffith)
 inline constexpr std::string_view kCatalogueNotGcstar =

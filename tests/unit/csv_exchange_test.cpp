@@ -102,12 +102,12 @@ TEST(CsvImport, RefusesDamagedFilesNamingFileAndLine) {
   } cases[] = {
       {"Titel;Handlung\r\nA;\"eins\r\nzwei\"\r\nB;\"offen\r\n", {"Zeile 4:", "nicht geschlossen"}},
       {"Titel;Jahr\nA;1990\n\n\"B\"x;1991\n", {"Zeile 4:", "folgt weiterer Text"}},
-      {"Titel;Jahr\nA;1990\nB;19x0\n", {"Zeile 3:", "„19x0“"}},
-      {"Titel,Laufzeit\nA,\"1:75\"\n", {"Zeile 2:", "„1:75“"}},
-      {"Titel;Bewertung\nA;7\n", {"Zeile 2:", "„7“"}},
+      {"Titel;Jahr\nA;1990\nB;19x0\n", {"Zeile 3:", "\"19x0\""}},
+      {"Titel,Laufzeit\nA,\"1:75\"\n", {"Zeile 2:", "\"1:75\""}},
+      {"Titel;Bewertung\nA;7\n", {"Zeile 2:", "\"7\""}},
       {"Titel;Jahr\nA;1990;x\n", {"Zeile 2:", "3 Felder", "2 Spalten"}},
       {"Titel;Jahr\n\"  \";1990\n", {"Zeile 2:", "keinen Titel"}},
-      {"Name;Jahr\nA;1990\n", {"keine Spalte „Titel“"}},
+      {"Name;Jahr\nA;1990\n", {"keine Spalte \"Titel\""}},
       {"\xEF\xBB\xBF\r\n \r\n", {"leer"}},
       {"\xFF\xFE"s + "T\0i\0"s, {"UTF-16", "UTF-8"}},
       {"Titel\nA\0B\n"s, {"keine Textdatei"}},
@@ -116,7 +116,7 @@ TEST(CsvImport, RefusesDamagedFilesNamingFileAndLine) {
     const ImportResult result = ReadCsvFilms(bad.bytes, "Ordner/liste.csv");
     EXPECT_FALSE(result.Ok()) << bad.bytes;
     EXPECT_TRUE(result.films.empty());
-    EXPECT_NE(result.error.find("„liste.csv“"), std::string::npos) << result.error;
+    EXPECT_NE(result.error.find("\"liste.csv\""), std::string::npos) << result.error;
     for (const std::string& part : bad.expected) {
       EXPECT_NE(result.error.find(part), std::string::npos) << result.error << " / " << part;
     }
