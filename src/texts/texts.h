@@ -185,6 +185,22 @@ inline constexpr std::string_view kZipMemberMissing =
 // -- import: catalogues (GCstar, Tellico, Kodi/Jellyfin, Griffith)
 
 // -- backup and HTML export
+inline constexpr std::string_view kBackupNotABackup =
+    "Die Datei \"%1\" ist keine Zelluo-Sicherung.";
+inline constexpr std::string_view kBackupNewer =
+    "Die Sicherung \"%1\" stammt von einem neueren Zelluo (Format %2) und kann mit dieser "
+    "Version nicht eingelesen werden.";
+inline constexpr std::string_view kBackupDamaged =
+    "Die Sicherung \"%1\" ist beschädigt und wird nicht eingelesen (%2).";
+inline constexpr std::string_view kBackupNoVersion = "Formatversion fehlt";
+inline constexpr std::string_view kBackupBadNumber = "\"%1\" ist keine gültige Zahl";
+inline constexpr std::string_view kBackupCoverMissing = "das Cover \"%1\" fehlt im Archiv";
+inline constexpr std::string_view kBackupFilmCount = "%1 statt %2 Filme";
+inline constexpr std::string_view kBackupHostileCover =
+    "Die Sicherung \"%1\" nennt in Zeile %2 ein Cover mit unzulässigem Dateinamen. Sie wird "
+    "aus Sicherheitsgründen nicht eingelesen.";
+inline constexpr std::string_view kBackupNotMade =
+    "Die Sicherung konnte nicht zusammengestellt werden (zu wenig Speicher?).";
 
 // -- import and export on the List page
 
