@@ -201,6 +201,21 @@ inline constexpr std::string_view kBackupHostileCover =
     "aus Sicherheitsgründen nicht eingelesen.";
 inline constexpr std::string_view kBackupNotMade =
     "Die Sicherung konnte nicht zusammengestellt werden (zu wenig Speicher?).";
+inline constexpr std::string_view kHtmlHeading = "Filmsammlung";
+inline constexpr std::string_view kHtmlOneFilm = "1 Film";
+inline constexpr std::string_view kHtmlFilmCount = "%1 Filme";
+inline constexpr std::string_view kHtmlDate = "Stand: %1";
+inline constexpr std::string_view kHtmlDirector = "Regie";
+inline constexpr std::string_view kHtmlActors = "Darsteller";
+inline constexpr std::string_view kHtmlGenre = "Genre";
+inline constexpr std::string_view kHtmlCoverFolderFailed =
+    "Der Ordner \"%1\" für die Cover kann nicht angelegt werden.";
+inline constexpr std::string_view kHtmlCoverWriteFailed =
+    "Das Cover \"%1\" kann nicht in den Ordner \"%2\" kopiert werden (ist der Datenträger "
+    "voll oder schreibgeschützt?).";
+inline constexpr std::string_view kHtmlWriteFailed =
+    "Die Seite \"%1\" kann nicht geschrieben werden (ist der Datenträger voll oder "
+    "schreibgeschützt?).";
 
 // -- import and export on the List page
 

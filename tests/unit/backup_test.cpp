@@ -1,5 +1,5 @@
-// The backup of the whole collection, written and read back, and the refusal
-// of damaged and hostile backups.
+// The backup of the whole collection, written and read back, the refusal of
+// damaged and hostile backups, and the collection as a web page.
 
 #include "collection/backup.h"
 
@@ -10,6 +10,7 @@
 
 #include "../test_support.h"
 #include "collection/cover.h"
+#include "collection/html_export.h"
 #include "collection/zip_archive.h"
 
 namespace zelluo::collection {
@@ -154,6 +155,49 @@ TEST(BackupRead, RefusesDamagedAndHostileBackupsNamingFileAndLine) {
       EXPECT_NE(read.error.find(part), std::string::npos) << read.error << " / " << part;
     }
   }
+}
+
+TEST(HtmlExport, EscapesEveryValueCopiesTheCoversAndListsEveryFilm) {
+  TempDir covers;
+  TempDir out;
+  Film hostile;
+  hostile.title = "<script>alert('x')</script>";
+  hostile.originalTitle = "Tom & \"Jerry\"";
+  hostile.year = 1994;
+  hostile.runtime = 102;
+  hostile.country = "Österreich";
+  hostile.director = "Ana <b>Bold</b>";
+  hostile.actors = "Ida Weiß (Mutter)\n\nOle Østby\n";
+  hostile.cover = PutCover(covers, "\xFF\xD8 ein Bild");
+  Film plain;
+  plain.title = "Wolken über Kiel";
+  plain.cover = "0123456789abcdef.jpg";  // missing: listed without a picture
+  const std::string page = out / "Meine Filme.html";
+
+  ASSERT_EQ(ExportHtml({hostile, plain}, page, covers.Path(), {}, "7. Dezember 2026"), "");
+  const std::string html = ReadBytes(page);
+  EXPECT_EQ(html.find("<script"), std::string::npos);
+  EXPECT_EQ(html.find("<b>Bold"), std::string::npos);
+  const std::vector<std::string> expected = {
+      "<html lang=\"de\">",
+      "<meta charset=\"utf-8\">",
+      "@media print",
+      "break-inside:avoid",
+      "2 Filme \xC2\xB7 Stand: 7. Dezember 2026",
+      "&lt;script&gt;alert(&#39;x&#39;)&lt;/script&gt;",
+      "Tom &amp; &quot;Jerry&quot;",
+      "1994 \xC2\xB7 102 min \xC2\xB7 Österreich",
+      "Ana &lt;b&gt;Bold&lt;/b&gt;",
+      "Ida Weiß (Mutter), Ole Østby</p>",
+      "Wolken über Kiel",
+      "<img src=\"Meine%20Filme-Cover/" + *hostile.cover + "\"",
+  };
+  for (const std::string& part : expected) EXPECT_NE(html.find(part), std::string::npos) << part;
+  EXPECT_EQ(html.find("<img"), html.rfind("<img"));  // one picture only
+  EXPECT_EQ(ReadBytes(out / ("Meine Filme-Cover/" + *hostile.cover)), "\xFF\xD8 ein Bild");
+
+  const std::string failed = ExportHtml({plain}, out / "fehlt/liste.html", covers.Path());
+  EXPECT_NE(failed.find("\"liste.html\""), std::string::npos) << failed;
 }
 
 }  // namespace
