@@ -305,26 +305,40 @@ BackupResult BackupArchive(const std::vector<Film>& films, const std::string& co
   const auto total = static_cast<int64_t>(films.size());
   ZipWriter zip;
   // Each distinct cover is read and added once; the covers go first, so that
-  // the XML file names only those that really are in the archive.
-  std::unordered_map<std::string_view, bool> covers;
+  // the XML file names only those that really are in the archive. Their sizes
+  // are taken beforehand, so that the archive grows in one piece of memory.
+  enum class CoverState : char { Unread, Kept, Missing };
+  std::unordered_map<std::string_view, CoverState> covers;
   covers.reserve(films.size());
+  uint64_t expectedBytes = 65536 + films.size() * 600;  // the packed XML file, the headers
+  for (const Film& film : films) {
+    if (film.cover && IsCoverFileName(*film.cover) &&
+        covers.try_emplace(*film.cover, CoverState::Unread).second) {
+      const int64_t size = os::FileSize(coverFolder + "/" + *film.cover);
+      expectedBytes += static_cast<uint64_t>(std::max<int64_t>(size, 0)) + 200;
+    }
+  }
+  zip.Reserve(expectedBytes);
   std::vector<char> keepCover(films.size(), 0);
   for (size_t i = 0; i < films.size(); ++i) {
     const std::optional<std::string>& cover = films[i].cover;
     if (cover && !cover->empty()) {
-      const auto [known, first] = covers.try_emplace(*cover, false);
-      if (first && IsCoverFileName(*cover)) {
+      const auto known = covers.find(*cover);  // none for a name that is no cover's
+      CoverState state = known == covers.end() ? CoverState::Missing : known->second;
+      if (state == CoverState::Unread) {
         const std::optional<std::string> bytes = os::ReadWholeFile(coverFolder + "/" + *cover);
+        state = CoverState::Missing;
         if (bytes && !bytes->empty()) {
           if (!zip.Add(std::string(kBackupCoverPrefix) + *cover, *bytes, false)) {
             result.error = text::kBackupNotMade;
             return result;
           }
-          known->second = true;
+          state = CoverState::Kept;
         }
+        known->second = state;
       }
-      keepCover[i] = known->second ? 1 : 0;
-      if (!known->second) ++result.missingCovers;
+      keepCover[i] = state == CoverState::Kept ? 1 : 0;
+      if (state != CoverState::Kept) ++result.missingCovers;
     }
     if (progress && i % 256 == 255) progress(static_cast<int64_t>(i) + 1, total);
   }

@@ -38,8 +38,12 @@ uLong ZCALLBACK ReadMemory(voidpf, voidpf stream, void* buffer, uLong size) {
 uLong ZCALLBACK WriteMemory(voidpf, voidpf stream, const void* buffer, uLong size) {
   auto& file = *static_cast<MemoryFile*>(stream);
   if (file.out == nullptr) return 0;
-  if (file.out->size() < file.pos + size) file.out->resize(file.pos + size);
-  std::memcpy(file.out->data() + file.pos, buffer, size);
+  if (file.pos == file.out->size()) {
+    file.out->append(static_cast<const char*>(buffer), size);  // no zero fill before the copy
+  } else {
+    if (file.out->size() < file.pos + size) file.out->resize(file.pos + size);
+    std::memcpy(file.out->data() + file.pos, buffer, size);
+  }
   file.pos += size;
   return size;
 }
@@ -189,6 +193,12 @@ ZipWriter::ZipWriter() : impl_(std::make_unique<Impl>()) {
 
 ZipWriter::~ZipWriter() {
   if (impl_->zip != nullptr) zipClose(impl_->zip, nullptr);
+}
+
+void ZipWriter::Reserve(uint64_t bytes) {
+  if (bytes > impl_->bytes.capacity() && bytes < impl_->bytes.max_size()) {
+    impl_->bytes.reserve(static_cast<size_t>(bytes));
+  }
 }
 
 bool ZipWriter::Add(std::string_view name, std::string_view bytes, bool compress) {
