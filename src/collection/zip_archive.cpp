@@ -204,6 +204,7 @@ void ZipWriter::Reserve(uint64_t bytes) {
 bool ZipWriter::Add(std::string_view name, std::string_view bytes, bool compress) {
   if (!impl_->ok) return false;
   zip_fileinfo info{};
+  info.tmz_date.tm_mday = 1;  // 1 January 1980: day 0 is no date, and unzip tools say so
   const std::string memberName(name);
   const int large = bytes.size() >= 0xFFFFFFFFull ? 1 : 0;
   bool ok = zipOpenNewFileInZip64(impl_->zip, memberName.c_str(), &info, nullptr, 0, nullptr, 0,
