@@ -12,6 +12,7 @@
 #include "collection/cover.h"
 #include "collection/html_export.h"
 #include "collection/zip_archive.h"
+#include "film_generator.h"
 
 namespace zelluo::collection {
 namespace {
@@ -89,6 +90,16 @@ TEST(BackupRoundTrip, KeepsEveryFieldAndEachCoverOnceAndCountsMissingCovers) {
   }
   ZipReader zip(backup.bytes, "sicherung.zip");
   EXPECT_EQ(zip.Names().size(), 3u);  // two covers and the XML file
+}
+
+TEST(BackupRoundTrip, KeepsInventedCollectionsExactly) {
+  std::vector<Film> films = GenerateFilms(300, 11);
+  const ImportResult read = ReadBackup(BackupArchive(films, "nirgends").bytes, "s.zip");
+  ASSERT_EQ(read.films.size(), films.size()) << read.error;
+  for (size_t i = 0; i < films.size(); ++i) {
+    films[i].cover.reset();  // no cover files: left out
+    EXPECT_EQ(read.films[i].film, films[i]) << films[i].title;
+  }
 }
 
 TEST(BackupRoundTrip, ControlCharactersAndBrokenUtf8StillGiveAReadableBackup) {
