@@ -1,6 +1,7 @@
 // The backup of an invented collection of 10,000 films
 // (tools/collection_generator), each with a cover of its own of 30 KB:
-// building the archive in memory and reading it back. The covers are written
+// building the archive in memory and reading it back; and the web page of
+// the same films with their covers. The covers are written
 // once per run into a temporary folder and removed at the end.
 //
 // Target: each well under 5 s.
@@ -15,6 +16,7 @@
 
 #include "collection/backup.h"
 #include "collection/cover.h"
+#include "collection/html_export.h"
 #include "film_generator.h"
 
 namespace zelluo::collection {
@@ -79,6 +81,27 @@ void BM_ReadBackup(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ReadBackup)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The web page with the first copy of every cover beside it (each file is
+// written atomically, synced included), then again with the copies in place.
+void BM_ExportHtml(benchmark::State& state) {
+  const Collection& collection = Shared();
+  const std::string page = collection.Folder() + "-seite/filme.html";
+  std::filesystem::create_directories(collection.Folder() + "-seite");
+  const bool copiesThere = state.range(0) == 1;
+  if (copiesThere) ExportHtml(collection.Films(), page, collection.Folder());
+  for (auto _ : state) {
+    if (!copiesThere) {
+      state.PauseTiming();
+      std::filesystem::remove_all(collection.Folder() + "-seite/filme-Cover");
+      state.ResumeTiming();
+    }
+    const std::string problem = ExportHtml(collection.Films(), page, collection.Folder());
+    if (!problem.empty()) state.SkipWithError(problem.c_str());
+  }
+  std::filesystem::remove_all(collection.Folder() + "-seite");
+}
+BENCHMARK(BM_ExportHtml)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 }  // namespace zelluo::collection
