@@ -18,6 +18,7 @@ namespace {
 
 constexpr std::string_view kRootName = "zelluo-sicherung";
 constexpr std::string_view kFilmName = "film";
+constexpr uint64_t kSharedCoverAllowance = 64ull << 20;
 
 // One element of a film in the XML file and the field it holds; exactly one
 // of the member pointers is set.
@@ -195,7 +196,10 @@ std::optional<int32_t> ParseNumber(std::string_view text) {
 // the XML file came alone).
 class BackupReader {
  public:
-  BackupReader(std::string fileName, ZipReader* zip) : fileName_(std::move(fileName)), zip_(zip) {}
+  BackupReader(std::string fileName, ZipReader* zip, uint64_t archiveBytes)
+      : fileName_(std::move(fileName)),
+        zip_(zip),
+        coverBytesLeft_(2 * archiveBytes + kSharedCoverAllowance) {}
 
   // Empty on success, else the German message.
   std::string Read(XmlElement& root, ImportResult& result) {
@@ -271,16 +275,21 @@ class BackupReader {
     if (zip_ == nullptr) return {};  // the XML file alone: the films come without covers
     imported.film.cover = name;
     imported.cover.storedCover = true;
-    const auto [seen, first] = firstWithCover_.try_emplace(name, &imported);
-    if (!first) {
-      imported.cover.bytes = seen->second->cover.bytes;
-      return {};
-    }
     const std::string member = std::string(kBackupCoverPrefix) + name;
-    if (!zip_->Has(member)) {
-      return Damaged(element.line, FormatText(text::kBackupCoverMissing, member));
+    const auto [seen, first] = firstWithCover_.try_emplace(name, &imported);
+    if (first) {
+      if (!zip_->Has(member)) {
+        return Damaged(element.line, FormatText(text::kBackupCoverMissing, member));
+      }
+      if (!zip_->Read(member, imported.cover.bytes)) return zip_->Error();
     }
-    if (!zip_->Read(member, imported.cover.bytes)) return zip_->Error();
+    const std::string& bytes = first ? imported.cover.bytes : seen->second->cover.bytes;
+    if (bytes.size() > coverBytesLeft_) {
+      imported.cover.bytes.clear();
+      return FormatText(text::kZipTooLarge, fileName_, member);
+    }
+    if (!first) imported.cover.bytes = bytes;
+    coverBytesLeft_ -= imported.cover.bytes.size();
     return {};
   }
 
@@ -289,6 +298,10 @@ class BackupReader {
   // The film that read each cover first. The films' vector is reserved in
   // advance, so these stay valid.
   std::unordered_map<std::string, const ImportedFilm*> firstWithCover_;
+  // What all films' cover bytes may come to: each cover once, and copies for
+  // films sharing one up to an allowance, so that a cover named by very many
+  // films cannot exhaust the memory.
+  uint64_t coverBytesLeft_;
 };
 
 }  // namespace
@@ -385,7 +398,7 @@ ImportResult ReadBackup(std::string_view bytes, std::string_view filePath) {
     result.error = FormatText(text::kBackupNotABackup, fileName);
     return result;
   }
-  BackupReader reader(fileName, zip.get());
+  BackupReader reader(fileName, zip.get(), bytes.size());
   result.error = reader.Read(*parsed.root, result);
   if (!result.error.empty()) {
     result.films.clear();

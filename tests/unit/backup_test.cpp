@@ -136,6 +136,10 @@ TEST(BackupRead, RefusesDamagedAndHostileBackupsNamingFileAndLine) {
   const auto backup = [&](const std::string& version, const std::string& film) {
     return Zip({{"zelluo-sicherung.xml", xml(version, film)}});
   };
+  // One packed 1 MB cover named by 70 films: more than the archive can hold.
+  std::string shared = "<zelluo-sicherung version=\"1\">\n";
+  for (int i = 0; i < 70; ++i) shared += "<film><cover>00000000000000aa.jpg</cover></film>\n";
+  shared += "</zelluo-sicherung>";
   const struct {
     std::string bytes;
     std::vector<std::string> expected;
@@ -152,6 +156,9 @@ TEST(BackupRead, RefusesDamagedAndHostileBackupsNamingFileAndLine) {
       {Zip({{"zelluo-sicherung.xml",
              "<zelluo-sicherung version=\"1\" filme=\"3\">\n<film/>\n</zelluo-sicherung>"}}),
        {"Zeile 1", "1 statt 3 Filme"}},
+      {Zip({{"zelluo-sicherung.xml", shared},
+            {"Cover/00000000000000aa.jpg", std::string(1 << 20, 'x')}}),
+       {"zu weit mehr Daten"}},
       {Zip({{"andere.xml", xml("1", "")}}), {"fehlt \"zelluo-sicherung.xml\""}},
       {Zip({{"zelluo-sicherung.xml", "<tellico/>"}}), {"keine Zelluo-Sicherung"}},
       {backup("1", "").substr(0, 60), {"beschädigt oder unvollständig"}},
