@@ -102,9 +102,9 @@ std::string PercentEncoded(std::string_view text) {
   std::string out;
   for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
-    if (std::isalnum(byte) != 0 && byte < 0x80) {
-      out += c;
-    } else if (c == '-' || c == '.' || c == '_' || c == '~') {
+    const bool letterOrDigit =
+        (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+    if (letterOrDigit || c == '-' || c == '.' || c == '_' || c == '~') {
       out += c;
     } else {
       out += '%';
