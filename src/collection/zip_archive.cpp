@@ -38,8 +38,12 @@ uLong ZCALLBACK ReadMemory(voidpf, voidpf stream, void* buffer, uLong size) {
 uLong ZCALLBACK WriteMemory(voidpf, voidpf stream, const void* buffer, uLong size) {
   auto& file = *static_cast<MemoryFile*>(stream);
   if (file.out == nullptr) return 0;
-  if (file.out->size() < file.pos + size) file.out->resize(file.pos + size);
-  std::memcpy(file.out->data() + file.pos, buffer, size);
+  if (file.pos == file.out->size()) {
+    file.out->append(static_cast<const char*>(buffer), size);  // no zero fill before the copy
+  } else {
+    if (file.out->size() < file.pos + size) file.out->resize(file.pos + size);
+    std::memcpy(file.out->data() + file.pos, buffer, size);
+  }
   file.pos += size;
   return size;
 }
@@ -191,9 +195,16 @@ ZipWriter::~ZipWriter() {
   if (impl_->zip != nullptr) zipClose(impl_->zip, nullptr);
 }
 
+void ZipWriter::Reserve(uint64_t bytes) {
+  if (bytes > impl_->bytes.capacity() && bytes < impl_->bytes.max_size()) {
+    impl_->bytes.reserve(static_cast<size_t>(bytes));
+  }
+}
+
 bool ZipWriter::Add(std::string_view name, std::string_view bytes, bool compress) {
   if (!impl_->ok) return false;
   zip_fileinfo info{};
+  info.tmz_date.tm_mday = 1;  // 1 January 1980: day 0 is no date, and unzip tools say so
   const std::string memberName(name);
   const int large = bytes.size() >= 0xFFFFFFFFull ? 1 : 0;
   bool ok = zipOpenNewFileInZip64(impl_->zip, memberName.c_str(), &info, nullptr, 0, nullptr, 0,

@@ -54,6 +54,9 @@ class ZipWriter {
   ZipWriter(const ZipWriter&) = delete;
   ZipWriter& operator=(const ZipWriter&) = delete;
 
+  // Room for an archive of about that many bytes, so that a large one is not
+  // copied again and again while it grows.
+  void Reserve(uint64_t bytes);
   // Adds a member; compress false stores it as it is (for JPEG pictures).
   bool Add(std::string_view name, std::string_view bytes, bool compress);
   // Closes the archive and gives its bytes; empty when any step failed.

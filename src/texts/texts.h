@@ -244,6 +244,37 @@ inline constexpr std::string_view kGriffithNoMovies =
     "Die Datenbank \"%1\" hat keine Tabelle \"movies\" und ist daher keine Griffith-Datei.";
 
 // -- backup and HTML export
+inline constexpr std::string_view kBackupNotABackup =
+    "Die Datei \"%1\" ist keine Zelluo-Sicherung.";
+inline constexpr std::string_view kBackupNewer =
+    "Die Sicherung \"%1\" stammt von einem neueren Zelluo (Format %2) und kann mit dieser "
+    "Version nicht eingelesen werden.";
+inline constexpr std::string_view kBackupDamaged =
+    "Die Sicherung \"%1\" ist beschädigt und wird nicht eingelesen (%2).";
+inline constexpr std::string_view kBackupNoVersion = "Formatversion fehlt";
+inline constexpr std::string_view kBackupBadNumber = "\"%1\" ist keine gültige Zahl";
+inline constexpr std::string_view kBackupCoverMissing = "das Cover \"%1\" fehlt im Archiv";
+inline constexpr std::string_view kBackupFilmCount = "%1 statt %2 Filme";
+inline constexpr std::string_view kBackupHostileCover =
+    "Die Sicherung \"%1\" nennt in Zeile %2 ein Cover mit unzulässigem Dateinamen. Sie wird "
+    "aus Sicherheitsgründen nicht eingelesen.";
+inline constexpr std::string_view kBackupNotMade =
+    "Die Sicherung konnte nicht zusammengestellt werden (zu wenig Speicher?).";
+inline constexpr std::string_view kHtmlHeading = "Filmsammlung";
+inline constexpr std::string_view kHtmlOneFilm = "1 Film";
+inline constexpr std::string_view kHtmlFilmCount = "%1 Filme";
+inline constexpr std::string_view kHtmlDate = "Stand: %1";
+inline constexpr std::string_view kHtmlDirector = "Regie";
+inline constexpr std::string_view kHtmlActors = "Darsteller";
+inline constexpr std::string_view kHtmlGenre = "Genre";
+inline constexpr std::string_view kHtmlCoverFolderFailed =
+    "Der Ordner \"%1\" für die Cover kann nicht angelegt werden.";
+inline constexpr std::string_view kHtmlCoverWriteFailed =
+    "Das Cover \"%1\" kann nicht in den Ordner \"%2\" kopiert werden (ist der Datenträger "
+    "voll oder schreibgeschützt?).";
+inline constexpr std::string_view kHtmlWriteFailed =
+    "Die Seite \"%1\" kann nicht geschrieben werden (ist der Datenträger voll oder "
+    "schreibgeschützt?).";
 
 // -- import and export on the List page
 inline constexpr std::string_view kImportMissing =

@@ -1,0 +1,109 @@
+// The backup of an invented collection of 10,000 films
+// (tools/collection_generator), each with a cover of its own of 30 KB:
+// building the archive in memory and reading it back; and the web page of
+// the same films with their covers. The covers are written
+// once per run into a temporary folder and removed at the end.
+//
+// Target: each well under 5 s.
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "collection/backup.h"
+#include "collection/cover.h"
+#include "collection/html_export.h"
+#include "film_generator.h"
+
+namespace zelluo::collection {
+namespace {
+
+constexpr int32_t kFilms = 10000;
+constexpr size_t kCoverBytes = 30 * 1024;
+
+// The films with their covers on disk, made at first use.
+class Collection {
+ public:
+  Collection() {
+    folder_ = (std::filesystem::temp_directory_path() /
+               ("zelluo-exchange-bench-" + std::to_string(std::random_device()())))
+                  .string();
+    std::filesystem::create_directories(folder_);
+    films_ = GenerateFilms(kFilms, 2026);
+    std::mt19937 random(7);
+    std::string bytes(kCoverBytes, '\0');
+    for (Film& film : films_) {
+      // Random bytes like a JPEG's: they do not compress.
+      for (char& byte : bytes) byte = static_cast<char>(random());
+      film.cover = ContentHash(bytes) + ".jpg";
+      std::ofstream(folder_ + "/" + *film.cover, std::ios::binary) << bytes;
+    }
+  }
+  ~Collection() {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+  const std::vector<Film>& Films() const { return films_; }
+  const std::string& Folder() const { return folder_; }
+
+ private:
+  std::string folder_;
+  std::vector<Film> films_;
+};
+
+Collection& Shared() {
+  static Collection collection;
+  return collection;
+}
+
+void BM_BackupArchive(benchmark::State& state) {
+  const Collection& collection = Shared();
+  size_t bytes = 0;
+  for (auto _ : state) {
+    const BackupResult backup = BackupArchive(collection.Films(), collection.Folder());
+    if (!backup.error.empty() || backup.missingCovers != 0) state.SkipWithError("backup failed");
+    bytes = backup.bytes.size();
+  }
+  state.counters["archive MB"] = static_cast<double>(bytes) / (1024.0 * 1024.0);
+}
+BENCHMARK(BM_BackupArchive)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_ReadBackup(benchmark::State& state) {
+  const Collection& collection = Shared();
+  const BackupResult backup = BackupArchive(collection.Films(), collection.Folder());
+  for (auto _ : state) {
+    const ImportResult read = ReadBackup(backup.bytes, "sicherung.zip");
+    if (read.films.size() != collection.Films().size()) state.SkipWithError(read.error.c_str());
+  }
+}
+BENCHMARK(BM_ReadBackup)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The web page with the first copy of every cover beside it (each file is
+// written atomically, synced included), then again with the copies in place.
+void BM_ExportHtml(benchmark::State& state) {
+  const Collection& collection = Shared();
+  const std::string page = collection.Folder() + "-seite/filme.html";
+  std::filesystem::create_directories(collection.Folder() + "-seite");
+  const bool copiesThere = state.range(0) == 1;
+  if (copiesThere) ExportHtml(collection.Films(), page, collection.Folder());
+  for (auto _ : state) {
+    if (!copiesThere) {
+      state.PauseTiming();
+      std::filesystem::remove_all(collection.Folder() + "-seite/filme-Cover");
+      state.ResumeTiming();
+    }
+    const std::string problem = ExportHtml(collection.Films(), page, collection.Folder());
+    if (!problem.empty()) state.SkipWithError(problem.c_str());
+  }
+  std::filesystem::remove_all(collection.Folder() + "-seite");
+}
+BENCHMARK(BM_ExportHtml)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace
+}  // namespace zelluo::collection
+
+BENCHMARK_MAIN();

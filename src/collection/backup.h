@@ -1,0 +1,43 @@
+#pragma once
+// Zelluo's own backup of the whole collection: one zip archive holding
+// "zelluo-sicherung.xml" (every field of every film, deflated) and the cover
+// files as "Cover/<name>.jpg" (stored as they are). docs/collection.md
+// describes the format. Writing builds the archive in memory, so the caller
+// can write it atomically; reading gives the films as an import does, with
+// their covers' bytes and their added and changed times kept.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "collection/exchange.h"
+#include "collection/film.h"
+
+namespace zelluo::collection {
+
+inline constexpr std::string_view kBackupFormat = "Zelluo-Sicherung";
+inline constexpr std::string_view kBackupXmlName = "zelluo-sicherung.xml";
+inline constexpr std::string_view kBackupCoverPrefix = "Cover/";
+inline constexpr int kBackupVersion = 1;
+
+struct BackupResult {
+  std::string bytes;  // the zip archive; empty when error is set
+  std::string error;  // German, for the user
+  // Films whose cover file was missing or unreadable; they are saved without
+  // a cover.
+  int64_t missingCovers = 0;
+};
+
+// The archive of films with the covers they name, read from coverFolder.
+BackupResult BackupArchive(const std::vector<Film>& films, const std::string& coverFolder,
+                           const Progress& progress = {});
+
+// Reads a backup archive, or its XML file alone (then without covers).
+// filePath only names the file in messages.
+ImportResult ReadBackup(std::string_view bytes, std::string_view filePath);
+
+// A cover name as the store makes it: 16 lower-case hex digits and ".jpg".
+bool IsCoverFileName(std::string_view name);
+
+}  // namespace zelluo::collection
