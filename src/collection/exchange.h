@@ -30,7 +30,9 @@ struct CoverSource {
 };
 
 struct ImportedFilm {
-  Film film;  // id 0, added and changed empty (the store sets them), cover empty
+  // id 0; added and changed empty (the store sets them) except from a backup;
+  // cover empty except from a backup, where it names the stored cover.
+  Film film;
   CoverSource cover;
 };
 

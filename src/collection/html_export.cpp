@@ -217,7 +217,8 @@ std::string ExportHtml(const std::vector<Film>& films, const std::string& htmlPa
             return FormatText(text::kHtmlCoverFolderFailed, folderName);
           }
           folderMade = true;
-          if (!os::WriteFileAtomic(target, *bytes)) {
+          // The copies reach the disk together, before the page is written.
+          if (!os::WriteFileDeferred(target, *bytes)) {
             return FormatText(text::kHtmlCoverWriteFailed, *film.cover, folderName);
           }
           known->second = true;
@@ -229,6 +230,7 @@ std::string ExportHtml(const std::vector<Film>& films, const std::string& htmlPa
     if (progress && i % 256 == 255) progress(static_cast<int64_t>(i) + 1, total);
   }
   page += "</main>\n</body>\n</html>\n";
+  if (folderMade) os::SyncFilesIn(targetFolder);
   if (!os::WriteFileAtomic(htmlPath, page)) return FormatText(text::kHtmlWriteFailed, pageName);
   if (progress) progress(total, total);
   return {};

@@ -122,7 +122,8 @@ std::optional<ExportFormat> ExportFormatOf(std::string_view path) {
 }
 
 ExportOutcome ExportFilms(const std::vector<Film>& films, ExportFormat format,
-                          const std::string& path, const std::string& coverFolder) {
+                          const std::string& path, const std::string& coverFolder,
+                          std::string_view date) {
   ExportOutcome outcome;
   const auto written = [&](std::string_view bytes) {
     if (!os::WriteFileAtomic(path, bytes)) {
@@ -131,7 +132,7 @@ ExportOutcome ExportFilms(const std::vector<Film>& films, ExportFormat format,
   };
   switch (format) {
     case ExportFormat::Csv: written(FilmsAsCsv(films, os::AbsolutePath(coverFolder))); break;
-    case ExportFormat::Html: outcome.error = ExportHtml(films, path, coverFolder); break;
+    case ExportFormat::Html: outcome.error = ExportHtml(films, path, coverFolder, {}, date); break;
     case ExportFormat::Backup: {
       BackupResult backup = BackupArchive(films, coverFolder);
       outcome.missingCovers = backup.missingCovers;

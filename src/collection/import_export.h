@@ -48,8 +48,10 @@ struct ExportOutcome {
   std::string error;          // German; empty when written
   int64_t missingCovers = 0;  // covers a backup could not hold
 };
-// Writes films to path in format; the file is replaced atomically.
+// Writes films to path in format; the file is replaced atomically. date
+// ("7. Dezember 2026") heads the HTML page.
 ExportOutcome ExportFilms(const std::vector<Film>& films, ExportFormat format,
-                          const std::string& path, const std::string& coverFolder);
+                          const std::string& path, const std::string& coverFolder,
+                          std::string_view date = {});
 
 }  // namespace zelluo::collection

@@ -1,5 +1,6 @@
 #include "core/film_exchange.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "collection/film_store.h"
@@ -40,6 +41,13 @@ std::string Number(int64_t value) {
 
 std::string Films(int64_t count) {
   return Number(count) + std::string(count == 1 ? text::kOneFilm : text::kFilms);
+}
+
+// 7. Dezember 2026
+std::string GermanDate(const LocalDate& date) {
+  const auto month = static_cast<size_t>(std::clamp(date.month, 1, 12) - 1);
+  return std::to_string(date.day) + ". " + std::string(text::kMonths[month]) + " " +
+         std::to_string(date.year);
 }
 
 std::string PreviewText(const std::string& path, const collection::ImportPlan& plan) {
@@ -180,7 +188,8 @@ void StartExport(Application& app) {
     return;
   }
   collection::ExportOutcome outcome =
-      collection::ExportFilms(films, *format, path, CoverFolder(app));
+      collection::ExportFilms(films, *format, path, CoverFolder(app),
+                              GermanDate(app.platform.Today()));
   if (!outcome.error.empty()) {
     Report(app, outcome.error);
     return;

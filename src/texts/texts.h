@@ -312,6 +312,9 @@ inline constexpr std::string_view kImportCoverProblems =
 inline constexpr std::string_view kImportQuitQuestion =
     "Der Import ist noch nicht fertig. Beim Beenden wird nichts importiert. Trotzdem beenden?";
 inline constexpr std::string_view kExportTitle = "Filme exportieren";
+inline constexpr std::string_view kMonths[] = {"Januar",   "Februar", "März",     "April",
+                                               "Mai",      "Juni",    "Juli",     "August",
+                                               "September", "Oktober", "November", "Dezember"};
 inline constexpr std::string_view kExportSuggestedName = "Filme.csv";
 inline constexpr std::string_view kCsvFiles = "CSV für Tabellenkalkulationen (*.csv)";
 inline constexpr std::string_view kHtmlFiles = "HTML-Seite (*.html)";
