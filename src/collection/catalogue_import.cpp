@@ -165,13 +165,23 @@ std::optional<int32_t> Stars(std::string_view text, double maximum) {
 }
 
 // Tellico keeps line breaks of long texts as HTML.
-std::string WithoutHtmlBreaks(std::string text) {
-  for (const std::string_view tag : {"<br/>", "<br />", "<br>"}) {
-    for (size_t at = text.find(tag); at != std::string::npos; at = text.find(tag, at)) {
-      text.replace(at, tag.size(), "\n");
+std::string WithoutHtmlBreaks(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t tagSize = 0;
+    for (const std::string_view tag : {"<br/>", "<br />", "<br>"}) {
+      if (text.substr(at, tag.size()) == tag) tagSize = tag.size();
+    }
+    if (tagSize > 0) {
+      out += '\n';
+      at += tagSize;
+    } else {
+      out += text[at++];
     }
   }
-  return text;
+  return out;
 }
 
 // ---------------------------------------------------------------------------

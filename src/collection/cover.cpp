@@ -423,9 +423,10 @@ CoverResult Failure(std::string_view message) { return CoverResult{{}, std::stri
 
 namespace {
 
-// Writes a finished cover under its content name, unless it is there already.
-CoverResult StoreCover(const std::string& coverFolder, const std::string& jpeg, bool syncNow) {
-  const std::string fileName = ContentHash(jpeg) + ".jpg";
+// Writes a finished cover under its content name (fileName, the hash of jpeg
+// and ".jpg"), unless it is there already.
+CoverResult StoreCover(const std::string& coverFolder, const std::string& fileName,
+                       std::string_view jpeg, bool syncNow) {
   if (!os::CreateFolder(WithoutTrailingSeparator(coverFolder))) {
     return Failure(text::kCoverFolderMissing);
   }
@@ -467,16 +468,17 @@ CoverResult TakeOverCoverBytes(const std::string& coverFolder, std::string_view 
   const PixelImage cover = FitCover(*decoded.image, decoded.sourceWidth, decoded.sourceHeight);
   const std::string jpeg = EncodeJpeg(cover, kCoverJpegQuality);
   if (jpeg.empty()) return Failure(text::kCoverWriteFailed);
-  return StoreCover(coverFolder, jpeg, syncNow);
+  return StoreCover(coverFolder, ContentHash(jpeg) + ".jpg", jpeg, syncNow);
 }
 
 CoverResult KeepFinishedCover(const std::string& coverFolder, std::string_view fileName,
                               std::string_view bytes, bool syncNow) {
   const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
-  if (fileName != ContentHash(bytes) + ".jpg" || !IsJpeg(data, bytes.size())) {
+  const std::string name = ContentHash(bytes) + ".jpg";
+  if (fileName != name || !IsJpeg(data, bytes.size())) {
     return TakeOverCoverBytes(coverFolder, bytes, syncNow);
   }
-  return StoreCover(coverFolder, std::string(bytes), syncNow);
+  return StoreCover(coverFolder, name, bytes, syncNow);
 }
 
 std::optional<PixelImage> LoadCover(const std::string& coverFolder, const std::string& fileName) {

@@ -57,17 +57,22 @@ std::optional<std::string> ReadWholeFile(std::string_view path) {
   if (fd.Get() < 0) return std::nullopt;
   struct stat info {};
   if (::fstat(fd.Get(), &info) != 0 || S_ISDIR(info.st_mode)) return std::nullopt;
+  // Read straight into the string, sized by the file; a file that grows
+  // meanwhile (or reports no size, as /proc does) is read on in steps.
   std::string bytes;
-  char buffer[16384];
+  size_t filled = 0;
+  bytes.resize(S_ISREG(info.st_mode) ? static_cast<size_t>(info.st_size) + 1 : 16384);
   for (;;) {
-    ssize_t got = ::read(fd.Get(), buffer, sizeof buffer);
+    if (filled == bytes.size()) bytes.resize(bytes.size() * 2);
+    ssize_t got = ::read(fd.Get(), bytes.data() + filled, bytes.size() - filled);
     if (got < 0) {
       if (errno == EINTR) continue;
       return std::nullopt;
     }
     if (got == 0) break;
-    bytes.append(buffer, static_cast<size_t>(got));
+    filled += static_cast<size_t>(got);
   }
+  bytes.resize(filled);
   return bytes;
 }
 

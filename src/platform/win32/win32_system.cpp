@@ -69,14 +69,23 @@ std::optional<std::string> ReadWholeFile(std::string_view path) {
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.Valid()) return std::nullopt;
+  // Read straight into the string, sized by the file; a file that grows
+  // meanwhile is read on in steps.
+  LARGE_INTEGER size{};
   std::string bytes;
-  char buffer[16384];
+  size_t filled = 0;
+  bytes.resize(::GetFileSizeEx(file.Get(), &size) && size.QuadPart >= 0
+                   ? static_cast<size_t>(size.QuadPart) + 1
+                   : 16384);
   for (;;) {
+    if (filled == bytes.size()) bytes.resize(bytes.size() * 2);
     DWORD got = 0;
-    if (!::ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr)) return std::nullopt;
+    const auto chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - filled, 1u << 30));
+    if (!::ReadFile(file.Get(), bytes.data() + filled, chunk, &got, nullptr)) return std::nullopt;
     if (got == 0) break;
-    bytes.append(buffer, got);
+    filled += got;
   }
+  bytes.resize(filled);
   return bytes;
 }
 
