@@ -6,6 +6,7 @@
 
 #include <fstream>
 
+#include "collection/cover.h"
 #include "collection/film_store.h"
 #include "program.h"
 #include "texts/texts.h"
@@ -124,8 +125,16 @@ TEST(FilmExchange, AnExportedCsvAndBackupImportBackToTheSameFilms) {
   full.actors = "Anna Berg (Bäuerin)\nOtto Kern";
   full.genre = "Drama\nKomödie";
   full.plot = "Zwei Zeilen,\nmit Komma; und Semikolon.";
+  PixelImage picture;
+  picture.width = kCoverWidth;
+  picture.height = kCoverHeight;
+  picture.depth = 32;
+  picture.rgba.assign(size_t{4} * kCoverWidth * kCoverHeight, 0x80);
+  const std::string jpeg = EncodeJpeg(picture, kCoverJpegQuality);
   for (const std::string name : {"aus.csv", "aus.zip"}) {
     ExchangeProgram source;
+    full.cover = TakeOverCoverBytes(source.Folder() + "/Cover", jpeg).fileName;
+    ASSERT_FALSE(full.cover->empty());
     source.Store({full, MakeFilm("Zweiter", std::nullopt)});
     source.p.chosenFiles = {source.Path(name)};
     source.Run({Click(gadget::kIconList), kExport});
@@ -138,6 +147,13 @@ TEST(FilmExchange, AnExportedCsvAndBackupImportBackToTheSameFilms) {
     target.Import(name, {MessageAnswer::Yes});
     std::vector<Film> before = source.Films(), after = target.Films();
     ASSERT_EQ(after.size(), 2u) << target.Messages();
+    // A backup keeps the cover byte for byte; from a CSV it is taken over anew.
+    ASSERT_TRUE(after[0].cover) << target.Messages();
+    EXPECT_TRUE(LoadCover(target.Folder() + "/Cover", *after[0].cover)) << name;
+    if (name == "aus.zip") {
+      EXPECT_EQ(after[0].cover, before[0].cover);
+    }
+    after[0].cover = before[0].cover;
     for (size_t i = 0; i < 2; ++i) {
       for (Film* film : {&before[i], &after[i]}) film->id = 0, film->added = film->changed = "";
       EXPECT_EQ(after[i], before[i]) << name << " " << before[i].title;
