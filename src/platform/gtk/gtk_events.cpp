@@ -67,7 +67,13 @@ void GtkPlatform::ProcessPendingEvents() {
 Event GtkPlatform::WaitEvent(int32_t timeoutMs) {
   timeoutMs = std::max(0, timeoutMs);
   if (queue_.empty()) {
-    if (hasDisplay_) {
+    if (hasDisplay_ && timeoutMs == 0) {
+      // A caller with work between events (an import): everything pending is
+      // handled, paints included, which a single pass would leave for later.
+      for (int i = 0; i < 1000 && g_main_context_pending(nullptr); ++i) {
+        g_main_context_iteration(nullptr, FALSE);
+      }
+    } else if (hasDisplay_) {
       gtkhelp::IterateUntil(timeoutMs, [this] { return !queue_.empty(); });
     } else {
       Pause(timeoutMs);
