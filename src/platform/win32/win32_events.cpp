@@ -61,6 +61,7 @@ bool Win32Platform::HandleKeyDown(HWND target, uintptr_t virtualKey) {
 
 Event Win32Platform::WaitEvent(int32_t timeoutMs) {
   const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(timeoutMs > 0 ? timeoutMs : 0);
+  int handled = 0;
   for (;;) {
     if (!queue_.empty()) {
       Event event = queue_.front();
@@ -78,13 +79,16 @@ Event Win32Platform::WaitEvent(int32_t timeoutMs) {
         ::DispatchMessageW(&message);
       }
       if (!queue_.empty()) continue;
+      // A caller with work between events (an import) has everything pending
+      // handled at once, paints included.
+      if (timeoutMs <= 0 && ++handled < 1000) continue;
       // Every other message (mouse moves, painting, keys) is an event too.
       return Event{EventKind::Other};
     }
     // Sent messages were handled inside PeekMessage and may have queued events.
     if (!queue_.empty()) continue;
     const ULONGLONG now = ::GetTickCount64();
-    if (now >= deadline) return Event{EventKind::None};
+    if (now >= deadline) return Event{handled > 0 ? EventKind::Other : EventKind::None};
     ::MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(deadline - now), QS_ALLINPUT,
                                   MWMO_INPUTAVAILABLE);
   }
