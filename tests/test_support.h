@@ -34,14 +34,21 @@ class TempDir {
   std::string path_;
 };
 
+// path, UTF-8, as the system's path type: Windows takes narrow names in its
+// own code page, not UTF-8.
+inline std::filesystem::path SystemPath(const std::string& path) {
+  return std::filesystem::path(
+      std::u8string(reinterpret_cast<const char8_t*>(path.data()), path.size()));
+}
+
 inline std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(SystemPath(path), std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+  std::filesystem::create_directories(SystemPath(path).parent_path());
+  std::ofstream(SystemPath(path), std::ios::binary | std::ios::trunc) << bytes;
 }
 
 // A file of tests/data/settings (its README.md says what they are); created.xml
