@@ -67,7 +67,12 @@ std::string PreviewText(const std::string& path, const collection::ImportPlan& p
   return preview;
 }
 
-bool OpenStore(Application& app) {
+// The collection is there and no import is under way; otherwise says why not.
+bool ReadyForExchange(Application& app) {
+  if (app.filmPage.import) {
+    Report(app, text::kImportStillRunning);
+    return false;
+  }
   if (app.filmPage.store) return true;
   Report(app, app.filmPage.storeProblem);
   return false;
@@ -97,7 +102,7 @@ void FinishImport(Application& app) {
 }  // namespace
 
 void StartImport(Application& app) {
-  if (ImportRunning(app) || !OpenStore(app) || !LeaveFilm(app)) return;
+  if (!ReadyForExchange(app) || !LeaveFilm(app)) return;
   const std::vector<FileFilter> filters = {
       {std::string(text::kImportableFiles),
        {"*.csv", "*.txt", "*.tsv", "*.gcs", "*.tc", "*.xml", "*.nfo", "*.db", "*.zip"}},
@@ -168,7 +173,7 @@ bool MayQuitDuringImport(Application& app) {
 }
 
 void StartExport(Application& app) {
-  if (ImportRunning(app) || !OpenStore(app) || !LeaveFilm(app)) return;
+  if (!ReadyForExchange(app) || !LeaveFilm(app)) return;
   const std::vector<FileFilter> filters = {
       {std::string(text::kCsvFiles), {"*.csv"}},
       {std::string(text::kHtmlFiles), {"*.html", "*.htm"}},

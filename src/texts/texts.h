@@ -309,6 +309,8 @@ inline constexpr std::string_view kImportDone = "%1 importiert.";
 inline constexpr std::string_view kImportCoverProblems =
     "\n\n%1 Cover konnten nicht übernommen werden; die Filme sind ohne Cover importiert. "
     "Das erste: %2";
+inline constexpr std::string_view kImportStillRunning =
+    "Der Import läuft noch. Bitte warten, bis er fertig ist.";
 inline constexpr std::string_view kImportQuitQuestion =
     "Der Import ist noch nicht fertig. Beim Beenden wird nichts importiert. Trotzdem beenden?";
 inline constexpr std::string_view kExportTitle = "Filme exportieren";
