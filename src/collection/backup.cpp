@@ -18,7 +18,6 @@ namespace {
 
 constexpr std::string_view kRootName = "zelluo-sicherung";
 constexpr std::string_view kFilmName = "film";
-constexpr uint64_t kSharedCoverAllowance = 64ull << 20;
 
 // One element of a film in the XML file and the field it holds; exactly one
 // of the member pointers is set.
@@ -196,10 +195,8 @@ std::optional<int32_t> ParseNumber(std::string_view text) {
 // the XML file came alone).
 class BackupReader {
  public:
-  BackupReader(std::string fileName, ZipReader* zip, uint64_t archiveBytes)
-      : fileName_(std::move(fileName)),
-        zip_(zip),
-        coverBytesLeft_(2 * archiveBytes + kSharedCoverAllowance) {}
+  BackupReader(std::string fileName, std::shared_ptr<OwnedZip> zip)
+      : fileName_(std::move(fileName)), zip_(std::move(zip)) {}
 
   // Empty on success, else the German message.
   std::string Read(XmlElement& root, ImportResult& result) {
@@ -273,35 +270,21 @@ class BackupReader {
       return FormatText(text::kBackupHostileCover, fileName_, std::to_string(element.line));
     }
     if (zip_ == nullptr) return {};  // the XML file alone: the films come without covers
+    const std::string member = std::string(kBackupCoverPrefix) + name;
+    if (!zip_->reader.Has(member)) {
+      return Damaged(element.line, FormatText(text::kBackupCoverMissing, member));
+    }
+    if (!zip_->reader.Plausible(member)) return zip_->reader.Error();
+    // Read when it is taken over, one at a time.
     imported.film.cover = name;
     imported.cover.storedCover = true;
-    const std::string member = std::string(kBackupCoverPrefix) + name;
-    const auto [seen, first] = firstWithCover_.try_emplace(name, &imported);
-    if (first) {
-      if (!zip_->Has(member)) {
-        return Damaged(element.line, FormatText(text::kBackupCoverMissing, member));
-      }
-      if (!zip_->Read(member, imported.cover.bytes)) return zip_->Error();
-    }
-    const std::string& bytes = first ? imported.cover.bytes : seen->second->cover.bytes;
-    if (bytes.size() > coverBytesLeft_) {
-      imported.cover.bytes.clear();
-      return FormatText(text::kZipTooLarge, fileName_, member);
-    }
-    if (!first) imported.cover.bytes = bytes;
-    coverBytesLeft_ -= imported.cover.bytes.size();
+    imported.cover.archive = zip_;
+    imported.cover.member = member;
     return {};
   }
 
   std::string fileName_;
-  ZipReader* zip_;
-  // The film that read each cover first. The films' vector is reserved in
-  // advance, so these stay valid.
-  std::unordered_map<std::string, const ImportedFilm*> firstWithCover_;
-  // What all films' cover bytes may come to: each cover once, and copies for
-  // films sharing one up to an allowance, so that a cover named by very many
-  // films cannot exhaust the memory.
-  uint64_t coverBytesLeft_;
+  std::shared_ptr<OwnedZip> zip_;
 };
 
 }  // namespace
@@ -369,17 +352,17 @@ BackupResult BackupArchive(const std::vector<Film>& films, const std::string& co
   return result;
 }
 
-ImportResult ReadBackup(std::string_view bytes, std::string_view filePath) {
+ImportResult ReadBackup(std::string bytes, std::string_view filePath) {
   ImportResult result;
   result.format = kBackupFormat;
   const std::string fileName = FileNameOf(filePath);
-  std::unique_ptr<ZipReader> zip;
+  std::shared_ptr<OwnedZip> zip;
   std::string unpacked;
   std::string_view xml = bytes;
   if (LooksLikeZip(bytes)) {
-    zip = std::make_unique<ZipReader>(bytes, filePath);
-    if (!zip->Error().empty() || !zip->Read(kBackupXmlName, unpacked)) {
-      result.error = zip->Error();
+    zip = std::make_shared<OwnedZip>(std::move(bytes), filePath);
+    if (!zip->reader.Error().empty() || !zip->reader.Read(kBackupXmlName, unpacked)) {
+      result.error = zip->reader.Error();
       return result;
     }
     xml = unpacked;
@@ -398,7 +381,7 @@ ImportResult ReadBackup(std::string_view bytes, std::string_view filePath) {
     result.error = FormatText(text::kBackupNotABackup, fileName);
     return result;
   }
-  BackupReader reader(fileName, zip.get(), bytes.size());
+  BackupReader reader(fileName, zip);
   result.error = reader.Read(*parsed.root, result);
   if (!result.error.empty()) {
     result.films.clear();

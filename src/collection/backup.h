@@ -34,8 +34,9 @@ BackupResult BackupArchive(const std::vector<Film>& films, const std::string& co
                            const Progress& progress = {});
 
 // Reads a backup archive, or its XML file alone (then without covers).
-// filePath only names the file in messages.
-ImportResult ReadBackup(std::string_view bytes, std::string_view filePath);
+// filePath only names the file in messages. The films' covers stay in the
+// archive, which the result keeps, until they are read (ReadCoverBytes).
+ImportResult ReadBackup(std::string bytes, std::string_view filePath);
 
 // A cover name as the store makes it: 16 lower-case hex digits and ".jpg".
 bool IsCoverFileName(std::string_view name);

@@ -7,4 +7,14 @@ std::string FileNameOf(std::string_view path) {
   return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
+bool ReadCoverBytes(const CoverSource& source, std::string& out, std::string& error) {
+  if (!source.archive) {
+    out = source.bytes;
+    return true;
+  }
+  if (source.archive->reader.Read(source.member, out)) return true;
+  error = source.archive->reader.Error();
+  return false;
+}
+
 }  // namespace zelluo::collection

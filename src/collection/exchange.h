@@ -10,24 +10,34 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "collection/film.h"
+#include "collection/zip_archive.h"
 
 namespace zelluo::collection {
 
-// Where the cover of an imported film comes from: a picture file on disk, or
-// the picture's bytes from inside an archive. storedCover marks bytes that
-// already are a cover as the store writes them (from a Zelluo backup), named
-// by the film's cover field; they are kept as they are instead of decoded.
+// Where the cover of an imported film comes from: a picture file on disk, the
+// picture's bytes, or a member of an archive that stays open until the covers
+// are taken over (so that thousands of covers are never all in memory at
+// once). storedCover marks a cover as the store writes them (from a Zelluo
+// backup), named by the film's cover field; it is kept as it is instead of
+// decoded.
 struct CoverSource {
   std::string path;
   std::string bytes;
+  std::shared_ptr<OwnedZip> archive;
+  std::string member;
   bool storedCover = false;
-  bool Empty() const { return path.empty() && bytes.empty(); }
+  bool Empty() const { return path.empty() && bytes.empty() && !archive; }
 };
+
+// The bytes of a cover that comes from memory or an archive (not from a
+// path); false with a German message when the archive cannot give them.
+bool ReadCoverBytes(const CoverSource& source, std::string& out, std::string& error);
 
 struct ImportedFilm {
   // id 0; added and changed empty (the store sets them) except from a backup;

@@ -104,6 +104,12 @@ class Statement {
   // SQLITE_ROW, SQLITE_DONE or an error code.
   int Step() { return statement_ ? sqlite3_step(statement_) : SQLITE_ERROR; }
   bool Done() { return Step() == SQLITE_DONE; }
+  // Ready to run again with new values.
+  Statement& Reset() {
+    sqlite3_reset(statement_);
+    sqlite3_clear_bindings(statement_);
+    return *this;
+  }
 
   int64_t Integer(int column) const { return sqlite3_column_int64(statement_, column); }
   std::string Text(int column) const {
@@ -570,16 +576,8 @@ namespace {
 
 // Writes film under id (0: a new id) with all its fields and its derived data;
 // returns the id, or 0 when the statement failed or the film to update is gone.
-int64_t WriteFilm(sqlite3* db, const Film& film, int64_t id, bool update) {
-  const std::string sql =
-      update ? "UPDATE film SET title = ?1, original_title = ?2, year = ?3, runtime = ?4,"
-               " country = ?5, director = ?6, actors = ?7, genre = ?8, plot = ?9, cover = ?10,"
-               " video = ?11, notes = ?12, rating = ?13, changed = ?15 WHERE id = ?16"
-             : "INSERT INTO film(" + std::string(FilmFields) +
-                   ", id) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14,"
-                   " ?15, ?16)";
-  if (update && !UnindexFilm(db, id)) return 0;
-  Statement write(db, sql);
+// Binds the film's fields to ?1 .. ?15 of a statement that writes a film.
+void BindFilm(Statement& write, const Film& film) {
   write.Bind(1, std::string_view(film.title))
       .BindOrNull(2, film.originalTitle)
       .BindOrNull(3, film.year)
@@ -595,17 +593,77 @@ int64_t WriteFilm(sqlite3* db, const Film& film, int64_t id, bool update) {
       .BindOrNull(13, film.rating)
       .Bind(14, std::string_view(film.added))
       .Bind(15, std::string_view(film.changed));
-  if (id != 0) {
-    write.Bind(16, id);
-  } else {
-    write.BindNull(16);
+}
+
+// Inserts new films with their sort keys and search words, the statements
+// prepared once for any number of films. The words are made from the film
+// as given, which is what StoredWords reads back (empty fields stored as NULL
+// read back empty). In a batch the words wait in a temporary table until
+// Finish moves them into the index with one statement: the index writes its
+// pending terms out at every statement that touches it, so one statement a
+// film would cost a segment a film.
+class FilmInserter {
+ public:
+  FilmInserter(sqlite3* db, bool batch)
+      : db_(db),
+        batch_(batch && Execute(db,
+                                "CREATE TEMP TABLE IF NOT EXISTS pending_words"
+                                "(id INTEGER PRIMARY KEY, words TEXT NOT NULL)")),
+        insert_(db, "INSERT INTO film(" + std::string(FilmFields) +
+                        ", id, sort_key) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11,"
+                        " ?12, ?13, ?14, ?15, ?16, ?17)"),
+        words_(db, batch_ ? "INSERT INTO temp.pending_words(id, words) VALUES(?1, ?2)"
+                          : "INSERT INTO film_search(rowid, words) VALUES(?1, ?2)"),
+        fresh_(db, "DELETE FROM film_stale WHERE id = ?1") {}
+
+  // The new film's id (id when not 0); 0 on failure.
+  int64_t Insert(const Film& film, int64_t id = 0) {
+    BindFilm(insert_, film);
+    if (id != 0) insert_.Bind(16, id);
+    insert_.Bind(17, SortKeyOf(film.title));
+    const bool inserted = insert_.Done();
+    insert_.Reset();
+    if (!inserted) return 0;
+    const int64_t written = sqlite3_last_insert_rowid(db_);
+    const std::string words = SearchWordsOf(
+        {film.title, film.originalTitle, film.actors, film.director, film.genre, film.plot});
+    const bool indexed =
+        words_.Bind(1, written).Bind(2, words).Done() && fresh_.Bind(1, written).Done();
+    words_.Reset();
+    fresh_.Reset();
+    return indexed ? written : 0;
   }
-  if (!write.Done()) return 0;
-  if (update && sqlite3_changes(db) == 0) return 0;
-  const int64_t written = update ? id : sqlite3_last_insert_rowid(db);
-  if (!IndexFilm(db, written)) return 0;
+
+  // Moves the batch's words into the index; true without a batch.
+  bool Finish() {
+    return !batch_ ||
+           Execute(db_,
+                   "INSERT INTO film_search(rowid, words) SELECT id, words FROM"
+                   " temp.pending_words; DELETE FROM temp.pending_words");
+  }
+
+ private:
+  sqlite3* db_;
+  bool batch_;
+  Statement insert_;
+  Statement words_;
+  Statement fresh_;
+};
+
+// Updates film id (update) or inserts the film under id (0: a new id).
+int64_t WriteFilm(sqlite3* db, const Film& film, int64_t id, bool update) {
+  if (!update) return FilmInserter(db, false).Insert(film, id);
+  if (!UnindexFilm(db, id)) return 0;
+  Statement write(db,
+                  "UPDATE film SET title = ?1, original_title = ?2, year = ?3, runtime = ?4,"
+                  " country = ?5, director = ?6, actors = ?7, genre = ?8, plot = ?9, cover = ?10,"
+                  " video = ?11, notes = ?12, rating = ?13, changed = ?15 WHERE id = ?16");
+  BindFilm(write, film);
+  write.Bind(16, id);
+  if (!write.Done() || sqlite3_changes(db) == 0) return 0;
+  if (!IndexFilm(db, id)) return 0;
   Statement fresh(db, "DELETE FROM film_stale WHERE id = ?1");
-  return fresh.Bind(1, written).Done() ? written : 0;
+  return fresh.Bind(1, id).Done() ? id : 0;
 }
 
 }  // namespace
@@ -647,12 +705,13 @@ ChangeResult FilmStore::ImportFilms(const std::vector<Film>& films) {
   if (!backupChecked_) BackUpIfDue();
   const std::string now = Now();
   ChangeResult result = Change([&]() -> std::string {
+    FilmInserter inserter(db_, true);
     for (Film film : films) {
       if (film.added.empty()) film.added = now;
       if (film.changed.empty()) film.changed = now;
-      if (WriteFilm(db_, film, 0, false) == 0) return Fault(db_);
+      if (inserter.Insert(film) == 0) return Fault(db_);
     }
-    return {};
+    return inserter.Finish() ? std::string() : Fault(db_);
   });
   if (!result.Ok()) return {0, FormatText(text::kCannotWrite, path_, result.message)};
   return {static_cast<int64_t>(films.size()), {}};

@@ -29,11 +29,16 @@ bool StartsWith(std::string_view bytes, std::string_view prefix) {
   return bytes.substr(0, prefix.size()) == prefix;
 }
 
-ImportResult ReadArchive(std::string_view bytes, const std::string& path) {
-  ZipReader archive(bytes, path);
-  if (!archive.Error().empty()) return Refused(archive.Error());
-  if (archive.Has("tellico.xml")) return ReadTellico(bytes, path);
-  if (archive.Has("zelluo-sicherung.xml")) return ReadBackup(bytes, path);
+ImportResult ReadArchive(std::string bytes, const std::string& path) {
+  bool tellico = false, backup = false;
+  {
+    ZipReader archive(bytes, path);
+    if (!archive.Error().empty()) return Refused(archive.Error());
+    tellico = archive.Has("tellico.xml");
+    backup = archive.Has("zelluo-sicherung.xml");
+  }
+  if (tellico) return ReadTellico(bytes, path);
+  if (backup) return ReadBackup(std::move(bytes), path);
   return Refused(FormatText(text::kImportUnknownArchive, FileNameOf(path)));
 }
 
@@ -54,13 +59,13 @@ ImportResult ReadImportFile(const std::string& path) {
     return ReadGriffith(path);
   }
   if (StartsWith(*bytes, "PK\x03\x04") || StartsWith(*bytes, "PK\x05\x06")) {
-    return ReadArchive(*bytes, path);
+    return ReadArchive(std::move(*bytes), path);
   }
   const std::string root = RootElementName(*bytes);
   if (root == "collection") return ReadGcstar(*bytes, path);
   if (root == "tellico") return ReadTellico(*bytes, path);
   if (root == "movie") return ReadNfo(*bytes, path);
-  if (root == "zelluo-sicherung") return ReadBackup(*bytes, path);
+  if (root == "zelluo-sicherung") return ReadBackup(std::move(*bytes), path);
   if (!root.empty()) return Refused(FormatText(text::kImportUnknownXml, name, root));
   return ReadCsvFilms(*bytes, path);
 }
@@ -98,10 +103,12 @@ std::string TakeOverImportedCover(ImportedFilm& film, const std::string& coverFo
   CoverResult cover;
   if (!source.path.empty()) {
     cover = TakeOverCover(coverFolder, source.path, false);
-  } else if (source.storedCover) {
-    cover = KeepFinishedCover(coverFolder, storedName, source.bytes, false);
   } else {
-    cover = TakeOverCoverBytes(coverFolder, source.bytes, false);
+    // One buffer for all covers of an import: no fresh memory for each.
+    static std::string bytes;
+    if (!ReadCoverBytes(source, bytes, cover.error)) return cover.error;
+    cover = source.storedCover ? KeepFinishedCover(coverFolder, storedName, bytes, false)
+                               : TakeOverCoverBytes(coverFolder, bytes, false);
   }
   if (!cover.error.empty()) return cover.error;
   film.film.cover = cover.fileName;

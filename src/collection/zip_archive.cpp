@@ -129,8 +129,7 @@ bool ZipReader::Has(std::string_view name) const {
   return impl_->members.count(std::string(name)) != 0;
 }
 
-bool ZipReader::Read(std::string_view name, std::string& out) {
-  out.clear();
+bool ZipReader::Plausible(std::string_view name) {
   const auto found = impl_->members.find(std::string(name));
   if (impl_->zip == nullptr || found == impl_->members.end()) {
     error_ = FormatText(text::kZipMemberMissing, fileName_, name);
@@ -146,6 +145,13 @@ bool ZipReader::Read(std::string_view name, std::string& out) {
     error_ = FormatText(text::kZipTooLarge, fileName_, name);
     return false;
   }
+  return true;
+}
+
+bool ZipReader::Read(std::string_view name, std::string& out) {
+  out.clear();
+  if (!Plausible(name)) return false;
+  const Impl::Member& member = impl_->members.find(std::string(name))->second;
   unz64_file_pos position = member.position;
   if (unzGoToFilePos64(impl_->zip, &position) != UNZ_OK ||
       unzOpenCurrentFile(impl_->zip) != UNZ_OK) {

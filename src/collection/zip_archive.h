@@ -34,6 +34,9 @@ class ZipReader {
   // The member names as stored ('/' separated), in archive order.
   const std::vector<std::string>& Names() const { return names_; }
   bool Has(std::string_view name) const;
+  // Whether the member's declared size is within the limits, before anything
+  // is unpacked; false with Error() set when not (or when it is missing).
+  bool Plausible(std::string_view name);
   // Unpacks one member into out; false with Error() set when it cannot.
   bool Read(std::string_view name, std::string& out);
 
@@ -45,6 +48,18 @@ class ZipReader {
   uint64_t totalRead_ = 0;
   std::vector<std::string> names_;
   std::string error_;
+};
+
+// An archive together with its bytes, for readers that hand out members later
+// (the covers of a backup, read one at a time while they are taken over).
+// Neither copied nor moved: the reader looks at the bytes where they are.
+struct OwnedZip {
+  OwnedZip(std::string archiveBytes, std::string_view filePath)
+      : bytes(std::move(archiveBytes)), reader(bytes, filePath) {}
+  OwnedZip(const OwnedZip&) = delete;
+  OwnedZip& operator=(const OwnedZip&) = delete;
+  const std::string bytes;
+  ZipReader reader;
 };
 
 class ZipWriter {

@@ -89,6 +89,11 @@ TEST(FilmExchange, ThePreviewCountsAndOnlyJaStoresTheNewFilms) {
   EXPECT_EQ(films[3].director, "Ida Mohn");
   EXPECT_EQ(films[1].year, std::nullopt);
   EXPECT_EQ(accepted.At(gadget::kFilmList).rowCount, 4);
+  // The new films are found like any other: by title words and by people.
+  auto opened = FilmStore::Open(accepted.Folder());
+  EXPECT_EQ(opened.store->CountFilms("kuckuck ruf"), 1);
+  EXPECT_EQ(opened.store->CountFilms("mohn"), 1);
+  EXPECT_EQ(opened.store->CountFilms("apfel"), 1);
   EXPECT_EQ(accepted.At(gadget::kExchangeStatus).text, "");
 }
 
