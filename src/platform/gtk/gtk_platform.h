@@ -70,6 +70,7 @@ typedef struct _GdkPixbuf GdkPixbuf;
 typedef struct _GdkEventButton GdkEventButton;
 typedef struct _GdkEventKey GdkEventKey;
 typedef union _GdkEvent GdkEvent;
+typedef struct _GPollFD GPollFD;
 
 namespace zelluo {
 
@@ -214,6 +215,9 @@ class GtkPlatform final : public Platform {
   void PushEvent(const Event& event);
   void PushOther();
   void ProcessPendingEvents();
+  bool IterateMainContext(int32_t timeoutMs, bool& timedOut);
+  void RememberQuiet(int32_t fdCount, int64_t nextSourceTime);
+  bool StillQuiet();
 
   // Gadgets (gtk_gadgets.cpp).
   Gadget* FindGadget(int32_t gadget);
@@ -278,6 +282,17 @@ class GtkPlatform final : public Platform {
   // signals that follow report nothing.
   int32_t quietChanges_ = 0;
   std::deque<Event> queue_;
+  // The main context's descriptors as the last pass polled them.
+  std::vector<GPollFD> pollFds_;
+  // What an idle pass that found nothing to do left behind (gtk_events.cpp).
+  struct Quiet {
+    bool valid = false;
+    int32_t fdCount = 0;
+    int64_t nextSourceTime = 0;  // when the context's next timeout is due (µs)
+    unsigned long request = 0;   // the next X request's number then
+    uint32_t marker = 0;         // the number of a source attached then
+    int32_t passes = 0;
+  } quiet_;
 
   // Popup menu.
   GtkWidget* menu_ = nullptr;
