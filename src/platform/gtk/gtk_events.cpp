@@ -229,6 +229,7 @@ bool GtkPlatform::HandleKey(const GdkEventKey* event) {
 
 int GtkPlatform::OnWindowKeyPress(GtkWidget*, GdkEventKey* event, void* self) {
   auto* platform = static_cast<GtkPlatform*>(self);
+  platform->NoteUserInput();
   if (platform->HandleKey(event)) return TRUE;
   platform->PushOther();
   return FALSE;

@@ -25,40 +25,101 @@ int32_t GadgetNumberOf(GtkWidget* widget) {
 
 // --- images ------------------------------------------------------------------
 
+namespace {
+
+const cairo_user_data_key_t kPixelsKey{};
+
+}  // namespace
+
 bool GtkPlatform::LoadImage(int32_t image, const PixelImage& pixels) {
+  return TakeImage(image, PixelImage(pixels));
+}
+
+// GtkImage draws a pixbuf by first making a premultiplied cairo surface of
+// it, a second copy of every picture shown. Handed a surface it draws that
+// one, so the decoded pixels are turned into one in place and kept only so.
+bool GtkPlatform::TakeImage(int32_t image, PixelImage&& pixels) {
   if (pixels.width <= 0 || pixels.height <= 0) return false;
   const size_t rowBytes = static_cast<size_t>(pixels.width) * 4;
-  if (pixels.rgba.size() < rowBytes * static_cast<size_t>(pixels.height)) return false;
-  GdkPixbuf* pixbuf =
-      gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, pixels.width, pixels.height);
-  if (pixbuf == nullptr) return false;
-  const int stride = gdk_pixbuf_get_rowstride(pixbuf);
-  guchar* target = gdk_pixbuf_get_pixels(pixbuf);
+  const size_t bytes = rowBytes * static_cast<size_t>(pixels.height);
+  if (pixels.rgba.size() < bytes ||
+      cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, pixels.width) !=
+          static_cast<int>(rowBytes)) {
+    return false;
+  }
   const bool opaque = pixels.depth < 32;  // no alpha channel was stored
-  for (int32_t y = 0; y < pixels.height; ++y) {
-    guchar* row = target + static_cast<size_t>(y) * static_cast<size_t>(stride);
-    std::memcpy(row, pixels.rgba.data() + static_cast<size_t>(y) * rowBytes, rowBytes);
-    if (opaque) {
-      for (int32_t x = 0; x < pixels.width; ++x) row[x * 4 + 3] = 255;
+  // The window and tray icons want a pixbuf: an icon keeps one as it was
+  // decoded (a few hundred bytes), since one made back from the surface
+  // would round its half-transparent pixels.
+  GdkPixbuf* icon = nullptr;
+  if (pixels.isIcon) {
+    icon = gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, pixels.width, pixels.height);
+    if (icon == nullptr) return false;
+    const int stride = gdk_pixbuf_get_rowstride(icon);
+    guchar* target = gdk_pixbuf_get_pixels(icon);
+    for (int32_t y = 0; y < pixels.height; ++y) {
+      guchar* row = target + static_cast<size_t>(y) * static_cast<size_t>(stride);
+      std::memcpy(row, pixels.rgba.data() + static_cast<size_t>(y) * rowBytes, rowBytes);
+      if (opaque) {
+        for (int32_t x = 0; x < pixels.width; ++x) row[x * 4 + 3] = 255;
+      }
     }
   }
-  auto [slot, inserted] = images_.try_emplace(image, pixbuf);
-  if (!inserted) {
-    g_object_unref(slot->second);
-    slot->second = pixbuf;
+  auto* owned = new std::vector<uint8_t>(std::move(pixels.rgba));
+  uint8_t* data = owned->data();
+  for (size_t i = 0; i < bytes; i += 4) {
+    const uint32_t alpha = opaque ? 255 : data[i + 3];
+    // Premultiplied and rounded as GDK does it for a pixbuf.
+    auto times = [alpha](uint32_t c) {
+      const uint32_t t = c * alpha + 0x80;
+      return ((t >> 8) + t) >> 8;
+    };
+    const uint32_t argb = alpha << 24 | times(data[i]) << 16 | times(data[i + 1]) << 8 |
+                          times(data[i + 2]);
+    std::memcpy(data + i, &argb, 4);  // native byte order, as cairo wants
   }
+  cairo_surface_t* surface = cairo_image_surface_create_for_data(
+      data, CAIRO_FORMAT_ARGB32, pixels.width, pixels.height, static_cast<int>(rowBytes));
+  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS ||
+      cairo_surface_set_user_data(surface, &kPixelsKey, owned, [](void* vector) {
+        delete static_cast<std::vector<uint8_t>*>(vector);
+      }) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(surface);
+    delete owned;
+    if (icon != nullptr) g_object_unref(icon);
+    return false;
+  }
+  Picture& slot = images_[image];
+  if (slot.surface != nullptr) cairo_surface_destroy(slot.surface);
+  if (slot.icon != nullptr) g_object_unref(slot.icon);
+  slot = Picture{surface, icon};
   return true;
 }
 
 void GtkPlatform::FreeAllImages() {
   // Gadgets that show a picture hold their own reference to it.
-  for (auto& [number, pixbuf] : images_) g_object_unref(pixbuf);
+  for (auto& [number, picture] : images_) {
+    cairo_surface_destroy(picture.surface);
+    if (picture.icon != nullptr) g_object_unref(picture.icon);
+  }
   images_.clear();
 }
 
-GdkPixbuf* GtkPlatform::FindImage(int32_t image) const {
+cairo_surface_t* GtkPlatform::FindImage(int32_t image) const {
   const auto found = images_.find(image);
-  return found != images_.end() ? found->second : nullptr;
+  return found != images_.end() ? found->second.surface : nullptr;
+}
+
+GdkPixbuf* GtkPlatform::FindIconImage(int32_t image) {
+  const auto found = images_.find(image);
+  if (found == images_.end()) return nullptr;
+  Picture& picture = found->second;
+  if (picture.icon == nullptr) {
+    picture.icon = gdk_pixbuf_get_from_surface(picture.surface, 0, 0,
+                                               cairo_image_surface_get_width(picture.surface),
+                                               cairo_image_surface_get_height(picture.surface));
+  }
+  return picture.icon;
 }
 
 // --- fonts -------------------------------------------------------------------
@@ -154,11 +215,11 @@ void GtkPlatform::CreateImageGadget(int32_t gadget, const Rect& rect, int32_t im
   gtk_event_box_set_visible_window(GTK_EVENT_BOX(entry.widget), FALSE);
   entry.content = gtk_image_new();
   gtk_container_add(GTK_CONTAINER(entry.widget), entry.content);
-  if (GdkPixbuf* pixbuf = FindImage(image)) {
-    gtk_image_set_from_pixbuf(GTK_IMAGE(entry.content), pixbuf);
-    entry.shownPixbuf = pixbuf;
-    entry.rect.width = gdk_pixbuf_get_width(pixbuf);
-    entry.rect.height = gdk_pixbuf_get_height(pixbuf);
+  if (cairo_surface_t* picture = FindImage(image)) {
+    gtk_image_set_from_surface(GTK_IMAGE(entry.content), picture);
+    entry.shownPicture = picture;
+    entry.rect.width = cairo_image_surface_get_width(picture);
+    entry.rect.height = cairo_image_surface_get_height(picture);
   }
   // Motion is selected too: unhandled here, it travels on to the window, whose
   // handler wakes the loop for the hover update. Crossings do not travel, so
@@ -220,16 +281,16 @@ void GtkPlatform::CreateButtonGadget(int32_t gadget, const Rect& rect, std::stri
 void GtkPlatform::SetGadgetImage(int32_t gadget, int32_t image) {
   Gadget* entry = FindGadget(gadget);
   if (entry == nullptr || entry->kind != GadgetKind::Image) return;
-  GdkPixbuf* pixbuf = FindImage(image);
-  if (pixbuf != nullptr && pixbuf == entry->shownPixbuf) return;  // already shown
-  entry->shownPixbuf = pixbuf;
-  if (pixbuf == nullptr) {
+  cairo_surface_t* picture = FindImage(image);
+  if (picture != nullptr && picture == entry->shownPicture) return;  // already shown
+  entry->shownPicture = picture;
+  if (picture == nullptr) {
     gtk_image_clear(GTK_IMAGE(entry->content));
     return;
   }
-  gtk_image_set_from_pixbuf(GTK_IMAGE(entry->content), pixbuf);
-  entry->rect.width = gdk_pixbuf_get_width(pixbuf);
-  entry->rect.height = gdk_pixbuf_get_height(pixbuf);
+  gtk_image_set_from_surface(GTK_IMAGE(entry->content), picture);
+  entry->rect.width = cairo_image_surface_get_width(picture);
+  entry->rect.height = cairo_image_surface_get_height(picture);
   gtk_widget_set_size_request(entry->widget, entry->rect.width, entry->rect.height);
 }
 
@@ -284,6 +345,7 @@ std::optional<Rect> GtkPlatform::GadgetRect(int32_t gadget) {
 // A left press arms the click; a double click or a right press reports at once.
 int GtkPlatform::OnImageButtonPress(GtkWidget* widget, GdkEventButton* event, void* self) {
   auto* platform = static_cast<GtkPlatform*>(self);
+  platform->NoteUserInput();
   const int32_t number = GadgetNumberOf(widget);
   Gadget* entry = platform->FindGadget(number);
   if (entry == nullptr || entry->widget != widget) return TRUE;

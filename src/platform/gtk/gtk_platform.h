@@ -33,7 +33,8 @@
 //  [x] Message boxes: GtkMessageDialog without icon, German "OK" / "_Ja" "_Nein".
 //  [x] Tray icon: GtkStatusIcon (needs a tray host; false without one).
 //  [x] Sound: SDL2 audio queue on the default device, 16-bit stereo 44.1 kHz;
-//      SDL is loaded and the device opened on a worker thread at OpenAudio;
+//      SDL is loaded and the device opened on a worker thread from the first
+//      mouse move, press or key on the window or tray icon (or the first sound);
 //      other PCM formats are converted when first played.
 //  [x] Files, processes, date and pause through os_services.h (POSIX).
 // Not implemented:
@@ -67,6 +68,7 @@ typedef struct _GtkWidget GtkWidget;
 typedef struct _GtkCssProvider GtkCssProvider;
 typedef struct _GtkStatusIcon GtkStatusIcon;
 typedef struct _GdkPixbuf GdkPixbuf;
+typedef struct _cairo_surface cairo_surface_t;
 typedef struct _GdkEventButton GdkEventButton;
 typedef struct _GdkEventKey GdkEventKey;
 typedef union _GdkEvent GdkEvent;
@@ -102,6 +104,7 @@ class GtkPlatform final : public Platform {
 
   // --- images, gadgets, fonts (gtk_gadgets.cpp)
   bool LoadImage(int32_t image, const PixelImage& pixels) override;
+  bool TakeImage(int32_t image, PixelImage&& pixels) override;
   void FreeAllImages() override;
   void CreateImageGadget(int32_t gadget, const Rect& rect, int32_t image) override;
   void CreateTextGadget(int32_t gadget, const Rect& rect, std::string_view text,
@@ -187,7 +190,7 @@ class GtkPlatform final : public Platform {
     GtkCssProvider* css = nullptr; // all but image gadgets
     std::shared_ptr<GtkListRows> rows;  // lists only
     Rect rect;                     // kept here: allocations lag one loop pass
-    GdkPixbuf* shownPixbuf = nullptr;  // not owned; only compared
+    cairo_surface_t* shownPicture = nullptr;  // not owned; only compared
     std::optional<int32_t> font;
     std::optional<Rgb> front;
     std::optional<Rgb> back;
@@ -215,6 +218,8 @@ class GtkPlatform final : public Platform {
   void PushEvent(const Event& event);
   void PushOther();
   void ProcessPendingEvents();
+  // The user moved the mouse, pressed or typed: the sound output gets ready.
+  void NoteUserInput();
   bool IterateMainContext(int32_t timeoutMs, bool& timedOut);
   void RememberQuiet(int32_t fdCount, int64_t nextSourceTime);
   bool StillQuiet();
@@ -235,7 +240,10 @@ class GtkPlatform final : public Platform {
   // Keys (gtk_events.cpp): true when the key was taken as a shortcut or as
   // the way out of a text field.
   bool HandleKey(const GdkEventKey* event);
-  GdkPixbuf* FindImage(int32_t image) const;
+  // A picture as GtkImage draws it, and as a pixbuf for the window and tray
+  // icons (made when first asked for); null for an unknown number.
+  cairo_surface_t* FindImage(int32_t image) const;
+  GdkPixbuf* FindIconImage(int32_t image);
 
   // Window (gtk_window.cpp).
   bool WindowShown() const;
@@ -273,7 +281,13 @@ class GtkPlatform final : public Platform {
   int32_t pressRootY_ = 0;
   uint32_t pressTime_ = 0;
 
-  std::map<int32_t, GdkPixbuf*> images_;  // owned references
+  // Each picture once, in the form GTK draws from: a cairo image surface
+  // over the decoded pixels (premultiplied in place), owned references.
+  struct Picture {
+    cairo_surface_t* surface = nullptr;
+    GdkPixbuf* icon = nullptr;
+  };
+  std::map<int32_t, Picture> images_;
   std::map<int32_t, Gadget> gadgets_;
   std::map<int32_t, Font> fonts_;
   // (virtual-key code, modifier) -> shortcut
