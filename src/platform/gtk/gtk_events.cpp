@@ -58,6 +58,7 @@ void GtkPlatform::PushOther() {
 
 void GtkPlatform::ProcessPendingEvents() {
   if (!hasDisplay_) return;
+  BuildPendingGadgets();
   gdk_display_flush(gdk_display_get_default());
   // Bounded, so that a steady stream of events cannot keep the caller here.
   for (int i = 0; i < 1000 && g_main_context_pending(nullptr); ++i) {
@@ -135,6 +136,7 @@ bool GtkPlatform::StillQuiet() {
 Event GtkPlatform::WaitEvent(int32_t timeoutMs) {
   timeoutMs = std::max(0, timeoutMs);
   if (queue_.empty()) {
+    BuildPendingGadgets();
     if (hasDisplay_) {
       const gint64 end = g_get_monotonic_time() + gint64{timeoutMs} * 1000;
       for (;;) {

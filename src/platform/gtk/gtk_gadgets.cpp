@@ -156,17 +156,68 @@ void GtkPlatform::DestroyGadget(Gadget& gadget) {
   gadget.css = nullptr;
 }
 
+// A page's gadgets are created when the program starts, and most pages stay
+// hidden until the user opens them: their widgets (about a hundred, with a
+// style provider each) were most of the start-up's own work. So a gadget is
+// only a record at first; its widgets are made when it is first needed:
+// shown on the screen (before the next pass of the main loop, in the order of
+// creation), or asked for anything that the record cannot answer.
+void GtkPlatform::DeferGadget(int32_t number, Gadget record, std::function<void()> build) {
+  FreeGadget(number);
+  record.build = std::move(build);
+  record.shown = true;
+  record.sequence = ++gadgetSequence_;
+  gadgets_.emplace(number, std::move(record));
+  ++unbuiltShown_;
+}
+
+void GtkPlatform::BuildGadget(Gadget& gadget) {
+  if (!gadget.build) return;
+  const std::function<void()> build = std::move(gadget.build);
+  gadget.build = nullptr;
+  if (gadget.shown) --unbuiltShown_;
+  build();  // a Make... call, which places the widgets into this record
+}
+
+GtkPlatform::Gadget* GtkPlatform::BuiltGadget(int32_t gadget) {
+  Gadget* entry = FindGadget(gadget);
+  if (entry != nullptr) BuildGadget(*entry);
+  return entry;
+}
+
+void GtkPlatform::BuildPendingGadgets() {
+  if (unbuiltShown_ <= 0) return;
+  std::vector<std::pair<uint64_t, int32_t>> pending;
+  for (const auto& [number, gadget] : gadgets_) {
+    if (gadget.build && gadget.shown) pending.emplace_back(gadget.sequence, number);
+  }
+  std::sort(pending.begin(), pending.end());
+  for (const auto& [sequence, number] : pending) BuiltGadget(number);
+  unbuiltShown_ = 0;
+}
+
+// Puts the widgets a Make... call made into the gadget's record, which keeps
+// what was set while there were none: visibility, font and colours.
 void GtkPlatform::PlaceGadget(int32_t number, Gadget gadget) {
-  if (Gadget* old = FindGadget(number)) {
-    DestroyGadget(*old);
-    gadgets_.erase(number);
+  Gadget* record = FindGadget(number);
+  if (record == nullptr) {
+    DestroyGadget(gadget);
+    return;
   }
   g_object_set_data(G_OBJECT(gadget.widget), kGadgetKey, GINT_TO_POINTER(number));
   gtk_widget_set_size_request(gadget.widget, std::max(0, gadget.rect.width),
                               std::max(0, gadget.rect.height));
   gtk_layout_put(GTK_LAYOUT(layout_), gadget.widget, gadget.rect.x, gadget.rect.y);
   gtk_widget_show_all(gadget.widget);
-  gadgets_.emplace(number, gadget);
+  record->kind = gadget.kind;
+  record->widget = gadget.widget;
+  record->content = gadget.content;
+  record->css = gadget.css;
+  record->rows = std::move(gadget.rows);
+  record->rect = gadget.rect;
+  record->shownPicture = gadget.shownPicture;
+  if (!record->shown) gtk_widget_hide(record->widget);
+  if (record->font || record->front || record->back) ApplyGadgetStyle(*record);
 }
 
 // Rebuilds the gadget's CSS from its font and colours.
@@ -208,6 +259,18 @@ void GtkPlatform::ApplyGadgetStyle(Gadget& gadget) {
 
 void GtkPlatform::CreateImageGadget(int32_t gadget, const Rect& rect, int32_t image) {
   if (layout_ == nullptr) return;
+  Gadget record;
+  record.kind = GadgetKind::Image;
+  record.rect = rect;
+  if (cairo_surface_t* picture = FindImage(image)) {
+    record.rect.width = cairo_image_surface_get_width(picture);
+    record.rect.height = cairo_image_surface_get_height(picture);
+  }
+  DeferGadget(gadget, record, [this, gadget, rect, image] { MakeImageGadget(gadget, rect, image); });
+}
+
+void GtkPlatform::MakeImageGadget(int32_t gadget, const Rect& rect, int32_t image) {
+  if (layout_ == nullptr) return;
   Gadget entry;
   entry.kind = GadgetKind::Image;
   entry.rect = rect;
@@ -238,6 +301,17 @@ void GtkPlatform::CreateImageGadget(int32_t gadget, const Rect& rect, int32_t im
 void GtkPlatform::CreateTextGadget(int32_t gadget, const Rect& rect, std::string_view text,
                                    TextAlign align) {
   if (layout_ == nullptr) return;
+  Gadget record;
+  record.kind = GadgetKind::Text;
+  record.rect = rect;
+  DeferGadget(gadget, record, [this, gadget, rect, text = std::string(text), align] {
+    MakeTextGadget(gadget, rect, text, align);
+  });
+}
+
+void GtkPlatform::MakeTextGadget(int32_t gadget, const Rect& rect, const std::string& text,
+                                 TextAlign align) {
+  if (layout_ == nullptr) return;
   Gadget entry;
   entry.kind = GadgetKind::Text;
   entry.rect = rect;
@@ -261,6 +335,16 @@ void GtkPlatform::CreateTextGadget(int32_t gadget, const Rect& rect, std::string
 
 void GtkPlatform::CreateButtonGadget(int32_t gadget, const Rect& rect, std::string_view text) {
   if (layout_ == nullptr) return;
+  Gadget record;
+  record.kind = GadgetKind::Button;
+  record.rect = rect;
+  DeferGadget(gadget, record, [this, gadget, rect, text = std::string(text)] {
+    MakeButtonGadget(gadget, rect, text);
+  });
+}
+
+void GtkPlatform::MakeButtonGadget(int32_t gadget, const Rect& rect, const std::string& text) {
+  if (layout_ == nullptr) return;
   Gadget entry;
   entry.kind = GadgetKind::Button;
   entry.rect = rect;
@@ -279,7 +363,7 @@ void GtkPlatform::CreateButtonGadget(int32_t gadget, const Rect& rect, std::stri
 // --- changing gadgets --------------------------------------------------------
 
 void GtkPlatform::SetGadgetImage(int32_t gadget, int32_t image) {
-  Gadget* entry = FindGadget(gadget);
+  Gadget* entry = BuiltGadget(gadget);
   if (entry == nullptr || entry->kind != GadgetKind::Image) return;
   cairo_surface_t* picture = FindImage(image);
   if (picture != nullptr && picture == entry->shownPicture) return;  // already shown
@@ -316,18 +400,25 @@ void GtkPlatform::SetGadgetBackColour(int32_t gadget, Rgb colour) {
 }
 
 void GtkPlatform::ShowGadget(int32_t gadget) {
-  if (Gadget* entry = FindGadget(gadget)) gtk_widget_show(entry->widget);
+  Gadget* entry = FindGadget(gadget);
+  if (entry == nullptr) return;
+  if (entry->build && !entry->shown) ++unbuiltShown_;  // made before the next pass
+  entry->shown = true;
+  if (entry->widget != nullptr) gtk_widget_show(entry->widget);
 }
 
 void GtkPlatform::HideGadget(int32_t gadget) {
-  if (Gadget* entry = FindGadget(gadget)) {
-    gtk_widget_hide(entry->widget);
-    entry->leftPressed = false;
-  }
+  Gadget* entry = FindGadget(gadget);
+  if (entry == nullptr) return;
+  if (entry->build && entry->shown) --unbuiltShown_;
+  entry->shown = false;
+  entry->leftPressed = false;
+  if (entry->widget != nullptr) gtk_widget_hide(entry->widget);
 }
 
 void GtkPlatform::FreeGadget(int32_t gadget) {
   if (Gadget* entry = FindGadget(gadget)) {
+    if (entry->build && entry->shown) --unbuiltShown_;
     DestroyGadget(*entry);
     gadgets_.erase(gadget);
   }

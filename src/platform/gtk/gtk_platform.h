@@ -53,6 +53,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -195,6 +196,11 @@ class GtkPlatform final : public Platform {
     std::optional<Rgb> front;
     std::optional<Rgb> back;
     bool leftPressed = false;      // a left press inside, awaiting its release
+    bool shown = true;             // as the program last asked
+    // Until the gadget is first needed: what makes its widgets (a Make...
+    // call), and its place in the order of creation.
+    std::function<void()> build;
+    uint64_t sequence = 0;
   };
 
   struct Font {
@@ -225,7 +231,21 @@ class GtkPlatform final : public Platform {
   bool StillQuiet();
 
   // Gadgets (gtk_gadgets.cpp).
+  // The record of a gadget, made or not; only for what the record answers.
   Gadget* FindGadget(int32_t gadget);
+  // The gadget with its widgets, made now if they were not yet.
+  Gadget* BuiltGadget(int32_t gadget);
+  void DeferGadget(int32_t number, Gadget record, std::function<void()> build);
+  void BuildGadget(Gadget& gadget);
+  // Makes the widgets of every shown gadget that has none yet, in the order
+  // the gadgets were created; before the window is drawn.
+  void BuildPendingGadgets();
+  void MakeImageGadget(int32_t gadget, const Rect& rect, int32_t image);
+  void MakeTextGadget(int32_t gadget, const Rect& rect, const std::string& text, TextAlign align);
+  void MakeButtonGadget(int32_t gadget, const Rect& rect, const std::string& text);
+  void MakeTextField(int32_t gadget, const Rect& rect, TextFieldKind kind);
+  void MakeListGadget(int32_t gadget, const Rect& rect, const std::vector<ListColumn>& columns,
+                      const ListRowSource& rows);
   void PlaceGadget(int32_t number, Gadget gadget);
   void DestroyGadget(Gadget& gadget);
   void ApplyGadgetStyle(Gadget& gadget);
@@ -289,6 +309,9 @@ class GtkPlatform final : public Platform {
   };
   std::map<int32_t, Picture> images_;
   std::map<int32_t, Gadget> gadgets_;
+  // Gadgets shown but not made yet, and the count of all ever created.
+  int32_t unbuiltShown_ = 0;
+  uint64_t gadgetSequence_ = 0;
   std::map<int32_t, Font> fonts_;
   // (virtual-key code, modifier) -> shortcut
   std::map<std::pair<int32_t, KeyModifier>, KeyShortcut> shortcuts_;

@@ -143,6 +143,7 @@ void GtkPlatform::ShowWindow(WindowShow how) {
   if (window_ == nullptr) return;
   // A window mapped without a focused widget gives the focus to its first
   // one, which may be a text field that would then keep the shortcut keys.
+  BuildPendingGadgets();
   const bool hadFocus = gtk_window_get_focus(GTK_WINDOW(window_)) != nullptr;
   switch (how) {
     case WindowShow::Show:
@@ -229,6 +230,7 @@ void GtkPlatform::DestroyWindow() {
     gadget.css = nullptr;
   }
   gadgets_.clear();
+  unbuiltShown_ = 0;
   gtk_widget_destroy(window_);
   ForgetWindow();
   ProcessPendingEvents();
