@@ -69,13 +69,20 @@ bool GtkPlatform::TakeImage(int32_t image, PixelImage&& pixels) {
   uint8_t* data = owned->data();
   for (size_t i = 0; i < bytes; i += 4) {
     const uint32_t alpha = opaque ? 255 : data[i + 3];
-    // Premultiplied and rounded as GDK does it for a pixbuf.
-    auto times = [alpha](uint32_t c) {
-      const uint32_t t = c * alpha + 0x80;
-      return ((t >> 8) + t) >> 8;
-    };
-    const uint32_t argb = alpha << 24 | times(data[i]) << 16 | times(data[i + 1]) << 8 |
-                          times(data[i + 2]);
+    const uint32_t red = data[i];
+    const uint32_t green = data[i + 1];
+    const uint32_t blue = data[i + 2];
+    uint32_t argb = 0;  // a clear pixel
+    if (alpha == 255) {
+      argb = 0xFF000000U | red << 16 | green << 8 | blue;
+    } else if (alpha != 0) {
+      // Premultiplied and rounded as GDK does it for a pixbuf.
+      auto times = [alpha](uint32_t c) {
+        const uint32_t t = c * alpha + 0x80;
+        return ((t >> 8) + t) >> 8;
+      };
+      argb = alpha << 24 | times(red) << 16 | times(green) << 8 | times(blue);
+    }
     std::memcpy(data + i, &argb, 4);  // native byte order, as cairo wants
   }
   cairo_surface_t* surface = cairo_image_surface_create_for_data(
