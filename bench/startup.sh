@@ -8,7 +8,8 @@
 #   bench/bare_window_label.c  the same with one bold label (fontconfig and Pango
 #                              start): the reference for start-up and memory
 #   bench/bare_poll.c          poll(NULL, 0, 10) forever: the reference for idle
-#                              CPU (the program's event wait wakes every 10 ms)
+#                              CPU (the program's event wait wakes every 10 ms),
+#                              run beside each program during its idle time
 #   bench/bare_window_win32.c  a bare Win32 popup window, under Wine: the
 #                              reference for zelluo.exe
 #
@@ -23,7 +24,8 @@
 #   idle CPU   CPU time of all threads over ZELLUO_BENCH_IDLE seconds
 #              (default 20) of doing nothing, after 2 s to settle: the sum of
 #              /proc/<pid>/task/*/schedstat (nanoseconds), and for comparison
-#              utime + stime from /proc/<pid>/stat (clock ticks)
+#              utime + stime from /proc/<pid>/stat (clock ticks); the poll
+#              loop is measured over the same seconds
 # The program runs twice: in an empty folder, and in one holding a collection
 # of ZELLUO_BENCH_FILMS invented films (default 10000; the List page, which
 # opens it, is not shown). Needs a C compiler, pkg-config, libgtk-3-dev,
@@ -79,18 +81,23 @@ if [[ ${1:-} == --inside ]]; then
   peak_kb() { awk '/^VmHWM:/ {print $2}' "/proc/$1/status"; }
   median() { sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
 
-  # idle_of <pid>: "<ns> <ticks>" over the idle time, after 2 s to settle.
+  # idle_of <pid>: "<ns> <ticks> <poll ns>" over the idle time, after 2 s to
+  # settle: the program's CPU time and that of a bare poll loop running beside
+  # it over the same seconds, so that both see the same load of the machine.
   idle_of() {
+    local ns0 t0 ns1 t1 p0 p1 poll
+    "$tools/bare_poll" &
+    poll=$!
     sleep 2
-    local ns0 t0 ns1 t1
-    ns0=$(cpu_ns "$1") t0=$(cpu_ticks "$1")
+    ns0=$(cpu_ns "$1") t0=$(cpu_ticks "$1") p0=$(cpu_ns "$poll")
     sleep "$idle"
-    ns1=$(cpu_ns "$1") t1=$(cpu_ticks "$1")
-    echo "$((ns1 - ns0)) $((t1 - t0))"
+    ns1=$(cpu_ns "$1") t1=$(cpu_ticks "$1") p1=$(cpu_ns "$poll")
+    stop "$poll"
+    echo "$((ns1 - ns0)) $((t1 - t0)) $((p1 - p0))"
   }
 
   # measure <label> <folder> <title> <program...>: the start-up runs, then one
-  # idle run; prints "<label> <ms> <kB> <idle ns> <idle ticks>".
+  # idle run; prints "<label> <ms> <kB> <idle ns> <idle ticks> <poll loop's ns>".
   measure() {
     local label=$1 folder=$2 title=$3
     shift 3
@@ -111,23 +118,12 @@ if [[ ${1:-} == --inside ]]; then
       "$(printf '%s\n' "${peaks[@]}" | median) $idle_line"
   }
 
-  # measure_idle <label> <program...>: idle CPU only, for a program without a window.
-  measure_idle() {
-    local label=$1 pid idle_line
-    shift
-    "$@" &
-    pid=$!
-    idle_line=$(idle_of "$pid")
-    stop "$pid"
-    echo "$label - - $idle_line"
-  }
 
   # The references and the program take turns, so that a change in the
   # machine's load falls on all of them alike.
   lines=()
   lines+=("$(measure bare_label "$work/empty" Bare "$tools/bare_window_label" Bare)")
   lines+=("$(measure zelluo "$work/empty" Zelluo "$zelluo")")
-  lines+=("$(measure_idle bare_poll "$tools/bare_poll")")
   lines+=("$(measure zelluo_films "$work/films" Zelluo "$zelluo")")
   lines+=("$(measure bare_window "$work/empty" Bare "$tools/bare_window" Bare)")
 
@@ -148,20 +144,19 @@ if [[ ${1:-} == --inside ]]; then
   ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b <= 0) b = 1; printf "%.2f", a / b }'; }
   percent() { awk -v n="$1" -v s="$idle" 'BEGIN { printf "%.3f", 100 * n / 1e9 / s }'; }
   row() { # row <label> <reference label> <name>
-    local ms kb ns tk
-    ms=$(field "$1" 2) kb=$(field "$1" 3) ns=$(field "$1" 4) tk=$(field "$1" 5)
-    printf '%-20s %9s %7s %9s %7s %8s%% %6s %7s\n' "$3" "$ms" "$([[ $ms == - ]] || ratio "$ms" "$(field "$2" 2)")" \
-      "$kb" "$([[ $kb == - ]] || ratio "$kb" "$(field "$2" 3)")" "$(percent "$ns")" "$tk" \
-      "$(ratio "$ns" "$(field bare_poll 4)")"
+    local ms kb ns tk pn
+    ms=$(field "$1" 2) kb=$(field "$1" 3) ns=$(field "$1" 4) tk=$(field "$1" 5) pn=$(field "$1" 6)
+    printf '%-20s %9s %7s %9s %7s %8s%% %6s %8s%% %6s\n' "$3" "$ms" "$(ratio "$ms" "$(field "$2" 2)")" \
+      "$kb" "$(ratio "$kb" "$(field "$2" 3)")" "$(percent "$ns")" "$tk" "$(percent "$pn")" \
+      "$(ratio "$ns" "$pn")"
   }
   echo
   echo "start-up: exec to MapNotify, median of $runs; peak RSS: median VmHWM;" \
     "idle: CPU of all threads over $idle s"
-  printf '%-20s %9s %7s %9s %7s %9s %6s %7s\n' "" "start ms" "ratio" "peak kB" "ratio" \
-    "idle CPU" "ticks" "ratio"
+  printf '%-20s %9s %7s %9s %7s %9s %6s %9s %6s\n' "" "start ms" "ratio" "peak kB" "ratio" \
+    "idle CPU" "ticks" "poll loop" "ratio"
   row bare_label bare_label "bare GTK + label"
   row bare_window bare_label "bare GTK window"
-  row bare_poll bare_label "bare poll loop"
   row zelluo bare_label "Zelluo"
   row zelluo_films bare_label "Zelluo, $films films"
   if [[ -n $exe ]]; then
@@ -169,8 +164,8 @@ if [[ ${1:-} == --inside ]]; then
     row wine_zelluo wine_bare "Wine: zelluo.exe"
   fi
   echo "(start-up and memory ratios against the bare GTK window with a label, under Wine"
-  echo " against the bare Win32 window; idle ratios against the poll loop; a clock tick"
-  echo " is 1/${ticks} s)"
+  echo " against the bare Win32 window; idle CPU against a bare poll loop measured beside"
+  echo " each program over the same seconds; a clock tick is 1/${ticks} s)"
   exit 0
 fi
 
