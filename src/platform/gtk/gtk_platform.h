@@ -10,7 +10,9 @@
 //  [x] Gadgets: image (GtkEventBox + GtkImage, left click = type 0, right press = 1,
 //      left double click = 2, right double click = 3), text (GtkLabel in a GtkBox,
 //      CSS font and colours, presses fall through to the window), push button
-//      (GtkButton, click = type 0).
+//      (GtkButton, click = type 0). A gadget's widgets are made when it is first
+//      shown on the screen or asked for what only they know; pictures are kept
+//      once, as the premultiplied cairo surfaces that GtkImage draws.
 //  [x] Text fields: GtkEntry (single line), GtkTextView wrapping by word in a
 //      GtkScrolledWindow (multi-line); CSS font and colours; a change by the
 //      user is a text-changed event, SetGadgetText reports none.
