@@ -64,6 +64,15 @@ const PixelImage* ImageTable::Find(int32_t number) const {
   return found == images_.end() ? nullptr : &found->second;
 }
 
+std::optional<PixelImage> ImageTable::Take(int32_t number) {
+  const auto found = images_.find(number);
+  if (found == images_.end()) return std::nullopt;
+  std::optional<PixelImage> image(std::move(found->second));
+  images_.erase(found);
+  order_.erase(std::find(order_.begin(), order_.end(), number));
+  return image;
+}
+
 void ImageTable::Clear() {
   images_.clear();
   order_.clear();

@@ -28,6 +28,10 @@ class ImageTable {
   // number is registered again or the table is cleared.
   const PixelImage* Find(int32_t number) const;
 
+  // Hands the picture under number over, leaving the number empty; none when
+  // nothing is filed under it.
+  std::optional<PixelImage> Take(int32_t number);
+
   void Clear();
 
   // The filed numbers in the order they were (last) registered.

@@ -1,6 +1,8 @@
 #include "core/application.h"
 
 #include <array>
+#include <optional>
+#include <utility>
 
 #include "assets/embedded_assets.h"
 #include "assets/sound.h"
@@ -65,9 +67,11 @@ void ShowResolutionMessage(Application& app) {
 void LoadBuiltInAssets(Application& app) {
   LoadFonts(app.platform);
   app.images.RegisterAll(BuiltInImages());
+  // The platform keeps the pictures from here on; the table's copies would
+  // only take memory.
   for (const EmbeddedAsset& asset : BuiltInImages()) {
-    if (const PixelImage* image = app.images.Find(asset.number)) {
-      app.platform.LoadImage(asset.number, *image);
+    if (std::optional<PixelImage> image = app.images.Take(asset.number)) {
+      app.platform.TakeImage(asset.number, std::move(*image));
     }
   }
   EmbeddedAsset click = BuiltInClickSound();

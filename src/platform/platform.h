@@ -182,6 +182,9 @@ class Platform {
   // --- images and gadgets --------------------------------------------------
   // Registers a decoded picture under a number, replacing one already there.
   virtual bool LoadImage(int32_t image, const PixelImage& pixels) = 0;
+  // LoadImage for a picture the caller no longer needs: a platform may keep
+  // its pixels instead of a copy of them.
+  virtual bool TakeImage(int32_t image, PixelImage&& pixels) { return LoadImage(image, pixels); }
   virtual void FreeAllImages() = 0;
 
   // Creating under an existing number replaces that gadget. New gadgets are visible.

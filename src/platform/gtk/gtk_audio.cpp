@@ -1,9 +1,13 @@
 // GtkPlatform: the sound output through SDL2's audio subsystem (nothing else of
 // SDL is used). SDL is loaded by name at run time on a worker thread, together
 // with everything it pulls in (PulseAudio, ALSA and their codecs, some thirty
-// libraries), and the device is opened there too: neither delays the window,
-// and a machine without libSDL2 or without a sound device simply plays
-// nothing. Everything else waits for that thread before it touches SDL.
+// libraries, about 3 MB), and the device is opened there too: neither delays
+// the window, and a machine without libSDL2 or without a sound device simply
+// plays nothing. The worker starts with the user's first move of the mouse,
+// press or key in the window or on the tray icon (a click sound can only
+// follow one of these), or at the latest when a sound is played; until then
+// a program that nobody touches carries none of it. Everything else waits
+// for that thread before it touches SDL.
 //
 // Sounds are kept as the caller's PCM until the device is open, then converted
 // once to the device's format; playing one clears what is still queued and
@@ -70,12 +74,12 @@ struct SdlFunctions {
 
 class GtkPlatform::AudioOutput {
  public:
-  AudioOutput() : opening_(std::async(std::launch::async, [this] { return Open(); })) {}
+  AudioOutput() = default;
   AudioOutput(const AudioOutput&) = delete;
   AudioOutput& operator=(const AudioOutput&) = delete;
 
   ~AudioOutput() {
-    if (!Ready()) return;
+    if (!begun_ || !Ready()) return;
     sdl_.ClearQueuedAudio(device_);
     sdl_.CloseAudioDevice(device_);
     sdl_.QuitSubSystem(SDL_INIT_AUDIO);
@@ -99,7 +103,15 @@ class GtkPlatform::AudioOutput {
     return true;
   }
 
+  // Starts loading SDL and opening the device on the worker, once.
+  void Begin() {
+    if (begun_) return;
+    begun_ = true;
+    opening_ = std::async(std::launch::async, [this] { return Open(); });
+  }
+
   void Play(int32_t sound) {
+    Begin();
     if (!Ready()) return;
     if (const auto waiting = waiting_.find(sound); waiting != waiting_.end()) {
       ready_[sound] = Convert(waiting->second);
@@ -178,6 +190,7 @@ class GtkPlatform::AudioOutput {
   void* library_ = nullptr;
   SdlFunctions sdl_;
   SDL_AudioDeviceID device_ = 0;
+  bool begun_ = false;
   bool open_ = false;
   std::map<int32_t, Waiting> waiting_;
   std::map<int32_t, std::vector<uint8_t>> ready_;
@@ -201,5 +214,9 @@ void GtkPlatform::PlaySound(int32_t sound, bool /*loop*/) {
 }
 
 void GtkPlatform::CloseAudio() { audio_.reset(); }
+
+void GtkPlatform::NoteUserInput() {
+  if (audio_) audio_->Begin();
+}
 
 }  // namespace zelluo

@@ -9,6 +9,7 @@
 
 #include "platform/gtk/gtk_helpers.h"
 #include "platform/gtk/gtk_platform.h"
+#include "platform/gtk/gtk_x11.h"
 
 namespace zelluo {
 
@@ -57,6 +58,7 @@ void GtkPlatform::PushOther() {
 
 void GtkPlatform::ProcessPendingEvents() {
   if (!hasDisplay_) return;
+  BuildPendingGadgets();
   gdk_display_flush(gdk_display_get_default());
   // Bounded, so that a steady stream of events cannot keep the caller here.
   for (int i = 0; i < 1000 && g_main_context_pending(nullptr); ++i) {
@@ -64,22 +66,107 @@ void GtkPlatform::ProcessPendingEvents() {
   }
 }
 
+// One pass of the default main context as g_main_context_iteration makes it,
+// but the caller's bound goes straight to poll: a timeout source made and
+// freed on every pass cost more than the rest of an idle pass together.
+// Returns whether a source was dispatched; timedOut tells whether the pass
+// waited the whole bound.
+bool GtkPlatform::IterateMainContext(int32_t timeoutMs, bool& timedOut) {
+  timedOut = false;
+  GMainContext* context = g_main_context_default();
+  if (!g_main_context_acquire(context)) {  // another thread runs it
+    g_main_context_iteration(context, FALSE);
+    return false;
+  }
+  gint priority = 0;
+  g_main_context_prepare(context, &priority);
+  gint sourceTimeout = -1;
+  gint count = 0;
+  while ((count = g_main_context_query(context, priority, &sourceTimeout, pollFds_.data(),
+                                       static_cast<gint>(pollFds_.size()))) >
+         static_cast<gint>(pollFds_.size())) {
+    pollFds_.resize(static_cast<size_t>(count));
+  }
+  const gint64 polledAt = g_get_monotonic_time();
+  const gint wait = sourceTimeout < 0 ? timeoutMs : std::min(sourceTimeout, timeoutMs);
+  const gint ready = g_main_context_get_poll_func(context)(pollFds_.data(),
+                                                            static_cast<guint>(count), wait);
+  const bool dispatched = g_main_context_check(context, priority, pollFds_.data(), count);
+  if (dispatched) g_main_context_dispatch(context);
+  g_main_context_release(context);
+  if (!dispatched && ready == 0 && wait == timeoutMs && queue_.empty()) {
+    timedOut = true;
+    RememberQuiet(count, sourceTimeout < 0 ? G_MAXINT64 : polledAt + gint64{sourceTimeout} * 1000);
+  }
+  return dispatched;
+}
+
+// After a pass in which nothing happened, later idle passes only poll the
+// same descriptors, without asking GDK (whose check reads the X socket twice)
+// or any other source. Everything that could have made work since is checked
+// first: events that Xlib or GDK already hold, X requests sent, and sources
+// attached (their numbers only grow, so a source newer than a marker made
+// now shows up under the marker's number plus one).
+void GtkPlatform::RememberQuiet(int32_t fdCount, int64_t nextSourceTime) {
+  GMainContext* context = g_main_context_default();
+  GSource* marker = g_idle_source_new();
+  quiet_.marker = g_source_attach(marker, context);
+  g_source_destroy(marker);
+  g_source_unref(marker);
+  quiet_.fdCount = fdCount;
+  quiet_.nextSourceTime = nextSourceTime;
+  quiet_.request = gtkhelp::NextXRequest();
+  quiet_.passes = 0;
+  quiet_.valid = true;
+}
+
+bool GtkPlatform::StillQuiet() {
+  // Now and then a whole pass anyway, so that nothing overlooked waits long.
+  constexpr int32_t kQuietPassesAtMost = 20;
+  if (!quiet_.valid || ++quiet_.passes > kQuietPassesAtMost || !queue_.empty()) return false;
+  if (gtkhelp::XEventsAlreadyRead() || gtkhelp::NextXRequest() != quiet_.request) return false;
+  if (GdkEvent* event = gdk_display_peek_event(gdk_display_get_default())) {
+    gdk_event_free(event);
+    return false;
+  }
+  return g_main_context_find_source_by_id(g_main_context_default(), quiet_.marker + 1) ==
+         nullptr;
+}
+
 Event GtkPlatform::WaitEvent(int32_t timeoutMs) {
   timeoutMs = std::max(0, timeoutMs);
   if (queue_.empty()) {
+    BuildPendingGadgets();
     if (hasDisplay_ && timeoutMs == 0) {
       // A caller with work between events (an import): everything pending is
       // handled, paints included, which a single pass would leave for later.
-      for (int i = 0; i < 1000 && g_main_context_pending(nullptr); ++i) {
-        g_main_context_iteration(nullptr, FALSE);
-      }
+      quiet_.valid = false;
+      ProcessPendingEvents();
     } else if (hasDisplay_) {
-      gtkhelp::IterateUntil(timeoutMs, [this] { return !queue_.empty(); });
+      const gint64 end = g_get_monotonic_time() + gint64{timeoutMs} * 1000;
+      for (;;) {
+        const gint64 now = g_get_monotonic_time();
+        const int32_t left = static_cast<int32_t>(std::max<gint64>(0, end - now + 999) / 1000);
+        if (StillQuiet() && now < quiet_.nextSourceTime) {
+          const int32_t untilSource = static_cast<int32_t>(
+              std::min<gint64>(G_MAXINT32, (quiet_.nextSourceTime - now + 999) / 1000));
+          const int32_t wait = std::min(left, untilSource);
+          if (g_poll(pollFds_.data(), static_cast<guint>(quiet_.fdCount), wait) == 0 &&
+              wait == left) {
+            break;  // the whole bound passed quietly
+          }
+        }
+        quiet_.valid = false;
+        bool timedOut = false;
+        IterateMainContext(left, timedOut);
+        if (timedOut || !queue_.empty() || g_get_monotonic_time() >= end) break;
+      }
     } else {
       Pause(timeoutMs);
     }
   }
   if (queue_.empty()) return {};
+  quiet_.valid = false;
   const Event event = queue_.front();
   queue_.pop_front();
   return event;
@@ -149,6 +236,7 @@ bool GtkPlatform::HandleKey(const GdkEventKey* event) {
 
 int GtkPlatform::OnWindowKeyPress(GtkWidget*, GdkEventKey* event, void* self) {
   auto* platform = static_cast<GtkPlatform*>(self);
+  platform->NoteUserInput();
   if (platform->HandleKey(event)) return TRUE;
   platform->PushOther();
   return FALSE;

@@ -65,6 +65,15 @@ std::string GtkPlatform::FieldAndListCss(const Gadget& gadget,
 
 void GtkPlatform::CreateTextField(int32_t gadget, const Rect& rect, TextFieldKind kind) {
   if (layout_ == nullptr) return;
+  Gadget record;
+  record.kind = kind == TextFieldKind::SingleLine ? GadgetKind::SingleLineField
+                                                  : GadgetKind::MultiLineField;
+  record.rect = rect;
+  DeferGadget(gadget, record, [this, gadget, rect, kind] { MakeTextField(gadget, rect, kind); });
+}
+
+void GtkPlatform::MakeTextField(int32_t gadget, const Rect& rect, TextFieldKind kind) {
+  if (layout_ == nullptr) return;
   Gadget entry;
   entry.rect = rect;
   entry.css = gtk_css_provider_new();
@@ -98,7 +107,7 @@ void GtkPlatform::CreateTextField(int32_t gadget, const Rect& rect, TextFieldKin
 }
 
 void GtkPlatform::SetGadgetText(int32_t gadget, std::string_view text) {
-  Gadget* entry = FindGadget(gadget);
+  Gadget* entry = BuiltGadget(gadget);
   if (entry == nullptr) return;
   const std::string valid = gtkhelp::ValidUtf8(gtkhelp::NormaliseLineBreaks(text));
   ++quietChanges_;
@@ -124,7 +133,7 @@ void GtkPlatform::SetGadgetText(int32_t gadget, std::string_view text) {
 }
 
 std::string GtkPlatform::GadgetText(int32_t gadget) {
-  Gadget* entry = FindGadget(gadget);
+  Gadget* entry = BuiltGadget(gadget);
   if (entry == nullptr) return {};
   switch (entry->kind) {
     case GadgetKind::Text:
@@ -150,6 +159,7 @@ void GtkPlatform::OnFieldChanged(void* entryOrBuffer, void* self) {
   auto* platform = static_cast<GtkPlatform*>(self);
   if (platform->quietChanges_ > 0) return;
   for (const auto& [number, gadget] : platform->gadgets_) {
+    if (gadget.content == nullptr) continue;  // not made yet
     const bool mine =
         (gadget.kind == GadgetKind::SingleLineField && gadget.content == entryOrBuffer) ||
         (gadget.kind == GadgetKind::MultiLineField &&
@@ -170,8 +180,8 @@ void GtkPlatform::FocusGadget(int32_t gadget) {
     gtk_window_set_focus(GTK_WINDOW(window_), nullptr);
     return;
   }
-  Gadget* entry = FindGadget(gadget);
-  if (entry == nullptr) return;
+  Gadget* entry = BuiltGadget(gadget);
+  if (entry == nullptr || entry->content == nullptr) return;
   if (entry->kind == GadgetKind::List) {
     FocusListQuietly(*entry);
   } else if (gtk_widget_get_can_focus(entry->content)) {

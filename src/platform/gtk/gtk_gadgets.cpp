@@ -25,40 +25,108 @@ int32_t GadgetNumberOf(GtkWidget* widget) {
 
 // --- images ------------------------------------------------------------------
 
+namespace {
+
+const cairo_user_data_key_t kPixelsKey{};
+
+}  // namespace
+
 bool GtkPlatform::LoadImage(int32_t image, const PixelImage& pixels) {
+  return TakeImage(image, PixelImage(pixels));
+}
+
+// GtkImage draws a pixbuf by first making a premultiplied cairo surface of
+// it, a second copy of every picture shown. Handed a surface it draws that
+// one, so the decoded pixels are turned into one in place and kept only so.
+bool GtkPlatform::TakeImage(int32_t image, PixelImage&& pixels) {
   if (pixels.width <= 0 || pixels.height <= 0) return false;
   const size_t rowBytes = static_cast<size_t>(pixels.width) * 4;
-  if (pixels.rgba.size() < rowBytes * static_cast<size_t>(pixels.height)) return false;
-  GdkPixbuf* pixbuf =
-      gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, pixels.width, pixels.height);
-  if (pixbuf == nullptr) return false;
-  const int stride = gdk_pixbuf_get_rowstride(pixbuf);
-  guchar* target = gdk_pixbuf_get_pixels(pixbuf);
+  const size_t bytes = rowBytes * static_cast<size_t>(pixels.height);
+  if (pixels.rgba.size() < bytes ||
+      cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, pixels.width) !=
+          static_cast<int>(rowBytes)) {
+    return false;
+  }
   const bool opaque = pixels.depth < 32;  // no alpha channel was stored
-  for (int32_t y = 0; y < pixels.height; ++y) {
-    guchar* row = target + static_cast<size_t>(y) * static_cast<size_t>(stride);
-    std::memcpy(row, pixels.rgba.data() + static_cast<size_t>(y) * rowBytes, rowBytes);
-    if (opaque) {
-      for (int32_t x = 0; x < pixels.width; ++x) row[x * 4 + 3] = 255;
+  // The window and tray icons want a pixbuf: an icon keeps one as it was
+  // decoded (a few hundred bytes), since one made back from the surface
+  // would round its half-transparent pixels.
+  GdkPixbuf* icon = nullptr;
+  if (pixels.isIcon) {
+    icon = gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, pixels.width, pixels.height);
+    if (icon == nullptr) return false;
+    const int stride = gdk_pixbuf_get_rowstride(icon);
+    guchar* target = gdk_pixbuf_get_pixels(icon);
+    for (int32_t y = 0; y < pixels.height; ++y) {
+      guchar* row = target + static_cast<size_t>(y) * static_cast<size_t>(stride);
+      std::memcpy(row, pixels.rgba.data() + static_cast<size_t>(y) * rowBytes, rowBytes);
+      if (opaque) {
+        for (int32_t x = 0; x < pixels.width; ++x) row[x * 4 + 3] = 255;
+      }
     }
   }
-  auto [slot, inserted] = images_.try_emplace(image, pixbuf);
-  if (!inserted) {
-    g_object_unref(slot->second);
-    slot->second = pixbuf;
+  auto* owned = new std::vector<uint8_t>(std::move(pixels.rgba));
+  uint8_t* data = owned->data();
+  for (size_t i = 0; i < bytes; i += 4) {
+    const uint32_t alpha = opaque ? 255 : data[i + 3];
+    const uint32_t red = data[i];
+    const uint32_t green = data[i + 1];
+    const uint32_t blue = data[i + 2];
+    uint32_t argb = 0;  // a clear pixel
+    if (alpha == 255) {
+      argb = 0xFF000000U | red << 16 | green << 8 | blue;
+    } else if (alpha != 0) {
+      // Premultiplied and rounded as GDK does it for a pixbuf.
+      auto times = [alpha](uint32_t c) {
+        const uint32_t t = c * alpha + 0x80;
+        return ((t >> 8) + t) >> 8;
+      };
+      argb = alpha << 24 | times(red) << 16 | times(green) << 8 | times(blue);
+    }
+    std::memcpy(data + i, &argb, 4);  // native byte order, as cairo wants
   }
+  cairo_surface_t* surface = cairo_image_surface_create_for_data(
+      data, CAIRO_FORMAT_ARGB32, pixels.width, pixels.height, static_cast<int>(rowBytes));
+  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS ||
+      cairo_surface_set_user_data(surface, &kPixelsKey, owned, [](void* vector) {
+        delete static_cast<std::vector<uint8_t>*>(vector);
+      }) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(surface);
+    delete owned;
+    if (icon != nullptr) g_object_unref(icon);
+    return false;
+  }
+  Picture& slot = images_[image];
+  if (slot.surface != nullptr) cairo_surface_destroy(slot.surface);
+  if (slot.icon != nullptr) g_object_unref(slot.icon);
+  slot = Picture{surface, icon};
   return true;
 }
 
 void GtkPlatform::FreeAllImages() {
   // Gadgets that show a picture hold their own reference to it.
-  for (auto& [number, pixbuf] : images_) g_object_unref(pixbuf);
+  for (auto& [number, picture] : images_) {
+    cairo_surface_destroy(picture.surface);
+    if (picture.icon != nullptr) g_object_unref(picture.icon);
+  }
   images_.clear();
 }
 
-GdkPixbuf* GtkPlatform::FindImage(int32_t image) const {
+cairo_surface_t* GtkPlatform::FindImage(int32_t image) const {
   const auto found = images_.find(image);
-  return found != images_.end() ? found->second : nullptr;
+  return found != images_.end() ? found->second.surface : nullptr;
+}
+
+GdkPixbuf* GtkPlatform::FindIconImage(int32_t image) {
+  const auto found = images_.find(image);
+  if (found == images_.end()) return nullptr;
+  Picture& picture = found->second;
+  if (picture.icon == nullptr) {
+    picture.icon = gdk_pixbuf_get_from_surface(picture.surface, 0, 0,
+                                               cairo_image_surface_get_width(picture.surface),
+                                               cairo_image_surface_get_height(picture.surface));
+  }
+  return picture.icon;
 }
 
 // --- fonts -------------------------------------------------------------------
@@ -95,17 +163,68 @@ void GtkPlatform::DestroyGadget(Gadget& gadget) {
   gadget.css = nullptr;
 }
 
+// A page's gadgets are created when the program starts, and most pages stay
+// hidden until the user opens them: their widgets (about a hundred, with a
+// style provider each) were most of the start-up's own work. So a gadget is
+// only a record at first; its widgets are made when it is first needed:
+// shown on the screen (before the next pass of the main loop, in the order of
+// creation), or asked for anything that the record cannot answer.
+void GtkPlatform::DeferGadget(int32_t number, Gadget record, std::function<void()> build) {
+  FreeGadget(number);
+  record.build = std::move(build);
+  record.shown = true;
+  record.sequence = ++gadgetSequence_;
+  gadgets_.emplace(number, std::move(record));
+  ++unbuiltShown_;
+}
+
+void GtkPlatform::BuildGadget(Gadget& gadget) {
+  if (!gadget.build) return;
+  const std::function<void()> build = std::move(gadget.build);
+  gadget.build = nullptr;
+  if (gadget.shown) --unbuiltShown_;
+  build();  // a Make... call, which places the widgets into this record
+}
+
+GtkPlatform::Gadget* GtkPlatform::BuiltGadget(int32_t gadget) {
+  Gadget* entry = FindGadget(gadget);
+  if (entry != nullptr) BuildGadget(*entry);
+  return entry;
+}
+
+void GtkPlatform::BuildPendingGadgets() {
+  if (unbuiltShown_ <= 0) return;
+  std::vector<std::pair<uint64_t, int32_t>> pending;
+  for (const auto& [number, gadget] : gadgets_) {
+    if (gadget.build && gadget.shown) pending.emplace_back(gadget.sequence, number);
+  }
+  std::sort(pending.begin(), pending.end());
+  for (const auto& [sequence, number] : pending) BuiltGadget(number);
+  unbuiltShown_ = 0;
+}
+
+// Puts the widgets a Make... call made into the gadget's record, which keeps
+// what was set while there were none: visibility, font and colours.
 void GtkPlatform::PlaceGadget(int32_t number, Gadget gadget) {
-  if (Gadget* old = FindGadget(number)) {
-    DestroyGadget(*old);
-    gadgets_.erase(number);
+  Gadget* record = FindGadget(number);
+  if (record == nullptr) {
+    DestroyGadget(gadget);
+    return;
   }
   g_object_set_data(G_OBJECT(gadget.widget), kGadgetKey, GINT_TO_POINTER(number));
   gtk_widget_set_size_request(gadget.widget, std::max(0, gadget.rect.width),
                               std::max(0, gadget.rect.height));
   gtk_layout_put(GTK_LAYOUT(layout_), gadget.widget, gadget.rect.x, gadget.rect.y);
   gtk_widget_show_all(gadget.widget);
-  gadgets_.emplace(number, gadget);
+  record->kind = gadget.kind;
+  record->widget = gadget.widget;
+  record->content = gadget.content;
+  record->css = gadget.css;
+  record->rows = std::move(gadget.rows);
+  record->rect = gadget.rect;
+  record->shownPicture = gadget.shownPicture;
+  if (!record->shown) gtk_widget_hide(record->widget);
+  if (record->font || record->front || record->back) ApplyGadgetStyle(*record);
 }
 
 // Rebuilds the gadget's CSS from its font and colours.
@@ -147,6 +266,18 @@ void GtkPlatform::ApplyGadgetStyle(Gadget& gadget) {
 
 void GtkPlatform::CreateImageGadget(int32_t gadget, const Rect& rect, int32_t image) {
   if (layout_ == nullptr) return;
+  Gadget record;
+  record.kind = GadgetKind::Image;
+  record.rect = rect;
+  if (cairo_surface_t* picture = FindImage(image)) {
+    record.rect.width = cairo_image_surface_get_width(picture);
+    record.rect.height = cairo_image_surface_get_height(picture);
+  }
+  DeferGadget(gadget, record, [this, gadget, rect, image] { MakeImageGadget(gadget, rect, image); });
+}
+
+void GtkPlatform::MakeImageGadget(int32_t gadget, const Rect& rect, int32_t image) {
+  if (layout_ == nullptr) return;
   Gadget entry;
   entry.kind = GadgetKind::Image;
   entry.rect = rect;
@@ -154,11 +285,11 @@ void GtkPlatform::CreateImageGadget(int32_t gadget, const Rect& rect, int32_t im
   gtk_event_box_set_visible_window(GTK_EVENT_BOX(entry.widget), FALSE);
   entry.content = gtk_image_new();
   gtk_container_add(GTK_CONTAINER(entry.widget), entry.content);
-  if (GdkPixbuf* pixbuf = FindImage(image)) {
-    gtk_image_set_from_pixbuf(GTK_IMAGE(entry.content), pixbuf);
-    entry.shownPixbuf = pixbuf;
-    entry.rect.width = gdk_pixbuf_get_width(pixbuf);
-    entry.rect.height = gdk_pixbuf_get_height(pixbuf);
+  if (cairo_surface_t* picture = FindImage(image)) {
+    gtk_image_set_from_surface(GTK_IMAGE(entry.content), picture);
+    entry.shownPicture = picture;
+    entry.rect.width = cairo_image_surface_get_width(picture);
+    entry.rect.height = cairo_image_surface_get_height(picture);
   }
   // Motion is selected too: unhandled here, it travels on to the window, whose
   // handler wakes the loop for the hover update. Crossings do not travel, so
@@ -176,6 +307,17 @@ void GtkPlatform::CreateImageGadget(int32_t gadget, const Rect& rect, int32_t im
 
 void GtkPlatform::CreateTextGadget(int32_t gadget, const Rect& rect, std::string_view text,
                                    TextAlign align) {
+  if (layout_ == nullptr) return;
+  Gadget record;
+  record.kind = GadgetKind::Text;
+  record.rect = rect;
+  DeferGadget(gadget, record, [this, gadget, rect, text = std::string(text), align] {
+    MakeTextGadget(gadget, rect, text, align);
+  });
+}
+
+void GtkPlatform::MakeTextGadget(int32_t gadget, const Rect& rect, const std::string& text,
+                                 TextAlign align) {
   if (layout_ == nullptr) return;
   Gadget entry;
   entry.kind = GadgetKind::Text;
@@ -200,6 +342,16 @@ void GtkPlatform::CreateTextGadget(int32_t gadget, const Rect& rect, std::string
 
 void GtkPlatform::CreateButtonGadget(int32_t gadget, const Rect& rect, std::string_view text) {
   if (layout_ == nullptr) return;
+  Gadget record;
+  record.kind = GadgetKind::Button;
+  record.rect = rect;
+  DeferGadget(gadget, record, [this, gadget, rect, text = std::string(text)] {
+    MakeButtonGadget(gadget, rect, text);
+  });
+}
+
+void GtkPlatform::MakeButtonGadget(int32_t gadget, const Rect& rect, const std::string& text) {
+  if (layout_ == nullptr) return;
   Gadget entry;
   entry.kind = GadgetKind::Button;
   entry.rect = rect;
@@ -218,18 +370,18 @@ void GtkPlatform::CreateButtonGadget(int32_t gadget, const Rect& rect, std::stri
 // --- changing gadgets --------------------------------------------------------
 
 void GtkPlatform::SetGadgetImage(int32_t gadget, int32_t image) {
-  Gadget* entry = FindGadget(gadget);
+  Gadget* entry = BuiltGadget(gadget);
   if (entry == nullptr || entry->kind != GadgetKind::Image) return;
-  GdkPixbuf* pixbuf = FindImage(image);
-  if (pixbuf != nullptr && pixbuf == entry->shownPixbuf) return;  // already shown
-  entry->shownPixbuf = pixbuf;
-  if (pixbuf == nullptr) {
+  cairo_surface_t* picture = FindImage(image);
+  if (picture != nullptr && picture == entry->shownPicture) return;  // already shown
+  entry->shownPicture = picture;
+  if (picture == nullptr) {
     gtk_image_clear(GTK_IMAGE(entry->content));
     return;
   }
-  gtk_image_set_from_pixbuf(GTK_IMAGE(entry->content), pixbuf);
-  entry->rect.width = gdk_pixbuf_get_width(pixbuf);
-  entry->rect.height = gdk_pixbuf_get_height(pixbuf);
+  gtk_image_set_from_surface(GTK_IMAGE(entry->content), picture);
+  entry->rect.width = cairo_image_surface_get_width(picture);
+  entry->rect.height = cairo_image_surface_get_height(picture);
   gtk_widget_set_size_request(entry->widget, entry->rect.width, entry->rect.height);
 }
 
@@ -255,18 +407,25 @@ void GtkPlatform::SetGadgetBackColour(int32_t gadget, Rgb colour) {
 }
 
 void GtkPlatform::ShowGadget(int32_t gadget) {
-  if (Gadget* entry = FindGadget(gadget)) gtk_widget_show(entry->widget);
+  Gadget* entry = FindGadget(gadget);
+  if (entry == nullptr) return;
+  if (entry->build && !entry->shown) ++unbuiltShown_;  // made before the next pass
+  entry->shown = true;
+  if (entry->widget != nullptr) gtk_widget_show(entry->widget);
 }
 
 void GtkPlatform::HideGadget(int32_t gadget) {
-  if (Gadget* entry = FindGadget(gadget)) {
-    gtk_widget_hide(entry->widget);
-    entry->leftPressed = false;
-  }
+  Gadget* entry = FindGadget(gadget);
+  if (entry == nullptr) return;
+  if (entry->build && entry->shown) --unbuiltShown_;
+  entry->shown = false;
+  entry->leftPressed = false;
+  if (entry->widget != nullptr) gtk_widget_hide(entry->widget);
 }
 
 void GtkPlatform::FreeGadget(int32_t gadget) {
   if (Gadget* entry = FindGadget(gadget)) {
+    if (entry->build && entry->shown) --unbuiltShown_;
     DestroyGadget(*entry);
     gadgets_.erase(gadget);
   }
@@ -284,6 +443,7 @@ std::optional<Rect> GtkPlatform::GadgetRect(int32_t gadget) {
 // A left press arms the click; a double click or a right press reports at once.
 int GtkPlatform::OnImageButtonPress(GtkWidget* widget, GdkEventButton* event, void* self) {
   auto* platform = static_cast<GtkPlatform*>(self);
+  platform->NoteUserInput();
   const int32_t number = GadgetNumberOf(widget);
   Gadget* entry = platform->FindGadget(number);
   if (entry == nullptr || entry->widget != widget) return TRUE;

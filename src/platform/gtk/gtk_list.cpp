@@ -183,11 +183,23 @@ namespace zelluo {
 void GtkPlatform::CreateListGadget(int32_t gadget, const Rect& rect,
                                    const std::vector<ListColumn>& columns, ListRowSource rows) {
   if (layout_ == nullptr) return;
+  Gadget record;
+  record.kind = GadgetKind::List;
+  record.rect = rect;
+  DeferGadget(gadget, record, [this, gadget, rect, columns, rows = std::move(rows)] {
+    MakeListGadget(gadget, rect, columns, rows);
+  });
+}
+
+void GtkPlatform::MakeListGadget(int32_t gadget, const Rect& rect,
+                                 const std::vector<ListColumn>& columns,
+                                 const ListRowSource& rows) {
+  if (layout_ == nullptr) return;
   Gadget entry;
   entry.kind = GadgetKind::List;
   entry.rect = rect;
   entry.rows = std::make_shared<GtkListRows>();
-  entry.rows->source = std::move(rows);
+  entry.rows->source = rows;
   entry.rows->columnCount = static_cast<int32_t>(columns.size());
   auto* model = static_cast<ZelluoRowModel*>(g_object_new(zelluo_row_model_get_type(), nullptr));
   model->rows = entry.rows.get();
@@ -253,7 +265,7 @@ void GtkPlatform::ReleaseListRows(Gadget& gadget) {
 }
 
 void GtkPlatform::SetListRowCount(int32_t gadget, int32_t count) {
-  Gadget* entry = FindGadget(gadget);
+  Gadget* entry = BuiltGadget(gadget);
   if (entry == nullptr || !entry->rows) return;
   GtkListRows& rows = *entry->rows;
   // The view learns of the new rows by taking the model again: one signal per
@@ -269,7 +281,7 @@ void GtkPlatform::SetListRowCount(int32_t gadget, int32_t count) {
 }
 
 void GtkPlatform::SetListSelection(int32_t gadget, int32_t row) {
-  Gadget* entry = FindGadget(gadget);
+  Gadget* entry = BuiltGadget(gadget);
   if (entry == nullptr || !entry->rows) return;
   GtkListRows& rows = *entry->rows;
   GtkTreeView* view = ViewOf(rows);
@@ -288,7 +300,7 @@ void GtkPlatform::SetListSelection(int32_t gadget, int32_t row) {
 }
 
 int32_t GtkPlatform::ListSelection(int32_t gadget) {
-  Gadget* entry = FindGadget(gadget);
+  Gadget* entry = BuiltGadget(gadget);
   if (entry == nullptr || !entry->rows) return -1;
   return SelectedRow(ViewOf(*entry->rows));
 }

@@ -10,7 +10,9 @@
 //  [x] Gadgets: image (GtkEventBox + GtkImage, left click = type 0, right press = 1,
 //      left double click = 2, right double click = 3), text (GtkLabel in a GtkBox,
 //      CSS font and colours, presses fall through to the window), push button
-//      (GtkButton, click = type 0).
+//      (GtkButton, click = type 0). A gadget's widgets are made when it is first
+//      shown on the screen or asked for what only they know; pictures are kept
+//      once, as the premultiplied cairo surfaces that GtkImage draws.
 //  [x] Text fields: GtkEntry (single line), GtkTextView wrapping by word in a
 //      GtkScrolledWindow (multi-line); CSS font and colours; a change by the
 //      user is a text-changed event, SetGadgetText reports none.
@@ -33,7 +35,8 @@
 //  [x] Message boxes: GtkMessageDialog without icon, German "OK" / "_Ja" "_Nein".
 //  [x] Tray icon: GtkStatusIcon (needs a tray host; false without one).
 //  [x] Sound: SDL2 audio queue on the default device, 16-bit stereo 44.1 kHz;
-//      SDL is loaded and the device opened on a worker thread at OpenAudio;
+//      SDL is loaded and the device opened on a worker thread from the first
+//      mouse move, press or key on the window or tray icon (or the first sound);
 //      other PCM formats are converted when first played.
 //  [x] Files, processes, date and pause through os_services.h (POSIX).
 // Not implemented:
@@ -52,6 +55,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -67,9 +71,11 @@ typedef struct _GtkWidget GtkWidget;
 typedef struct _GtkCssProvider GtkCssProvider;
 typedef struct _GtkStatusIcon GtkStatusIcon;
 typedef struct _GdkPixbuf GdkPixbuf;
+typedef struct _cairo_surface cairo_surface_t;
 typedef struct _GdkEventButton GdkEventButton;
 typedef struct _GdkEventKey GdkEventKey;
 typedef union _GdkEvent GdkEvent;
+typedef struct _GPollFD GPollFD;
 
 namespace zelluo {
 
@@ -101,6 +107,7 @@ class GtkPlatform final : public Platform {
 
   // --- images, gadgets, fonts (gtk_gadgets.cpp)
   bool LoadImage(int32_t image, const PixelImage& pixels) override;
+  bool TakeImage(int32_t image, PixelImage&& pixels) override;
   void FreeAllImages() override;
   void CreateImageGadget(int32_t gadget, const Rect& rect, int32_t image) override;
   void CreateTextGadget(int32_t gadget, const Rect& rect, std::string_view text,
@@ -186,11 +193,16 @@ class GtkPlatform final : public Platform {
     GtkCssProvider* css = nullptr; // all but image gadgets
     std::shared_ptr<GtkListRows> rows;  // lists only
     Rect rect;                     // kept here: allocations lag one loop pass
-    GdkPixbuf* shownPixbuf = nullptr;  // not owned; only compared
+    cairo_surface_t* shownPicture = nullptr;  // not owned; only compared
     std::optional<int32_t> font;
     std::optional<Rgb> front;
     std::optional<Rgb> back;
     bool leftPressed = false;      // a left press inside, awaiting its release
+    bool shown = true;             // as the program last asked
+    // Until the gadget is first needed: what makes its widgets (a Make...
+    // call), and its place in the order of creation.
+    std::function<void()> build;
+    uint64_t sequence = 0;
   };
 
   struct Font {
@@ -214,9 +226,28 @@ class GtkPlatform final : public Platform {
   void PushEvent(const Event& event);
   void PushOther();
   void ProcessPendingEvents();
+  // The user moved the mouse, pressed or typed: the sound output gets ready.
+  void NoteUserInput();
+  bool IterateMainContext(int32_t timeoutMs, bool& timedOut);
+  void RememberQuiet(int32_t fdCount, int64_t nextSourceTime);
+  bool StillQuiet();
 
   // Gadgets (gtk_gadgets.cpp).
+  // The record of a gadget, made or not; only for what the record answers.
   Gadget* FindGadget(int32_t gadget);
+  // The gadget with its widgets, made now if they were not yet.
+  Gadget* BuiltGadget(int32_t gadget);
+  void DeferGadget(int32_t number, Gadget record, std::function<void()> build);
+  void BuildGadget(Gadget& gadget);
+  // Makes the widgets of every shown gadget that has none yet, in the order
+  // the gadgets were created; before the window is drawn.
+  void BuildPendingGadgets();
+  void MakeImageGadget(int32_t gadget, const Rect& rect, int32_t image);
+  void MakeTextGadget(int32_t gadget, const Rect& rect, const std::string& text, TextAlign align);
+  void MakeButtonGadget(int32_t gadget, const Rect& rect, const std::string& text);
+  void MakeTextField(int32_t gadget, const Rect& rect, TextFieldKind kind);
+  void MakeListGadget(int32_t gadget, const Rect& rect, const std::vector<ListColumn>& columns,
+                      const ListRowSource& rows);
   void PlaceGadget(int32_t number, Gadget gadget);
   void DestroyGadget(Gadget& gadget);
   void ApplyGadgetStyle(Gadget& gadget);
@@ -231,7 +262,10 @@ class GtkPlatform final : public Platform {
   // Keys (gtk_events.cpp): true when the key was taken as a shortcut or as
   // the way out of a text field.
   bool HandleKey(const GdkEventKey* event);
-  GdkPixbuf* FindImage(int32_t image) const;
+  // A picture as GtkImage draws it, and as a pixbuf for the window and tray
+  // icons (made when first asked for); null for an unknown number.
+  cairo_surface_t* FindImage(int32_t image) const;
+  GdkPixbuf* FindIconImage(int32_t image);
 
   // Window (gtk_window.cpp).
   bool WindowShown() const;
@@ -269,8 +303,17 @@ class GtkPlatform final : public Platform {
   int32_t pressRootY_ = 0;
   uint32_t pressTime_ = 0;
 
-  std::map<int32_t, GdkPixbuf*> images_;  // owned references
+  // Each picture once, in the form GTK draws from: a cairo image surface
+  // over the decoded pixels (premultiplied in place), owned references.
+  struct Picture {
+    cairo_surface_t* surface = nullptr;
+    GdkPixbuf* icon = nullptr;
+  };
+  std::map<int32_t, Picture> images_;
   std::map<int32_t, Gadget> gadgets_;
+  // Gadgets shown but not made yet, and the count of all ever created.
+  int32_t unbuiltShown_ = 0;
+  uint64_t gadgetSequence_ = 0;
   std::map<int32_t, Font> fonts_;
   // (virtual-key code, modifier) -> shortcut
   std::map<std::pair<int32_t, KeyModifier>, KeyShortcut> shortcuts_;
@@ -278,6 +321,17 @@ class GtkPlatform final : public Platform {
   // signals that follow report nothing.
   int32_t quietChanges_ = 0;
   std::deque<Event> queue_;
+  // The main context's descriptors as the last pass polled them.
+  std::vector<GPollFD> pollFds_;
+  // What an idle pass that found nothing to do left behind (gtk_events.cpp).
+  struct Quiet {
+    bool valid = false;
+    int32_t fdCount = 0;
+    int64_t nextSourceTime = 0;  // when the context's next timeout is due (µs)
+    unsigned long request = 0;   // the next X request's number then
+    uint32_t marker = 0;         // the number of a source attached then
+    int32_t passes = 0;
+  } quiet_;
 
   // Popup menu.
   GtkWidget* menu_ = nullptr;

@@ -18,7 +18,7 @@ constexpr int32_t kEmbedWaitMs = 200;
 
 bool GtkPlatform::AddTrayIcon(int32_t image) {
   if (!hasDisplay_) return false;
-  GdkPixbuf* pixbuf = FindImage(image);
+  GdkPixbuf* pixbuf = FindIconImage(image);
   if (pixbuf == nullptr) return false;
   RemoveTrayIcon();
 
@@ -59,6 +59,7 @@ void GtkPlatform::RemoveTrayIcon() {
 // Left press 0, right press 1, left double click 2, right double click 3.
 int GtkPlatform::OnTrayButtonPress(GtkStatusIcon*, GdkEventButton* event, void* self) {
   auto* platform = static_cast<GtkPlatform*>(self);
+  platform->NoteUserInput();
   const bool left = event->button == GDK_BUTTON_PRIMARY;
   const bool right = event->button == GDK_BUTTON_SECONDARY;
   int32_t action = -1;

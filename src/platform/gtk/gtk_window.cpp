@@ -79,7 +79,7 @@ bool GtkPlatform::OpenWindow(const WindowRequest& request) {
                    "window { background-color: " + gtkhelp::CssColour(request.background) + "; }");
   gtkhelp::AttachCss(window_, windowCss_);
 
-  if (GdkPixbuf* icon = FindImage(request.iconImage)) {
+  if (GdkPixbuf* icon = FindIconImage(request.iconImage)) {
     gtk_window_set_icon(GTK_WINDOW(window_), icon);
   }
 
@@ -143,6 +143,7 @@ void GtkPlatform::ShowWindow(WindowShow how) {
   if (window_ == nullptr) return;
   // A window mapped without a focused widget gives the focus to its first
   // one, which may be a text field that would then keep the shortcut keys.
+  BuildPendingGadgets();
   const bool hadFocus = gtk_window_get_focus(GTK_WINDOW(window_)) != nullptr;
   switch (how) {
     case WindowShow::Show:
@@ -229,6 +230,7 @@ void GtkPlatform::DestroyWindow() {
     gadget.css = nullptr;
   }
   gadgets_.clear();
+  unbuiltShown_ = 0;
   gtk_widget_destroy(window_);
   ForgetWindow();
   ProcessPendingEvents();
@@ -272,6 +274,7 @@ int GtkPlatform::OnWindowButtonPress(GtkWidget*, GdkEventButton* event, void* se
   // Presses on image gadgets and buttons are theirs; only the background and
   // the text gadgets (which have no window of their own) arrive from the layout.
   GtkWidget* target = gtk_get_event_widget(reinterpret_cast<GdkEvent*>(event));
+  platform->NoteUserInput();
   if (target != platform->window_ && target != platform->layout_) return FALSE;
   if (event->type == GDK_BUTTON_PRESS && event->button == GDK_BUTTON_PRIMARY) {
     platform->leftDownOnWindow_ = true;
@@ -293,8 +296,10 @@ int GtkPlatform::OnWindowButtonRelease(GtkWidget*, GdkEventButton* event, void* 
   return FALSE;
 }
 
-int GtkPlatform::OnWindowOtherEvent(GtkWidget*, GdkEvent*, void* self) {
-  static_cast<GtkPlatform*>(self)->PushOther();
+int GtkPlatform::OnWindowOtherEvent(GtkWidget*, GdkEvent* event, void* self) {
+  auto* platform = static_cast<GtkPlatform*>(self);
+  if (event->type == GDK_MOTION_NOTIFY) platform->NoteUserInput();
+  platform->PushOther();
   return FALSE;
 }
 

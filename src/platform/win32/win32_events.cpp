@@ -89,8 +89,12 @@ Event Win32Platform::WaitEvent(int32_t timeoutMs) {
     if (!queue_.empty()) continue;
     const ULONGLONG now = ::GetTickCount64();
     if (now >= deadline) return Event{handled > 0 ? EventKind::Other : EventKind::None};
-    ::MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(deadline - now), QS_ALLINPUT,
-                                  MWMO_INPUTAVAILABLE);
+    // A wait that ran out found nothing: asking the queue once more (under
+    // Wine a request to the server) would only cost time on every idle pass.
+    if (::MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(deadline - now),
+                                      QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_TIMEOUT) {
+      return Event{handled > 0 ? EventKind::Other : EventKind::None};
+    }
   }
 }
 
