@@ -187,12 +187,6 @@ std::string WithoutHtmlBreaks(std::string_view text) {
 // ---------------------------------------------------------------------------
 // Files beside the catalogue.
 
-// The folder part of path with its trailing separator; empty for a bare name.
-std::string FolderOf(std::string_view path) {
-  const size_t slash = path.find_last_of("/\\");
-  return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash + 1));
-}
-
 std::string WithoutExtension(std::string_view name) {
   const size_t dot = name.rfind('.');
   return std::string(dot == std::string_view::npos || dot == 0 ? name : name.substr(0, dot));

@@ -333,9 +333,7 @@ bool IsAbsolutePath(std::string_view path) {
 // folder. Relative paths may use '\' as well as '/'.
 std::string CoverPath(std::string_view csvPath, std::string_view cover) {
   if (IsAbsolutePath(cover)) return std::string(cover);
-  const size_t slash = csvPath.find_last_of("/\\");
-  std::string path(slash == std::string_view::npos ? std::string_view()
-                                                   : csvPath.substr(0, slash + 1));
+  std::string path = FolderOf(csvPath);
   for (const char c : cover) path += c == '\\' ? '/' : c;
   return path;
 }

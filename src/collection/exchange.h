@@ -60,5 +60,7 @@ using Progress = std::function<void(int64_t done, int64_t total)>;
 
 // The last path component of path ('/' or '\' separated), for messages.
 std::string FileNameOf(std::string_view path);
+// The folder part of path with its trailing separator; empty for a bare name.
+std::string FolderOf(std::string_view path);
 
 }  // namespace zelluo::collection

@@ -172,8 +172,7 @@ std::string ExportHtml(const std::vector<Film>& films, const std::string& htmlPa
                        std::string_view date) {
   const std::string pageName = FileNameOf(htmlPath);
   const std::string folderName = HtmlCoverFolderName(htmlPath);
-  const std::string targetFolder =
-      htmlPath.substr(0, htmlPath.size() - pageName.size()) + folderName;
+  const std::string targetFolder = FolderOf(htmlPath) + folderName;
   const std::string urlPrefix = PercentEncoded(folderName) + "/";
   const auto total = static_cast<int64_t>(films.size());
 

@@ -12,10 +12,8 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 work=$scratch/run
 database="$work/Zelluo Files/Filme.db"
 settings_file "$work"
+film_table "$database"
 sqlite3 "$database" <<'SQL'
-CREATE TABLE film (id INTEGER PRIMARY KEY, title TEXT NOT NULL, original_title TEXT,
-  year INTEGER, runtime INTEGER, country TEXT, director TEXT, actors TEXT, genre TEXT,
-  plot TEXT, cover TEXT, video TEXT, added TEXT, changed TEXT);
 INSERT INTO film (title, year, runtime, country) VALUES
   ('Zugvögel über dem Moor', 1994, 101, 'Deutschland'),
   ('Die Ameise', 2011, 88, 'Österreich'),

@@ -227,5 +227,13 @@ settings_file() {
   mkdir -p "$1/Zelluo Files"
   tool settings created "$settings_date" "${@:2}" >"$1/Zelluo Files/Zelluo.xml"
 }
+# film_table <database>: the film table as another program would make it with
+# the sqlite3 shell, without Zelluo's derived data; rows are inserted after it.
+film_table() {
+  mkdir -p "$(dirname "$1")"
+  sqlite3 "$1" "CREATE TABLE film (id INTEGER PRIMARY KEY, title TEXT NOT NULL, original_title TEXT,
+    year INTEGER, runtime INTEGER, country TEXT, director TEXT, actors TEXT, genre TEXT,
+    plot TEXT, cover TEXT, video TEXT, added TEXT, changed TEXT);"
+}
 # same_as <file> <created|rewritten> <date> [Key=Value...]: byte for byte
 same_as() { cmp -s "$1" <(tool settings "${@:2}"); }
