@@ -115,7 +115,11 @@ void GtkPlatform::RememberQuiet(int32_t fdCount, int64_t nextSourceTime) {
   g_source_unref(marker);
   quiet_.fdCount = fdCount;
   quiet_.nextSourceTime = nextSourceTime;
-  quiet_.request = gtkhelp::NextXRequest();
+  if (quiet_.display == nullptr) {
+    quiet_.display = gdk_display_get_default();
+    quiet_.xdisplay = gtkhelp::DefaultXDisplay();
+  }
+  quiet_.request = gtkhelp::NextXRequest(quiet_.xdisplay);
   quiet_.passes = 0;
   quiet_.valid = true;
 }
@@ -124,8 +128,11 @@ bool GtkPlatform::StillQuiet() {
   // Now and then a whole pass anyway, so that nothing overlooked waits long.
   constexpr int32_t kQuietPassesAtMost = 20;
   if (!quiet_.valid || ++quiet_.passes > kQuietPassesAtMost || !queue_.empty()) return false;
-  if (gtkhelp::XEventsAlreadyRead() || gtkhelp::NextXRequest() != quiet_.request) return false;
-  if (GdkEvent* event = gdk_display_peek_event(gdk_display_get_default())) {
+  if (gtkhelp::XEventsAlreadyRead(quiet_.xdisplay) ||
+      gtkhelp::NextXRequest(quiet_.xdisplay) != quiet_.request) {
+    return false;
+  }
+  if (GdkEvent* event = gdk_display_peek_event(quiet_.display)) {
     gdk_event_free(event);
     return false;
   }
@@ -143,9 +150,9 @@ Event GtkPlatform::WaitEvent(int32_t timeoutMs) {
       quiet_.valid = false;
       ProcessPendingEvents();
     } else if (hasDisplay_) {
-      const gint64 end = g_get_monotonic_time() + gint64{timeoutMs} * 1000;
-      for (;;) {
-        const gint64 now = g_get_monotonic_time();
+      gint64 now = g_get_monotonic_time();
+      const gint64 end = now + gint64{timeoutMs} * 1000;
+      for (;; now = g_get_monotonic_time()) {
         const int32_t left = static_cast<int32_t>(std::max<gint64>(0, end - now + 999) / 1000);
         if (StillQuiet() && now < quiet_.nextSourceTime) {
           const int32_t untilSource = static_cast<int32_t>(

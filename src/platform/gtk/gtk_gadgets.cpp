@@ -6,10 +6,12 @@
 #include <gtk/gtk.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "platform/gtk/gtk_helpers.h"
 #include "platform/gtk/gtk_platform.h"
+#include "platform/gtk/gtk_x11.h"
 
 namespace zelluo {
 
@@ -29,6 +31,17 @@ namespace {
 
 const cairo_user_data_key_t kPixelsKey{};
 
+// One pixel as cairo keeps it: 0xAARRGGBB, the colours premultiplied and
+// rounded as GDK does it for a pixbuf.
+uint32_t PremultipliedPixel(uint32_t red, uint32_t green, uint32_t blue, uint32_t alpha) {
+  if (alpha == 0) return 0;
+  auto times = [alpha](uint32_t c) {
+    const uint32_t t = c * alpha + 0x80;
+    return ((t >> 8) + t) >> 8;
+  };
+  return alpha << 24 | times(red) << 16 | times(green) << 8 | times(blue);
+}
+
 }  // namespace
 
 bool GtkPlatform::LoadImage(int32_t image, const PixelImage& pixels) {
@@ -37,7 +50,9 @@ bool GtkPlatform::LoadImage(int32_t image, const PixelImage& pixels) {
 
 // GtkImage draws a pixbuf by first making a premultiplied cairo surface of
 // it, a second copy of every picture shown. Handed a surface it draws that
-// one, so the decoded pixels are turned into one in place and kept only so.
+// one, so the decoded pixels are turned into one in place, and then handed to
+// the X server, which keeps them as a pixmap; only without one (or when it
+// refuses) does the program keep them.
 bool GtkPlatform::TakeImage(int32_t image, PixelImage&& pixels) {
   if (pixels.width <= 0 || pixels.height <= 0) return false;
   const size_t rowBytes = static_cast<size_t>(pixels.width) * 4;
@@ -65,36 +80,38 @@ bool GtkPlatform::TakeImage(int32_t image, PixelImage&& pixels) {
       }
     }
   }
-  auto* owned = new std::vector<uint8_t>(std::move(pixels.rgba));
-  uint8_t* data = owned->data();
+  uint8_t* data = pixels.rgba.data();
   for (size_t i = 0; i < bytes; i += 4) {
-    const uint32_t alpha = opaque ? 255 : data[i + 3];
-    const uint32_t red = data[i];
-    const uint32_t green = data[i + 1];
-    const uint32_t blue = data[i + 2];
-    uint32_t argb = 0;  // a clear pixel
-    if (alpha == 255) {
-      argb = 0xFF000000U | red << 16 | green << 8 | blue;
-    } else if (alpha != 0) {
-      // Premultiplied and rounded as GDK does it for a pixbuf.
-      auto times = [alpha](uint32_t c) {
-        const uint32_t t = c * alpha + 0x80;
-        return ((t >> 8) + t) >> 8;
-      };
-      argb = alpha << 24 | times(red) << 16 | times(green) << 8 | times(blue);
+    uint32_t argb = 0;
+    uint32_t word = 0;
+    std::memcpy(&word, data + i, 4);
+    if (std::endian::native == std::endian::little && (opaque || word >> 24 == 255)) {
+      // Nearly every pixel of the pictures: the word 0xAABBGGRR turned into
+      // 0xAARRGGBB by a byte swap and a rotation.
+      argb = std::rotr(__builtin_bswap32(word), 8) | 0xFF000000U;
+    } else {
+      argb = PremultipliedPixel(data[i], data[i + 1], data[i + 2], opaque ? 255 : data[i + 3]);
     }
     std::memcpy(data + i, &argb, 4);  // native byte order, as cairo wants
   }
-  cairo_surface_t* surface = cairo_image_surface_create_for_data(
-      data, CAIRO_FORMAT_ARGB32, pixels.width, pixels.height, static_cast<int>(rowBytes));
-  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS ||
-      cairo_surface_set_user_data(surface, &kPixelsKey, owned, [](void* vector) {
-        delete static_cast<std::vector<uint8_t>*>(vector);
-      }) != CAIRO_STATUS_SUCCESS) {
-    cairo_surface_destroy(surface);
-    delete owned;
-    if (icon != nullptr) g_object_unref(icon);
-    return false;
+  cairo_surface_t* surface =
+      hasDisplay_ ? gtkhelp::ServerPicture(gtkhelp::DefaultXDisplay(), data, pixels.width,
+                                           pixels.height)
+                  : nullptr;
+  if (surface == nullptr) {
+    auto* owned = new std::vector<uint8_t>(std::move(pixels.rgba));
+    surface = cairo_image_surface_create_for_data(owned->data(), CAIRO_FORMAT_ARGB32,
+                                                  pixels.width, pixels.height,
+                                                  static_cast<int>(rowBytes));
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS ||
+        cairo_surface_set_user_data(surface, &kPixelsKey, owned, [](void* vector) {
+          delete static_cast<std::vector<uint8_t>*>(vector);
+        }) != CAIRO_STATUS_SUCCESS) {
+      cairo_surface_destroy(surface);
+      delete owned;
+      if (icon != nullptr) g_object_unref(icon);
+      return false;
+    }
   }
   Picture& slot = images_[image];
   if (slot.surface != nullptr) cairo_surface_destroy(slot.surface);
@@ -123,8 +140,8 @@ GdkPixbuf* GtkPlatform::FindIconImage(int32_t image) {
   Picture& picture = found->second;
   if (picture.icon == nullptr) {
     picture.icon = gdk_pixbuf_get_from_surface(picture.surface, 0, 0,
-                                               cairo_image_surface_get_width(picture.surface),
-                                               cairo_image_surface_get_height(picture.surface));
+                                               gtkhelp::PictureWidth(picture.surface),
+                                               gtkhelp::PictureHeight(picture.surface));
   }
   return picture.icon;
 }
@@ -270,8 +287,8 @@ void GtkPlatform::CreateImageGadget(int32_t gadget, const Rect& rect, int32_t im
   record.kind = GadgetKind::Image;
   record.rect = rect;
   if (cairo_surface_t* picture = FindImage(image)) {
-    record.rect.width = cairo_image_surface_get_width(picture);
-    record.rect.height = cairo_image_surface_get_height(picture);
+    record.rect.width = gtkhelp::PictureWidth(picture);
+    record.rect.height = gtkhelp::PictureHeight(picture);
   }
   DeferGadget(gadget, record, [this, gadget, rect, image] { MakeImageGadget(gadget, rect, image); });
 }
@@ -288,8 +305,8 @@ void GtkPlatform::MakeImageGadget(int32_t gadget, const Rect& rect, int32_t imag
   if (cairo_surface_t* picture = FindImage(image)) {
     gtk_image_set_from_surface(GTK_IMAGE(entry.content), picture);
     entry.shownPicture = picture;
-    entry.rect.width = cairo_image_surface_get_width(picture);
-    entry.rect.height = cairo_image_surface_get_height(picture);
+    entry.rect.width = gtkhelp::PictureWidth(picture);
+    entry.rect.height = gtkhelp::PictureHeight(picture);
   }
   // Motion is selected too: unhandled here, it travels on to the window, whose
   // handler wakes the loop for the hover update. Crossings do not travel, so
@@ -380,8 +397,8 @@ void GtkPlatform::SetGadgetImage(int32_t gadget, int32_t image) {
     return;
   }
   gtk_image_set_from_surface(GTK_IMAGE(entry->content), picture);
-  entry->rect.width = cairo_image_surface_get_width(picture);
-  entry->rect.height = cairo_image_surface_get_height(picture);
+  entry->rect.width = gtkhelp::PictureWidth(picture);
+  entry->rect.height = gtkhelp::PictureHeight(picture);
   gtk_widget_set_size_request(entry->widget, entry->rect.width, entry->rect.height);
 }
 

@@ -71,6 +71,7 @@ typedef struct _GtkWidget GtkWidget;
 typedef struct _GtkCssProvider GtkCssProvider;
 typedef struct _GtkStatusIcon GtkStatusIcon;
 typedef struct _GdkPixbuf GdkPixbuf;
+typedef struct _GdkDisplay GdkDisplay;
 typedef struct _cairo_surface cairo_surface_t;
 typedef struct _GdkEventButton GdkEventButton;
 typedef struct _GdkEventKey GdkEventKey;
@@ -331,6 +332,8 @@ class GtkPlatform final : public Platform {
     unsigned long request = 0;   // the next X request's number then
     uint32_t marker = 0;         // the number of a source attached then
     int32_t passes = 0;
+    GdkDisplay* display = nullptr;  // asked once, for the checks of every idle pass
+    void* xdisplay = nullptr;
   } quiet_;
 
   // Popup menu.
