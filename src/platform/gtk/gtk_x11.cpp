@@ -16,9 +16,9 @@ namespace zelluo::gtkhelp {
 
 void* DefaultXDisplay() { return GDK_DISPLAY_XDISPLAY(gdk_display_get_default()); }
 
-unsigned long NextXRequest(void* xdisplay) {
-  return XNextRequest(static_cast<Display*>(xdisplay));
-}
+// Xlib's macros rather than XNextRequest and XEventsQueued, which take the
+// display's lock for one number each.
+unsigned long NextXRequest(void* xdisplay) { return NextRequest(static_cast<Display*>(xdisplay)); }
 
 bool XEventsAlreadyRead(void* xdisplay) { return QLength(static_cast<Display*>(xdisplay)) != 0; }
 

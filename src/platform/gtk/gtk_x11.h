@@ -13,12 +13,10 @@ namespace zelluo::gtkhelp {
 // questions below.
 void* DefaultXDisplay();
 
-// The number the next X request will carry.
+// The number the next X request will carry, and whether Xlib holds events it
+// has read but GDK has not taken yet. Neither asks anything of the X server
+// or takes Xlib's lock: only the program's one thread uses Xlib.
 unsigned long NextXRequest(void* xdisplay);
-
-// Whether Xlib holds events it has read but GDK has not taken yet; asks
-// nothing of the X server and takes no lock (only the program's one thread
-// uses Xlib).
 bool XEventsAlreadyRead(void* xdisplay);
 
 // A picture kept by the X server: a pixmap of depth 32 filled from argb
