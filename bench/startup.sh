@@ -18,14 +18,16 @@
 #
 #   start-up   exec to X's MapNotify of the window "Zelluo" (bench/map_watch.c),
 #              the median of ZELLUO_BENCH_RUNS runs (default 7) after one
-#              warm-up run; the program finds its settings file in place
+#              warm-up run, the programs taking turns start by start; the
+#              program finds its settings file in place
 #   peak RSS   VmHWM from /proc/<pid>/status 2 s after the window is mapped,
 #              the median over the runs
 #   idle CPU   CPU time of all threads over ZELLUO_BENCH_IDLE seconds
 #              (default 20) of doing nothing, after 2 s to settle: the sum of
 #              /proc/<pid>/task/*/schedstat (nanoseconds), and for comparison
 #              utime + stime from /proc/<pid>/stat (clock ticks); the poll
-#              loop is measured over the same seconds
+#              loop is measured over the same seconds, and the ratio is the
+#              median of the ratios of ten equal windows
 # The program runs twice: in an empty folder, and in one holding a collection
 # of ZELLUO_BENCH_FILMS invented films (default 10000; the List page, which
 # opens it, is not shown). Needs a C compiler, pkg-config, libgtk-3-dev,
@@ -81,51 +83,72 @@ if [[ ${1:-} == --inside ]]; then
   peak_kb() { awk '/^VmHWM:/ {print $2}' "/proc/$1/status"; }
   median() { sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
 
-  # idle_of <pid>: "<ns> <ticks> <poll ns>" over the idle time, after 2 s to
-  # settle: the program's CPU time and that of a bare poll loop running beside
-  # it over the same seconds, so that both see the same load of the machine.
+  # idle_of <pid>: "<ns> <ticks> <poll ns> <ratio>" over the idle time, after
+  # 2 s to settle: the program's CPU time and that of a bare poll loop running
+  # beside it over the same seconds, so that both see the same load of the
+  # machine; the ratio is the median of the ratios of ten equal windows, which
+  # a burst of the machine's own work in one of them does not move.
   idle_of() {
-    local ns0 t0 ns1 t1 p0 p1 poll
+    local ns0 t0 ns1 t1 p0 p1 poll a b pa pb ratios=() window
     "$tools/bare_poll" &
     poll=$!
     sleep 2
+    window=$(awk -v s="$idle" 'BEGIN { printf "%.3f", s / 10 }')
     ns0=$(cpu_ns "$1") t0=$(cpu_ticks "$1") p0=$(cpu_ns "$poll")
-    sleep "$idle"
-    ns1=$(cpu_ns "$1") t1=$(cpu_ticks "$1") p1=$(cpu_ns "$poll")
+    a=$ns0 pa=$p0
+    for _ in $(seq 10); do
+      sleep "$window"
+      b=$(cpu_ns "$1") pb=$(cpu_ns "$poll")
+      ratios+=("$(awk -v n=$((b - a)) -v d=$((pb - pa)) 'BEGIN { if (d <= 0) d = 1; printf "%.3f", n / d }')")
+      a=$b pa=$pb
+    done
+    ns1=$a t1=$(cpu_ticks "$1") p1=$pa
     stop "$poll"
-    echo "$((ns1 - ns0)) $((t1 - t0)) $((p1 - p0))"
+    echo "$((ns1 - ns0)) $((t1 - t0)) $((p1 - p0)) $(printf '%s\n' "${ratios[@]}" | median)"
   }
 
-  # measure <label> <folder> <title> <program...>: the start-up runs, then one
-  # idle run; prints "<label> <ms> <kB> <idle ns> <idle ticks> <poll loop's ns>".
+  # launch <label>: starts that program as start does.
+  launch() {
+    case $1 in
+      bare_label) start "$work/empty" Bare "$tools/bare_window_label" Bare ;;
+      bare_window) start "$work/empty" Bare "$tools/bare_window" Bare ;;
+      zelluo) start "$work/empty" Zelluo "$zelluo" ;;
+      zelluo_films) start "$work/films" Zelluo "$zelluo" ;;
+      wine_bare) start "$work/winempty" Bare wine "$tools/bare_window_win32.exe" Bare ;;
+      wine_zelluo) start "$work/winempty" Zelluo wine "$exe" ;;
+    esac
+  }
+
+  # measure <label...>: a warm-up start of each (which creates the settings
+  # file), then rounds in which each starts once in turn, so that a change in
+  # the machine's load falls on all of them alike, then an idle run of each;
+  # prints for each "<label> <ms> <kB> <idle ns> <idle ticks> <poll loop's ns>
+  # <idle ratio>".
   measure() {
-    local label=$1 folder=$2 title=$3
-    shift 3
-    local times=() peaks=() ms pid idle_line
-    read -r _ pid < <(start "$folder" "$title" "$@") # warm-up (creates the settings file)
-    stop "$pid"
-    for _ in $(seq "$runs"); do
-      read -r ms pid < <(start "$folder" "$title" "$@")
-      sleep 2
-      times+=("$ms")
-      peaks+=("$(peak_kb "$pid")")
+    local label ms pid
+    local -A times=() peaks=()
+    for label in "$@"; do
+      read -r _ pid < <(launch "$label")
       stop "$pid"
     done
-    read -r _ pid < <(start "$folder" "$title" "$@")
-    idle_line=$(idle_of "$pid")
-    stop "$pid"
-    echo "$label $(printf '%s\n' "${times[@]}" | median)" \
-      "$(printf '%s\n' "${peaks[@]}" | median) $idle_line"
+    for _ in $(seq "$runs"); do
+      for label in "$@"; do
+        read -r ms pid < <(launch "$label")
+        sleep 2
+        times[$label]+="$ms "
+        peaks[$label]+="$(peak_kb "$pid") "
+        stop "$pid"
+      done
+    done
+    for label in "$@"; do
+      read -r _ pid < <(launch "$label")
+      echo "$label $(tr ' ' '\n' <<<"${times[$label]}" | grep . | median)" \
+        "$(tr ' ' '\n' <<<"${peaks[$label]}" | grep . | median) $(idle_of "$pid")"
+      stop "$pid"
+    done
   }
 
-
-  # The references and the program take turns, so that a change in the
-  # machine's load falls on all of them alike.
-  lines=()
-  lines+=("$(measure bare_label "$work/empty" Bare "$tools/bare_window_label" Bare)")
-  lines+=("$(measure zelluo "$work/empty" Zelluo "$zelluo")")
-  lines+=("$(measure zelluo_films "$work/films" Zelluo "$zelluo")")
-  lines+=("$(measure bare_window "$work/empty" Bare "$tools/bare_window" Bare)")
+  mapfile -t lines < <(measure bare_label zelluo zelluo_films bare_window)
 
   if [[ -n $exe ]]; then
     export HOME=$work/home WINEPREFIX=$work/prefix WINEDEBUG=-all
@@ -134,8 +157,7 @@ if [[ ${1:-} == --inside ]]; then
     printf 'pcm.!default {\n  type null\n}\n' >"$HOME/.asoundrc"
     (unset DISPLAY && wineboot -i && wineserver -w) >"$work/wineboot.log" 2>&1
     wineserver -p # kept running between the starts, as on a desktop
-    lines+=("$(measure wine_bare "$work/winempty" Bare wine "$tools/bare_window_win32.exe" Bare)")
-    lines+=("$(measure wine_zelluo "$work/winempty" Zelluo wine "$exe")")
+    mapfile -t -O "${#lines[@]}" lines < <(measure wine_bare wine_zelluo)
   fi
 
   field() { # field <label> <column>
@@ -144,11 +166,12 @@ if [[ ${1:-} == --inside ]]; then
   ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b <= 0) b = 1; printf "%.2f", a / b }'; }
   percent() { awk -v n="$1" -v s="$idle" 'BEGIN { printf "%.3f", 100 * n / 1e9 / s }'; }
   row() { # row <label> <reference label> <name>
-    local ms kb ns tk pn
+    local ms kb ns tk pn windows
     ms=$(field "$1" 2) kb=$(field "$1" 3) ns=$(field "$1" 4) tk=$(field "$1" 5) pn=$(field "$1" 6)
+    windows=$(field "$1" 7)
     printf '%-20s %9s %7s %9s %7s %8s%% %6s %8s%% %6s\n' "$3" "$ms" "$(ratio "$ms" "$(field "$2" 2)")" \
       "$kb" "$(ratio "$kb" "$(field "$2" 3)")" "$(percent "$ns")" "$tk" "$(percent "$pn")" \
-      "$(ratio "$ns" "$pn")"
+      "$(awk -v r="$windows" 'BEGIN { printf "%.2f", r }')"
   }
   echo
   echo "start-up: exec to MapNotify, median of $runs; peak RSS: median VmHWM;" \
@@ -165,7 +188,8 @@ if [[ ${1:-} == --inside ]]; then
   fi
   echo "(start-up and memory ratios against the bare GTK window with a label, under Wine"
   echo " against the bare Win32 window; idle CPU against a bare poll loop measured beside"
-  echo " each program over the same seconds; a clock tick is 1/${ticks} s)"
+  echo " each program over the same seconds, the median of ten windows; a clock tick is"
+  echo " 1/${ticks} s)"
   exit 0
 fi
 
