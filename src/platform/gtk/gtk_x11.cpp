@@ -47,8 +47,9 @@ bool HasDepth32(Display* display, int screen) {
 // in the program as well; the server holds it in any case once it is drawn.
 cairo_surface_t* ServerPicture(void* xdisplay, const uint8_t* argb, int width, int height) {
   auto* display = static_cast<Display*>(xdisplay);
+  if (display == nullptr || width <= 0 || height <= 0) return nullptr;
   GdkDisplay* gdkDisplay = gdk_x11_lookup_xdisplay(display);
-  if (display == nullptr || gdkDisplay == nullptr || width <= 0 || height <= 0) return nullptr;
+  if (gdkDisplay == nullptr) return nullptr;
   const int screen = DefaultScreen(display);
   static const bool supported = HasDepth32(display, screen);
   XRenderPictFormat* format =
