@@ -117,7 +117,7 @@ void GtkPlatform::RememberQuiet(int32_t fdCount, int64_t nextSourceTime) {
   quiet_.nextSourceTime = nextSourceTime;
   if (quiet_.display == nullptr) {
     quiet_.display = gdk_display_get_default();
-    quiet_.xdisplay = gtkhelp::DefaultXDisplay();
+    quiet_.xdisplay = gtkhelp::XDisplayOf(quiet_.display);
   }
   quiet_.request = gtkhelp::NextXRequest(quiet_.xdisplay);
   quiet_.passes = 0;

@@ -95,7 +95,7 @@ bool GtkPlatform::TakeImage(int32_t image, PixelImage&& pixels) {
     std::memcpy(data + i, &argb, 4);  // native byte order, as cairo wants
   }
   cairo_surface_t* surface =
-      hasDisplay_ ? gtkhelp::ServerPicture(gtkhelp::DefaultXDisplay(), data, pixels.width,
+      hasDisplay_ ? gtkhelp::ServerPicture(gdk_display_get_default(), data, pixels.width,
                                            pixels.height)
                   : nullptr;
   if (surface == nullptr) {

@@ -14,7 +14,7 @@
 
 namespace zelluo::gtkhelp {
 
-void* DefaultXDisplay() { return GDK_DISPLAY_XDISPLAY(gdk_display_get_default()); }
+void* XDisplayOf(GdkDisplay* display) { return GDK_DISPLAY_XDISPLAY(display); }
 
 // Xlib's macros rather than XNextRequest and XEventsQueued, which take the
 // display's lock for one number each.
@@ -45,11 +45,9 @@ bool HasDepth32(Display* display, int screen) {
 // Drawn from the program's own memory, every picture was copied into shared
 // memory once more on its way to the server (1.4 MB of it at start) and kept
 // in the program as well; the server holds it in any case once it is drawn.
-cairo_surface_t* ServerPicture(void* xdisplay, const uint8_t* argb, int width, int height) {
-  auto* display = static_cast<Display*>(xdisplay);
-  if (display == nullptr || width <= 0 || height <= 0) return nullptr;
-  GdkDisplay* gdkDisplay = gdk_x11_lookup_xdisplay(display);
-  if (gdkDisplay == nullptr) return nullptr;
+cairo_surface_t* ServerPicture(GdkDisplay* gdkDisplay, const uint8_t* argb, int width, int height) {
+  if (gdkDisplay == nullptr || width <= 0 || height <= 0) return nullptr;
+  Display* display = GDK_DISPLAY_XDISPLAY(gdkDisplay);
   const int screen = DefaultScreen(display);
   static const bool supported = HasDepth32(display, screen);
   XRenderPictFormat* format =
@@ -74,9 +72,9 @@ cairo_surface_t* ServerPicture(void* xdisplay, const uint8_t* argb, int width, i
   if (XInitImage(&image) == 0) return nullptr;
 
   gdk_x11_display_error_trap_push(gdkDisplay);
-  const Pixmap pixmap = XCreatePixmap(display, RootWindow(display, screen),
-                                      static_cast<unsigned>(width),
-                                      static_cast<unsigned>(height), 32);
+  const Pixmap pixmap =
+      XCreatePixmap(display, RootWindow(display, screen), static_cast<unsigned>(width),
+                    static_cast<unsigned>(height), 32);
   GC gc = XCreateGC(display, pixmap, 0, nullptr);
   XPutImage(display, pixmap, gc, &image, 0, 0, 0, 0, static_cast<unsigned>(width),
             static_cast<unsigned>(height));

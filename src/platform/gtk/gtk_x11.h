@@ -6,12 +6,13 @@
 #include <cstdint>
 
 typedef struct _cairo_surface cairo_surface_t;
+typedef struct _GdkDisplay GdkDisplay;
 
 namespace zelluo::gtkhelp {
 
-// The Xlib connection of GDK's default display, asked once and handed to the
+// The Xlib connection of a GDK display, asked once and handed to the two
 // questions below.
-void* DefaultXDisplay();
+void* XDisplayOf(GdkDisplay* display);
 
 // The number the next X request will carry, and whether Xlib holds events it
 // has read but GDK has not taken yet. Neither asks anything of the X server
@@ -24,7 +25,7 @@ bool XEventsAlreadyRead(void* xdisplay);
 // premultiplied, as cairo keeps them), as a cairo surface that frees the
 // pixmap with itself. Null when the server has no such pixmaps or refuses
 // one; the caller then keeps the pixels itself.
-cairo_surface_t* ServerPicture(void* xdisplay, const uint8_t* argb, int width, int height);
+cairo_surface_t* ServerPicture(GdkDisplay* display, const uint8_t* argb, int width, int height);
 
 // The size of a picture, whether the server keeps it or the program.
 int PictureWidth(cairo_surface_t* picture);
