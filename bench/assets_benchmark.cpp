@@ -1,5 +1,5 @@
-// Decoding the pictures built into the program: what start-up spends on the
-// image table before the window opens.
+// Decoding the pictures built into the program: what the first paint of the
+// window spends on them.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -7,7 +7,6 @@
 
 #include "assets/embedded_assets.h"
 #include "assets/image_decoding.h"
-#include "assets/image_table.h"
 
 namespace zelluo {
 namespace {
@@ -28,28 +27,6 @@ void BM_DecodeAllBuiltInImages(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * bytes);
 }
 BENCHMARK(BM_DecodeAllBuiltInImages)->Unit(benchmark::kMillisecond);
-
-// The same through the image table: one by one, and side by side on the
-// machine's cores as start-up files them.
-void BM_RegisterBuiltInImagesOneByOne(benchmark::State& state) {
-  for (auto _ : state) {
-    ImageTable table;
-    for (const EmbeddedAsset& asset : BuiltInImages()) {
-      table.Register(asset.number, asset.data, asset.size);
-    }
-    benchmark::DoNotOptimize(table);
-  }
-}
-BENCHMARK(BM_RegisterBuiltInImagesOneByOne)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-void BM_RegisterAllBuiltInImages(benchmark::State& state) {
-  for (auto _ : state) {
-    ImageTable table;
-    table.RegisterAll(BuiltInImages());
-    benchmark::DoNotOptimize(table);
-  }
-}
-BENCHMARK(BM_RegisterAllBuiltInImages)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Each picture on its own, to see which ones dominate.
 void BM_DecodeOneImage(benchmark::State& state) {

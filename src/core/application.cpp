@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "assets/embedded_assets.h"
+#include "assets/image_decoding.h"
 #include "assets/sound.h"
 #include "core/event_loop.h"
 #include "core/main_window.h"
@@ -66,13 +67,11 @@ void ShowResolutionMessage(Application& app) {
 
 void LoadBuiltInAssets(Application& app) {
   LoadFonts(app.platform);
-  app.images.RegisterAll(BuiltInImages());
-  // The platform keeps the pictures from here on; the table's copies would
-  // only take memory.
+  // Each picture is decoded when the platform first needs it: decoding them
+  // all would be most of the program's own work before the window opens.
   for (const EmbeddedAsset& asset : BuiltInImages()) {
-    if (std::optional<PixelImage> image = app.images.Take(asset.number)) {
-      app.platform.TakeImage(asset.number, std::move(*image));
-    }
+    app.platform.TakeImageLater(asset.number,
+                                [asset] { return DecodeImage(asset.data, asset.size); });
   }
   EmbeddedAsset click = BuiltInClickSound();
   LoadSoundFromMemory(app.platform, kClickSound, click.data, click.size);

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <string>
 
-#include "assets/image_table.h"
 #include "core/film_page.h"
 #include "platform/platform.h"
 #include "settings/settings_record.h"
@@ -37,7 +36,6 @@ struct Application {
   int32_t ProgramSizeKb = 0;
   int32_t ScreenWidth = 0;
   int32_t ScreenHeight = 0;
-  ImageTable images;
   bool trayIconInstalled = false;
   std::optional<Page> shownPage;  // none before the loop and for an unknown start page
   FilmPageState filmPage;

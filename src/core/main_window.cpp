@@ -90,7 +90,6 @@ void Shutdown(Application& app) {
   app.trayIconInstalled = false;
   platform.CloseAudio();
   platform.FreeAllImages();
-  app.images.Clear();
   platform.DestroyWindow();
   platform.FreeAllFonts();
 }

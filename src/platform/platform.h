@@ -185,6 +185,14 @@ class Platform {
   // LoadImage for a picture the caller no longer needs: a platform may keep
   // its pixels instead of a copy of them.
   virtual bool TakeImage(int32_t image, PixelImage&& pixels) { return LoadImage(image, pixels); }
+  // TakeImage for a picture that decode makes (none when it cannot), which
+  // a platform may put off until the picture is first needed. This one
+  // decodes at once.
+  virtual bool TakeImageLater(int32_t image,
+                              std::function<std::optional<PixelImage>()> decode) {
+    std::optional<PixelImage> pixels = decode();
+    return pixels && TakeImage(image, std::move(*pixels));
+  }
   virtual void FreeAllImages() = 0;
 
   // Creating under an existing number replaces that gadget. New gadgets are visible.

@@ -5,6 +5,7 @@
 #include "../test_support.h"
 #include "assets/embedded_assets.h"
 #include "assets/image_decoding.h"
+#include "platform/headless/headless_platform.h"
 
 namespace zelluo {
 namespace {
@@ -62,6 +63,21 @@ TEST(BuiltInAssets, AreTheCommittedFilesAndDecodeToPicturesThatBlendIntoThePanel
     }
     EXPECT_EQ(translucent, 0);
   }
+}
+
+// A platform that has no use for waiting decodes a picture handed over for
+// later at once: a picture is taken, a blob that does not decode is not.
+TEST(BuiltInAssets, HandedOverForLaterAreDecodedAtOnceByDefault) {
+  testing::TempDir dir;
+  HeadlessPlatform platform(dir.Path());
+  const EmbeddedAsset play = BuiltInImages()[1];
+  EXPECT_TRUE(
+      platform.TakeImageLater(play.number, [play] { return DecodeImage(play.data, play.size); }));
+  EXPECT_FALSE(
+      platform.TakeImageLater(999, [play] { return DecodeImage(play.data, play.size / 2); }));
+  ASSERT_EQ(platform.images.size(), 1U);
+  EXPECT_EQ(platform.images.begin()->first, play.number);
+  EXPECT_EQ(platform.images.begin()->second.rgba, DecodeImage(play.data, play.size)->rgba);
 }
 
 }  // namespace

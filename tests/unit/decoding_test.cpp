@@ -8,8 +8,8 @@
 #include <csetjmp>
 #include <functional>
 
+#include "assets/embedded_assets.h"
 #include "assets/image_decoding.h"
-#include "assets/image_table.h"
 #include "assets/wave.h"
 
 namespace zelluo {
@@ -221,27 +221,6 @@ TEST(DecodeImage, RefusesFilesThatLieAboutTheirSizes) {
   // The caller's limit counts, not the file's own length.
   EXPECT_FALSE(DecodeImage(png.data(), png.size() - 1));
   EXPECT_FALSE(DecodeImage(nullptr, 100));
-}
-
-TEST(ImageTable, RegisterAllFilesWhatRegisterFilesInTurn) {
-  // The built-in pictures, one number twice (the later blob wins) and a cut
-  // blob; with more blobs than cores every thread takes several.
-  std::vector<EmbeddedAsset> blobs(BuiltInImages().begin(), BuiltInImages().end());
-  const EmbeddedAsset first = blobs[1];
-  blobs.push_back({first.number, blobs[2].data, blobs[2].size});
-  blobs.push_back({999, first.data, first.size / 2});
-  blobs.push_back({998, first.data, first.size});
-  ImageTable oneByOne;
-  for (const EmbeddedAsset& blob : blobs) oneByOne.Register(blob.number, blob.data, blob.size);
-  ImageTable sideBySide;
-  sideBySide.RegisterAll(blobs);
-  ASSERT_EQ(sideBySide.Numbers(), oneByOne.Numbers());
-  EXPECT_EQ(oneByOne.Numbers().size(), blobs.size() - 2);
-  EXPECT_EQ(sideBySide.Find(999), nullptr);
-  EXPECT_EQ(sideBySide.Find(first.number)->width, oneByOne.Find(blobs[2].number)->width);
-  for (int32_t number : oneByOne.Numbers()) {
-    EXPECT_TRUE(sideBySide.Find(number)->rgba == oneByOne.Find(number)->rgba) << number;
-  }
 }
 
 // A RIFF chunk: tag, stated size (the body's unless given) and body.

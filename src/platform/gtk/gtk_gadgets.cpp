@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "platform/gtk/gtk_helpers.h"
 #include "platform/gtk/gtk_platform.h"
@@ -42,103 +44,161 @@ uint32_t PremultipliedPixel(uint32_t red, uint32_t green, uint32_t blue, uint32_
   return alpha << 24 | times(red) << 16 | times(green) << 8 | times(blue);
 }
 
-}  // namespace
-
-bool GtkPlatform::LoadImage(int32_t image, const PixelImage& pixels) {
-  return TakeImage(image, PixelImage(pixels));
-}
-
-// GtkImage draws a pixbuf by first making a premultiplied cairo surface of
-// it, a second copy of every picture shown. Handed a surface it draws that
-// one, so the decoded pixels are turned into one in place, and then handed to
-// the X server, which keeps them as a pixmap; only without one (or when it
-// refuses) does the program keep them.
-bool GtkPlatform::TakeImage(int32_t image, PixelImage&& pixels) {
+// Whether cairo can draw the pixels as they are, four bytes a pixel.
+bool Drawable(const PixelImage& pixels) {
   if (pixels.width <= 0 || pixels.height <= 0) return false;
   const size_t rowBytes = static_cast<size_t>(pixels.width) * 4;
-  const size_t bytes = rowBytes * static_cast<size_t>(pixels.height);
-  if (pixels.rgba.size() < bytes ||
-      cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, pixels.width) !=
-          static_cast<int>(rowBytes)) {
-    return false;
-  }
+  return pixels.rgba.size() >= rowBytes * static_cast<size_t>(pixels.height) &&
+         cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, pixels.width) ==
+             static_cast<int>(rowBytes);
+}
+
+// The window and tray icons want a pixbuf: an icon keeps one as it was
+// decoded (a few hundred bytes), since one made back from the surface would
+// round its half-transparent pixels.
+GdkPixbuf* IconPixbuf(const PixelImage& pixels) {
+  GdkPixbuf* icon = gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, pixels.width, pixels.height);
+  if (icon == nullptr) return nullptr;
   const bool opaque = pixels.depth < 32;  // no alpha channel was stored
-  // The window and tray icons want a pixbuf: an icon keeps one as it was
-  // decoded (a few hundred bytes), since one made back from the surface
-  // would round its half-transparent pixels.
-  GdkPixbuf* icon = nullptr;
-  if (pixels.isIcon) {
-    icon = gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, pixels.width, pixels.height);
-    if (icon == nullptr) return false;
-    const int stride = gdk_pixbuf_get_rowstride(icon);
-    guchar* target = gdk_pixbuf_get_pixels(icon);
-    for (int32_t y = 0; y < pixels.height; ++y) {
-      guchar* row = target + static_cast<size_t>(y) * static_cast<size_t>(stride);
-      std::memcpy(row, pixels.rgba.data() + static_cast<size_t>(y) * rowBytes, rowBytes);
-      if (opaque) {
-        for (int32_t x = 0; x < pixels.width; ++x) row[x * 4 + 3] = 255;
-      }
+  const size_t rowBytes = static_cast<size_t>(pixels.width) * 4;
+  const int stride = gdk_pixbuf_get_rowstride(icon);
+  guchar* target = gdk_pixbuf_get_pixels(icon);
+  for (int32_t y = 0; y < pixels.height; ++y) {
+    guchar* row = target + static_cast<size_t>(y) * static_cast<size_t>(stride);
+    std::memcpy(row, pixels.rgba.data() + static_cast<size_t>(y) * rowBytes, rowBytes);
+    if (opaque) {
+      for (int32_t x = 0; x < pixels.width; ++x) row[x * 4 + 3] = 255;
     }
   }
-  uint8_t* data = pixels.rgba.data();
-  for (size_t i = 0; i < bytes; i += 4) {
+  return icon;
+}
+
+// The pixels as cairo keeps them, in place: premultiplied 0xAARRGGBB words in
+// the machine's byte order.
+void Premultiply(PixelImage& pixels) {
+  const bool opaque = pixels.depth < 32;  // no alpha channel was stored
+  uint8_t* bytes = pixels.rgba.data();
+  const size_t size = static_cast<size_t>(pixels.width) * 4 * static_cast<size_t>(pixels.height);
+  for (size_t i = 0; i < size; i += 4) {
     uint32_t argb = 0;
     uint32_t word = 0;
-    std::memcpy(&word, data + i, 4);
+    std::memcpy(&word, bytes + i, 4);
     if (std::endian::native == std::endian::little && (opaque || word >> 24 == 255)) {
       // Nearly every pixel of the pictures: the word 0xAABBGGRR turned into
       // 0xAARRGGBB by a byte swap and a rotation.
       argb = std::rotr(__builtin_bswap32(word), 8) | 0xFF000000U;
     } else {
-      argb = PremultipliedPixel(data[i], data[i + 1], data[i + 2], opaque ? 255 : data[i + 3]);
+      argb = PremultipliedPixel(bytes[i], bytes[i + 1], bytes[i + 2], opaque ? 255 : bytes[i + 3]);
     }
-    std::memcpy(data + i, &argb, 4);  // native byte order, as cairo wants
+    std::memcpy(bytes + i, &argb, 4);
   }
-  cairo_surface_t* surface =
-      hasDisplay_ ? gtkhelp::ServerPicture(gdk_display_get_default(), data, pixels.width,
-                                           pixels.height)
-                  : nullptr;
-  if (surface == nullptr) {
-    auto* owned = new std::vector<uint8_t>(std::move(pixels.rgba));
-    surface = cairo_image_surface_create_for_data(owned->data(), CAIRO_FORMAT_ARGB32,
-                                                  pixels.width, pixels.height,
-                                                  static_cast<int>(rowBytes));
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS ||
-        cairo_surface_set_user_data(surface, &kPixelsKey, owned, [](void* vector) {
-          delete static_cast<std::vector<uint8_t>*>(vector);
-        }) != CAIRO_STATUS_SUCCESS) {
-      cairo_surface_destroy(surface);
-      delete owned;
-      if (icon != nullptr) g_object_unref(icon);
-      return false;
-    }
+}
+
+// A surface over pixels that the program keeps itself, or null.
+cairo_surface_t* OwnPicture(PixelImage& pixels) {
+  auto* owned = new std::vector<uint8_t>(std::move(pixels.rgba));
+  cairo_surface_t* surface = cairo_image_surface_create_for_data(
+      owned->data(), CAIRO_FORMAT_ARGB32, pixels.width, pixels.height, pixels.width * 4);
+  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS ||
+      cairo_surface_set_user_data(surface, &kPixelsKey, owned, [](void* vector) {
+        delete static_cast<std::vector<uint8_t>*>(vector);
+      }) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(surface);
+    delete owned;
+    return nullptr;
   }
+  return surface;
+}
+
+}  // namespace
+
+void GtkPlatform::ReleasePicture(Picture& picture) {
+  if (picture.surface != nullptr) cairo_surface_destroy(picture.surface);
+  if (picture.icon != nullptr) g_object_unref(picture.icon);
+  picture = {};
+}
+
+bool GtkPlatform::LoadImage(int32_t image, const PixelImage& pixels) {
+  return TakeImage(image, PixelImage(pixels));
+}
+
+bool GtkPlatform::TakeImage(int32_t image, PixelImage&& pixels) {
+  if (!Drawable(pixels)) return false;
+  GdkPixbuf* icon = nullptr;
+  if (pixels.isIcon && (icon = IconPixbuf(pixels)) == nullptr) return false;
   Picture& slot = images_[image];
-  if (slot.surface != nullptr) cairo_surface_destroy(slot.surface);
-  if (slot.icon != nullptr) g_object_unref(slot.icon);
-  slot = Picture{surface, icon};
+  ReleasePicture(slot);
+  slot.icon = icon;
+  slot.decoded = std::move(pixels);
   return true;
+}
+
+bool GtkPlatform::TakeImageLater(int32_t image,
+                                 std::function<std::optional<PixelImage>()> decode) {
+  Picture& slot = images_[image];
+  ReleasePicture(slot);
+  slot.decode = std::move(decode);
+  return true;
+}
+
+void GtkPlatform::DecodePicture(Picture& picture) {
+  if (!picture.decode) return;
+  std::optional<PixelImage> pixels = std::exchange(picture.decode, nullptr)();
+  if (!pixels || !Drawable(*pixels)) return;  // drawn as none
+  if (pixels->isIcon && (picture.icon = IconPixbuf(*pixels)) == nullptr) return;
+  picture.decoded = std::move(pixels);
+}
+
+// GtkImage draws a pixbuf by first making a premultiplied cairo surface of
+// it, a second copy of every picture shown. Handed a surface it draws that
+// one, so the decoded pixels are turned into one in place, and then handed to
+// the X server, which keeps them as pixmaps (all in one round trip); only
+// without one (or when it refuses) does the program keep them.
+void GtkPlatform::PreparePictures() {
+  std::vector<Picture*> waiting;
+  std::vector<gtkhelp::PictureData> data;
+  for (auto& [number, picture] : images_) {
+    DecodePicture(picture);
+    if (!picture.decoded) continue;
+    Premultiply(*picture.decoded);
+    waiting.push_back(&picture);
+    data.push_back({picture.decoded->rgba.data(), picture.decoded->width,
+                    picture.decoded->height});
+  }
+  if (waiting.empty()) return;
+  const std::vector<cairo_surface_t*> surfaces =
+      hasDisplay_ ? gtkhelp::ServerPictures(gdk_display_get_default(), data)
+                  : std::vector<cairo_surface_t*>(waiting.size(), nullptr);
+  for (size_t i = 0; i < waiting.size(); ++i) {
+    Picture& picture = *waiting[i];
+    picture.surface = surfaces[i] != nullptr ? surfaces[i] : OwnPicture(*picture.decoded);
+    picture.decoded.reset();
+  }
 }
 
 void GtkPlatform::FreeAllImages() {
   // Gadgets that show a picture hold their own reference to it.
-  for (auto& [number, picture] : images_) {
-    cairo_surface_destroy(picture.surface);
-    if (picture.icon != nullptr) g_object_unref(picture.icon);
-  }
+  for (auto& [number, picture] : images_) ReleasePicture(picture);
   images_.clear();
 }
 
-cairo_surface_t* GtkPlatform::FindImage(int32_t image) const {
+cairo_surface_t* GtkPlatform::FindImage(int32_t image) {
   const auto found = images_.find(image);
-  return found != images_.end() ? found->second.surface : nullptr;
+  if (found == images_.end()) return nullptr;
+  if (found->second.surface == nullptr) PreparePictures();
+  return found->second.surface;
 }
 
+// The window icon is asked for before the window opens: only that picture is
+// decoded for it.
 GdkPixbuf* GtkPlatform::FindIconImage(int32_t image) {
   const auto found = images_.find(image);
   if (found == images_.end()) return nullptr;
   Picture& picture = found->second;
+  DecodePicture(picture);
   if (picture.icon == nullptr) {
+    if (picture.surface == nullptr) PreparePictures();
+    if (picture.surface == nullptr) return nullptr;
     picture.icon = gdk_pixbuf_get_from_surface(picture.surface, 0, 0,
                                                gtkhelp::PictureWidth(picture.surface),
                                                gtkhelp::PictureHeight(picture.surface));

@@ -109,6 +109,7 @@ class GtkPlatform final : public Platform {
   // --- images, gadgets, fonts (gtk_gadgets.cpp)
   bool LoadImage(int32_t image, const PixelImage& pixels) override;
   bool TakeImage(int32_t image, PixelImage&& pixels) override;
+  bool TakeImageLater(int32_t image, std::function<std::optional<PixelImage>()> decode) override;
   void FreeAllImages() override;
   void CreateImageGadget(int32_t gadget, const Rect& rect, int32_t image) override;
   void CreateTextGadget(int32_t gadget, const Rect& rect, std::string_view text,
@@ -265,8 +266,10 @@ class GtkPlatform final : public Platform {
   bool HandleKey(const GdkEventKey* event);
   // A picture as GtkImage draws it, and as a pixbuf for the window and tray
   // icons (made when first asked for); null for an unknown number.
-  cairo_surface_t* FindImage(int32_t image) const;
+  cairo_surface_t* FindImage(int32_t image);
   GdkPixbuf* FindIconImage(int32_t image);
+  // Turns every picture not drawn yet into the surface it is drawn from.
+  void PreparePictures();
 
   // Window (gtk_window.cpp).
   bool WindowShown() const;
@@ -304,12 +307,20 @@ class GtkPlatform final : public Platform {
   int32_t pressRootY_ = 0;
   uint32_t pressTime_ = 0;
 
-  // Each picture once, in the form GTK draws from: a cairo image surface
-  // over the decoded pixels (premultiplied in place), owned references.
+  // Each picture once, in the form GTK draws from: a cairo surface (owned
+  // reference), kept by the X server where it can be. Until a picture is
+  // first needed it waits to be decoded, or as decoded, so that the window
+  // does not wait for the pictures at start; when one is first drawn, all
+  // of them become surfaces together.
   struct Picture {
     cairo_surface_t* surface = nullptr;
     GdkPixbuf* icon = nullptr;
+    std::function<std::optional<PixelImage>()> decode;
+    std::optional<PixelImage> decoded;
   };
+  // Decodes a picture that waits for it; an icon gets its pixbuf then.
+  static void DecodePicture(Picture& picture);
+  static void ReleasePicture(Picture& picture);
   std::map<int32_t, Picture> images_;
   std::map<int32_t, Gadget> gadgets_;
   // Gadgets shown but not made yet, and the count of all ever created.
