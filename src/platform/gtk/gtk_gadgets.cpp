@@ -152,26 +152,20 @@ void GtkPlatform::DecodePicture(Picture& picture) {
 // GtkImage draws a pixbuf by first making a premultiplied cairo surface of
 // it, a second copy of every picture shown. Handed a surface it draws that
 // one, so the decoded pixels are turned into one in place, and then handed to
-// the X server, which keeps them as pixmaps (all in one round trip); only
-// without one (or when it refuses) does the program keep them.
+// the X server, which keeps them as a pixmap; only without one (or when it
+// refuses) does the program keep them. One picture after the other, so that
+// the program holds the pixels of only one at a time.
 void GtkPlatform::PreparePictures() {
-  std::vector<Picture*> waiting;
-  std::vector<gtkhelp::PictureData> data;
   for (auto& [number, picture] : images_) {
     DecodePicture(picture);
     if (!picture.decoded) continue;
-    Premultiply(*picture.decoded);
-    waiting.push_back(&picture);
-    data.push_back({picture.decoded->rgba.data(), picture.decoded->width,
-                    picture.decoded->height});
-  }
-  if (waiting.empty()) return;
-  const std::vector<cairo_surface_t*> surfaces =
-      hasDisplay_ ? gtkhelp::ServerPictures(gdk_display_get_default(), data)
-                  : std::vector<cairo_surface_t*>(waiting.size(), nullptr);
-  for (size_t i = 0; i < waiting.size(); ++i) {
-    Picture& picture = *waiting[i];
-    picture.surface = surfaces[i] != nullptr ? surfaces[i] : OwnPicture(*picture.decoded);
+    PixelImage& pixels = *picture.decoded;
+    Premultiply(pixels);
+    cairo_surface_t* surface =
+        hasDisplay_ ? gtkhelp::ServerPicture(gdk_display_get_default(), pixels.rgba.data(),
+                                             pixels.width, pixels.height)
+                    : nullptr;
+    picture.surface = surface != nullptr ? surface : OwnPicture(pixels);
     picture.decoded.reset();
   }
 }

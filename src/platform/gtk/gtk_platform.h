@@ -311,7 +311,7 @@ class GtkPlatform final : public Platform {
   // reference), kept by the X server where it can be. Until a picture is
   // first needed it waits to be decoded, or as decoded, so that the window
   // does not wait for the pictures at start; when one is first drawn, all
-  // of them become surfaces together.
+  // of them become surfaces.
   struct Picture {
     cairo_surface_t* surface = nullptr;
     GdkPixbuf* icon = nullptr;

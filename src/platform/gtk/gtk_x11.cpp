@@ -45,76 +45,61 @@ bool HasDepth32(Display* display, int screen) {
 // Drawn from the program's own memory, every picture was copied into shared
 // memory once more on its way to the server (1.4 MB of it at start) and kept
 // in the program as well; the server holds it in any case once it is drawn.
-std::vector<cairo_surface_t*> ServerPictures(GdkDisplay* gdkDisplay,
-                                             std::span<const PictureData> pictures) {
-  std::vector<cairo_surface_t*> surfaces(pictures.size(), nullptr);
-  if (gdkDisplay == nullptr || pictures.empty()) return surfaces;
+cairo_surface_t* ServerPicture(GdkDisplay* gdkDisplay, const uint8_t* argb, int width, int height) {
+  if (gdkDisplay == nullptr || width <= 0 || height <= 0) return nullptr;
   Display* display = GDK_DISPLAY_XDISPLAY(gdkDisplay);
   const int screen = DefaultScreen(display);
   static const bool supported = HasDepth32(display, screen);
   XRenderPictFormat* format =
       supported ? XRenderFindStandardFormat(display, PictStandardARGB32) : nullptr;
-  if (format == nullptr) return surfaces;
+  if (format == nullptr) return nullptr;
 
-  std::vector<Pixmap> pixmaps(pictures.size(), 0);
-  GC gc = nullptr;
+  XImage image{};
+  image.width = width;
+  image.height = height;
+  image.format = ZPixmap;
+  image.data = reinterpret_cast<char*>(const_cast<uint8_t*>(argb));
+  image.byte_order = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
+  image.bitmap_unit = 32;
+  image.bitmap_bit_order = image.byte_order;
+  image.bitmap_pad = 32;
+  image.depth = 32;
+  image.bytes_per_line = width * 4;
+  image.bits_per_pixel = 32;
+  image.red_mask = 0xFF0000;
+  image.green_mask = 0xFF00;
+  image.blue_mask = 0xFF;
+  if (XInitImage(&image) == 0) return nullptr;
+
   gdk_x11_display_error_trap_push(gdkDisplay);
-  for (size_t i = 0; i < pictures.size(); ++i) {
-    const PictureData& picture = pictures[i];
-    if (picture.argb == nullptr || picture.width <= 0 || picture.height <= 0) continue;
-    XImage image{};
-    image.width = picture.width;
-    image.height = picture.height;
-    image.format = ZPixmap;
-    image.data = reinterpret_cast<char*>(const_cast<uint8_t*>(picture.argb));
-    image.byte_order = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
-    image.bitmap_unit = 32;
-    image.bitmap_bit_order = image.byte_order;
-    image.bitmap_pad = 32;
-    image.depth = 32;
-    image.bytes_per_line = picture.width * 4;
-    image.bits_per_pixel = 32;
-    image.red_mask = 0xFF0000;
-    image.green_mask = 0xFF00;
-    image.blue_mask = 0xFF;
-    if (XInitImage(&image) == 0) continue;
-    pixmaps[i] = XCreatePixmap(display, RootWindow(display, screen),
-                               static_cast<unsigned>(picture.width),
-                               static_cast<unsigned>(picture.height), 32);
-    if (gc == nullptr) gc = XCreateGC(display, pixmaps[i], 0, nullptr);
-    XPutImage(display, pixmaps[i], gc, &image, 0, 0, 0, 0, static_cast<unsigned>(picture.width),
-              static_cast<unsigned>(picture.height));
-  }
-  if (gc != nullptr) XFreeGC(display, gc);
-  if (gdk_x11_display_error_trap_pop(gdkDisplay) != 0) {  // the one round trip
+  const Pixmap pixmap =
+      XCreatePixmap(display, RootWindow(display, screen), static_cast<unsigned>(width),
+                    static_cast<unsigned>(height), 32);
+  GC gc = XCreateGC(display, pixmap, 0, nullptr);
+  XPutImage(display, pixmap, gc, &image, 0, 0, 0, 0, static_cast<unsigned>(width),
+            static_cast<unsigned>(height));
+  XFreeGC(display, gc);
+  if (gdk_x11_display_error_trap_pop(gdkDisplay) != 0) {
     gdk_x11_display_error_trap_push(gdkDisplay);
-    for (const Pixmap pixmap : pixmaps) {
-      if (pixmap != 0) XFreePixmap(display, pixmap);
-    }
+    XFreePixmap(display, pixmap);
     gdk_x11_display_error_trap_pop_ignored(gdkDisplay);
-    return surfaces;
+    return nullptr;
   }
-
-  for (size_t i = 0; i < pictures.size(); ++i) {
-    if (pixmaps[i] == 0) continue;
-    cairo_surface_t* surface = cairo_xlib_surface_create_with_xrender_format(
-        display, pixmaps[i], ScreenOfDisplay(display, screen), format, pictures[i].width,
-        pictures[i].height);
-    auto* owned = new ServerPixmap{display, pixmaps[i]};
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS ||
-        cairo_surface_set_user_data(surface, &kPixmapKey, owned, [](void* data) {
-          auto* server = static_cast<ServerPixmap*>(data);
-          XFreePixmap(server->display, server->pixmap);
-          delete server;
-        }) != CAIRO_STATUS_SUCCESS) {
-      cairo_surface_destroy(surface);
-      XFreePixmap(display, pixmaps[i]);
-      delete owned;
-      continue;
-    }
-    surfaces[i] = surface;
+  cairo_surface_t* surface = cairo_xlib_surface_create_with_xrender_format(
+      display, pixmap, ScreenOfDisplay(display, screen), format, width, height);
+  auto* owned = new ServerPixmap{display, pixmap};
+  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS ||
+      cairo_surface_set_user_data(surface, &kPixmapKey, owned, [](void* data) {
+        auto* server = static_cast<ServerPixmap*>(data);
+        XFreePixmap(server->display, server->pixmap);
+        delete server;
+      }) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(surface);
+    XFreePixmap(display, pixmap);
+    delete owned;
+    return nullptr;
   }
-  return surfaces;
+  return surface;
 }
 
 int PictureWidth(cairo_surface_t* picture) {

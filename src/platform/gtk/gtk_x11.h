@@ -4,8 +4,6 @@
 // program's own.
 
 #include <cstdint>
-#include <span>
-#include <vector>
 
 typedef struct _cairo_surface cairo_surface_t;
 typedef struct _GdkDisplay GdkDisplay;
@@ -22,22 +20,12 @@ void* XDisplayOf(GdkDisplay* display);
 unsigned long NextXRequest(void* xdisplay);
 bool XEventsAlreadyRead(void* xdisplay);
 
-// Pictures to be kept by the X server: height rows of width words
-// 0xAARRGGBB each, in the machine's byte order and premultiplied, as cairo
-// keeps them.
-struct PictureData {
-  const uint8_t* argb;
-  int width;
-  int height;
-};
-
-// Puts the pictures into the X server's memory together, with one round trip
-// for all: for each, in order, a cairo surface over a pixmap of depth 32 that
-// frees the pixmap with itself. All null when the server has no such pixmaps
-// or refuses one (nothing is then left on the server); the caller keeps the
-// pixels of a null one itself.
-std::vector<cairo_surface_t*> ServerPictures(GdkDisplay* display,
-                                             std::span<const PictureData> pictures);
+// A picture kept by the X server: a pixmap of depth 32 filled from argb
+// (height rows of width words 0xAARRGGBB in the machine's byte order,
+// premultiplied, as cairo keeps them), as a cairo surface that frees the
+// pixmap with itself. Null when the server has no such pixmaps or refuses
+// one; the caller then keeps the pixels itself.
+cairo_surface_t* ServerPicture(GdkDisplay* display, const uint8_t* argb, int width, int height);
 
 // The size of a picture, whether the server keeps it or the program.
 int PictureWidth(cairo_surface_t* picture);
