@@ -122,14 +122,20 @@ bool GtkPlatform::LoadImage(int32_t image, const PixelImage& pixels) {
   return TakeImage(image, PixelImage(pixels));
 }
 
-bool GtkPlatform::TakeImage(int32_t image, PixelImage&& pixels) {
+bool GtkPlatform::KeepDecoded(Picture& picture, PixelImage&& pixels) {
   if (!Drawable(pixels)) return false;
-  GdkPixbuf* icon = nullptr;
-  if (pixels.isIcon && (icon = IconPixbuf(pixels)) == nullptr) return false;
+  if (pixels.isIcon && (picture.icon = IconPixbuf(pixels)) == nullptr) return false;
+  picture.decoded = std::move(pixels);
+  return true;
+}
+
+// Pixels that cannot be drawn leave the picture under the number as it was.
+bool GtkPlatform::TakeImage(int32_t image, PixelImage&& pixels) {
+  Picture taken;
+  if (!KeepDecoded(taken, std::move(pixels))) return false;
   Picture& slot = images_[image];
   ReleasePicture(slot);
-  slot.icon = icon;
-  slot.decoded = std::move(pixels);
+  slot = std::move(taken);
   return true;
 }
 
@@ -144,9 +150,7 @@ bool GtkPlatform::TakeImageLater(int32_t image,
 void GtkPlatform::DecodePicture(Picture& picture) {
   if (!picture.decode) return;
   std::optional<PixelImage> pixels = std::exchange(picture.decode, nullptr)();
-  if (!pixels || !Drawable(*pixels)) return;  // drawn as none
-  if (pixels->isIcon && (picture.icon = IconPixbuf(*pixels)) == nullptr) return;
-  picture.decoded = std::move(pixels);
+  if (pixels) KeepDecoded(picture, std::move(*pixels));  // else drawn as none
 }
 
 // GtkImage draws a pixbuf by first making a premultiplied cairo surface of

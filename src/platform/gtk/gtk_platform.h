@@ -318,7 +318,10 @@ class GtkPlatform final : public Platform {
     std::function<std::optional<PixelImage>()> decode;
     std::optional<PixelImage> decoded;
   };
-  // Decodes a picture that waits for it; an icon gets its pixbuf then.
+  // Keeps drawable pixels as the picture's decoded form (an icon gets its
+  // pixbuf too); false for pixels cairo cannot draw.
+  static bool KeepDecoded(Picture& picture, PixelImage&& pixels);
+  // Decodes a picture that waits for it.
   static void DecodePicture(Picture& picture);
   static void ReleasePicture(Picture& picture);
   std::map<int32_t, Picture> images_;
