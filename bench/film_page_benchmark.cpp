@@ -14,7 +14,6 @@
 #include <string>
 
 #include "core/application.h"
-#include "core/film_page.h"
 #include "core/navigation.h"
 #include "film_generator.h"
 #include "platform/headless/headless_platform.h"
@@ -29,9 +28,9 @@ const std::string& WorkingFolder(int32_t films) {
   static std::map<int32_t, std::string> folders;
   auto found = folders.find(films);
   if (found != folders.end()) return found->second;
-  const std::string folder = (std::filesystem::temp_directory_path() /
-                              ("zelluo-page-bench-" + std::to_string(films)))
-                                 .string();
+  const std::string folder =
+      (std::filesystem::temp_directory_path() / ("zelluo-page-bench-" + std::to_string(films)))
+          .string();
   std::filesystem::remove_all(folder);
   std::filesystem::create_directories(folder + "/Zelluo Files");
   const std::string problem =
@@ -56,7 +55,7 @@ void BM_ListPageComesIntoView(benchmark::State& state) {
     state.PauseTiming();
     OpenProgram program(static_cast<int32_t>(state.range(0)));
     state.ResumeTiming();
-    EnterFilmPage(program.app);
+    program.app.listPage.Enter();
     state.PauseTiming();
     if (program.platform.GadgetText(gadget::kTitleField).empty()) state.SkipWithError("no film");
     state.ResumeTiming();
@@ -66,13 +65,13 @@ BENCHMARK(BM_ListPageComesIntoView)->Arg(10000)->Arg(30000)->Unit(benchmark::kMi
 
 void BM_SearchKeystroke(benchmark::State& state) {
   OpenProgram program(static_cast<int32_t>(state.range(0)));
-  EnterFilmPage(program.app);
+  program.app.listPage.Enter();
   const std::string typed[] = {"m", "ma", "mae", "maed", "s", "st", "str", "stra"};
   size_t next = 0;
   for (auto _ : state) {
     program.platform.SetGadgetText(gadget::kSearchField, typed[next++ % std::size(typed)]);
-    HandleFilmPageGadget(program.app,
-                         Event{EventKind::Gadget, gadget::kSearchField, kGadgetTextChanged});
+    program.app.listPage.HandleGadget(
+        Event{EventKind::Gadget, gadget::kSearchField, kGadgetTextChanged});
   }
   if (program.platform.rowsFetched == 0) state.SkipWithError("the list fetched no rows");
 }
