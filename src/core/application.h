@@ -55,9 +55,9 @@ void MeasureScreen(Application& app);
 bool ResolutionSupported(int32_t width, int32_t height, int32_t ignoreRes);
 
 // The modal refusal of an unsupported display.
-void ShowResolutionMessage(Application& app);
+void ShowResolutionMessage(Platform& platform);
 
 // Fonts, then the built-in pictures, then the click sound.
-void LoadBuiltInAssets(Application& app);
+void LoadBuiltInAssets(Platform& platform);
 
 }  // namespace zelluo

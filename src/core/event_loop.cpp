@@ -24,13 +24,13 @@ constexpr int32_t kRightPressOnTray = 1;
 // a window hidden to the tray could never come back: it starts minimised then.
 void ApplyStartState(Application& app) {
   if (app.settings.StartTray == 1 && app.trayIconInstalled) {
-    EnableTrayEntry(app, menu::kHide, kDisable);
-    HideMainWindow(app);
+    EnableTrayEntry(app.platform, menu::kHide, kDisable);
+    HideMainWindow(app.platform);
     return;
   }
-  EnableTrayEntry(app, menu::kShow, kDisable);
+  EnableTrayEntry(app.platform, menu::kShow, kDisable);
   if (app.settings.StartTray == 1) return;  // no tray: stays minimised
-  if (app.settings.StartMinimize == 0) RestoreMainWindow(app);
+  if (app.settings.StartMinimize == 0) RestoreMainWindow(app.platform);
 }
 
 // Quitting leaves the film in the List page's form first.
@@ -48,15 +48,15 @@ void DispatchMenu(Application& app, LoopState& loop, int32_t entry) {
       ReturnToMainPageFromEverywhere(app);
       break;
     case menu::kShow:
-      ShowMainWindow(app);
-      RestoreMainWindow(app);
-      EnableTrayEntry(app, menu::kShow, kDisable);
-      EnableTrayEntry(app, menu::kHide, kEnable);
+      ShowMainWindow(app.platform);
+      RestoreMainWindow(app.platform);
+      EnableTrayEntry(app.platform, menu::kShow, kDisable);
+      EnableTrayEntry(app.platform, menu::kHide, kEnable);
       break;
     case menu::kHide:
-      HideMainWindow(app);
-      EnableTrayEntry(app, menu::kShow, kEnable);
-      EnableTrayEntry(app, menu::kHide, kDisable);
+      HideMainWindow(app.platform);
+      EnableTrayEntry(app.platform, menu::kShow, kEnable);
+      EnableTrayEntry(app.platform, menu::kHide, kDisable);
       break;
     default:
       break;
@@ -70,7 +70,7 @@ void DispatchGadget(Application& app, LoopState& loop, const Event& event) {
   if (gadget >= gadget::kIconPlay && gadget <= gadget::kIconAbout) {
     OpenPage(app, gadget);
   } else if (gadget == gadget::kInformation) {
-    PlayClickSound(app);
+    PlayClickSound(app.platform, app.settings);
     ShowInformation(app);
   } else if (gadget == gadget::kClose) {
     Quit(app, loop);
@@ -105,11 +105,11 @@ void RunEventLoop(Application& app) {
   while (loop.Quit == 0) {
     // While an import runs its work takes the place of the wait.
     Event event = platform.WaitEvent(app.listPage.ImportRunning() ? 0 : kEventWaitMs);
-    if (event.kind == EventKind::Tray && event.number == kRightPressOnTray) ShowTrayMenu(app);
+    if (event.kind == EventKind::Tray && event.number == kRightPressOnTray) ShowTrayMenu(platform);
     if (event.kind == EventKind::CloseRequest) Quit(app, loop);
     switch (event.kind) {
       case EventKind::LeftButtonPressed:
-        DragMainWindow(app);
+        DragMainWindow(platform);
         break;
       case EventKind::Menu:
         DispatchMenu(app, loop, event.number);
@@ -131,7 +131,7 @@ void RunEventLoop(Application& app) {
     }
     StepImport(app.listPage, platform);
   }
-  if (app.settings.Fadeout == 1) FadeOutAndClose(app);
+  if (app.settings.Fadeout == 1) FadeOutAndClose(platform);
 }
 
 }  // namespace zelluo

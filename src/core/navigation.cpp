@@ -11,8 +11,8 @@ PageContext PagesOf(Application& app) {
                      app.listPage.RowSource()};
 }
 
-void PlayClickSound(Application& app) {
-  if (app.settings.Sound == 1) app.platform.PlaySound(kClickSound, false);
+void PlayClickSound(Platform& platform, const SettingsRecord& settings) {
+  if (settings.Sound == 1) platform.PlaySound(kClickSound, false);
 }
 
 void ShowStartPage(Application& app) {
@@ -41,7 +41,7 @@ void ShowStartPage(Application& app) {
 void OpenPage(Application& app, int32_t icon) {
   std::optional<Page> target = PageOfIcon(icon);
   if (!target) return;
-  PlayClickSound(app);
+  PlayClickSound(app.platform, app.settings);
   FreeMainPage(app.platform);
   HideAllNavigationCaptions(app.platform);
   ShowPage(PagesOf(app), *target);
@@ -52,7 +52,7 @@ void OpenPage(Application& app, int32_t icon) {
 void ReturnToMainPage(Application& app, int32_t backButton) {
   std::optional<Page> from = PageOfBackButton(backButton);
   if (!from) return;
-  PlayClickSound(app);
+  PlayClickSound(app.platform, app.settings);
   if (*from == Page::List && !app.listPage.LeaveFilm()) return;
   const PageContext pages = PagesOf(app);
   HidePage(pages, *from);
