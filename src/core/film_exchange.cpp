@@ -19,14 +19,14 @@ namespace zelluo {
 namespace {
 
 // How long one slice of an import may hold the event loop.
-constexpr auto kSlice = std::chrono::milliseconds(40);
+constexpr auto kImportSlice = std::chrono::milliseconds(40);
 
-void ShowStatus(Platform& platform, std::string_view status) {
+void ShowImportStatus(Platform& platform, std::string_view status) {
   platform.SetGadgetText(gadget::kExchangeStatus, status);
 }
 
 // 12345 as "12.345".
-std::string Number(int64_t value) {
+std::string WithThousandsDots(int64_t value) {
   std::string digits = std::to_string(value < 0 ? -value : value);
   for (auto at = static_cast<int64_t>(digits.size()) - 3; at > 0; at -= 3) {
     digits.insert(static_cast<size_t>(at), ".");
@@ -36,7 +36,7 @@ std::string Number(int64_t value) {
 
 // "1 Film", "12.345 Filme".
 std::string FilmCount(int64_t count) {
-  return Number(count) + std::string(count == 1 ? text::kOneFilm : text::kFilms);
+  return WithThousandsDots(count) + std::string(count == 1 ? text::kOneFilm : text::kFilms);
 }
 
 // 7. Dezember 2026
@@ -51,7 +51,7 @@ std::string PreviewText(const std::string& path, const collection::ImportPlan& p
   std::string preview =
       FormatText(text::kImportPreviewFile, collection::FileNameOf(path), plan.source.format);
   preview += FormatText(text::kImportPreviewFound, FilmCount(found));
-  preview += FormatText(text::kImportPreviewDuplicates, Number(plan.duplicates));
+  preview += FormatText(text::kImportPreviewDuplicates, WithThousandsDots(plan.duplicates));
   if (!plan.source.unmappedFields.empty()) {
     std::string fields;
     for (const std::string& field : plan.source.unmappedFields) {
@@ -74,13 +74,13 @@ bool ReadyForExchange(ListPageController& listPage, Platform& platform) {
 UserMessage FinishImport(ListPageController& listPage, Platform& platform) {
   std::unique_ptr<ImportJob> job = listPage.EndImport();
   std::vector<collection::Film> films = job->TakeFilms();
-  ShowStatus(platform, "");
+  ShowImportStatus(platform, "");
   collection::SyncImportedCovers(listPage.CoverFolder());
   collection::ChangeResult stored = listPage.StoreImportedFilms(films);
   if (!stored.Ok()) return UserMessage::Error(stored.message);
   std::string message = FormatText(text::kImportDone, FilmCount(stored.id));
   if (job->CoverProblems() > 0) {
-    message += FormatText(text::kImportCoverProblems, Number(job->CoverProblems()),
+    message += FormatText(text::kImportCoverProblems, WithThousandsDots(job->CoverProblems()),
                           job->FirstCoverProblem());
   }
   return UserMessage::Info(std::move(message));
@@ -128,10 +128,11 @@ void StartImport(ListPageController& listPage, Platform& platform) {
 void StepImport(ListPageController& listPage, Platform& platform) {
   ImportJob* job = listPage.RunningImport();
   if (job == nullptr) return;
-  job->TakeOverCovers(listPage.CoverFolder(), std::chrono::steady_clock::now() + kSlice);
+  job->TakeOverCovers(listPage.CoverFolder(), std::chrono::steady_clock::now() + kImportSlice);
   if (!job->Finished()) {
-    ShowStatus(platform, FormatText(text::kImportProgress, Number(job->FilmsDone()),
-                                    Number(job->FilmCount())));
+    ShowImportStatus(platform,
+                     FormatText(text::kImportProgress, WithThousandsDots(job->FilmsDone()),
+                                WithThousandsDots(job->FilmCount())));
     return;
   }
   ShowUserMessage(platform, FinishImport(listPage, platform));
@@ -176,7 +177,7 @@ void StartExport(ListPageController& listPage, Platform& platform) {
       FormatText(text::kExportDone, FilmCount(static_cast<int64_t>(all.films.size())),
                  collection::FileNameOf(path));
   if (outcome.missingCovers > 0) {
-    message += FormatText(text::kExportMissingCovers, Number(outcome.missingCovers));
+    message += FormatText(text::kExportMissingCovers, WithThousandsDots(outcome.missingCovers));
   }
   ShowUserMessage(platform, UserMessage::Info(std::move(message)));
 }

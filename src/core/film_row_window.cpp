@@ -17,7 +17,9 @@ std::optional<collection::FilmRow> FilmRowWindow::RowAt(collection::FilmStore& s
   if (!Holds(row)) {
     firstRow_ = std::max<int64_t>(0, row - kRowsFetched / 2);
     rows_ = store.ListFilms(query, firstRow_, kRowsFetched);
-    ZELLUO_ASSERT(firstRow_ >= 0 && static_cast<int64_t>(rows_.size()) <= kRowsFetched);
+    // The window lies around the row asked for and never starts before the list.
+    ZELLUO_ASSERT(firstRow_ >= 0 && row >= firstRow_ && row < firstRow_ + kRowsFetched);
+    ZELLUO_ASSERT(static_cast<int64_t>(rows_.size()) <= kRowsFetched);
     if (!Holds(row)) return std::nullopt;
   }
   return rows_[static_cast<size_t>(row - firstRow_)];

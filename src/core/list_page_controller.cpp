@@ -18,13 +18,18 @@ using collection::Film;
 using collection::FilmRow;
 using collection::FilmStore;
 
+namespace {
+
+// Rows the list shows at once: how far the Page Up and Page Down keys move.
+constexpr int64_t kRowsOnScreen = 15;
+
+}  // namespace
+
 ListPageController::ListPageController(Platform& platform)
     : platform_(platform),
       coverFolder_(platform.LocalPath(std::string(SettingsFolder) + "/Cover")) {}
 
 ListPageController::~ListPageController() = default;
-
-void ListPageController::Report(const UserMessage& message) { ShowUserMessage(platform_, message); }
 
 std::optional<FilmRow> ListPageController::RowAt(int64_t row) {
   if (!store_ || row < 0 || row >= rowCount_) return std::nullopt;
@@ -57,7 +62,7 @@ bool ListPageController::ShowRow(int64_t row) {
   std::optional<Film> film = found ? store_->LoadFilm(found->id) : std::nullopt;
   if (!film) {
     if (store_ && !store_->ReadProblem().empty()) {
-      Report(UserMessage::Error(store_->ReadProblem()));
+      ShowUserMessage(platform_, UserMessage::Error(store_->ReadProblem()));
     }
     return false;
   }
@@ -74,16 +79,16 @@ bool ListPageController::SaveForm() {
   FormReading reading = ReadFilmForm(platform_, shown_);
   reading.film.cover = cover_;
   if (!reading.problem.empty()) {
-    Report(UserMessage::Error(std::string(reading.problem)));
+    ShowUserMessage(platform_, UserMessage::Error(std::string(reading.problem)));
     return false;
   }
   if (!store_) {
-    Report(storeProblem_);
+    ShowUserMessage(platform_, storeProblem_);
     return false;
   }
   collection::ChangeResult saved = store_->SaveFilm(reading.film);
   if (!saved.Ok()) {
-    Report(UserMessage::Error(saved.message));
+    ShowUserMessage(platform_, UserMessage::Error(saved.message));
     return false;
   }
   std::optional<Film> stored = store_->LoadFilm(saved.id);
@@ -131,7 +136,7 @@ void ListPageController::DeleteShownFilm() {
   const int32_t row = platform_.ListSelection(gadget::kFilmList);
   collection::ChangeResult deleted = store_->DeleteFilm(shown_.id);
   if (!deleted.Ok()) {
-    Report(UserMessage::Error(deleted.message));
+    ShowUserMessage(platform_, UserMessage::Error(deleted.message));
     return;
   }
   ShowFilm(Film{});
@@ -143,7 +148,7 @@ void ListPageController::BringBackDeletedFilm() {
   if (!store_ || !LeaveFilm()) return;
   collection::ChangeResult restored = store_->UndoDelete();
   if (!restored.Ok()) {
-    Report(UserMessage::Error(restored.message));
+    ShowUserMessage(platform_, UserMessage::Error(restored.message));
     return;
   }
   if (std::optional<Film> film = store_->LoadFilm(restored.id)) ShowFilm(*film);
@@ -158,7 +163,7 @@ void ListPageController::ChooseCover() {
   if (!path) return;
   CoverResult cover = TakeOverCover(coverFolder_, *path);
   if (!cover.error.empty()) {
-    Report(UserMessage::Error(cover.error));
+    ShowUserMessage(platform_, UserMessage::Error(cover.error));
     return;
   }
   cover_ = cover.fileName;
@@ -179,7 +184,7 @@ void ListPageController::Enter() {
     collection::OpenResult opened = FilmStore::Open(platform_.LocalPath(SettingsFolder));
     store_ = std::move(opened.store);
     storeProblem_ = UserMessage::Error(opened.message);
-    if (!opened.message.empty()) Report(storeProblem_);
+    if (!opened.message.empty()) ShowUserMessage(platform_, storeProblem_);
   } else if (store_) {
     // Films another program wrote while the page was away are found and sorted.
     store_->RefreshDerivedData();
@@ -239,7 +244,6 @@ bool ListPageController::HandleGadget(const Event& event) {
 }
 
 bool ListPageController::HandleMenu(int32_t entry) {
-  const int64_t page = 15;  // rows the list shows at once
   switch (entry) {
     case menu::kNewFilm:
       StartNewFilm();
@@ -269,10 +273,10 @@ bool ListPageController::HandleMenu(int32_t entry) {
       StepThroughList(1);
       return true;
     case menu::kPageUp:
-      StepThroughList(-page);
+      StepThroughList(-kRowsOnScreen);
       return true;
     case menu::kPageDown:
-      StepThroughList(page);
+      StepThroughList(kRowsOnScreen);
       return true;
     default:
       return false;

@@ -89,7 +89,6 @@ class ListPageController {
   void DeleteShownFilm();
   void BringBackDeletedFilm();
   void ChooseCover();
-  void Report(const UserMessage& message);
 
   Platform& platform_;
   const std::string coverFolder_;
