@@ -182,9 +182,11 @@ void ListPageController::Enter() {
   if (!opened_) {
     opened_ = true;
     collection::OpenResult opened = FilmStore::Open(platform_.LocalPath(SettingsFolder));
+    // A store, or none and the reason.
+    storeProblem_ = opened.store ? UserMessage{} : UserMessage::Error(opened.message);
     store_ = std::move(opened.store);
-    storeProblem_ = UserMessage::Error(opened.message);
-    if (!opened.message.empty()) ShowUserMessage(platform_, storeProblem_);
+    ZELLUO_ASSERT((store_ == nullptr) == storeProblem_.isError);
+    if (storeProblem_.isError) ShowUserMessage(platform_, storeProblem_);
   } else if (store_) {
     // Films another program wrote while the page was away are found and sorted.
     store_->RefreshDerivedData();

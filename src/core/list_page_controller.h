@@ -94,7 +94,7 @@ class ListPageController {
   const std::string coverFolder_;
   bool opened_ = false;
   std::unique_ptr<collection::FilmStore> store_;  // none when the file could not be opened
-  UserMessage storeProblem_;                      // why
+  UserMessage storeProblem_;                      // an error when there is no store
   std::string query_;
   int64_t rowCount_ = 0;
   FilmRowWindow rows_;
