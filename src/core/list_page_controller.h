@@ -37,7 +37,9 @@ class ListPageController {
   ListPageController(const ListPageController&) = delete;
   ListPageController& operator=(const ListPageController&) = delete;
 
-  // The list's rows, fetched from the collection as the list shows them.
+  // The list's rows, fetched from the collection as the list shows them, a
+  // window of rows at a time: asking again for a row the window holds costs
+  // a lookup and the row's texts, so a list may ask for every cell it draws.
   ListRowSource RowSource();
 
   // The page comes into view: the collection is opened (the first time, so
