@@ -10,9 +10,9 @@
 #include "core/event_loop.h"
 #include "core/main_window.h"
 #include "core/navigation.h"
-#include "texts/texts.h"
 #include "core/tray.h"
 #include "settings/settings_store.h"
+#include "texts/texts.h"
 #include "ui/pages.h"
 
 namespace zelluo {
@@ -61,20 +61,19 @@ bool ResolutionSupported(int32_t width, int32_t height, int32_t ignoreRes) {
   return false;
 }
 
-void ShowResolutionMessage(Application& app) {
-  app.platform.ShowMessage(text::kResolutionTitle, text::kResolutionMessage, MessageButtons::Ok);
+void ShowResolutionMessage(Platform& platform) {
+  platform.ShowMessage(text::kResolutionTitle, text::kResolutionMessage, MessageButtons::Ok);
 }
 
-void LoadBuiltInAssets(Application& app) {
-  LoadFonts(app.platform);
+void LoadBuiltInAssets(Platform& platform) {
+  LoadFonts(platform);
   // Each picture is decoded when the platform first needs it: decoding them
   // all would be most of the program's own work before the window opens.
   for (const EmbeddedAsset& asset : BuiltInImages()) {
-    app.platform.TakeImageLater(asset.number,
-                                [asset] { return DecodeImage(asset.data, asset.size); });
+    platform.TakeImageLater(asset.number, [asset] { return DecodeImage(asset.data, asset.size); });
   }
   EmbeddedAsset click = BuiltInClickSound();
-  LoadSoundFromMemory(app.platform, kClickSound, click.data, click.size);
+  LoadSoundFromMemory(platform, kClickSound, click.data, click.size);
 }
 
 int RunApplication(Platform& platform) {
@@ -84,18 +83,18 @@ int RunApplication(Platform& platform) {
   SetDefaults(app);
   LoadOrCreateSettings(platform, app.settings);
   LoadOrCreateSettings(platform, app.settings);
-  LoadBuiltInAssets(app);
+  LoadBuiltInAssets(platform);
   MeasureScreen(app);
   if (ResolutionSupported(app.ScreenWidth, app.ScreenHeight, app.settings.IgnoreRes)) {
     OpenMainWindow(app);
-    AddShortcuts(app);
+    AddShortcuts(platform);
     CreateTrayIcon(app);
-    CreateTrayMenu(app);
+    CreateTrayMenu(platform);
     BuildWindowFrame(platform);
     BuildCloseButton(platform);
     RunEventLoop(app);
   } else {
-    ShowResolutionMessage(app);
+    ShowResolutionMessage(platform);
   }
   Shutdown(app);
   return 0;

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/film_page.h"
+#include "core/list_page_controller.h"
 #include "platform/platform.h"
 #include "settings/settings_record.h"
 #include "ui/pages.h"
@@ -27,7 +27,7 @@ struct WindowGeometry {
 };
 
 struct Application {
-  explicit Application(Platform& platform) : platform(platform) {}
+  explicit Application(Platform& platform) : platform(platform), listPage(platform) {}
 
   Platform& platform;
   SettingsRecord settings;
@@ -38,7 +38,7 @@ struct Application {
   int32_t ScreenHeight = 0;
   bool trayIconInstalled = false;
   std::optional<Page> shownPage;  // none before the loop and for an unknown start page
-  FilmPageState filmPage;
+  ListPageController listPage;
 };
 
 // The program's entry: starts up, runs, shuts down; returns the exit code, 0.
@@ -55,9 +55,9 @@ void MeasureScreen(Application& app);
 bool ResolutionSupported(int32_t width, int32_t height, int32_t ignoreRes);
 
 // The modal refusal of an unsupported display.
-void ShowResolutionMessage(Application& app);
+void ShowResolutionMessage(Platform& platform);
 
 // Fonts, then the built-in pictures, then the click sound.
-void LoadBuiltInAssets(Application& app);
+void LoadBuiltInAssets(Platform& platform);
 
 }  // namespace zelluo

@@ -4,13 +4,12 @@
 
 #include "core/application.h"
 #include "core/film_exchange.h"
-#include "core/film_page.h"
 #include "core/main_window.h"
 #include "core/navigation.h"
 #include "core/option_change.h"
-#include "texts/texts.h"
 #include "core/tray.h"
 #include "settings/settings_store.h"
+#include "texts/texts.h"
 #include "ui/gadgets.h"
 #include "ui/pages.h"
 
@@ -25,47 +24,53 @@ constexpr int32_t kRightPressOnTray = 1;
 // a window hidden to the tray could never come back: it starts minimised then.
 void ApplyStartState(Application& app) {
   if (app.settings.StartTray == 1 && app.trayIconInstalled) {
-    EnableTrayEntry(app, menu::kHide, kDisable);
-    HideMainWindow(app);
+    EnableTrayEntry(app.platform, menu::kHide, kDisable);
+    HideMainWindow(app.platform);
     return;
   }
-  EnableTrayEntry(app, menu::kShow, kDisable);
+  EnableTrayEntry(app.platform, menu::kShow, kDisable);
   if (app.settings.StartTray == 1) return;  // no tray: stays minimised
-  if (app.settings.StartMinimize == 0) RestoreMainWindow(app);
+  if (app.settings.StartMinimize == 0) RestoreMainWindow(app.platform);
 }
 
 // Quitting leaves the film in the List page's form first.
 void Quit(Application& app, LoopState& loop) {
-  if (MayQuitDuringImport(app) && LeaveFilm(app)) loop.Quit = 1;
+  if (MayQuitDuringImport(app.listPage, app.platform) && app.listPage.LeaveFilm()) loop.Quit = 1;
 }
 
 void DispatchMenu(Application& app, LoopState& loop, int32_t entry) {
-  if (HandleFilmPageMenu(app, entry)) return;
+  if (app.shownPage == Page::List && app.listPage.HandleMenu(entry)) return;
   switch (entry) {
-    case menu::kQuit: Quit(app, loop); break;
-    case menu::kBackToMain: ReturnToMainPageFromEverywhere(app); break;
+    case menu::kQuit:
+      Quit(app, loop);
+      break;
+    case menu::kBackToMain:
+      ReturnToMainPageFromEverywhere(app);
+      break;
     case menu::kShow:
-      ShowMainWindow(app);
-      RestoreMainWindow(app);
-      EnableTrayEntry(app, menu::kShow, kDisable);
-      EnableTrayEntry(app, menu::kHide, kEnable);
+      ShowMainWindow(app.platform);
+      RestoreMainWindow(app.platform);
+      EnableTrayEntry(app.platform, menu::kShow, kDisable);
+      EnableTrayEntry(app.platform, menu::kHide, kEnable);
       break;
     case menu::kHide:
-      HideMainWindow(app);
-      EnableTrayEntry(app, menu::kShow, kEnable);
-      EnableTrayEntry(app, menu::kHide, kDisable);
+      HideMainWindow(app.platform);
+      EnableTrayEntry(app.platform, menu::kShow, kEnable);
+      EnableTrayEntry(app.platform, menu::kHide, kDisable);
       break;
-    default: break;
+    default:
+      break;
   }
 }
 
 void DispatchGadget(Application& app, LoopState& loop, const Event& event) {
-  if (HandleFilmPageGadget(app, event) || event.type != kGadgetClick) return;
+  if (app.shownPage == Page::List && app.listPage.HandleGadget(event)) return;
+  if (event.type != kGadgetClick) return;
   const int32_t gadget = event.number;
   if (gadget >= gadget::kIconPlay && gadget <= gadget::kIconAbout) {
     OpenPage(app, gadget);
   } else if (gadget == gadget::kInformation) {
-    PlayClickSound(app);
+    PlayClickSound(app.platform, app.settings);
     ShowInformation(app);
   } else if (gadget == gadget::kClose) {
     Quit(app, loop);
@@ -99,14 +104,21 @@ void RunEventLoop(Application& app) {
   LoopState loop;
   while (loop.Quit == 0) {
     // While an import runs its work takes the place of the wait.
-    Event event = platform.WaitEvent(ImportRunning(app) ? 0 : kEventWaitMs);
-    if (event.kind == EventKind::Tray && event.number == kRightPressOnTray) ShowTrayMenu(app);
+    Event event = platform.WaitEvent(app.listPage.ImportRunning() ? 0 : kEventWaitMs);
+    if (event.kind == EventKind::Tray && event.number == kRightPressOnTray) ShowTrayMenu(platform);
     if (event.kind == EventKind::CloseRequest) Quit(app, loop);
     switch (event.kind) {
-      case EventKind::LeftButtonPressed: DragMainWindow(app); break;
-      case EventKind::Menu: DispatchMenu(app, loop, event.number); break;
-      case EventKind::Gadget: DispatchGadget(app, loop, event); break;
-      default: break;
+      case EventKind::LeftButtonPressed:
+        DragMainWindow(platform);
+        break;
+      case EventKind::Menu:
+        DispatchMenu(app, loop, event.number);
+        break;
+      case EventKind::Gadget:
+        DispatchGadget(app, loop, event);
+        break;
+      default:
+        break;
     }
     if (event.kind != EventKind::None) {
       // Hover pictures follow the mouse only after an event that moved it.
@@ -117,9 +129,9 @@ void RunEventLoop(Application& app) {
         UpdateHover(platform, mouse.x, mouse.y);
       }
     }
-    StepImport(app);
+    StepImport(app.listPage, platform);
   }
-  if (app.settings.Fadeout == 1) FadeOutAndClose(app);
+  if (app.settings.Fadeout == 1) FadeOutAndClose(platform);
 }
 
 }  // namespace zelluo

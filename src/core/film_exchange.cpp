@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "collection/film_store.h"
 #include "collection/import_export.h"
-#include "core/application.h"
-#include "core/film_page.h"
-#include "settings/settings_record.h"
+#include "core/import_job.h"
+#include "core/list_page_controller.h"
+#include "core/user_message.h"
 #include "texts/texts.h"
 #include "ui/gadgets.h"
 
@@ -16,22 +19,14 @@ namespace zelluo {
 namespace {
 
 // How long one slice of an import may hold the event loop.
-constexpr auto kSlice = std::chrono::milliseconds(40);
+constexpr auto kImportSlice = std::chrono::milliseconds(40);
 
-std::string CoverFolder(Application& app) {
-  return app.platform.LocalPath(std::string(SettingsFolder) + "/Cover");
-}
-
-void Report(Application& app, std::string_view message) {
-  app.platform.ShowMessage(text::kProgramTitle, message, MessageButtons::Ok);
-}
-
-void ShowStatus(Application& app, std::string_view status) {
-  app.platform.SetGadgetText(gadget::kExchangeStatus, status);
+void ShowImportStatus(Platform& platform, std::string_view status) {
+  platform.SetGadgetText(gadget::kExchangeStatus, status);
 }
 
 // 12345 as "12.345".
-std::string Number(int64_t value) {
+std::string WithThousandsDots(int64_t value) {
   std::string digits = std::to_string(value < 0 ? -value : value);
   for (auto at = static_cast<int64_t>(digits.size()) - 3; at > 0; at -= 3) {
     digits.insert(static_cast<size_t>(at), ".");
@@ -39,8 +34,9 @@ std::string Number(int64_t value) {
   return value < 0 ? "-" + digits : digits;
 }
 
-std::string Films(int64_t count) {
-  return Number(count) + std::string(count == 1 ? text::kOneFilm : text::kFilms);
+// "1 Film", "12.345 Filme".
+std::string FilmCount(int64_t count) {
+  return WithThousandsDots(count) + std::string(count == 1 ? text::kOneFilm : text::kFilms);
 }
 
 // 7. Dezember 2026
@@ -52,10 +48,10 @@ std::string GermanDate(const LocalDate& date) {
 
 std::string PreviewText(const std::string& path, const collection::ImportPlan& plan) {
   const int64_t found = static_cast<int64_t>(plan.fresh.size()) + plan.duplicates;
-  std::string preview = FormatText(text::kImportPreviewFile, collection::FileNameOf(path),
-                                   plan.source.format);
-  preview += FormatText(text::kImportPreviewFound, Films(found));
-  preview += FormatText(text::kImportPreviewDuplicates, Number(plan.duplicates));
+  std::string preview =
+      FormatText(text::kImportPreviewFile, collection::FileNameOf(path), plan.source.format);
+  preview += FormatText(text::kImportPreviewFound, FilmCount(found));
+  preview += FormatText(text::kImportPreviewDuplicates, WithThousandsDots(plan.duplicates));
   if (!plan.source.unmappedFields.empty()) {
     std::string fields;
     for (const std::string& field : plan.source.unmappedFields) {
@@ -68,118 +64,97 @@ std::string PreviewText(const std::string& path, const collection::ImportPlan& p
 }
 
 // The collection is there and no import is under way; otherwise says why not.
-bool ReadyForExchange(Application& app) {
-  if (app.filmPage.import) {
-    Report(app, text::kImportStillRunning);
-    return false;
-  }
-  if (app.filmPage.store) return true;
-  Report(app, app.filmPage.storeProblem);
-  return false;
+bool ReadyForExchange(ListPageController& listPage, Platform& platform) {
+  std::optional<UserMessage> refusal = listPage.WhyNoExchange();
+  if (refusal) ShowUserMessage(platform, *refusal);
+  return !refusal;
 }
 
-void FinishImport(Application& app) {
-  std::unique_ptr<ImportJob> job = std::move(app.filmPage.import);
-  std::vector<collection::Film> films;
-  films.reserve(job->plan.fresh.size());
-  for (collection::ImportedFilm& film : job->plan.fresh) films.push_back(std::move(film.film));
-  ShowStatus(app, "");
-  collection::SyncImportedCovers(CoverFolder(app));
-  collection::ChangeResult stored = app.filmPage.store->ImportFilms(films);
-  RefreshFilmList(app);
-  if (!stored.Ok()) {
-    Report(app, stored.message);
-    return;
+// The import's films stored, after every cover was taken over.
+UserMessage FinishImport(ListPageController& listPage, Platform& platform) {
+  std::unique_ptr<ImportJob> job = listPage.EndImport();
+  std::vector<collection::Film> films = job->TakeFilms();
+  ShowImportStatus(platform, "");
+  collection::SyncImportedCovers(listPage.CoverFolder());
+  collection::ChangeResult stored = listPage.StoreImportedFilms(films);
+  if (!stored.Ok()) return UserMessage::Error(stored.message);
+  std::string message = FormatText(text::kImportDone, FilmCount(stored.id));
+  if (job->CoverProblems() > 0) {
+    message += FormatText(text::kImportCoverProblems, WithThousandsDots(job->CoverProblems()),
+                          job->FirstCoverProblem());
   }
-  std::string message = FormatText(text::kImportDone, Films(stored.id));
-  if (job->coverProblems > 0) {
-    message += FormatText(text::kImportCoverProblems, Number(job->coverProblems),
-                          job->firstCoverProblem);
-  }
-  Report(app, message);
+  return UserMessage::Info(std::move(message));
 }
 
 }  // namespace
 
-void StartImport(Application& app) {
-  if (!ReadyForExchange(app) || !LeaveFilm(app)) return;
+void StartImport(ListPageController& listPage, Platform& platform) {
+  if (!ReadyForExchange(listPage, platform) || !listPage.LeaveFilm()) return;
   const std::vector<FileFilter> filters = {
       {std::string(text::kImportableFiles),
        {"*.csv", "*.txt", "*.tsv", "*.gcs", "*.tc", "*.xml", "*.nfo", "*.db", "*.zip"}},
       {std::string(text::kAllFiles), {"*"}}};
-  std::optional<std::string> path =
-      app.platform.ChooseFile(text::kImportTitle, filters, false, "");
+  std::optional<std::string> path = platform.ChooseFile(text::kImportTitle, filters, false, "");
   if (!path) return;
   collection::ImportResult source = collection::ReadImportFile(*path);
   if (!source.Ok()) {
-    Report(app, source.error);
+    ShowUserMessage(platform, UserMessage::Error(source.error));
     return;
   }
   if (source.films.empty()) {
-    Report(app, FormatText(text::kImportNothingFound, collection::FileNameOf(*path)));
+    ShowUserMessage(platform, UserMessage::Info(FormatText(text::kImportNothingFound,
+                                                           collection::FileNameOf(*path))));
     return;
   }
-  std::vector<collection::Film> collection = app.filmPage.store->AllFilms();
-  if (!app.filmPage.store->ReadProblem().empty()) {
-    Report(app, app.filmPage.store->ReadProblem());
+  CollectionRead known = listPage.ReadAllFilms();
+  if (known.problem) {
+    ShowUserMessage(platform, *known.problem);
     return;
   }
-  auto job = std::make_unique<ImportJob>();
-  job->plan = collection::PlanImport(std::move(source), collection);
-  if (job->plan.fresh.empty()) {
-    Report(app, FormatText(text::kImportAllKnown, Films(job->plan.duplicates)));
+  collection::ImportPlan plan = collection::PlanImport(std::move(source), known.films);
+  if (plan.fresh.empty()) {
+    ShowUserMessage(
+        platform, UserMessage::Info(FormatText(text::kImportAllKnown, FilmCount(plan.duplicates))));
     return;
   }
-  if (app.platform.ShowMessage(text::kProgramTitle, PreviewText(*path, job->plan),
-                               MessageButtons::YesNo) != MessageAnswer::Yes) {
+  if (platform.ShowMessage(text::kProgramTitle, PreviewText(*path, plan), MessageButtons::YesNo) !=
+      MessageAnswer::Yes) {
     return;
   }
-  app.filmPage.import = std::move(job);
-  StepImport(app);
+  listPage.BeginImport(std::make_unique<ImportJob>(std::move(plan)));
+  StepImport(listPage, platform);
 }
 
-bool ImportRunning(const Application& app) { return app.filmPage.import != nullptr; }
-
-void StepImport(Application& app) {
-  ImportJob* job = app.filmPage.import.get();
+void StepImport(ListPageController& listPage, Platform& platform) {
+  ImportJob* job = listPage.RunningImport();
   if (job == nullptr) return;
-  const std::string folder = CoverFolder(app);
-  const auto end = std::chrono::steady_clock::now() + kSlice;
-  std::vector<collection::ImportedFilm>& films = job->plan.fresh;
-  while (job->next < films.size() && std::chrono::steady_clock::now() < end) {
-    collection::ImportedFilm& film = films[job->next++];
-    std::string problem = collection::TakeOverImportedCover(film, folder);
-    film.cover = {};  // the picture's bytes are no longer needed
-    if (!problem.empty() && job->coverProblems++ == 0) {
-      job->firstCoverProblem = film.film.title + ": " + problem;
-    }
-  }
-  if (job->next < films.size()) {
-    ShowStatus(app, FormatText(text::kImportProgress, Number(static_cast<int64_t>(job->next)),
-                               Number(static_cast<int64_t>(films.size()))));
+  job->TakeOverCovers(listPage.CoverFolder(), std::chrono::steady_clock::now() + kImportSlice);
+  if (!job->Finished()) {
+    ShowImportStatus(platform,
+                     FormatText(text::kImportProgress, WithThousandsDots(job->FilmsDone()),
+                                WithThousandsDots(job->FilmCount())));
     return;
   }
-  FinishImport(app);
+  ShowUserMessage(platform, FinishImport(listPage, platform));
 }
 
-bool MayQuitDuringImport(Application& app) {
-  if (!ImportRunning(app)) return true;
-  if (app.platform.ShowMessage(text::kProgramTitle, text::kImportQuitQuestion,
-                               MessageButtons::YesNo) != MessageAnswer::Yes) {
+bool MayQuitDuringImport(ListPageController& listPage, Platform& platform) {
+  if (!listPage.ImportRunning()) return true;
+  if (platform.ShowMessage(text::kProgramTitle, text::kImportQuitQuestion, MessageButtons::YesNo) !=
+      MessageAnswer::Yes) {
     return false;
   }
-  app.filmPage.import.reset();
+  listPage.EndImport();  // dropped: nothing is stored
   return true;
 }
 
-void StartExport(Application& app) {
-  if (!ReadyForExchange(app) || !LeaveFilm(app)) return;
-  const std::vector<FileFilter> filters = {
-      {std::string(text::kCsvFiles), {"*.csv"}},
-      {std::string(text::kHtmlFiles), {"*.html", "*.htm"}},
-      {std::string(text::kBackupFiles), {"*.zip"}}};
+void StartExport(ListPageController& listPage, Platform& platform) {
+  if (!ReadyForExchange(listPage, platform) || !listPage.LeaveFilm()) return;
+  const std::vector<FileFilter> filters = {{std::string(text::kCsvFiles), {"*.csv"}},
+                                           {std::string(text::kHtmlFiles), {"*.html", "*.htm"}},
+                                           {std::string(text::kBackupFiles), {"*.zip"}}};
   std::optional<std::string> chosen =
-      app.platform.ChooseFile(text::kExportTitle, filters, true, text::kExportSuggestedName);
+      platform.ChooseFile(text::kExportTitle, filters, true, text::kExportSuggestedName);
   if (!chosen) return;
   std::string path = *chosen;
   std::optional<collection::ExportFormat> format = collection::ExportFormatOf(path);
@@ -187,24 +162,24 @@ void StartExport(Application& app) {
     path += ".csv";
     format = collection::ExportFormat::Csv;
   }
-  std::vector<collection::Film> films = app.filmPage.store->AllFilms();
-  if (!app.filmPage.store->ReadProblem().empty()) {
-    Report(app, app.filmPage.store->ReadProblem());
+  CollectionRead all = listPage.ReadAllFilms();
+  if (all.problem) {
+    ShowUserMessage(platform, *all.problem);
     return;
   }
-  collection::ExportOutcome outcome =
-      collection::ExportFilms(films, *format, path, CoverFolder(app),
-                              GermanDate(app.platform.Today()));
+  collection::ExportOutcome outcome = collection::ExportFilms(
+      all.films, *format, path, listPage.CoverFolder(), GermanDate(platform.Today()));
   if (!outcome.error.empty()) {
-    Report(app, outcome.error);
+    ShowUserMessage(platform, UserMessage::Error(outcome.error));
     return;
   }
-  std::string message = FormatText(text::kExportDone, Films(static_cast<int64_t>(films.size())),
-                                   collection::FileNameOf(path));
+  std::string message =
+      FormatText(text::kExportDone, FilmCount(static_cast<int64_t>(all.films.size())),
+                 collection::FileNameOf(path));
   if (outcome.missingCovers > 0) {
-    message += FormatText(text::kExportMissingCovers, Number(outcome.missingCovers));
+    message += FormatText(text::kExportMissingCovers, WithThousandsDots(outcome.missingCovers));
   }
-  Report(app, message);
+  ShowUserMessage(platform, UserMessage::Info(std::move(message)));
 }
 
 }  // namespace zelluo

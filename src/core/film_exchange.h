@@ -4,33 +4,21 @@
 // window stays responsive and shows the progress) and then stores all films
 // in one transaction. An export writes the whole collection at once.
 
-#include <cstdint>
-#include <string>
-
-#include "collection/import_export.h"
+#include "platform/platform.h"
 
 namespace zelluo {
 
-struct Application;
-
-// The import between the answer Ja and the stored films.
-struct ImportJob {
-  collection::ImportPlan plan;
-  size_t next = 0;  // the film whose cover comes next
-  int64_t coverProblems = 0;
-  std::string firstCoverProblem;
-};
+class ListPageController;
 
 // Strg+I and the button "Importieren".
-void StartImport(Application& app);
+void StartImport(ListPageController& listPage, Platform& platform);
 // Strg+E and the button "Exportieren".
-void StartExport(Application& app);
+void StartExport(ListPageController& listPage, Platform& platform);
 
-bool ImportRunning(const Application& app);
 // A slice of the running import's work, called by the event loop.
-void StepImport(Application& app);
+void StepImport(ListPageController& listPage, Platform& platform);
 // Before quitting while an import runs: asks; true when the program may quit
 // (the import is dropped then and nothing is stored).
-bool MayQuitDuringImport(Application& app);
+bool MayQuitDuringImport(ListPageController& listPage, Platform& platform);
 
 }  // namespace zelluo

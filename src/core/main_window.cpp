@@ -54,13 +54,12 @@ void OpenMainWindow(Application& app) {
                                geometry.CornerHeight);
 }
 
-void ShowMainWindow(Application& app) { app.platform.ShowWindow(WindowShow::Show); }
-void HideMainWindow(Application& app) { app.platform.ShowWindow(WindowShow::Hide); }
-void RestoreMainWindow(Application& app) { app.platform.ShowWindow(WindowShow::Restore); }
-void DragMainWindow(Application& app) { app.platform.DragWindow(); }
+void ShowMainWindow(Platform& platform) { platform.ShowWindow(WindowShow::Show); }
+void HideMainWindow(Platform& platform) { platform.ShowWindow(WindowShow::Hide); }
+void RestoreMainWindow(Platform& platform) { platform.ShowWindow(WindowShow::Restore); }
+void DragMainWindow(Platform& platform) { platform.DragWindow(); }
 
-void FadeOutAndClose(Application& app) {
-  Platform& platform = app.platform;
+void FadeOutAndClose(Platform& platform) {
   std::optional<Rect> start = platform.WindowRect();
   if (start) {
     double x = start->x, y = start->y, w = start->width, h = start->height;
@@ -69,10 +68,9 @@ void FadeOutAndClose(Application& app) {
     for (int32_t step = 0; step < kFadeSteps; ++step) {
       platform.Pause(kFadePauseMs);
       // The shown position moves by 0.01 of the size, the carried one by 0.005.
-      platform.MoveResizeWindow(Rect{RoundHalfEven(x + kFadeShownOffset * w),
-                                     RoundHalfEven(y + kFadeShownOffset * h),
-                                     RoundHalfEven(kFadeShrink * w),
-                                     RoundHalfEven(kFadeShrink * h)});
+      platform.MoveResizeWindow(
+          Rect{RoundHalfEven(x + kFadeShownOffset * w), RoundHalfEven(y + kFadeShownOffset * h),
+               RoundHalfEven(kFadeShrink * w), RoundHalfEven(kFadeShrink * h)});
       x = RoundHalfEven(x + kFadeCarriedOffset * w);
       y = RoundHalfEven(y + kFadeCarriedOffset * h);
       w = RoundHalfEven(kFadeShrink * w);

@@ -15,13 +15,13 @@ struct Application;
 Rect CentredWindowRect(int32_t width, int32_t height, int32_t screenWidth, int32_t screenHeight);
 
 void OpenMainWindow(Application& app);
-void ShowMainWindow(Application& app);
-void HideMainWindow(Application& app);
-void RestoreMainWindow(Application& app);
+void ShowMainWindow(Platform& platform);
+void HideMainWindow(Platform& platform);
+void RestoreMainWindow(Platform& platform);
 // Moves the window with the mouse as if by its caption until the button is released.
-void DragMainWindow(Application& app);
+void DragMainWindow(Platform& platform);
 // Shrinks and fades the window in 15 steps, then destroys it.
-void FadeOutAndClose(Application& app);
+void FadeOutAndClose(Platform& platform);
 // Releases all platform resources, in a fixed order.
 void Shutdown(Application& app);
 

@@ -2,18 +2,17 @@
 
 #include "assets/sound.h"
 #include "core/application.h"
-#include "core/film_page.h"
 #include "settings/settings_store.h"
 
 namespace zelluo {
 
 PageContext PagesOf(Application& app) {
   return PageContext{app.platform, app.settings, app.ProgramSizeKb, app.Author,
-                     FilmRowSource(app)};
+                     app.listPage.RowSource()};
 }
 
-void PlayClickSound(Application& app) {
-  if (app.settings.Sound == 1) app.platform.PlaySound(kClickSound, false);
+void PlayClickSound(Platform& platform, const SettingsRecord& settings) {
+  if (settings.Sound == 1) platform.PlaySound(kClickSound, false);
 }
 
 void ShowStartPage(Application& app) {
@@ -22,7 +21,9 @@ void ShowStartPage(Application& app) {
   if (!page) return;  // an unknown start page shows nothing until Backspace
   app.shownPage = page;
   switch (*page) {
-    case Page::Main: ShowPage(pages, Page::Main); break;
+    case Page::Main:
+      ShowPage(pages, Page::Main);
+      break;
     case Page::Options:
       FreeMainPage(app.platform);
       ShowPage(pages, Page::Options);
@@ -32,7 +33,7 @@ void ShowStartPage(Application& app) {
     default:
       ShowPage(pages, *page);
       FreeMainPage(app.platform);
-      if (*page == Page::List) EnterFilmPage(app);
+      if (*page == Page::List) app.listPage.Enter();
       break;
   }
 }
@@ -40,19 +41,19 @@ void ShowStartPage(Application& app) {
 void OpenPage(Application& app, int32_t icon) {
   std::optional<Page> target = PageOfIcon(icon);
   if (!target) return;
-  PlayClickSound(app);
+  PlayClickSound(app.platform, app.settings);
   FreeMainPage(app.platform);
   HideAllNavigationCaptions(app.platform);
   ShowPage(PagesOf(app), *target);
   app.shownPage = target;
-  if (*target == Page::List) EnterFilmPage(app);
+  if (*target == Page::List) app.listPage.Enter();
 }
 
 void ReturnToMainPage(Application& app, int32_t backButton) {
   std::optional<Page> from = PageOfBackButton(backButton);
   if (!from) return;
-  PlayClickSound(app);
-  if (*from == Page::List && !LeaveFilm(app)) return;
+  PlayClickSound(app.platform, app.settings);
+  if (*from == Page::List && !app.listPage.LeaveFilm()) return;
   const PageContext pages = PagesOf(app);
   HidePage(pages, *from);
   BuildMainPage(pages);

@@ -14,7 +14,7 @@ struct Application;
 PageContext PagesOf(Application& app);
 
 // Plays the click from its start, cutting off one still sounding, when Sound is 1.
-void PlayClickSound(Application& app);
+void PlayClickSound(Platform& platform, const SettingsRecord& settings);
 
 // Shows the page named by StartPage; "Options" is a start page for one start,
 // so the file's StartPage is set back to "Main" then.

@@ -4,9 +4,9 @@
 
 #include "core/application.h"
 #include "core/navigation.h"
-#include "texts/texts.h"
 #include "settings/settings_store.h"
 #include "settings/xml_document.h"
+#include "texts/texts.h"
 
 namespace zelluo {
 namespace {
@@ -29,7 +29,7 @@ void ApplyOptionChange(Application& app, int32_t gadget, int32_t& quit) {
   const bool on = gadget == row->onSwitch;
   const std::string_view value = on ? "1" : "0";
 
-  PlayClickSound(app);
+  PlayClickSound(app.platform, app.settings);
   ShowOptionLook(app.platform, *row, on);
   MessageAnswer answer =
       app.platform.ShowMessage(text::kProgramTitle, text::kConfirmChange, MessageButtons::YesNo);
@@ -83,4 +83,3 @@ void ApplyOptionChange(Application& app, int32_t gadget, int32_t& quit) {
 }
 
 }  // namespace zelluo
-

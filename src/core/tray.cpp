@@ -45,11 +45,11 @@ constexpr KeyShortcut kListPageKeys[] = {
     {kKeyPageDown, KeyModifier::None, ShortcutInFields::SingleLine, menu::kPageDown},
 };
 
-void AddShortcuts(Application& app) {
-  app.platform.AddShortcut(kEscapeKey, menu::kQuit);
-  app.platform.AddShortcut(kBackspaceKey, menu::kBackToMain);
+void AddShortcuts(Platform& platform) {
+  platform.AddShortcut(kEscapeKey, menu::kQuit);
+  platform.AddShortcut(kBackspaceKey, menu::kBackToMain);
   for (const KeyShortcut& key : kListPageKeys) {
-    app.platform.AddKeyShortcut(key.keyCode, key.modifier, key.inFields, key.menuEvent);
+    platform.AddKeyShortcut(key.keyCode, key.modifier, key.inFields, key.menuEvent);
   }
 }
 
@@ -60,8 +60,7 @@ void CreateTrayIcon(Application& app) {
   app.platform.SetTrayTooltip(FirstCharacters(tooltip, kTooltipCharacters));
 }
 
-void CreateTrayMenu(Application& app) {
-  Platform& platform = app.platform;
+void CreateTrayMenu(Platform& platform) {
   platform.CreatePopupMenu();
   platform.AppendMenuEntry(menu::kShow, text::kMenuShow);
   platform.AppendMenuEntry(menu::kHide, text::kMenuHide);
@@ -69,10 +68,10 @@ void CreateTrayMenu(Application& app) {
   platform.AppendMenuEntry(menu::kQuit, text::kMenuQuit);
 }
 
-void ShowTrayMenu(Application& app) { app.platform.ShowPopupMenu(); }
+void ShowTrayMenu(Platform& platform) { platform.ShowPopupMenu(); }
 
-void EnableTrayEntry(Application& app, int32_t entry, int32_t flag) {
-  app.platform.EnableMenuEntry(entry, flag == 0);
+void EnableTrayEntry(Platform& platform, int32_t entry, int32_t flag) {
+  platform.EnableMenuEntry(entry, flag == 0);
 }
 
 }  // namespace zelluo

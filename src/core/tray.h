@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/platform.h"
+
 namespace zelluo {
 
 struct Application;
@@ -13,14 +15,14 @@ struct Application;
 inline constexpr size_t kTooltipCharacters = 63;
 
 // Escape quits, Backspace returns to the Main page.
-void AddShortcuts(Application& app);
+void AddShortcuts(Platform& platform);
 // Adds the icon (image 5) and then its tooltip Name + " " + Version.
 void CreateTrayIcon(Application& app);
 // "Einblenden", "Ausblenden", a separator and "Beenden", all enabled.
-void CreateTrayMenu(Application& app);
-void ShowTrayMenu(Application& app);
+void CreateTrayMenu(Platform& platform);
+void ShowTrayMenu(Platform& platform);
 // flag 0 enables the entry, 1 disables it (shown greyed).
-void EnableTrayEntry(Application& app, int32_t entry, int32_t flag);
+void EnableTrayEntry(Platform& platform, int32_t entry, int32_t flag);
 
 // The first count characters of UTF-8 text; never cuts inside a character.
 std::string FirstCharacters(std::string_view text, size_t count);

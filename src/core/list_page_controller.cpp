@@ -1,0 +1,321 @@
+#include "core/list_page_controller.h"
+
+#include <algorithm>
+
+#include "collection/cover.h"
+#include "collection/film_store.h"
+#include "core/film_exchange.h"
+#include "core/import_job.h"
+#include "platform/invariant.h"
+#include "settings/settings_record.h"
+#include "texts/texts.h"
+#include "ui/film_form.h"
+#include "ui/gadgets.h"
+
+namespace zelluo {
+
+using collection::Film;
+using collection::FilmRow;
+using collection::FilmStore;
+
+namespace {
+
+// Rows the list shows at once: how far the Page Up and Page Down keys move.
+constexpr int64_t kRowsOnScreen = 15;
+
+}  // namespace
+
+ListPageController::ListPageController(Platform& platform)
+    : platform_(platform),
+      coverFolder_(platform.LocalPath(std::string(SettingsFolder) + "/Cover")) {}
+
+ListPageController::~ListPageController() = default;
+
+std::optional<FilmRow> ListPageController::RowAt(int64_t row) {
+  if (!store_ || row < 0 || row >= rowCount_) return std::nullopt;
+  return rows_.RowAt(*store_, query_, row);
+}
+
+void ListPageController::ShowFilm(const Film& film) {
+  shown_ = film;
+  cover_ = film.cover;
+  ShowFilmInForm(platform_, film);
+  std::optional<PixelImage> picture;
+  if (film.cover) picture = LoadCover(coverFolder_, *film.cover);
+  ShowCover(platform_, picture ? &*picture : nullptr);
+}
+
+// The list anew for the current search, the shown film selected where it is
+// among the films found.
+void ListPageController::RefillList() {
+  rowCount_ = store_ ? store_->CountFilms(query_) : 0;
+  rows_.Forget();
+  platform_.SetListRowCount(gadget::kFilmList, static_cast<int32_t>(rowCount_));
+  std::optional<int64_t> row;
+  if (store_ && shown_.id != 0) row = store_->PositionOf(query_, shown_.id);
+  platform_.SetListSelection(gadget::kFilmList, row ? static_cast<int32_t>(*row) : -1);
+}
+
+// Shows the film of a row of the list; false when it could not be read.
+bool ListPageController::ShowRow(int64_t row) {
+  std::optional<FilmRow> found = RowAt(row);
+  std::optional<Film> film = found ? store_->LoadFilm(found->id) : std::nullopt;
+  if (!film) {
+    if (store_ && !store_->ReadProblem().empty()) {
+      ShowUserMessage(platform_, UserMessage::Error(store_->ReadProblem()));
+    }
+    return false;
+  }
+  ShowFilm(*film);
+  platform_.SetListSelection(gadget::kFilmList, static_cast<int32_t>(row));
+  return true;
+}
+
+bool ListPageController::HasUnsavedChanges() {
+  return opened_ && (cover_ != shown_.cover || FormDiffersFrom(platform_, shown_));
+}
+
+bool ListPageController::SaveForm() {
+  FormReading reading = ReadFilmForm(platform_, shown_);
+  reading.film.cover = cover_;
+  if (!reading.problem.empty()) {
+    ShowUserMessage(platform_, UserMessage::Error(std::string(reading.problem)));
+    return false;
+  }
+  if (!store_) {
+    ShowUserMessage(platform_, storeProblem_);
+    return false;
+  }
+  collection::ChangeResult saved = store_->SaveFilm(reading.film);
+  if (!saved.Ok()) {
+    ShowUserMessage(platform_, UserMessage::Error(saved.message));
+    return false;
+  }
+  std::optional<Film> stored = store_->LoadFilm(saved.id);
+  ShowFilm(stored ? *stored : reading.film);
+  RefillList();
+  return true;
+}
+
+// Moves to another row, as the user's selection or a key asked; the form keeps
+// its film when its changes could not be saved.
+void ListPageController::GoToRow(int64_t row) {
+  std::optional<FilmRow> target = RowAt(row);
+  if (!target || target->id == shown_.id) return;
+  const int64_t id = target->id;
+  const bool saving = HasUnsavedChanges();
+  if (!LeaveFilm()) {
+    RefillList();
+    return;
+  }
+  // A film saved on the way may have moved the rows.
+  if (saving) row = store_->PositionOf(query_, id).value_or(-1);
+  if (!ShowRow(row)) RefillList();
+}
+
+void ListPageController::StepThroughList(int64_t step) {
+  const int32_t selected = platform_.ListSelection(gadget::kFilmList);
+  const int64_t last = rowCount_ - 1;
+  if (last < 0) return;
+  GoToRow(selected < 0 ? 0 : std::clamp<int64_t>(selected + step, 0, last));
+}
+
+void ListPageController::StartNewFilm() {
+  if (!LeaveFilm()) return;
+  ShowFilm(Film{});
+  platform_.SetListSelection(gadget::kFilmList, -1);
+  platform_.FocusGadget(gadget::kTitleField);
+}
+
+void ListPageController::DeleteShownFilm() {
+  if (!store_ || shown_.id == 0) return;
+  if (platform_.ShowMessage(text::kProgramTitle, text::kConfirmDeleteFilm, MessageButtons::YesNo) !=
+      MessageAnswer::Yes) {
+    return;
+  }
+  const int32_t row = platform_.ListSelection(gadget::kFilmList);
+  collection::ChangeResult deleted = store_->DeleteFilm(shown_.id);
+  if (!deleted.Ok()) {
+    ShowUserMessage(platform_, UserMessage::Error(deleted.message));
+    return;
+  }
+  ShowFilm(Film{});
+  RefillList();
+  if (rowCount_ > 0) ShowRow(std::clamp<int64_t>(row, 0, rowCount_ - 1));
+}
+
+void ListPageController::BringBackDeletedFilm() {
+  if (!store_ || !LeaveFilm()) return;
+  collection::ChangeResult restored = store_->UndoDelete();
+  if (!restored.Ok()) {
+    ShowUserMessage(platform_, UserMessage::Error(restored.message));
+    return;
+  }
+  if (std::optional<Film> film = store_->LoadFilm(restored.id)) ShowFilm(*film);
+  RefillList();
+}
+
+void ListPageController::ChooseCover() {
+  const std::vector<FileFilter> pictures = {
+      FileFilter{std::string(text::kPictures), {"*.jpg", "*.jpeg", "*.png"}}};
+  std::optional<std::string> path =
+      platform_.ChooseFile(text::kChooseCoverTitle, pictures, false, "");
+  if (!path) return;
+  CoverResult cover = TakeOverCover(coverFolder_, *path);
+  if (!cover.error.empty()) {
+    ShowUserMessage(platform_, UserMessage::Error(cover.error));
+    return;
+  }
+  cover_ = cover.fileName;
+  std::optional<PixelImage> picture = LoadCover(coverFolder_, cover.fileName);
+  ShowCover(platform_, picture ? &*picture : nullptr);
+}
+
+ListRowSource ListPageController::RowSource() {
+  return [this](int32_t row) {
+    std::optional<FilmRow> found = RowAt(row);
+    return found ? FilmRowTexts(*found) : std::vector<std::string>(4);
+  };
+}
+
+void ListPageController::Enter() {
+  if (!opened_) {
+    opened_ = true;
+    collection::OpenResult opened = FilmStore::Open(platform_.LocalPath(SettingsFolder));
+    // A store, or none and the reason.
+    storeProblem_ = opened.store ? UserMessage{} : UserMessage::Error(opened.message);
+    store_ = std::move(opened.store);
+    ZELLUO_ASSERT((store_ == nullptr) == storeProblem_.isError);
+    if (storeProblem_.isError) ShowUserMessage(platform_, storeProblem_);
+  } else if (store_) {
+    // Films another program wrote while the page was away are found and sorted.
+    store_->RefreshDerivedData();
+  }
+  std::optional<Film> again;
+  if (store_ && shown_.id != 0) again = store_->LoadFilm(shown_.id);
+  ShowFilm(again ? *again : Film{});
+  RefillList();
+  if (!again && rowCount_ > 0) ShowRow(0);
+  platform_.FocusGadget(gadget::kSearchField);
+}
+
+bool ListPageController::LeaveFilm() {
+  if (!HasUnsavedChanges()) return true;
+  if (platform_.ShowMessage(text::kProgramTitle, text::kConfirmSaveChanges,
+                            MessageButtons::YesNo) == MessageAnswer::Yes) {
+    return SaveForm();
+  }
+  ShowFilm(shown_);
+  return true;
+}
+
+bool ListPageController::HandleGadget(const Event& event) {
+  switch (event.number) {
+    case gadget::kSearchField:
+      if (event.type != kGadgetTextChanged) return true;
+      query_ = platform_.GadgetText(gadget::kSearchField);
+      RefillList();
+      return true;
+    case gadget::kFilmList:
+      if (event.type == kGadgetSelectionChanged) {
+        GoToRow(platform_.ListSelection(gadget::kFilmList));
+      }
+      return true;
+    case gadget::kNewFilm:
+      StartNewFilm();
+      return true;
+    case gadget::kSaveFilm:
+      SaveForm();
+      return true;
+    case gadget::kDeleteFilm:
+      DeleteShownFilm();
+      return true;
+    case gadget::kImportFilms:
+      if (event.type == kGadgetClick) StartImport(*this, platform_);
+      return true;
+    case gadget::kExportFilms:
+      if (event.type == kGadgetClick) StartExport(*this, platform_);
+      return true;
+    case gadget::kCover:
+    case gadget::kChooseCover:
+      if (event.type == kGadgetClick) ChooseCover();
+      return true;
+    default:
+      return event.type != kGadgetClick;  // typing in the form's fields
+  }
+}
+
+bool ListPageController::HandleMenu(int32_t entry) {
+  switch (entry) {
+    case menu::kNewFilm:
+      StartNewFilm();
+      return true;
+    case menu::kSaveFilm:
+      SaveForm();
+      return true;
+    case menu::kDeleteFilm:
+      DeleteShownFilm();
+      return true;
+    case menu::kUndoDelete:
+      BringBackDeletedFilm();
+      return true;
+    case menu::kFindFilm:
+      platform_.FocusGadget(gadget::kSearchField);
+      return true;
+    case menu::kImportFilms:
+      StartImport(*this, platform_);
+      return true;
+    case menu::kExportFilms:
+      StartExport(*this, platform_);
+      return true;
+    case menu::kPreviousFilm:
+      StepThroughList(-1);
+      return true;
+    case menu::kNextFilm:
+      StepThroughList(1);
+      return true;
+    case menu::kPageUp:
+      StepThroughList(-kRowsOnScreen);
+      return true;
+    case menu::kPageDown:
+      StepThroughList(kRowsOnScreen);
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::optional<UserMessage> ListPageController::WhyNoExchange() const {
+  if (import_) return UserMessage::Error(std::string(text::kImportStillRunning));
+  if (!store_) return storeProblem_;
+  return std::nullopt;
+}
+
+CollectionRead ListPageController::ReadAllFilms() {
+  ZELLUO_ASSERT(store_ != nullptr);
+  CollectionRead read;
+  read.films = store_->AllFilms();
+  if (!store_->ReadProblem().empty()) read.problem = UserMessage::Error(store_->ReadProblem());
+  return read;
+}
+
+void ListPageController::BeginImport(std::unique_ptr<ImportJob> job) {
+  // One import at a time: WhyNoExchange refuses a second one.
+  ZELLUO_ASSERT(import_ == nullptr && job != nullptr && store_ != nullptr);
+  import_ = std::move(job);
+}
+
+std::unique_ptr<ImportJob> ListPageController::EndImport() {
+  ZELLUO_ASSERT(import_ != nullptr);
+  return std::move(import_);
+}
+
+collection::ChangeResult ListPageController::StoreImportedFilms(const std::vector<Film>& films) {
+  ZELLUO_ASSERT(store_ != nullptr);
+  collection::ChangeResult stored = store_->ImportFilms(films);
+  RefillList();
+  if (shown_.id == 0 && rowCount_ > 0) ShowRow(0);
+  return stored;
+}
+
+}  // namespace zelluo

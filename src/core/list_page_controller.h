@@ -1,0 +1,109 @@
+#pragma once
+// The List page at work: the collection behind it, the rows of its film list,
+// the search, the film in the form, the question before an edit would be lost,
+// and the import under way. Import and export (core/film_exchange.h) work
+// through its interface.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "collection/film.h"
+#include "core/film_row_window.h"
+#include "core/user_message.h"
+#include "platform/platform.h"
+
+namespace zelluo {
+
+namespace collection {
+class FilmStore;
+struct ChangeResult;
+}  // namespace collection
+
+class ImportJob;
+
+// Every film of the collection, or why it could not be read.
+struct CollectionRead {
+  std::vector<collection::Film> films;
+  std::optional<UserMessage> problem;
+};
+
+class ListPageController {
+ public:
+  explicit ListPageController(Platform& platform);
+  ~ListPageController();
+  ListPageController(const ListPageController&) = delete;
+  ListPageController& operator=(const ListPageController&) = delete;
+
+  // The list's rows, fetched from the collection as the list shows them, a
+  // window of rows at a time: asking again for a row the window holds costs
+  // a lookup and the row's texts, so a list may ask for every cell it draws.
+  ListRowSource RowSource();
+
+  // The page comes into view: the collection is opened (the first time, so
+  // that a start that never shows the page costs nothing), the list filled,
+  // the film shown before or the first one shown, the search field focused.
+  void Enter();
+
+  // Before the film in the form is left (another film, a new one, another
+  // page, quitting): with unsaved changes asks "Änderungen speichern?"; Ja
+  // saves, Nein discards. False when the form must stay (it could not be saved).
+  bool LeaveFilm();
+
+  // The page's gadget events and menu entries (keys) while it is shown; false
+  // for events that are not its own.
+  bool HandleGadget(const Event& event);
+  bool HandleMenu(int32_t entry);
+
+  // --- for import and export ---
+
+  // The folder of the cover pictures.
+  const std::string& CoverFolder() const { return coverFolder_; }
+  // Why films cannot be imported or exported now (an import runs, the
+  // collection could not be opened); none when they can.
+  std::optional<UserMessage> WhyNoExchange() const;
+  // Every film in the list's order. Only when WhyNoExchange() is none.
+  CollectionRead ReadAllFilms();
+
+  bool ImportRunning() const { return import_ != nullptr; }
+  // The import that runs from now on; none may be running.
+  void BeginImport(std::unique_ptr<ImportJob> job);
+  // The running import, or null.
+  ImportJob* RunningImport() { return import_.get(); }
+  // The running import, no longer running (to be stored or dropped).
+  std::unique_ptr<ImportJob> EndImport();
+  // Stores the imported films in one transaction and shows the list anew
+  // (with no film in the form, the first one).
+  collection::ChangeResult StoreImportedFilms(const std::vector<collection::Film>& films);
+
+ private:
+  std::optional<collection::FilmRow> RowAt(int64_t row);
+  void ShowFilm(const collection::Film& film);
+  void RefillList();
+  bool ShowRow(int64_t row);
+  bool HasUnsavedChanges();
+  bool SaveForm();
+  void GoToRow(int64_t row);
+  void StepThroughList(int64_t step);
+  void StartNewFilm();
+  void DeleteShownFilm();
+  void BringBackDeletedFilm();
+  void ChooseCover();
+
+  Platform& platform_;
+  const std::string coverFolder_;
+  bool opened_ = false;
+  std::unique_ptr<collection::FilmStore> store_;  // none when the file could not be opened
+  UserMessage storeProblem_;                      // an error when there is no store
+  std::string query_;
+  int64_t rowCount_ = 0;
+  FilmRowWindow rows_;
+  // The film as stored (id 0 for a new one) and the cover chosen for it since.
+  collection::Film shown_;
+  std::optional<std::string> cover_;
+  std::unique_ptr<ImportJob> import_;
+};
+
+}  // namespace zelluo
