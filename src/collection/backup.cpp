@@ -11,6 +11,7 @@
 #include "collection/xml_tree.h"
 #include "collection/zip_archive.h"
 #include "platform/os_services.h"
+#include "texts/text_tools.h"
 #include "texts/texts.h"
 
 namespace zelluo::collection {
@@ -49,27 +50,8 @@ constexpr Field kFields[] = {
 // The length of the UTF-8 sequence at text[at] when it is a character XML
 // 1.0 can hold; 0 for a malformed sequence, a surrogate, U+FFFE or U+FFFF.
 size_t CharacterLength(std::string_view text, size_t at) {
-  const auto byte = [&](size_t i) {
-    return at + i < text.size() ? static_cast<unsigned char>(text[at + i]) : 0u;
-  };
-  const auto follows = [&](size_t i) { return (byte(i) & 0xC0u) == 0x80u; };
-  const unsigned lead = byte(0);
-  if (lead >= 0xC2 && lead <= 0xDF) return follows(1) ? 2 : 0;
-  if (lead >= 0xE0 && lead <= 0xEF) {
-    const unsigned second = byte(1);
-    if (!follows(1) || !follows(2)) return 0;
-    if (lead == 0xE0 && second < 0xA0) return 0;  // overlong
-    if (lead == 0xED && second > 0x9F) return 0;  // surrogate
-    if (lead == 0xEF && second == 0xBF && byte(2) >= 0xBE) return 0;
-    return 3;
-  }
-  if (lead >= 0xF0 && lead <= 0xF4) {
-    const unsigned second = byte(1);
-    if (!follows(1) || !follows(2) || !follows(3)) return 0;
-    if ((lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second > 0x8F)) return 0;
-    return 4;
-  }
-  return 0;
+  const text::Utf8Char character = text::DecodeUtf8(text, at);
+  return character.code == 0xFFFE || character.code == 0xFFFF ? 0 : character.length;
 }
 
 // Appends text as character data that reads back as the same text: markup
@@ -83,7 +65,7 @@ void AppendText(std::string& out, std::string_view text) {
   const auto flush = [&] { out.append(text.data() + run, at - run); };
   while (at < text.size()) {
     const auto c = static_cast<unsigned char>(text[at]);
-    if (c >= 0x20 && c < 0x80 && c != '&' && c != '<' && c != '>') {
+    if (c >= 0x20 && c < 0x80 && text::XmlReference(text[at], text::XmlQuotes::Kept).empty()) {
       ++at;
       continue;
     }
@@ -99,22 +81,13 @@ void AppendText(std::string& out, std::string_view text) {
       }
     }
     flush();
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '\r':
-        out += "&#13;";
-        break;
-      default:
-        if (c >= 0x80) out += "\xEF\xBF\xBD";
-        break;
+    if (const std::string_view reference = text::XmlReference(text[at], text::XmlQuotes::Kept);
+        !reference.empty()) {
+      out += reference;
+    } else if (c == '\r') {
+      out += "&#13;";
+    } else if (c >= 0x80) {
+      out += "\xEF\xBF\xBD";
     }
     run = ++at;
   }
@@ -183,7 +156,7 @@ bool LooksLikeZip(std::string_view bytes) { return bytes.substr(0, 2) == "PK"; }
 
 // A whole number (blanks around it allowed) that fits int32_t.
 std::optional<int32_t> ParseNumber(std::string_view text) {
-  const std::string trimmed = Trimmed(text);
+  const std::string trimmed = text::Trimmed(text);
   int32_t value = 0;
   const char* end = trimmed.data() + trimmed.size();
   const auto [stop, error] = std::from_chars(trimmed.data(), end, value);
@@ -249,7 +222,7 @@ class BackupReader {
       } else if (field->text != nullptr) {
         film.*field->text = std::move(child.text);
       } else if (field->number != nullptr) {
-        if (Trimmed(child.text).empty()) continue;
+        if (text::Trimmed(child.text).empty()) continue;
         const std::optional<int32_t> number = ParseNumber(child.text);
         if (!number) return BadNumber(child.line, child.name);
         film.*field->number = number;

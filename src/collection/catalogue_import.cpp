@@ -15,6 +15,7 @@
 #include "collection/xml_tree.h"
 #include "collection/zip_archive.h"
 #include "platform/os_services.h"
+#include "texts/text_tools.h"
 #include "texts/texts.h"
 
 namespace zelluo::collection {
@@ -25,8 +26,8 @@ namespace {
 
 // A catalogue's default for numbers and flags ("0") counts as no value, so
 // that a field nobody ever filled in is not reported as left behind.
-bool IsBlank(std::string_view value) {
-  const std::string trimmed = Trimmed(value);
+bool HoldsNoValue(std::string_view value) {
+  const std::string trimmed = text::Trimmed(value);
   return trimmed.empty() || trimmed == "0";
 }
 
@@ -34,7 +35,7 @@ bool IsBlank(std::string_view value) {
 std::string OneLine(std::string_view value) {
   std::string line;
   bool gap = false;
-  for (const char c : Trimmed(value)) {
+  for (const char c : text::Trimmed(value)) {
     if (c == '\r' || c == '\n' || c == '\t') {
       gap = true;
       continue;
@@ -104,7 +105,7 @@ std::optional<int32_t> YearIn(std::string_view text) {
 // write besides: "1h42", "1 h 42 min", "102 mn", "102 minutes".
 std::optional<int32_t> MinutesIn(std::string_view text) {
   if (const ParsedNumber minutes = ParseRunningTime(text); minutes.valid) return minutes.value;
-  const std::string trimmed = Trimmed(text);
+  const std::string trimmed = text::Trimmed(text);
   std::string_view rest = trimmed;
   const auto number = [&rest]() -> std::optional<int32_t> {
     while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
@@ -133,7 +134,7 @@ std::optional<int32_t> MinutesIn(std::string_view text) {
 
 // A number as catalogues write ratings: "7", "7.5", "7,5".
 std::optional<double> DecimalIn(std::string_view text) {
-  const std::string trimmed = Trimmed(text);
+  const std::string trimmed = text::Trimmed(text);
   double value = 0;
   double scale = 0;
   size_t digits = 0;
@@ -190,11 +191,6 @@ std::string WithoutHtmlBreaks(std::string_view text) {
 std::string WithoutExtension(std::string_view name) {
   const size_t dot = name.rfind('.');
   return std::string(dot == std::string_view::npos || dot == 0 ? name : name.substr(0, dot));
-}
-
-bool IsAbsolute(std::string_view path) {
-  if (!path.empty() && (path.front() == '/' || path.front() == '\\')) return true;
-  return path.size() >= 3 && path[1] == ':' && (path[2] == '/' || path[2] == '\\');
 }
 
 bool IsFile(const std::string& path) { return !path.empty() && os::FileSize(path) > 0; }
@@ -259,7 +255,7 @@ class Films {
 
   // Notes a source field with no place in a film, when it holds a value.
   void Unmapped(std::string_view field, std::string_view value) {
-    if (!IsBlank(value)) entryFields_.emplace(field);
+    if (!HoldsNoValue(value)) entryFields_.emplace(field);
   }
 
   // Takes one film over under the title rule of catalogue_import.h; where
@@ -315,7 +311,7 @@ std::string_view LocalName(const XmlElement& element) {
 
 // All text inside element and below it, for telling whether a field is used.
 std::string AllText(const XmlElement& element) {
-  std::string text = Trimmed(element.text);
+  std::string text = text::Trimmed(element.text);
   for (const XmlElement& child : element.children) {
     if (text.size() > 64) break;
     text += AllText(child);
@@ -336,7 +332,7 @@ std::vector<std::vector<std::string>> GcstarLines(const XmlElement* element,
       if (line.name != "line") continue;
       std::vector<std::string> columns;
       for (const XmlElement& column : line.children) {
-        if (column.name == "col") columns.push_back(Trimmed(column.text));
+        if (column.name == "col") columns.push_back(text::Trimmed(column.text));
       }
       if (!columns.empty()) lines.push_back(std::move(columns));
     }
@@ -344,13 +340,13 @@ std::vector<std::vector<std::string>> GcstarLines(const XmlElement* element,
   }
   const std::string text = element != nullptr ? element->text : attribute ? *attribute : "";
   for (const std::string_view part : Split(text, ",")) {
-    if (!Trimmed(part).empty()) lines.push_back({Trimmed(part)});
+    if (!text::Trimmed(part).empty()) lines.push_back({text::Trimmed(part)});
   }
   return lines;
 }
 
 std::string GcstarCover(std::string_view filePath, std::string image) {
-  image = Trimmed(image);
+  image = text::Trimmed(image);
   if (image.empty() || image.find("://") != std::string::npos) {
     image = PathOfFileUrl(image);
     if (image.empty()) return {};
@@ -358,7 +354,7 @@ std::string GcstarCover(std::string_view filePath, std::string image) {
   const std::string folder = FolderOf(filePath);
   const std::string name = FileNameOf(image);
   const std::string candidates[] = {
-      IsAbsolute(image) ? image : folder + image,
+      IsAbsolutePath(image) ? image : folder + image,
       folder + WithoutExtension(FileNameOf(filePath)) + "_pictures/" + name,
       folder + name,
   };
@@ -412,8 +408,8 @@ ImportResult ReadGcstar(std::string_view bytes, std::string_view filePath) {
     for (const auto& columns : lines("actors")) {
       AddLine(film.actors, ActorLine(columns[0], columns.size() > 1 ? columns[1] : ""));
     }
-    film.plot = Trimmed(value("synopsis"));
-    film.notes = Trimmed(value("comment"));
+    film.plot = text::Trimmed(value("synopsis"));
+    film.notes = text::Trimmed(value("comment"));
     film.rating = Stars(value("rating"), 10);
     imported.cover.path = GcstarCover(filePath, value("image"));
 
@@ -471,13 +467,14 @@ std::vector<TellicoField> TellicoFields(const XmlElement& entry) {
 std::vector<std::string> TellicoColumns(const XmlElement& row) {
   std::vector<std::string> columns;
   for (const XmlElement& column : row.children) {
-    if (LocalName(column) == "column") columns.push_back(Trimmed(column.text));
+    if (LocalName(column) == "column") columns.push_back(text::Trimmed(column.text));
   }
   if (columns.empty()) {
     std::string_view text = row.text;
     const size_t separator = text.find("::");
-    columns.push_back(Trimmed(text.substr(0, separator)));
-    if (separator != std::string_view::npos) columns.push_back(Trimmed(text.substr(separator + 2)));
+    columns.push_back(text::Trimmed(text.substr(0, separator)));
+    if (separator != std::string_view::npos)
+      columns.push_back(text::Trimmed(text.substr(separator + 2)));
   }
   return columns;
 }
@@ -562,7 +559,7 @@ ImportResult ReadTellico(std::string_view bytes, std::string_view filePath) {
     return films.Fail(FormatText(text::kCatalogueNotTellico, FileNameOf(filePath)));
   }
   const std::string* type = collection->Attribute("type");
-  if (type == nullptr || Trimmed(*type) != "3") {
+  if (type == nullptr || text::Trimmed(*type) != "3") {
     return films.Fail(FormatText(text::kCatalogueNotTellicoVideos, FileNameOf(filePath),
                                  type ? *type : std::string("?")));
   }
@@ -586,7 +583,7 @@ ImportResult ReadTellico(std::string_view bytes, std::string_view filePath) {
     Film& film = imported.film;
     for (const TellicoField& field : TellicoFields(entry)) {
       const std::string& name = field.name;
-      const std::string first = Trimmed(field.values.front()->text);
+      const std::string first = text::Trimmed(field.values.front()->text);
       if (name == "title") {
         film.title = OneLine(first);
       } else if (name == "origtitle" || name == "orig-title" || name == "original-title") {
@@ -607,9 +604,9 @@ ImportResult ReadTellico(std::string_view bytes, std::string_view filePath) {
           AddLine(film.actors, ActorLine(columns[0], columns.size() > 1 ? columns[1] : ""));
         }
       } else if (name == "plot") {
-        film.plot = Trimmed(WithoutHtmlBreaks(field.values.front()->text));
+        film.plot = text::Trimmed(WithoutHtmlBreaks(field.values.front()->text));
       } else if (name == "comments") {
-        film.notes = Trimmed(WithoutHtmlBreaks(field.values.front()->text));
+        film.notes = text::Trimmed(WithoutHtmlBreaks(field.values.front()->text));
       } else if (name == "rating") {
         film.rating = Stars(first, ratingMaximum);
       } else if (name == "cover") {
@@ -691,9 +688,9 @@ ImportResult ReadNfo(std::string_view bytes, std::string_view filePath) {
     } else if (name == "runtime") {
       film.runtime = MinutesIn(child.text);
     } else if (name == "plot") {
-      film.plot = Trimmed(child.text);
+      film.plot = text::Trimmed(child.text);
     } else if (name == "outline") {
-      outline = Trimmed(child.text);
+      outline = text::Trimmed(child.text);
     } else if (name == "genre") {
       // Older Kodi versions wrote all genres into one element.
       for (const std::string_view genre : Split(child.text, "/")) AddLine(film.genre, genre);
@@ -891,17 +888,17 @@ ImportResult ReadGriffith(std::string_view filePath) {
       } else if (field == "genre") {
         for (const std::string_view genre : Split(value, ",/")) AddLine(film.genre, genre);
       } else if (field == "plot") {
-        film.plot = Trimmed(value);
+        film.plot = text::Trimmed(value);
       } else if (field == "notes") {
-        film.notes = Trimmed(value);
+        film.notes = text::Trimmed(value);
       } else if (field == "rating") {
         film.rating = Stars(value, 10);
       } else if (field == "poster_md5") {
-        posterSum = Trimmed(value);
+        posterSum = text::Trimmed(value);
       } else if (field == "image") {
-        image = Trimmed(value);
+        image = text::Trimmed(value);
       } else if (field == "number") {
-        if (!IsBlank(value)) number = Trimmed(value);
+        if (!HoldsNoValue(value)) number = text::Trimmed(value);
         films.Unmapped(field, value);
       } else if (field != "movie_id") {
         films.Unmapped(field, value);

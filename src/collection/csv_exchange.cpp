@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "collection/film_values.h"
+#include "texts/text_tools.h"
 #include "texts/texts.h"
 
 namespace zelluo::collection {
@@ -60,59 +61,8 @@ constexpr std::array<std::pair<Column, std::string_view>, 13> kColumnNames = {{
     {Column::Video, "video datei file"},
 }};
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-void AppendUtf8(std::string& out, uint32_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
-
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-bool IsUtf8(std::string_view text) {
-  size_t i = 0;
-  while (i < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    if (lead < 0x80) {
-      ++i;
-      continue;
-    }
-    size_t length = 0;
-    uint32_t code = 0;
-    uint32_t least = 0;
-    if ((lead & 0xE0) == 0xC0) {
-      length = 2, code = lead & 0x1F, least = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-      length = 3, code = lead & 0x0F, least = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-      length = 4, code = lead & 0x07, least = 0x10000;
-    } else {
-      return false;
-    }
-    if (text.size() - i < length) return false;
-    for (size_t k = 1; k < length; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) return false;
-      code = (code << 6) | (next & 0x3F);
-    }
-    if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
-    i += length;
-  }
-  return true;
-}
+using text::IsBlankChar;
+using text::TrimView;
 
 std::string FromWindows1252(std::string_view text) {
   std::string out;
@@ -122,7 +72,7 @@ std::string FromWindows1252(std::string_view text) {
     if (byte < 0x80) {
       out += c;
     } else {
-      AppendUtf8(out, byte < 0xA0 ? kWindows1252High[byte - 0x80] : byte);
+      text::AppendUtf8(out, byte < 0xA0 ? kWindows1252High[byte - 0x80] : byte);
     }
   }
   return out;
@@ -256,7 +206,7 @@ class RecordReader {
 
 bool IsBlankRecord(const std::vector<std::string>& fields) {
   return std::all_of(fields.begin(), fields.end(),
-                     [](const std::string& field) { return Trim(field).empty(); });
+                     [](const std::string& field) { return TrimView(field).empty(); });
 }
 
 // The first non-blank record; false when there is none or it cannot be read.
@@ -294,7 +244,7 @@ char DetectSeparator(std::string_view text) {
 std::string EntriesPerLine(std::string_view value) {
   std::string entries;
   const auto add = [&entries](std::string_view entry) {
-    entry = Trim(entry);
+    entry = TrimView(entry);
     if (entry.empty()) return;
     if (!entries.empty()) entries += '\n';
     entries += entry;
@@ -323,12 +273,6 @@ std::string EntriesPerLine(std::string_view value) {
   return entries;
 }
 
-bool IsAbsolutePath(std::string_view path) {
-  if (path.front() == '/' || path.front() == '\\') return true;
-  const char drive = static_cast<char>(path.front() | 0x20);
-  return path.size() >= 2 && drive >= 'a' && drive <= 'z' && path[1] == ':';
-}
-
 // A cover path as written in the file, relative ones taken from the CSV's
 // folder. Relative paths may use '\' as well as '/'.
 std::string CoverPath(std::string_view csvPath, std::string_view cover) {
@@ -340,7 +284,7 @@ std::string CoverPath(std::string_view csvPath, std::string_view cover) {
 
 // 1 to 5 stars; blank or "0" for none.
 ParsedNumber ParseRating(std::string_view text) {
-  text = Trim(text);
+  text = TrimView(text);
   if (text.empty() || text == "0") return {};
   if (text.size() != 1 || text[0] < '1' || text[0] > '5') return {std::nullopt, false};
   return {text[0] - '0', true};
@@ -348,7 +292,7 @@ ParsedNumber ParseRating(std::string_view text) {
 
 // At most kMaxQuotedValue bytes of value, cut at a character's start.
 std::string Excerpt(std::string_view value) {
-  value = Trim(value);
+  value = TrimView(value);
   if (value.size() <= kMaxQuotedValue) return std::string(value);
   size_t end = kMaxQuotedValue;
   while (end > 0 && (static_cast<unsigned char>(value[end]) & 0xC0) == 0x80) --end;
@@ -372,7 +316,7 @@ class CsvImport {
     }
     if (bytes.starts_with(kUtf8Bom)) bytes.remove_prefix(kUtf8Bom.size());
     std::string decoded;
-    if (!IsUtf8(bytes)) {
+    if (!text::IsUtf8(bytes)) {
       decoded = FromWindows1252(bytes);
       bytes = decoded;
     }
@@ -407,8 +351,8 @@ class CsvImport {
         column = Column::None;
       }
       columns_.push_back(column);
-      if (column == Column::None && !Trim(name).empty()) {
-        result_.unmappedFields.emplace_back(Trim(name));
+      if (column == Column::None && !TrimView(name).empty()) {
+        result_.unmappedFields.emplace_back(TrimView(name));
       }
     }
     std::sort(result_.unmappedFields.begin(), result_.unmappedFields.end());
@@ -421,7 +365,7 @@ class CsvImport {
   bool ReadFilm(std::vector<std::string>& fields, int64_t line) {
     for (size_t i = columns_.size(); i < fields.size(); ++i) {
       // Extra empty fields, as from separators closing a row, lose nothing.
-      if (Trim(fields[i]).empty()) continue;
+      if (TrimView(fields[i]).empty()) continue;
       return LineFailed(line, FormatText(text::kCsvTooManyFields, std::to_string(fields.size()),
                                          std::to_string(columns_.size())));
     }
@@ -435,16 +379,16 @@ class CsvImport {
         case Column::None:
           break;
         case Column::Title:
-          film.title = Trim(value);
+          film.title = TrimView(value);
           break;
         case Column::OriginalTitle:
-          film.originalTitle = Trim(value);
+          film.originalTitle = TrimView(value);
           break;
         case Column::Country:
-          film.country = Trim(value);
+          film.country = TrimView(value);
           break;
         case Column::Director:
-          film.director = Trim(value);
+          film.director = TrimView(value);
           break;
         case Column::Actors:
           film.actors = EntriesPerLine(value);
@@ -478,10 +422,10 @@ class CsvImport {
           film.rating = number.value;
           break;
         case Column::Cover:
-          if (!Trim(value).empty()) imported.cover.path = CoverPath(filePath_, Trim(value));
+          if (!TrimView(value).empty()) imported.cover.path = CoverPath(filePath_, TrimView(value));
           break;
         case Column::Video:
-          if (!Trim(value).empty()) film.video = std::string(Trim(value));
+          if (!TrimView(value).empty()) film.video = std::string(TrimView(value));
           break;
       }
     }
@@ -515,7 +459,7 @@ class CsvImport {
 
 void AppendField(std::string& out, std::string_view value) {
   const bool quote = value.find_first_of(";\"\r\n") != std::string_view::npos ||
-                     (!value.empty() && (IsBlank(value.front()) || IsBlank(value.back())));
+                     (!value.empty() && (IsBlankChar(value.front()) || IsBlankChar(value.back())));
   if (!quote) {
     out += value;
     return;

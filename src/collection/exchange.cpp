@@ -12,6 +12,14 @@ std::string FolderOf(std::string_view path) {
   return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash + 1));
 }
 
+bool IsAbsolutePath(std::string_view path) {
+  if (path.empty()) return false;
+  if (path.front() == '/' || path.front() == '\\') return true;
+  const char drive = static_cast<char>(path.front() | 0x20);
+  return path.size() >= 3 && drive >= 'a' && drive <= 'z' && path[1] == ':' &&
+         (path[2] == '/' || path[2] == '\\');
+}
+
 bool ReadCoverBytes(const CoverSource& source, std::string& out, std::string& error) {
   if (!source.archive) {
     out = source.bytes;

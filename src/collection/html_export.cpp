@@ -8,6 +8,7 @@
 #include "collection/film_values.h"
 #include "collection/xml_tree.h"
 #include "platform/os_services.h"
+#include "texts/text_tools.h"
 #include "texts/texts.h"
 
 namespace zelluo::collection {
@@ -48,28 +49,7 @@ constexpr std::string_view kStyle =
     "</style>\n";
 
 void AppendEscaped(std::string& out, std::string_view text) {
-  for (const char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      case '\'':
-        out += "&#39;";
-        break;
-      default:
-        out += c;
-        break;
-    }
-  }
+  text::AppendXmlEscaped(out, text, text::XmlQuotes::HtmlEntities);
 }
 
 // The lines of a one-per-line field, trimmed, without the empty ones,
@@ -78,7 +58,7 @@ void AppendLines(std::string& out, std::string_view text) {
   bool first = true;
   while (!text.empty()) {
     const size_t end = text.find('\n');
-    const std::string line = Trimmed(text.substr(0, end));
+    const std::string line = text::Trimmed(text.substr(0, end));
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
     if (line.empty()) continue;
     if (!first) out += ", ";
@@ -88,7 +68,7 @@ void AppendLines(std::string& out, std::string_view text) {
 }
 
 void AppendLabelled(std::string& out, std::string_view label, std::string_view value) {
-  if (Trimmed(value).empty()) return;
+  if (text::Trimmed(value).empty()) return;
   out += "<p><b>";
   AppendEscaped(out, label);
   out += ":</b> ";
@@ -132,7 +112,7 @@ void AppendFilm(std::string& out, const Film& film, std::string_view coverUrl) {
   }
   std::string facts;
   for (const std::string& fact :
-       {YearText(film.year), RunningTimeText(film.runtime), Trimmed(film.country)}) {
+       {YearText(film.year), RunningTimeText(film.runtime), text::Trimmed(film.country)}) {
     if (fact.empty()) continue;
     if (!facts.empty()) facts += " \xC2\xB7 ";  // middle dot
     facts += fact;
