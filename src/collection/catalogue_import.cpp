@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "collection/film_values.h"
+#include "collection/sql_statement.h"
 #include "collection/xml_tree.h"
 #include "collection/zip_archive.h"
 #include "platform/os_services.h"
@@ -723,48 +724,6 @@ namespace {
 // ---------------------------------------------------------------------------
 // Griffith
 
-// A prepared statement that finalises itself.
-class Query {
- public:
-  Query(sqlite3* db, std::string_view sql) {
-    if (sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &statement_, nullptr) !=
-        SQLITE_OK) {
-      statement_ = nullptr;
-    }
-  }
-  Query(const Query&) = delete;
-  Query& operator=(const Query&) = delete;
-  ~Query() { sqlite3_finalize(statement_); }
-
-  bool Valid() const { return statement_ != nullptr; }
-  int Step() { return statement_ ? sqlite3_step(statement_) : SQLITE_ERROR; }
-  void Bind(int index, std::string_view text) {
-    sqlite3_reset(statement_);
-    sqlite3_bind_text(statement_, index, text.data(), static_cast<int>(text.size()),
-                      SQLITE_TRANSIENT);
-  }
-  int Columns() const { return sqlite3_column_count(statement_); }
-  std::string Name(int column) const {
-    const char* name = sqlite3_column_name(statement_, column);
-    return name ? name : "";
-  }
-  // Text and blob columns alike, as bytes; numbers as their text.
-  std::string Bytes(int column) const {
-    if (sqlite3_column_type(statement_, column) == SQLITE_BLOB) {
-      const void* blob = sqlite3_column_blob(statement_, column);
-      return blob ? std::string(static_cast<const char*>(blob),
-                                static_cast<size_t>(sqlite3_column_bytes(statement_, column)))
-                  : std::string();
-    }
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
-    return text ? std::string(text, static_cast<size_t>(sqlite3_column_bytes(statement_, column)))
-                : std::string();
-  }
-
- private:
-  sqlite3_stmt* statement_ = nullptr;
-};
-
 // A file: address for SQLite that opens path read-only and, since nothing may
 // change it, immutable: no locks, no journal, no write-ahead log. Bytes that
 // could be read as part of the address are percent-encoded.
@@ -789,7 +748,7 @@ std::string ImmutableUri(std::string_view path) {
 }
 
 bool HasTable(sqlite3* db, std::string_view name) {
-  Query query(db, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ?1");
+  SqlStatement query(db, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ?1");
   query.Bind(1, name);
   return query.Step() == SQLITE_ROW && query.Bytes(0) != "0";
 }
@@ -832,7 +791,7 @@ ImportResult ReadGriffith(std::string_view filePath) {
   sqlite3_extended_result_codes(db, 1);
 
   {
-    Query check(db, "PRAGMA quick_check");
+    SqlStatement check(db, "PRAGMA quick_check");
     if (!check.Valid()) return films.Fail(GriffithFault(db, filePath, sqlite3_errcode(db)));
     const int stepped = check.Step();
     if (stepped != SQLITE_ROW) return films.Fail(GriffithFault(db, filePath, stepped));
@@ -842,7 +801,7 @@ ImportResult ReadGriffith(std::string_view filePath) {
   }
   if (!HasTable(db, "movies")) return films.Fail(FormatText(text::kGriffithNoMovies, name));
 
-  std::optional<Query> posters;
+  std::optional<SqlStatement> posters;
   if (HasTable(db, "posters")) {
     posters.emplace(db, "SELECT data FROM posters WHERE md5sum = ?1");
     if (!posters->Valid()) posters.reset();  // no such columns: only the folder then
@@ -851,7 +810,7 @@ ImportResult ReadGriffith(std::string_view filePath) {
 
   // Every column there is: older and newer versions differ, and what has no
   // place in a film is reported by name.
-  Query movies(db, "SELECT * FROM movies");
+  SqlStatement movies(db, "SELECT * FROM movies");
   if (!movies.Valid()) return films.Fail(GriffithFault(db, filePath, sqlite3_errcode(db)));
   int64_t row = 0;
   for (int stepped = movies.Step(); stepped != SQLITE_DONE; stepped = movies.Step()) {
@@ -905,7 +864,7 @@ ImportResult ReadGriffith(std::string_view filePath) {
       }
     }
     if (!posterSum.empty() && posters) {
-      posters->Bind(1, posterSum);
+      posters->Reset().Bind(1, posterSum);
       if (posters->Step() == SQLITE_ROW) imported.cover.bytes = posters->Bytes(0);
     }
     if (imported.cover.bytes.empty()) {
