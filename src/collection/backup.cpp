@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "collection/film_fields.h"
 #include "collection/xml_tree.h"
 #include "collection/zip_archive.h"
 #include "platform/os_services.h"
@@ -19,33 +20,6 @@ namespace {
 
 constexpr std::string_view kRootName = "zelluo-sicherung";
 constexpr std::string_view kFilmName = "film";
-
-// One element of a film in the XML file and the field it holds; exactly one
-// of the member pointers is set.
-struct Field {
-  std::string_view element;
-  std::string Film::*text = nullptr;
-  std::optional<std::string> Film::*optionalText = nullptr;
-  std::optional<int32_t> Film::*number = nullptr;
-};
-
-constexpr Field kFields[] = {
-    {.element = "titel", .text = &Film::title},
-    {.element = "originaltitel", .text = &Film::originalTitle},
-    {.element = "jahr", .number = &Film::year},
-    {.element = "laufzeit", .number = &Film::runtime},
-    {.element = "land", .text = &Film::country},
-    {.element = "regie", .text = &Film::director},
-    {.element = "darsteller", .text = &Film::actors},
-    {.element = "genre", .text = &Film::genre},
-    {.element = "handlung", .text = &Film::plot},
-    {.element = "notizen", .text = &Film::notes},
-    {.element = "bewertung", .number = &Film::rating},
-    {.element = "video", .optionalText = &Film::video},
-    {.element = "cover", .optionalText = &Film::cover},
-    {.element = "hinzugefuegt", .text = &Film::added},
-    {.element = "geaendert", .text = &Film::changed},
-};
 
 // The length of the UTF-8 sequence at text[at] when it is a character XML
 // 1.0 can hold; 0 for a malformed sequence, a surrogate, U+FFFE or U+FFFF.
@@ -120,28 +94,28 @@ std::string BackupXml(const std::vector<Film>& films, const std::vector<char>& k
   for (size_t i = 0; i < films.size(); ++i) {
     const Film& film = films[i];
     out += "  <film>\n";
-    for (const Field& field : kFields) {
+    for (const FilmField* field : kBackupFields) {
       std::string_view value;
       char digits[16];
-      if (field.text != nullptr) {
-        value = film.*field.text;
-      } else if (field.optionalText != nullptr) {
-        const std::optional<std::string>& text = film.*field.optionalText;
-        if (!text || (field.optionalText == &Film::cover && !keepCover[i])) continue;
+      if (field->text != nullptr) {
+        value = film.*field->text;
+      } else if (field->optionalText != nullptr) {
+        const std::optional<std::string>& text = film.*field->optionalText;
+        if (!text || (field->kind == FieldKind::CoverFile && !keepCover[i])) continue;
         value = *text;
       } else {
-        const std::optional<int32_t> number = film.*field.number;
+        const std::optional<int32_t> number = film.*field->number;
         if (!number) continue;
         const auto [end, ignored] = std::to_chars(digits, digits + sizeof digits, *number);
         value = std::string_view(digits, static_cast<size_t>(end - digits));
       }
       if (value.empty()) continue;
       out += "    <";
-      out += field.element;
+      out += field->backupElement;
       out += '>';
       AppendText(out, value);
       out += "</";
-      out += field.element;
+      out += field->backupElement;
       out += ">\n";
     }
     out += "  </film>\n";
@@ -215,18 +189,22 @@ class BackupReader {
                        std::set<std::string>& unmapped) {
     Film& film = imported.film;
     for (XmlElement& child : element.children) {
-      const auto field = std::find_if(std::begin(kFields), std::end(kFields),
-                                      [&](const Field& f) { return f.element == child.name; });
-      if (field == std::end(kFields)) {
+      const auto found =
+          std::find_if(kBackupFields.begin(), kBackupFields.end(),
+                       [&](const FilmField* f) { return f->backupElement == child.name; });
+      if (found == kBackupFields.end()) {
         unmapped.insert(child.name);
-      } else if (field->text != nullptr) {
+        continue;
+      }
+      const FilmField* field = *found;
+      if (field->text != nullptr) {
         film.*field->text = std::move(child.text);
       } else if (field->number != nullptr) {
         if (text::Trimmed(child.text).empty()) continue;
         const std::optional<int32_t> number = ParseNumber(child.text);
         if (!number) return BadNumber(child.line, child.name);
         film.*field->number = number;
-      } else if (field->optionalText == &Film::cover) {
+      } else if (field->kind == FieldKind::CoverFile) {
         std::string problem = ReadCover(child, imported);
         if (!problem.empty()) return problem;
       } else if (!child.text.empty()) {

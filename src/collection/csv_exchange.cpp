@@ -6,7 +6,9 @@
 #include <optional>
 #include <utility>
 
+#include "collection/film_fields.h"
 #include "collection/film_values.h"
+#include "platform/invariant.h"
 #include "texts/text_tools.h"
 #include "texts/texts.h"
 
@@ -35,31 +37,6 @@ constexpr std::array<char16_t, 32> kWindows1252High = {
     0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 0x90
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178}; // 0x98
 // clang-format on
-
-// clang-format off
-enum class Column {
-  None, Title, OriginalTitle, Year, Runtime, Country, Director, Actors, Genre, Plot, Notes, Rating,
-  Cover, Video
-};
-// clang-format on
-constexpr size_t kColumnCount = static_cast<size_t>(Column::Video) + 1;
-
-// The names each column goes by, as ColumnKey gives them, separated by spaces.
-constexpr std::array<std::pair<Column, std::string_view>, 13> kColumnNames = {{
-    {Column::Title, "titel title"},
-    {Column::OriginalTitle, "originaltitel originaltitle"},
-    {Column::Year, "jahr year"},
-    {Column::Runtime, "laufzeit runtime l\xC3\xA4nge"},
-    {Column::Country, "land country"},
-    {Column::Director, "regie director regisseur"},
-    {Column::Actors, "darsteller actors cast schauspieler"},
-    {Column::Genre, "genre genres"},
-    {Column::Plot, "handlung plot inhalt beschreibung description"},
-    {Column::Notes, "notizen notes bemerkungen"},
-    {Column::Rating, "bewertung rating"},
-    {Column::Cover, "cover bild poster"},
-    {Column::Video, "video datei file"},
-}};
 
 using text::IsBlankChar;
 using text::TrimView;
@@ -99,18 +76,20 @@ std::string ColumnKey(std::string_view name) {
   return key;
 }
 
-Column ColumnOf(std::string_view name) {
+// The field a column of that name holds; none for a name of no field.
+const FilmField* FieldOf(std::string_view name) {
   const std::string key = ColumnKey(name);
-  if (key.empty()) return Column::None;
-  for (const auto& [column, names] : kColumnNames) {
+  if (key.empty()) return nullptr;
+  for (const FilmField* field : kCsvFields) {
+    const std::string_view names = field->csvNames;
     for (size_t at = names.find(key); at != std::string_view::npos; at = names.find(key, at + 1)) {
       const size_t end = at + key.size();
       if ((at == 0 || names[at - 1] == ' ') && (end == names.size() || names[end] == ' ')) {
-        return column;
+        return field;
       }
     }
   }
-  return Column::None;
+  return nullptr;
 }
 
 // Splits a text into records and fields, RFC 4180 style: quoted fields may hold
@@ -228,7 +207,7 @@ char DetectSeparator(std::string_view text) {
     if (!ReadHeader(reader, fields)) continue;
     const auto known = static_cast<size_t>(
         std::count_if(fields.begin(), fields.end(),
-                      [](const std::string& name) { return ColumnOf(name) != Column::None; }));
+                      [](const std::string& name) { return FieldOf(name) != nullptr; }));
     const std::pair<size_t, size_t> score{known, fields.size()};
     if (score > bestScore) {
       best = separator;
@@ -341,17 +320,16 @@ class CsvImport {
   }
 
  private:
+  // False when no column holds a required field (the title).
   bool MapColumns(const std::vector<std::string>& names) {
-    std::array<bool, kColumnCount> taken{};
+    std::array<bool, kFilmFieldCount> taken{};
     columns_.reserve(names.size());
     for (const std::string& name : names) {
-      Column column = ColumnOf(name);
+      const FilmField* field = FieldOf(name);
       // A second column of the same meaning is passed over like an unknown one.
-      if (column != Column::None && std::exchange(taken[static_cast<size_t>(column)], true)) {
-        column = Column::None;
-      }
-      columns_.push_back(column);
-      if (column == Column::None && !TrimView(name).empty()) {
+      if (field != nullptr && std::exchange(taken[IndexOf(*field)], true)) field = nullptr;
+      columns_.push_back(field);
+      if (field == nullptr && !TrimView(name).empty()) {
         result_.unmappedFields.emplace_back(TrimView(name));
       }
     }
@@ -359,7 +337,14 @@ class CsvImport {
     result_.unmappedFields.erase(
         std::unique(result_.unmappedFields.begin(), result_.unmappedFields.end()),
         result_.unmappedFields.end());
-    return taken[static_cast<size_t>(Column::Title)];
+    for (const FilmField* field : kCsvFields) {
+      if (field->required && !taken[IndexOf(*field)]) return false;
+    }
+    return true;
+  }
+
+  static size_t IndexOf(const FilmField& field) {
+    return static_cast<size_t>(&field - kFilmFields.data());
   }
 
   bool ReadFilm(std::vector<std::string>& fields, int64_t line) {
@@ -373,61 +358,46 @@ class CsvImport {
     Film& film = imported.film;
     const size_t count = std::min(fields.size(), columns_.size());
     for (size_t i = 0; i < count; ++i) {
+      if (columns_[i] == nullptr) continue;
+      const FilmField& field = *columns_[i];
       std::string& value = fields[i];
+      std::string_view badNumber;
       ParsedNumber number;
-      switch (columns_[i]) {
-        case Column::None:
+      switch (field.kind) {
+        case FieldKind::Line:
+          film.*field.text = TrimView(value);
           break;
-        case Column::Title:
-          film.title = TrimView(value);
+        case FieldKind::List:
+          film.*field.text = EntriesPerLine(value);
           break;
-        case Column::OriginalTitle:
-          film.originalTitle = TrimView(value);
+        case FieldKind::LongText:
+          film.*field.text = std::move(value);
           break;
-        case Column::Country:
-          film.country = TrimView(value);
-          break;
-        case Column::Director:
-          film.director = TrimView(value);
-          break;
-        case Column::Actors:
-          film.actors = EntriesPerLine(value);
-          break;
-        case Column::Genre:
-          film.genre = EntriesPerLine(value);
-          break;
-        case Column::Plot:
-          film.plot = std::move(value);
-          break;
-        case Column::Notes:
-          film.notes = std::move(value);
-          break;
-        case Column::Year:
+        case FieldKind::Year:
           number = ParseYear(value);
-          if (!number.valid) return LineFailed(line, FormatText(text::kCsvBadYear, Excerpt(value)));
-          film.year = number.value;
+          badNumber = text::kCsvBadYear;
           break;
-        case Column::Runtime:
+        case FieldKind::Minutes:
           number = ParseRunningTime(value);
-          if (!number.valid) {
-            return LineFailed(line, FormatText(text::kCsvBadRuntime, Excerpt(value)));
-          }
-          film.runtime = number.value;
+          badNumber = text::kCsvBadRuntime;
           break;
-        case Column::Rating:
+        case FieldKind::Stars:
           number = ParseRating(value);
-          if (!number.valid) {
-            return LineFailed(line, FormatText(text::kCsvBadRating, Excerpt(value)));
-          }
-          film.rating = number.value;
+          badNumber = text::kCsvBadRating;
           break;
-        case Column::Cover:
+        case FieldKind::CoverFile:
           if (!TrimView(value).empty()) imported.cover.path = CoverPath(filePath_, TrimView(value));
           break;
-        case Column::Video:
-          if (!TrimView(value).empty()) film.video = std::string(TrimView(value));
+        case FieldKind::Path:
+          if (!TrimView(value).empty()) film.*field.optionalText = std::string(TrimView(value));
+          break;
+        case FieldKind::Moment:
+          ZELLUO_ASSERT(false);  // the store's own: no CSV column reads it
           break;
       }
+      if (field.number == nullptr) continue;
+      if (!number.valid) return LineFailed(line, FormatText(badNumber, Excerpt(value)));
+      film.*field.number = number.value;
     }
     if (film.title.empty()) return LineFailed(line, std::string(text::kCsvNoTitle));
     return true;
@@ -453,7 +423,7 @@ class CsvImport {
 
   std::string_view filePath_;
   std::string fileName_;
-  std::vector<Column> columns_;
+  std::vector<const FilmField*> columns_;  // none for a column of no field
   ImportResult result_;
 };
 
@@ -490,37 +460,31 @@ ImportResult ReadCsvFilms(std::string_view bytes, std::string_view filePath) {
 
 std::string FilmsAsCsv(const std::vector<Film>& films, std::string_view coverFolder) {
   std::string out(kUtf8Bom);
-  out +=
-      "Titel;Originaltitel;Jahr;Laufzeit;Land;Regie;Darsteller;Genre;Handlung;Notizen;"
-      "Bewertung;Cover;Video\r\n";
+  for (const FilmField* field : kCsvFields) {
+    if (field != *kCsvFields.begin()) out += ';';
+    out += field->csvHeading;
+  }
+  out += "\r\n";
   std::string folder(coverFolder);
   if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') folder += '/';
   for (const Film& film : films) {
-    AppendField(out, film.title);
-    out += ';';
-    AppendField(out, film.originalTitle);
-    out += ';';
-    out += YearText(film.year);
-    out += ';';
-    out += RunningTimeText(film.runtime);
-    out += ';';
-    AppendField(out, film.country);
-    out += ';';
-    AppendField(out, film.director);
-    out += ';';
-    AppendEntries(out, film.actors);
-    out += ';';
-    AppendEntries(out, film.genre);
-    out += ';';
-    AppendField(out, film.plot);
-    out += ';';
-    AppendField(out, film.notes);
-    out += ';';
-    if (film.rating) out += std::to_string(*film.rating);
-    out += ';';
-    if (film.cover && !film.cover->empty()) AppendField(out, folder + *film.cover);
-    out += ';';
-    if (film.video) AppendField(out, *film.video);
+    for (const FilmField* field : kCsvFields) {
+      if (field != *kCsvFields.begin()) out += ';';
+      if (field->kind == FieldKind::List) {
+        AppendEntries(out, film.*field->text);
+      } else if (field->kind == FieldKind::CoverFile) {
+        const std::optional<std::string>& cover = film.*field->optionalText;
+        if (cover && !cover->empty()) AppendField(out, folder + *cover);
+      } else if (field->text != nullptr) {
+        AppendField(out, film.*field->text);
+      } else if (field->optionalText != nullptr) {
+        if (const std::optional<std::string>& text = film.*field->optionalText) {
+          AppendField(out, *text);
+        }
+      } else {
+        out += FieldText(film, *field);  // digits, and " min": never quoted
+      }
+    }
     out += "\r\n";
   }
   return out;

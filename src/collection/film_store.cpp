@@ -7,31 +7,41 @@
 #include <cstdio>
 #include <utility>
 
+#include "collection/film_fields.h"
 #include "collection/folding.h"
 #include "collection/sql_statement.h"
+#include "platform/invariant.h"
 #include "platform/os_services.h"
 #include "texts/texts.h"
 
 namespace zelluo::collection {
 namespace {
 
-// The columns of table film besides id, with the type a migration adds them
-// with; docs/collection.md describes them.
-struct Column {
-  std::string_view name;
-  std::string_view type;
-};
-constexpr Column FilmColumns[] = {
-    {"title", "TEXT"},     {"original_title", "TEXT"}, {"year", "INTEGER"}, {"runtime", "INTEGER"},
-    {"country", "TEXT"},   {"director", "TEXT"},       {"actors", "TEXT"},  {"genre", "TEXT"},
-    {"plot", "TEXT"},      {"cover", "TEXT"},          {"video", "TEXT"},   {"notes", "TEXT"},
-    {"rating", "INTEGER"}, {"added", "TEXT"},          {"changed", "TEXT"}, {"sort_key", "TEXT"}};
+// The column of table film that orders it, besides id and the film's fields
+// (film_fields.h); docs/collection.md describes them.
+constexpr std::string_view SortKeyColumn = "sort_key";
 
-constexpr const char* CreateFilmTable =
-    "CREATE TABLE film(id INTEGER PRIMARY KEY, title TEXT NOT NULL, original_title TEXT,"
-    " year INTEGER, runtime INTEGER, country TEXT, director TEXT, actors TEXT, genre TEXT,"
-    " plot TEXT, cover TEXT, video TEXT, notes TEXT, rating INTEGER, added TEXT, changed TEXT,"
-    " sort_key TEXT)";
+// The film's columns as a statement lists them: "title, original_title, ...".
+const std::string& FilmColumnList() {
+  static const std::string list = [] {
+    std::string columns;
+    for (const FilmField& field : kFilmFields) {
+      if (!columns.empty()) columns += ", ";
+      columns += field.column;
+    }
+    return columns;
+  }();
+  return list;
+}
+
+std::string CreateFilmTable() {
+  std::string sql = "CREATE TABLE film(id INTEGER PRIMARY KEY";
+  for (const FilmField& field : kFilmFields) {
+    sql += ", " + std::string(field.column) + " " + std::string(ColumnType(field));
+    if (field.required) sql += " NOT NULL";
+  }
+  return sql + ", " + std::string(SortKeyColumn) + " TEXT)";
+}
 
 // The derived data: the order index, the search index (contentless: the
 // words are computed again from the film when it is taken out), the list of
@@ -57,10 +67,6 @@ constexpr const char* CreateTriggers =
     " INSERT OR REPLACE INTO film_stale VALUES(old.id, 0); END;";
 constexpr std::string_view TriggerNames[] = {"film_stale_insert", "film_stale_update",
                                              "film_stale_delete"};
-
-constexpr const char* FilmFields =
-    "title, original_title, year, runtime, country, director, actors, genre, plot, cover, video,"
-    " notes, rating, added, changed";
 
 // SQLite's description of the last fault of db.
 std::string Fault(sqlite3* db) { return db ? sqlite3_errmsg(db) : "out of memory"; }
@@ -141,9 +147,10 @@ std::string InspectReadOnly(const std::string& path, int busyTimeoutMilliseconds
     return FormatText(text::kUnknownLayout, path);
   }
   if (schemaVersion == SchemaVersion) {
-    for (const Column& column : FilmColumns) {
-      if (!HasColumn(columns, column.name)) return FormatText(text::kUnknownLayout, path);
+    for (const FilmField& field : kFilmFields) {
+      if (!HasColumn(columns, field.column)) return FormatText(text::kUnknownLayout, path);
     }
+    if (!HasColumn(columns, SortKeyColumn)) return FormatText(text::kUnknownLayout, path);
   }
   return {};
 }
@@ -152,15 +159,19 @@ std::string InspectReadOnly(const std::string& path, int busyTimeoutMilliseconds
 // makes it) to the current layout. Runs inside a write transaction.
 bool Migrate(sqlite3* db) {
   if (SchemaType(db, "film").empty()) {
-    if (!Execute(db, CreateFilmTable)) return false;
+    if (!Execute(db, CreateFilmTable().c_str())) return false;
   } else {
     std::vector<std::string> columns = ColumnsOf(db, "film");
-    for (const Column& column : FilmColumns) {
-      if (HasColumn(columns, column.name)) continue;
-      std::string add = "ALTER TABLE film ADD COLUMN " + std::string(column.name) + " " +
-                        std::string(column.type);
-      if (!Execute(db, add.c_str())) return false;
+    const auto add = [&](std::string_view column, std::string_view type) {
+      if (HasColumn(columns, column)) return true;
+      const std::string sql =
+          "ALTER TABLE film ADD COLUMN " + std::string(column) + " " + std::string(type);
+      return Execute(db, sql.c_str());
+    };
+    for (const FilmField& field : kFilmFields) {
+      if (!add(field.column, ColumnType(field))) return false;
     }
+    if (!add(SortKeyColumn, "TEXT")) return false;
   }
   return Execute(db, CreateDerivedTables) && Execute(db, CreateTriggers) &&
          Execute(db, ("PRAGMA user_version = " + std::to_string(SchemaVersion)).c_str());
@@ -451,26 +462,22 @@ std::optional<int64_t> FilmStore::PositionOf(std::string_view query, int64_t id)
 
 namespace {
 
-// A film from a statement that selects id and then FilmFields.
-template <typename Row>
-Film FilmOfRow(Row& row) {
+// A film from a statement that selects id and then FilmColumnList().
+Film FilmOfRow(const SqlStatement& row) {
   Film film;
   film.id = row.Integer(0);
-  film.title = row.Text(1);
-  film.originalTitle = row.Text(2);
-  film.year = row.OptionalNumber(3);
-  film.runtime = row.OptionalNumber(4);
-  film.country = row.Text(5);
-  film.director = row.Text(6);
-  film.actors = row.Text(7);
-  film.genre = row.Text(8);
-  film.plot = row.Text(9);
-  film.cover = row.OptionalText(10);
-  film.video = row.OptionalText(11);
-  film.notes = row.Text(12);
-  film.rating = row.OptionalNumber(13);
-  film.added = row.Text(14);
-  film.changed = row.Text(15);
+  for (size_t i = 0; i < kFilmFieldCount; ++i) {
+    const FilmField& field = kFilmFields[i];
+    const int column = static_cast<int>(i) + 1;
+    ZELLUO_ASSERT(row.Name(column) == field.column);
+    if (field.text != nullptr) {
+      film.*field.text = row.Text(column);
+    } else if (field.optionalText != nullptr) {
+      film.*field.optionalText = row.OptionalText(column);
+    } else {
+      film.*field.number = row.OptionalNumber(column);
+    }
+  }
   return film;
 }
 
@@ -479,7 +486,7 @@ Film FilmOfRow(Row& row) {
 std::optional<Film> FilmStore::LoadFilm(int64_t id) {
   readProblem_.clear();
   if (!db_) return std::nullopt;
-  SqlStatement load(db_, "SELECT id, " + std::string(FilmFields) + " FROM film WHERE id = ?1");
+  SqlStatement load(db_, "SELECT id, " + FilmColumnList() + " FROM film WHERE id = ?1");
   load.Bind(1, id);
   int stepped = load.Step();
   if (stepped != SQLITE_ROW) {
@@ -493,8 +500,8 @@ std::vector<Film> FilmStore::AllFilms() {
   readProblem_.clear();
   std::vector<Film> films;
   if (!db_) return films;
-  SqlStatement all(db_, "SELECT id, " + std::string(FilmFields) + " FROM film" +
-                            std::string(ByOrder) + " ORDER BY sort_key, id");
+  SqlStatement all(db_, "SELECT id, " + FilmColumnList() + " FROM film" + std::string(ByOrder) +
+                            " ORDER BY sort_key, id");
   int stepped;
   while ((stepped = all.Step()) == SQLITE_ROW) films.push_back(FilmOfRow(all));
   if (stepped != SQLITE_DONE) {
@@ -506,25 +513,47 @@ std::vector<Film> FilmStore::AllFilms() {
 
 namespace {
 
-// Writes film under id (0: a new id) with all its fields and its derived data;
-// returns the id, or 0 when the statement failed or the film to update is gone.
+// The parameters of a statement that writes a film: its fields are ?1 to
+// ?15 in the order of kFilmFields, then come the id and the sort key.
+constexpr int IdParameter = static_cast<int>(kFilmFieldCount) + 1;
+constexpr int SortKeyParameter = IdParameter + 1;
+
+// "?1, ?2, ..." up to ?last.
+std::string Parameters(int last) {
+  std::string list;
+  for (int i = 1; i <= last; ++i) list += (i > 1 ? ", ?" : "?") + std::to_string(i);
+  return list;
+}
+
 // Binds the film's fields to ?1 .. ?15 of a statement that writes a film.
 void BindFilm(SqlStatement& write, const Film& film) {
-  write.Bind(1, std::string_view(film.title))
-      .BindOrNull(2, film.originalTitle)
-      .BindOrNull(3, film.year)
-      .BindOrNull(4, film.runtime)
-      .BindOrNull(5, film.country)
-      .BindOrNull(6, film.director)
-      .BindOrNull(7, film.actors)
-      .BindOrNull(8, film.genre)
-      .BindOrNull(9, film.plot)
-      .BindOrNull(10, film.cover)
-      .BindOrNull(11, film.video)
-      .BindOrNull(12, film.notes)
-      .BindOrNull(13, film.rating)
-      .Bind(14, std::string_view(film.added))
-      .Bind(15, std::string_view(film.changed));
+  for (size_t i = 0; i < kFilmFieldCount; ++i) {
+    const FilmField& field = kFilmFields[i];
+    const int parameter = static_cast<int>(i) + 1;
+    if (field.number != nullptr) {
+      write.BindOrNull(parameter, film.*field.number);
+    } else if (field.optionalText != nullptr) {
+      write.BindOrNull(parameter, film.*field.optionalText);
+    } else if (field.required || field.kind == FieldKind::Moment) {
+      write.Bind(parameter, std::string_view(film.*field.text));
+    } else {
+      write.BindOrNull(parameter, film.*field.text);
+    }
+  }
+}
+
+// Updates every field of film ?16 but those kept since it was first stored.
+const std::string& UpdateFilmSql() {
+  static const std::string sql = [] {
+    std::string columns;
+    for (size_t i = 0; i < kFilmFieldCount; ++i) {
+      if (kFilmFields[i].keptOnUpdate) continue;
+      if (!columns.empty()) columns += ", ";
+      columns += std::string(kFilmFields[i].column) + " = ?" + std::to_string(i + 1);
+    }
+    return "UPDATE film SET " + columns + " WHERE id = ?" + std::to_string(IdParameter);
+  }();
+  return sql;
 }
 
 // Inserts new films with their sort keys and search words, the statements
@@ -541,9 +570,8 @@ class FilmInserter {
         batch_(batch && Execute(db,
                                 "CREATE TEMP TABLE IF NOT EXISTS pending_words"
                                 "(id INTEGER PRIMARY KEY, words TEXT NOT NULL)")),
-        insert_(db, "INSERT INTO film(" + std::string(FilmFields) +
-                        ", id, sort_key) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11,"
-                        " ?12, ?13, ?14, ?15, ?16, ?17)"),
+        insert_(db, "INSERT INTO film(" + FilmColumnList() + ", id, " + std::string(SortKeyColumn) +
+                        ") VALUES(" + Parameters(SortKeyParameter) + ")"),
         words_(db, batch_ ? "INSERT INTO temp.pending_words(id, words) VALUES(?1, ?2)"
                           : "INSERT INTO film_search(rowid, words) VALUES(?1, ?2)"),
         fresh_(db, "DELETE FROM film_stale WHERE id = ?1") {}
@@ -551,8 +579,8 @@ class FilmInserter {
   // The new film's id (id when not 0); 0 on failure.
   int64_t Insert(const Film& film, int64_t id = 0) {
     BindFilm(insert_, film);
-    if (id != 0) insert_.Bind(16, id);
-    insert_.Bind(17, SortKeyOf(film.title));
+    if (id != 0) insert_.Bind(IdParameter, id);
+    insert_.Bind(SortKeyParameter, SortKeyOf(film.title));
     const bool inserted = insert_.Done();
     insert_.Reset();
     if (!inserted) return 0;
@@ -585,13 +613,9 @@ class FilmInserter {
 int64_t WriteFilm(sqlite3* db, const Film& film, int64_t id, bool update) {
   if (!update) return FilmInserter(db, false).Insert(film, id);
   if (!UnindexFilm(db, id)) return 0;
-  SqlStatement write(
-      db,
-      "UPDATE film SET title = ?1, original_title = ?2, year = ?3, runtime = ?4,"
-      " country = ?5, director = ?6, actors = ?7, genre = ?8, plot = ?9, cover = ?10,"
-      " video = ?11, notes = ?12, rating = ?13, changed = ?15 WHERE id = ?16");
+  SqlStatement write(db, UpdateFilmSql());
   BindFilm(write, film);
-  write.Bind(16, id);
+  write.Bind(IdParameter, id);
   if (!write.Done() || sqlite3_changes(db) == 0) return 0;
   if (!IndexFilm(db, id)) return 0;
   SqlStatement fresh(db, "DELETE FROM film_stale WHERE id = ?1");

@@ -5,7 +5,7 @@
 #include <unordered_map>
 
 #include "collection/backup.h"
-#include "collection/film_values.h"
+#include "collection/film_fields.h"
 #include "collection/xml_tree.h"
 #include "platform/os_services.h"
 #include "texts/text_tools.h"
@@ -111,8 +111,9 @@ void AppendFilm(std::string& out, const Film& film, std::string_view coverUrl) {
     out += "</p>\n";
   }
   std::string facts;
-  for (const std::string& fact :
-       {YearText(film.year), RunningTimeText(film.runtime), text::Trimmed(film.country)}) {
+  for (const FilmField& field : kFilmFields) {
+    if (!field.htmlFact) continue;
+    const std::string fact = text::Trimmed(FieldText(film, field));
     if (fact.empty()) continue;
     if (!facts.empty()) facts += " \xC2\xB7 ";  // middle dot
     facts += fact;
@@ -122,9 +123,9 @@ void AppendFilm(std::string& out, const Film& film, std::string_view coverUrl) {
     AppendEscaped(out, facts);
     out += "</p>\n";
   }
-  AppendLabelled(out, text::kHtmlDirector, film.director);
-  AppendLabelled(out, text::kHtmlActors, film.actors);
-  AppendLabelled(out, text::kHtmlGenre, film.genre);
+  for (const FilmField& field : kFilmFields) {
+    if (!field.htmlLabel.empty()) AppendLabelled(out, field.htmlLabel, FieldText(film, field));
+  }
   out += "</div>\n</article>\n";
 }
 
