@@ -248,9 +248,11 @@ std::optional<std::string> FromBase64(std::string_view text) {
 // ---------------------------------------------------------------------------
 // Taking films over.
 
-class Films {
+// Collects the films taken over from one catalogue and the names of the
+// fields left behind, and gives them as the import's result.
+class ImportCollector {
  public:
-  Films(std::string_view format, std::string_view filePath) : filePath_(filePath) {
+  ImportCollector(std::string_view format, std::string_view filePath) : filePath_(filePath) {
     result_.format = format;
   }
 
@@ -368,16 +370,16 @@ std::string GcstarCover(std::string_view filePath, std::string image) {
 }  // namespace
 
 ImportResult ReadGcstar(std::string_view bytes, std::string_view filePath) {
-  Films films("GCstar", filePath);
+  ImportCollector collector("GCstar", filePath);
   const XmlParse parsed = ParseXml(bytes, filePath);
-  if (!parsed.root) return films.Fail(parsed.error);
+  if (!parsed.root) return collector.Fail(parsed.error);
   const XmlElement& root = *parsed.root;
   const std::string* type = root.Attribute("type");
   if (root.name != "collection" || type == nullptr) {
-    return films.Fail(FormatText(text::kCatalogueNotGcstar, FileNameOf(filePath)));
+    return collector.Fail(FormatText(text::kCatalogueNotGcstar, FileNameOf(filePath)));
   }
   if (*type != "GCfilms") {
-    return films.Fail(FormatText(text::kCatalogueNotGcstarFilms, FileNameOf(filePath), *type));
+    return collector.Fail(FormatText(text::kCatalogueNotGcstarFilms, FileNameOf(filePath), *type));
   }
 
   for (const XmlElement& item : root.children) {
@@ -419,14 +421,14 @@ ImportResult ReadGcstar(std::string_view bytes, std::string_view filePath) {
         "nationality", "genre", "actors",   "synopsis", "comment", "rating",   "image"};
     for (const auto& [name, text] : values) {
       // "none" is GCstar's value of an empty borrower.
-      if (!mapped.contains(name) && text != "none") films.Unmapped(name, text);
+      if (!mapped.contains(name) && text != "none") collector.Unmapped(name, text);
     }
     for (const XmlElement& child : item.children) {
-      if (!mapped.contains(child.name)) films.Unmapped(child.name, AllText(child));
+      if (!mapped.contains(child.name)) collector.Unmapped(child.name, AllText(child));
     }
-    if (!films.Take(std::move(imported), LineOf(item))) return films.Result();
+    if (!collector.Take(std::move(imported), LineOf(item))) return collector.Result();
   }
-  return films.Result();
+  return collector.Result();
 }
 
 namespace {
@@ -539,30 +541,31 @@ struct TellicoPictures {
 }  // namespace
 
 ImportResult ReadTellico(std::string_view bytes, std::string_view filePath) {
-  Films films("Tellico", filePath);
+  ImportCollector collector("Tellico", filePath);
   std::optional<ZipReader> zip;
   std::string unpacked;
   std::string_view xml = bytes;
   if (bytes.substr(0, 2) == "PK") {
     zip.emplace(bytes, filePath);
-    if (!zip->Error().empty()) return films.Fail(zip->Error());
+    if (!zip->Error().empty()) return collector.Fail(zip->Error());
     if (!zip->Has("tellico.xml")) {
-      return films.Fail(FormatText(text::kZipMemberMissing, FileNameOf(filePath), "tellico.xml"));
+      return collector.Fail(
+          FormatText(text::kZipMemberMissing, FileNameOf(filePath), "tellico.xml"));
     }
-    if (!zip->Read("tellico.xml", unpacked)) return films.Fail(zip->Error());
+    if (!zip->Read("tellico.xml", unpacked)) return collector.Fail(zip->Error());
     xml = unpacked;
   }
   const XmlParse parsed = ParseXml(xml, filePath);
-  if (!parsed.root) return films.Fail(parsed.error);
+  if (!parsed.root) return collector.Fail(parsed.error);
   const XmlElement& root = *parsed.root;
   const XmlElement* collection = LocalChild(root, "collection");
   if (LocalName(root) != "tellico" || collection == nullptr) {
-    return films.Fail(FormatText(text::kCatalogueNotTellico, FileNameOf(filePath)));
+    return collector.Fail(FormatText(text::kCatalogueNotTellico, FileNameOf(filePath)));
   }
   const std::string* type = collection->Attribute("type");
   if (type == nullptr || text::Trimmed(*type) != "3") {
-    return films.Fail(FormatText(text::kCatalogueNotTellicoVideos, FileNameOf(filePath),
-                                 type ? *type : std::string("?")));
+    return collector.Fail(FormatText(text::kCatalogueNotTellicoVideos, FileNameOf(filePath),
+                                     type ? *type : std::string("?")));
   }
   const double ratingMaximum = TellicoRatingMaximum(*collection);
 
@@ -615,12 +618,12 @@ ImportResult ReadTellico(std::string_view bytes, std::string_view filePath) {
       } else if (name != "cdate" && name != "mdate") {
         // cdate and mdate are Tellico's own bookkeeping, as added and changed
         // are the store's.
-        for (const XmlElement* value : field.values) films.Unmapped(name, AllText(*value));
+        for (const XmlElement* value : field.values) collector.Unmapped(name, AllText(*value));
       }
     }
-    if (!films.Take(std::move(imported), LineOf(entry))) return films.Result();
+    if (!collector.Take(std::move(imported), LineOf(entry))) return collector.Result();
   }
-  return films.Result();
+  return collector.Result();
 }
 
 namespace {
@@ -657,19 +660,19 @@ std::optional<std::string> NfoVideo(std::string_view filePath) {
 }  // namespace
 
 ImportResult ReadNfo(std::string_view bytes, std::string_view filePath) {
-  Films films("Kodi/Jellyfin (.nfo)", filePath);
+  ImportCollector collector("Kodi/Jellyfin (.nfo)", filePath);
   // Kodi allows an address for its scrapers after the XML; it is not ours.
   if (const size_t end = bytes.rfind("</movie>"); end != std::string_view::npos) {
     bytes = bytes.substr(0, end + 8);
   }
   const std::string rootName = RootElementName(bytes);
   if (rootName != "movie") {
-    return films.Fail(FormatText(
+    return collector.Fail(FormatText(
         text::kCatalogueNotNfoMovie, FileNameOf(filePath),
         rootName.empty() ? std::string(text::kCatalogueNfoNoXml) : "<" + rootName + ">"));
   }
   const XmlParse parsed = ParseXml(bytes, filePath);
-  if (!parsed.root) return films.Fail(parsed.error);
+  if (!parsed.root) return collector.Fail(parsed.error);
   const XmlElement& movie = *parsed.root;
 
   ImportedFilm imported;
@@ -708,15 +711,15 @@ ImportResult ReadNfo(std::string_view bytes, std::string_view filePath) {
     } else {
       // rating and ratings are the scrapers' (the web sites') ratings, not
       // the owner's: they are left behind like the rest.
-      films.Unmapped(name, AllText(child));
+      collector.Unmapped(name, AllText(child));
     }
   }
   if (!film.year) film.year = YearIn(premiered);
   if (film.plot.empty()) film.plot = outline;
   imported.cover.path = NfoCover(filePath);
   film.video = NfoVideo(filePath);
-  films.Take(std::move(imported), LineOf(movie));
-  return films.Result();
+  collector.Take(std::move(imported), LineOf(movie));
+  return collector.Result();
 }
 
 namespace {
@@ -766,7 +769,7 @@ std::string GriffithFault(sqlite3* db, std::string_view filePath, int code) {
 }  // namespace
 
 ImportResult ReadGriffith(std::string_view filePath) {
-  Films films("Griffith", filePath);
+  ImportCollector collector("Griffith", filePath);
   const std::string name = FileNameOf(filePath);
   // Opened immutable, SQLite would pass over changes still waiting in a
   // journal or write-ahead log after Griffith ended abruptly; Griffith itself
@@ -774,7 +777,7 @@ ImportResult ReadGriffith(std::string_view filePath) {
   for (const char* suffix : {"-wal", "-journal"}) {
     const std::string pending = std::string(filePath) + suffix;
     if (os::FileSize(pending) > 0) {
-      return films.Fail(FormatText(text::kGriffithNotClosed, name, FileNameOf(pending)));
+      return collector.Fail(FormatText(text::kGriffithNotClosed, name, FileNameOf(pending)));
     }
   }
   sqlite3* db = nullptr;
@@ -785,21 +788,21 @@ ImportResult ReadGriffith(std::string_view filePath) {
     ~Closer() { sqlite3_close(db); }
   } closer{db};
   if (opened != SQLITE_OK) {
-    return films.Fail(FormatText(text::kGriffithCannotOpen, name,
-                                 db ? sqlite3_errmsg(db) : sqlite3_errstr(opened)));
+    return collector.Fail(FormatText(text::kGriffithCannotOpen, name,
+                                     db ? sqlite3_errmsg(db) : sqlite3_errstr(opened)));
   }
   sqlite3_extended_result_codes(db, 1);
 
   {
     SqlStatement check(db, "PRAGMA quick_check");
-    if (!check.Valid()) return films.Fail(GriffithFault(db, filePath, sqlite3_errcode(db)));
+    if (!check.Valid()) return collector.Fail(GriffithFault(db, filePath, sqlite3_errcode(db)));
     const int stepped = check.Step();
-    if (stepped != SQLITE_ROW) return films.Fail(GriffithFault(db, filePath, stepped));
+    if (stepped != SQLITE_ROW) return collector.Fail(GriffithFault(db, filePath, stepped));
     if (const std::string verdict = check.Bytes(0); verdict != "ok") {
-      return films.Fail(FormatText(text::kGriffithDamaged, name, OneLine(verdict)));
+      return collector.Fail(FormatText(text::kGriffithDamaged, name, OneLine(verdict)));
     }
   }
-  if (!HasTable(db, "movies")) return films.Fail(FormatText(text::kGriffithNoMovies, name));
+  if (!HasTable(db, "movies")) return collector.Fail(FormatText(text::kGriffithNoMovies, name));
 
   std::optional<SqlStatement> posters;
   if (HasTable(db, "posters")) {
@@ -811,10 +814,10 @@ ImportResult ReadGriffith(std::string_view filePath) {
   // Every column there is: older and newer versions differ, and what has no
   // place in a film is reported by name.
   SqlStatement movies(db, "SELECT * FROM movies");
-  if (!movies.Valid()) return films.Fail(GriffithFault(db, filePath, sqlite3_errcode(db)));
+  if (!movies.Valid()) return collector.Fail(GriffithFault(db, filePath, sqlite3_errcode(db)));
   int64_t row = 0;
   for (int stepped = movies.Step(); stepped != SQLITE_DONE; stepped = movies.Step()) {
-    if (stepped != SQLITE_ROW) return films.Fail(GriffithFault(db, filePath, stepped));
+    if (stepped != SQLITE_ROW) return collector.Fail(GriffithFault(db, filePath, stepped));
     ++row;
     ImportedFilm imported;
     Film& film = imported.film;
@@ -858,9 +861,9 @@ ImportResult ReadGriffith(std::string_view filePath) {
         image = text::Trimmed(value);
       } else if (field == "number") {
         if (!HoldsNoValue(value)) number = text::Trimmed(value);
-        films.Unmapped(field, value);
+        collector.Unmapped(field, value);
       } else if (field != "movie_id") {
-        films.Unmapped(field, value);
+        collector.Unmapped(field, value);
       }
     }
     if (!posterSum.empty() && posters) {
@@ -877,11 +880,11 @@ ImportResult ReadGriffith(std::string_view filePath) {
         }
       }
     }
-    if (!films.Take(std::move(imported), FormatText(text::kCatalogueNumber, number))) {
-      return films.Result();
+    if (!collector.Take(std::move(imported), FormatText(text::kCatalogueNumber, number))) {
+      return collector.Result();
     }
   }
-  return films.Result();
+  return collector.Result();
 }
 
 }  // namespace zelluo::collection

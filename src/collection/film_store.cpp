@@ -670,7 +670,9 @@ ChangeResult FilmStore::ImportFilms(const std::vector<Film>& films) {
     return inserter.Finish() ? std::string() : Fault(db_);
   });
   if (!result.Ok()) return {0, FormatText(text::kCannotWrite, path_, result.message)};
-  return {static_cast<int64_t>(films.size()), {}};
+  ChangeResult added;
+  added.filmsAdded = static_cast<int64_t>(films.size());
+  return added;
 }
 
 ChangeResult FilmStore::DeleteFilm(int64_t id) {

@@ -91,7 +91,7 @@ void FinishImport(Application& app) {
     Report(app, stored.message);
     return;
   }
-  std::string message = FormatText(text::kImportDone, Films(stored.id));
+  std::string message = FormatText(text::kImportDone, Films(stored.filmsAdded));
   if (job->coverProblems > 0) {
     message += FormatText(text::kImportCoverProblems, Number(job->coverProblems),
                           job->firstCoverProblem);
