@@ -13,6 +13,7 @@
 
 #include "collection/exchange.h"
 #include "collection/xml_tree.h"
+#include "platform/invariant.h"
 #include "texts/texts.h"
 
 namespace zelluo::collection {
@@ -74,6 +75,7 @@ class ImportCollector {
   // names it for the message ("Zeile 12", "Nr. 7"). False when the import
   // has failed.
   bool Take(ImportedFilm film, std::string_view where) {
+    ZELLUO_ASSERT(result_.error.empty());  // the readers stop at the first failure
     std::set<std::string> fields;
     fields.swap(entryFields_);
     if (film.film.title.empty()) film.film.title = film.film.originalTitle;

@@ -344,6 +344,7 @@ class CsvImport {
   }
 
   static size_t IndexOf(const FilmField& field) {
+    ZELLUO_ASSERT(&field >= kFilmFields.data() && &field < kFilmFields.data() + kFilmFieldCount);
     return static_cast<size_t>(&field - kFilmFields.data());
   }
 
