@@ -13,14 +13,11 @@ namespace zelluo::collection {
 // ---------------------------------------------------------------------------
 // Values as the catalogues write them.
 
-// A catalogue's default for numbers and flags ("0") counts as no value, so
-// that a field nobody ever filled in is not reported as left behind.
 bool HoldsNoValue(std::string_view value) {
   const std::string trimmed = text::Trimmed(value);
   return trimmed.empty() || trimmed == "0";
 }
 
-// Trimmed, with every run of line breaks and tabs inside made one space.
 std::string OneLine(std::string_view value) {
   std::string line;
   bool gap = false;
@@ -36,7 +33,6 @@ std::string OneLine(std::string_view value) {
   return line;
 }
 
-// Appends item as one line of a list (actors, genres); blank items are left out.
 void AddLine(std::string& list, std::string_view item) {
   const std::string line = OneLine(item);
   if (line.empty()) return;
@@ -44,7 +40,6 @@ void AddLine(std::string& list, std::string_view item) {
   list += line;
 }
 
-// Appends item to a one-line list of several values (countries, directors).
 void AddToLine(std::string& line, std::string_view item, std::string_view separator) {
   const std::string value = OneLine(item);
   if (value.empty()) return;
@@ -74,8 +69,6 @@ std::string ActorLine(std::string_view name, std::string_view role) {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// The year of "1994", "12/03/1994", "1994-03-12"; none when there is no
-// plausible year in the text.
 std::optional<int32_t> YearIn(std::string_view text) {
   if (const ParsedNumber year = ParseYear(text); year.valid) return year.value;
   for (size_t i = 0; i + 4 <= text.size(); ++i) {
@@ -90,8 +83,6 @@ std::optional<int32_t> YearIn(std::string_view text) {
   return std::nullopt;
 }
 
-// Minutes of "102", "102 min", "1:42" (film_values.h) and of what catalogues
-// write besides: "1h42", "1 h 42 min", "102 mn", "102 minutes".
 std::optional<int32_t> MinutesIn(std::string_view text) {
   if (const ParsedNumber minutes = ParseRunningTime(text); minutes.valid) return minutes.value;
   const std::string trimmed = text::Trimmed(text);
@@ -121,7 +112,6 @@ std::optional<int32_t> MinutesIn(std::string_view text) {
   return checked.valid ? checked.value : std::nullopt;
 }
 
-// A number as catalogues write ratings: "7", "7.5", "7,5".
 std::optional<double> DecimalIn(std::string_view text) {
   const std::string trimmed = text::Trimmed(text);
   double value = 0;
@@ -146,7 +136,6 @@ std::optional<double> DecimalIn(std::string_view text) {
   return value;
 }
 
-// Stars of a rating on a scale up to maximum; 0 (or less) is no rating.
 std::optional<int32_t> Stars(std::string_view text, double maximum) {
   const std::optional<double> value = DecimalIn(text);
   if (!value || *value <= 0 || maximum <= 0 || *value > maximum) return std::nullopt;
@@ -164,7 +153,6 @@ std::string WithoutExtension(std::string_view name) {
 
 bool IsFile(const std::string& path) { return !path.empty() && os::FileSize(path) > 0; }
 
-// A file:// address as a path, percent escapes decoded; empty for other addresses.
 std::string PathOfFileUrl(std::string_view url) {
   if (url.substr(0, 7) != "file://") return {};
   url.remove_prefix(7);
@@ -194,14 +182,12 @@ std::string LineOf(const XmlElement& element) {
   return FormatText(text::kCatalogueAtLine, std::to_string(element.line));
 }
 
-// The element's name without a namespace prefix ("tc:entry" -> "entry").
 std::string_view LocalName(const XmlElement& element) {
   std::string_view name = element.name;
   const size_t colon = name.find(':');
   return colon == std::string_view::npos ? name : name.substr(colon + 1);
 }
 
-// All text inside element and below it, for telling whether a field is used.
 std::string AllText(const XmlElement& element) {
   std::string text = text::Trimmed(element.text);
   for (const XmlElement& child : element.children) {

@@ -20,7 +20,8 @@ namespace zelluo::collection {
 
 // Values as the catalogues write them.
 
-// Blank or "0", a catalogue's default for numbers and flags.
+// Blank or "0": a catalogue's default for numbers and flags counts as no
+// value, so that a field nobody ever filled in is not reported as left behind.
 bool HoldsNoValue(std::string_view value);
 // Trimmed, with every run of line breaks and tabs inside made one space.
 std::string OneLine(std::string_view value);
@@ -34,7 +35,8 @@ std::string ActorLine(std::string_view name, std::string_view role);
 bool IsDigit(char c);
 // The year of "1994", "12/03/1994", "1994-03-12"; none without a plausible one.
 std::optional<int32_t> YearIn(std::string_view text);
-// Minutes of "102", "102 min", "1:42", "1h42", "1 h 42 min", "102 minutes".
+// Minutes of "102", "102 min", "1:42" (film_values.h) and of what catalogues
+// write besides: "1h42", "1 h 42 min", "102 mn", "102 minutes".
 std::optional<int32_t> MinutesIn(std::string_view text);
 // A number as catalogues write ratings: "7", "7.5", "7,5".
 std::optional<double> DecimalIn(std::string_view text);
