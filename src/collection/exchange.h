@@ -66,5 +66,8 @@ std::string FolderOf(std::string_view path);
 // "/x", "\\server\x", "C:\x" or "C:/x"; not "C:x", which is relative to the
 // current folder of drive C.
 bool IsAbsolutePath(std::string_view path);
+// text for an address: ASCII letters and digits and the marks in kept as they
+// are, every other byte as %XX.
+std::string PercentEncoded(std::string_view text, std::string_view kept);
 
 }  // namespace zelluo::collection

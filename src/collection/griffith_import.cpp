@@ -1,5 +1,6 @@
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -17,23 +18,11 @@ namespace {
 // change it, immutable: no locks, no journal, no write-ahead log. Bytes that
 // could be read as part of the address are percent-encoded.
 std::string ImmutableUri(std::string_view path) {
-  std::string uri = "file:";
-  if (path.size() >= 2 && path[1] == ':') uri += '/';  // C:\ -> file:/C:/
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  for (const char c : path) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '\\') {
-      uri += '/';
-    } else if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || IsDigit(c) ||
-               std::string_view("/-._~:").find(c) != std::string_view::npos) {
-      uri += c;
-    } else {
-      uri += '%';
-      uri += kHex[byte >> 4];
-      uri += kHex[byte & 0xF];
-    }
-  }
-  return uri + "?mode=ro&immutable=1";
+  std::string slashed(path);
+  std::replace(slashed.begin(), slashed.end(), '\\', '/');
+  // C:\ -> file:/C:/
+  return std::string(path.size() >= 2 && path[1] == ':' ? "file:/" : "file:") +
+         PercentEncoded(slashed, "/-._~:") + "?mode=ro&immutable=1";
 }
 
 bool HasTable(sqlite3* db, std::string_view name) {

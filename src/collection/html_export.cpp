@@ -76,25 +76,6 @@ void AppendLabelled(std::string& out, std::string_view label, std::string_view v
   out += "</p>\n";
 }
 
-// Every byte but the unreserved ASCII characters as %XX.
-std::string PercentEncoded(std::string_view text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    const bool letterOrDigit =
-        (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
-    if (letterOrDigit || c == '-' || c == '.' || c == '_' || c == '~') {
-      out += c;
-    } else {
-      out += '%';
-      out += kHex[byte >> 4];
-      out += kHex[byte & 0x0F];
-    }
-  }
-  return out;
-}
-
 void AppendFilm(std::string& out, const Film& film, std::string_view coverUrl) {
   out += "<article class=\"film\">\n";
   if (!coverUrl.empty()) {
@@ -154,7 +135,7 @@ std::string ExportHtml(const std::vector<Film>& films, const std::string& htmlPa
   const std::string pageName = FileNameOf(htmlPath);
   const std::string folderName = HtmlCoverFolderName(htmlPath);
   const std::string targetFolder = FolderOf(htmlPath) + folderName;
-  const std::string urlPrefix = PercentEncoded(folderName) + "/";
+  const std::string urlPrefix = PercentEncoded(folderName, "-._~") + "/";  // unreserved marks
   const auto total = static_cast<int64_t>(films.size());
 
   std::string page;
