@@ -15,7 +15,9 @@
 namespace zelluo::collection {
 namespace {
 
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+using text::IsBlankChar;
+using text::kUtf8Bom;
+using text::TrimView;
 
 // A bound on the films of one file, far above any collection, so that a
 // hostile file of short rows cannot take all memory; and the room set aside
@@ -37,9 +39,6 @@ constexpr std::array<char16_t, 32> kWindows1252High = {
     0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 0x90
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178}; // 0x98
 // clang-format on
-
-using text::IsBlankChar;
-using text::TrimView;
 
 std::string FromWindows1252(std::string_view text) {
   std::string out;

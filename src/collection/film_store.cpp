@@ -12,6 +12,7 @@
 #include "collection/sql_statement.h"
 #include "platform/invariant.h"
 #include "platform/os_services.h"
+#include "texts/text_tools.h"
 #include "texts/texts.h"
 
 namespace zelluo::collection {
@@ -625,7 +626,7 @@ int64_t WriteFilm(sqlite3* db, const Film& film, int64_t id, bool update) {
 }  // namespace
 
 ChangeResult FilmStore::SaveFilm(const Film& film) {
-  if (film.title.find_first_not_of(" \t\r\n") == std::string::npos) {
+  if (text::IsBlank(film.title)) {
     return {0, std::string(text::kNoTitle)};
   }
   if (std::string message = EnsureCreated(); !message.empty()) return {0, message};
@@ -653,7 +654,7 @@ ChangeResult FilmStore::SaveFilm(const Film& film) {
 
 ChangeResult FilmStore::ImportFilms(const std::vector<Film>& films) {
   for (const Film& film : films) {
-    if (film.title.find_first_not_of(" \t\r\n") == std::string::npos) {
+    if (text::IsBlank(film.title)) {
       return {0, std::string(text::kNoTitle)};
     }
   }

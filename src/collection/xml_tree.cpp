@@ -5,6 +5,7 @@
 #include <climits>
 
 #include "collection/exchange.h"
+#include "texts/text_tools.h"
 #include "texts/texts.h"
 
 namespace zelluo::collection {
@@ -130,10 +131,10 @@ XmlParse ParseXml(std::string_view bytes, std::string_view filePath, XmlLimits l
 }
 
 std::string RootElementName(std::string_view bytes) {
-  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+  if (bytes.starts_with(text::kUtf8Bom)) bytes.remove_prefix(text::kUtf8Bom.size());
   size_t pos = 0;
   while (pos < bytes.size() && pos < 65536) {
-    pos = bytes.find_first_not_of(" \t\r\n", pos);
+    pos = bytes.find_first_not_of(text::kBlanks, pos);
     if (pos == std::string_view::npos || bytes[pos] != '<') return {};
     const std::string_view rest = bytes.substr(pos);
     size_t end = std::string_view::npos;

@@ -37,6 +37,9 @@ inline bool IsBlank(std::string_view text, std::string_view blanks = kBlanks) {
   return text.find_first_not_of(blanks) == std::string_view::npos;
 }
 
+// The byte order mark some programs put before UTF-8 text.
+inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
 // Appends code point code (at most U+10FFFF) as UTF-8.
 inline void AppendUtf8(std::string& out, uint32_t code) {
   if (code < 0x80) {
