@@ -220,19 +220,25 @@ bool IndexIsStale(sqlite3* db) {
   return stale.Step() != SQLITE_ROW || stale.Integer(0) != 0;
 }
 
+// Indexes the films whose ids query gives; films is their number.
+bool IndexFilmsOf(sqlite3* db, std::string_view query, int64_t& films) {
+  std::vector<int64_t> ids;
+  SqlStatement list(db, query);
+  while (list.Step() == SQLITE_ROW) ids.push_back(list.Integer(0));
+  for (int64_t id : ids) {
+    if (!IndexFilm(db, id)) return false;
+  }
+  films = static_cast<int64_t>(ids.size());
+  return true;
+}
+
 // Makes all derived data again from the films; inside a write transaction.
 bool RebuildIndex(sqlite3* db, int64_t& films) {
   if (!Execute(db, CreateDerivedTables) || !Execute(db, CreateTriggers) ||
       !Execute(db, "INSERT INTO film_search(film_search) VALUES('delete-all')")) {
     return false;
   }
-  std::vector<int64_t> ids;
-  SqlStatement list(db, "SELECT id FROM film");
-  while (list.Step() == SQLITE_ROW) ids.push_back(list.Integer(0));
-  for (int64_t id : ids) {
-    if (!IndexFilm(db, id)) return false;
-  }
-  films = static_cast<int64_t>(ids.size());
+  if (!IndexFilmsOf(db, "SELECT id FROM film", films)) return false;
   SqlStatement state(db, "INSERT OR REPLACE INTO zelluo_state VALUES('folding', ?1)");
   return state.Bind(1, int64_t{FoldingVersion}).Done() && Execute(db, "DELETE FROM film_stale");
 }
@@ -247,14 +253,8 @@ bool CatchUp(sqlite3* db, int64_t& films) {
                        " AND id NOT IN (SELECT id FROM film_stale))");
   if (changed.Step() != SQLITE_ROW) return false;
   if (changed.Integer(0) != 0) return RebuildIndex(db, films);
-  std::vector<int64_t> ids;
-  SqlStatement list(db, "SELECT id FROM film_stale");
-  while (list.Step() == SQLITE_ROW) ids.push_back(list.Integer(0));
-  for (int64_t id : ids) {
-    if (!IndexFilm(db, id)) return false;
-  }
-  films = static_cast<int64_t>(ids.size());
-  return Execute(db, "DELETE FROM film_stale");
+  return IndexFilmsOf(db, "SELECT id FROM film_stale", films) &&
+         Execute(db, "DELETE FROM film_stale");
 }
 
 std::string TwoDigits(int value) {
