@@ -131,9 +131,9 @@ void Import(benchmark::State& state, const std::string& file) {
     for (ImportedFilm& film : plan.fresh) films.push_back(std::move(film.film));
     OpenResult opened = FilmStore::Open(target);
     const ChangeResult stored = opened.store->ImportFilms(films);
-    state.counters["stored"] = static_cast<double>(stored.id);
+    state.counters["stored"] = static_cast<double>(stored.filmsAdded);
     state.counters["duplicates"] = static_cast<double>(plan.duplicates);
-    if (stored.id + plan.duplicates != kFilms || coverProblems != 0) {
+    if (stored.filmsAdded + plan.duplicates != kFilms || coverProblems != 0) {
       state.SkipWithError(("not all films or covers came in: " + stored.message).c_str());
       break;
     }

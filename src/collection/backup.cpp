@@ -2,74 +2,26 @@
 
 #include <algorithm>
 #include <charconv>
-#include <memory>
 #include <optional>
-#include <set>
 #include <unordered_map>
 #include <utility>
 
+#include "collection/film_fields.h"
 #include "collection/xml_tree.h"
 #include "collection/zip_archive.h"
+#include "platform/invariant.h"
 #include "platform/os_services.h"
+#include "texts/text_tools.h"
 #include "texts/texts.h"
 
 namespace zelluo::collection {
 namespace {
 
-constexpr std::string_view kRootName = "zelluo-sicherung";
-constexpr std::string_view kFilmName = "film";
-
-// One element of a film in the XML file and the field it holds; exactly one
-// of the member pointers is set.
-struct Field {
-  std::string_view element;
-  std::string Film::*text = nullptr;
-  std::optional<std::string> Film::*optionalText = nullptr;
-  std::optional<int32_t> Film::*number = nullptr;
-};
-
-constexpr Field kFields[] = {
-    {.element = "titel", .text = &Film::title},
-    {.element = "originaltitel", .text = &Film::originalTitle},
-    {.element = "jahr", .number = &Film::year},
-    {.element = "laufzeit", .number = &Film::runtime},
-    {.element = "land", .text = &Film::country},
-    {.element = "regie", .text = &Film::director},
-    {.element = "darsteller", .text = &Film::actors},
-    {.element = "genre", .text = &Film::genre},
-    {.element = "handlung", .text = &Film::plot},
-    {.element = "notizen", .text = &Film::notes},
-    {.element = "bewertung", .number = &Film::rating},
-    {.element = "video", .optionalText = &Film::video},
-    {.element = "cover", .optionalText = &Film::cover},
-    {.element = "hinzugefuegt", .text = &Film::added},
-    {.element = "geaendert", .text = &Film::changed},
-};
-
 // The length of the UTF-8 sequence at text[at] when it is a character XML
 // 1.0 can hold; 0 for a malformed sequence, a surrogate, U+FFFE or U+FFFF.
 size_t CharacterLength(std::string_view text, size_t at) {
-  const auto byte = [&](size_t i) {
-    return at + i < text.size() ? static_cast<unsigned char>(text[at + i]) : 0u;
-  };
-  const auto follows = [&](size_t i) { return (byte(i) & 0xC0u) == 0x80u; };
-  const unsigned lead = byte(0);
-  if (lead >= 0xC2 && lead <= 0xDF) return follows(1) ? 2 : 0;
-  if (lead >= 0xE0 && lead <= 0xEF) {
-    const unsigned second = byte(1);
-    if (!follows(1) || !follows(2)) return 0;
-    if (lead == 0xE0 && second < 0xA0) return 0;  // overlong
-    if (lead == 0xED && second > 0x9F) return 0;  // surrogate
-    if (lead == 0xEF && second == 0xBF && byte(2) >= 0xBE) return 0;
-    return 3;
-  }
-  if (lead >= 0xF0 && lead <= 0xF4) {
-    const unsigned second = byte(1);
-    if (!follows(1) || !follows(2) || !follows(3)) return 0;
-    if ((lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second > 0x8F)) return 0;
-    return 4;
-  }
-  return 0;
+  const text::Utf8Char character = text::DecodeUtf8(text, at);
+  return character.code == 0xFFFE || character.code == 0xFFFF ? 0 : character.length;
 }
 
 // Appends text as character data that reads back as the same text: markup
@@ -83,7 +35,7 @@ void AppendText(std::string& out, std::string_view text) {
   const auto flush = [&] { out.append(text.data() + run, at - run); };
   while (at < text.size()) {
     const auto c = static_cast<unsigned char>(text[at]);
-    if (c >= 0x20 && c < 0x80 && c != '&' && c != '<' && c != '>') {
+    if (c >= 0x20 && c < 0x80 && text::XmlReference(text[at], text::XmlQuotes::Kept).empty()) {
       ++at;
       continue;
     }
@@ -99,22 +51,13 @@ void AppendText(std::string& out, std::string_view text) {
       }
     }
     flush();
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '\r':
-        out += "&#13;";
-        break;
-      default:
-        if (c >= 0x80) out += "\xEF\xBF\xBD";
-        break;
+    if (const std::string_view reference = text::XmlReference(text[at], text::XmlQuotes::Kept);
+        !reference.empty()) {
+      out += reference;
+    } else if (c == '\r') {
+      out += "&#13;";
+    } else if (c >= 0x80) {
+      out += "\xEF\xBF\xBD";
     }
     run = ++at;
   }
@@ -129,6 +72,7 @@ void AppendNumber(std::string& out, int64_t number) {
 
 // The XML file; keepCover[i] tells whether film i's cover is in the archive.
 std::string BackupXml(const std::vector<Film>& films, const std::vector<char>& keepCover) {
+  ZELLUO_ASSERT(keepCover.size() == films.size());
   size_t estimate = 200;
   for (const Film& film : films) {
     estimate += 500 + film.title.size() + film.originalTitle.size() + film.actors.size() +
@@ -138,7 +82,7 @@ std::string BackupXml(const std::vector<Film>& films, const std::vector<char>& k
   std::string out;
   out.reserve(estimate + estimate / 16);
   out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<";
-  out += kRootName;
+  out += kBackupRootName;
   out += " version=\"";
   AppendNumber(out, kBackupVersion);
   out += "\" filme=\"";
@@ -146,146 +90,42 @@ std::string BackupXml(const std::vector<Film>& films, const std::vector<char>& k
   out += "\">\n";
   for (size_t i = 0; i < films.size(); ++i) {
     const Film& film = films[i];
-    out += "  <film>\n";
-    for (const Field& field : kFields) {
+    out += "  <";
+    out += kBackupFilmElement;
+    out += ">\n";
+    for (const FilmField* field : kBackupFields) {
       std::string_view value;
       char digits[16];
-      if (field.text != nullptr) {
-        value = film.*field.text;
-      } else if (field.optionalText != nullptr) {
-        const std::optional<std::string>& text = film.*field.optionalText;
-        if (!text || (field.optionalText == &Film::cover && !keepCover[i])) continue;
+      if (field->text != nullptr) {
+        value = film.*field->text;
+      } else if (field->optionalText != nullptr) {
+        const std::optional<std::string>& text = film.*field->optionalText;
+        if (!text || (field->kind == FieldKind::CoverFile && !keepCover[i])) continue;
         value = *text;
       } else {
-        const std::optional<int32_t> number = film.*field.number;
+        const std::optional<int32_t> number = film.*field->number;
         if (!number) continue;
         const auto [end, ignored] = std::to_chars(digits, digits + sizeof digits, *number);
         value = std::string_view(digits, static_cast<size_t>(end - digits));
       }
       if (value.empty()) continue;
       out += "    <";
-      out += field.element;
+      out += field->backupElement;
       out += '>';
       AppendText(out, value);
       out += "</";
-      out += field.element;
+      out += field->backupElement;
       out += ">\n";
     }
-    out += "  </film>\n";
+    out += "  </";
+    out += kBackupFilmElement;
+    out += ">\n";
   }
   out += "</";
-  out += kRootName;
+  out += kBackupRootName;
   out += ">\n";
   return out;
 }
-
-bool LooksLikeZip(std::string_view bytes) { return bytes.substr(0, 2) == "PK"; }
-
-// A whole number (blanks around it allowed) that fits int32_t.
-std::optional<int32_t> ParseNumber(std::string_view text) {
-  const std::string trimmed = Trimmed(text);
-  int32_t value = 0;
-  const char* end = trimmed.data() + trimmed.size();
-  const auto [stop, error] = std::from_chars(trimmed.data(), end, value);
-  if (trimmed.empty() || error != std::errc() || stop != end) return std::nullopt;
-  return value;
-}
-
-// Reads the films of a parsed backup, with their covers from zip (none when
-// the XML file came alone).
-class BackupReader {
- public:
-  BackupReader(std::string fileName, std::shared_ptr<OwnedZip> zip)
-      : fileName_(std::move(fileName)), zip_(std::move(zip)) {}
-
-  // Empty on success, else the German message.
-  std::string Read(XmlElement& root, ImportResult& result) {
-    const std::string* version = root.Attribute("version");
-    if (version == nullptr) return Damaged(root.line, text::kBackupNoVersion);
-    const std::optional<int32_t> number = ParseNumber(*version);
-    if (!number || *number < 1) return BadNumber(root.line, "version");
-    if (*number > kBackupVersion) return FormatText(text::kBackupNewer, fileName_, *version);
-
-    std::set<std::string> unmapped;
-    result.films.reserve(root.children.size());
-    for (XmlElement& element : root.children) {
-      if (element.name != kFilmName) {
-        unmapped.insert(element.name);
-        continue;
-      }
-      ImportedFilm& imported = result.films.emplace_back();
-      std::string problem = ReadFilm(element, imported, unmapped);
-      if (!problem.empty()) return problem;
-    }
-    if (const std::string* count = root.Attribute("filme")) {
-      const std::optional<int32_t> expected = ParseNumber(*count);
-      if (!expected) return BadNumber(root.line, "filme");
-      if (static_cast<size_t>(*expected) != result.films.size()) {
-        return Damaged(root.line, FormatText(text::kBackupFilmCount,
-                                             std::to_string(result.films.size()), *count));
-      }
-    }
-    result.unmappedFields.assign(unmapped.begin(), unmapped.end());
-    return {};
-  }
-
- private:
-  std::string Damaged(int64_t line, std::string_view detail) const {
-    return FormatText(text::kBackupDamaged, fileName_,
-                      FormatText(text::kXmlAtLine, std::to_string(line), detail));
-  }
-  std::string BadNumber(int64_t line, std::string_view element) const {
-    return Damaged(line, FormatText(text::kBackupBadNumber, element));
-  }
-
-  std::string ReadFilm(XmlElement& element, ImportedFilm& imported,
-                       std::set<std::string>& unmapped) {
-    Film& film = imported.film;
-    for (XmlElement& child : element.children) {
-      const auto field = std::find_if(std::begin(kFields), std::end(kFields),
-                                      [&](const Field& f) { return f.element == child.name; });
-      if (field == std::end(kFields)) {
-        unmapped.insert(child.name);
-      } else if (field->text != nullptr) {
-        film.*field->text = std::move(child.text);
-      } else if (field->number != nullptr) {
-        if (Trimmed(child.text).empty()) continue;
-        const std::optional<int32_t> number = ParseNumber(child.text);
-        if (!number) return BadNumber(child.line, child.name);
-        film.*field->number = number;
-      } else if (field->optionalText == &Film::cover) {
-        std::string problem = ReadCover(child, imported);
-        if (!problem.empty()) return problem;
-      } else if (!child.text.empty()) {
-        film.*field->optionalText = std::move(child.text);
-      }
-    }
-    return {};
-  }
-
-  std::string ReadCover(const XmlElement& element, ImportedFilm& imported) {
-    const std::string& name = element.text;
-    if (name.empty()) return {};
-    if (!IsCoverFileName(name)) {
-      return FormatText(text::kBackupHostileCover, fileName_, std::to_string(element.line));
-    }
-    if (zip_ == nullptr) return {};  // the XML file alone: the films come without covers
-    const std::string member = std::string(kBackupCoverPrefix) + name;
-    if (!zip_->reader.Has(member)) {
-      return Damaged(element.line, FormatText(text::kBackupCoverMissing, member));
-    }
-    if (!zip_->reader.Plausible(member)) return zip_->reader.Error();
-    // Read when it is taken over, one at a time.
-    imported.film.cover = name;
-    imported.cover.storedCover = true;
-    imported.cover.archive = zip_;
-    imported.cover.member = member;
-    return {};
-  }
-
-  std::string fileName_;
-  std::shared_ptr<OwnedZip> zip_;
-};
 
 }  // namespace
 
@@ -349,44 +189,6 @@ BackupResult BackupArchive(const std::vector<Film>& films, const std::string& co
     result.missingCovers = 0;
   }
   if (progress) progress(total, total);
-  return result;
-}
-
-ImportResult ReadBackup(std::string bytes, std::string_view filePath) {
-  ImportResult result;
-  result.format = kBackupFormat;
-  const std::string fileName = FileNameOf(filePath);
-  std::shared_ptr<OwnedZip> zip;
-  std::string unpacked;
-  std::string_view xml = bytes;
-  if (LooksLikeZip(bytes)) {
-    zip = std::make_shared<OwnedZip>(std::move(bytes), filePath);
-    if (!zip->reader.Error().empty() || !zip->reader.Read(kBackupXmlName, unpacked)) {
-      result.error = zip->reader.Error();
-      return result;
-    }
-    xml = unpacked;
-  }
-  if (RootElementName(xml) != kRootName) {
-    result.error = FormatText(text::kBackupNotABackup, fileName);
-    return result;
-  }
-  XmlParse parsed = ParseXml(xml, filePath);
-  unpacked = std::string();
-  if (!parsed.root) {
-    result.error = std::move(parsed.error);
-    return result;
-  }
-  if (parsed.root->name != kRootName) {
-    result.error = FormatText(text::kBackupNotABackup, fileName);
-    return result;
-  }
-  BackupReader reader(fileName, zip);
-  result.error = reader.Read(*parsed.root, result);
-  if (!result.error.empty()) {
-    result.films.clear();
-    result.unmappedFields.clear();
-  }
   return result;
 }
 

@@ -18,6 +18,9 @@ namespace zelluo::collection {
 
 inline constexpr std::string_view kBackupFormat = "Zelluo-Sicherung";
 inline constexpr std::string_view kBackupXmlName = "zelluo-sicherung.xml";
+// The XML file's root element and the element of each film in it.
+inline constexpr std::string_view kBackupRootName = "zelluo-sicherung";
+inline constexpr std::string_view kBackupFilmElement = "film";
 inline constexpr std::string_view kBackupCoverPrefix = "Cover/";
 inline constexpr int kBackupVersion = 1;
 

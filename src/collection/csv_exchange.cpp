@@ -6,13 +6,18 @@
 #include <optional>
 #include <utility>
 
+#include "collection/film_fields.h"
 #include "collection/film_values.h"
+#include "platform/invariant.h"
+#include "texts/text_tools.h"
 #include "texts/texts.h"
 
 namespace zelluo::collection {
 namespace {
 
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+using text::IsBlankChar;
+using text::kUtf8Bom;
+using text::TrimView;
 
 // A bound on the films of one file, far above any collection, so that a
 // hostile file of short rows cannot take all memory; and the room set aside
@@ -35,85 +40,6 @@ constexpr std::array<char16_t, 32> kWindows1252High = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178}; // 0x98
 // clang-format on
 
-// clang-format off
-enum class Column {
-  None, Title, OriginalTitle, Year, Runtime, Country, Director, Actors, Genre, Plot, Notes, Rating,
-  Cover, Video
-};
-// clang-format on
-constexpr size_t kColumnCount = static_cast<size_t>(Column::Video) + 1;
-
-// The names each column goes by, as ColumnKey gives them, separated by spaces.
-constexpr std::array<std::pair<Column, std::string_view>, 13> kColumnNames = {{
-    {Column::Title, "titel title"},
-    {Column::OriginalTitle, "originaltitel originaltitle"},
-    {Column::Year, "jahr year"},
-    {Column::Runtime, "laufzeit runtime l\xC3\xA4nge"},
-    {Column::Country, "land country"},
-    {Column::Director, "regie director regisseur"},
-    {Column::Actors, "darsteller actors cast schauspieler"},
-    {Column::Genre, "genre genres"},
-    {Column::Plot, "handlung plot inhalt beschreibung description"},
-    {Column::Notes, "notizen notes bemerkungen"},
-    {Column::Rating, "bewertung rating"},
-    {Column::Cover, "cover bild poster"},
-    {Column::Video, "video datei file"},
-}};
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-void AppendUtf8(std::string& out, uint32_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
-
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-bool IsUtf8(std::string_view text) {
-  size_t i = 0;
-  while (i < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    if (lead < 0x80) {
-      ++i;
-      continue;
-    }
-    size_t length = 0;
-    uint32_t code = 0;
-    uint32_t least = 0;
-    if ((lead & 0xE0) == 0xC0) {
-      length = 2, code = lead & 0x1F, least = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-      length = 3, code = lead & 0x0F, least = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-      length = 4, code = lead & 0x07, least = 0x10000;
-    } else {
-      return false;
-    }
-    if (text.size() - i < length) return false;
-    for (size_t k = 1; k < length; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) return false;
-      code = (code << 6) | (next & 0x3F);
-    }
-    if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
-    i += length;
-  }
-  return true;
-}
-
 std::string FromWindows1252(std::string_view text) {
   std::string out;
   out.reserve(text.size() + text.size() / 8);
@@ -122,7 +48,7 @@ std::string FromWindows1252(std::string_view text) {
     if (byte < 0x80) {
       out += c;
     } else {
-      AppendUtf8(out, byte < 0xA0 ? kWindows1252High[byte - 0x80] : byte);
+      text::AppendUtf8(out, byte < 0xA0 ? kWindows1252High[byte - 0x80] : byte);
     }
   }
   return out;
@@ -149,18 +75,20 @@ std::string ColumnKey(std::string_view name) {
   return key;
 }
 
-Column ColumnOf(std::string_view name) {
+// The field a column of that name holds; none for a name of no field.
+const FilmField* FieldOf(std::string_view name) {
   const std::string key = ColumnKey(name);
-  if (key.empty()) return Column::None;
-  for (const auto& [column, names] : kColumnNames) {
+  if (key.empty()) return nullptr;
+  for (const FilmField* field : kCsvFields) {
+    const std::string_view names = field->csvNames;
     for (size_t at = names.find(key); at != std::string_view::npos; at = names.find(key, at + 1)) {
       const size_t end = at + key.size();
       if ((at == 0 || names[at - 1] == ' ') && (end == names.size() || names[end] == ' ')) {
-        return column;
+        return field;
       }
     }
   }
-  return Column::None;
+  return nullptr;
 }
 
 // Splits a text into records and fields, RFC 4180 style: quoted fields may hold
@@ -256,7 +184,7 @@ class RecordReader {
 
 bool IsBlankRecord(const std::vector<std::string>& fields) {
   return std::all_of(fields.begin(), fields.end(),
-                     [](const std::string& field) { return Trim(field).empty(); });
+                     [](const std::string& field) { return TrimView(field).empty(); });
 }
 
 // The first non-blank record; false when there is none or it cannot be read.
@@ -278,7 +206,7 @@ char DetectSeparator(std::string_view text) {
     if (!ReadHeader(reader, fields)) continue;
     const auto known = static_cast<size_t>(
         std::count_if(fields.begin(), fields.end(),
-                      [](const std::string& name) { return ColumnOf(name) != Column::None; }));
+                      [](const std::string& name) { return FieldOf(name) != nullptr; }));
     const std::pair<size_t, size_t> score{known, fields.size()};
     if (score > bestScore) {
       best = separator;
@@ -294,7 +222,7 @@ char DetectSeparator(std::string_view text) {
 std::string EntriesPerLine(std::string_view value) {
   std::string entries;
   const auto add = [&entries](std::string_view entry) {
-    entry = Trim(entry);
+    entry = TrimView(entry);
     if (entry.empty()) return;
     if (!entries.empty()) entries += '\n';
     entries += entry;
@@ -323,12 +251,6 @@ std::string EntriesPerLine(std::string_view value) {
   return entries;
 }
 
-bool IsAbsolutePath(std::string_view path) {
-  if (path.front() == '/' || path.front() == '\\') return true;
-  const char drive = static_cast<char>(path.front() | 0x20);
-  return path.size() >= 2 && drive >= 'a' && drive <= 'z' && path[1] == ':';
-}
-
 // A cover path as written in the file, relative ones taken from the CSV's
 // folder. Relative paths may use '\' as well as '/'.
 std::string CoverPath(std::string_view csvPath, std::string_view cover) {
@@ -340,7 +262,7 @@ std::string CoverPath(std::string_view csvPath, std::string_view cover) {
 
 // 1 to 5 stars; blank or "0" for none.
 ParsedNumber ParseRating(std::string_view text) {
-  text = Trim(text);
+  text = TrimView(text);
   if (text.empty() || text == "0") return {};
   if (text.size() != 1 || text[0] < '1' || text[0] > '5') return {std::nullopt, false};
   return {text[0] - '0', true};
@@ -348,7 +270,7 @@ ParsedNumber ParseRating(std::string_view text) {
 
 // At most kMaxQuotedValue bytes of value, cut at a character's start.
 std::string Excerpt(std::string_view value) {
-  value = Trim(value);
+  value = TrimView(value);
   if (value.size() <= kMaxQuotedValue) return std::string(value);
   size_t end = kMaxQuotedValue;
   while (end > 0 && (static_cast<unsigned char>(value[end]) & 0xC0) == 0x80) --end;
@@ -372,7 +294,7 @@ class CsvImport {
     }
     if (bytes.starts_with(kUtf8Bom)) bytes.remove_prefix(kUtf8Bom.size());
     std::string decoded;
-    if (!IsUtf8(bytes)) {
+    if (!text::IsUtf8(bytes)) {
       decoded = FromWindows1252(bytes);
       bytes = decoded;
     }
@@ -397,31 +319,38 @@ class CsvImport {
   }
 
  private:
+  // False when no column holds a required field (the title).
   bool MapColumns(const std::vector<std::string>& names) {
-    std::array<bool, kColumnCount> taken{};
+    std::array<bool, kFilmFieldCount> taken{};
     columns_.reserve(names.size());
     for (const std::string& name : names) {
-      Column column = ColumnOf(name);
+      const FilmField* field = FieldOf(name);
       // A second column of the same meaning is passed over like an unknown one.
-      if (column != Column::None && std::exchange(taken[static_cast<size_t>(column)], true)) {
-        column = Column::None;
-      }
-      columns_.push_back(column);
-      if (column == Column::None && !Trim(name).empty()) {
-        result_.unmappedFields.emplace_back(Trim(name));
+      if (field != nullptr && std::exchange(taken[IndexOf(*field)], true)) field = nullptr;
+      columns_.push_back(field);
+      if (field == nullptr && !TrimView(name).empty()) {
+        result_.unmappedFields.emplace_back(TrimView(name));
       }
     }
     std::sort(result_.unmappedFields.begin(), result_.unmappedFields.end());
     result_.unmappedFields.erase(
         std::unique(result_.unmappedFields.begin(), result_.unmappedFields.end()),
         result_.unmappedFields.end());
-    return taken[static_cast<size_t>(Column::Title)];
+    for (const FilmField* field : kCsvFields) {
+      if (field->required && !taken[IndexOf(*field)]) return false;
+    }
+    return true;
+  }
+
+  static size_t IndexOf(const FilmField& field) {
+    ZELLUO_ASSERT(&field >= kFilmFields.data() && &field < kFilmFields.data() + kFilmFieldCount);
+    return static_cast<size_t>(&field - kFilmFields.data());
   }
 
   bool ReadFilm(std::vector<std::string>& fields, int64_t line) {
     for (size_t i = columns_.size(); i < fields.size(); ++i) {
       // Extra empty fields, as from separators closing a row, lose nothing.
-      if (Trim(fields[i]).empty()) continue;
+      if (TrimView(fields[i]).empty()) continue;
       return LineFailed(line, FormatText(text::kCsvTooManyFields, std::to_string(fields.size()),
                                          std::to_string(columns_.size())));
     }
@@ -429,61 +358,46 @@ class CsvImport {
     Film& film = imported.film;
     const size_t count = std::min(fields.size(), columns_.size());
     for (size_t i = 0; i < count; ++i) {
+      if (columns_[i] == nullptr) continue;
+      const FilmField& field = *columns_[i];
       std::string& value = fields[i];
+      std::string_view badNumber;
       ParsedNumber number;
-      switch (columns_[i]) {
-        case Column::None:
+      switch (field.kind) {
+        case FieldKind::Line:
+          film.*field.text = TrimView(value);
           break;
-        case Column::Title:
-          film.title = Trim(value);
+        case FieldKind::List:
+          film.*field.text = EntriesPerLine(value);
           break;
-        case Column::OriginalTitle:
-          film.originalTitle = Trim(value);
+        case FieldKind::LongText:
+          film.*field.text = std::move(value);
           break;
-        case Column::Country:
-          film.country = Trim(value);
-          break;
-        case Column::Director:
-          film.director = Trim(value);
-          break;
-        case Column::Actors:
-          film.actors = EntriesPerLine(value);
-          break;
-        case Column::Genre:
-          film.genre = EntriesPerLine(value);
-          break;
-        case Column::Plot:
-          film.plot = std::move(value);
-          break;
-        case Column::Notes:
-          film.notes = std::move(value);
-          break;
-        case Column::Year:
+        case FieldKind::Year:
           number = ParseYear(value);
-          if (!number.valid) return LineFailed(line, FormatText(text::kCsvBadYear, Excerpt(value)));
-          film.year = number.value;
+          badNumber = text::kCsvBadYear;
           break;
-        case Column::Runtime:
+        case FieldKind::Minutes:
           number = ParseRunningTime(value);
-          if (!number.valid) {
-            return LineFailed(line, FormatText(text::kCsvBadRuntime, Excerpt(value)));
-          }
-          film.runtime = number.value;
+          badNumber = text::kCsvBadRuntime;
           break;
-        case Column::Rating:
+        case FieldKind::Stars:
           number = ParseRating(value);
-          if (!number.valid) {
-            return LineFailed(line, FormatText(text::kCsvBadRating, Excerpt(value)));
-          }
-          film.rating = number.value;
+          badNumber = text::kCsvBadRating;
           break;
-        case Column::Cover:
-          if (!Trim(value).empty()) imported.cover.path = CoverPath(filePath_, Trim(value));
+        case FieldKind::CoverFile:
+          if (!TrimView(value).empty()) imported.cover.path = CoverPath(filePath_, TrimView(value));
           break;
-        case Column::Video:
-          if (!Trim(value).empty()) film.video = std::string(Trim(value));
+        case FieldKind::Path:
+          if (!TrimView(value).empty()) film.*field.optionalText = std::string(TrimView(value));
+          break;
+        case FieldKind::Moment:
+          ZELLUO_ASSERT(false);  // the store's own: no CSV column reads it
           break;
       }
+      if (field.number == nullptr) continue;
+      if (!number.valid) return LineFailed(line, FormatText(badNumber, Excerpt(value)));
+      film.*field.number = number.value;
     }
     if (film.title.empty()) return LineFailed(line, std::string(text::kCsvNoTitle));
     return true;
@@ -509,13 +423,13 @@ class CsvImport {
 
   std::string_view filePath_;
   std::string fileName_;
-  std::vector<Column> columns_;
+  std::vector<const FilmField*> columns_;  // none for a column of no field
   ImportResult result_;
 };
 
 void AppendField(std::string& out, std::string_view value) {
   const bool quote = value.find_first_of(";\"\r\n") != std::string_view::npos ||
-                     (!value.empty() && (IsBlank(value.front()) || IsBlank(value.back())));
+                     (!value.empty() && (IsBlankChar(value.front()) || IsBlankChar(value.back())));
   if (!quote) {
     out += value;
     return;
@@ -546,37 +460,31 @@ ImportResult ReadCsvFilms(std::string_view bytes, std::string_view filePath) {
 
 std::string FilmsAsCsv(const std::vector<Film>& films, std::string_view coverFolder) {
   std::string out(kUtf8Bom);
-  out +=
-      "Titel;Originaltitel;Jahr;Laufzeit;Land;Regie;Darsteller;Genre;Handlung;Notizen;"
-      "Bewertung;Cover;Video\r\n";
+  for (const FilmField* field : kCsvFields) {
+    if (field != *kCsvFields.begin()) out += ';';
+    out += field->csvHeading;
+  }
+  out += "\r\n";
   std::string folder(coverFolder);
   if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') folder += '/';
   for (const Film& film : films) {
-    AppendField(out, film.title);
-    out += ';';
-    AppendField(out, film.originalTitle);
-    out += ';';
-    out += YearText(film.year);
-    out += ';';
-    out += RunningTimeText(film.runtime);
-    out += ';';
-    AppendField(out, film.country);
-    out += ';';
-    AppendField(out, film.director);
-    out += ';';
-    AppendEntries(out, film.actors);
-    out += ';';
-    AppendEntries(out, film.genre);
-    out += ';';
-    AppendField(out, film.plot);
-    out += ';';
-    AppendField(out, film.notes);
-    out += ';';
-    if (film.rating) out += std::to_string(*film.rating);
-    out += ';';
-    if (film.cover && !film.cover->empty()) AppendField(out, folder + *film.cover);
-    out += ';';
-    if (film.video) AppendField(out, *film.video);
+    for (const FilmField* field : kCsvFields) {
+      if (field != *kCsvFields.begin()) out += ';';
+      if (field->kind == FieldKind::List) {
+        AppendEntries(out, film.*field->text);
+      } else if (field->kind == FieldKind::CoverFile) {
+        const std::optional<std::string>& cover = film.*field->optionalText;
+        if (cover && !cover->empty()) AppendField(out, folder + *cover);
+      } else if (field->text != nullptr) {
+        AppendField(out, film.*field->text);
+      } else if (field->optionalText != nullptr) {
+        if (const std::optional<std::string>& text = film.*field->optionalText) {
+          AppendField(out, *text);
+        }
+      } else {
+        out += FieldText(film, *field);  // digits, and " min": never quoted
+      }
+    }
     out += "\r\n";
   }
   return out;

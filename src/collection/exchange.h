@@ -47,7 +47,8 @@ struct ImportedFilm {
 };
 
 struct ImportResult {
-  std::string format;  // "CSV", "GCstar", "Tellico", "Kodi/Jellyfin (.nfo)", "Griffith", "Zelluo-Sicherung"
+  std::string
+      format;  // "CSV", "GCstar", "Tellico", "Kodi/Jellyfin (.nfo)", "Griffith", "Zelluo-Sicherung"
   std::vector<ImportedFilm> films;
   // Field names as the source writes them, sorted and without repeats.
   std::vector<std::string> unmappedFields;
@@ -62,5 +63,11 @@ using Progress = std::function<void(int64_t done, int64_t total)>;
 std::string FileNameOf(std::string_view path);
 // The folder part of path with its trailing separator; empty for a bare name.
 std::string FolderOf(std::string_view path);
+// "/x", "\\server\x", "C:\x" or "C:/x"; not "C:x", which is relative to the
+// current folder of drive C.
+bool IsAbsolutePath(std::string_view path);
+// text for an address: ASCII letters and digits and the marks in kept as they
+// are, every other byte as %XX.
+std::string PercentEncoded(std::string_view text, std::string_view kept);
 
 }  // namespace zelluo::collection

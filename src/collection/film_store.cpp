@@ -7,30 +7,42 @@
 #include <cstdio>
 #include <utility>
 
-#include "texts/texts.h"
+#include "collection/film_fields.h"
 #include "collection/folding.h"
+#include "collection/sql_statement.h"
+#include "platform/invariant.h"
 #include "platform/os_services.h"
+#include "texts/text_tools.h"
+#include "texts/texts.h"
 
 namespace zelluo::collection {
 namespace {
 
-// The columns of table film besides id, with the type a migration adds them
-// with; docs/collection.md describes them.
-struct Column {
-  std::string_view name;
-  std::string_view type;
-};
-constexpr Column FilmColumns[] = {
-    {"title", "TEXT"},     {"original_title", "TEXT"}, {"year", "INTEGER"}, {"runtime", "INTEGER"},
-    {"country", "TEXT"},   {"director", "TEXT"},       {"actors", "TEXT"},  {"genre", "TEXT"},
-    {"plot", "TEXT"},      {"cover", "TEXT"},          {"video", "TEXT"},   {"notes", "TEXT"},
-    {"rating", "INTEGER"}, {"added", "TEXT"},          {"changed", "TEXT"}, {"sort_key", "TEXT"}};
+// The column of table film that orders it, besides id and the film's fields
+// (film_fields.h); docs/collection.md describes them.
+constexpr std::string_view SortKeyColumn = "sort_key";
 
-constexpr const char* CreateFilmTable =
-    "CREATE TABLE film(id INTEGER PRIMARY KEY, title TEXT NOT NULL, original_title TEXT,"
-    " year INTEGER, runtime INTEGER, country TEXT, director TEXT, actors TEXT, genre TEXT,"
-    " plot TEXT, cover TEXT, video TEXT, notes TEXT, rating INTEGER, added TEXT, changed TEXT,"
-    " sort_key TEXT)";
+// The film's columns as a statement lists them: "title, original_title, ...".
+const std::string& FilmColumnList() {
+  static const std::string list = [] {
+    std::string columns;
+    for (const FilmField& field : kFilmFields) {
+      if (!columns.empty()) columns += ", ";
+      columns += field.column;
+    }
+    return columns;
+  }();
+  return list;
+}
+
+std::string CreateFilmTable() {
+  std::string sql = "CREATE TABLE film(id INTEGER PRIMARY KEY";
+  for (const FilmField& field : kFilmFields) {
+    sql += ", " + std::string(field.column) + " " + std::string(ColumnType(field));
+    if (field.required) sql += " NOT NULL";
+  }
+  return sql + ", " + std::string(SortKeyColumn) + " TEXT)";
+}
 
 // The derived data: the order index, the search index (contentless: the
 // words are computed again from the film when it is taken out), the list of
@@ -57,79 +69,6 @@ constexpr const char* CreateTriggers =
 constexpr std::string_view TriggerNames[] = {"film_stale_insert", "film_stale_update",
                                              "film_stale_delete"};
 
-constexpr const char* FilmFields =
-    "title, original_title, year, runtime, country, director, actors, genre, plot, cover, video,"
-    " notes, rating, added, changed";
-
-// A prepared statement that finalises itself.
-class Statement {
- public:
-  Statement(sqlite3* db, std::string_view sql) {
-    if (sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &statement_, nullptr) !=
-        SQLITE_OK) {
-      statement_ = nullptr;
-    }
-  }
-  Statement(const Statement&) = delete;
-  Statement& operator=(const Statement&) = delete;
-  ~Statement() { sqlite3_finalize(statement_); }
-
-  bool Valid() const { return statement_ != nullptr; }
-  Statement& Bind(int index, int64_t value) {
-    sqlite3_bind_int64(statement_, index, value);
-    return *this;
-  }
-  Statement& Bind(int index, std::string_view text) {
-    sqlite3_bind_text(statement_, index, text.data(), static_cast<int>(text.size()),
-                      SQLITE_TRANSIENT);
-    return *this;
-  }
-  // Empty text and an absent number are stored as NULL.
-  Statement& BindOrNull(int index, const std::string& text) {
-    if (text.empty()) return BindNull(index);
-    return Bind(index, text);
-  }
-  Statement& BindOrNull(int index, const std::optional<std::string>& text) {
-    if (!text) return BindNull(index);
-    return Bind(index, std::string_view(*text));
-  }
-  Statement& BindOrNull(int index, std::optional<int32_t> number) {
-    if (!number) return BindNull(index);
-    return Bind(index, int64_t{*number});
-  }
-  Statement& BindNull(int index) {
-    sqlite3_bind_null(statement_, index);
-    return *this;
-  }
-  // SQLITE_ROW, SQLITE_DONE or an error code.
-  int Step() { return statement_ ? sqlite3_step(statement_) : SQLITE_ERROR; }
-  bool Done() { return Step() == SQLITE_DONE; }
-  // Ready to run again with new values.
-  Statement& Reset() {
-    sqlite3_reset(statement_);
-    sqlite3_clear_bindings(statement_);
-    return *this;
-  }
-
-  int64_t Integer(int column) const { return sqlite3_column_int64(statement_, column); }
-  std::string Text(int column) const {
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
-    return text ? std::string(text, sqlite3_column_bytes(statement_, column)) : std::string();
-  }
-  bool IsNull(int column) const { return sqlite3_column_type(statement_, column) == SQLITE_NULL; }
-  std::optional<std::string> OptionalText(int column) const {
-    if (IsNull(column)) return std::nullopt;
-    return Text(column);
-  }
-  std::optional<int32_t> OptionalNumber(int column) const {
-    if (IsNull(column)) return std::nullopt;
-    return static_cast<int32_t>(Integer(column));
-  }
-
- private:
-  sqlite3_stmt* statement_ = nullptr;
-};
-
 // SQLite's description of the last fault of db.
 std::string Fault(sqlite3* db) { return db ? sqlite3_errmsg(db) : "out of memory"; }
 
@@ -148,7 +87,7 @@ void Harden(sqlite3* db, int busyTimeoutMilliseconds) {
 
 std::vector<std::string> ColumnsOf(sqlite3* db, std::string_view table) {
   std::vector<std::string> names;
-  Statement columns(db, "SELECT name FROM pragma_table_info(?1)");
+  SqlStatement columns(db, "SELECT name FROM pragma_table_info(?1)");
   columns.Bind(1, table);
   while (columns.Step() == SQLITE_ROW) names.push_back(columns.Text(0));
   return names;
@@ -159,7 +98,7 @@ bool HasColumn(const std::vector<std::string>& columns, std::string_view name) {
 }
 
 std::string SchemaType(sqlite3* db, std::string_view name) {
-  Statement type(db, "SELECT type FROM sqlite_schema WHERE name = ?1");
+  SqlStatement type(db, "SELECT type FROM sqlite_schema WHERE name = ?1");
   type.Bind(1, name);
   return type.Step() == SQLITE_ROW ? type.Text(0) : std::string();
 }
@@ -182,7 +121,7 @@ std::string InspectReadOnly(const std::string& path, int busyTimeoutMilliseconds
     if (primary == SQLITE_CORRUPT) return FormatText(text::kDamaged, path, Fault(db));
     return FormatText(text::kCannotOpen, path, Fault(db));
   };
-  Statement version(db, "PRAGMA user_version");
+  SqlStatement version(db, "PRAGMA user_version");
   if (!version.Valid()) return failure(sqlite3_extended_errcode(db));
   int stepped = version.Step();
   if (stepped != SQLITE_ROW) return failure(stepped);
@@ -191,7 +130,7 @@ std::string InspectReadOnly(const std::string& path, int busyTimeoutMilliseconds
     return FormatText(text::kNewerVersion, path);
   }
 
-  Statement check(db, "PRAGMA quick_check");
+  SqlStatement check(db, "PRAGMA quick_check");
   stepped = check.Step();
   if (stepped != SQLITE_ROW) return failure(stepped);
   if (std::string verdict = check.Text(0); verdict != "ok") {
@@ -200,7 +139,7 @@ std::string InspectReadOnly(const std::string& path, int busyTimeoutMilliseconds
 
   // An empty file becomes a new collection; otherwise table film must be there
   // with at least id and title, and with every column once migrated.
-  Statement tables(db, "SELECT count(*) FROM sqlite_schema");
+  SqlStatement tables(db, "SELECT count(*) FROM sqlite_schema");
   if (tables.Step() != SQLITE_ROW) return failure(sqlite3_extended_errcode(db));
   if (tables.Integer(0) == 0 && schemaVersion == 0) return {};
   if (SchemaType(db, "film") != "table") return FormatText(text::kUnknownLayout, path);
@@ -209,9 +148,10 @@ std::string InspectReadOnly(const std::string& path, int busyTimeoutMilliseconds
     return FormatText(text::kUnknownLayout, path);
   }
   if (schemaVersion == SchemaVersion) {
-    for (const Column& column : FilmColumns) {
-      if (!HasColumn(columns, column.name)) return FormatText(text::kUnknownLayout, path);
+    for (const FilmField& field : kFilmFields) {
+      if (!HasColumn(columns, field.column)) return FormatText(text::kUnknownLayout, path);
     }
+    if (!HasColumn(columns, SortKeyColumn)) return FormatText(text::kUnknownLayout, path);
   }
   return {};
 }
@@ -220,15 +160,19 @@ std::string InspectReadOnly(const std::string& path, int busyTimeoutMilliseconds
 // makes it) to the current layout. Runs inside a write transaction.
 bool Migrate(sqlite3* db) {
   if (SchemaType(db, "film").empty()) {
-    if (!Execute(db, CreateFilmTable)) return false;
+    if (!Execute(db, CreateFilmTable().c_str())) return false;
   } else {
     std::vector<std::string> columns = ColumnsOf(db, "film");
-    for (const Column& column : FilmColumns) {
-      if (HasColumn(columns, column.name)) continue;
-      std::string add = "ALTER TABLE film ADD COLUMN " + std::string(column.name) + " " +
-                        std::string(column.type);
-      if (!Execute(db, add.c_str())) return false;
+    const auto add = [&](std::string_view column, std::string_view type) {
+      if (HasColumn(columns, column)) return true;
+      const std::string sql =
+          "ALTER TABLE film ADD COLUMN " + std::string(column) + " " + std::string(type);
+      return Execute(db, sql.c_str());
+    };
+    for (const FilmField& field : kFilmFields) {
+      if (!add(field.column, ColumnType(field))) return false;
     }
+    if (!add(SortKeyColumn, "TEXT")) return false;
   }
   return Execute(db, CreateDerivedTables) && Execute(db, CreateTriggers) &&
          Execute(db, ("PRAGMA user_version = " + std::to_string(SchemaVersion)).c_str());
@@ -236,9 +180,9 @@ bool Migrate(sqlite3* db) {
 
 // The searched words of the stored film id; empty when it is not stored.
 std::optional<std::string> StoredWords(sqlite3* db, int64_t id, std::string* title = nullptr) {
-  Statement read(db,
-                 "SELECT title, original_title, actors, director, genre, plot FROM film"
-                 " WHERE id = ?1");
+  SqlStatement read(db,
+                    "SELECT title, original_title, actors, director, genre, plot FROM film"
+                    " WHERE id = ?1");
   read.Bind(1, id);
   if (read.Step() != SQLITE_ROW) return std::nullopt;
   if (title) *title = read.Text(0);
@@ -252,8 +196,8 @@ std::optional<std::string> StoredWords(sqlite3* db, int64_t id, std::string* tit
 bool UnindexFilm(sqlite3* db, int64_t id) {
   std::optional<std::string> words = StoredWords(db, id);
   if (!words) return true;
-  Statement remove(db,
-                   "INSERT INTO film_search(film_search, rowid, words) VALUES('delete', ?1, ?2)");
+  SqlStatement remove(
+      db, "INSERT INTO film_search(film_search, rowid, words) VALUES('delete', ?1, ?2)");
   return remove.Bind(1, id).Bind(2, *words).Done();
 }
 
@@ -262,18 +206,30 @@ bool IndexFilm(sqlite3* db, int64_t id) {
   std::string title;
   std::optional<std::string> words = StoredWords(db, id, &title);
   if (!words) return true;
-  Statement key(db, "UPDATE film SET sort_key = ?2 WHERE id = ?1 AND sort_key IS NOT ?2");
+  SqlStatement key(db, "UPDATE film SET sort_key = ?2 WHERE id = ?1 AND sort_key IS NOT ?2");
   if (!key.Bind(1, id).Bind(2, SortKeyOf(title)).Done()) return false;
-  Statement insert(db, "INSERT INTO film_search(rowid, words) VALUES(?1, ?2)");
+  SqlStatement insert(db, "INSERT INTO film_search(rowid, words) VALUES(?1, ?2)");
   return insert.Bind(1, id).Bind(2, *words).Done();
 }
 
 // Whether rows were written by others since the derived data was last made.
 bool IndexIsStale(sqlite3* db) {
-  Statement stale(db,
-                  "SELECT EXISTS(SELECT 1 FROM film_stale)"
-                  " OR EXISTS(SELECT 1 FROM film WHERE sort_key IS NULL)");
+  SqlStatement stale(db,
+                     "SELECT EXISTS(SELECT 1 FROM film_stale)"
+                     " OR EXISTS(SELECT 1 FROM film WHERE sort_key IS NULL)");
   return stale.Step() != SQLITE_ROW || stale.Integer(0) != 0;
+}
+
+// Indexes the films whose ids query gives; films is their number.
+bool IndexFilmsOf(sqlite3* db, std::string_view query, int64_t& films) {
+  std::vector<int64_t> ids;
+  SqlStatement list(db, query);
+  while (list.Step() == SQLITE_ROW) ids.push_back(list.Integer(0));
+  for (int64_t id : ids) {
+    if (!IndexFilm(db, id)) return false;
+  }
+  films = static_cast<int64_t>(ids.size());
+  return true;
 }
 
 // Makes all derived data again from the films; inside a write transaction.
@@ -282,14 +238,8 @@ bool RebuildIndex(sqlite3* db, int64_t& films) {
       !Execute(db, "INSERT INTO film_search(film_search) VALUES('delete-all')")) {
     return false;
   }
-  std::vector<int64_t> ids;
-  Statement list(db, "SELECT id FROM film");
-  while (list.Step() == SQLITE_ROW) ids.push_back(list.Integer(0));
-  for (int64_t id : ids) {
-    if (!IndexFilm(db, id)) return false;
-  }
-  films = static_cast<int64_t>(ids.size());
-  Statement state(db, "INSERT OR REPLACE INTO zelluo_state VALUES('folding', ?1)");
+  if (!IndexFilmsOf(db, "SELECT id FROM film", films)) return false;
+  SqlStatement state(db, "INSERT OR REPLACE INTO zelluo_state VALUES('folding', ?1)");
   return state.Bind(1, int64_t{FoldingVersion}).Done() && Execute(db, "DELETE FROM film_stale");
 }
 
@@ -297,20 +247,14 @@ bool RebuildIndex(sqlite3* db, int64_t& films) {
 // inserted are added, anything else makes it all again. Inside a write
 // transaction; films is the number of films indexed.
 bool CatchUp(sqlite3* db, int64_t& films) {
-  Statement changed(db,
-                    "SELECT EXISTS(SELECT 1 FROM film_stale WHERE inserted IS NOT 1)"
-                    " OR EXISTS(SELECT 1 FROM film WHERE sort_key IS NULL"
-                    " AND id NOT IN (SELECT id FROM film_stale))");
+  SqlStatement changed(db,
+                       "SELECT EXISTS(SELECT 1 FROM film_stale WHERE inserted IS NOT 1)"
+                       " OR EXISTS(SELECT 1 FROM film WHERE sort_key IS NULL"
+                       " AND id NOT IN (SELECT id FROM film_stale))");
   if (changed.Step() != SQLITE_ROW) return false;
   if (changed.Integer(0) != 0) return RebuildIndex(db, films);
-  std::vector<int64_t> ids;
-  Statement list(db, "SELECT id FROM film_stale");
-  while (list.Step() == SQLITE_ROW) ids.push_back(list.Integer(0));
-  for (int64_t id : ids) {
-    if (!IndexFilm(db, id)) return false;
-  }
-  films = static_cast<int64_t>(ids.size());
-  return Execute(db, "DELETE FROM film_stale");
+  return IndexFilmsOf(db, "SELECT id FROM film_stale", films) &&
+         Execute(db, "DELETE FROM film_stale");
 }
 
 std::string TwoDigits(int value) {
@@ -361,14 +305,14 @@ std::string FilmStore::OpenConnection() {
   Harden(db_, options_.busyTimeoutMilliseconds);
   Execute(db_, "PRAGMA journal_mode = WAL; PRAGMA foreign_keys = ON");
 
-  Statement version(db_, "PRAGMA user_version");
+  SqlStatement version(db_, "PRAGMA user_version");
   if (version.Step() != SQLITE_ROW) return FormatText(text::kCannotOpen, path_, Fault(db_));
   if (version.Integer(0) == 0) {
     // A file made by someone else is copied away before it is changed.
     if (!SchemaType(db_, "film").empty()) BackUpIfDue();
     ChangeResult migrated = Change(
         [&]() -> std::string {
-          Statement again(db_, "PRAGMA user_version");
+          SqlStatement again(db_, "PRAGMA user_version");
           if (again.Step() != SQLITE_ROW) return Fault(db_);
           if (again.Integer(0) == 0 && !Migrate(db_)) return Fault(db_);
           return {};
@@ -437,7 +381,7 @@ int64_t FilmStore::RefreshDerivedData() {
     if (SchemaType(db_, trigger) != "trigger") rebuild = true;
   }
   {
-    Statement folding(db_, "SELECT value FROM zelluo_state WHERE name = 'folding'");
+    SqlStatement folding(db_, "SELECT value FROM zelluo_state WHERE name = 'folding'");
     if (folding.Step() != SQLITE_ROW || folding.Integer(0) != FoldingVersion) rebuild = true;
   }
   if (!rebuild && !IndexIsStale(db_)) return 0;
@@ -469,7 +413,7 @@ int64_t FilmStore::CountFilms(std::string_view query) {
   const std::string expression = MatchExpressionOf(query);
   std::string sql = "SELECT count(*) FROM film";
   if (!expression.empty()) sql += std::string(ByOrder) + " WHERE" + std::string(FoundFilter);
-  Statement count(db_, sql);
+  SqlStatement count(db_, sql);
   if (!expression.empty()) count.Bind(9, expression);
   if (count.Step() != SQLITE_ROW) {
     readProblem_ = FormatText(text::kCannotRead, path_, Fault(db_));
@@ -488,7 +432,7 @@ std::vector<FilmRow> FilmStore::ListFilms(std::string_view query, int64_t offset
   sql = "SELECT film.id, title, year, runtime, country FROM (" + sql +
         " ORDER BY sort_key, id LIMIT ?1 OFFSET ?2) AS page JOIN film ON film.id = page.id"
         " ORDER BY sort_key, film.id";
-  Statement list(db_, sql);
+  SqlStatement list(db_, sql);
   list.Bind(1, limit).Bind(2, std::max<int64_t>(offset, 0));
   if (!expression.empty()) list.Bind(9, expression);
   int stepped;
@@ -505,7 +449,7 @@ std::optional<int64_t> FilmStore::PositionOf(std::string_view query, int64_t id)
   if (!db_) return std::nullopt;
   const std::string expression = MatchExpressionOf(query);
   const std::string filter = expression.empty() ? "" : " AND" + std::string(FoundFilter);
-  Statement position(
+  SqlStatement position(
       db_, "SELECT (SELECT count(*) FROM film WHERE (sort_key, id) < (t.sort_key, t.id)" + filter +
                ") FROM film AS t WHERE t.id = ?1" +
                (expression.empty() ? "" : " AND t." + std::string(FoundFilter.substr(1))));
@@ -519,26 +463,22 @@ std::optional<int64_t> FilmStore::PositionOf(std::string_view query, int64_t id)
 
 namespace {
 
-// A film from a statement that selects id and then FilmFields.
-template <typename Row>
-Film FilmOfRow(Row& row) {
+// A film from a statement that selects id and then FilmColumnList().
+Film FilmOfRow(const SqlStatement& row) {
   Film film;
   film.id = row.Integer(0);
-  film.title = row.Text(1);
-  film.originalTitle = row.Text(2);
-  film.year = row.OptionalNumber(3);
-  film.runtime = row.OptionalNumber(4);
-  film.country = row.Text(5);
-  film.director = row.Text(6);
-  film.actors = row.Text(7);
-  film.genre = row.Text(8);
-  film.plot = row.Text(9);
-  film.cover = row.OptionalText(10);
-  film.video = row.OptionalText(11);
-  film.notes = row.Text(12);
-  film.rating = row.OptionalNumber(13);
-  film.added = row.Text(14);
-  film.changed = row.Text(15);
+  for (size_t i = 0; i < kFilmFieldCount; ++i) {
+    const FilmField& field = kFilmFields[i];
+    const int column = static_cast<int>(i) + 1;
+    ZELLUO_ASSERT(row.Name(column) == field.column);
+    if (field.text != nullptr) {
+      film.*field.text = row.Text(column);
+    } else if (field.optionalText != nullptr) {
+      film.*field.optionalText = row.OptionalText(column);
+    } else {
+      film.*field.number = row.OptionalNumber(column);
+    }
+  }
   return film;
 }
 
@@ -547,7 +487,7 @@ Film FilmOfRow(Row& row) {
 std::optional<Film> FilmStore::LoadFilm(int64_t id) {
   readProblem_.clear();
   if (!db_) return std::nullopt;
-  Statement load(db_, "SELECT id, " + std::string(FilmFields) + " FROM film WHERE id = ?1");
+  SqlStatement load(db_, "SELECT id, " + FilmColumnList() + " FROM film WHERE id = ?1");
   load.Bind(1, id);
   int stepped = load.Step();
   if (stepped != SQLITE_ROW) {
@@ -561,8 +501,8 @@ std::vector<Film> FilmStore::AllFilms() {
   readProblem_.clear();
   std::vector<Film> films;
   if (!db_) return films;
-  Statement all(db_, "SELECT id, " + std::string(FilmFields) + " FROM film" +
-                         std::string(ByOrder) + " ORDER BY sort_key, id");
+  SqlStatement all(db_, "SELECT id, " + FilmColumnList() + " FROM film" + std::string(ByOrder) +
+                            " ORDER BY sort_key, id");
   int stepped;
   while ((stepped = all.Step()) == SQLITE_ROW) films.push_back(FilmOfRow(all));
   if (stepped != SQLITE_DONE) {
@@ -574,25 +514,47 @@ std::vector<Film> FilmStore::AllFilms() {
 
 namespace {
 
-// Writes film under id (0: a new id) with all its fields and its derived data;
-// returns the id, or 0 when the statement failed or the film to update is gone.
+// The parameters of a statement that writes a film: its fields are ?1 to
+// ?15 in the order of kFilmFields, then come the id and the sort key.
+constexpr int IdParameter = static_cast<int>(kFilmFieldCount) + 1;
+constexpr int SortKeyParameter = IdParameter + 1;
+
+// "?1, ?2, ..." up to ?last.
+std::string Parameters(int last) {
+  std::string list;
+  for (int i = 1; i <= last; ++i) list += (i > 1 ? ", ?" : "?") + std::to_string(i);
+  return list;
+}
+
 // Binds the film's fields to ?1 .. ?15 of a statement that writes a film.
-void BindFilm(Statement& write, const Film& film) {
-  write.Bind(1, std::string_view(film.title))
-      .BindOrNull(2, film.originalTitle)
-      .BindOrNull(3, film.year)
-      .BindOrNull(4, film.runtime)
-      .BindOrNull(5, film.country)
-      .BindOrNull(6, film.director)
-      .BindOrNull(7, film.actors)
-      .BindOrNull(8, film.genre)
-      .BindOrNull(9, film.plot)
-      .BindOrNull(10, film.cover)
-      .BindOrNull(11, film.video)
-      .BindOrNull(12, film.notes)
-      .BindOrNull(13, film.rating)
-      .Bind(14, std::string_view(film.added))
-      .Bind(15, std::string_view(film.changed));
+void BindFilm(SqlStatement& write, const Film& film) {
+  for (size_t i = 0; i < kFilmFieldCount; ++i) {
+    const FilmField& field = kFilmFields[i];
+    const int parameter = static_cast<int>(i) + 1;
+    if (field.number != nullptr) {
+      write.BindOrNull(parameter, film.*field.number);
+    } else if (field.optionalText != nullptr) {
+      write.BindOrNull(parameter, film.*field.optionalText);
+    } else if (field.required || field.kind == FieldKind::Moment) {
+      write.Bind(parameter, std::string_view(film.*field.text));
+    } else {
+      write.BindOrNull(parameter, film.*field.text);
+    }
+  }
+}
+
+// Updates every field of film ?16 but those kept since it was first stored.
+const std::string& UpdateFilmSql() {
+  static const std::string sql = [] {
+    std::string columns;
+    for (size_t i = 0; i < kFilmFieldCount; ++i) {
+      if (kFilmFields[i].keptOnUpdate) continue;
+      if (!columns.empty()) columns += ", ";
+      columns += std::string(kFilmFields[i].column) + " = ?" + std::to_string(i + 1);
+    }
+    return "UPDATE film SET " + columns + " WHERE id = ?" + std::to_string(IdParameter);
+  }();
+  return sql;
 }
 
 // Inserts new films with their sort keys and search words, the statements
@@ -609,9 +571,8 @@ class FilmInserter {
         batch_(batch && Execute(db,
                                 "CREATE TEMP TABLE IF NOT EXISTS pending_words"
                                 "(id INTEGER PRIMARY KEY, words TEXT NOT NULL)")),
-        insert_(db, "INSERT INTO film(" + std::string(FilmFields) +
-                        ", id, sort_key) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11,"
-                        " ?12, ?13, ?14, ?15, ?16, ?17)"),
+        insert_(db, "INSERT INTO film(" + FilmColumnList() + ", id, " + std::string(SortKeyColumn) +
+                        ") VALUES(" + Parameters(SortKeyParameter) + ")"),
         words_(db, batch_ ? "INSERT INTO temp.pending_words(id, words) VALUES(?1, ?2)"
                           : "INSERT INTO film_search(rowid, words) VALUES(?1, ?2)"),
         fresh_(db, "DELETE FROM film_stale WHERE id = ?1") {}
@@ -619,8 +580,8 @@ class FilmInserter {
   // The new film's id (id when not 0); 0 on failure.
   int64_t Insert(const Film& film, int64_t id = 0) {
     BindFilm(insert_, film);
-    if (id != 0) insert_.Bind(16, id);
-    insert_.Bind(17, SortKeyOf(film.title));
+    if (id != 0) insert_.Bind(IdParameter, id);
+    insert_.Bind(SortKeyParameter, SortKeyOf(film.title));
     const bool inserted = insert_.Done();
     insert_.Reset();
     if (!inserted) return 0;
@@ -636,40 +597,36 @@ class FilmInserter {
 
   // Moves the batch's words into the index; true without a batch.
   bool Finish() {
-    return !batch_ ||
-           Execute(db_,
-                   "INSERT INTO film_search(rowid, words) SELECT id, words FROM"
-                   " temp.pending_words; DELETE FROM temp.pending_words");
+    return !batch_ || Execute(db_,
+                              "INSERT INTO film_search(rowid, words) SELECT id, words FROM"
+                              " temp.pending_words; DELETE FROM temp.pending_words");
   }
 
  private:
   sqlite3* db_;
   bool batch_;
-  Statement insert_;
-  Statement words_;
-  Statement fresh_;
+  SqlStatement insert_;
+  SqlStatement words_;
+  SqlStatement fresh_;
 };
 
 // Updates film id (update) or inserts the film under id (0: a new id).
 int64_t WriteFilm(sqlite3* db, const Film& film, int64_t id, bool update) {
   if (!update) return FilmInserter(db, false).Insert(film, id);
   if (!UnindexFilm(db, id)) return 0;
-  Statement write(db,
-                  "UPDATE film SET title = ?1, original_title = ?2, year = ?3, runtime = ?4,"
-                  " country = ?5, director = ?6, actors = ?7, genre = ?8, plot = ?9, cover = ?10,"
-                  " video = ?11, notes = ?12, rating = ?13, changed = ?15 WHERE id = ?16");
+  SqlStatement write(db, UpdateFilmSql());
   BindFilm(write, film);
-  write.Bind(16, id);
+  write.Bind(IdParameter, id);
   if (!write.Done() || sqlite3_changes(db) == 0) return 0;
   if (!IndexFilm(db, id)) return 0;
-  Statement fresh(db, "DELETE FROM film_stale WHERE id = ?1");
+  SqlStatement fresh(db, "DELETE FROM film_stale WHERE id = ?1");
   return fresh.Bind(1, id).Done() ? id : 0;
 }
 
 }  // namespace
 
 ChangeResult FilmStore::SaveFilm(const Film& film) {
-  if (film.title.find_first_not_of(" \t\r\n") == std::string::npos) {
+  if (text::IsBlank(film.title)) {
     return {0, std::string(text::kNoTitle)};
   }
   if (std::string message = EnsureCreated(); !message.empty()) return {0, message};
@@ -682,7 +639,7 @@ ChangeResult FilmStore::SaveFilm(const Film& film) {
   ChangeResult result = Change([&]() -> std::string {
     if (written.id != 0) {
       {
-        Statement exists(db_, "SELECT 1 FROM film WHERE id = ?1");
+        SqlStatement exists(db_, "SELECT 1 FROM film WHERE id = ?1");
         missing = exists.Bind(1, written.id).Step() != SQLITE_ROW;
       }
       if (missing) return "missing";
@@ -697,7 +654,7 @@ ChangeResult FilmStore::SaveFilm(const Film& film) {
 
 ChangeResult FilmStore::ImportFilms(const std::vector<Film>& films) {
   for (const Film& film : films) {
-    if (film.title.find_first_not_of(" \t\r\n") == std::string::npos) {
+    if (text::IsBlank(film.title)) {
       return {0, std::string(text::kNoTitle)};
     }
   }
@@ -714,7 +671,9 @@ ChangeResult FilmStore::ImportFilms(const std::vector<Film>& films) {
     return inserter.Finish() ? std::string() : Fault(db_);
   });
   if (!result.Ok()) return {0, FormatText(text::kCannotWrite, path_, result.message)};
-  return {static_cast<int64_t>(films.size()), {}};
+  ChangeResult added;
+  added.filmsAdded = static_cast<int64_t>(films.size());
+  return added;
 }
 
 ChangeResult FilmStore::DeleteFilm(int64_t id) {
@@ -723,9 +682,9 @@ ChangeResult FilmStore::DeleteFilm(int64_t id) {
   if (!backupChecked_) BackUpIfDue();
   ChangeResult result = Change([&]() -> std::string {
     if (!UnindexFilm(db_, id)) return Fault(db_);
-    Statement remove(db_, "DELETE FROM film WHERE id = ?1");
+    SqlStatement remove(db_, "DELETE FROM film WHERE id = ?1");
     if (!remove.Bind(1, id).Done()) return Fault(db_);
-    Statement fresh(db_, "DELETE FROM film_stale WHERE id = ?1");
+    SqlStatement fresh(db_, "DELETE FROM film_stale WHERE id = ?1");
     return fresh.Bind(1, id).Done() ? std::string() : Fault(db_);
   });
   if (!result.Ok()) return {0, FormatText(text::kCannotWrite, path_, result.message)};
@@ -740,7 +699,7 @@ ChangeResult FilmStore::UndoDelete() {
   ChangeResult result = Change([&]() -> std::string {
     bool taken = false;
     {
-      Statement owner(db_, "SELECT 1 FROM film WHERE id = ?1");
+      SqlStatement owner(db_, "SELECT 1 FROM film WHERE id = ?1");
       taken = owner.Bind(1, film.id).Step() == SQLITE_ROW;
     }
     id = WriteFilm(db_, film, taken ? 0 : film.id, false);

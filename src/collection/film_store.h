@@ -43,10 +43,12 @@ struct StoreOptions {
   int busyTimeoutMilliseconds = 5000;
 };
 
-// The outcome of a change: the film's id, or a German message for the user.
+// The outcome of a change: the film's id (of an import: the number of films
+// added), or a German message for the user.
 struct ChangeResult {
   int64_t id = 0;
   std::string message;
+  int64_t filmsAdded = 0;
   bool Ok() const { return message.empty(); }
 };
 
@@ -82,7 +84,8 @@ class FilmStore {
   // Inserts a film with id 0, updates one with its id. Sets added and changed.
   ChangeResult SaveFilm(const Film& film);
   // Adds films as new ones in a single transaction (all or none); ids are
-  // ignored, empty added and changed dates set (a restored backup keeps its). The result's id is the number added.
+  // ignored, empty added and changed dates set (a restored backup keeps its).
+  // The result's filmsAdded is the number added, its id 0.
   ChangeResult ImportFilms(const std::vector<Film>& films);
   // Keeps the film in memory so that UndoDelete can bring it back.
   ChangeResult DeleteFilm(int64_t id);

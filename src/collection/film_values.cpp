@@ -2,20 +2,13 @@
 
 #include <cctype>
 
+#include "texts/text_tools.h"
 #include "texts/texts.h"
 
 namespace zelluo::collection {
 namespace {
 
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) {
-    text.remove_prefix(1);
-  }
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) {
-    text.remove_suffix(1);
-  }
-  return text;
-}
+std::string_view Trim(std::string_view text) { return text::TrimView(text, text::kAsciiSpace); }
 
 // The digits at the start of text, at most six of them; none without a digit.
 std::optional<int32_t> TakeNumber(std::string_view& text) {
@@ -65,7 +58,8 @@ ParsedNumber ParseRunningTime(std::string_view text) {
   } else {
     text = Trim(text);
     if (!text.empty() && text.back() == '.') text.remove_suffix(1);
-    if (!text.empty() && !EqualsIgnoringCase(text, Trim(text::kMinutes))) return {std::nullopt, false};
+    if (!text.empty() && !EqualsIgnoringCase(text, Trim(text::kMinutes)))
+      return {std::nullopt, false};
   }
   if (*minutes <= 0 || *minutes > 6000) return {std::nullopt, false};
   return {minutes, true};

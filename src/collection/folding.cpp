@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "texts/text_tools.h"
+
 namespace zelluo::collection {
 namespace {
 
@@ -32,42 +34,16 @@ struct FoldedLetter {
   bool umlaut = false;
 };
 
-void AppendUtf8(std::string& out, uint32_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
-
 // The next code point of text at position at, which moves past it; a byte that
 // does not start a valid sequence reads as U+FFFD.
 uint32_t NextCodePoint(std::string_view text, size_t& at) {
-  const auto byte = [&](size_t i) { return static_cast<uint8_t>(text[i]); };
-  uint8_t lead = byte(at++);
-  if (lead < 0x80) return lead;
-  int extra = lead >= 0xF0 && lead < 0xF5 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 ? 1 : -1;
-  if (extra < 0 || lead >= 0xF5) return 0xFFFD;
-  uint32_t code = lead & (0x3F >> extra);
-  for (int i = 0; i < extra; ++i) {
-    if (at >= text.size() || (byte(at) & 0xC0) != 0x80) return 0xFFFD;
-    code = (code << 6) | (byte(at++) & 0x3F);
-  }
-  const uint32_t smallest[] = {0, 0x80, 0x800, 0x10000};
-  if (code < smallest[extra] || code > 0x10FFFF || (code >= 0xD800 && code < 0xE000)) {
+  const text::Utf8Char next = text::DecodeUtf8(text, at);
+  if (next.length == 0) {
+    ++at;
     return 0xFFFD;
   }
-  return code;
+  at += next.length;
+  return next.code;
 }
 
 FoldedLetter Fold(uint32_t code) {
@@ -98,7 +74,7 @@ FoldedLetter Fold(uint32_t code) {
   if (code >= 0x391 && code <= 0x3A9) code += 0x20;  // Greek capitals
   if (code >= 0x410 && code <= 0x42F) code += 0x20;  // Cyrillic capitals
   if (code >= 0x400 && code <= 0x40F) code += 0x50;
-  AppendUtf8(same, code);
+  text::AppendUtf8(same, code);
   return {same};
 }
 

@@ -5,9 +5,10 @@
 #include <unordered_map>
 
 #include "collection/backup.h"
-#include "collection/film_values.h"
+#include "collection/film_fields.h"
 #include "collection/xml_tree.h"
 #include "platform/os_services.h"
+#include "texts/text_tools.h"
 #include "texts/texts.h"
 
 namespace zelluo::collection {
@@ -48,28 +49,7 @@ constexpr std::string_view kStyle =
     "</style>\n";
 
 void AppendEscaped(std::string& out, std::string_view text) {
-  for (const char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      case '\'':
-        out += "&#39;";
-        break;
-      default:
-        out += c;
-        break;
-    }
-  }
+  text::AppendXmlEscaped(out, text, text::XmlQuotes::HtmlEntities);
 }
 
 // The lines of a one-per-line field, trimmed, without the empty ones,
@@ -78,7 +58,7 @@ void AppendLines(std::string& out, std::string_view text) {
   bool first = true;
   while (!text.empty()) {
     const size_t end = text.find('\n');
-    const std::string line = Trimmed(text.substr(0, end));
+    const std::string line = text::Trimmed(text.substr(0, end));
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
     if (line.empty()) continue;
     if (!first) out += ", ";
@@ -88,31 +68,12 @@ void AppendLines(std::string& out, std::string_view text) {
 }
 
 void AppendLabelled(std::string& out, std::string_view label, std::string_view value) {
-  if (Trimmed(value).empty()) return;
+  if (text::Trimmed(value).empty()) return;
   out += "<p><b>";
   AppendEscaped(out, label);
   out += ":</b> ";
   AppendLines(out, value);
   out += "</p>\n";
-}
-
-// Every byte but the unreserved ASCII characters as %XX.
-std::string PercentEncoded(std::string_view text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    const bool letterOrDigit =
-        (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
-    if (letterOrDigit || c == '-' || c == '.' || c == '_' || c == '~') {
-      out += c;
-    } else {
-      out += '%';
-      out += kHex[byte >> 4];
-      out += kHex[byte & 0x0F];
-    }
-  }
-  return out;
 }
 
 void AppendFilm(std::string& out, const Film& film, std::string_view coverUrl) {
@@ -131,8 +92,9 @@ void AppendFilm(std::string& out, const Film& film, std::string_view coverUrl) {
     out += "</p>\n";
   }
   std::string facts;
-  for (const std::string& fact :
-       {YearText(film.year), RunningTimeText(film.runtime), Trimmed(film.country)}) {
+  for (const FilmField& field : kFilmFields) {
+    if (!field.htmlFact) continue;
+    const std::string fact = text::Trimmed(FieldText(film, field));
     if (fact.empty()) continue;
     if (!facts.empty()) facts += " \xC2\xB7 ";  // middle dot
     facts += fact;
@@ -142,9 +104,9 @@ void AppendFilm(std::string& out, const Film& film, std::string_view coverUrl) {
     AppendEscaped(out, facts);
     out += "</p>\n";
   }
-  AppendLabelled(out, text::kHtmlDirector, film.director);
-  AppendLabelled(out, text::kHtmlActors, film.actors);
-  AppendLabelled(out, text::kHtmlGenre, film.genre);
+  for (const FilmField& field : kFilmFields) {
+    if (!field.htmlLabel.empty()) AppendLabelled(out, field.htmlLabel, FieldText(film, field));
+  }
   out += "</div>\n</article>\n";
 }
 
@@ -173,7 +135,7 @@ std::string ExportHtml(const std::vector<Film>& films, const std::string& htmlPa
   const std::string pageName = FileNameOf(htmlPath);
   const std::string folderName = HtmlCoverFolderName(htmlPath);
   const std::string targetFolder = FolderOf(htmlPath) + folderName;
-  const std::string urlPrefix = PercentEncoded(folderName) + "/";
+  const std::string urlPrefix = PercentEncoded(folderName, "-._~") + "/";  // unreserved marks
   const auto total = static_cast<int64_t>(films.size());
 
   std::string page;

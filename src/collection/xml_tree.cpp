@@ -5,6 +5,7 @@
 #include <climits>
 
 #include "collection/exchange.h"
+#include "texts/text_tools.h"
 #include "texts/texts.h"
 
 namespace zelluo::collection {
@@ -28,13 +29,6 @@ std::string XmlElement::ChildText(std::string_view childName) const {
   return child ? child->text : std::string();
 }
 
-std::string Trimmed(std::string_view text) {
-  const size_t first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string_view::npos) return {};
-  const size_t last = text.find_last_not_of(" \t\r\n");
-  return std::string(text.substr(first, last - first + 1));
-}
-
 namespace {
 
 struct TreeState {
@@ -43,7 +37,7 @@ struct TreeState {
   std::optional<XmlElement> root;
   std::vector<XmlElement*> open;  // the path from the root to the current element
   int64_t elements = 0;
-  std::string_view refusal;       // a text of ours that stopped the parser
+  std::string_view refusal;  // a text of ours that stopped the parser
 };
 
 void Refuse(TreeState& state, std::string_view text) {
@@ -126,9 +120,9 @@ XmlParse ParseXml(std::string_view bytes, std::string_view filePath, XmlLimits l
   if (!state.refusal.empty()) {
     result.error = FormatText(state.refusal, FileNameOf(filePath), line);
   } else if (!ok) {
-    result.error = FormatText(text::kXmlBroken, FileNameOf(filePath),
-                              FormatText(text::kXmlAtLine, line,
-                                         XML_ErrorString(XML_GetErrorCode(state.parser))));
+    result.error = FormatText(
+        text::kXmlBroken, FileNameOf(filePath),
+        FormatText(text::kXmlAtLine, line, XML_ErrorString(XML_GetErrorCode(state.parser))));
   } else {
     result.root = std::move(state.root);
   }
@@ -137,10 +131,10 @@ XmlParse ParseXml(std::string_view bytes, std::string_view filePath, XmlLimits l
 }
 
 std::string RootElementName(std::string_view bytes) {
-  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+  if (bytes.starts_with(text::kUtf8Bom)) bytes.remove_prefix(text::kUtf8Bom.size());
   size_t pos = 0;
   while (pos < bytes.size() && pos < 65536) {
-    pos = bytes.find_first_not_of(" \t\r\n", pos);
+    pos = bytes.find_first_not_of(text::kBlanks, pos);
     if (pos == std::string_view::npos || bytes[pos] != '<') return {};
     const std::string_view rest = bytes.substr(pos);
     size_t end = std::string_view::npos;

@@ -46,7 +46,4 @@ XmlParse ParseXml(std::string_view bytes, std::string_view filePath, XmlLimits l
 // otherwise. Cheap: no parsing beyond the start.
 std::string RootElementName(std::string_view bytes);
 
-// Text with the whitespace at both ends removed.
-std::string Trimmed(std::string_view text);
-
 }  // namespace zelluo::collection

@@ -78,7 +78,7 @@ UserMessage FinishImport(ListPageController& listPage, Platform& platform) {
   collection::SyncImportedCovers(listPage.CoverFolder());
   collection::ChangeResult stored = listPage.StoreImportedFilms(films);
   if (!stored.Ok()) return UserMessage::Error(stored.message);
-  std::string message = FormatText(text::kImportDone, FilmCount(stored.id));
+  std::string message = FormatText(text::kImportDone, FilmCount(stored.filmsAdded));
   if (job->CoverProblems() > 0) {
     message += FormatText(text::kImportCoverProblems, WithThousandsDots(job->CoverProblems()),
                           job->FirstCoverProblem());

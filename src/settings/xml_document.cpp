@@ -6,13 +6,14 @@
 #include <cctype>
 
 #include "platform/platform.h"
+#include "texts/text_tools.h"
 
 namespace zelluo {
 namespace {
 
 constexpr size_t kChunkSize = 16384;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) { return text::IsBlankChar(c, text::kLineBlanks); }
 
 // Length of the line break (CR LF, lone CR or lone LF) at text[i]; 0 for none.
 size_t LineBreakAt(std::string_view text, size_t i) {
@@ -405,27 +406,8 @@ void IndentNode(XmlNode& node, int32_t indent, std::string_view newLine) {
 // Serialisation, built as UTF-8 and converted to the output encoding at the end.
 
 void AppendEscaped(std::string& out, std::string_view text, bool inAttribute) {
-  for (const char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += inAttribute ? "&quot;" : "\"";
-        break;
-      case '\'':
-        out += inAttribute ? "&apos;" : "'";
-        break;
-      default:
-        out += c;
-    }
-  }
+  text::AppendXmlEscaped(out, text,
+                         inAttribute ? text::XmlQuotes::XmlEntities : text::XmlQuotes::Kept);
 }
 
 void WriteNode(const XmlNode& node, std::string& out);
