@@ -38,7 +38,7 @@
 //      SDL is loaded and the device opened on a worker thread from the first
 //      mouse move, press or key on the window or tray icon (or the first sound);
 //      other PCM formats are converted when first played.
-//  [x] Files, processes, date and pause through os_services.h (POSIX).
+//  [x] Files, processes, date and pause: the shared SystemPart (POSIX).
 // Not implemented:
 //  [ ] Looping playback: PlaySound with loop set plays the sound once.
 //  [ ] Wrapping of long texts: a text wider than its gadget ends in an ellipsis.
@@ -165,16 +165,6 @@ class GtkPlatform final : public Platform {
   bool AddTrayIcon(int32_t image) override;
   void SetTrayTooltip(std::string_view text) override;
   void RemoveTrayIcon() override;
-
-  // --- files and processes
-  std::optional<std::string> ReadFile(std::string_view path) override;
-  bool WriteFileAtomic(std::string_view path, std::string_view bytes) override;
-  bool CreateFolder(std::string_view path) override;
-  int64_t FileSize(std::string_view path) override;
-  std::string ExecutablePath() override;
-  LocalDate Today() override;
-  void Pause(int32_t milliseconds) override;
-  bool StartOwnExecutable() override;
 
   // --- audio (gtk_audio.cpp)
   bool OpenAudio() override;

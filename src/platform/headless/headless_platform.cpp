@@ -514,23 +514,25 @@ void HeadlessPlatform::RemoveTrayIcon() {
 std::optional<std::string> HeadlessPlatform::ReadFile(std::string_view path) {
   Record("ReadFile " + Quote(path));
   if (readFault) return std::nullopt;
-  return os::ReadWholeFile(Resolve(path));
+  return SystemPart::ReadFile(path);
+}
+
+bool HeadlessPlatform::AllowWriteStep(os::WriteStep step) {
+  return !writeFault || writeFault(step);
 }
 
 bool HeadlessPlatform::WriteFileAtomic(std::string_view path, std::string_view bytes) {
-  bool ok = os::WriteFileAtomic(Resolve(path), bytes, writeFault);
+  const bool ok = SystemPart::WriteFileAtomic(path, bytes);
   Record("WriteFileAtomic " + Quote(path) + " " + std::to_string(bytes.size()) +
          (ok ? " ok" : " failed"));
   return ok;
 }
 
 bool HeadlessPlatform::CreateFolder(std::string_view path) {
-  bool ok = (!writeFault || writeFault(os::WriteStep::Open)) && os::CreateFolder(Resolve(path));
+  const bool ok = SystemPart::CreateFolder(path);
   Record("CreateFolder " + Quote(path) + (ok ? " ok" : " failed"));
   return ok;
 }
-
-int64_t HeadlessPlatform::FileSize(std::string_view path) { return os::FileSize(Resolve(path)); }
 
 std::string HeadlessPlatform::ExecutablePath() { return executablePath; }
 

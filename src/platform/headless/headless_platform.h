@@ -4,8 +4,9 @@
 // Implements: every operation of Platform. Each call is recorded as one trace
 // line; a model keeps the window, the gadgets, fonts, images, the tray icon and
 // menu, the message boxes shown, processes started and sounds played. Display
-// size, events and message-box answers are scripted. Files are real: paths are
-// resolved below a root folder (a temporary folder in tests).
+// size, events and message-box answers are scripted. Files are real, reached
+// through the shared SystemPart: paths are resolved below a root folder (a
+// temporary folder in tests).
 // Text fields, lists, keyboard focus and the file chooser are modelled too:
 // scripted key presses go where the desktop core's key routing sends them (the
 // rule GTK and Win32 follow), the field or list doing its own part; scripted
@@ -206,10 +207,11 @@ class HeadlessPlatform : public Platform {
   bool AddTrayIcon(int32_t image) override;
   void SetTrayTooltip(std::string_view text) override;
   void RemoveTrayIcon() override;
+  // Files as the shared SystemPart reaches them, below the root, with a
+  // trace line for each but FileSize.
   std::optional<std::string> ReadFile(std::string_view path) override;
   bool WriteFileAtomic(std::string_view path, std::string_view bytes) override;
   bool CreateFolder(std::string_view path) override;
-  int64_t FileSize(std::string_view path) override;
   std::string LocalPath(std::string_view path) override { return Resolve(path); }
   std::string ExecutablePath() override;
   LocalDate Today() override;
@@ -222,6 +224,7 @@ class HeadlessPlatform : public Platform {
   void CloseAudio() override;
 
  private:
+  bool AllowWriteStep(os::WriteStep step) override;
   void Record(std::string line);
   HeadlessGadget* Find(int32_t gadget);
   void CreateGadget(int32_t gadget, HeadlessGadget model);

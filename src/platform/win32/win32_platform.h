@@ -37,7 +37,7 @@
 //  [x] Tray icon: Shell_NotifyIconW with an icon made from the picture.
 //  [x] Sound: DirectSound loaded by name at run time, one static secondary
 //      buffer per sound; no device means no sound, nothing else.
-//  [x] Files, processes, date and pause through os_services.h.
+//  [x] Files, processes, date and pause: the shared SystemPart.
 // Not implemented:
 //  [ ] Colours of push buttons and image gadgets (text gadgets, fields and lists
 //      take them).
@@ -159,16 +159,6 @@ class Win32Platform final : public Platform {
   bool AddTrayIcon(int32_t image) override;
   void SetTrayTooltip(std::string_view text) override;
   void RemoveTrayIcon() override;
-
-  // --- files and processes (win32_platform.cpp)
-  std::optional<std::string> ReadFile(std::string_view path) override;
-  bool WriteFileAtomic(std::string_view path, std::string_view bytes) override;
-  bool CreateFolder(std::string_view path) override;
-  int64_t FileSize(std::string_view path) override;
-  std::string ExecutablePath() override;
-  LocalDate Today() override;
-  void Pause(int32_t milliseconds) override;
-  bool StartOwnExecutable() override;
 
   // --- audio (win32_audio.cpp)
   bool OpenAudio() override;
