@@ -199,6 +199,25 @@ struct DesktopCore {
     }
     return route;
   }
+
+  // ReportKey for a toolkit whose focused widget handles its own keys: true
+  // when the toolkit must stop the key there (a shortcut, or Escape leaving a
+  // field, which leaveField carries out); false hands it on to the widget.
+  template <typename LeaveField>
+  bool InterceptKey(int32_t keyCode, KeyModifier modifier, int32_t focusedGadget,
+                    LeaveField leaveField) {
+    switch (ReportKey(keyCode, modifier, focusedGadget).target) {
+      case KeyTarget::Shortcut:
+        return true;  // a shortcut goes nowhere else
+      case KeyTarget::LeaveField:
+        leaveField();
+        return true;
+      case KeyTarget::FocusedControl:
+      case KeyTarget::Nothing:
+        break;
+    }
+    return false;
+  }
 };
 
 }  // namespace zelluo

@@ -10,12 +10,8 @@
 namespace zelluo {
 namespace {
 
-constexpr int32_t kQuit = 1;
-constexpr int32_t kBack = 2;
-constexpr int32_t kNew = 3;
-constexpr int32_t kDelete = 4;
-constexpr int32_t kPrevious = 5;
-constexpr int32_t kPageUp = 6;
+// Menu events of the shortcuts.
+enum : int32_t { kQuit = 1, kBack, kNew, kDelete, kPrevious, kPageUp };
 
 // The shortcuts the program adds.
 ShortcutTable ProgramShortcuts() {

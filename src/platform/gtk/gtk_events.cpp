@@ -210,17 +210,8 @@ bool GtkPlatform::HandleKey(const GdkEventKey* event) {
     return false;
   }
   const int32_t focused = GadgetOfWidget(gtk_window_get_focus(GTK_WINDOW(window_)));
-  switch (core_.ReportKey(VirtualKeyCode(event->keyval), modifier, focused).target) {
-    case KeyTarget::Shortcut:
-      return true;  // a shortcut goes nowhere else
-    case KeyTarget::LeaveField:
-      LeaveTextField();
-      return true;
-    case KeyTarget::FocusedControl:
-    case KeyTarget::Nothing:
-      break;
-  }
-  return false;
+  return core_.InterceptKey(VirtualKeyCode(event->keyval), modifier, focused,
+                            [this] { LeaveTextField(); });
 }
 
 int GtkPlatform::OnWindowKeyPress(GtkWidget*, GdkEventKey* event, void* self) {

@@ -23,17 +23,8 @@ bool Win32Platform::HandleKeyDown(HWND target, uintptr_t virtualKey) {
   if (down(VK_SHIFT) || down(VK_MENU) || down(VK_LWIN) || down(VK_RWIN)) return false;
   const KeyModifier modifier = control ? KeyModifier::Control : KeyModifier::None;
   const int32_t focused = GadgetOfControl(::GetFocus());
-  switch (core_.ReportKey(static_cast<int32_t>(virtualKey), modifier, focused).target) {
-    case KeyTarget::Shortcut:
-      return true;  // a shortcut goes nowhere else
-    case KeyTarget::LeaveField:
-      LeaveTextField();
-      return true;
-    case KeyTarget::FocusedControl:
-    case KeyTarget::Nothing:
-      break;
-  }
-  return false;
+  return core_.InterceptKey(static_cast<int32_t>(virtualKey), modifier, focused,
+                            [this] { LeaveTextField(); });
 }
 
 Event Win32Platform::WaitEvent(int32_t timeoutMs) {
