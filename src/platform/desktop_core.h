@@ -46,7 +46,7 @@ template <typename Native>
 class Control : public Native {
  public:
   explicit Control(ControlKind kind) : kind_(kind) {}
-  ControlKind kind() const { return kind_; }
+  ControlKind Kind() const { return kind_; }
 
   Rect rect;
   bool shown = true;  // as the program last asked
@@ -84,7 +84,7 @@ class GadgetTable {
   void Clear() { records_.clear(); }
   std::optional<ControlKind> KindOf(int32_t number) const {
     const Record* record = Find(number);
-    return record != nullptr ? std::optional(record->kind()) : std::nullopt;
+    return record != nullptr ? std::optional(record->Kind()) : std::nullopt;
   }
   const Records& All() const { return records_; }
   typename Records::iterator begin() { return records_.begin(); }

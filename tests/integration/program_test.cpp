@@ -148,7 +148,7 @@ TEST(MainPage, FrameIconsHiddenCaptionsAndFontsRoundedFromPoints) {
       EXPECT_FALSE(run.Shown(hidden)) << hidden;
     }
     for (const auto& [number, gadget] : run.p.gadgetsWhenIdle) {
-      if (gadget.kind() != ControlKind::Text) continue;
+      if (gadget.Kind() != ControlKind::Text) continue;
       EXPECT_EQ(gadget.front, MakeRgb(255, 255, 255)) << number;
       EXPECT_EQ(gadget.back, MakeRgb(40, 40, 40)) << number;
     }

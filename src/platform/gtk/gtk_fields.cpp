@@ -28,7 +28,7 @@ std::string GtkPlatform::FieldAndListCss(const Gadget& gadget, const std::string
         "background-color: " + gtkhelp::CssColour(*gadget.back) + "; background-image: none;";
   }
   std::string css;
-  switch (gadget.kind()) {
+  switch (gadget.Kind()) {
     case ControlKind::SingleLineField:
       // As small as the rectangle the program gives it.
       css = "entry { min-height: 0; min-width: 0; padding: 0 4px; " + fontRules + colours + "}";
@@ -97,7 +97,7 @@ void GtkPlatform::SetGadgetText(int32_t gadget, std::string_view text) {
   if (entry == nullptr) return;
   const std::string valid = gtkhelp::ValidUtf8(gtkhelp::NormaliseLineBreaks(text));
   const QuietChanges::Scope quiet(core_.quiet);
-  switch (entry->kind()) {
+  switch (entry->Kind()) {
     case ControlKind::Text:
       gtk_label_set_text(GTK_LABEL(entry->content), valid.c_str());
       break;
@@ -120,7 +120,7 @@ void GtkPlatform::SetGadgetText(int32_t gadget, std::string_view text) {
 std::string GtkPlatform::GadgetText(int32_t gadget) {
   Gadget* entry = BuiltGadget(gadget);
   if (entry == nullptr) return {};
-  switch (entry->kind()) {
+  switch (entry->Kind()) {
     case ControlKind::Text:
       return gtk_label_get_text(GTK_LABEL(entry->content));
     case ControlKind::SingleLineField:
@@ -146,8 +146,8 @@ void GtkPlatform::OnFieldChanged(void* entryOrBuffer, void* self) {
   for (const auto& [number, gadget] : platform->core_.gadgets) {
     if (gadget.content == nullptr) continue;  // not made yet
     const bool mine =
-        (gadget.kind() == ControlKind::SingleLineField && gadget.content == entryOrBuffer) ||
-        (gadget.kind() == ControlKind::MultiLineField &&
+        (gadget.Kind() == ControlKind::SingleLineField && gadget.content == entryOrBuffer) ||
+        (gadget.Kind() == ControlKind::MultiLineField &&
          static_cast<void*>(gtk_text_view_get_buffer(GTK_TEXT_VIEW(gadget.content))) ==
              entryOrBuffer);
     if (!mine) continue;
@@ -166,7 +166,7 @@ void GtkPlatform::FocusGadget(int32_t gadget) {
   }
   Gadget* entry = BuiltGadget(gadget);
   if (entry == nullptr || entry->content == nullptr) return;
-  if (entry->kind() == ControlKind::List) {
+  if (entry->Kind() == ControlKind::List) {
     FocusListQuietly(*entry);
   } else if (gtk_widget_get_can_focus(entry->content)) {
     gtk_widget_grab_focus(entry->content);

@@ -287,7 +287,7 @@ void GtkPlatform::PlaceGadget(int32_t number, Gadget gadget) {
                               std::max(0, gadget.rect.height));
   gtk_layout_put(GTK_LAYOUT(layout_), gadget.widget, gadget.rect.x, gadget.rect.y);
   gtk_widget_show_all(gadget.widget);
-  ZELLUO_ASSERT(record->kind() == gadget.kind());
+  ZELLUO_ASSERT(record->Kind() == gadget.Kind());
   record->widget = gadget.widget;
   record->content = gadget.content;
   record->css = gadget.css;
@@ -317,15 +317,15 @@ void GtkPlatform::ApplyGadgetStyle(Gadget& gadget) {
     }
   }
   std::string css;
-  if (gadget.kind() == ControlKind::SingleLineField ||
-      gadget.kind() == ControlKind::MultiLineField || gadget.kind() == ControlKind::List) {
+  if (gadget.Kind() == ControlKind::SingleLineField ||
+      gadget.Kind() == ControlKind::MultiLineField || gadget.Kind() == ControlKind::List) {
     gtkhelp::LoadCss(gadget.css, FieldAndListCss(gadget, labelRules));
     return;
   }
-  if (gadget.kind() == ControlKind::Text) {
+  if (gadget.Kind() == ControlKind::Text) {
     if (gadget.front) labelRules += "color: " + gtkhelp::CssColour(*gadget.front) + ";";
     if (gadget.back) css += "box { background-color: " + gtkhelp::CssColour(*gadget.back) + "; }";
-  } else if (gadget.kind() == ControlKind::Button) {
+  } else if (gadget.Kind() == ControlKind::Button) {
     // Small enough for the given rectangle, as a native push button would be.
     css += "button { min-height: 0; min-width: 0; padding: 0 4px; }";
   }
@@ -436,7 +436,7 @@ void GtkPlatform::MakeButtonGadget(int32_t gadget, const Rect& rect, const std::
 
 void GtkPlatform::SetGadgetImage(int32_t gadget, int32_t image) {
   Gadget* entry = BuiltGadget(gadget);
-  if (entry == nullptr || entry->kind() != ControlKind::Image) return;
+  if (entry == nullptr || entry->Kind() != ControlKind::Image) return;
   cairo_surface_t* picture = FindImage(image);
   if (picture != nullptr && picture == entry->shownPicture) return;  // already shown
   entry->shownPicture = picture;

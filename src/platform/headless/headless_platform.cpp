@@ -187,7 +187,7 @@ void HeadlessPlatform::CreateButtonGadget(int32_t gadget, const Rect& rect, std:
 void HeadlessPlatform::SetGadgetImage(int32_t gadget, int32_t image) {
   Record("SetGadgetImage " + std::to_string(gadget) + " " + std::to_string(image));
   HeadlessGadget* model = Find(gadget);
-  if (model == nullptr || model->kind() != ControlKind::Image) return;
+  if (model == nullptr || model->Kind() != ControlKind::Image) return;
   if (auto it = images.find(image); it != images.end()) {
     model->image = image;
     model->rect.width = it->second.width;
@@ -240,14 +240,14 @@ void HeadlessPlatform::CreateTextField(int32_t gadget, const Rect& rect, TextFie
 void HeadlessPlatform::SetGadgetText(int32_t gadget, std::string_view text) {
   Record("SetGadgetText " + std::to_string(gadget) + " " + Quote(text));
   HeadlessGadget* model = Find(gadget);
-  if (model != nullptr && (IsTextField(model->kind()) || model->kind() == ControlKind::Text)) {
+  if (model != nullptr && (IsTextField(model->Kind()) || model->Kind() == ControlKind::Text)) {
     model->text = std::string(text);
   }
 }
 
 std::string HeadlessPlatform::GadgetText(int32_t gadget) {
   HeadlessGadget* model = Find(gadget);
-  if (model == nullptr || (!IsTextField(model->kind()) && model->kind() != ControlKind::Text)) {
+  if (model == nullptr || (!IsTextField(model->Kind()) && model->Kind() != ControlKind::Text)) {
     return {};
   }
   return model->text;
@@ -269,7 +269,7 @@ void HeadlessPlatform::CreateListGadget(int32_t gadget, const Rect& rect,
 void HeadlessPlatform::SetListRowCount(int32_t gadget, int32_t count) {
   Record("SetListRowCount " + std::to_string(gadget) + " " + std::to_string(count));
   HeadlessGadget* model = Find(gadget);
-  if (model == nullptr || model->kind() != ControlKind::List) return;
+  if (model == nullptr || model->Kind() != ControlKind::List) return;
   model->rowCount = std::max(0, count);
   model->selection = -1;
   FetchShownRows(*model);
@@ -278,14 +278,14 @@ void HeadlessPlatform::SetListRowCount(int32_t gadget, int32_t count) {
 void HeadlessPlatform::SetListSelection(int32_t gadget, int32_t row) {
   Record("SetListSelection " + std::to_string(gadget) + " " + std::to_string(row));
   HeadlessGadget* model = Find(gadget);
-  if (model == nullptr || model->kind() != ControlKind::List) return;
+  if (model == nullptr || model->Kind() != ControlKind::List) return;
   model->selection = row >= 0 && row < model->rowCount ? row : -1;
   FetchShownRows(*model);
 }
 
 int32_t HeadlessPlatform::ListSelection(int32_t gadget) {
   HeadlessGadget* model = Find(gadget);
-  return model != nullptr && model->kind() == ControlKind::List ? model->selection : -1;
+  return model != nullptr && model->Kind() == ControlKind::List ? model->selection : -1;
 }
 
 void HeadlessPlatform::FocusGadget(int32_t gadget) {
@@ -385,14 +385,14 @@ void HeadlessPlatform::PressKey(KeyPress key) {
   HeadlessGadget* found = Find(focus);
   ZELLUO_ASSERT(found != nullptr);  // the core routes to a focused control only
   HeadlessGadget& focused = *found;
-  if (IsTextField(focused.kind())) {
+  if (IsTextField(focused.Kind())) {
     std::string& text = focused.text;
     if (key.keyCode != kKeyBackspace || text.empty()) return;
     size_t end = text.size() - 1;
     while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
     text.erase(end);
     desktop.events.Push(Event{EventKind::Gadget, focus, kGadgetTextChanged});
-  } else if (focused.kind() == ControlKind::List) {
+  } else if (focused.Kind() == ControlKind::List) {
     if (focused.rowCount <= 0) return;
     const int32_t page = std::max(1, focused.rect.height / 20 - 1);
     int32_t row = focused.selection;
@@ -419,7 +419,7 @@ void HeadlessPlatform::PressKey(KeyPress key) {
     focused.selection = std::clamp(row, 0, focused.rowCount - 1);
     FetchShownRows(focused);
     desktop.events.Push(Event{EventKind::Gadget, focus, kGadgetSelectionChanged});
-  } else if (focused.kind() == ControlKind::Button) {
+  } else if (focused.Kind() == ControlKind::Button) {
     desktop.events.Push(Event{EventKind::Gadget, focus, kGadgetClick});
   }
 }

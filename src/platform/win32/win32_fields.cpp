@@ -67,19 +67,19 @@ void Win32Platform::SetGadgetText(int32_t gadget, std::string_view text) {
   Gadget* found = FindGadget(gadget);
   if (!found) return;
   const bool field =
-      found->kind() == ControlKind::SingleLineField || found->kind() == ControlKind::MultiLineField;
-  if (!field && found->kind() != ControlKind::Text) return;
+      found->Kind() == ControlKind::SingleLineField || found->Kind() == ControlKind::MultiLineField;
+  if (!field && found->Kind() != ControlKind::Text) return;
   const QuietChanges::Scope quiet(core_.quiet);
   ::SetWindowTextW(found->control,
-                   ControlText(text, found->kind() == ControlKind::SingleLineField).c_str());
+                   ControlText(text, found->Kind() == ControlKind::SingleLineField).c_str());
 }
 
 std::string Win32Platform::GadgetText(int32_t gadget) {
   Gadget* found = FindGadget(gadget);
   if (!found) return {};
   const bool field =
-      found->kind() == ControlKind::SingleLineField || found->kind() == ControlKind::MultiLineField;
-  if (!field && found->kind() != ControlKind::Text) return {};
+      found->Kind() == ControlKind::SingleLineField || found->Kind() == ControlKind::MultiLineField;
+  if (!field && found->Kind() != ControlKind::Text) return {};
   const int length = ::GetWindowTextLengthW(found->control);
   if (length <= 0) return {};
   std::wstring text(static_cast<size_t>(length) + 1, L'\0');

@@ -82,7 +82,7 @@ bool Win32Platform::LoadImage(int32_t image, const PixelImage& pixels) {
     Image previous = old->second;
     old->second = loaded;
     for (auto& [number, gadget] : core_.gadgets) {
-      if (gadget.kind() == ControlKind::Image && gadget.image == image) ApplyImage(gadget, image);
+      if (gadget.Kind() == ControlKind::Image && gadget.image == image) ApplyImage(gadget, image);
     }
     ::DeleteObject(previous.bitmap);
     if (previous.icon) ::DestroyIcon(previous.icon);
@@ -95,7 +95,7 @@ bool Win32Platform::LoadImage(int32_t image, const PixelImage& pixels) {
 void Win32Platform::FreeAllImages() {
   // The controls let go of the bitmaps before they are deleted.
   for (auto& [number, gadget] : core_.gadgets) {
-    if (gadget.kind() == ControlKind::Image && gadget.image != 0) ApplyImage(gadget, 0);
+    if (gadget.Kind() == ControlKind::Image && gadget.image != 0) ApplyImage(gadget, 0);
   }
   for (auto& [number, image] : images_) {
     ::DeleteObject(image.bitmap);
@@ -132,7 +132,7 @@ void Win32Platform::PlaceGadget(int32_t number, Gadget gadget) {
 }
 
 void Win32Platform::DestroyGadget(Gadget& gadget) {
-  if (gadget.kind() == ControlKind::Image) ApplyImage(gadget, 0);
+  if (gadget.Kind() == ControlKind::Image) ApplyImage(gadget, 0);
   if (gadget.control) ::DestroyWindow(gadget.control);
   gadget.control = nullptr;
   if (gadget.backBrush) ::DeleteObject(gadget.backBrush);
@@ -204,7 +204,7 @@ void Win32Platform::CreateButtonGadget(int32_t gadget, const Rect& rect, std::st
 
 void Win32Platform::SetGadgetImage(int32_t gadget, int32_t image) {
   Gadget* found = FindGadget(gadget);
-  if (!found || found->kind() != ControlKind::Image) return;
+  if (!found || found->Kind() != ControlKind::Image) return;
   ApplyImage(*found, image);
 }
 
@@ -220,7 +220,7 @@ void Win32Platform::SetGadgetFrontColour(int32_t gadget, Rgb colour) {
   Gadget* found = FindGadget(gadget);
   if (!found) return;
   found->front = colour;
-  if (found->kind() == ControlKind::List) {
+  if (found->Kind() == ControlKind::List) {
     ::SendMessageW(found->control, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(colour));
   }
   ::InvalidateRect(found->control, nullptr, TRUE);
@@ -232,7 +232,7 @@ void Win32Platform::SetGadgetBackColour(int32_t gadget, Rgb colour) {
   found->back = colour;
   if (found->backBrush) ::DeleteObject(found->backBrush);
   found->backBrush = ::CreateSolidBrush(static_cast<COLORREF>(colour));
-  if (found->kind() == ControlKind::List) {
+  if (found->Kind() == ControlKind::List) {
     ::SendMessageW(found->control, LVM_SETBKCOLOR, 0, static_cast<LPARAM>(colour));
     ::SendMessageW(found->control, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(colour));
   }
@@ -244,8 +244,8 @@ bool Win32Platform::HandleControlColour(HWND control, void* deviceContext, intpt
   if (number < 0) return false;
   const Gadget& gadget = *FindGadget(number);
   auto dc = static_cast<HDC>(deviceContext);
-  if (gadget.kind() == ControlKind::SingleLineField ||
-      gadget.kind() == ControlKind::MultiLineField) {
+  if (gadget.Kind() == ControlKind::SingleLineField ||
+      gadget.Kind() == ControlKind::MultiLineField) {
     if (!gadget.front && !gadget.back) return false;  // the system's colours
     ::SetTextColor(
         dc, gadget.front ? static_cast<COLORREF>(*gadget.front) : ::GetSysColor(COLOR_WINDOWTEXT));
@@ -255,7 +255,7 @@ bool Win32Platform::HandleControlColour(HWND control, void* deviceContext, intpt
                                                           : ::GetSysColorBrush(COLOR_WINDOW));
     return true;
   }
-  if (gadget.kind() == ControlKind::Text) {
+  if (gadget.Kind() == ControlKind::Text) {
     if (gadget.front) ::SetTextColor(dc, static_cast<COLORREF>(*gadget.front));
     if (gadget.back) {
       ::SetBkColor(dc, static_cast<COLORREF>(*gadget.back));

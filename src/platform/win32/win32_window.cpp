@@ -183,14 +183,14 @@ bool Win32Platform::HandleWindowMessage(unsigned message, uintptr_t wParam, intp
         int32_t gadget = GadgetOfControl(reinterpret_cast<HWND>(lParam));
         if (gadget < 0) return false;
         const Gadget* found = FindGadget(gadget);
-        if (found->kind() == ControlKind::Image && code == STN_CLICKED) {
+        if (found->Kind() == ControlKind::Image && code == STN_CLICKED) {
           core_.events.Push(Event{EventKind::Gadget, gadget, 0});
-        } else if (found->kind() == ControlKind::Image && code == STN_DBLCLK) {
+        } else if (found->Kind() == ControlKind::Image && code == STN_DBLCLK) {
           core_.events.Push(Event{EventKind::Gadget, gadget, 1});
-        } else if (found->kind() == ControlKind::Button && code == BN_CLICKED) {
+        } else if (found->Kind() == ControlKind::Button && code == BN_CLICKED) {
           core_.events.Push(Event{EventKind::Gadget, gadget, 0});
-        } else if ((found->kind() == ControlKind::SingleLineField ||
-                    found->kind() == ControlKind::MultiLineField) &&
+        } else if ((found->Kind() == ControlKind::SingleLineField ||
+                    found->Kind() == ControlKind::MultiLineField) &&
                    code == EN_CHANGE && !core_.quiet.Active()) {
           // One pending report of a field's change is enough.
           core_.events.PushUnlessLast(Event{EventKind::Gadget, gadget, kGadgetTextChanged});
