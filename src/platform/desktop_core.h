@@ -41,11 +41,17 @@ constexpr ControlKind FieldControlKind(TextFieldKind kind) {
 
 // One gadget: what every backend keeps about it, and the backend's own part
 // (its widgets or control handles, or headless's model of them). The kind is
-// given when the record is made and stays until it is freed.
+// given when the record is made and stays until it is freed: a record is
+// never assigned over, only made anew.
 template <typename Native>
 class Control : public Native {
  public:
   explicit Control(ControlKind kind) : kind_(kind) {}
+  Control(const Control&) = default;
+  Control(Control&&) = default;
+  // No assignment: a record keeps its kind for as long as it lives.
+  Control& operator=(const Control&) = delete;
+  Control& operator=(Control&&) = delete;
   ControlKind Kind() const { return kind_; }
 
   Rect rect;

@@ -331,7 +331,7 @@ Event HeadlessPlatform::WaitEvent(int32_t timeoutMs) {
       // The script ran dry: ask the program to close, as a user finally would.
       timedOut = true;
       idleWaits_ = 0;
-      gadgetsWhenIdle = desktop.gadgets.All();
+      gadgetsWhenIdle = std::map(desktop.gadgets.All());
       windowWhenIdle = window;
       return Event{EventKind::CloseRequest, 0, 0};
     }
