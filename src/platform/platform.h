@@ -8,6 +8,12 @@
 //
 // Paths are relative to the working directory and use '/' between folders;
 // a backend turns them into its system's form.
+//
+// The interface comes in parts, each of one concern: the window with its
+// events, menus, boxes and tray (WindowPart); the gadgets in it (GadgetPart);
+// the pictures and fonts they show (PicturePart); sound (SoundPart); files,
+// processes and time (SystemPart, one implementation for every backend).
+// Platform is all of them.
 
 #include <cstdint>
 #include <functional>
@@ -16,143 +22,19 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/platform_types.h"
+
 namespace zelluo {
 
-struct Size {
-  int32_t width = 0;
-  int32_t height = 0;
-  friend bool operator==(const Size&, const Size&) = default;
-};
-
-struct Point {
-  int32_t x = 0;
-  int32_t y = 0;
-  friend bool operator==(const Point&, const Point&) = default;
-};
-
-struct Rect {
-  int32_t x = 0;
-  int32_t y = 0;
-  int32_t width = 0;
-  int32_t height = 0;
-  friend bool operator==(const Rect&, const Rect&) = default;
-};
-
-// A 24-bit colour: red + green * 256 + blue * 65536.
-using Rgb = uint32_t;
-constexpr Rgb MakeRgb(uint32_t red, uint32_t green, uint32_t blue) {
-  return red + green * 256 + blue * 65536;
+namespace os {
+enum class WriteStep;
 }
 
-struct LocalDate {
-  int32_t day = 1;
-  int32_t month = 1;
-  int32_t year = 1970;
-};
-
-// A decoded picture handed to the backend: rows top to bottom, four bytes per
-// pixel in the order red, green, blue, alpha (not premultiplied). depth is the
-// colour depth the picture was stored with (32 with alpha, 24 without); an icon
-// is a picture that the backend may use as a window or tray icon.
-struct PixelImage {
-  int32_t width = 0;
-  int32_t height = 0;
-  int32_t depth = 32;
-  bool isIcon = false;
-  std::vector<uint8_t> rgba;
-};
-
-// PCM sample format of a sound, as the WAVE "fmt " chunk states it.
-struct PcmFormat {
-  uint16_t formatTag = 1;
-  uint16_t channels = 2;
-  uint32_t samplesPerSecond = 44100;
-  uint32_t bytesPerSecond = 176400;
-  uint16_t blockAlign = 4;
-  uint16_t bitsPerSample = 16;
-};
-
-enum class EventKind {
-  None,               // the wait timed out
-  Tray,               // number: 0 left press, 1 right press, 2 left double, 3 right double
-  CloseRequest,       // the main window was asked to close
-  LeftButtonPressed,  // on the window, outside any gadget that reports clicks
-  Menu,               // number: the menu entry or shortcut
-  Gadget,             // number: the gadget; type: one of GadgetEventType
-  Other,              // anything else the wait saw (mouse moves, painting, keys)
-};
-
-struct Event {
-  EventKind kind = EventKind::None;
-  int32_t number = 0;
-  int32_t type = 0;
-  friend bool operator==(const Event&, const Event&) = default;
-};
-
-// What happened to a gadget (Event::type of a Gadget event).
-enum GadgetEventType : int32_t {
-  kGadgetClick = 0,             // a plain left click (or a button pressed by key)
-  kGadgetTextChanged = 1,       // the user changed a text field's text
-  kGadgetSelectionChanged = 2,  // the user selected another row of a list
-};
-
-enum class MessageButtons { Ok, YesNo };
-enum class MessageAnswer { Ok, Yes, No };
-
-enum class TextAlign { Left, Centre };
-
-enum class WindowShow { Show, Hide, Restore };
-
-enum class TextFieldKind {
-  SingleLine,
-  MultiLine,  // wraps its lines and scrolls when the text is longer than the field
-};
-
-// One column of a list gadget.
-struct ListColumn {
-  std::string title;
-  int32_t width = 0;
-  TextAlign align = TextAlign::Left;
-};
-
-// The texts of one row of a list gadget, one per column. A list asks the
-// program for a row only when it is about to show it, so a list of any length
-// costs what its visible rows cost.
-using ListRowSource = std::function<std::vector<std::string>(int32_t row)>;
-
-// Keys of the keyboard shortcuts beyond Escape and Backspace (virtual-key codes).
-inline constexpr int32_t kKeyPageUp = 33;
-inline constexpr int32_t kKeyPageDown = 34;
-inline constexpr int32_t kKeyUp = 38;
-inline constexpr int32_t kKeyDown = 40;
-inline constexpr int32_t kKeyDelete = 46;
-
-enum class KeyModifier { None, Control };
-
-// Where a shortcut applies while a text field has the keyboard focus.
-enum class ShortcutInFields {
-  Never,       // the field keeps the key (Backspace deletes a character, ...)
-  SingleLine,  // taken in single-line fields too (Up and Down in a search field)
-  Always,      // taken in every field (Control shortcuts)
-};
-
-// A file type offered by the file chooser: a German name and its patterns.
-struct FileFilter {
-  std::string name;                   // "Bilder"
-  std::vector<std::string> patterns;  // "*.jpg", "*.png"
-};
-
-struct WindowRequest {
-  std::string title;
-  Rect clientRect;       // position on the screen and client size
-  Rgb background = 0;
-  bool minimised = false;
-  int32_t iconImage = 0; // image number of the window icon (absent: none)
-};
-
-class Platform {
+// The display, the main window, its events and keyboard shortcuts, the popup
+// menu, message boxes, the file chooser and the tray icon.
+class WindowPart {
  public:
-  virtual ~Platform() = default;
+  virtual ~WindowPart() = default;
 
   // --- display -------------------------------------------------------------
   // Current mode of the primary display; 0 x 0 when none can be examined.
@@ -178,67 +60,6 @@ class Platform {
   virtual void DragWindow() = 0;
   // Destroys the window with its gadgets and shortcuts.
   virtual void DestroyWindow() = 0;
-
-  // --- images and gadgets --------------------------------------------------
-  // Registers a decoded picture under a number, replacing one already there.
-  virtual bool LoadImage(int32_t image, const PixelImage& pixels) = 0;
-  // LoadImage for a picture the caller no longer needs: a platform may keep
-  // its pixels instead of a copy of them.
-  virtual bool TakeImage(int32_t image, PixelImage&& pixels) { return LoadImage(image, pixels); }
-  // TakeImage for a picture that decode makes (none when it cannot), which
-  // a platform may put off until the picture is first needed. This one
-  // decodes at once.
-  virtual bool TakeImageLater(int32_t image,
-                              std::function<std::optional<PixelImage>()> decode) {
-    std::optional<PixelImage> pixels = decode();
-    return pixels && TakeImage(image, std::move(*pixels));
-  }
-  virtual void FreeAllImages() = 0;
-
-  // Creating under an existing number replaces that gadget. New gadgets are visible.
-  // An image gadget takes the size of its image; without one it keeps rect's size.
-  virtual void CreateImageGadget(int32_t gadget, const Rect& rect, int32_t image) = 0;
-  virtual void CreateTextGadget(int32_t gadget, const Rect& rect, std::string_view text,
-                                TextAlign align) = 0;
-  virtual void CreateButtonGadget(int32_t gadget, const Rect& rect, std::string_view text) = 0;
-  virtual void SetGadgetImage(int32_t gadget, int32_t image) = 0;
-  virtual void SetGadgetFont(int32_t gadget, int32_t font) = 0;
-  virtual void SetGadgetFrontColour(int32_t gadget, Rgb colour) = 0;
-  virtual void SetGadgetBackColour(int32_t gadget, Rgb colour) = 0;
-  virtual void ShowGadget(int32_t gadget) = 0;
-  virtual void HideGadget(int32_t gadget) = 0;
-  virtual void FreeGadget(int32_t gadget) = 0;
-  virtual bool GadgetExists(int32_t gadget) = 0;
-  // Position and size in the window's client coordinates, at this moment.
-  virtual std::optional<Rect> GadgetRect(int32_t gadget) = 0;
-
-  // --- text fields and lists -----------------------------------------------
-  // An editable text field, empty, in the gadget colours and font set for it.
-  virtual void CreateTextField(int32_t gadget, const Rect& rect, TextFieldKind kind) = 0;
-  // Replaces the text of a text field or a text gadget; reports no change event.
-  virtual void SetGadgetText(int32_t gadget, std::string_view text) = 0;
-  // The text of a text field or text gadget; empty for other gadgets.
-  virtual std::string GadgetText(int32_t gadget) = 0;
-  // A list of rows with column headings; one row at a time is selected.
-  virtual void CreateListGadget(int32_t gadget, const Rect& rect,
-                                const std::vector<ListColumn>& columns,
-                                ListRowSource rows) = 0;
-  // Sets how many rows the list has and forgets every row it fetched before,
-  // so that the next drawing asks the row source again. Clears the selection.
-  virtual void SetListRowCount(int32_t gadget, int32_t count) = 0;
-  // Selects a row (-1: none) and scrolls it into view; reports no change event.
-  virtual void SetListSelection(int32_t gadget, int32_t row) = 0;
-  virtual int32_t ListSelection(int32_t gadget) = 0;
-  // Gives the keyboard focus to a gadget; -1 takes it from every gadget.
-  virtual void FocusGadget(int32_t gadget) = 0;
-  // The gadget with the keyboard focus; -1 when none has it.
-  virtual int32_t FocusedGadget() = 0;
-
-  // --- fonts ---------------------------------------------------------------
-  // pixelHeight is the character height; weight 400 regular, 700 bold.
-  virtual void LoadFont(int32_t font, std::string_view face, int32_t pixelHeight,
-                        int32_t weight, bool underline) = 0;
-  virtual void FreeAllFonts() = 0;
 
   // --- events --------------------------------------------------------------
   // Waits at most timeoutMs for one event.
@@ -274,35 +95,91 @@ class Platform {
   // write (save true, starting with suggestedName); modal. The chosen path, or
   // none when the user cancelled.
   virtual std::optional<std::string> ChooseFile(std::string_view title,
-                                                const std::vector<FileFilter>& filters,
-                                                bool save, std::string_view suggestedName) = 0;
+                                                const std::vector<FileFilter>& filters, bool save,
+                                                std::string_view suggestedName) = 0;
 
   // --- tray ----------------------------------------------------------------
   // False when no icon could be installed (no image, no notification area).
   virtual bool AddTrayIcon(int32_t image) = 0;
   virtual void SetTrayTooltip(std::string_view text) = 0;
   virtual void RemoveTrayIcon() = 0;
+};
 
-  // --- files and processes -------------------------------------------------
-  // The whole file, or empty when it cannot be opened.
-  virtual std::optional<std::string> ReadFile(std::string_view path) = 0;
-  // Writes the file so that it either holds all of bytes or keeps its old
-  // content: a temporary file in the same folder, flushed, synced and renamed.
-  virtual bool WriteFileAtomic(std::string_view path, std::string_view bytes) = 0;
-  // True when the folder exists afterwards.
-  virtual bool CreateFolder(std::string_view path) = 0;
-  // Size in bytes; -1 when the file is missing, -2 when it is a folder.
-  virtual int64_t FileSize(std::string_view path) = 0;
-  // The path under which code outside the platform (the film collection, which
-  // opens its files itself) finds a path relative to the working directory.
-  virtual std::string LocalPath(std::string_view path) { return std::string(path); }
-  // Full path of the program's own executable.
-  virtual std::string ExecutablePath() = 0;
-  virtual LocalDate Today() = 0;
-  virtual void Pause(int32_t milliseconds) = 0;
-  // Starts the own executable without arguments in the same working directory,
-  // without waiting for it.
-  virtual bool StartOwnExecutable() = 0;
+// The gadgets of the main window, by number: pictures, texts, buttons, text
+// fields and lists, and the keyboard focus among them.
+class GadgetPart {
+ public:
+  virtual ~GadgetPart() = default;
+
+  // Creating under an existing number replaces that gadget. New gadgets are visible.
+  // An image gadget takes the size of its image; without one it keeps rect's size.
+  virtual void CreateImageGadget(int32_t gadget, const Rect& rect, int32_t image) = 0;
+  virtual void CreateTextGadget(int32_t gadget, const Rect& rect, std::string_view text,
+                                TextAlign align) = 0;
+  virtual void CreateButtonGadget(int32_t gadget, const Rect& rect, std::string_view text) = 0;
+  virtual void SetGadgetImage(int32_t gadget, int32_t image) = 0;
+  virtual void SetGadgetFont(int32_t gadget, int32_t font) = 0;
+  virtual void SetGadgetFrontColour(int32_t gadget, Rgb colour) = 0;
+  virtual void SetGadgetBackColour(int32_t gadget, Rgb colour) = 0;
+  virtual void ShowGadget(int32_t gadget) = 0;
+  virtual void HideGadget(int32_t gadget) = 0;
+  virtual void FreeGadget(int32_t gadget) = 0;
+  virtual bool GadgetExists(int32_t gadget) = 0;
+  // Position and size in the window's client coordinates, at this moment.
+  virtual std::optional<Rect> GadgetRect(int32_t gadget) = 0;
+
+  // --- text fields and lists -----------------------------------------------
+  // An editable text field, empty, in the gadget colours and font set for it.
+  virtual void CreateTextField(int32_t gadget, const Rect& rect, TextFieldKind kind) = 0;
+  // Replaces the text of a text field or a text gadget; reports no change event.
+  virtual void SetGadgetText(int32_t gadget, std::string_view text) = 0;
+  // The text of a text field or text gadget; empty for other gadgets.
+  virtual std::string GadgetText(int32_t gadget) = 0;
+  // A list of rows with column headings; one row at a time is selected.
+  virtual void CreateListGadget(int32_t gadget, const Rect& rect,
+                                const std::vector<ListColumn>& columns, ListRowSource rows) = 0;
+  // Sets how many rows the list has and forgets every row it fetched before,
+  // so that the next drawing asks the row source again. Clears the selection.
+  virtual void SetListRowCount(int32_t gadget, int32_t count) = 0;
+  // Selects a row (-1: none) and scrolls it into view; reports no change event.
+  virtual void SetListSelection(int32_t gadget, int32_t row) = 0;
+  virtual int32_t ListSelection(int32_t gadget) = 0;
+  // Gives the keyboard focus to a gadget; -1 takes it from every gadget.
+  virtual void FocusGadget(int32_t gadget) = 0;
+  // The gadget with the keyboard focus; -1 when none has it.
+  virtual int32_t FocusedGadget() = 0;
+};
+
+// Pictures and fonts by number, for the window, its gadgets and the tray icon.
+class PicturePart {
+ public:
+  virtual ~PicturePart() = default;
+
+  // --- images and gadgets --------------------------------------------------
+  // Registers a decoded picture under a number, replacing one already there.
+  virtual bool LoadImage(int32_t image, const PixelImage& pixels) = 0;
+  // LoadImage for a picture the caller no longer needs: a platform may keep
+  // its pixels instead of a copy of them.
+  virtual bool TakeImage(int32_t image, PixelImage&& pixels) { return LoadImage(image, pixels); }
+  // TakeImage for a picture that decode makes (none when it cannot), which
+  // a platform may put off until the picture is first needed. This one
+  // decodes at once.
+  virtual bool TakeImageLater(int32_t image, std::function<std::optional<PixelImage>()> decode) {
+    std::optional<PixelImage> pixels = decode();
+    return pixels && TakeImage(image, std::move(*pixels));
+  }
+  virtual void FreeAllImages() = 0;
+
+  // --- fonts ---------------------------------------------------------------
+  // pixelHeight is the character height; weight 400 regular, 700 bold.
+  virtual void LoadFont(int32_t font, std::string_view face, int32_t pixelHeight, int32_t weight,
+                        bool underline) = 0;
+  virtual void FreeAllFonts() = 0;
+};
+
+class SoundPart {
+ public:
+  virtual ~SoundPart() = default;
 
   // --- audio ---------------------------------------------------------------
   // Opens the default sound output; a backend may finish opening it in the
@@ -316,5 +193,45 @@ class Platform {
   // Releases every sound and closes the output.
   virtual void CloseAudio() = 0;
 };
+
+// Files, processes and time, the same for every backend: through
+// os_services.h, with paths taken as LocalPath makes them. An empty path is
+// never a file: reading, writing and making one fail.
+class SystemPart {
+ public:
+  virtual ~SystemPart() = default;
+
+  // --- files and processes -------------------------------------------------
+  // The whole file, or empty when it cannot be opened.
+  virtual std::optional<std::string> ReadFile(std::string_view path);
+  // Writes the file so that it either holds all of bytes or keeps its old
+  // content: a temporary file in the same folder, flushed, synced and renamed.
+  virtual bool WriteFileAtomic(std::string_view path, std::string_view bytes);
+  // True when the folder exists afterwards.
+  virtual bool CreateFolder(std::string_view path);
+  // Size in bytes; -1 when the file is missing, -2 when it is a folder.
+  virtual int64_t FileSize(std::string_view path);
+  // The path under which code outside the platform (the film collection, which
+  // opens its files itself) finds a path relative to the working directory.
+  virtual std::string LocalPath(std::string_view path) { return std::string(path); }
+  // Full path of the program's own executable.
+  virtual std::string ExecutablePath();
+  virtual LocalDate Today();
+  virtual void Pause(int32_t milliseconds);
+  // Starts the own executable without arguments in the same working directory,
+  // without waiting for it.
+  virtual bool StartOwnExecutable();
+
+ protected:
+  // Asked before each step of a file write (and before making a folder);
+  // false makes the step fail as a full disk would. Always true here.
+  virtual bool AllowWriteStep(os::WriteStep step);
+};
+
+class Platform : public WindowPart,
+                 public GadgetPart,
+                 public PicturePart,
+                 public SoundPart,
+                 public SystemPart {};
 
 }  // namespace zelluo

@@ -43,7 +43,7 @@ struct Program {
   // A gadget as it stood when the script ran out.
   const HeadlessGadget& At(int32_t gadget) const { return p.gadgetsWhenIdle.at(gadget); }
   bool Shown(int32_t gadget) const {
-    return p.gadgetsWhenIdle.contains(gadget) && At(gadget).visible;
+    return p.gadgetsWhenIdle.contains(gadget) && At(gadget).shown;
   }
   size_t Count(std::string_view prefix) const { return p.TraceOf(prefix).size(); }
   // The trace lines that start with one of the prefixes, joined with " | ".

@@ -148,9 +148,9 @@ TEST(MainPage, FrameIconsHiddenCaptionsAndFontsRoundedFromPoints) {
       EXPECT_FALSE(run.Shown(hidden)) << hidden;
     }
     for (const auto& [number, gadget] : run.p.gadgetsWhenIdle) {
-      if (gadget.kind != GadgetKind::Text) continue;
-      EXPECT_EQ(gadget.frontColour, MakeRgb(255, 255, 255)) << number;
-      EXPECT_EQ(gadget.backColour, MakeRgb(40, 40, 40)) << number;
+      if (gadget.Kind() != ControlKind::Text) continue;
+      EXPECT_EQ(gadget.front, MakeRgb(255, 255, 255)) << number;
+      EXPECT_EQ(gadget.back, MakeRgb(40, 40, 40)) << number;
     }
   }
 }
@@ -267,7 +267,7 @@ TEST(WayOut, EscapeCloseButtonAndCloseRequestEndTheLoopWithoutAClick) {
     run.Run({Click(101, 1), Click(107, 2), Event{EventKind::LeftButtonPressed}, way});
     EXPECT_FALSE(run.p.timedOut);
     EXPECT_TRUE(run.p.played.empty());
-    EXPECT_TRUE(run.p.gadgets.empty());
+    EXPECT_TRUE(run.p.desktop.gadgets.All().empty());
     EXPECT_FALSE(run.p.trayIcon);
     EXPECT_EQ(run.Trace({"DragWindow", "SetWindowOpacity", "MoveResizeWindow"}), "DragWindow");
   }

@@ -18,24 +18,41 @@ namespace {
 // The virtual-key code of a key symbol, or 0 for a key without one.
 int32_t VirtualKeyCode(guint keyval) {
   switch (keyval) {
-    case GDK_KEY_BackSpace: return 8;
-    case GDK_KEY_Tab: return 9;
+    case GDK_KEY_BackSpace:
+      return 8;
+    case GDK_KEY_Tab:
+      return 9;
     case GDK_KEY_Return:
-    case GDK_KEY_KP_Enter: return 13;
-    case GDK_KEY_Pause: return 19;
-    case GDK_KEY_Escape: return 27;
-    case GDK_KEY_space: return 32;
-    case GDK_KEY_Page_Up: return 33;
-    case GDK_KEY_Page_Down: return 34;
-    case GDK_KEY_End: return 35;
-    case GDK_KEY_Home: return 36;
-    case GDK_KEY_Left: return 37;
-    case GDK_KEY_Up: return 38;
-    case GDK_KEY_Right: return 39;
-    case GDK_KEY_Down: return 40;
-    case GDK_KEY_Insert: return 45;
-    case GDK_KEY_Delete: return 46;
-    default: break;
+    case GDK_KEY_KP_Enter:
+      return 13;
+    case GDK_KEY_Pause:
+      return 19;
+    case GDK_KEY_Escape:
+      return 27;
+    case GDK_KEY_space:
+      return 32;
+    case GDK_KEY_Page_Up:
+      return 33;
+    case GDK_KEY_Page_Down:
+      return 34;
+    case GDK_KEY_End:
+      return 35;
+    case GDK_KEY_Home:
+      return 36;
+    case GDK_KEY_Left:
+      return 37;
+    case GDK_KEY_Up:
+      return 38;
+    case GDK_KEY_Right:
+      return 39;
+    case GDK_KEY_Down:
+      return 40;
+    case GDK_KEY_Insert:
+      return 45;
+    case GDK_KEY_Delete:
+      return 46;
+    default:
+      break;
   }
   if (keyval >= GDK_KEY_0 && keyval <= GDK_KEY_9) return static_cast<int32_t>(keyval);
   const guint upper = gdk_keyval_to_upper(keyval);
@@ -47,14 +64,6 @@ int32_t VirtualKeyCode(guint keyval) {
 }
 
 }  // namespace
-
-void GtkPlatform::PushEvent(const Event& event) { queue_.push_back(event); }
-
-// Moves, paints and keys only need to wake the loop; one pending Other is enough.
-void GtkPlatform::PushOther() {
-  if (!queue_.empty() && queue_.back().kind == EventKind::Other) return;
-  queue_.push_back({EventKind::Other, 0, 0});
-}
 
 void GtkPlatform::ProcessPendingEvents() {
   if (!hasDisplay_) return;
@@ -89,12 +98,12 @@ bool GtkPlatform::IterateMainContext(int32_t timeoutMs, bool& timedOut) {
   }
   const gint64 polledAt = g_get_monotonic_time();
   const gint wait = sourceTimeout < 0 ? timeoutMs : std::min(sourceTimeout, timeoutMs);
-  const gint ready = g_main_context_get_poll_func(context)(pollFds_.data(),
-                                                            static_cast<guint>(count), wait);
+  const gint ready =
+      g_main_context_get_poll_func(context)(pollFds_.data(), static_cast<guint>(count), wait);
   const bool dispatched = g_main_context_check(context, priority, pollFds_.data(), count);
   if (dispatched) g_main_context_dispatch(context);
   g_main_context_release(context);
-  if (!dispatched && ready == 0 && wait == timeoutMs && queue_.empty()) {
+  if (!dispatched && ready == 0 && wait == timeoutMs && core_.events.Empty()) {
     timedOut = true;
     RememberQuiet(count, sourceTimeout < 0 ? G_MAXINT64 : polledAt + gint64{sourceTimeout} * 1000);
   }
@@ -127,7 +136,7 @@ void GtkPlatform::RememberQuiet(int32_t fdCount, int64_t nextSourceTime) {
 bool GtkPlatform::StillQuiet() {
   // Now and then a whole pass anyway, so that nothing overlooked waits long.
   constexpr int32_t kQuietPassesAtMost = 20;
-  if (!quiet_.valid || ++quiet_.passes > kQuietPassesAtMost || !queue_.empty()) return false;
+  if (!quiet_.valid || ++quiet_.passes > kQuietPassesAtMost || !core_.events.Empty()) return false;
   if (gtkhelp::XEventsAlreadyRead(quiet_.xdisplay) ||
       gtkhelp::NextXRequest(quiet_.xdisplay) != quiet_.request) {
     return false;
@@ -136,13 +145,12 @@ bool GtkPlatform::StillQuiet() {
     gdk_event_free(event);
     return false;
   }
-  return g_main_context_find_source_by_id(g_main_context_default(), quiet_.marker + 1) ==
-         nullptr;
+  return g_main_context_find_source_by_id(g_main_context_default(), quiet_.marker + 1) == nullptr;
 }
 
 Event GtkPlatform::WaitEvent(int32_t timeoutMs) {
   timeoutMs = std::max(0, timeoutMs);
-  if (queue_.empty()) {
+  if (core_.events.Empty()) {
     BuildPendingGadgets();
     if (hasDisplay_ && timeoutMs == 0) {
       // A caller with work between events (an import): everything pending is
@@ -166,32 +174,30 @@ Event GtkPlatform::WaitEvent(int32_t timeoutMs) {
         quiet_.valid = false;
         bool timedOut = false;
         IterateMainContext(left, timedOut);
-        if (timedOut || !queue_.empty() || g_get_monotonic_time() >= end) break;
+        if (timedOut || !core_.events.Empty() || g_get_monotonic_time() >= end) break;
       }
     } else {
       Pause(timeoutMs);
     }
   }
-  if (queue_.empty()) return {};
+  std::optional<Event> event = core_.events.Pop();
+  if (!event) return {};
   quiet_.valid = false;
-  const Event event = queue_.front();
-  queue_.pop_front();
-  return event;
+  return *event;
 }
 
 void GtkPlatform::AddShortcut(int32_t keyCode, int32_t menuEvent) {
-  AddKeyShortcut(keyCode, KeyModifier::None, ShortcutInFields::Never, menuEvent);
+  if (window_ != nullptr) core_.shortcuts.Add(keyCode, menuEvent);
 }
 
-void GtkPlatform::AddKeyShortcut(int32_t keyCode, KeyModifier modifier,
-                                 ShortcutInFields inFields, int32_t menuEvent) {
-  if (window_ == nullptr || keyCode == 0) return;
-  shortcuts_[{keyCode, modifier}] = KeyShortcut{menuEvent, inFields};
+void GtkPlatform::AddKeyShortcut(int32_t keyCode, KeyModifier modifier, ShortcutInFields inFields,
+                                 int32_t menuEvent) {
+  if (window_ != nullptr) core_.shortcuts.Add(keyCode, modifier, inFields, menuEvent);
 }
 
 // Runs before GTK hands the key to the focused widget, so that a shortcut
-// allowed in fields is taken before the field sees it; every other decision
-// depends on what has the focus.
+// allowed in fields is taken before the field sees it. The desktop core
+// decides; a key it leaves to the focused widget goes on to GTK.
 bool GtkPlatform::HandleKey(const GdkEventKey* event) {
   if (window_ == nullptr || !gtk_window_is_active(GTK_WINDOW(window_))) return false;
   const auto modifiers = GDK_SHIFT_MASK | GDK_CONTROL_MASK | GDK_MOD1_MASK | GDK_SUPER_MASK |
@@ -203,54 +209,21 @@ bool GtkPlatform::HandleKey(const GdkEventKey* event) {
   } else if (held != 0) {
     return false;
   }
-  const int32_t key = VirtualKeyCode(event->keyval);
-  const auto found = shortcuts_.find({key, modifier});
-  const KeyShortcut* shortcut = found != shortcuts_.end() ? &found->second : nullptr;
-
-  const Gadget* focused = FindGadget(GadgetOfWidget(gtk_window_get_focus(GTK_WINDOW(window_))));
-  const GadgetKind focus = focused != nullptr ? focused->kind : GadgetKind::Image;
-  const bool inField = focused != nullptr && (focus == GadgetKind::SingleLineField ||
-                                               focus == GadgetKind::MultiLineField);
-  if (inField) {
-    const bool taken =
-        shortcut != nullptr &&
-        (shortcut->inFields == ShortcutInFields::Always ||
-         (shortcut->inFields == ShortcutInFields::SingleLine &&
-          focus == GadgetKind::SingleLineField));
-    if (taken) {
-      PushEvent({EventKind::Menu, shortcut->menuEvent, 0});
-      return true;
-    }
-    if (key == 27 && modifier == KeyModifier::None) {
-      LeaveTextField();
-      return true;
-    }
-    return false;  // the field's key
-  }
-  if (focused != nullptr && modifier == KeyModifier::None) {
-    // The list moves its selection with these, a focused button is pressed
-    // with Space and Return.
-    const bool listKey = focus == GadgetKind::List &&
-                         (key == kKeyUp || key == kKeyDown || key == kKeyPageUp ||
-                          key == kKeyPageDown || key == 35 || key == 36);
-    const bool buttonKey = focus == GadgetKind::Button && (key == 13 || key == 32);
-    if (listKey || buttonKey) return false;
-  }
-  if (shortcut == nullptr) return false;
-  PushEvent({EventKind::Menu, shortcut->menuEvent, 0});
-  return true;  // a shortcut goes nowhere else
+  const int32_t focused = GadgetOfWidget(gtk_window_get_focus(GTK_WINDOW(window_)));
+  return core_.InterceptKey(VirtualKeyCode(event->keyval), modifier, focused,
+                            [this] { LeaveTextField(); });
 }
 
 int GtkPlatform::OnWindowKeyPress(GtkWidget*, GdkEventKey* event, void* self) {
   auto* platform = static_cast<GtkPlatform*>(self);
   platform->NoteUserInput();
   if (platform->HandleKey(event)) return TRUE;
-  platform->PushOther();
+  platform->core_.events.PushOther();
   return FALSE;
 }
 
 int GtkPlatform::OnWindowKeyPressAfter(GtkWidget*, GdkEventKey*, void* self) {
-  static_cast<GtkPlatform*>(self)->PushOther();
+  static_cast<GtkPlatform*>(self)->core_.events.PushOther();
   return FALSE;
 }
 

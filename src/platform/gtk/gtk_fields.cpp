@@ -14,48 +14,38 @@
 
 namespace zelluo {
 
-namespace {
-
-// The same event twice in a row says nothing more than once.
-bool SameAsLast(const std::deque<Event>& queue, const Event& event) {
-  return !queue.empty() && queue.back() == event;
-}
-
-}  // namespace
-
 // The CSS of a field or a list from its font rules and colours. The provider
 // is attached to every widget of the gadget, so each rule names the node it
 // is meant for.
-std::string GtkPlatform::FieldAndListCss(const Gadget& gadget,
-                                         const std::string& fontRules) const {
+std::string GtkPlatform::FieldAndListCss(const Gadget& gadget, const std::string& fontRules) const {
   std::string colours;
   if (gadget.front) {
     const std::string front = gtkhelp::CssColour(*gadget.front);
     colours += "color: " + front + "; caret-color: " + front + ";";
   }
   if (gadget.back) {
-    colours += "background-color: " + gtkhelp::CssColour(*gadget.back) +
-               "; background-image: none;";
+    colours +=
+        "background-color: " + gtkhelp::CssColour(*gadget.back) + "; background-image: none;";
   }
   std::string css;
-  switch (gadget.kind) {
-    case GadgetKind::SingleLineField:
+  switch (gadget.Kind()) {
+    case ControlKind::SingleLineField:
       // As small as the rectangle the program gives it.
       css = "entry { min-height: 0; min-width: 0; padding: 0 4px; " + fontRules + colours + "}";
       break;
-    case GadgetKind::MultiLineField:
+    case ControlKind::MultiLineField:
       css = "textview { " + fontRules + "} textview text { " + colours + "}";
       if (gadget.back) {
         css += "scrolledwindow { background-color: " + gtkhelp::CssColour(*gadget.back) + "; }";
       }
       break;
-    case GadgetKind::List:
+    case ControlKind::List:
       css = "treeview.view { " + fontRules + colours + "}";
       // The rule above would hide the selected row in the gadget's colours.
       css += "treeview.view:selected { background-color: rgb(33,93,156); color: white; }";
       // The column headings: their buttons and the labels in them.
-      css += "button { min-height: 0; padding: 1px 4px; " + colours + "} label { " + fontRules +
-             "}";
+      css +=
+          "button { min-height: 0; padding: 1px 4px; " + colours + "} label { " + fontRules + "}";
       break;
     default:
       break;
@@ -65,27 +55,23 @@ std::string GtkPlatform::FieldAndListCss(const Gadget& gadget,
 
 void GtkPlatform::CreateTextField(int32_t gadget, const Rect& rect, TextFieldKind kind) {
   if (layout_ == nullptr) return;
-  Gadget record;
-  record.kind = kind == TextFieldKind::SingleLine ? GadgetKind::SingleLineField
-                                                  : GadgetKind::MultiLineField;
+  Gadget record(FieldControlKind(kind));
   record.rect = rect;
   DeferGadget(gadget, record, [this, gadget, rect, kind] { MakeTextField(gadget, rect, kind); });
 }
 
 void GtkPlatform::MakeTextField(int32_t gadget, const Rect& rect, TextFieldKind kind) {
   if (layout_ == nullptr) return;
-  Gadget entry;
+  Gadget entry(FieldControlKind(kind));
   entry.rect = rect;
   entry.css = gtk_css_provider_new();
   if (kind == TextFieldKind::SingleLine) {
-    entry.kind = GadgetKind::SingleLineField;
     entry.widget = gtk_entry_new();
     entry.content = entry.widget;
     // Otherwise the entry asks for room for 20 characters whatever its rectangle.
     gtk_entry_set_width_chars(GTK_ENTRY(entry.widget), 1);
     g_signal_connect(entry.widget, "changed", G_CALLBACK(OnFieldChanged), this);
   } else {
-    entry.kind = GadgetKind::MultiLineField;
     entry.widget = gtk_scrolled_window_new(nullptr, nullptr);
     gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(entry.widget), GTK_POLICY_NEVER,
                                    GTK_POLICY_AUTOMATIC);
@@ -110,37 +96,36 @@ void GtkPlatform::SetGadgetText(int32_t gadget, std::string_view text) {
   Gadget* entry = BuiltGadget(gadget);
   if (entry == nullptr) return;
   const std::string valid = gtkhelp::ValidUtf8(gtkhelp::NormaliseLineBreaks(text));
-  ++quietChanges_;
-  switch (entry->kind) {
-    case GadgetKind::Text:
+  const QuietChanges::Scope quiet(core_.quiet);
+  switch (entry->Kind()) {
+    case ControlKind::Text:
       gtk_label_set_text(GTK_LABEL(entry->content), valid.c_str());
       break;
-    case GadgetKind::SingleLineField: {
+    case ControlKind::SingleLineField: {
       // A single line: the breaks of a pasted or stored text become spaces.
       std::string line = valid;
       std::replace(line.begin(), line.end(), '\n', ' ');
       gtk_entry_set_text(GTK_ENTRY(entry->content), line.c_str());
       break;
     }
-    case GadgetKind::MultiLineField:
+    case ControlKind::MultiLineField:
       gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(entry->content)),
                                valid.c_str(), static_cast<gint>(valid.size()));
       break;
     default:
       break;
   }
-  --quietChanges_;
 }
 
 std::string GtkPlatform::GadgetText(int32_t gadget) {
   Gadget* entry = BuiltGadget(gadget);
   if (entry == nullptr) return {};
-  switch (entry->kind) {
-    case GadgetKind::Text:
+  switch (entry->Kind()) {
+    case ControlKind::Text:
       return gtk_label_get_text(GTK_LABEL(entry->content));
-    case GadgetKind::SingleLineField:
+    case ControlKind::SingleLineField:
       return gtk_entry_get_text(GTK_ENTRY(entry->content));
-    case GadgetKind::MultiLineField: {
+    case ControlKind::MultiLineField: {
       GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(entry->content));
       GtkTextIter start;
       GtkTextIter end;
@@ -157,17 +142,16 @@ std::string GtkPlatform::GadgetText(int32_t gadget) {
 
 void GtkPlatform::OnFieldChanged(void* entryOrBuffer, void* self) {
   auto* platform = static_cast<GtkPlatform*>(self);
-  if (platform->quietChanges_ > 0) return;
-  for (const auto& [number, gadget] : platform->gadgets_) {
+  if (platform->core_.quiet.Active()) return;
+  for (const auto& [number, gadget] : platform->core_.gadgets) {
     if (gadget.content == nullptr) continue;  // not made yet
     const bool mine =
-        (gadget.kind == GadgetKind::SingleLineField && gadget.content == entryOrBuffer) ||
-        (gadget.kind == GadgetKind::MultiLineField &&
+        (gadget.Kind() == ControlKind::SingleLineField && gadget.content == entryOrBuffer) ||
+        (gadget.Kind() == ControlKind::MultiLineField &&
          static_cast<void*>(gtk_text_view_get_buffer(GTK_TEXT_VIEW(gadget.content))) ==
              entryOrBuffer);
     if (!mine) continue;
-    const Event event{EventKind::Gadget, number, kGadgetTextChanged};
-    if (!SameAsLast(platform->queue_, event)) platform->PushEvent(event);
+    platform->core_.events.PushUnlessLast({EventKind::Gadget, number, kGadgetTextChanged});
     return;
   }
 }
@@ -182,7 +166,7 @@ void GtkPlatform::FocusGadget(int32_t gadget) {
   }
   Gadget* entry = BuiltGadget(gadget);
   if (entry == nullptr || entry->content == nullptr) return;
-  if (entry->kind == GadgetKind::List) {
+  if (entry->Kind() == ControlKind::List) {
     FocusListQuietly(*entry);
   } else if (gtk_widget_get_can_focus(entry->content)) {
     gtk_widget_grab_focus(entry->content);

@@ -139,8 +139,7 @@ bool GtkPlatform::TakeImage(int32_t image, PixelImage&& pixels) {
   return true;
 }
 
-bool GtkPlatform::TakeImageLater(int32_t image,
-                                 std::function<std::optional<PixelImage>()> decode) {
+bool GtkPlatform::TakeImageLater(int32_t image, std::function<std::optional<PixelImage>()> decode) {
   Picture& slot = images_[image];
   ReleasePicture(slot);
   slot.decode = std::move(decode);
@@ -197,17 +196,17 @@ GdkPixbuf* GtkPlatform::FindIconImage(int32_t image) {
   if (picture.icon == nullptr) {
     if (picture.surface == nullptr) PreparePictures();
     if (picture.surface == nullptr) return nullptr;
-    picture.icon = gdk_pixbuf_get_from_surface(picture.surface, 0, 0,
-                                               gtkhelp::PictureWidth(picture.surface),
-                                               gtkhelp::PictureHeight(picture.surface));
+    picture.icon =
+        gdk_pixbuf_get_from_surface(picture.surface, 0, 0, gtkhelp::PictureWidth(picture.surface),
+                                    gtkhelp::PictureHeight(picture.surface));
   }
   return picture.icon;
 }
 
 // --- fonts -------------------------------------------------------------------
 
-void GtkPlatform::LoadFont(int32_t font, std::string_view face, int32_t pixelHeight,
-                           int32_t weight, bool underline) {
+void GtkPlatform::LoadFont(int32_t font, std::string_view face, int32_t pixelHeight, int32_t weight,
+                           bool underline) {
   fonts_[font] = Font{std::string(face), pixelHeight, weight, underline};
 }
 
@@ -215,14 +214,11 @@ void GtkPlatform::FreeAllFonts() { fonts_.clear(); }
 
 // --- gadget bookkeeping ------------------------------------------------------
 
-GtkPlatform::Gadget* GtkPlatform::FindGadget(int32_t gadget) {
-  const auto found = gadgets_.find(gadget);
-  return found != gadgets_.end() ? &found->second : nullptr;
-}
+GtkPlatform::Gadget* GtkPlatform::FindGadget(int32_t gadget) { return core_.gadgets.Find(gadget); }
 
 int32_t GtkPlatform::GadgetOfWidget(GtkWidget* widget) const {
   if (widget == nullptr) return -1;
-  for (const auto& [number, gadget] : gadgets_) {
+  for (const auto& [number, gadget] : core_.gadgets) {
     if (gadget.content == widget || gadget.widget == widget) return number;
   }
   return -1;
@@ -249,7 +245,7 @@ void GtkPlatform::DeferGadget(int32_t number, Gadget record, std::function<void(
   record.build = std::move(build);
   record.shown = true;
   record.sequence = ++gadgetSequence_;
-  gadgets_.emplace(number, std::move(record));
+  core_.gadgets.Create(number, std::move(record));
   ++unbuiltShown_;
 }
 
@@ -270,7 +266,7 @@ GtkPlatform::Gadget* GtkPlatform::BuiltGadget(int32_t gadget) {
 void GtkPlatform::BuildPendingGadgets() {
   if (unbuiltShown_ <= 0) return;
   std::vector<std::pair<uint64_t, int32_t>> pending;
-  for (const auto& [number, gadget] : gadgets_) {
+  for (const auto& [number, gadget] : core_.gadgets) {
     if (gadget.build && gadget.shown) pending.emplace_back(gadget.sequence, number);
   }
   std::sort(pending.begin(), pending.end());
@@ -291,7 +287,7 @@ void GtkPlatform::PlaceGadget(int32_t number, Gadget gadget) {
                               std::max(0, gadget.rect.height));
   gtk_layout_put(GTK_LAYOUT(layout_), gadget.widget, gadget.rect.x, gadget.rect.y);
   gtk_widget_show_all(gadget.widget);
-  record->kind = gadget.kind;
+  ZELLUO_ASSERT(record->Kind() == gadget.Kind());
   record->widget = gadget.widget;
   record->content = gadget.content;
   record->css = gadget.css;
@@ -316,20 +312,20 @@ void GtkPlatform::ApplyGadgetStyle(Gadget& gadget) {
       }
       const int32_t weight = std::clamp((font.weight + 50) / 100 * 100, 100, 900);
       labelRules += "font-weight: " + std::to_string(weight) + ";";
-      labelRules += font.underline ? "text-decoration-line: underline;"
-                                   : "text-decoration-line: none;";
+      labelRules +=
+          font.underline ? "text-decoration-line: underline;" : "text-decoration-line: none;";
     }
   }
   std::string css;
-  if (gadget.kind == GadgetKind::SingleLineField || gadget.kind == GadgetKind::MultiLineField ||
-      gadget.kind == GadgetKind::List) {
+  if (gadget.Kind() == ControlKind::SingleLineField ||
+      gadget.Kind() == ControlKind::MultiLineField || gadget.Kind() == ControlKind::List) {
     gtkhelp::LoadCss(gadget.css, FieldAndListCss(gadget, labelRules));
     return;
   }
-  if (gadget.kind == GadgetKind::Text) {
+  if (gadget.Kind() == ControlKind::Text) {
     if (gadget.front) labelRules += "color: " + gtkhelp::CssColour(*gadget.front) + ";";
     if (gadget.back) css += "box { background-color: " + gtkhelp::CssColour(*gadget.back) + "; }";
-  } else if (gadget.kind == GadgetKind::Button) {
+  } else if (gadget.Kind() == ControlKind::Button) {
     // Small enough for the given rectangle, as a native push button would be.
     css += "button { min-height: 0; min-width: 0; padding: 0 4px; }";
   }
@@ -341,20 +337,19 @@ void GtkPlatform::ApplyGadgetStyle(Gadget& gadget) {
 
 void GtkPlatform::CreateImageGadget(int32_t gadget, const Rect& rect, int32_t image) {
   if (layout_ == nullptr) return;
-  Gadget record;
-  record.kind = GadgetKind::Image;
+  Gadget record(ControlKind::Image);
   record.rect = rect;
   if (cairo_surface_t* picture = FindImage(image)) {
     record.rect.width = gtkhelp::PictureWidth(picture);
     record.rect.height = gtkhelp::PictureHeight(picture);
   }
-  DeferGadget(gadget, record, [this, gadget, rect, image] { MakeImageGadget(gadget, rect, image); });
+  DeferGadget(gadget, record,
+              [this, gadget, rect, image] { MakeImageGadget(gadget, rect, image); });
 }
 
 void GtkPlatform::MakeImageGadget(int32_t gadget, const Rect& rect, int32_t image) {
   if (layout_ == nullptr) return;
-  Gadget entry;
-  entry.kind = GadgetKind::Image;
+  Gadget entry(ControlKind::Image);
   entry.rect = rect;
   entry.widget = gtk_event_box_new();
   gtk_event_box_set_visible_window(GTK_EVENT_BOX(entry.widget), FALSE);
@@ -375,16 +370,14 @@ void GtkPlatform::MakeImageGadget(int32_t gadget, const Rect& rect, int32_t imag
   g_signal_connect(entry.widget, "enter-notify-event", G_CALLBACK(OnWindowOtherEvent), this);
   g_signal_connect(entry.widget, "leave-notify-event", G_CALLBACK(OnWindowOtherEvent), this);
   g_signal_connect(entry.widget, "button-press-event", G_CALLBACK(OnImageButtonPress), this);
-  g_signal_connect(entry.widget, "button-release-event", G_CALLBACK(OnImageButtonRelease),
-                   this);
+  g_signal_connect(entry.widget, "button-release-event", G_CALLBACK(OnImageButtonRelease), this);
   PlaceGadget(gadget, entry);
 }
 
 void GtkPlatform::CreateTextGadget(int32_t gadget, const Rect& rect, std::string_view text,
                                    TextAlign align) {
   if (layout_ == nullptr) return;
-  Gadget record;
-  record.kind = GadgetKind::Text;
+  Gadget record(ControlKind::Text);
   record.rect = rect;
   DeferGadget(gadget, record, [this, gadget, rect, text = std::string(text), align] {
     MakeTextGadget(gadget, rect, text, align);
@@ -394,8 +387,7 @@ void GtkPlatform::CreateTextGadget(int32_t gadget, const Rect& rect, std::string
 void GtkPlatform::MakeTextGadget(int32_t gadget, const Rect& rect, const std::string& text,
                                  TextAlign align) {
   if (layout_ == nullptr) return;
-  Gadget entry;
-  entry.kind = GadgetKind::Text;
+  Gadget entry(ControlKind::Text);
   entry.rect = rect;
   // A GtkBox draws its CSS background and has no window of its own, so a press
   // on the text reaches the window (and can drag it).
@@ -417,8 +409,7 @@ void GtkPlatform::MakeTextGadget(int32_t gadget, const Rect& rect, const std::st
 
 void GtkPlatform::CreateButtonGadget(int32_t gadget, const Rect& rect, std::string_view text) {
   if (layout_ == nullptr) return;
-  Gadget record;
-  record.kind = GadgetKind::Button;
+  Gadget record(ControlKind::Button);
   record.rect = rect;
   DeferGadget(gadget, record, [this, gadget, rect, text = std::string(text)] {
     MakeButtonGadget(gadget, rect, text);
@@ -427,8 +418,7 @@ void GtkPlatform::CreateButtonGadget(int32_t gadget, const Rect& rect, std::stri
 
 void GtkPlatform::MakeButtonGadget(int32_t gadget, const Rect& rect, const std::string& text) {
   if (layout_ == nullptr) return;
-  Gadget entry;
-  entry.kind = GadgetKind::Button;
+  Gadget entry(ControlKind::Button);
   entry.rect = rect;
   entry.widget = gtk_button_new_with_label(gtkhelp::ValidUtf8(text).c_str());
   entry.content = entry.widget;
@@ -446,7 +436,7 @@ void GtkPlatform::MakeButtonGadget(int32_t gadget, const Rect& rect, const std::
 
 void GtkPlatform::SetGadgetImage(int32_t gadget, int32_t image) {
   Gadget* entry = BuiltGadget(gadget);
-  if (entry == nullptr || entry->kind != GadgetKind::Image) return;
+  if (entry == nullptr || entry->Kind() != ControlKind::Image) return;
   cairo_surface_t* picture = FindImage(image);
   if (picture != nullptr && picture == entry->shownPicture) return;  // already shown
   entry->shownPicture = picture;
@@ -502,7 +492,7 @@ void GtkPlatform::FreeGadget(int32_t gadget) {
   if (Gadget* entry = FindGadget(gadget)) {
     if (entry->build && entry->shown) --unbuiltShown_;
     DestroyGadget(*entry);
-    gadgets_.erase(gadget);
+    core_.gadgets.Erase(gadget);
   }
 }
 
@@ -526,12 +516,12 @@ int GtkPlatform::OnImageButtonPress(GtkWidget* widget, GdkEventButton* event, vo
   const bool right = event->button == GDK_BUTTON_SECONDARY;
   if (event->type == GDK_BUTTON_PRESS) {
     if (left) entry->leftPressed = true;
-    if (right) platform->PushEvent({EventKind::Gadget, number, 1});
+    if (right) platform->core_.events.Push({EventKind::Gadget, number, 1});
   } else if (event->type == GDK_2BUTTON_PRESS) {
     // The second press of a double click is not a plain click.
     entry->leftPressed = false;
-    if (left) platform->PushEvent({EventKind::Gadget, number, 2});
-    if (right) platform->PushEvent({EventKind::Gadget, number, 3});
+    if (left) platform->core_.events.Push({EventKind::Gadget, number, 2});
+    if (right) platform->core_.events.Push({EventKind::Gadget, number, 3});
   }
   return TRUE;  // never reaches the window, so it never drags it
 }
@@ -545,7 +535,7 @@ int GtkPlatform::OnImageButtonRelease(GtkWidget* widget, GdkEventButton* event, 
   entry->leftPressed = false;
   const bool inside = event->x >= 0 && event->y >= 0 && event->x < entry->rect.width &&
                       event->y < entry->rect.height;
-  if (inside) platform->PushEvent({EventKind::Gadget, number, 0});
+  if (inside) platform->core_.events.Push({EventKind::Gadget, number, 0});
   return TRUE;
 }
 
@@ -554,7 +544,7 @@ void GtkPlatform::OnButtonClicked(GtkWidget* widget, void* self) {
   const int32_t number = GadgetNumberOf(widget);
   const Gadget* entry = platform->FindGadget(number);
   if (entry == nullptr || entry->widget != widget) return;
-  platform->PushEvent({EventKind::Gadget, number, 0});
+  platform->core_.events.Push({EventKind::Gadget, number, 0});
 }
 
 }  // namespace zelluo

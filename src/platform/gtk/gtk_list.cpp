@@ -183,8 +183,7 @@ namespace zelluo {
 void GtkPlatform::CreateListGadget(int32_t gadget, const Rect& rect,
                                    const std::vector<ListColumn>& columns, ListRowSource rows) {
   if (layout_ == nullptr) return;
-  Gadget record;
-  record.kind = GadgetKind::List;
+  Gadget record(ControlKind::List);
   record.rect = rect;
   DeferGadget(gadget, record, [this, gadget, rect, columns, rows = std::move(rows)] {
     MakeListGadget(gadget, rect, columns, rows);
@@ -195,8 +194,7 @@ void GtkPlatform::MakeListGadget(int32_t gadget, const Rect& rect,
                                  const std::vector<ListColumn>& columns,
                                  const ListRowSource& rows) {
   if (layout_ == nullptr) return;
-  Gadget entry;
-  entry.kind = GadgetKind::List;
+  Gadget entry(ControlKind::List);
   entry.rect = rect;
   entry.rows = std::make_shared<GtkListRows>();
   entry.rows->source = rows;
@@ -244,8 +242,8 @@ void GtkPlatform::MakeListGadget(int32_t gadget, const Rect& rect,
   gtk_tree_view_set_fixed_height_mode(view, TRUE);
   gtk_tree_view_set_model(view, entry.rows->model);
   gtk_container_add(GTK_CONTAINER(entry.widget), entry.content);
-  g_signal_connect(gtk_tree_view_get_selection(view), "changed",
-                   G_CALLBACK(OnListSelectionChanged), this);
+  g_signal_connect(gtk_tree_view_get_selection(view), "changed", G_CALLBACK(OnListSelectionChanged),
+                   this);
   ApplyGadgetStyle(entry);
   PlaceGadget(gadget, entry);
 }
@@ -253,9 +251,8 @@ void GtkPlatform::MakeListGadget(int32_t gadget, const Rect& rect,
 void GtkPlatform::ReleaseListRows(Gadget& gadget) {
   if (!gadget.rows) return;
   if (gadget.rows->view != nullptr) {
-    ++quietChanges_;
+    const QuietChanges::Scope quiet(core_.quiet);
     gtk_tree_view_set_model(ViewOf(*gadget.rows), nullptr);
-    --quietChanges_;
   }
   if (gadget.rows->model != nullptr) {
     reinterpret_cast<ZelluoRowModel*>(gadget.rows->model)->rows = nullptr;
@@ -270,14 +267,13 @@ void GtkPlatform::SetListRowCount(int32_t gadget, int32_t count) {
   GtkListRows& rows = *entry->rows;
   // The view learns of the new rows by taking the model again: one signal per
   // added or removed row would cost more than rebuilding its row index.
-  ++quietChanges_;
+  const QuietChanges::Scope quiet(core_.quiet);
   gtk_tree_view_set_model(ViewOf(rows), nullptr);
   rows.count = std::max(0, count);
   rows.fetched.clear();
   rows.stamp = rows.stamp == G_MAXINT ? 1 : rows.stamp + 1;
   rows.knownSelection = -1;
   gtk_tree_view_set_model(ViewOf(rows), rows.model);
-  --quietChanges_;
 }
 
 void GtkPlatform::SetListSelection(int32_t gadget, int32_t row) {
@@ -285,7 +281,7 @@ void GtkPlatform::SetListSelection(int32_t gadget, int32_t row) {
   if (entry == nullptr || !entry->rows) return;
   GtkListRows& rows = *entry->rows;
   GtkTreeView* view = ViewOf(rows);
-  ++quietChanges_;
+  const QuietChanges::Scope quiet(core_.quiet);
   if (row < 0 || row >= rows.count) {
     gtk_tree_selection_unselect_all(gtk_tree_view_get_selection(view));
   } else {
@@ -296,7 +292,6 @@ void GtkPlatform::SetListSelection(int32_t gadget, int32_t row) {
     gtk_tree_path_free(path);
   }
   rows.knownSelection = SelectedRow(view);
-  --quietChanges_;
 }
 
 int32_t GtkPlatform::ListSelection(int32_t gadget) {
@@ -311,11 +306,10 @@ void GtkPlatform::FocusListQuietly(Gadget& list) {
   // A tree view taking the focus without a cursor selects its first row; the
   // program did not ask for that.
   const int32_t before = SelectedRow(view);
-  ++quietChanges_;
+  const QuietChanges::Scope quiet(core_.quiet);
   gtk_widget_grab_focus(list.content);
   if (before < 0) gtk_tree_selection_unselect_all(gtk_tree_view_get_selection(view));
   list.rows->knownSelection = SelectedRow(view);
-  --quietChanges_;
 }
 
 void GtkPlatform::OnListSelectionChanged(void* selection, void* self) {
@@ -325,12 +319,12 @@ void GtkPlatform::OnListSelectionChanged(void* selection, void* self) {
   Gadget* entry = platform->FindGadget(number);
   if (entry == nullptr || !entry->rows) return;
   const int32_t row = SelectedRow(view);
-  if (platform->quietChanges_ > 0 || row == entry->rows->knownSelection) {
+  if (platform->core_.quiet.Active() || row == entry->rows->knownSelection) {
     entry->rows->knownSelection = row;
     return;
   }
   entry->rows->knownSelection = row;
-  platform->PushEvent({EventKind::Gadget, number, kGadgetSelectionChanged});
+  platform->core_.events.Push({EventKind::Gadget, number, kGadgetSelectionChanged});
 }
 
 }  // namespace zelluo

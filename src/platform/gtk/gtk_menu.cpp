@@ -68,8 +68,8 @@ void GtkPlatform::ShowPopupMenu() {
   lastTrayPress_ = nullptr;  // used once: an old press would carry a stale time
   const GdkRectangle at{x - 1, y - 1, 1, 1};
   menuOpen_ = true;
-  gtk_menu_popup_at_rect(GTK_MENU(menu_), root, &at, GDK_GRAVITY_NORTH_WEST,
-                         GDK_GRAVITY_NORTH_WEST, trigger);
+  gtk_menu_popup_at_rect(GTK_MENU(menu_), root, &at, GDK_GRAVITY_NORTH_WEST, GDK_GRAVITY_NORTH_WEST,
+                         trigger);
   if (trigger != nullptr) gdk_event_free(trigger);
 
   if (!gtk_widget_get_visible(menu_)) {
@@ -85,7 +85,7 @@ void GtkPlatform::ShowPopupMenu() {
 
 void GtkPlatform::OnMenuItemActivate(GtkWidget* widget, void* self) {
   const int32_t entry = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(widget), kEntryKey));
-  static_cast<GtkPlatform*>(self)->PushEvent({EventKind::Menu, entry, 0});
+  static_cast<GtkPlatform*>(self)->core_.events.Push({EventKind::Menu, entry, 0});
 }
 
 void GtkPlatform::OnMenuDone(GtkWidget*, void* self) {

@@ -11,7 +11,6 @@
 #include <cmath>
 
 #include "platform/gtk/gtk_helpers.h"
-#include "platform/os_services.h"
 
 namespace zelluo {
 
@@ -214,32 +213,6 @@ std::optional<std::string> GtkPlatform::ChooseFile(std::string_view title,
   gtk_widget_destroy(dialog);
   ProcessPendingEvents();
   return chosen;
-}
-
-// --- files and processes ---------------------------------------------------
-
-std::optional<std::string> GtkPlatform::ReadFile(std::string_view path) {
-  return os::ReadWholeFile(path);
-}
-
-bool GtkPlatform::WriteFileAtomic(std::string_view path, std::string_view bytes) {
-  return os::WriteFileAtomic(path, bytes);
-}
-
-bool GtkPlatform::CreateFolder(std::string_view path) { return os::CreateFolder(path); }
-
-int64_t GtkPlatform::FileSize(std::string_view path) { return os::FileSize(path); }
-
-std::string GtkPlatform::ExecutablePath() { return os::ExecutablePath(); }
-
-LocalDate GtkPlatform::Today() { return os::Today(); }
-
-void GtkPlatform::Pause(int32_t milliseconds) { os::Pause(milliseconds); }
-
-bool GtkPlatform::StartOwnExecutable() {
-  const std::string self = os::ExecutablePath();
-  if (self.empty()) return false;
-  return os::StartProcess(self);
 }
 
 }  // namespace zelluo

@@ -38,7 +38,7 @@
 //      SDL is loaded and the device opened on a worker thread from the first
 //      mouse move, press or key on the window or tray icon (or the first sound);
 //      other PCM formats are converted when first played.
-//  [x] Files, processes, date and pause through os_services.h (POSIX).
+//  [x] Files, processes, date and pause: the shared SystemPart (POSIX).
 // Not implemented:
 //  [ ] Looping playback: PlaySound with loop set plays the sound once.
 //  [ ] Wrapping of long texts: a text wider than its gadget ends in an ellipsis.
@@ -54,7 +54,6 @@
 // operations do nothing.
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -64,6 +63,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/desktop_core.h"
 #include "platform/platform.h"
 
 // Opaque toolkit types, so that including this header does not pull in GTK.
@@ -166,16 +166,6 @@ class GtkPlatform final : public Platform {
   void SetTrayTooltip(std::string_view text) override;
   void RemoveTrayIcon() override;
 
-  // --- files and processes
-  std::optional<std::string> ReadFile(std::string_view path) override;
-  bool WriteFileAtomic(std::string_view path, std::string_view bytes) override;
-  bool CreateFolder(std::string_view path) override;
-  int64_t FileSize(std::string_view path) override;
-  std::string ExecutablePath() override;
-  LocalDate Today() override;
-  void Pause(int32_t milliseconds) override;
-  bool StartOwnExecutable() override;
-
   // --- audio (gtk_audio.cpp)
   bool OpenAudio() override;
   bool LoadSound(int32_t sound, const PcmFormat& format, const uint8_t* samples,
@@ -184,28 +174,23 @@ class GtkPlatform final : public Platform {
   void CloseAudio() override;
 
  private:
-  enum class GadgetKind { Image, Text, Button, SingleLineField, MultiLineField, List };
-
-  struct Gadget {
-    GadgetKind kind = GadgetKind::Image;
-    GtkWidget* widget = nullptr;   // the child of the layout
+  // A gadget's widgets, beside what the desktop core keeps of it.
+  struct GtkControl {
+    GtkWidget* widget = nullptr;  // the child of the layout
     // GtkImage, GtkLabel, GtkButton, GtkEntry, GtkTextView or GtkTreeView:
     // the widget that takes the focus.
     GtkWidget* content = nullptr;
-    GtkCssProvider* css = nullptr; // all but image gadgets
-    std::shared_ptr<GtkListRows> rows;  // lists only
-    Rect rect;                     // kept here: allocations lag one loop pass
+    GtkCssProvider* css = nullptr;            // all but image gadgets
+    std::shared_ptr<GtkListRows> rows;        // lists only
     cairo_surface_t* shownPicture = nullptr;  // not owned; only compared
-    std::optional<int32_t> font;
-    std::optional<Rgb> front;
-    std::optional<Rgb> back;
-    bool leftPressed = false;      // a left press inside, awaiting its release
-    bool shown = true;             // as the program last asked
+    bool leftPressed = false;                 // a left press inside, awaiting its release
     // Until the gadget is first needed: what makes its widgets (a Make...
     // call), and its place in the order of creation.
     std::function<void()> build;
     uint64_t sequence = 0;
   };
+  // Its rectangle is kept in the record: allocations lag one loop pass.
+  using Gadget = Control<GtkControl>;
 
   struct Font {
     std::string face;
@@ -214,19 +199,12 @@ class GtkPlatform final : public Platform {
     bool underline = false;
   };
 
-  struct KeyShortcut {
-    int32_t menuEvent = 0;
-    ShortcutInFields inFields = ShortcutInFields::Never;
-  };
-
   struct MenuEntry {
     int32_t entry = 0;
     GtkWidget* item = nullptr;
   };
 
   // Events and their queue (gtk_events.cpp).
-  void PushEvent(const Event& event);
-  void PushOther();
   void ProcessPendingEvents();
   // The user moved the mouse, pressed or typed: the sound output gets ready.
   void NoteUserInput();
@@ -262,7 +240,7 @@ class GtkPlatform final : public Platform {
   void FocusListQuietly(Gadget& list);
 
   // Keys (gtk_events.cpp): true when the key was taken as a shortcut or as
-  // the way out of a text field.
+  // the way out of a text field, as the desktop core decided.
   bool HandleKey(const GdkEventKey* event);
   // A picture as GtkImage draws it, and as a pixbuf for the window and tray
   // icons (made when first asked for); null for an unknown number.
@@ -325,17 +303,13 @@ class GtkPlatform final : public Platform {
   static void DecodePicture(Picture& picture);
   static void ReleasePicture(Picture& picture);
   std::map<int32_t, Picture> images_;
-  std::map<int32_t, Gadget> gadgets_;
+  // Gadgets, shortcuts, the event queue filled by the GTK callbacks and the
+  // quiet changes.
+  DesktopCore<GtkControl> core_;
   // Gadgets shown but not made yet, and the count of all ever created.
   int32_t unbuiltShown_ = 0;
   uint64_t gadgetSequence_ = 0;
   std::map<int32_t, Font> fonts_;
-  // (virtual-key code, modifier) -> shortcut
-  std::map<std::pair<int32_t, KeyModifier>, KeyShortcut> shortcuts_;
-  // Above zero while the program itself changes a field or a list: the
-  // signals that follow report nothing.
-  int32_t quietChanges_ = 0;
-  std::deque<Event> queue_;
   // The main context's descriptors as the last pass polled them.
   std::vector<GPollFD> pollFds_;
   // What an idle pass that found nothing to do left behind (gtk_events.cpp).

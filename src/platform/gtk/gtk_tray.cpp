@@ -72,7 +72,7 @@ int GtkPlatform::OnTrayButtonPress(GtkStatusIcon*, GdkEventButton* event, void* 
   // Kept for the menu that a right press opens: its grab needs a real event.
   if (platform->lastTrayPress_ != nullptr) gdk_event_free(platform->lastTrayPress_);
   platform->lastTrayPress_ = gdk_event_copy(reinterpret_cast<GdkEvent*>(event));
-  platform->PushEvent({EventKind::Tray, action, 0});
+  platform->core_.events.Push({EventKind::Tray, action, 0});
   return TRUE;
 }
 

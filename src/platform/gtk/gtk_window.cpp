@@ -84,8 +84,7 @@ bool GtkPlatform::OpenWindow(const WindowRequest& request) {
   }
 
   layout_ = gtk_layout_new(nullptr, nullptr);
-  gtk_layout_set_size(GTK_LAYOUT(layout_), static_cast<guint>(width),
-                      static_cast<guint>(height));
+  gtk_layout_set_size(GTK_LAYOUT(layout_), static_cast<guint>(width), static_cast<guint>(height));
   gtk_container_add(GTK_CONTAINER(window_), layout_);
 
   ConnectWindowSignals();
@@ -99,8 +98,8 @@ bool GtkPlatform::OpenWindow(const WindowRequest& request) {
 }
 
 void GtkPlatform::ConnectWindowSignals() {
-  const auto pointer = GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
-                       GDK_POINTER_MOTION_MASK | GDK_ENTER_NOTIFY_MASK | GDK_LEAVE_NOTIFY_MASK;
+  const auto pointer = GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK |
+                       GDK_ENTER_NOTIFY_MASK | GDK_LEAVE_NOTIFY_MASK;
   gtk_widget_add_events(window_, pointer | GDK_KEY_PRESS_MASK | GDK_STRUCTURE_MASK);
   gtk_widget_add_events(layout_, pointer);
   // Crossing events are not passed on to parents; both report them.
@@ -224,12 +223,12 @@ void GtkPlatform::DragWindow() {
 
 void GtkPlatform::DestroyWindow() {
   if (window_ == nullptr) return;
-  for (auto& [number, gadget] : gadgets_) {
+  for (auto& [number, gadget] : core_.gadgets) {
     ReleaseListRows(gadget);
     if (gadget.css != nullptr) g_object_unref(gadget.css);
     gadget.css = nullptr;
   }
-  gadgets_.clear();
+  core_.gadgets.Clear();
   unbuiltShown_ = 0;
   gtk_widget_destroy(window_);
   ForgetWindow();
@@ -241,7 +240,7 @@ void GtkPlatform::ForgetWindow() {
   layout_ = nullptr;
   if (windowCss_ != nullptr) g_object_unref(windowCss_);
   windowCss_ = nullptr;
-  shortcuts_.clear();
+  core_.shortcuts.Clear();
   leftDownOnWindow_ = false;
   clientSize_ = {};
 }
@@ -265,7 +264,7 @@ Point GtkPlatform::MousePosition() {
 // --- window signal handlers --------------------------------------------------
 
 int GtkPlatform::OnDeleteEvent(GtkWidget*, GdkEvent*, void* self) {
-  static_cast<GtkPlatform*>(self)->PushEvent({EventKind::CloseRequest, 0, 0});
+  static_cast<GtkPlatform*>(self)->core_.events.Push({EventKind::CloseRequest, 0, 0});
   return TRUE;  // the program decides; the window stays
 }
 
@@ -281,9 +280,9 @@ int GtkPlatform::OnWindowButtonPress(GtkWidget*, GdkEventButton* event, void* se
     platform->pressRootX_ = static_cast<int32_t>(std::lround(event->x_root));
     platform->pressRootY_ = static_cast<int32_t>(std::lround(event->y_root));
     platform->pressTime_ = event->time;
-    platform->PushEvent({EventKind::LeftButtonPressed, 0, 0});
+    platform->core_.events.Push({EventKind::LeftButtonPressed, 0, 0});
   } else {
-    platform->PushOther();
+    platform->core_.events.PushOther();
   }
   // Handled: letting it through would deliver the press a second time.
   return TRUE;
@@ -292,19 +291,19 @@ int GtkPlatform::OnWindowButtonPress(GtkWidget*, GdkEventButton* event, void* se
 int GtkPlatform::OnWindowButtonRelease(GtkWidget*, GdkEventButton* event, void* self) {
   auto* platform = static_cast<GtkPlatform*>(self);
   if (event->button == GDK_BUTTON_PRIMARY) platform->leftDownOnWindow_ = false;
-  platform->PushOther();
+  platform->core_.events.PushOther();
   return FALSE;
 }
 
 int GtkPlatform::OnWindowOtherEvent(GtkWidget*, GdkEvent* event, void* self) {
   auto* platform = static_cast<GtkPlatform*>(self);
   if (event->type == GDK_MOTION_NOTIFY) platform->NoteUserInput();
-  platform->PushOther();
+  platform->core_.events.PushOther();
   return FALSE;
 }
 
 int GtkPlatform::OnWindowDraw(GtkWidget*, void*, void* self) {
-  static_cast<GtkPlatform*>(self)->PushOther();
+  static_cast<GtkPlatform*>(self)->core_.events.PushOther();
   return FALSE;
 }
 

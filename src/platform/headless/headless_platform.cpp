@@ -12,12 +12,23 @@ std::string Quote(std::string_view text) {
   std::string quoted = "\"";
   for (char c : text) {
     switch (c) {
-      case '\n': quoted += "\\n"; break;
-      case '\r': quoted += "\\r"; break;
-      case '\t': quoted += "\\t"; break;
-      case '"': quoted += "\\\""; break;
-      case '\\': quoted += "\\\\"; break;
-      default: quoted += c;
+      case '\n':
+        quoted += "\\n";
+        break;
+      case '\r':
+        quoted += "\\r";
+        break;
+      case '\t':
+        quoted += "\\t";
+        break;
+      case '"':
+        quoted += "\\\"";
+        break;
+      case '\\':
+        quoted += "\\\\";
+        break;
+      default:
+        quoted += c;
     }
   }
   return quoted + "\"";
@@ -49,14 +60,11 @@ std::vector<std::string> HeadlessPlatform::TraceOf(std::string_view prefix) cons
 
 void HeadlessPlatform::Record(std::string line) { trace.push_back(std::move(line)); }
 
-HeadlessGadget* HeadlessPlatform::Find(int32_t gadget) {
-  auto it = gadgets.find(gadget);
-  return it == gadgets.end() ? nullptr : &it->second;
-}
+HeadlessGadget* HeadlessPlatform::Find(int32_t gadget) { return desktop.gadgets.Find(gadget); }
 
 void HeadlessPlatform::CreateGadget(int32_t gadget, HeadlessGadget model) {
   if (!window.open) return;
-  gadgets[gadget] = std::move(model);
+  desktop.gadgets.Create(gadget, std::move(model));
 }
 
 Size HeadlessPlatform::PrimaryDisplaySize() {
@@ -75,7 +83,8 @@ bool HeadlessPlatform::OpenWindow(const WindowRequest& request) {
   window.request = request;
   window.rect = request.clientRect;
   window.visible = true;
-  window.state = request.minimised ? HeadlessWindow::State::Minimised : HeadlessWindow::State::Normal;
+  window.state =
+      request.minimised ? HeadlessWindow::State::Minimised : HeadlessWindow::State::Normal;
   return true;
 }
 
@@ -91,8 +100,12 @@ void HeadlessPlatform::ShowWindow(WindowShow how) {
   Record(std::string("ShowWindow ") + kNames[static_cast<int>(how)]);
   if (!window.open) return;
   switch (how) {
-    case WindowShow::Show: window.visible = true; break;
-    case WindowShow::Hide: window.visible = false; break;
+    case WindowShow::Show:
+      window.visible = true;
+      break;
+    case WindowShow::Hide:
+      window.visible = false;
+      break;
     case WindowShow::Restore:
       window.visible = true;
       window.state = HeadlessWindow::State::Normal;
@@ -122,9 +135,8 @@ void HeadlessPlatform::DestroyWindow() {
   if (!window.open) return;
   window.open = false;
   window.visible = false;
-  gadgets.clear();
-  shortcuts.clear();
-  keyShortcuts.clear();
+  desktop.gadgets.Clear();
+  desktop.shortcuts.Clear();
   focus = -1;
 }
 
@@ -143,8 +155,7 @@ void HeadlessPlatform::FreeAllImages() {
 void HeadlessPlatform::CreateImageGadget(int32_t gadget, const Rect& rect, int32_t image) {
   Record("CreateImageGadget " + std::to_string(gadget) + " " + Describe(rect) + " image " +
          std::to_string(image));
-  HeadlessGadget model;
-  model.kind = GadgetKind::Image;
+  HeadlessGadget model(ControlKind::Image);
   model.rect = rect;
   if (auto it = images.find(image); it != images.end()) {
     model.image = image;
@@ -158,20 +169,16 @@ void HeadlessPlatform::CreateTextGadget(int32_t gadget, const Rect& rect, std::s
                                         TextAlign align) {
   Record("CreateTextGadget " + std::to_string(gadget) + " " + Describe(rect) + " " + Quote(text) +
          (align == TextAlign::Centre ? " centred" : ""));
-  HeadlessGadget model;
-  model.kind = GadgetKind::Text;
+  HeadlessGadget model(ControlKind::Text);
   model.rect = rect;
   model.text = std::string(text);
   model.align = align;
   CreateGadget(gadget, std::move(model));
 }
 
-void HeadlessPlatform::CreateButtonGadget(int32_t gadget, const Rect& rect,
-                                          std::string_view text) {
-  Record("CreateButtonGadget " + std::to_string(gadget) + " " + Describe(rect) + " " +
-         Quote(text));
-  HeadlessGadget model;
-  model.kind = GadgetKind::Button;
+void HeadlessPlatform::CreateButtonGadget(int32_t gadget, const Rect& rect, std::string_view text) {
+  Record("CreateButtonGadget " + std::to_string(gadget) + " " + Describe(rect) + " " + Quote(text));
+  HeadlessGadget model(ControlKind::Button);
   model.rect = rect;
   model.text = std::string(text);
   CreateGadget(gadget, std::move(model));
@@ -180,7 +187,7 @@ void HeadlessPlatform::CreateButtonGadget(int32_t gadget, const Rect& rect,
 void HeadlessPlatform::SetGadgetImage(int32_t gadget, int32_t image) {
   Record("SetGadgetImage " + std::to_string(gadget) + " " + std::to_string(image));
   HeadlessGadget* model = Find(gadget);
-  if (model == nullptr || model->kind != GadgetKind::Image) return;
+  if (model == nullptr || model->Kind() != ControlKind::Image) return;
   if (auto it = images.find(image); it != images.end()) {
     model->image = image;
     model->rect.width = it->second.width;
@@ -197,27 +204,27 @@ void HeadlessPlatform::SetGadgetFont(int32_t gadget, int32_t font) {
 
 void HeadlessPlatform::SetGadgetFrontColour(int32_t gadget, Rgb colour) {
   Record("SetGadgetFrontColour " + std::to_string(gadget) + " " + std::to_string(colour));
-  if (HeadlessGadget* model = Find(gadget)) model->frontColour = colour;
+  if (HeadlessGadget* model = Find(gadget)) model->front = colour;
 }
 
 void HeadlessPlatform::SetGadgetBackColour(int32_t gadget, Rgb colour) {
   Record("SetGadgetBackColour " + std::to_string(gadget) + " " + std::to_string(colour));
-  if (HeadlessGadget* model = Find(gadget)) model->backColour = colour;
+  if (HeadlessGadget* model = Find(gadget)) model->back = colour;
 }
 
 void HeadlessPlatform::ShowGadget(int32_t gadget) {
   Record("ShowGadget " + std::to_string(gadget));
-  if (HeadlessGadget* model = Find(gadget)) model->visible = true;
+  if (HeadlessGadget* model = Find(gadget)) model->shown = true;
 }
 
 void HeadlessPlatform::HideGadget(int32_t gadget) {
   Record("HideGadget " + std::to_string(gadget));
-  if (HeadlessGadget* model = Find(gadget)) model->visible = false;
+  if (HeadlessGadget* model = Find(gadget)) model->shown = false;
 }
 
 void HeadlessPlatform::FreeGadget(int32_t gadget) {
   Record("FreeGadget " + std::to_string(gadget));
-  gadgets.erase(gadget);
+  desktop.gadgets.Erase(gadget);
 }
 
 bool HeadlessPlatform::GadgetExists(int32_t gadget) { return Find(gadget) != nullptr; }
@@ -225,24 +232,22 @@ bool HeadlessPlatform::GadgetExists(int32_t gadget) { return Find(gadget) != nul
 void HeadlessPlatform::CreateTextField(int32_t gadget, const Rect& rect, TextFieldKind kind) {
   Record("CreateTextField " + std::to_string(gadget) + " " + Describe(rect) +
          (kind == TextFieldKind::MultiLine ? " multi-line" : ""));
-  HeadlessGadget model;
-  model.kind = GadgetKind::TextField;
+  HeadlessGadget model(FieldControlKind(kind));
   model.rect = rect;
-  model.fieldKind = kind;
   CreateGadget(gadget, std::move(model));
 }
 
 void HeadlessPlatform::SetGadgetText(int32_t gadget, std::string_view text) {
   Record("SetGadgetText " + std::to_string(gadget) + " " + Quote(text));
   HeadlessGadget* model = Find(gadget);
-  if (model != nullptr && (model->kind == GadgetKind::TextField || model->kind == GadgetKind::Text)) {
+  if (model != nullptr && (IsTextField(model->Kind()) || model->Kind() == ControlKind::Text)) {
     model->text = std::string(text);
   }
 }
 
 std::string HeadlessPlatform::GadgetText(int32_t gadget) {
   HeadlessGadget* model = Find(gadget);
-  if (model == nullptr || (model->kind != GadgetKind::TextField && model->kind != GadgetKind::Text)) {
+  if (model == nullptr || (!IsTextField(model->Kind()) && model->Kind() != ControlKind::Text)) {
     return {};
   }
   return model->text;
@@ -254,8 +259,7 @@ void HeadlessPlatform::CreateListGadget(int32_t gadget, const Rect& rect,
   std::string titles;
   for (const ListColumn& column : columns) titles += " " + Quote(column.title);
   Record("CreateListGadget " + std::to_string(gadget) + " " + Describe(rect) + titles);
-  HeadlessGadget model;
-  model.kind = GadgetKind::List;
+  HeadlessGadget model(ControlKind::List);
   model.rect = rect;
   model.columns = columns;
   model.rows = std::move(rows);
@@ -265,7 +269,7 @@ void HeadlessPlatform::CreateListGadget(int32_t gadget, const Rect& rect,
 void HeadlessPlatform::SetListRowCount(int32_t gadget, int32_t count) {
   Record("SetListRowCount " + std::to_string(gadget) + " " + std::to_string(count));
   HeadlessGadget* model = Find(gadget);
-  if (model == nullptr || model->kind != GadgetKind::List) return;
+  if (model == nullptr || model->Kind() != ControlKind::List) return;
   model->rowCount = std::max(0, count);
   model->selection = -1;
   FetchShownRows(*model);
@@ -274,14 +278,14 @@ void HeadlessPlatform::SetListRowCount(int32_t gadget, int32_t count) {
 void HeadlessPlatform::SetListSelection(int32_t gadget, int32_t row) {
   Record("SetListSelection " + std::to_string(gadget) + " " + std::to_string(row));
   HeadlessGadget* model = Find(gadget);
-  if (model == nullptr || model->kind != GadgetKind::List) return;
+  if (model == nullptr || model->Kind() != ControlKind::List) return;
   model->selection = row >= 0 && row < model->rowCount ? row : -1;
   FetchShownRows(*model);
 }
 
 int32_t HeadlessPlatform::ListSelection(int32_t gadget) {
   HeadlessGadget* model = Find(gadget);
-  return model != nullptr && model->kind == GadgetKind::List ? model->selection : -1;
+  return model != nullptr && model->Kind() == ControlKind::List ? model->selection : -1;
 }
 
 void HeadlessPlatform::FocusGadget(int32_t gadget) {
@@ -327,7 +331,7 @@ Event HeadlessPlatform::WaitEvent(int32_t timeoutMs) {
       // The script ran dry: ask the program to close, as a user finally would.
       timedOut = true;
       idleWaits_ = 0;
-      gadgetsWhenIdle = gadgets;
+      gadgetsWhenIdle = std::map(desktop.gadgets.All());
       windowWhenIdle = window;
       return Event{EventKind::CloseRequest, 0, 0};
     }
@@ -338,8 +342,12 @@ Event HeadlessPlatform::WaitEvent(int32_t timeoutMs) {
   events.pop_front();
   Event event = scripted.event;
   if (scripted.mouse) mouse = *scripted.mouse;
-  if (scripted.key) event = ResolveKey(*scripted.key);
-  if (HeadlessGadget* model = Find(event.number); model != nullptr && event.kind == EventKind::Gadget) {
+  if (scripted.key) {
+    PressKey(*scripted.key);
+    event = desktop.events.Pop().value_or(Event{EventKind::Other, 0, 0});
+  }
+  if (HeadlessGadget* model = Find(event.number);
+      model != nullptr && event.kind == EventKind::Gadget) {
     if (scripted.typed) model->text = *scripted.typed;
     if (event.type == kGadgetSelectionChanged) {
       model->selection = scripted.row;
@@ -363,53 +371,57 @@ ScriptedEvent ScriptedEvent::Selected(int32_t list, int32_t row) {
   return scripted;
 }
 
-// A key goes where a desktop window would send it: a text field with the
-// focus keeps plain keys (Backspace deletes its last character, Escape leaves
-// it) unless a shortcut is allowed in such fields; a list with the focus moves
-// its selection with the arrow and page keys; everything else is a shortcut or
-// nothing.
-Event HeadlessPlatform::ResolveKey(KeyPress key) {
+// The desktop core decides where the key goes; what a field, a list or a
+// button then does with it is this platform's own part, as it is the
+// toolkit's on the desktop: Backspace deletes a field's last character, the
+// arrow, page, Home and End keys move a list's selection, Return and Space
+// press a button.
+void HeadlessPlatform::PressKey(KeyPress key) {
   Record("KeyPress " + std::to_string(key.keyCode) +
          (key.modifier == KeyModifier::Control ? " control" : ""));
-  std::optional<HeadlessShortcut> shortcut;
-  if (auto it = keyShortcuts.find({key.keyCode, key.modifier}); it != keyShortcuts.end()) {
-    shortcut = it->second;
-  } else if (auto plain = shortcuts.find(key.keyCode);
-             plain != shortcuts.end() && key.modifier == KeyModifier::None) {
-    shortcut = HeadlessShortcut{plain->second, ShortcutInFields::Never};
-  }
-  HeadlessGadget* focused = Find(focus);
-  if (focused != nullptr && focused->kind == GadgetKind::TextField) {
-    const bool singleLine = focused->fieldKind == TextFieldKind::SingleLine;
-    if (shortcut && (shortcut->inFields == ShortcutInFields::Always ||
-                     (shortcut->inFields == ShortcutInFields::SingleLine && singleLine))) {
-      return Event{EventKind::Menu, shortcut->menuEvent, 0};
+  const KeyRoute route = desktop.ReportKey(key.keyCode, key.modifier, FocusedGadget());
+  if (route.target == KeyTarget::LeaveField) focus = -1;
+  if (route.target != KeyTarget::FocusedControl) return;
+  HeadlessGadget* found = Find(focus);
+  ZELLUO_ASSERT(found != nullptr);  // the core routes to a focused control only
+  HeadlessGadget& focused = *found;
+  if (IsTextField(focused.Kind())) {
+    std::string& text = focused.text;
+    if (key.keyCode != kKeyBackspace || text.empty()) return;
+    size_t end = text.size() - 1;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    text.erase(end);
+    desktop.events.Push(Event{EventKind::Gadget, focus, kGadgetTextChanged});
+  } else if (focused.Kind() == ControlKind::List) {
+    if (focused.rowCount <= 0) return;
+    const int32_t page = std::max(1, focused.rect.height / 20 - 1);
+    int32_t row = focused.selection;
+    switch (key.keyCode) {
+      case kKeyUp:
+        row -= 1;
+        break;
+      case kKeyDown:
+        row += 1;
+        break;
+      case kKeyPageUp:
+        row -= page;
+        break;
+      case kKeyPageDown:
+        row += page;
+        break;
+      case kKeyHome:
+        row = 0;
+        break;
+      default:
+        row = focused.rowCount - 1;
+        break;  // End
     }
-    if (key.keyCode == 8 && !focused->text.empty()) {
-      std::string& text = focused->text;
-      size_t end = text.size() - 1;
-      while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-      text.erase(end);
-      return Event{EventKind::Gadget, focus, kGadgetTextChanged};
-    }
-    if (key.keyCode == 27) focus = -1;
-    return Event{EventKind::Other, 0, 0};
+    focused.selection = std::clamp(row, 0, focused.rowCount - 1);
+    FetchShownRows(focused);
+    desktop.events.Push(Event{EventKind::Gadget, focus, kGadgetSelectionChanged});
+  } else if (focused.Kind() == ControlKind::Button) {
+    desktop.events.Push(Event{EventKind::Gadget, focus, kGadgetClick});
   }
-  if (focused != nullptr && focused->kind == GadgetKind::List && key.modifier == KeyModifier::None) {
-    const int32_t page = std::max(1, focused->rect.height / 20 - 1);
-    int32_t step = 0;
-    if (key.keyCode == kKeyUp) step = -1;
-    if (key.keyCode == kKeyDown) step = 1;
-    if (key.keyCode == kKeyPageUp) step = -page;
-    if (key.keyCode == kKeyPageDown) step = page;
-    if (step != 0 && focused->rowCount > 0) {
-      focused->selection = std::clamp(focused->selection + step, 0, focused->rowCount - 1);
-      FetchShownRows(*focused);
-      return Event{EventKind::Gadget, focus, kGadgetSelectionChanged};
-    }
-  }
-  if (shortcut) return Event{EventKind::Menu, shortcut->menuEvent, 0};
-  return Event{EventKind::Other, 0, 0};
 }
 
 Point HeadlessPlatform::MousePosition() { return mouse; }
@@ -418,13 +430,12 @@ void HeadlessPlatform::AddKeyShortcut(int32_t keyCode, KeyModifier modifier,
                                       ShortcutInFields inFields, int32_t menuEvent) {
   Record("AddKeyShortcut " + std::to_string(keyCode) +
          (modifier == KeyModifier::Control ? " control " : " ") + std::to_string(menuEvent));
-  if (window.open) keyShortcuts[{keyCode, modifier}] = HeadlessShortcut{menuEvent, inFields};
+  if (window.open) desktop.shortcuts.Add(keyCode, modifier, inFields, menuEvent);
 }
 
 std::optional<std::string> HeadlessPlatform::ChooseFile(std::string_view title,
                                                         const std::vector<FileFilter>& filters,
-                                                        bool save,
-                                                        std::string_view suggestedName) {
+                                                        bool save, std::string_view suggestedName) {
   std::string patterns;
   for (const FileFilter& filter : filters) {
     for (const std::string& pattern : filter.patterns) patterns += " " + pattern;
@@ -439,7 +450,7 @@ std::optional<std::string> HeadlessPlatform::ChooseFile(std::string_view title,
 
 void HeadlessPlatform::AddShortcut(int32_t keyCode, int32_t menuEvent) {
   Record("AddShortcut " + std::to_string(keyCode) + " " + std::to_string(menuEvent));
-  if (window.open) shortcuts[keyCode] = menuEvent;
+  if (window.open) desktop.shortcuts.Add(keyCode, menuEvent);
 }
 
 void HeadlessPlatform::CreatePopupMenu() {
@@ -503,25 +514,24 @@ void HeadlessPlatform::RemoveTrayIcon() {
 std::optional<std::string> HeadlessPlatform::ReadFile(std::string_view path) {
   Record("ReadFile " + Quote(path));
   if (readFault) return std::nullopt;
-  return os::ReadWholeFile(Resolve(path));
+  return SystemPart::ReadFile(path);
+}
+
+bool HeadlessPlatform::AllowWriteStep(os::WriteStep step) {
+  return !writeFault || writeFault(step);
 }
 
 bool HeadlessPlatform::WriteFileAtomic(std::string_view path, std::string_view bytes) {
-  bool ok = os::WriteFileAtomic(Resolve(path), bytes, writeFault);
+  const bool ok = SystemPart::WriteFileAtomic(path, bytes);
   Record("WriteFileAtomic " + Quote(path) + " " + std::to_string(bytes.size()) +
          (ok ? " ok" : " failed"));
   return ok;
 }
 
 bool HeadlessPlatform::CreateFolder(std::string_view path) {
-  bool ok = (!writeFault || writeFault(os::WriteStep::Open)) &&
-            os::CreateFolder(Resolve(path));
+  const bool ok = SystemPart::CreateFolder(path);
   Record("CreateFolder " + Quote(path) + (ok ? " ok" : " failed"));
   return ok;
-}
-
-int64_t HeadlessPlatform::FileSize(std::string_view path) {
-  return os::FileSize(Resolve(path));
 }
 
 std::string HeadlessPlatform::ExecutablePath() { return executablePath; }

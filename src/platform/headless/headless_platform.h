@@ -4,10 +4,12 @@
 // Implements: every operation of Platform. Each call is recorded as one trace
 // line; a model keeps the window, the gadgets, fonts, images, the tray icon and
 // menu, the message boxes shown, processes started and sounds played. Display
-// size, events and message-box answers are scripted. Files are real: paths are
-// resolved below a root folder (a temporary folder in tests).
+// size, events and message-box answers are scripted. Files are real, reached
+// through the shared SystemPart: paths are resolved below a root folder (a
+// temporary folder in tests).
 // Text fields, lists, keyboard focus and the file chooser are modelled too:
-// scripted key presses follow the shortcut rules inside text fields, scripted
+// scripted key presses go where the desktop core's key routing sends them (the
+// rule GTK and Win32 follow), the field or list doing its own part; scripted
 // typing replaces a field's text, and a list fetches the rows it shows whenever
 // its rows or its selection change.
 // Does not: draw anything, or move the mouse by itself (scripted positions only).
@@ -19,24 +21,18 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/desktop_core.h"
 #include "platform/os_services.h"
+#include "platform/platform.h"
 
 namespace zelluo {
 
-enum class GadgetKind { Image, Text, Button, TextField, List };
-
-struct HeadlessGadget {
-  GadgetKind kind = GadgetKind::Image;
-  Rect rect;
-  bool visible = true;
+// The model of a gadget beside what the desktop core keeps (kind, rectangle,
+// visibility, font, colours).
+struct HeadlessControl {
   int32_t image = 0;
   std::string text;
   TextAlign align = TextAlign::Left;
-  int32_t font = -1;
-  std::optional<Rgb> frontColour;
-  std::optional<Rgb> backColour;
-  TextFieldKind fieldKind = TextFieldKind::SingleLine;
   std::vector<ListColumn> columns;
   ListRowSource rows;
   int32_t rowCount = 0;
@@ -46,6 +42,8 @@ struct HeadlessGadget {
   // scrolled so that the selection is visible.
   std::vector<std::vector<std::string>> shownRows;
 };
+
+using HeadlessGadget = Control<HeadlessControl>;
 
 struct HeadlessWindow {
   bool open = false;
@@ -94,14 +92,9 @@ struct ScriptedEvent {
 
   Event event;
   std::optional<Point> mouse;
-  std::optional<KeyPress> key;   // resolved by the shortcut rules when it is due
+  std::optional<KeyPress> key;  // resolved by the shortcut rules when it is due
   std::optional<std::string> typed;
   int32_t row = -1;
-};
-
-struct HeadlessShortcut {
-  int32_t menuEvent = 0;
-  ShortcutInFields inFields = ShortcutInFields::Never;
 };
 
 class HeadlessPlatform : public Platform {
@@ -130,11 +123,10 @@ class HeadlessPlatform : public Platform {
   // --- model ---
   std::vector<std::string> trace;
   HeadlessWindow window;
-  std::map<int32_t, HeadlessGadget> gadgets;
+  // The gadgets, shortcuts and queued events, kept as on the desktop.
+  DesktopCore<HeadlessControl> desktop;
   std::map<int32_t, PixelImage> images;
   std::map<int32_t, HeadlessFont> fonts;
-  std::map<int32_t, int32_t> shortcuts;  // key code -> menu event
-  std::map<std::pair<int32_t, KeyModifier>, HeadlessShortcut> keyShortcuts;
   int32_t focus = -1;
   int32_t rowsFetched = 0;  // rows the lists asked their row sources for
   std::vector<HeadlessMenuEntry> menu;
@@ -215,10 +207,11 @@ class HeadlessPlatform : public Platform {
   bool AddTrayIcon(int32_t image) override;
   void SetTrayTooltip(std::string_view text) override;
   void RemoveTrayIcon() override;
+  // Files as the shared SystemPart reaches them, below the root, with a
+  // trace line for each but FileSize.
   std::optional<std::string> ReadFile(std::string_view path) override;
   bool WriteFileAtomic(std::string_view path, std::string_view bytes) override;
   bool CreateFolder(std::string_view path) override;
-  int64_t FileSize(std::string_view path) override;
   std::string LocalPath(std::string_view path) override { return Resolve(path); }
   std::string ExecutablePath() override;
   LocalDate Today() override;
@@ -231,10 +224,12 @@ class HeadlessPlatform : public Platform {
   void CloseAudio() override;
 
  private:
+  bool AllowWriteStep(os::WriteStep step) override;
   void Record(std::string line);
   HeadlessGadget* Find(int32_t gadget);
   void CreateGadget(int32_t gadget, HeadlessGadget model);
-  Event ResolveKey(KeyPress key);
+  // Hands a scripted key to the desktop core and carries out its decision.
+  void PressKey(KeyPress key);
   void FetchShownRows(HeadlessGadget& list);
 
   std::string root_;

@@ -6,8 +6,6 @@
 
 namespace zelluo {
 
-void Win32Platform::PushEvent(const Event& event) { queue_.push_back(event); }
-
 bool Win32Platform::IsShortcutTarget(HWND target) const {
   // Shortcuts belong to the main window: they act only while it is the active
   // window, on keys meant for it or one of its controls.
@@ -16,69 +14,36 @@ bool Win32Platform::IsShortcutTarget(HWND target) const {
 }
 
 // Runs before the focused control sees the key, as TranslateAccelerator
-// would; unlike an accelerator table it knows what has the focus.
+// would; unlike an accelerator table the desktop core knows what has the
+// focus. A key it leaves to the focused control goes on to the control.
 bool Win32Platform::HandleKeyDown(HWND target, uintptr_t virtualKey) {
   if (!IsShortcutTarget(target)) return false;
   const auto down = [](int key) { return (::GetKeyState(key) & 0x8000) != 0; };
   const bool control = down(VK_CONTROL);
   if (down(VK_SHIFT) || down(VK_MENU) || down(VK_LWIN) || down(VK_RWIN)) return false;
   const KeyModifier modifier = control ? KeyModifier::Control : KeyModifier::None;
-  const auto key = static_cast<int32_t>(virtualKey);
-  const auto found = shortcuts_.find({key, modifier});
-  const KeyShortcut* shortcut = found != shortcuts_.end() ? &found->second : nullptr;
-
-  const Gadget* focused = FindGadget(GadgetOfControl(::GetFocus()));
-  const GadgetKind focus = focused ? focused->kind : GadgetKind::Image;
-  const bool inField = focused && (focus == GadgetKind::SingleLineField ||
-                                   focus == GadgetKind::MultiLineField);
-  if (inField) {
-    const bool taken = shortcut && (shortcut->inFields == ShortcutInFields::Always ||
-                                    (shortcut->inFields == ShortcutInFields::SingleLine &&
-                                     focus == GadgetKind::SingleLineField));
-    if (taken) {
-      PushEvent(Event{EventKind::Menu, shortcut->menuEvent});
-      return true;
-    }
-    if (key == VK_ESCAPE && modifier == KeyModifier::None) {
-      LeaveTextField();
-      return true;
-    }
-    return false;  // the field's key (Backspace deletes a character, ...)
-  }
-  if (focused && modifier == KeyModifier::None) {
-    // The list moves its selection with these, a focused button is pressed
-    // with Space and Return.
-    const bool listKey = focus == GadgetKind::List &&
-                         (key == VK_UP || key == VK_DOWN || key == VK_PRIOR || key == VK_NEXT ||
-                          key == VK_HOME || key == VK_END);
-    const bool buttonKey = focus == GadgetKind::Button && (key == VK_SPACE || key == VK_RETURN);
-    if (listKey || buttonKey) return false;
-  }
-  if (!shortcut) return false;
-  PushEvent(Event{EventKind::Menu, shortcut->menuEvent});
-  return true;  // a shortcut goes nowhere else
+  const int32_t focused = GadgetOfControl(::GetFocus());
+  return core_.InterceptKey(static_cast<int32_t>(virtualKey), modifier, focused,
+                            [this] { LeaveTextField(); });
 }
 
 Event Win32Platform::WaitEvent(int32_t timeoutMs) {
-  const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(timeoutMs > 0 ? timeoutMs : 0);
+  const ULONGLONG deadline =
+      ::GetTickCount64() + static_cast<ULONGLONG>(timeoutMs > 0 ? timeoutMs : 0);
   int handled = 0;
   for (;;) {
-    if (!queue_.empty()) {
-      Event event = queue_.front();
-      queue_.pop_front();
-      return event;
-    }
+    if (std::optional<Event> event = core_.events.Pop()) return *event;
     MSG message{};
     if (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
       // A shortcut's key goes nowhere else: neither the control nor
       // TranslateMessage (which would make a character of it) sees it.
-      bool translated = message.message == WM_KEYDOWN &&
-                        HandleKeyDown(message.hwnd, message.wParam);
+      bool translated =
+          message.message == WM_KEYDOWN && HandleKeyDown(message.hwnd, message.wParam);
       if (!translated && message.message != WM_QUIT) {
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
       }
-      if (!queue_.empty()) continue;
+      if (!core_.events.Empty()) continue;
       // A caller with work between events (an import) has everything pending
       // handled at once, paints included.
       if (timeoutMs <= 0 && ++handled < 1000) continue;
@@ -86,13 +51,13 @@ Event Win32Platform::WaitEvent(int32_t timeoutMs) {
       return Event{EventKind::Other};
     }
     // Sent messages were handled inside PeekMessage and may have queued events.
-    if (!queue_.empty()) continue;
+    if (!core_.events.Empty()) continue;
     const ULONGLONG now = ::GetTickCount64();
     if (now >= deadline) return Event{handled > 0 ? EventKind::Other : EventKind::None};
     // A wait that ran out found nothing: asking the queue once more (under
     // Wine a request to the server) would only cost time on every idle pass.
-    if (::MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(deadline - now),
-                                      QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_TIMEOUT) {
+    if (::MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(deadline - now), QS_ALLINPUT,
+                                      MWMO_INPUTAVAILABLE) == WAIT_TIMEOUT) {
       return Event{handled > 0 ? EventKind::Other : EventKind::None};
     }
   }
@@ -112,13 +77,12 @@ Point Win32Platform::MousePosition() {
 }
 
 void Win32Platform::AddShortcut(int32_t keyCode, int32_t menuEvent) {
-  AddKeyShortcut(keyCode, KeyModifier::None, ShortcutInFields::Never, menuEvent);
+  core_.shortcuts.Add(keyCode, menuEvent);
 }
 
-void Win32Platform::AddKeyShortcut(int32_t keyCode, KeyModifier modifier,
-                                   ShortcutInFields inFields, int32_t menuEvent) {
-  if (keyCode <= 0 || keyCode > 0xFF) return;
-  shortcuts_[{keyCode, modifier}] = KeyShortcut{menuEvent, inFields};
+void Win32Platform::AddKeyShortcut(int32_t keyCode, KeyModifier modifier, ShortcutInFields inFields,
+                                   int32_t menuEvent) {
+  core_.shortcuts.Add(keyCode, modifier, inFields, menuEvent);
 }
 
 }  // namespace zelluo

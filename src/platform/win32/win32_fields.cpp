@@ -50,12 +50,10 @@ void Win32Platform::CreateTextField(int32_t gadget, const Rect& rect, TextFieldK
   // Without ES_AUTOHSCROLL a multi-line EDIT wraps its lines at word breaks.
   DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_LEFT;
   style |= single ? ES_AUTOHSCROLL : ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL;
-  Gadget made;
-  made.kind = single ? GadgetKind::SingleLineField : GadgetKind::MultiLineField;
-  made.control = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", style, rect.x, rect.y,
-                                   rect.width, rect.height, window_,
-                                   reinterpret_cast<HMENU>(static_cast<intptr_t>(gadget)),
-                                   instance_, nullptr);
+  Gadget made(FieldControlKind(kind));
+  made.control = ::CreateWindowExW(
+      WS_EX_CLIENTEDGE, L"EDIT", L"", style, rect.x, rect.y, rect.width, rect.height, window_,
+      reinterpret_cast<HMENU>(static_cast<intptr_t>(gadget)), instance_, nullptr);
   if (made.control) {
     ::SendMessageW(made.control, WM_SETFONT,
                    reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), FALSE);
@@ -69,20 +67,19 @@ void Win32Platform::SetGadgetText(int32_t gadget, std::string_view text) {
   Gadget* found = FindGadget(gadget);
   if (!found) return;
   const bool field =
-      found->kind == GadgetKind::SingleLineField || found->kind == GadgetKind::MultiLineField;
-  if (!field && found->kind != GadgetKind::Text) return;
-  ++quietChanges_;
+      found->Kind() == ControlKind::SingleLineField || found->Kind() == ControlKind::MultiLineField;
+  if (!field && found->Kind() != ControlKind::Text) return;
+  const QuietChanges::Scope quiet(core_.quiet);
   ::SetWindowTextW(found->control,
-                   ControlText(text, found->kind == GadgetKind::SingleLineField).c_str());
-  --quietChanges_;
+                   ControlText(text, found->Kind() == ControlKind::SingleLineField).c_str());
 }
 
 std::string Win32Platform::GadgetText(int32_t gadget) {
   Gadget* found = FindGadget(gadget);
   if (!found) return {};
   const bool field =
-      found->kind == GadgetKind::SingleLineField || found->kind == GadgetKind::MultiLineField;
-  if (!field && found->kind != GadgetKind::Text) return {};
+      found->Kind() == ControlKind::SingleLineField || found->Kind() == ControlKind::MultiLineField;
+  if (!field && found->Kind() != ControlKind::Text) return {};
   const int length = ::GetWindowTextLengthW(found->control);
   if (length <= 0) return {};
   std::wstring text(static_cast<size_t>(length) + 1, L'\0');

@@ -81,8 +81,8 @@ bool Win32Platform::LoadImage(int32_t image, const PixelImage& pixels) {
     // Gadgets showing the old picture are given the new one.
     Image previous = old->second;
     old->second = loaded;
-    for (auto& [number, gadget] : gadgets_) {
-      if (gadget.kind == GadgetKind::Image && gadget.image == image) ApplyImage(gadget, image);
+    for (auto& [number, gadget] : core_.gadgets) {
+      if (gadget.Kind() == ControlKind::Image && gadget.image == image) ApplyImage(gadget, image);
     }
     ::DeleteObject(previous.bitmap);
     if (previous.icon) ::DestroyIcon(previous.icon);
@@ -94,8 +94,8 @@ bool Win32Platform::LoadImage(int32_t image, const PixelImage& pixels) {
 
 void Win32Platform::FreeAllImages() {
   // The controls let go of the bitmaps before they are deleted.
-  for (auto& [number, gadget] : gadgets_) {
-    if (gadget.kind == GadgetKind::Image && gadget.image != 0) ApplyImage(gadget, 0);
+  for (auto& [number, gadget] : core_.gadgets) {
+    if (gadget.Kind() == ControlKind::Image && gadget.image != 0) ApplyImage(gadget, 0);
   }
   for (auto& [number, image] : images_) {
     ::DeleteObject(image.bitmap);
@@ -112,12 +112,11 @@ const Win32Platform::Image* Win32Platform::FindImage(int32_t image) const {
 // --- gadgets ----------------------------------------------------------------------
 
 Win32Platform::Gadget* Win32Platform::FindGadget(int32_t gadget) {
-  auto found = gadgets_.find(gadget);
-  return found == gadgets_.end() ? nullptr : &found->second;
+  return core_.gadgets.Find(gadget);
 }
 
 int32_t Win32Platform::GadgetOfControl(HWND control) const {
-  for (const auto& [number, gadget] : gadgets_) {
+  for (const auto& [number, gadget] : core_.gadgets) {
     if (gadget.control == control) return number;
   }
   return -1;
@@ -126,14 +125,14 @@ int32_t Win32Platform::GadgetOfControl(HWND control) const {
 void Win32Platform::PlaceGadget(int32_t number, Gadget gadget) {
   if (Gadget* old = FindGadget(number)) {
     DestroyGadget(*old);
-    gadgets_.erase(number);
+    core_.gadgets.Erase(number);
   }
   if (!gadget.control) return;
-  gadgets_.emplace(number, gadget);
+  core_.gadgets.Create(number, std::move(gadget));
 }
 
 void Win32Platform::DestroyGadget(Gadget& gadget) {
-  if (gadget.kind == GadgetKind::Image) ApplyImage(gadget, 0);
+  if (gadget.Kind() == ControlKind::Image) ApplyImage(gadget, 0);
   if (gadget.control) ::DestroyWindow(gadget.control);
   gadget.control = nullptr;
   if (gadget.backBrush) ::DeleteObject(gadget.backBrush);
@@ -154,8 +153,8 @@ void Win32Platform::ApplyImage(Gadget& gadget, int32_t image) {
   }
   gadget.controlCopy = nullptr;
   if (bitmap) {
-    auto held = reinterpret_cast<HBITMAP>(::SendMessageW(gadget.control, STM_GETIMAGE,
-                                                         IMAGE_BITMAP, 0));
+    auto held =
+        reinterpret_cast<HBITMAP>(::SendMessageW(gadget.control, STM_GETIMAGE, IMAGE_BITMAP, 0));
     if (held && held != bitmap) gadget.controlCopy = held;
     // The gadget takes the size of its picture.
     ::SetWindowPos(gadget.control, nullptr, 0, 0, picture->width, picture->height,
@@ -166,13 +165,11 @@ void Win32Platform::ApplyImage(Gadget& gadget, int32_t image) {
 
 void Win32Platform::CreateImageGadget(int32_t gadget, const Rect& rect, int32_t image) {
   if (!window_) return;
-  Gadget made;
-  made.kind = GadgetKind::Image;
-  made.control = ::CreateWindowExW(0, L"STATIC", nullptr,
-                                   WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_NOTIFY, rect.x, rect.y,
-                                   rect.width, rect.height, window_,
-                                   reinterpret_cast<HMENU>(static_cast<intptr_t>(gadget)),
-                                   instance_, nullptr);
+  Gadget made(ControlKind::Image);
+  made.control =
+      ::CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_NOTIFY,
+                        rect.x, rect.y, rect.width, rect.height, window_,
+                        reinterpret_cast<HMENU>(static_cast<intptr_t>(gadget)), instance_, nullptr);
   if (made.control) ApplyImage(made, image);
   PlaceGadget(gadget, made);
 }
@@ -182,33 +179,32 @@ void Win32Platform::CreateTextGadget(int32_t gadget, const Rect& rect, std::stri
   if (!window_) return;
   // Without SS_NOTIFY a static is transparent to hits: a press on a text
   // reaches the window and drags it.
-  DWORD style = WS_CHILD | WS_VISIBLE | SS_NOPREFIX | (align == TextAlign::Centre ? SS_CENTER : SS_LEFT);
-  Gadget made;
-  made.kind = GadgetKind::Text;
-  made.control = ::CreateWindowExW(0, L"STATIC", win32::Widen(text).c_str(), style, rect.x, rect.y,
-                                   rect.width, rect.height, window_,
-                                   reinterpret_cast<HMENU>(static_cast<intptr_t>(gadget)),
-                                   instance_, nullptr);
-  if (made.control) ::SendMessageW(made.control, WM_SETFONT, reinterpret_cast<WPARAM>(DefaultGuiFont()), FALSE);
+  DWORD style =
+      WS_CHILD | WS_VISIBLE | SS_NOPREFIX | (align == TextAlign::Centre ? SS_CENTER : SS_LEFT);
+  Gadget made(ControlKind::Text);
+  made.control = ::CreateWindowExW(
+      0, L"STATIC", win32::Widen(text).c_str(), style, rect.x, rect.y, rect.width, rect.height,
+      window_, reinterpret_cast<HMENU>(static_cast<intptr_t>(gadget)), instance_, nullptr);
+  if (made.control)
+    ::SendMessageW(made.control, WM_SETFONT, reinterpret_cast<WPARAM>(DefaultGuiFont()), FALSE);
   PlaceGadget(gadget, made);
 }
 
 void Win32Platform::CreateButtonGadget(int32_t gadget, const Rect& rect, std::string_view text) {
   if (!window_) return;
-  Gadget made;
-  made.kind = GadgetKind::Button;
-  made.control = ::CreateWindowExW(0, L"BUTTON", win32::Widen(text).c_str(),
-                                   WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, rect.x,
-                                   rect.y, rect.width, rect.height, window_,
-                                   reinterpret_cast<HMENU>(static_cast<intptr_t>(gadget)),
-                                   instance_, nullptr);
-  if (made.control) ::SendMessageW(made.control, WM_SETFONT, reinterpret_cast<WPARAM>(DefaultGuiFont()), FALSE);
+  Gadget made(ControlKind::Button);
+  made.control = ::CreateWindowExW(
+      0, L"BUTTON", win32::Widen(text).c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+      rect.x, rect.y, rect.width, rect.height, window_,
+      reinterpret_cast<HMENU>(static_cast<intptr_t>(gadget)), instance_, nullptr);
+  if (made.control)
+    ::SendMessageW(made.control, WM_SETFONT, reinterpret_cast<WPARAM>(DefaultGuiFont()), FALSE);
   PlaceGadget(gadget, made);
 }
 
 void Win32Platform::SetGadgetImage(int32_t gadget, int32_t image) {
   Gadget* found = FindGadget(gadget);
-  if (!found || found->kind != GadgetKind::Image) return;
+  if (!found || found->Kind() != ControlKind::Image) return;
   ApplyImage(*found, image);
 }
 
@@ -224,7 +220,7 @@ void Win32Platform::SetGadgetFrontColour(int32_t gadget, Rgb colour) {
   Gadget* found = FindGadget(gadget);
   if (!found) return;
   found->front = colour;
-  if (found->kind == GadgetKind::List) {
+  if (found->Kind() == ControlKind::List) {
     ::SendMessageW(found->control, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(colour));
   }
   ::InvalidateRect(found->control, nullptr, TRUE);
@@ -236,7 +232,7 @@ void Win32Platform::SetGadgetBackColour(int32_t gadget, Rgb colour) {
   found->back = colour;
   if (found->backBrush) ::DeleteObject(found->backBrush);
   found->backBrush = ::CreateSolidBrush(static_cast<COLORREF>(colour));
-  if (found->kind == GadgetKind::List) {
+  if (found->Kind() == ControlKind::List) {
     ::SendMessageW(found->control, LVM_SETBKCOLOR, 0, static_cast<LPARAM>(colour));
     ::SendMessageW(found->control, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(colour));
   }
@@ -248,17 +244,18 @@ bool Win32Platform::HandleControlColour(HWND control, void* deviceContext, intpt
   if (number < 0) return false;
   const Gadget& gadget = *FindGadget(number);
   auto dc = static_cast<HDC>(deviceContext);
-  if (gadget.kind == GadgetKind::SingleLineField || gadget.kind == GadgetKind::MultiLineField) {
+  if (gadget.Kind() == ControlKind::SingleLineField ||
+      gadget.Kind() == ControlKind::MultiLineField) {
     if (!gadget.front && !gadget.back) return false;  // the system's colours
-    ::SetTextColor(dc, gadget.front ? static_cast<COLORREF>(*gadget.front)
-                                    : ::GetSysColor(COLOR_WINDOWTEXT));
-    ::SetBkColor(dc, gadget.back ? static_cast<COLORREF>(*gadget.back)
-                                 : ::GetSysColor(COLOR_WINDOW));
+    ::SetTextColor(
+        dc, gadget.front ? static_cast<COLORREF>(*gadget.front) : ::GetSysColor(COLOR_WINDOWTEXT));
+    ::SetBkColor(dc,
+                 gadget.back ? static_cast<COLORREF>(*gadget.back) : ::GetSysColor(COLOR_WINDOW));
     *result = reinterpret_cast<intptr_t>(gadget.backBrush ? gadget.backBrush
                                                           : ::GetSysColorBrush(COLOR_WINDOW));
     return true;
   }
-  if (gadget.kind == GadgetKind::Text) {
+  if (gadget.Kind() == ControlKind::Text) {
     if (gadget.front) ::SetTextColor(dc, static_cast<COLORREF>(*gadget.front));
     if (gadget.back) {
       ::SetBkColor(dc, static_cast<COLORREF>(*gadget.back));
@@ -288,7 +285,7 @@ void Win32Platform::FreeGadget(int32_t gadget) {
   Gadget* found = FindGadget(gadget);
   if (!found) return;
   DestroyGadget(*found);
-  gadgets_.erase(gadget);
+  core_.gadgets.Erase(gadget);
 }
 
 bool Win32Platform::GadgetExists(int32_t gadget) { return FindGadget(gadget) != nullptr; }
@@ -307,10 +304,10 @@ std::optional<Rect> Win32Platform::GadgetRect(int32_t gadget) {
 void Win32Platform::LoadFont(int32_t font, std::string_view face, int32_t pixelHeight,
                              int32_t weight, bool underline) {
   // A negative height asks for the character height, not the cell height.
-  HFONT made = ::CreateFontW(-pixelHeight, 0, 0, 0, weight, FALSE, underline ? TRUE : FALSE, FALSE,
-                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                             DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                             win32::Widen(face).c_str());
+  HFONT made =
+      ::CreateFontW(-pixelHeight, 0, 0, 0, weight, FALSE, underline ? TRUE : FALSE, FALSE,
+                    DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                    DEFAULT_PITCH | FF_DONTCARE, win32::Widen(face).c_str());
   if (!made) return;
   auto old = fonts_.find(font);
   if (old == fonts_.end()) {
@@ -320,7 +317,7 @@ void Win32Platform::LoadFont(int32_t font, std::string_view face, int32_t pixelH
   // Gadgets with the replaced font move to the new one before it is deleted.
   HFONT previous = old->second;
   old->second = made;
-  for (auto& [number, gadget] : gadgets_) {
+  for (auto& [number, gadget] : core_.gadgets) {
     if (gadget.font == font) {
       ::SendMessageW(gadget.control, WM_SETFONT, reinterpret_cast<WPARAM>(made), TRUE);
     }
@@ -330,10 +327,10 @@ void Win32Platform::LoadFont(int32_t font, std::string_view face, int32_t pixelH
 
 void Win32Platform::FreeAllFonts() {
   // Gadgets still alive fall back to the default font first.
-  for (auto& [number, gadget] : gadgets_) {
+  for (auto& [number, gadget] : core_.gadgets) {
     if (gadget.font >= 0) {
       ::SendMessageW(gadget.control, WM_SETFONT, reinterpret_cast<WPARAM>(DefaultGuiFont()), FALSE);
-      gadget.font = -1;
+      gadget.font.reset();
     }
   }
   for (auto& [number, font] : fonts_) ::DeleteObject(font);

@@ -23,8 +23,9 @@ struct Win32ListRows : ListRowCache<std::wstring> {
     return ListRowCache::Row(row, [](const std::string& text) {
       std::wstring cell = win32::Widen(text);
       // One line per cell.
-      std::replace_if(cell.begin(), cell.end(),
-                      [](wchar_t c) { return c == L'\r' || c == L'\n' || c == L'\t'; }, L' ');
+      std::replace_if(
+          cell.begin(), cell.end(),
+          [](wchar_t c) { return c == L'\r' || c == L'\n' || c == L'\t'; }, L' ');
       return cell;
     });
   }
@@ -49,17 +50,15 @@ void SetRowState(HWND list, int32_t row, UINT state, UINT mask) {
 void Win32Platform::CreateListGadget(int32_t gadget, const Rect& rect,
                                      const std::vector<ListColumn>& columns, ListRowSource rows) {
   if (!window_) return;
-  Gadget made;
-  made.kind = GadgetKind::List;
+  Gadget made(ControlKind::List);
   made.rows = std::make_shared<Win32ListRows>();
   made.rows->source = std::move(rows);
   made.rows->columnCount = static_cast<int32_t>(columns.size());
   const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA |
                       LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER;
-  made.control = ::CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"", style, rect.x, rect.y,
-                                   rect.width, rect.height, window_,
-                                   reinterpret_cast<HMENU>(static_cast<intptr_t>(gadget)),
-                                   instance_, nullptr);
+  made.control = ::CreateWindowExW(
+      WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"", style, rect.x, rect.y, rect.width, rect.height, window_,
+      reinterpret_cast<HMENU>(static_cast<intptr_t>(gadget)), instance_, nullptr);
   if (made.control) {
     const LPARAM extended = LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER;
     ::SendMessageW(made.control, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
@@ -83,7 +82,7 @@ void Win32Platform::SetListRowCount(int32_t gadget, int32_t count) {
   Gadget* found = FindGadget(gadget);
   if (!found || !found->rows) return;
   Win32ListRows& rows = *found->rows;
-  ++quietChanges_;
+  const QuietChanges::Scope quiet(core_.quiet);
   SetRowState(found->control, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
   rows.count = std::max(0, count);
   rows.fetched.clear();
@@ -92,14 +91,13 @@ void Win32Platform::SetListRowCount(int32_t gadget, int32_t count) {
   ::SendMessageW(found->control, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows.count), 0);
   if (rows.count > 0) ::SendMessageW(found->control, LVM_ENSUREVISIBLE, 0, FALSE);
   ::InvalidateRect(found->control, nullptr, TRUE);
-  --quietChanges_;
 }
 
 void Win32Platform::SetListSelection(int32_t gadget, int32_t row) {
   Gadget* found = FindGadget(gadget);
   if (!found || !found->rows) return;
   Win32ListRows& rows = *found->rows;
-  ++quietChanges_;
+  const QuietChanges::Scope quiet(core_.quiet);
   SetRowState(found->control, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
   if (row >= 0 && row < rows.count) {
     // The focus mark moves along, so that the arrow keys go on from this row.
@@ -108,7 +106,6 @@ void Win32Platform::SetListSelection(int32_t gadget, int32_t row) {
     ::SendMessageW(found->control, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
   }
   rows.knownSelection = SelectedRow(found->control);
-  --quietChanges_;
 }
 
 int32_t Win32Platform::ListSelection(int32_t gadget) {
@@ -172,7 +169,7 @@ bool Win32Platform::HandleListNotify(int32_t gadget, const void* header, intptr_
                              ((change->uOldState ^ change->uNewState) & LVIS_SELECTED);
       // One click deselects the old row and selects the new one: look at the
       // outcome once both have happened.
-      if (selection && quietChanges_ == 0) {
+      if (selection && !core_.quiet.Active()) {
         ::PostMessageW(window_, win32::kListSelectionMessage, static_cast<WPARAM>(gadget), 0);
       }
       *result = 0;
@@ -189,7 +186,7 @@ void Win32Platform::CheckListSelection(int32_t gadget) {
   const int32_t row = SelectedRow(found->control);
   if (row == found->rows->knownSelection) return;
   found->rows->knownSelection = row;
-  PushEvent(Event{EventKind::Gadget, gadget, kGadgetSelectionChanged});
+  core_.events.Push(Event{EventKind::Gadget, gadget, kGadgetSelectionChanged});
 }
 
 }  // namespace zelluo

@@ -34,13 +34,13 @@ void Win32Platform::ShowPopupMenu() {
   // Without the foreground the menu would not close when clicked elsewhere;
   // this holds for a hidden window too.
   ::SetForegroundWindow(window_);
-  UINT chosen = static_cast<UINT>(::TrackPopupMenu(
-      menu_, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN, cursor.x - 1,
-      cursor.y - 1, 0, window_, nullptr));
+  UINT chosen = static_cast<UINT>(
+      ::TrackPopupMenu(menu_, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN,
+                       cursor.x - 1, cursor.y - 1, 0, window_, nullptr));
   // Lets the menu's owner see one more message, so that the next click on the
   // tray opens the menu again at once.
   ::PostMessageW(window_, WM_NULL, 0, 0);
-  if (chosen != 0) PushEvent(Event{EventKind::Menu, static_cast<int32_t>(chosen)});
+  if (chosen != 0) core_.events.Push(Event{EventKind::Menu, static_cast<int32_t>(chosen)});
 }
 
 }  // namespace zelluo

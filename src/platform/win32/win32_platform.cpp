@@ -4,7 +4,6 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include "platform/os_services.h"
 #include "platform/win32/win32_text.h"
 
 namespace zelluo {
@@ -72,27 +71,5 @@ MessageAnswer Win32Platform::ShowMessage(std::string_view title, std::string_vie
   if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
   return answer == IDYES ? MessageAnswer::Yes : MessageAnswer::No;
 }
-
-// --- files and processes --------------------------------------------------------
-
-std::optional<std::string> Win32Platform::ReadFile(std::string_view path) {
-  return os::ReadWholeFile(path);
-}
-
-bool Win32Platform::WriteFileAtomic(std::string_view path, std::string_view bytes) {
-  return os::WriteFileAtomic(path, bytes);
-}
-
-bool Win32Platform::CreateFolder(std::string_view path) { return os::CreateFolder(path); }
-
-int64_t Win32Platform::FileSize(std::string_view path) { return os::FileSize(path); }
-
-std::string Win32Platform::ExecutablePath() { return os::ExecutablePath(); }
-
-LocalDate Win32Platform::Today() { return os::Today(); }
-
-void Win32Platform::Pause(int32_t milliseconds) { os::Pause(milliseconds); }
-
-bool Win32Platform::StartOwnExecutable() { return os::StartProcess(os::ExecutablePath()); }
 
 }  // namespace zelluo

@@ -37,7 +37,7 @@
 //  [x] Tray icon: Shell_NotifyIconW with an icon made from the picture.
 //  [x] Sound: DirectSound loaded by name at run time, one static secondary
 //      buffer per sound; no device means no sound, nothing else.
-//  [x] Files, processes, date and pause through os_services.h.
+//  [x] Files, processes, date and pause: the shared SystemPart.
 // Not implemented:
 //  [ ] Colours of push buttons and image gadgets (text gadgets, fields and lists
 //      take them).
@@ -50,7 +50,6 @@
 //      ListView keeps its first column left-aligned).
 
 #include <cstdint>
-#include <deque>
 #include <map>
 #include <memory>
 #include <optional>
@@ -59,6 +58,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/desktop_core.h"
 #include "platform/platform.h"
 
 // Opaque system types, so that including this header does not pull in
@@ -160,16 +160,6 @@ class Win32Platform final : public Platform {
   void SetTrayTooltip(std::string_view text) override;
   void RemoveTrayIcon() override;
 
-  // --- files and processes (win32_platform.cpp)
-  std::optional<std::string> ReadFile(std::string_view path) override;
-  bool WriteFileAtomic(std::string_view path, std::string_view bytes) override;
-  bool CreateFolder(std::string_view path) override;
-  int64_t FileSize(std::string_view path) override;
-  std::string ExecutablePath() override;
-  LocalDate Today() override;
-  void Pause(int32_t milliseconds) override;
-  bool StartOwnExecutable() override;
-
   // --- audio (win32_audio.cpp)
   bool OpenAudio() override;
   bool LoadSound(int32_t sound, const PcmFormat& format, const uint8_t* samples,
@@ -179,25 +169,22 @@ class Win32Platform final : public Platform {
 
   // The window procedure's share: turns one message of the main window into
   // queued events. Returns true with *result set when the message is handled.
-  bool HandleWindowMessage(unsigned message, uintptr_t wParam, intptr_t lParam,
-                           intptr_t* result);
+  bool HandleWindowMessage(unsigned message, uintptr_t wParam, intptr_t lParam, intptr_t* result);
 
  private:
-  enum class GadgetKind { Image, Text, Button, SingleLineField, MultiLineField, List };
-
-  struct Gadget {
-    GadgetKind kind = GadgetKind::Image;
+  // A gadget's control, beside what the desktop core keeps of it (the
+  // rectangle is asked of the control).
+  struct Win32Control {
     std::shared_ptr<Win32ListRows> rows;  // lists only
     HWND__* control = nullptr;
     int32_t image = 0;
-    int32_t font = -1;  // -1: the default GUI font
     // The bitmap the control holds when it made its own copy of ours
     // (32-bit pictures under the version 6 common controls); deleted with it.
     HBITMAP__* controlCopy = nullptr;
-    std::optional<Rgb> front;
-    std::optional<Rgb> back;
     HBRUSH__* backBrush = nullptr;
   };
+  // Its font is none for the default GUI font.
+  using Gadget = Control<Win32Control>;
 
   struct Image {
     int32_t width = 0;
@@ -222,13 +209,7 @@ class Win32Platform final : public Platform {
   void ApplyImage(Gadget& gadget, int32_t image);
   bool HandleControlColour(HWND__* control, void* deviceContext, intptr_t* result);
 
-  struct KeyShortcut {
-    int32_t menuEvent = 0;
-    ShortcutInFields inFields = ShortcutInFields::Never;
-  };
-
   // Events (win32_events.cpp).
-  void PushEvent(const Event& event);
   bool IsShortcutTarget(HWND__* target) const;
   // A key press for the main window or one of its controls: true when it was
   // taken as a shortcut or as the way out of a text field.
@@ -255,14 +236,10 @@ class Win32Platform final : public Platform {
   bool windowClassRegistered_ = false;
 
   std::map<int32_t, Image> images_;
-  std::map<int32_t, Gadget> gadgets_;
+  // Gadgets, shortcuts, the event queue filled by the window procedure and
+  // the quiet changes.
+  DesktopCore<Win32Control> core_;
   std::map<int32_t, HFONT__*> fonts_;
-  // (virtual-key code, modifier) -> shortcut
-  std::map<std::pair<int32_t, KeyModifier>, KeyShortcut> shortcuts_;
-  // Above zero while the program itself changes a field or a list: the
-  // notifications that follow report nothing.
-  int32_t quietChanges_ = 0;
-  std::deque<Event> queue_;
 
   // Popup menu.
   HMENU__* menu_ = nullptr;

@@ -14,8 +14,7 @@ namespace {
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    ::SetWindowLongPtrW(window, GWLP_USERDATA,
-                        reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
   auto* platform = reinterpret_cast<Win32Platform*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
   intptr_t result = 0;
@@ -36,9 +35,9 @@ bool Win32Platform::OpenWindow(const WindowRequest& request) {
   windowClass.lpfnWndProc = MainWindowProc;
   windowClass.hInstance = instance_;
   windowClass.hIcon = ::LoadIconW(instance_, MAKEINTRESOURCEW(win32::kIconGroup));
-  smallClassIcon_ = static_cast<HICON>(::LoadImageW(
-      instance_, MAKEINTRESOURCEW(win32::kIconGroup), IMAGE_ICON,
-      ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0));
+  smallClassIcon_ = static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(win32::kIconGroup),
+                                                    IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                                    ::GetSystemMetrics(SM_CYSMICON), 0));
   windowClass.hIconSm = smallClassIcon_;
   windowClass.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
   windowClass.hbrBackground = windowBrush_;
@@ -52,9 +51,10 @@ bool Win32Platform::OpenWindow(const WindowRequest& request) {
   // A pop-up window has neither caption nor border: its client area is the
   // whole window.
   const Rect& rect = request.clientRect;
-  window_ = ::CreateWindowExW(WS_EX_APPWINDOW, win32::kMainWindowClass,
-                              win32::Widen(request.title).c_str(), WS_POPUP | WS_CLIPCHILDREN, rect.x,
-                              rect.y, rect.width, rect.height, nullptr, nullptr, instance_, this);
+  window_ =
+      ::CreateWindowExW(WS_EX_APPWINDOW, win32::kMainWindowClass,
+                        win32::Widen(request.title).c_str(), WS_POPUP | WS_CLIPCHILDREN, rect.x,
+                        rect.y, rect.width, rect.height, nullptr, nullptr, instance_, this);
   if (!window_) {
     ReleaseWindowResources();
     return false;
@@ -80,9 +80,15 @@ void Win32Platform::SetWindowRegion(int32_t width, int32_t height, int32_t corne
 void Win32Platform::ShowWindow(WindowShow how) {
   if (!window_) return;
   switch (how) {
-    case WindowShow::Show: ::ShowWindow(window_, SW_SHOW); break;
-    case WindowShow::Hide: ::ShowWindow(window_, SW_HIDE); break;
-    case WindowShow::Restore: ::ShowWindow(window_, SW_RESTORE); break;
+    case WindowShow::Show:
+      ::ShowWindow(window_, SW_SHOW);
+      break;
+    case WindowShow::Hide:
+      ::ShowWindow(window_, SW_HIDE);
+      break;
+    case WindowShow::Restore:
+      ::ShowWindow(window_, SW_RESTORE);
+      break;
   }
 }
 
@@ -129,17 +135,17 @@ void Win32Platform::DragWindow() {
 
 void Win32Platform::DestroyWindow() {
   if (!window_) return;
-  for (auto& [number, gadget] : gadgets_) DestroyGadget(gadget);
-  gadgets_.clear();
+  for (auto& [number, gadget] : core_.gadgets) DestroyGadget(gadget);
+  core_.gadgets.Clear();
   HWND window = window_;
   window_ = nullptr;
   ::DestroyWindow(window);
   ReleaseWindowResources();
-  queue_.clear();
+  core_.events.Clear();
 }
 
 void Win32Platform::ReleaseWindowResources() {
-  shortcuts_.clear();
+  core_.shortcuts.Clear();
   if (windowClassRegistered_) {
     ::UnregisterClassW(win32::kMainWindowClass, instance_);
     windowClassRegistered_ = false;
@@ -159,12 +165,12 @@ bool Win32Platform::HandleWindowMessage(unsigned message, uintptr_t wParam, intp
   switch (message) {
     case WM_CLOSE:
       // The program decides; the window stays until it is destroyed.
-      PushEvent(Event{EventKind::CloseRequest});
+      core_.events.Push(Event{EventKind::CloseRequest});
       *result = 0;
       return true;
     case WM_LBUTTONDOWN:
       // Presses on text gadgets arrive here too: they are transparent to hits.
-      PushEvent(Event{EventKind::LeftButtonPressed});
+      core_.events.Push(Event{EventKind::LeftButtonPressed});
       *result = 0;
       return true;
     case WM_COMMAND: {
@@ -172,23 +178,22 @@ bool Win32Platform::HandleWindowMessage(unsigned message, uintptr_t wParam, intp
       const int identifier = LOWORD(wParam);
       if (lParam == 0) {
         // The popup menu's entries (shortcuts are queued by the message loop).
-        PushEvent(Event{EventKind::Menu, identifier});
+        core_.events.Push(Event{EventKind::Menu, identifier});
       } else {
         int32_t gadget = GadgetOfControl(reinterpret_cast<HWND>(lParam));
         if (gadget < 0) return false;
         const Gadget* found = FindGadget(gadget);
-        if (found->kind == GadgetKind::Image && code == STN_CLICKED) {
-          PushEvent(Event{EventKind::Gadget, gadget, 0});
-        } else if (found->kind == GadgetKind::Image && code == STN_DBLCLK) {
-          PushEvent(Event{EventKind::Gadget, gadget, 1});
-        } else if (found->kind == GadgetKind::Button && code == BN_CLICKED) {
-          PushEvent(Event{EventKind::Gadget, gadget, 0});
-        } else if ((found->kind == GadgetKind::SingleLineField ||
-                    found->kind == GadgetKind::MultiLineField) &&
-                   code == EN_CHANGE && quietChanges_ == 0) {
-          const Event changed{EventKind::Gadget, gadget, kGadgetTextChanged};
+        if (found->Kind() == ControlKind::Image && code == STN_CLICKED) {
+          core_.events.Push(Event{EventKind::Gadget, gadget, 0});
+        } else if (found->Kind() == ControlKind::Image && code == STN_DBLCLK) {
+          core_.events.Push(Event{EventKind::Gadget, gadget, 1});
+        } else if (found->Kind() == ControlKind::Button && code == BN_CLICKED) {
+          core_.events.Push(Event{EventKind::Gadget, gadget, 0});
+        } else if ((found->Kind() == ControlKind::SingleLineField ||
+                    found->Kind() == ControlKind::MultiLineField) &&
+                   code == EN_CHANGE && !core_.quiet.Active()) {
           // One pending report of a field's change is enough.
-          if (queue_.empty() || !(queue_.back() == changed)) PushEvent(changed);
+          core_.events.PushUnlessLast(Event{EventKind::Gadget, gadget, kGadgetTextChanged});
         }
       }
       *result = 0;
@@ -211,17 +216,27 @@ bool Win32Platform::HandleWindowMessage(unsigned message, uintptr_t wParam, intp
     case win32::kTrayMessage: {
       int32_t action = -1;
       switch (LOWORD(lParam)) {
-        case WM_LBUTTONDOWN: action = 0; break;
-        case WM_RBUTTONDOWN: action = 1; break;
-        case WM_LBUTTONDBLCLK: action = 2; break;
-        case WM_RBUTTONDBLCLK: action = 3; break;
-        default: break;
+        case WM_LBUTTONDOWN:
+          action = 0;
+          break;
+        case WM_RBUTTONDOWN:
+          action = 1;
+          break;
+        case WM_LBUTTONDBLCLK:
+          action = 2;
+          break;
+        case WM_RBUTTONDBLCLK:
+          action = 3;
+          break;
+        default:
+          break;
       }
-      if (action >= 0) PushEvent(Event{EventKind::Tray, action});
+      if (action >= 0) core_.events.Push(Event{EventKind::Tray, action});
       *result = 0;
       return true;
     }
-    default: return false;
+    default:
+      return false;
   }
 }
 

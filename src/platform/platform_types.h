@@ -1,0 +1,145 @@
+#pragma once
+// The plain values that cross the platform interface (platform.h): sizes,
+// positions, colours, dates, pictures, sound formats, events and the
+// descriptions of windows, lists, shortcuts and file choosers.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace zelluo {
+
+struct Size {
+  int32_t width = 0;
+  int32_t height = 0;
+  friend bool operator==(const Size&, const Size&) = default;
+};
+
+struct Point {
+  int32_t x = 0;
+  int32_t y = 0;
+  friend bool operator==(const Point&, const Point&) = default;
+};
+
+struct Rect {
+  int32_t x = 0;
+  int32_t y = 0;
+  int32_t width = 0;
+  int32_t height = 0;
+  friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+// A 24-bit colour: red + green * 256 + blue * 65536.
+using Rgb = uint32_t;
+constexpr Rgb MakeRgb(uint32_t red, uint32_t green, uint32_t blue) {
+  return red + green * 256 + blue * 65536;
+}
+
+struct LocalDate {
+  int32_t day = 1;
+  int32_t month = 1;
+  int32_t year = 1970;
+};
+
+// A decoded picture handed to the backend: rows top to bottom, four bytes per
+// pixel in the order red, green, blue, alpha (not premultiplied). depth is the
+// colour depth the picture was stored with (32 with alpha, 24 without); an icon
+// is a picture that the backend may use as a window or tray icon.
+struct PixelImage {
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t depth = 32;
+  bool isIcon = false;
+  std::vector<uint8_t> rgba;
+};
+
+// PCM sample format of a sound, as the WAVE "fmt " chunk states it.
+struct PcmFormat {
+  uint16_t formatTag = 1;
+  uint16_t channels = 2;
+  uint32_t samplesPerSecond = 44100;
+  uint32_t bytesPerSecond = 176400;
+  uint16_t blockAlign = 4;
+  uint16_t bitsPerSample = 16;
+};
+
+enum class EventKind {
+  None,               // the wait timed out
+  Tray,               // number: 0 left press, 1 right press, 2 left double, 3 right double
+  CloseRequest,       // the main window was asked to close
+  LeftButtonPressed,  // on the window, outside any gadget that reports clicks
+  Menu,               // number: the menu entry or shortcut
+  Gadget,             // number: the gadget; type: one of GadgetEventType
+  Other,              // anything else the wait saw (mouse moves, painting, keys)
+};
+
+struct Event {
+  EventKind kind = EventKind::None;
+  int32_t number = 0;
+  int32_t type = 0;
+  friend bool operator==(const Event&, const Event&) = default;
+};
+
+// What happened to a gadget (Event::type of a Gadget event).
+enum GadgetEventType : int32_t {
+  kGadgetClick = 0,             // a plain left click (or a button pressed by key)
+  kGadgetTextChanged = 1,       // the user changed a text field's text
+  kGadgetSelectionChanged = 2,  // the user selected another row of a list
+};
+
+enum class MessageButtons { Ok, YesNo };
+enum class MessageAnswer { Ok, Yes, No };
+
+enum class TextAlign { Left, Centre };
+
+enum class WindowShow { Show, Hide, Restore };
+
+enum class TextFieldKind {
+  SingleLine,
+  MultiLine,  // wraps its lines and scrolls when the text is longer than the field
+};
+
+// One column of a list gadget.
+struct ListColumn {
+  std::string title;
+  int32_t width = 0;
+  TextAlign align = TextAlign::Left;
+};
+
+// The texts of one row of a list gadget, one per column. A list asks the
+// program for a row only when it is about to show it, so a list of any length
+// costs what its visible rows cost.
+using ListRowSource = std::function<std::vector<std::string>(int32_t row)>;
+
+// Keys of the keyboard shortcuts beyond Escape and Backspace (virtual-key codes).
+inline constexpr int32_t kKeyPageUp = 33;
+inline constexpr int32_t kKeyPageDown = 34;
+inline constexpr int32_t kKeyUp = 38;
+inline constexpr int32_t kKeyDown = 40;
+inline constexpr int32_t kKeyDelete = 46;
+
+enum class KeyModifier { None, Control };
+
+// Where a shortcut applies while a text field has the keyboard focus.
+enum class ShortcutInFields {
+  Never,       // the field keeps the key (Backspace deletes a character, ...)
+  SingleLine,  // taken in single-line fields too (Up and Down in a search field)
+  Always,      // taken in every field (Control shortcuts)
+};
+
+// A file type offered by the file chooser: a German name and its patterns.
+struct FileFilter {
+  std::string name;                   // "Bilder"
+  std::vector<std::string> patterns;  // "*.jpg", "*.png"
+};
+
+struct WindowRequest {
+  std::string title;
+  Rect clientRect;  // position on the screen and client size
+  Rgb background = 0;
+  bool minimised = false;
+  int32_t iconImage = 0;  // image number of the window icon (absent: none)
+};
+
+}  // namespace zelluo

@@ -1,0 +1,42 @@
+// Files, processes and time for every backend, through os_services.h.
+
+#include "platform/os_services.h"
+#include "platform/platform.h"
+
+namespace zelluo {
+
+bool SystemPart::AllowWriteStep(os::WriteStep) { return true; }
+
+std::optional<std::string> SystemPart::ReadFile(std::string_view path) {
+  if (path.empty()) return std::nullopt;
+  return os::ReadWholeFile(LocalPath(path));
+}
+
+bool SystemPart::WriteFileAtomic(std::string_view path, std::string_view bytes) {
+  if (path.empty()) return false;
+  return os::WriteFileAtomic(LocalPath(path), bytes,
+                             [this](os::WriteStep step) { return AllowWriteStep(step); });
+}
+
+bool SystemPart::CreateFolder(std::string_view path) {
+  if (path.empty() || !AllowWriteStep(os::WriteStep::Open)) return false;
+  return os::CreateFolder(LocalPath(path));
+}
+
+int64_t SystemPart::FileSize(std::string_view path) {
+  if (path.empty()) return -1;
+  return os::FileSize(LocalPath(path));
+}
+
+std::string SystemPart::ExecutablePath() { return os::ExecutablePath(); }
+
+LocalDate SystemPart::Today() { return os::Today(); }
+
+void SystemPart::Pause(int32_t milliseconds) { os::Pause(milliseconds); }
+
+bool SystemPart::StartOwnExecutable() {
+  const std::string self = ExecutablePath();
+  return !self.empty() && os::StartProcess(self);
+}
+
+}  // namespace zelluo
