@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # zelluo.exe under Wine on a 1600 x 1200 screen whose jwm holds the tray icon:
-# the Main page (window colour, frame, icon 101); icon 103 opens the Options
+# the window in the middle of the screen, the Main page (window colour, frame, icon 101); icon 103 opens the Options
 # page and the back button returns; the tray menu hides and shows the window;
 # switch 406 ("Im Tray starten") asks, Return answers Ja, the file then holds
 # "1" and "Options", and a new zelluo.exe starts hidden to the tray on the
@@ -24,6 +24,9 @@ main_page() { at_least 1 window 298 139 && at_least 1 blue 224 475; }
 options_page() { at_least 1 white 298 139 && at_least 1 blue 65 75; }
 switch_on() { at_least 1 green 312 162; } # switch 406 shows the green tick
 wclick() { click $((ox + $1)) $((oy + $2)); }
+# The origin of the clicks taken in this shell, once the window is there
+# (wait_for runs its command in a subshell).
+placed() { wait_for 30 at_main_window && at_main_window; }
 away() { xdotool mousemove $((ox + 640)) $((oy + 200)); }
 # The tray menu (a window of zelluo.exe without a name): opened by a right
 # click on the icon, again if none came up; menu holds "x y w h".
@@ -56,7 +59,9 @@ part=running
 start_display 1600x1200 || exit 1
 launch "$work"
 check "the main window appears" wait_for 60 main_window
-wait_for 30 at_main_window && away
+centred() { [[ $(geometry "$(main_window)") == "160 88 1280 1024" ]]; }
+check "it stands in the middle of the screen, at 160, 88" wait_for 10 centred
+placed && away
 complete() { main_page && at_least 1 frame 0 0 && at_least 1 frame 1279 1023 && at_least 1 window 160 400; }
 check "the Main page: window colour, frame corners, icon 101, no Options heading" wait_for 30 on_screen complete
 shot main
@@ -68,7 +73,7 @@ open_menu && choose Ausblenden
 check "tray menu \"Ausblenden\" hides the window" wait_for 30 eval '! main_window'
 open_menu && choose Einblenden
 check "tray menu \"Einblenden\" shows the window again on its Main page" \
-  eval 'wait_for 30 main_window && wait_for 30 at_main_window && away && wait_for 30 on_screen main_page'
+  eval 'wait_for 30 main_window && placed && away && wait_for 30 on_screen main_page'
 
 part=option
 wclick 620 460
@@ -90,7 +95,7 @@ if box=$(wait_for 60 message_box); then
   # was applied: a window that were to show would be up by then.
   check "the new instance starts hidden to the tray" eval 'open_menu && ! main_window'
   choose Einblenden
-  wait_for 60 main_window >/dev/null && wait_for 30 at_main_window && away
+  wait_for 60 main_window >/dev/null && placed && away
   check "it shows the Options page with \"Im Tray starten\" switched on" \
     wait_for 30 on_screen eval 'options_page && switch_on'
   shot restarted

@@ -16,6 +16,9 @@ constexpr UINT kTrayIconId = 1;
 // Posted to the main window after a list's selection changed (wParam: the
 // gadget), so that the pair of changes of one click is looked at once.
 constexpr UINT kListSelectionMessage = WM_APP + 2;
+// Posted to the main window to move it back where it belongs, once the
+// placement that moved it away has been handled.
+constexpr UINT kKeepPlaceMessage = WM_APP + 3;
 
 constexpr wchar_t kMainWindowClass[] = L"ZelluoMainWindow";
 // The hidden window that the sound device's cooperation level is tied to.

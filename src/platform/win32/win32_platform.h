@@ -223,6 +223,10 @@ class Win32Platform final : public Platform {
   // Window (win32_window.cpp).
   void ReleaseWindowResources();
 
+  // Keeps the window where it stands now (or would stand, when minimised or
+  // hidden) while it is being shown.
+  void KeepPlaceWhileShown();
+
   // Audio (win32_audio.cpp).
   void ReleaseSounds();
 
@@ -234,6 +238,11 @@ class Win32Platform final : public Platform {
   HBRUSH__* windowBrush_ = nullptr;
   HICON__* smallClassIcon_ = nullptr;
   bool windowClassRegistered_ = false;
+  // Where the window belongs while a window manager may still be placing it
+  // after it was shown (Wine under an X window manager: jwm maps a restored
+  // window at 0, 0), and until when (GetTickCount64) that may happen.
+  std::optional<Point> placeAt_;
+  uint64_t placeUntil_ = 0;
 
   std::map<int32_t, Image> images_;
   // Gadgets, shortcuts, the event queue filled by the window procedure and

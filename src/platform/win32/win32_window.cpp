@@ -59,6 +59,7 @@ bool Win32Platform::OpenWindow(const WindowRequest& request) {
     ReleaseWindowResources();
     return false;
   }
+  KeepPlaceWhileShown();
   ::ShowWindow(window_, request.minimised ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
   ::UpdateWindow(window_);
   return true;
@@ -81,15 +82,29 @@ void Win32Platform::ShowWindow(WindowShow how) {
   if (!window_) return;
   switch (how) {
     case WindowShow::Show:
+      KeepPlaceWhileShown();
       ::ShowWindow(window_, SW_SHOW);
       break;
     case WindowShow::Hide:
+      placeAt_.reset();
       ::ShowWindow(window_, SW_HIDE);
       break;
     case WindowShow::Restore:
+      KeepPlaceWhileShown();
       ::ShowWindow(window_, SW_RESTORE);
       break;
   }
+}
+
+void Win32Platform::KeepPlaceWhileShown() {
+  // Windows itself shows a window where it stood; an X window manager under
+  // Wine may map it elsewhere, which Wine then reports as a move. Such moves
+  // within the first second are undone.
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  if (!::GetWindowPlacement(window_, &placement)) return;
+  placeAt_ = Point{placement.rcNormalPosition.left, placement.rcNormalPosition.top};
+  placeUntil_ = ::GetTickCount64() + 1000;
 }
 
 std::optional<Rect> Win32Platform::WindowRect() {
@@ -111,6 +126,7 @@ std::optional<Rect> Win32Platform::WindowRect() {
 
 void Win32Platform::MoveResizeWindow(const Rect& rect) {
   if (!window_) return;
+  placeAt_.reset();  // the program's own move
   ::SetWindowPos(window_, nullptr, rect.x, rect.y, rect.width, rect.height,
                  SWP_NOACTIVATE | SWP_NOZORDER);
 }
@@ -129,6 +145,7 @@ void Win32Platform::DragWindow() {
   // The move loop waits for a button release: without a pressed button it
   // would wait for the next click.
   if (!(::GetAsyncKeyState(VK_LBUTTON) & 0x8000)) return;
+  placeAt_.reset();  // the user's move
   ::ReleaseCapture();
   ::SendMessageW(window_, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
 }
@@ -163,6 +180,24 @@ void Win32Platform::ReleaseWindowResources() {
 bool Win32Platform::HandleWindowMessage(unsigned message, uintptr_t wParam, intptr_t lParam,
                                         intptr_t* result) {
   switch (message) {
+    case WM_WINDOWPOSCHANGED: {
+      const auto* position = reinterpret_cast<const WINDOWPOS*>(lParam);
+      if (placeAt_ && ::GetTickCount64() > placeUntil_) placeAt_.reset();
+      if (placeAt_ && !(position->flags & SWP_NOMOVE) && !::IsIconic(window_) &&
+          (position->x != placeAt_->x || position->y != placeAt_->y)) {
+        // Moved back once Wine has finished taking in the placement; the
+        // place is kept until the second is over, as Wine may report an
+        // older placement after that move.
+        ::PostMessageW(window_, win32::kKeepPlaceMessage, 0, 0);
+      }
+      return false;  // the default handling follows
+    }
+    case win32::kKeepPlaceMessage:
+      if (placeAt_) {
+        ::SetWindowPos(window_, nullptr, placeAt_->x, placeAt_->y, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      }
+      return true;
     case WM_CLOSE:
       // The program decides; the window stays until it is destroyed.
       core_.events.Push(Event{EventKind::CloseRequest});
