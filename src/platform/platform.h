@@ -138,8 +138,8 @@ class GadgetPart {
   // A list of rows with column headings; one row at a time is selected.
   virtual void CreateListGadget(int32_t gadget, const Rect& rect,
                                 const std::vector<ListColumn>& columns, ListRowSource rows) = 0;
-  // Sets how many rows the list has and forgets every row it fetched before,
-  // so that the next drawing asks the row source again. Clears the selection.
+  // Sets how many rows the list has; the next drawing asks the row source
+  // again. Clears the selection.
   virtual void SetListRowCount(int32_t gadget, int32_t count) = 0;
   // Selects a row (-1: none) and scrolls it into view; reports no change event.
   virtual void SetListSelection(int32_t gadget, int32_t row) = 0;

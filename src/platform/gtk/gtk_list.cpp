@@ -3,33 +3,29 @@
 //
 // A GtkListStore would hold every row in memory and be filled in full before
 // the first drawing. This model knows only the number of rows; it asks the
-// program's row source for a row when the view draws it and keeps the rows
-// around the last one asked for. In fixed-height mode the view measures one
-// row and takes every other row to be as high, so a list of tens of thousands
-// of rows asks for little more than the rows on the screen.
+// program's row source for a cell when the view draws it. In fixed-height mode the view measures
+// one row and takes every other row to be as high, so a list of tens of thousands of rows asks for
+// little more than the rows on the screen.
 
 #include <gtk/gtk.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <iterator>
-#include <unordered_map>
 
 #include "platform/gtk/gtk_helpers.h"
 #include "platform/gtk/gtk_platform.h"
-#include "platform/list_row_cache.h"
+#include "platform/list_rows.h"
 
 namespace zelluo {
 
-struct GtkListRows : ListRowCache<std::string> {
+struct GtkListRows : ListRows {
   // Changes whenever the rows change, so that iterators of the old rows are
   // recognised as stale.
   int32_t stamp = 1;
   GtkTreeModel* model = nullptr;  // owned reference
   GtkWidget* view = nullptr;      // the GtkTreeView
 
-  const std::vector<std::string>& Row(int32_t row) {
-    return ListRowCache::Row(row, [](const std::string& text) {
+  std::string Cell(int32_t row, int32_t column) const {
+    return ListRows::Cell(row, column, [](const std::string& text) {
       // One line per cell, valid for Pango.
       std::string cell = gtkhelp::ValidUtf8(gtkhelp::NormaliseLineBreaks(text));
       for (char& c : cell) {
@@ -114,7 +110,7 @@ void ModelValue(GtkTreeModel* model, GtkTreeIter* iter, gint column, GValue* val
   g_value_init(value, G_TYPE_STRING);
   zelluo::GtkListRows* rows = RowsOf(model);
   if (!ValidIter(rows, iter) || column < 0 || column >= rows->columnCount) return;
-  g_value_set_string(value, rows->Row(RowOf(iter))[static_cast<size_t>(column)].c_str());
+  g_value_set_string(value, rows->Cell(RowOf(iter), column).c_str());
 }
 
 gboolean ModelNext(GtkTreeModel* model, GtkTreeIter* iter) {
@@ -270,7 +266,6 @@ void GtkPlatform::SetListRowCount(int32_t gadget, int32_t count) {
   const QuietChanges::Scope quiet(core_.quiet);
   gtk_tree_view_set_model(ViewOf(rows), nullptr);
   rows.count = std::max(0, count);
-  rows.fetched.clear();
   rows.stamp = rows.stamp == G_MAXINT ? 1 : rows.stamp + 1;
   rows.knownSelection = -1;
   gtk_tree_view_set_model(ViewOf(rows), rows.model);

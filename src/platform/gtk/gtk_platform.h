@@ -17,8 +17,8 @@
 //      GtkScrolledWindow (multi-line); CSS font and colours; a change by the
 //      user is a text-changed event, SetGadgetText reports none.
 //  [x] Lists: GtkTreeView in fixed-height mode with fixed-width columns over a
-//      model of its own that asks the row source only for the rows it draws
-//      and keeps the last few hundred; one selected row; a selection by the
+//      model of its own that asks the row source only for the cells it
+//      draws; one selected row; a selection by the
 //      user (click, arrow and page keys) is a selection-changed event, one by
 //      the program is not and scrolls the row into view.
 //  [x] Keyboard focus on fields and lists; Escape in a field gives the focus
