@@ -209,7 +209,7 @@ bool GtkPlatform::HandleKey(const GdkEventKey* event) {
   } else if (held != 0) {
     return false;
   }
-  const int32_t focused = GadgetOfWidget(gtk_window_get_focus(GTK_WINDOW(window_)));
+  const GadgetId focused = GadgetOfWidget(gtk_window_get_focus(GTK_WINDOW(window_)));
   return core_.InterceptKey(VirtualKeyCode(event->keyval), modifier, focused,
                             [this] { LeaveTextField(); });
 }

@@ -53,14 +53,14 @@ std::string GtkPlatform::FieldAndListCss(const Gadget& gadget, const std::string
   return css;
 }
 
-void GtkPlatform::CreateTextField(int32_t gadget, const Rect& rect, TextFieldKind kind) {
+void GtkPlatform::CreateTextField(GadgetId gadget, const Rect& rect, TextFieldKind kind) {
   if (layout_ == nullptr) return;
   Gadget record(FieldControlKind(kind));
   record.rect = rect;
   DeferGadget(gadget, record, [this, gadget, rect, kind] { MakeTextField(gadget, rect, kind); });
 }
 
-void GtkPlatform::MakeTextField(int32_t gadget, const Rect& rect, TextFieldKind kind) {
+void GtkPlatform::MakeTextField(GadgetId gadget, const Rect& rect, TextFieldKind kind) {
   if (layout_ == nullptr) return;
   Gadget entry(FieldControlKind(kind));
   entry.rect = rect;
@@ -92,7 +92,7 @@ void GtkPlatform::MakeTextField(int32_t gadget, const Rect& rect, TextFieldKind 
   PlaceGadget(gadget, entry);
 }
 
-void GtkPlatform::SetGadgetText(int32_t gadget, std::string_view text) {
+void GtkPlatform::SetGadgetText(GadgetId gadget, std::string_view text) {
   Gadget* entry = BuiltGadget(gadget);
   if (entry == nullptr) return;
   const std::string valid = gtkhelp::ValidUtf8(gtkhelp::NormaliseLineBreaks(text));
@@ -117,7 +117,7 @@ void GtkPlatform::SetGadgetText(int32_t gadget, std::string_view text) {
   }
 }
 
-std::string GtkPlatform::GadgetText(int32_t gadget) {
+std::string GtkPlatform::GadgetText(GadgetId gadget) {
   Gadget* entry = BuiltGadget(gadget);
   if (entry == nullptr) return {};
   switch (entry->Kind()) {
@@ -151,16 +151,16 @@ void GtkPlatform::OnFieldChanged(void* entryOrBuffer, void* self) {
          static_cast<void*>(gtk_text_view_get_buffer(GTK_TEXT_VIEW(gadget.content))) ==
              entryOrBuffer);
     if (!mine) continue;
-    platform->core_.events.PushUnlessLast({EventKind::Gadget, number, kGadgetTextChanged});
+    platform->core_.events.PushUnlessLast(Event::OfGadget(number, kGadgetTextChanged));
     return;
   }
 }
 
 // --- focus -------------------------------------------------------------------
 
-void GtkPlatform::FocusGadget(int32_t gadget) {
+void GtkPlatform::FocusGadget(GadgetId gadget) {
   if (window_ == nullptr) return;
-  if (gadget < 0) {
+  if (Number(gadget) < 0) {
     gtk_window_set_focus(GTK_WINDOW(window_), nullptr);
     return;
   }
@@ -173,8 +173,8 @@ void GtkPlatform::FocusGadget(int32_t gadget) {
   }
 }
 
-int32_t GtkPlatform::FocusedGadget() {
-  if (window_ == nullptr) return -1;
+GadgetId GtkPlatform::FocusedGadget() {
+  if (window_ == nullptr) return kNoGadget;
   return GadgetOfWidget(gtk_window_get_focus(GTK_WINDOW(window_)));
 }
 

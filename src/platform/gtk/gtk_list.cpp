@@ -176,7 +176,7 @@ int32_t SelectedRow(GtkTreeView* view) {
 
 namespace zelluo {
 
-void GtkPlatform::CreateListGadget(int32_t gadget, const Rect& rect,
+void GtkPlatform::CreateListGadget(GadgetId gadget, const Rect& rect,
                                    const std::vector<ListColumn>& columns, ListRowSource rows) {
   if (layout_ == nullptr) return;
   Gadget record(ControlKind::List);
@@ -186,7 +186,7 @@ void GtkPlatform::CreateListGadget(int32_t gadget, const Rect& rect,
   });
 }
 
-void GtkPlatform::MakeListGadget(int32_t gadget, const Rect& rect,
+void GtkPlatform::MakeListGadget(GadgetId gadget, const Rect& rect,
                                  const std::vector<ListColumn>& columns,
                                  const ListRowSource& rows) {
   if (layout_ == nullptr) return;
@@ -257,7 +257,7 @@ void GtkPlatform::ReleaseListRows(Gadget& gadget) {
   gadget.rows.reset();
 }
 
-void GtkPlatform::SetListRowCount(int32_t gadget, int32_t count) {
+void GtkPlatform::SetListRowCount(GadgetId gadget, int32_t count) {
   Gadget* entry = BuiltGadget(gadget);
   if (entry == nullptr || !entry->rows) return;
   GtkListRows& rows = *entry->rows;
@@ -271,7 +271,7 @@ void GtkPlatform::SetListRowCount(int32_t gadget, int32_t count) {
   gtk_tree_view_set_model(ViewOf(rows), rows.model);
 }
 
-void GtkPlatform::SetListSelection(int32_t gadget, int32_t row) {
+void GtkPlatform::SetListSelection(GadgetId gadget, int32_t row) {
   Gadget* entry = BuiltGadget(gadget);
   if (entry == nullptr || !entry->rows) return;
   GtkListRows& rows = *entry->rows;
@@ -289,7 +289,7 @@ void GtkPlatform::SetListSelection(int32_t gadget, int32_t row) {
   rows.knownSelection = SelectedRow(view);
 }
 
-int32_t GtkPlatform::ListSelection(int32_t gadget) {
+int32_t GtkPlatform::ListSelection(GadgetId gadget) {
   Gadget* entry = BuiltGadget(gadget);
   if (entry == nullptr || !entry->rows) return -1;
   return SelectedRow(ViewOf(*entry->rows));
@@ -310,7 +310,7 @@ void GtkPlatform::FocusListQuietly(Gadget& list) {
 void GtkPlatform::OnListSelectionChanged(void* selection, void* self) {
   auto* platform = static_cast<GtkPlatform*>(self);
   GtkTreeView* view = gtk_tree_selection_get_tree_view(static_cast<GtkTreeSelection*>(selection));
-  const int32_t number = platform->GadgetOfWidget(GTK_WIDGET(view));
+  const GadgetId number = platform->GadgetOfWidget(GTK_WIDGET(view));
   Gadget* entry = platform->FindGadget(number);
   if (entry == nullptr || !entry->rows) return;
   const int32_t row = SelectedRow(view);
@@ -319,7 +319,7 @@ void GtkPlatform::OnListSelectionChanged(void* selection, void* self) {
     return;
   }
   entry->rows->knownSelection = row;
-  platform->core_.events.Push({EventKind::Gadget, number, kGadgetSelectionChanged});
+  platform->core_.events.Push(Event::OfGadget(number, kGadgetSelectionChanged));
 }
 
 }  // namespace zelluo

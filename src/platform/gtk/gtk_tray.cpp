@@ -16,7 +16,7 @@ constexpr int32_t kEmbedWaitMs = 200;
 
 }  // namespace
 
-bool GtkPlatform::AddTrayIcon(int32_t image) {
+bool GtkPlatform::AddTrayIcon(ImageId image) {
   if (!hasDisplay_) return false;
   GdkPixbuf* pixbuf = FindIconImage(image);
   if (pixbuf == nullptr) return false;

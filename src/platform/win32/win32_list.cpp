@@ -43,7 +43,7 @@ void SetRowState(HWND list, int32_t row, UINT state, UINT mask) {
 
 }  // namespace
 
-void Win32Platform::CreateListGadget(int32_t gadget, const Rect& rect,
+void Win32Platform::CreateListGadget(GadgetId gadget, const Rect& rect,
                                      const std::vector<ListColumn>& columns, ListRowSource rows) {
   if (!window_) return;
   Gadget made(ControlKind::List);
@@ -74,7 +74,7 @@ void Win32Platform::CreateListGadget(int32_t gadget, const Rect& rect,
   PlaceGadget(gadget, made);
 }
 
-void Win32Platform::SetListRowCount(int32_t gadget, int32_t count) {
+void Win32Platform::SetListRowCount(GadgetId gadget, int32_t count) {
   Gadget* found = FindGadget(gadget);
   if (!found || !found->rows) return;
   Win32ListRows& rows = *found->rows;
@@ -88,7 +88,7 @@ void Win32Platform::SetListRowCount(int32_t gadget, int32_t count) {
   ::InvalidateRect(found->control, nullptr, TRUE);
 }
 
-void Win32Platform::SetListSelection(int32_t gadget, int32_t row) {
+void Win32Platform::SetListSelection(GadgetId gadget, int32_t row) {
   Gadget* found = FindGadget(gadget);
   if (!found || !found->rows) return;
   Win32ListRows& rows = *found->rows;
@@ -103,13 +103,13 @@ void Win32Platform::SetListSelection(int32_t gadget, int32_t row) {
   rows.knownSelection = SelectedRow(found->control);
 }
 
-int32_t Win32Platform::ListSelection(int32_t gadget) {
+int32_t Win32Platform::ListSelection(GadgetId gadget) {
   Gadget* found = FindGadget(gadget);
   if (!found || !found->rows) return -1;
   return SelectedRow(found->control);
 }
 
-bool Win32Platform::HandleListNotify(int32_t gadget, const void* header, intptr_t* result) {
+bool Win32Platform::HandleListNotify(GadgetId gadget, const void* header, intptr_t* result) {
   Gadget* found = FindGadget(gadget);
   if (!found || !found->rows) return false;
   Win32ListRows& rows = *found->rows;
@@ -166,13 +166,13 @@ bool Win32Platform::HandleListNotify(int32_t gadget, const void* header, intptr_
   }
 }
 
-void Win32Platform::CheckListSelection(int32_t gadget) {
+void Win32Platform::CheckListSelection(GadgetId gadget) {
   Gadget* found = FindGadget(gadget);
   if (!found || !found->rows) return;
   const int32_t row = SelectedRow(found->control);
   if (row == found->rows->knownSelection) return;
   found->rows->knownSelection = row;
-  core_.events.Push(Event{EventKind::Gadget, gadget, kGadgetSelectionChanged});
+  core_.events.Push(Event::OfGadget(gadget, kGadgetSelectionChanged));
 }
 
 }  // namespace zelluo
