@@ -20,12 +20,11 @@ namespace zelluo {
 std::string GtkPlatform::FieldAndListCss(const Gadget& gadget, const std::string& fontRules) const {
   std::string colours;
   if (gadget.front) {
-    const std::string front = gtkhelp::CssColour(*gadget.front);
+    const std::string front = gtk::CssColour(*gadget.front);
     colours += "color: " + front + "; caret-color: " + front + ";";
   }
   if (gadget.back) {
-    colours +=
-        "background-color: " + gtkhelp::CssColour(*gadget.back) + "; background-image: none;";
+    colours += "background-color: " + gtk::CssColour(*gadget.back) + "; background-image: none;";
   }
   std::string css;
   switch (gadget.Kind()) {
@@ -36,7 +35,7 @@ std::string GtkPlatform::FieldAndListCss(const Gadget& gadget, const std::string
     case ControlKind::MultiLineField:
       css = "textview { " + fontRules + "} textview text { " + colours + "}";
       if (gadget.back) {
-        css += "scrolledwindow { background-color: " + gtkhelp::CssColour(*gadget.back) + "; }";
+        css += "scrolledwindow { background-color: " + gtk::CssColour(*gadget.back) + "; }";
       }
       break;
     case ControlKind::List:
@@ -85,9 +84,9 @@ void GtkPlatform::MakeTextField(GadgetId gadget, const Rect& rect, TextFieldKind
     gtk_container_add(GTK_CONTAINER(entry.widget), entry.content);
     g_signal_connect(gtk_text_view_get_buffer(GTK_TEXT_VIEW(entry.content)), "changed",
                      G_CALLBACK(OnFieldChanged), this);
-    gtkhelp::AttachCss(entry.content, entry.css);
+    gtk::AttachCss(entry.content, entry.css);
   }
-  gtkhelp::AttachCss(entry.widget, entry.css);
+  gtk::AttachCss(entry.widget, entry.css);
   ApplyGadgetStyle(entry);
   PlaceGadget(gadget, entry);
 }
@@ -95,7 +94,7 @@ void GtkPlatform::MakeTextField(GadgetId gadget, const Rect& rect, TextFieldKind
 void GtkPlatform::SetGadgetText(GadgetId gadget, std::string_view text) {
   Gadget* entry = BuiltGadget(gadget);
   if (entry == nullptr) return;
-  const std::string valid = gtkhelp::ValidUtf8(gtkhelp::NormaliseLineBreaks(text));
+  const std::string valid = gtk::ValidUtf8(gtk::NormaliseLineBreaks(text));
   const QuietChanges::Scope quiet(core_.quiet);
   switch (entry->Kind()) {
     case ControlKind::Text:

@@ -165,8 +165,8 @@ void GtkPlatform::PreparePictures() {
     PixelImage& pixels = *picture.decoded;
     Premultiply(pixels);
     cairo_surface_t* surface =
-        hasDisplay_ ? gtkhelp::ServerPicture(gdk_display_get_default(), pixels.rgba.data(),
-                                             pixels.width, pixels.height)
+        hasDisplay_ ? gtk::ServerPicture(gdk_display_get_default(), pixels.rgba.data(),
+                                         pixels.width, pixels.height)
                     : nullptr;
     picture.surface = surface != nullptr ? surface : OwnPicture(pixels);
     picture.decoded.reset();
@@ -197,8 +197,8 @@ GdkPixbuf* GtkPlatform::FindIconImage(ImageId image) {
     if (picture.surface == nullptr) PreparePictures();
     if (picture.surface == nullptr) return nullptr;
     picture.icon =
-        gdk_pixbuf_get_from_surface(picture.surface, 0, 0, gtkhelp::PictureWidth(picture.surface),
-                                    gtkhelp::PictureHeight(picture.surface));
+        gdk_pixbuf_get_from_surface(picture.surface, 0, 0, gtk::PictureWidth(picture.surface),
+                                    gtk::PictureHeight(picture.surface));
   }
   return picture.icon;
 }
@@ -306,7 +306,7 @@ void GtkPlatform::ApplyGadgetStyle(Gadget& gadget) {
     const auto found = fonts_.find(*gadget.font);
     if (found != fonts_.end()) {
       const Font& font = found->second;
-      if (!font.face.empty()) labelRules += "font-family: " + gtkhelp::CssString(font.face) + ";";
+      if (!font.face.empty()) labelRules += "font-family: " + gtk::CssString(font.face) + ";";
       if (font.pixelHeight > 0) {
         labelRules += "font-size: " + std::to_string(font.pixelHeight) + "px;";
       }
@@ -319,18 +319,18 @@ void GtkPlatform::ApplyGadgetStyle(Gadget& gadget) {
   std::string css;
   if (gadget.Kind() == ControlKind::SingleLineField ||
       gadget.Kind() == ControlKind::MultiLineField || gadget.Kind() == ControlKind::List) {
-    gtkhelp::LoadCss(gadget.css, FieldAndListCss(gadget, labelRules));
+    gtk::LoadCss(gadget.css, FieldAndListCss(gadget, labelRules));
     return;
   }
   if (gadget.Kind() == ControlKind::Text) {
-    if (gadget.front) labelRules += "color: " + gtkhelp::CssColour(*gadget.front) + ";";
-    if (gadget.back) css += "box { background-color: " + gtkhelp::CssColour(*gadget.back) + "; }";
+    if (gadget.front) labelRules += "color: " + gtk::CssColour(*gadget.front) + ";";
+    if (gadget.back) css += "box { background-color: " + gtk::CssColour(*gadget.back) + "; }";
   } else if (gadget.Kind() == ControlKind::Button) {
     // Small enough for the given rectangle, as a native push button would be.
     css += "button { min-height: 0; min-width: 0; padding: 0 4px; }";
   }
   if (!labelRules.empty()) css += "label {" + labelRules + "}";
-  gtkhelp::LoadCss(gadget.css, css);
+  gtk::LoadCss(gadget.css, css);
 }
 
 // --- creating gadgets --------------------------------------------------------
@@ -340,8 +340,8 @@ void GtkPlatform::CreateImageGadget(GadgetId gadget, const Rect& rect, ImageId i
   Gadget record(ControlKind::Image);
   record.rect = rect;
   if (cairo_surface_t* picture = FindImage(image)) {
-    record.rect.width = gtkhelp::PictureWidth(picture);
-    record.rect.height = gtkhelp::PictureHeight(picture);
+    record.rect.width = gtk::PictureWidth(picture);
+    record.rect.height = gtk::PictureHeight(picture);
   }
   DeferGadget(gadget, record,
               [this, gadget, rect, image] { MakeImageGadget(gadget, rect, image); });
@@ -358,8 +358,8 @@ void GtkPlatform::MakeImageGadget(GadgetId gadget, const Rect& rect, ImageId ima
   if (cairo_surface_t* picture = FindImage(image)) {
     gtk_image_set_from_surface(GTK_IMAGE(entry.content), picture);
     entry.shownPicture = picture;
-    entry.rect.width = gtkhelp::PictureWidth(picture);
-    entry.rect.height = gtkhelp::PictureHeight(picture);
+    entry.rect.width = gtk::PictureWidth(picture);
+    entry.rect.height = gtk::PictureHeight(picture);
   }
   // Motion is selected too: unhandled here, it travels on to the window, whose
   // handler wakes the loop for the hover update. Crossings do not travel, so
@@ -392,7 +392,7 @@ void GtkPlatform::MakeTextGadget(GadgetId gadget, const Rect& rect, const std::s
   // A GtkBox draws its CSS background and has no window of its own, so a press
   // on the text reaches the window (and can drag it).
   entry.widget = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
-  entry.content = gtk_label_new(gtkhelp::ValidUtf8(gtkhelp::NormaliseLineBreaks(text)).c_str());
+  entry.content = gtk_label_new(gtk::ValidUtf8(gtk::NormaliseLineBreaks(text)).c_str());
   gtk_label_set_xalign(GTK_LABEL(entry.content), align == TextAlign::Centre ? 0.5f : 0.0f);
   gtk_label_set_yalign(GTK_LABEL(entry.content), 0.0f);
   gtk_label_set_justify(GTK_LABEL(entry.content),
@@ -401,8 +401,8 @@ void GtkPlatform::MakeTextGadget(GadgetId gadget, const Rect& rect, const std::s
   gtk_label_set_ellipsize(GTK_LABEL(entry.content), PANGO_ELLIPSIZE_END);
   gtk_box_pack_start(GTK_BOX(entry.widget), entry.content, TRUE, TRUE, 0);
   entry.css = gtk_css_provider_new();
-  gtkhelp::AttachCss(entry.widget, entry.css);
-  gtkhelp::AttachCss(entry.content, entry.css);
+  gtk::AttachCss(entry.widget, entry.css);
+  gtk::AttachCss(entry.content, entry.css);
   ApplyGadgetStyle(entry);
   PlaceGadget(gadget, entry);
 }
@@ -420,12 +420,12 @@ void GtkPlatform::MakeButtonGadget(GadgetId gadget, const Rect& rect, const std:
   if (layout_ == nullptr) return;
   Gadget entry(ControlKind::Button);
   entry.rect = rect;
-  entry.widget = gtk_button_new_with_label(gtkhelp::ValidUtf8(text).c_str());
+  entry.widget = gtk_button_new_with_label(gtk::ValidUtf8(text).c_str());
   entry.content = entry.widget;
   entry.css = gtk_css_provider_new();
-  gtkhelp::AttachCss(entry.widget, entry.css);
+  gtk::AttachCss(entry.widget, entry.css);
   if (GtkWidget* label = gtk_bin_get_child(GTK_BIN(entry.widget))) {
-    gtkhelp::AttachCss(label, entry.css);
+    gtk::AttachCss(label, entry.css);
   }
   ApplyGadgetStyle(entry);
   g_signal_connect(entry.widget, "clicked", G_CALLBACK(OnButtonClicked), this);
@@ -445,8 +445,8 @@ void GtkPlatform::SetGadgetImage(GadgetId gadget, ImageId image) {
     return;
   }
   gtk_image_set_from_surface(GTK_IMAGE(entry->content), picture);
-  entry->rect.width = gtkhelp::PictureWidth(picture);
-  entry->rect.height = gtkhelp::PictureHeight(picture);
+  entry->rect.width = gtk::PictureWidth(picture);
+  entry->rect.height = gtk::PictureHeight(picture);
   gtk_widget_set_size_request(entry->widget, entry->rect.width, entry->rect.height);
 }
 

@@ -27,7 +27,7 @@ struct GtkListRows : ListRows {
   std::string Cell(int32_t row, int32_t column) const {
     return ListRows::Cell(row, column, [](const std::string& text) {
       // One line per cell, valid for Pango.
-      std::string cell = gtkhelp::ValidUtf8(gtkhelp::NormaliseLineBreaks(text));
+      std::string cell = gtk::ValidUtf8(gtk::NormaliseLineBreaks(text));
       for (char& c : cell) {
         if (c == '\n' || c == '\t') c = ' ';
       }
@@ -211,8 +211,8 @@ void GtkPlatform::MakeListGadget(GadgetId gadget, const Rect& rect,
   gtk_tree_selection_set_mode(gtk_tree_view_get_selection(view), GTK_SELECTION_SINGLE);
 
   entry.css = gtk_css_provider_new();
-  gtkhelp::AttachCss(entry.widget, entry.css);
-  gtkhelp::AttachCss(entry.content, entry.css);
+  gtk::AttachCss(entry.widget, entry.css);
+  gtk::AttachCss(entry.content, entry.css);
   for (size_t index = 0; index < columns.size(); ++index) {
     const ListColumn& column = columns[index];
     const float xalign = column.align == TextAlign::Centre ? 0.5f : 0.0f;
@@ -225,14 +225,14 @@ void GtkPlatform::MakeListGadget(GadgetId gadget, const Rect& rect,
     gtk_tree_view_column_set_fixed_width(viewColumn, std::max(1, column.width));
     gtk_tree_view_column_set_alignment(viewColumn, xalign);
     // An own heading label, so that the gadget's font and colours reach it.
-    GtkWidget* heading = gtk_label_new(gtkhelp::ValidUtf8(column.title).c_str());
+    GtkWidget* heading = gtk_label_new(gtk::ValidUtf8(column.title).c_str());
     gtk_label_set_ellipsize(GTK_LABEL(heading), PANGO_ELLIPSIZE_END);
-    gtkhelp::AttachCss(heading, entry.css);
+    gtk::AttachCss(heading, entry.css);
     gtk_widget_show(heading);
     gtk_tree_view_column_set_widget(viewColumn, heading);
     gtk_tree_view_append_column(view, viewColumn);
     if (GtkWidget* button = gtk_tree_view_column_get_button(viewColumn)) {
-      gtkhelp::AttachCss(button, entry.css);
+      gtk::AttachCss(button, entry.css);
     }
   }
   gtk_tree_view_set_fixed_height_mode(view, TRUE);

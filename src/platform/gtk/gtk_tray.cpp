@@ -27,8 +27,8 @@ bool GtkPlatform::AddTrayIcon(ImageId image) {
   gtk_status_icon_set_visible(trayIcon_, TRUE);
 
   GtkStatusIcon* icon = trayIcon_;
-  if (!gtkhelp::IterateUntil(kEmbedWaitMs,
-                             [icon] { return gtk_status_icon_is_embedded(icon) != FALSE; })) {
+  if (!gtk::IterateUntil(kEmbedWaitMs,
+                         [icon] { return gtk_status_icon_is_embedded(icon) != FALSE; })) {
     RemoveTrayIcon();  // no tray host took it
     return false;
   }
@@ -37,7 +37,7 @@ bool GtkPlatform::AddTrayIcon(ImageId image) {
 
 void GtkPlatform::SetTrayTooltip(std::string_view text) {
   if (trayIcon_ == nullptr) return;
-  gtk_status_icon_set_tooltip_text(trayIcon_, gtkhelp::ValidUtf8(text).c_str());
+  gtk_status_icon_set_tooltip_text(trayIcon_, gtk::ValidUtf8(text).c_str());
 }
 
 void GtkPlatform::RemoveTrayIcon() {
