@@ -3,9 +3,11 @@
 
 #include <cstdint>
 
+#include "platform/platform_types.h"
+
 namespace zelluo::image {
 
-#define ZELLUO_IMAGE(number, name, file, width, height) inline constexpr int32_t name = number;
+#define ZELLUO_IMAGE(number, name, file, width, height) inline constexpr ImageId name{number};
 #define ZELLUO_SOUND(number, name, file)
 #include "assets/asset_catalogue.inc"
 #undef ZELLUO_IMAGE

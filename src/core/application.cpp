@@ -70,7 +70,8 @@ void LoadBuiltInAssets(Platform& platform) {
   // Each picture is decoded when the platform first needs it: decoding them
   // all would be most of the program's own work before the window opens.
   for (const EmbeddedAsset& asset : BuiltInImages()) {
-    platform.TakeImageLater(asset.number, [asset] { return DecodeImage(asset.data, asset.size); });
+    platform.TakeImageLater(ImageId{asset.number},
+                            [asset] { return DecodeImage(asset.data, asset.size); });
   }
   EmbeddedAsset click = BuiltInClickSound();
   LoadSoundFromMemory(platform, kClickSound, click.data, click.size);

@@ -66,7 +66,7 @@ void DispatchMenu(Application& app, LoopState& loop, int32_t entry) {
 void DispatchGadget(Application& app, LoopState& loop, const Event& event) {
   if (app.shownPage == Page::List && app.listPage.HandleGadget(event)) return;
   if (event.type != kGadgetClick) return;
-  const int32_t gadget = event.number;
+  const GadgetId gadget = event.Gadget();
   if (gadget >= gadget::kIconPlay && gadget <= gadget::kIconAbout) {
     OpenPage(app, gadget);
   } else if (gadget == gadget::kInformation) {

@@ -210,7 +210,7 @@ bool ListPageController::LeaveFilm() {
 }
 
 bool ListPageController::HandleGadget(const Event& event) {
-  switch (event.number) {
+  switch (event.Gadget()) {
     case gadget::kSearchField:
       if (event.type != kGadgetTextChanged) return true;
       query_ = platform_.GadgetText(gadget::kSearchField);

@@ -38,7 +38,7 @@ void ShowStartPage(Application& app) {
   }
 }
 
-void OpenPage(Application& app, int32_t icon) {
+void OpenPage(Application& app, GadgetId icon) {
   std::optional<Page> target = PageOfIcon(icon);
   if (!target) return;
   PlayClickSound(app.platform, app.settings);
@@ -49,7 +49,7 @@ void OpenPage(Application& app, int32_t icon) {
   if (*target == Page::List) app.listPage.Enter();
 }
 
-void ReturnToMainPage(Application& app, int32_t backButton) {
+void ReturnToMainPage(Application& app, GadgetId backButton) {
   std::optional<Page> from = PageOfBackButton(backButton);
   if (!from) return;
   PlayClickSound(app.platform, app.settings);

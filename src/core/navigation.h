@@ -20,9 +20,9 @@ void PlayClickSound(Platform& platform, const SettingsRecord& settings);
 // so the file's StartPage is set back to "Main" then.
 void ShowStartPage(Application& app);
 // From the Main page to the page of a clicked icon (101 to 105).
-void OpenPage(Application& app, int32_t icon);
+void OpenPage(Application& app, GadgetId icon);
 // From the page of a back button (200 ... 600) to a freshly built Main page.
-void ReturnToMainPage(Application& app, int32_t backButton);
+void ReturnToMainPage(Application& app, GadgetId backButton);
 // The Backspace key: every sub-page hidden, the Main page built anew.
 void ReturnToMainPageFromEverywhere(Application& app);
 

@@ -23,7 +23,7 @@ std::string Keys(const std::string& optionKey, const std::string& startKey) {
 
 }  // namespace
 
-void ApplyOptionChange(Application& app, int32_t gadget, int32_t& quit) {
+void ApplyOptionChange(Application& app, GadgetId gadget, int32_t& quit) {
   const OptionPair* row = FindOptionPair(gadget);
   if (row == nullptr) return;
   const bool on = gadget == row->onSwitch;

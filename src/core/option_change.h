@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "platform/platform_types.h"
+
 namespace zelluo {
 
 struct Application;
@@ -12,6 +14,6 @@ inline constexpr int32_t kRestartPauseMs = 250;
 
 // gadget is one of the twelve switches of the Options page. Sets quit to 1
 // when the change was written and a new instance started.
-void ApplyOptionChange(Application& app, int32_t gadget, int32_t& quit);
+void ApplyOptionChange(Application& app, GadgetId gadget, int32_t& quit);
 
 }  // namespace zelluo

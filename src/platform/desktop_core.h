@@ -56,7 +56,7 @@ class Control : public Native {
 
   Rect rect;
   bool shown = true;  // as the program last asked
-  std::optional<int32_t> font;
+  std::optional<FontId> font;
   std::optional<Rgb> front;
   std::optional<Rgb> back;
 
@@ -70,25 +70,25 @@ template <typename Native>
 class GadgetTable {
  public:
   using Record = Control<Native>;
-  using Records = std::map<int32_t, Record>;
+  using Records = std::map<GadgetId, Record>;
 
-  Record* Find(int32_t number) {
+  Record* Find(GadgetId number) {
     const auto found = records_.find(number);
     return found != records_.end() ? &found->second : nullptr;
   }
-  const Record* Find(int32_t number) const {
+  const Record* Find(GadgetId number) const {
     const auto found = records_.find(number);
     return found != records_.end() ? &found->second : nullptr;
   }
   // A new record; the caller has released the native part of one it replaces.
-  Record& Create(int32_t number, Record record) {
-    ZELLUO_ASSERT(number > 0);
+  Record& Create(GadgetId number, Record record) {
+    ZELLUO_ASSERT(Number(number) > 0);
     records_.erase(number);
     return records_.emplace(number, std::move(record)).first->second;
   }
-  void Erase(int32_t number) { records_.erase(number); }
+  void Erase(GadgetId number) { records_.erase(number); }
   void Clear() { records_.clear(); }
-  std::optional<ControlKind> KindOf(int32_t number) const {
+  std::optional<ControlKind> KindOf(GadgetId number) const {
     const Record* record = Find(number);
     return record != nullptr ? std::optional(record->Kind()) : std::nullopt;
   }
@@ -195,10 +195,10 @@ struct DesktopCore {
   EventQueue events;
   QuietChanges quiet;
 
-  // A key reported by the backend, with the gadget that has the focus (-1:
-  // none). A shortcut's menu event is queued here; the backend carries out
+  // A key reported by the backend, with the gadget that has the focus
+  // (kNoGadget: none). A shortcut's menu event is queued here; the backend carries out
   // the other decisions.
-  KeyRoute ReportKey(int32_t keyCode, KeyModifier modifier, int32_t focusedGadget) {
+  KeyRoute ReportKey(int32_t keyCode, KeyModifier modifier, GadgetId focusedGadget) {
     const KeyRoute route = RouteKey(keyCode, modifier, gadgets.KindOf(focusedGadget), shortcuts);
     if (route.target == KeyTarget::Shortcut) {
       events.Push(Event{EventKind::Menu, route.menuEvent, 0});
@@ -210,7 +210,7 @@ struct DesktopCore {
   // when the toolkit must stop the key there (a shortcut, or Escape leaving a
   // field, which leaveField carries out); false hands it on to the widget.
   template <typename LeaveField>
-  bool InterceptKey(int32_t keyCode, KeyModifier modifier, int32_t focusedGadget,
+  bool InterceptKey(int32_t keyCode, KeyModifier modifier, GadgetId focusedGadget,
                     LeaveField leaveField) {
     switch (ReportKey(keyCode, modifier, focusedGadget).target) {
       case KeyTarget::Shortcut:

@@ -3,6 +3,7 @@
 //
 // Numbers are the currency: gadgets, images, fonts, sounds and menu entries are
 // named by program-chosen integers and each backend maps them to its own objects.
+// Gadgets, images and fonts have a type each (GadgetId, ImageId, FontId).
 // An operation on a number that does not exist does nothing. Errors come back
 // as values (a false flag, an empty optional), never as exceptions.
 //
@@ -100,7 +101,7 @@ class WindowPart {
 
   // --- tray ----------------------------------------------------------------
   // False when no icon could be installed (no image, no notification area).
-  virtual bool AddTrayIcon(int32_t image) = 0;
+  virtual bool AddTrayIcon(ImageId image) = 0;
   virtual void SetTrayTooltip(std::string_view text) = 0;
   virtual void RemoveTrayIcon() = 0;
 };
@@ -113,41 +114,41 @@ class GadgetPart {
 
   // Creating under an existing number replaces that gadget. New gadgets are visible.
   // An image gadget takes the size of its image; without one it keeps rect's size.
-  virtual void CreateImageGadget(int32_t gadget, const Rect& rect, int32_t image) = 0;
-  virtual void CreateTextGadget(int32_t gadget, const Rect& rect, std::string_view text,
+  virtual void CreateImageGadget(GadgetId gadget, const Rect& rect, ImageId image) = 0;
+  virtual void CreateTextGadget(GadgetId gadget, const Rect& rect, std::string_view text,
                                 TextAlign align) = 0;
-  virtual void CreateButtonGadget(int32_t gadget, const Rect& rect, std::string_view text) = 0;
-  virtual void SetGadgetImage(int32_t gadget, int32_t image) = 0;
-  virtual void SetGadgetFont(int32_t gadget, int32_t font) = 0;
-  virtual void SetGadgetFrontColour(int32_t gadget, Rgb colour) = 0;
-  virtual void SetGadgetBackColour(int32_t gadget, Rgb colour) = 0;
-  virtual void ShowGadget(int32_t gadget) = 0;
-  virtual void HideGadget(int32_t gadget) = 0;
-  virtual void FreeGadget(int32_t gadget) = 0;
-  virtual bool GadgetExists(int32_t gadget) = 0;
+  virtual void CreateButtonGadget(GadgetId gadget, const Rect& rect, std::string_view text) = 0;
+  virtual void SetGadgetImage(GadgetId gadget, ImageId image) = 0;
+  virtual void SetGadgetFont(GadgetId gadget, FontId font) = 0;
+  virtual void SetGadgetFrontColour(GadgetId gadget, Rgb colour) = 0;
+  virtual void SetGadgetBackColour(GadgetId gadget, Rgb colour) = 0;
+  virtual void ShowGadget(GadgetId gadget) = 0;
+  virtual void HideGadget(GadgetId gadget) = 0;
+  virtual void FreeGadget(GadgetId gadget) = 0;
+  virtual bool GadgetExists(GadgetId gadget) = 0;
   // Position and size in the window's client coordinates, at this moment.
-  virtual std::optional<Rect> GadgetRect(int32_t gadget) = 0;
+  virtual std::optional<Rect> GadgetRect(GadgetId gadget) = 0;
 
   // --- text fields and lists -----------------------------------------------
   // An editable text field, empty, in the gadget colours and font set for it.
-  virtual void CreateTextField(int32_t gadget, const Rect& rect, TextFieldKind kind) = 0;
+  virtual void CreateTextField(GadgetId gadget, const Rect& rect, TextFieldKind kind) = 0;
   // Replaces the text of a text field or a text gadget; reports no change event.
-  virtual void SetGadgetText(int32_t gadget, std::string_view text) = 0;
+  virtual void SetGadgetText(GadgetId gadget, std::string_view text) = 0;
   // The text of a text field or text gadget; empty for other gadgets.
-  virtual std::string GadgetText(int32_t gadget) = 0;
+  virtual std::string GadgetText(GadgetId gadget) = 0;
   // A list of rows with column headings; one row at a time is selected.
-  virtual void CreateListGadget(int32_t gadget, const Rect& rect,
+  virtual void CreateListGadget(GadgetId gadget, const Rect& rect,
                                 const std::vector<ListColumn>& columns, ListRowSource rows) = 0;
-  // Sets how many rows the list has and forgets every row it fetched before,
-  // so that the next drawing asks the row source again. Clears the selection.
-  virtual void SetListRowCount(int32_t gadget, int32_t count) = 0;
+  // Sets how many rows the list has; the next drawing asks the row source
+  // again. Clears the selection.
+  virtual void SetListRowCount(GadgetId gadget, int32_t count) = 0;
   // Selects a row (-1: none) and scrolls it into view; reports no change event.
-  virtual void SetListSelection(int32_t gadget, int32_t row) = 0;
-  virtual int32_t ListSelection(int32_t gadget) = 0;
-  // Gives the keyboard focus to a gadget; -1 takes it from every gadget.
-  virtual void FocusGadget(int32_t gadget) = 0;
-  // The gadget with the keyboard focus; -1 when none has it.
-  virtual int32_t FocusedGadget() = 0;
+  virtual void SetListSelection(GadgetId gadget, int32_t row) = 0;
+  virtual int32_t ListSelection(GadgetId gadget) = 0;
+  // Gives the keyboard focus to a gadget; kNoGadget takes it from every gadget.
+  virtual void FocusGadget(GadgetId gadget) = 0;
+  // The gadget with the keyboard focus; kNoGadget when none has it.
+  virtual GadgetId FocusedGadget() = 0;
 };
 
 // Pictures and fonts by number, for the window, its gadgets and the tray icon.
@@ -157,14 +158,14 @@ class PicturePart {
 
   // --- images and gadgets --------------------------------------------------
   // Registers a decoded picture under a number, replacing one already there.
-  virtual bool LoadImage(int32_t image, const PixelImage& pixels) = 0;
+  virtual bool LoadImage(ImageId image, const PixelImage& pixels) = 0;
   // LoadImage for a picture the caller no longer needs: a platform may keep
   // its pixels instead of a copy of them.
-  virtual bool TakeImage(int32_t image, PixelImage&& pixels) { return LoadImage(image, pixels); }
+  virtual bool TakeImage(ImageId image, PixelImage&& pixels) { return LoadImage(image, pixels); }
   // TakeImage for a picture that decode makes (none when it cannot), which
   // a platform may put off until the picture is first needed. This one
   // decodes at once.
-  virtual bool TakeImageLater(int32_t image, std::function<std::optional<PixelImage>()> decode) {
+  virtual bool TakeImageLater(ImageId image, std::function<std::optional<PixelImage>()> decode) {
     std::optional<PixelImage> pixels = decode();
     return pixels && TakeImage(image, std::move(*pixels));
   }
@@ -172,7 +173,7 @@ class PicturePart {
 
   // --- fonts ---------------------------------------------------------------
   // pixelHeight is the character height; weight 400 regular, 700 bold.
-  virtual void LoadFont(int32_t font, std::string_view face, int32_t pixelHeight, int32_t weight,
+  virtual void LoadFont(FontId font, std::string_view face, int32_t pixelHeight, int32_t weight,
                         bool underline) = 0;
   virtual void FreeAllFonts() = 0;
 };

@@ -10,6 +10,23 @@
 
 namespace zelluo {
 
+// Gadgets, pictures and fonts are named by program-chosen numbers, each kind
+// in a type of its own so that a number of one kind cannot stand for another:
+// GadgetId{107}, ImageId{3}. Number() gives the plain number back, for the
+// backends' own handles and for traces.
+enum class GadgetId : int32_t {};
+enum class ImageId : int32_t {};
+enum class FontId : int32_t {};
+
+// No gadget: none has the keyboard focus, or none is to have it.
+inline constexpr GadgetId kNoGadget{-1};
+// No picture: a window without an icon.
+inline constexpr ImageId kNoImage{0};
+
+constexpr int32_t Number(GadgetId gadget) { return static_cast<int32_t>(gadget); }
+constexpr int32_t Number(ImageId image) { return static_cast<int32_t>(image); }
+constexpr int32_t Number(FontId font) { return static_cast<int32_t>(font); }
+
 struct Size {
   int32_t width = 0;
   int32_t height = 0;
@@ -76,8 +93,14 @@ enum class EventKind {
 
 struct Event {
   EventKind kind = EventKind::None;
-  int32_t number = 0;
+  int32_t number = 0;  // the gadget of a Gadget event, the entry of a Menu event
   int32_t type = 0;
+
+  static constexpr Event OfGadget(GadgetId gadget, int32_t type) {
+    return Event{EventKind::Gadget, Number(gadget), type};
+  }
+  // The gadget of a Gadget event.
+  constexpr GadgetId Gadget() const { return GadgetId{number}; }
   friend bool operator==(const Event&, const Event&) = default;
 };
 
@@ -139,7 +162,7 @@ struct WindowRequest {
   Rect clientRect;  // position on the screen and client size
   Rgb background = 0;
   bool minimised = false;
-  int32_t iconImage = 0;  // image number of the window icon (absent: none)
+  ImageId iconImage = kNoImage;  // the window icon
 };
 
 }  // namespace zelluo

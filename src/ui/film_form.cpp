@@ -13,7 +13,7 @@ namespace {
 using collection::Film;
 
 // Each field with the film's value as the form shows it.
-std::array<std::pair<int32_t, std::string>, 6> FieldTexts(const Film& film) {
+std::array<std::pair<GadgetId, std::string>, 6> FieldTexts(const Film& film) {
   return {{
       {gadget::kTitleField, film.title},
       {gadget::kActorsField, film.actors},

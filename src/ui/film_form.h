@@ -13,7 +13,7 @@
 namespace zelluo {
 
 // The image number under which the current film's cover is registered.
-inline constexpr int32_t kFilmCoverImage = 1000;
+inline constexpr ImageId kFilmCoverImage{1000};
 
 // Puts the film's values into the fields.
 void ShowFilmInForm(Platform& platform, const collection::Film& film);

@@ -5,82 +5,92 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/platform_types.h"
+
 namespace zelluo::gadget {
 
 // Window frame and close button, built once at start-up.
-inline constexpr int32_t kFrameTop = 2;
-inline constexpr int32_t kFrameRight = 3;
-inline constexpr int32_t kFrameBottom = 4;
-inline constexpr int32_t kFrameLeft = 5;
-inline constexpr int32_t kClose = 107;
+inline constexpr GadgetId kFrameTop{2};
+inline constexpr GadgetId kFrameRight{3};
+inline constexpr GadgetId kFrameBottom{4};
+inline constexpr GadgetId kFrameLeft{5};
+inline constexpr GadgetId kClose{107};
 
 // Main page.
-inline constexpr int32_t kMainPlaceholder = 100;  // where sub-pages have their back button
-inline constexpr int32_t kIconPlay = 101;
-inline constexpr int32_t kIconList = 102;
-inline constexpr int32_t kIconOptions = 103;
-inline constexpr int32_t kIconUpdate = 104;
-inline constexpr int32_t kIconAbout = 105;
-inline constexpr int32_t kInformation = 106;
+inline constexpr GadgetId kMainPlaceholder{100};  // where sub-pages have their back button
+inline constexpr GadgetId kIconPlay{101};
+inline constexpr GadgetId kIconList{102};
+inline constexpr GadgetId kIconOptions{103};
+inline constexpr GadgetId kIconUpdate{104};
+inline constexpr GadgetId kIconAbout{105};
+inline constexpr GadgetId kInformation{106};
 
 // Navigation captions: caption n * 10 + 100 belongs to icon n + 100.
-inline constexpr int32_t kCaptionPlay = 110;
-inline constexpr int32_t kCaptionList = 120;
-inline constexpr int32_t kCaptionOptions = 130;
-inline constexpr int32_t kCaptionUpdate = 140;
-inline constexpr int32_t kCaptionAbout = 150;
+inline constexpr GadgetId kCaptionPlay{110};
+inline constexpr GadgetId kCaptionList{120};
+inline constexpr GadgetId kCaptionOptions{130};
+inline constexpr GadgetId kCaptionUpdate{140};
+inline constexpr GadgetId kCaptionAbout{150};
 
 // Back buttons of the sub-pages.
-inline constexpr int32_t kBackPlay = 200;
-inline constexpr int32_t kBackList = 300;
-inline constexpr int32_t kBackOptions = 400;
-inline constexpr int32_t kBackUpdate = 500;
-inline constexpr int32_t kBackAbout = 600;
+inline constexpr GadgetId kBackPlay{200};
+inline constexpr GadgetId kBackList{300};
+inline constexpr GadgetId kBackOptions{400};
+inline constexpr GadgetId kBackUpdate{500};
+inline constexpr GadgetId kBackAbout{600};
 
 // List page: the film details form.
-inline constexpr int32_t kCover = 303;
-inline constexpr int32_t kTitleHeading = 304;
-inline constexpr int32_t kTitleLine = 305;
-inline constexpr int32_t kActorsHeading = 306;
-inline constexpr int32_t kActorsLine = 307;
-inline constexpr int32_t kYearHeading = 308;
-inline constexpr int32_t kYearLine = 309;
-inline constexpr int32_t kRunningTimeHeading = 310;
-inline constexpr int32_t kRunningTimeLine = 311;
-inline constexpr int32_t kCountryHeading = 312;
-inline constexpr int32_t kCountryLine = 313;
-inline constexpr int32_t kPlotHeading = 314;
-inline constexpr int32_t kPlotLine = 315;
+inline constexpr GadgetId kCover{303};
+inline constexpr GadgetId kTitleHeading{304};
+inline constexpr GadgetId kTitleLine{305};
+inline constexpr GadgetId kActorsHeading{306};
+inline constexpr GadgetId kActorsLine{307};
+inline constexpr GadgetId kYearHeading{308};
+inline constexpr GadgetId kYearLine{309};
+inline constexpr GadgetId kRunningTimeHeading{310};
+inline constexpr GadgetId kRunningTimeLine{311};
+inline constexpr GadgetId kCountryHeading{312};
+inline constexpr GadgetId kCountryLine{313};
+inline constexpr GadgetId kPlotHeading{314};
+inline constexpr GadgetId kPlotLine{315};
 // The film under the headings, the search, the buttons and the film list.
-inline constexpr int32_t kTitleField = 316;
-inline constexpr int32_t kActorsField = 317;
-inline constexpr int32_t kYearField = 318;
-inline constexpr int32_t kRunningTimeField = 319;
-inline constexpr int32_t kCountryField = 320;
-inline constexpr int32_t kPlotField = 321;
-inline constexpr int32_t kSearchLabel = 322;
-inline constexpr int32_t kSearchField = 323;
-inline constexpr int32_t kNewFilm = 324;
-inline constexpr int32_t kSaveFilm = 325;
-inline constexpr int32_t kDeleteFilm = 326;
-inline constexpr int32_t kChooseCover = 327;
-inline constexpr int32_t kImportFilms = 328;
-inline constexpr int32_t kExportFilms = 329;
-inline constexpr int32_t kExchangeStatus = 331;  // the progress of an import
-inline constexpr int32_t kFilmList = 330;
+inline constexpr GadgetId kTitleField{316};
+inline constexpr GadgetId kActorsField{317};
+inline constexpr GadgetId kYearField{318};
+inline constexpr GadgetId kRunningTimeField{319};
+inline constexpr GadgetId kCountryField{320};
+inline constexpr GadgetId kPlotField{321};
+inline constexpr GadgetId kSearchLabel{322};
+inline constexpr GadgetId kSearchField{323};
+inline constexpr GadgetId kNewFilm{324};
+inline constexpr GadgetId kSaveFilm{325};
+inline constexpr GadgetId kDeleteFilm{326};
+inline constexpr GadgetId kChooseCover{327};
+inline constexpr GadgetId kImportFilms{328};
+inline constexpr GadgetId kExportFilms{329};
+inline constexpr GadgetId kExchangeStatus{331};  // the progress of an import
+inline constexpr GadgetId kFilmList{330};
 
 // Options page: heading, separator, then per row a label, an on and an off
 // switch (row r: 402 + 3r, 403 + 3r, 404 + 3r, for r = 1 to 6: 405 to 422).
-inline constexpr int32_t kOptionsHeading = 403;
-inline constexpr int32_t kOptionsSeparator = 404;
+inline constexpr GadgetId kOptionsHeading{403};
+inline constexpr GadgetId kOptionsSeparator{404};
+constexpr GadgetId OptionLabel(int32_t row) { return GadgetId{402 + 3 * row}; }
+constexpr GadgetId OptionOnSwitch(int32_t row) { return GadgetId{403 + 3 * row}; }
+constexpr GadgetId OptionOffSwitch(int32_t row) { return GadgetId{404 + 3 * row}; }
 
 // About page: five sections, each a heading, its underline and its value lines
 // numbered on from the heading (the thanks have three lines: 615 to 619).
-inline constexpr int32_t kAboutNameHeading = 603;
-inline constexpr int32_t kAboutVersionHeading = 606;
-inline constexpr int32_t kAboutSizeHeading = 609;
-inline constexpr int32_t kAboutAuthorHeading = 612;
-inline constexpr int32_t kAboutThanksHeading = 615;
+inline constexpr GadgetId kAboutNameHeading{603};
+inline constexpr GadgetId kAboutVersionHeading{606};
+inline constexpr GadgetId kAboutSizeHeading{609};
+inline constexpr GadgetId kAboutAuthorHeading{612};
+inline constexpr GadgetId kAboutThanksHeading{615};
+// The gadget line places after a section's heading: 1 is its underline, 2 and
+// on its value lines.
+constexpr GadgetId AboutLine(GadgetId heading, int32_t line) {
+  return GadgetId{Number(heading) + line};
+}
 
 }  // namespace zelluo::gadget
 
@@ -108,9 +118,9 @@ inline constexpr int32_t kExportFilms = 20;   // Strg+E
 
 // Fonts: all "Arial"; 2 is the heading font and 3 the body font.
 namespace font {
-inline constexpr int32_t kHeading = 2;
-inline constexpr int32_t kBody = 3;
-inline constexpr int32_t kDefault = -1;  // the system's default GUI font
+inline constexpr FontId kHeading{2};
+inline constexpr FontId kBody{3};
+inline constexpr FontId kDefault{-1};  // the system's default GUI font
 }  // namespace font
 
 }  // namespace zelluo

@@ -32,21 +32,21 @@ constexpr std::array<FontEntry, 7> kFonts = {{
 struct PageEntry {
   Page page;
   std::string_view id;
-  int32_t icon;        // on the Main page; 0 for the Main page itself
-  int32_t caption;     // under the icon
+  GadgetId icon;     // on the Main page; 0 for the Main page itself
+  GadgetId caption;  // under the icon
   std::string_view captionText;
-  int32_t backButton;  // 0 for the Main page
+  GadgetId backButton;  // 0 for the Main page
 };
 
 // In the order in which the start page is compared and the sub-pages are built.
 constexpr std::array<PageEntry, 6> kPages = {{
-    {Page::Main, "Main", 0, 0, "", 0},
+    {Page::Main, "Main", GadgetId{}, GadgetId{}, "", GadgetId{}},
     {Page::Play, "Play", gadget::kIconPlay, gadget::kCaptionPlay, text::kCaptionPlay,
      gadget::kBackPlay},
     {Page::List, "List", gadget::kIconList, gadget::kCaptionList, text::kCaptionList,
      gadget::kBackList},
-    {Page::Options, "Options", gadget::kIconOptions, gadget::kCaptionOptions,
-     text::kCaptionOptions, gadget::kBackOptions},
+    {Page::Options, "Options", gadget::kIconOptions, gadget::kCaptionOptions, text::kCaptionOptions,
+     gadget::kBackOptions},
     {Page::Update, "Update", gadget::kIconUpdate, gadget::kCaptionUpdate, text::kCaptionUpdate,
      gadget::kBackUpdate},
     {Page::About, "About", gadget::kIconAbout, gadget::kCaptionAbout, text::kCaptionAbout,
@@ -55,17 +55,17 @@ constexpr std::array<PageEntry, 6> kPages = {{
 
 const PageEntry& EntryOf(Page page) { return kPages[static_cast<size_t>(page)]; }
 
-const PageEntry* EntryWith(int32_t PageEntry::*member, int32_t value) {
+const PageEntry* EntryWith(GadgetId PageEntry::*member, GadgetId value) {
   for (const PageEntry& entry : kPages) {
-    if (value != 0 && entry.*member == value) return &entry;
+    if (value != GadgetId{} && entry.*member == value) return &entry;
   }
   return nullptr;
 }
 
 struct HoverPair {
-  int32_t gadget;
-  int32_t normal;
-  int32_t hover;
+  GadgetId gadget;
+  ImageId normal;
+  ImageId hover;
 };
 
 // Navigation icons with their pictures; the caption is Main page's table above.
@@ -87,34 +87,43 @@ constexpr std::array<HoverPair, 6> kButtonHover = {{
     {gadget::kBackAbout, image::kBack, image::kBackHover},
 }};
 
+constexpr OptionPair OptionRow(int32_t row, std::string_view text, int32_t SettingsRecord::*field) {
+  return {gadget::OptionLabel(row), gadget::OptionOnSwitch(row), gadget::OptionOffSwitch(row), text,
+          field};
+}
+
 constexpr std::array<OptionPair, 6> kOptionPairs = {{
-    {405, 406, 407, text::kOptionStartTray, &SettingsRecord::StartTray},
-    {408, 409, 410, text::kOptionStartMinimize, &SettingsRecord::StartMinimize},
-    {411, 412, 413, text::kOptionAutoUpdate, &SettingsRecord::AutoUpdate},
-    {414, 415, 416, text::kOptionLog, &SettingsRecord::Log},
-    {417, 418, 419, text::kOptionFadeout, &SettingsRecord::Fadeout},
-    {420, 421, 422, text::kOptionSound, &SettingsRecord::Sound},
+    OptionRow(1, text::kOptionStartTray, &SettingsRecord::StartTray),
+    OptionRow(2, text::kOptionStartMinimize, &SettingsRecord::StartMinimize),
+    OptionRow(3, text::kOptionAutoUpdate, &SettingsRecord::AutoUpdate),
+    OptionRow(4, text::kOptionLog, &SettingsRecord::Log),
+    OptionRow(5, text::kOptionFadeout, &SettingsRecord::Fadeout),
+    OptionRow(6, text::kOptionSound, &SettingsRecord::Sound),
 }};
 
 const Rect kBackButtonRect{40, 50, 50, 50};
 
-GadgetEntry ImageGadget(int32_t number, Rect rect, int32_t picture) {
+GadgetEntry ImageGadget(GadgetId number, Rect rect, ImageId picture) {
   return GadgetEntry{number, GadgetType::Image, rect, picture, {}, font::kDefault};
 }
 
-GadgetEntry TextGadget(int32_t number, Rect rect, std::string_view text, int32_t font) {
-  return GadgetEntry{number, GadgetType::Text, rect, 0, std::string(text), font};
+GadgetEntry TextGadget(GadgetId number, Rect rect, std::string_view text, FontId font) {
+  return GadgetEntry{number, GadgetType::Text, rect, kNoImage, std::string(text), font};
 }
 
 std::vector<GadgetEntry> MainPage() {
-  std::vector<GadgetEntry> gadgets = {TextGadget(gadget::kMainPlaceholder, kBackButtonRect, "",
-                                                font::kDefault)};
+  std::vector<GadgetEntry> gadgets = {
+      TextGadget(gadget::kMainPlaceholder, kBackButtonRect, "", font::kDefault)};
   for (size_t i = 0; i < kIconHover.size(); ++i) {
     int32_t x = 160 + 200 * static_cast<int32_t>(i);
     gadgets.push_back(ImageGadget(kIconHover[i].gadget, {x, 400, 128, 128}, kIconHover[i].normal));
   }
-  gadgets.push_back(GadgetEntry{gadget::kInformation, GadgetType::Button, {520, 900, 200, 20}, 0,
-                               std::string(text::kInformationButton), font::kDefault});
+  gadgets.push_back(GadgetEntry{gadget::kInformation,
+                                GadgetType::Button,
+                                {520, 900, 200, 20},
+                                kNoImage,
+                                std::string(text::kInformationButton),
+                                font::kDefault});
   return gadgets;
 }
 
@@ -126,16 +135,16 @@ const std::array kFilmListColumns = {
     std::pair{text::kColumnCountry, 270},
 };
 
-GadgetEntry Field(int32_t number, Rect rect, GadgetType type = GadgetType::Field) {
-  return GadgetEntry{number, type, rect, 0, {}, font::kBody};
+GadgetEntry Field(GadgetId number, Rect rect, GadgetType type = GadgetType::Field) {
+  return GadgetEntry{number, type, rect, kNoImage, {}, font::kBody};
 }
 
-GadgetEntry Button(int32_t number, Rect rect, std::string_view text) {
-  return GadgetEntry{number, GadgetType::Button, rect, 0, std::string(text), font::kDefault};
+GadgetEntry Button(GadgetId number, Rect rect, std::string_view text) {
+  return GadgetEntry{number, GadgetType::Button, rect, kNoImage, std::string(text), font::kDefault};
 }
 
 std::vector<GadgetEntry> ListPage() {
-  const int32_t heading = font::kHeading;
+  const FontId heading = font::kHeading;
   return {
       ImageGadget(gadget::kBackList, kBackButtonRect, image::kBack),
       ImageGadget(gadget::kCover, {40, 120, 360, 450}, image::kCoverPlaceholder),
@@ -147,8 +156,7 @@ std::vector<GadgetEntry> ListPage() {
       ImageGadget(gadget::kYearLine, {410, 298, 260, 2}, image::kShortUnderline),
       TextGadget(gadget::kRunningTimeHeading, {680, 280, 260, 18}, text::kRunningTime, heading),
       ImageGadget(gadget::kRunningTimeLine, {680, 298, 260, 2}, image::kShortUnderline),
-      TextGadget(gadget::kCountryHeading, {950, 280, 260, 18}, text::kCountryOfProduction,
-                 heading),
+      TextGadget(gadget::kCountryHeading, {950, 280, 260, 18}, text::kCountryOfProduction, heading),
       ImageGadget(gadget::kCountryLine, {950, 298, 260, 2}, image::kShortUnderline),
       TextGadget(gadget::kPlotHeading, {410, 360, 800, 18}, text::kPlot, heading),
       ImageGadget(gadget::kPlotLine, {410, 378, 800, 2}, image::kLongUnderline),
@@ -168,7 +176,8 @@ std::vector<GadgetEntry> ListPage() {
       Button(gadget::kChooseCover, {824, 592, 120, 26}, text::kChooseCover),
       Button(gadget::kImportFilms, {957, 592, 120, 26}, text::kImportButton),
       Button(gadget::kExportFilms, {1090, 592, 120, 26}, text::kExportButton),
-      GadgetEntry{gadget::kFilmList, GadgetType::List, {40, 630, 1170, 320}, 0, {}, font::kBody},
+      GadgetEntry{
+          gadget::kFilmList, GadgetType::List, {40, 630, 1170, 320}, kNoImage, {}, font::kBody},
       TextGadget(gadget::kExchangeStatus, {40, 956, 1170, 20}, "", font::kBody),
   };
 }
@@ -193,31 +202,36 @@ std::vector<GadgetEntry> OptionsPage(const SettingsRecord& settings) {
 }
 
 std::vector<GadgetEntry> AboutPage(const PageContext& pages) {
-  std::vector<GadgetEntry> gadgets = {ImageGadget(gadget::kBackAbout, kBackButtonRect, image::kBack)};
+  std::vector<GadgetEntry> gadgets = {
+      ImageGadget(gadget::kBackAbout, kBackButtonRect, image::kBack)};
   struct Section {
-    int32_t heading;
+    GadgetId heading;
     std::string_view title;
     std::vector<std::string> values;
   };
   const Section sections[] = {
       {gadget::kAboutNameHeading, text::kApplication, {pages.settings.Name}},
       {gadget::kAboutVersionHeading, text::kVersion, {pages.settings.Version}},
-      {gadget::kAboutSizeHeading, text::kSize,
+      {gadget::kAboutSizeHeading,
+       text::kSize,
        {std::to_string(pages.programSizeKb) + std::string(text::kKilobytes)}},
       {gadget::kAboutAuthorHeading, text::kProgramming, {std::string(pages.author)}},
-      {gadget::kAboutThanksHeading, text::kThanks,
+      {gadget::kAboutThanksHeading,
+       text::kThanks,
        {std::string(text::kThanks1), std::string(text::kThanks2), std::string(text::kThanks3)}},
   };
   // Five sections 80 pixels apart: heading, underline, then the value lines.
   int32_t y = 120;
   for (const Section& section : sections) {
-    int32_t number = section.heading;
-    gadgets.push_back(TextGadget(number++, {100, y, 880, 18}, section.title, font::kHeading));
-    gadgets.push_back(ImageGadget(number++, {100, y + 18, 880, 2}, image::kShortUnderline));
-    int32_t line = y + 20;
+    gadgets.push_back(
+        TextGadget(section.heading, {100, y, 880, 18}, section.title, font::kHeading));
+    gadgets.push_back(ImageGadget(gadget::AboutLine(section.heading, 1), {100, y + 18, 880, 2},
+                                  image::kShortUnderline));
+    int32_t line = 2;
     for (const std::string& value : section.values) {
-      gadgets.push_back(TextGadget(number++, {100, line, 880, 20}, value, font::kBody));
-      line += 20;
+      gadgets.push_back(TextGadget(gadget::AboutLine(section.heading, line),
+                                   {100, y + 20 * line - 20, 880, 20}, value, font::kBody));
+      ++line;
     }
     y += 80;
   }
@@ -245,18 +259,22 @@ void CreateGadget(Platform& platform, const GadgetEntry& entry, const ListRowSou
       platform.CreateListGadget(entry.number, entry.rect, columns, rows);
       break;
     }
-    case GadgetType::Image: platform.CreateImageGadget(entry.number, entry.rect, entry.image); break;
+    case GadgetType::Image:
+      platform.CreateImageGadget(entry.number, entry.rect, entry.image);
+      break;
     case GadgetType::Text:
       platform.CreateTextGadget(entry.number, entry.rect, entry.text, TextAlign::Left);
       break;
     case GadgetType::CentredText:
       platform.CreateTextGadget(entry.number, entry.rect, entry.text, TextAlign::Centre);
       break;
-    case GadgetType::Button: platform.CreateButtonGadget(entry.number, entry.rect, entry.text); break;
+    case GadgetType::Button:
+      platform.CreateButtonGadget(entry.number, entry.rect, entry.text);
+      break;
   }
 }
 
-void SetPageColours(Platform& platform, int32_t number) {
+void SetPageColours(Platform& platform, GadgetId number) {
   platform.SetGadgetFrontColour(number, kTextColour);
   platform.SetGadgetBackColour(number, kTextBackColour);
 }
@@ -266,7 +284,7 @@ void SetPageColours(Platform& platform, int32_t number) {
 void CreateGadgets(Platform& platform, const std::vector<GadgetEntry>& gadgets,
                    const ListRowSource& rows = {}) {
   for (const GadgetEntry& entry : gadgets) CreateGadget(platform, entry, rows);
-  for (int32_t font : {font::kHeading, font::kBody}) {
+  for (FontId font : {font::kHeading, font::kBody}) {
     for (const GadgetEntry& entry : gadgets) {
       if (IsText(entry) && entry.font == font) platform.SetGadgetFont(entry.number, font);
     }
@@ -277,9 +295,9 @@ void CreateGadgets(Platform& platform, const std::vector<GadgetEntry>& gadgets,
 }
 
 void BuildNavigationCaption(Platform& platform, const PageEntry& entry) {
-  int32_t x = 125 + 200 * (entry.icon - gadget::kIconPlay);
-  GadgetEntry caption{entry.caption, GadgetType::CentredText, {x, 560, 200, 20}, 0,
-                     std::string(entry.captionText), font::kHeading};
+  int32_t x = 125 + 200 * (Number(entry.icon) - Number(gadget::kIconPlay));
+  GadgetEntry caption{entry.caption, GadgetType::CentredText,        {x, 560, 200, 20},
+                      kNoImage,      std::string(entry.captionText), font::kHeading};
   CreateGadgets(platform, {caption});
   platform.ShowGadget(entry.caption);
   platform.HideGadget(entry.caption);
@@ -303,17 +321,22 @@ std::optional<Page> PageFromId(std::string_view id) {
 
 std::vector<GadgetEntry> PageGadgets(const PageContext& pages, Page page) {
   switch (page) {
-    case Page::Main: return MainPage();
-    case Page::List: return ListPage();
-    case Page::Options: return OptionsPage(pages.settings);
-    case Page::About: return AboutPage(pages);
+    case Page::Main:
+      return MainPage();
+    case Page::List:
+      return ListPage();
+    case Page::Options:
+      return OptionsPage(pages.settings);
+    case Page::About:
+      return AboutPage(pages);
     case Page::Play:
-    case Page::Update: break;
+    case Page::Update:
+      break;
   }
   return {ImageGadget(EntryOf(page).backButton, kBackButtonRect, image::kBack)};
 }
 
-const OptionPair* FindOptionPair(int32_t gadget) {
+const OptionPair* FindOptionPair(GadgetId gadget) {
   for (const OptionPair& row : kOptionPairs) {
     if (row.onSwitch == gadget || row.offSwitch == gadget) return &row;
   }
@@ -331,7 +354,7 @@ void LoadFonts(Platform& platform) {
     const FontEntry& entry = kFonts[number];
     // A character height of points x dpi / 72 pixels, rounded.
     auto height = static_cast<int32_t>(std::lround(entry.points * dpi / 72.0));
-    platform.LoadFont(static_cast<int32_t>(number), kFontFace, height, entry.weight,
+    platform.LoadFont(FontId{static_cast<int32_t>(number)}, kFontFace, height, entry.weight,
                       entry.underline);
   }
 }
@@ -370,13 +393,13 @@ void FreeMainPage(Platform& platform) {
 
 void HideAllNavigationCaptions(Platform& platform) {
   for (const PageEntry& entry : kPages) {
-    if (entry.caption != 0) platform.HideGadget(entry.caption);
+    if (entry.caption != GadgetId{}) platform.HideGadget(entry.caption);
   }
 }
 
 void BuildPages(const PageContext& pages) {
   for (const PageEntry& entry : kPages) {
-    if (entry.caption != 0) BuildNavigationCaption(pages.platform, entry);
+    if (entry.caption != GadgetId{}) BuildNavigationCaption(pages.platform, entry);
   }
   for (const PageEntry& entry : kPages) {
     BuildPage(pages, entry.page);
@@ -384,27 +407,28 @@ void BuildPages(const PageContext& pages) {
   }
 }
 
-std::optional<Page> PageOfIcon(int32_t icon) {
+std::optional<Page> PageOfIcon(GadgetId icon) {
   const PageEntry* entry = EntryWith(&PageEntry::icon, icon);
   if (entry == nullptr) return std::nullopt;
   return entry->page;
 }
 
-std::optional<Page> PageOfBackButton(int32_t backButton) {
+std::optional<Page> PageOfBackButton(GadgetId backButton) {
   const PageEntry* entry = EntryWith(&PageEntry::backButton, backButton);
   if (entry == nullptr) return std::nullopt;
   return entry->page;
 }
 
-int32_t BackButtonOf(Page page) { return EntryOf(page).backButton; }
+GadgetId BackButtonOf(Page page) { return EntryOf(page).backButton; }
 
 void UpdateHover(Platform& platform, int32_t x, int32_t y) {
   bool mainPageBuilt = true;
-  for (const HoverPair& icon : kIconHover) mainPageBuilt = mainPageBuilt && platform.GadgetExists(icon.gadget);
+  for (const HoverPair& icon : kIconHover)
+    mainPageBuilt = mainPageBuilt && platform.GadgetExists(icon.gadget);
   if (mainPageBuilt) {
     for (const HoverPair& icon : kIconHover) {
       bool over = Inside(platform.GadgetRect(icon.gadget), x, y);
-      int32_t caption = EntryWith(&PageEntry::icon, icon.gadget)->caption;
+      GadgetId caption = EntryWith(&PageEntry::icon, icon.gadget)->caption;
       platform.SetGadgetImage(icon.gadget, over ? icon.hover : icon.normal);
       if (over) {
         platform.ShowGadget(caption);

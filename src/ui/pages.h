@@ -34,12 +34,12 @@ enum class GadgetType { Image, Text, CentredText, Button, Field, MultiLineField,
 
 // One gadget as a page builder creates it.
 struct GadgetEntry {
-  int32_t number = 0;
+  GadgetId number{0};
   GadgetType type = GadgetType::Image;
   Rect rect;
-  int32_t image = 0;
+  ImageId image = kNoImage;
   std::string text;
-  int32_t font = -1;  // -1: the system's default GUI font
+  FontId font{-1};  // font::kDefault, the system's default GUI font
 };
 
 // The gadgets of a page in the order its builder creates them (ascending).
@@ -47,14 +47,14 @@ std::vector<GadgetEntry> PageGadgets(const PageContext& pages, Page page);
 
 // One option row of the Options page and the settings key it changes.
 struct OptionPair {
-  int32_t label;
-  int32_t onSwitch;
-  int32_t offSwitch;
+  GadgetId label;
+  GadgetId onSwitch;
+  GadgetId offSwitch;
   std::string_view text;
   int32_t SettingsRecord::*field;  // its key in the settings file follows from it
 };
 // The row whose on or off switch is gadget; none for other gadgets.
-const OptionPair* FindOptionPair(int32_t gadget);
+const OptionPair* FindOptionPair(GadgetId gadget);
 // Gives the row's switches the on look (green tick, grey cross) or the off
 // look (grey tick, red cross).
 void ShowOptionLook(Platform& platform, const OptionPair& row, bool on);
@@ -76,10 +76,10 @@ void HideAllNavigationCaptions(Platform& platform);
 
 // The page that an icon of the Main page (101 to 105) opens, and the page
 // that a back button (200 ... 600) leaves.
-std::optional<Page> PageOfIcon(int32_t icon);
-std::optional<Page> PageOfBackButton(int32_t backButton);
+std::optional<Page> PageOfIcon(GadgetId icon);
+std::optional<Page> PageOfBackButton(GadgetId backButton);
 // The back button of a sub-page; 0 for the Main page.
-int32_t BackButtonOf(Page page);
+GadgetId BackButtonOf(Page page);
 inline constexpr Page kSubPages[] = {Page::Play, Page::List, Page::Options, Page::Update,
                                      Page::About};
 

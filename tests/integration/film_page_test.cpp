@@ -15,7 +15,7 @@ namespace {
 using collection::Film;
 using collection::FilmStore;
 
-constexpr int32_t kList = gadget::kFilmList;
+constexpr GadgetId kList = gadget::kFilmList;
 const KeyPress kNew{'N', KeyModifier::Control};
 const KeyPress kSave{'S', KeyModifier::Control};
 const KeyPress kUndo{'Z', KeyModifier::Control};
@@ -143,7 +143,8 @@ TEST(FilmPage, LeavesADamagedCollectionAloneAndSaysWhichFile) {
   EXPECT_EQ(ReadBytes(run.dir / "Zelluo Files/Filme.db"), damaged);
   // Named on opening and again when saving; then the unsaved title is asked about.
   ASSERT_EQ(run.p.messages.size(), 3u);
-  for (int i : {0, 1}) EXPECT_NE(run.p.messages[i].text.find("Zelluo Files/Filme.db"), std::string::npos);
+  for (int i : {0, 1})
+    EXPECT_NE(run.p.messages[i].text.find("Zelluo Files/Filme.db"), std::string::npos);
   EXPECT_TRUE(run.Shown(gadget::kFilmList));
 }
 

@@ -16,7 +16,9 @@
 
 namespace zelluo::testing {
 
-inline Event Click(int32_t gadget, int32_t type = 0) { return {EventKind::Gadget, gadget, type}; }
+inline Event Click(GadgetId gadget, int32_t type = 0) { return Event::OfGadget(gadget, type); }
+// A gadget by its plain number, for the tests of the numbering itself.
+inline Event Click(int32_t gadget, int32_t type = 0) { return Click(GadgetId{gadget}, type); }
 inline Event MenuEvent(int32_t entry) { return {EventKind::Menu, entry, 0}; }
 inline Event Tray(int32_t action) { return {EventKind::Tray, action, 0}; }
 inline ScriptedEvent MouseAt(int32_t x, int32_t y) {
@@ -41,10 +43,13 @@ struct Program {
   std::string File() const { return dir / "Zelluo Files/Zelluo.xml"; }
   std::string Saved() const { return ReadBytes(File()); }
   // A gadget as it stood when the script ran out.
-  const HeadlessGadget& At(int32_t gadget) const { return p.gadgetsWhenIdle.at(gadget); }
-  bool Shown(int32_t gadget) const {
+  const HeadlessGadget& At(GadgetId gadget) const { return p.gadgetsWhenIdle.at(gadget); }
+  bool Shown(GadgetId gadget) const {
     return p.gadgetsWhenIdle.contains(gadget) && At(gadget).shown;
   }
+  // The same by plain number, for the tests of the numbering itself.
+  const HeadlessGadget& At(int32_t gadget) const { return At(GadgetId{gadget}); }
+  bool Shown(int32_t gadget) const { return Shown(GadgetId{gadget}); }
   size_t Count(std::string_view prefix) const { return p.TraceOf(prefix).size(); }
   // The trace lines that start with one of the prefixes, joined with " | ".
   std::string Trace(std::initializer_list<std::string_view> prefixes) const {

@@ -149,8 +149,8 @@ TEST(MainPage, FrameIconsHiddenCaptionsAndFontsRoundedFromPoints) {
     }
     for (const auto& [number, gadget] : run.p.gadgetsWhenIdle) {
       if (gadget.Kind() != ControlKind::Text) continue;
-      EXPECT_EQ(gadget.front, MakeRgb(255, 255, 255)) << number;
-      EXPECT_EQ(gadget.back, MakeRgb(40, 40, 40)) << number;
+      EXPECT_EQ(gadget.front, MakeRgb(255, 255, 255)) << Number(number);
+      EXPECT_EQ(gadget.back, MakeRgb(40, 40, 40)) << Number(number);
     }
   }
 }
@@ -167,7 +167,7 @@ TEST(Navigation, IconsOpenTheirPagesAndBackButtonsOrBackspaceBuildTheMainPageAga
     Program open;
     open.Run({MouseAt(200, 450), Click(row.icon)});
     for (int32_t gone = 100; gone <= 106; ++gone)
-      EXPECT_FALSE(open.p.gadgetsWhenIdle.contains(gone));
+      EXPECT_FALSE(open.p.gadgetsWhenIdle.contains(GadgetId{gone}));
     for (int32_t caption = 110; caption <= 150; caption += 10) EXPECT_FALSE(open.Shown(caption));
     EXPECT_TRUE(open.Shown(row.back) && open.Shown(row.last));
     EXPECT_EQ(open.p.played.size(), 1u);
@@ -177,7 +177,7 @@ TEST(Navigation, IconsOpenTheirPagesAndBackButtonsOrBackspaceBuildTheMainPageAga
     EXPECT_FALSE(back.Shown(row.back));
     for (int32_t icon = 101; icon <= 105; ++icon) {
       EXPECT_TRUE(back.Shown(icon));
-      EXPECT_EQ(back.At(icon).image, (icon - 100) * 10);
+      EXPECT_EQ(Number(back.At(icon).image), (icon - 100) * 10);
     }
     // Sub-pages are built once and then only shown and hidden.
     EXPECT_EQ(back.Count("CreateImageGadget " + std::to_string(row.back) + " "), 1u);
@@ -206,9 +206,9 @@ TEST(Hover, IconRectanglesAreHalfOpen) {
     SCOPED_TRACE(std::to_string(row.x) + "," + std::to_string(row.y));
     Program run;
     run.Run({MouseAt(row.x, row.y)});
-    EXPECT_EQ(run.At(103).image, row.over ? 31 : 30);
+    EXPECT_EQ(Number(run.At(103).image), row.over ? 31 : 30);
     EXPECT_EQ(run.Shown(130), row.over);
-    EXPECT_EQ(run.At(102).image, 20);
+    EXPECT_EQ(Number(run.At(102).image), 20);
     EXPECT_FALSE(run.Shown(120));
   }
 }
@@ -219,7 +219,7 @@ TEST(Hover, FollowsOnlyMovesAndReachesCloseAndHiddenBackButtons) {
   EXPECT_EQ(run.Trace({"SetGadgetImage 107", "SetGadgetImage 400"}),
             "SetGadgetImage 107 71 | SetGadgetImage 400 60 | SetGadgetImage 107 70 | "
             "SetGadgetImage 400 60");
-  EXPECT_EQ(run.At(107).image, 70);
+  EXPECT_EQ(Number(run.At(107).image), 70);
 }
 
 TEST(StartPage, OptionsIsShownForOneStartAndUnknownPagesShowNothingUntilBackspace) {
@@ -325,7 +325,7 @@ TEST(OptionChange, DeclinedOnlyFlipsTheLookOfRowsDrawnFromTheirValues) {
             "SetGadgetImage 406 6 | SetGadgetImage 407 9");
   for (auto [gadget, image] :
        {std::pair{415, 7}, {416, 8}, {418, 6}, {419, 9}, {421, 7}, {406, 6}}) {
-    EXPECT_EQ(run.At(gadget).image, image) << gadget;
+    EXPECT_EQ(Number(run.At(gadget).image), image) << gadget;
   }
   EXPECT_EQ(run.p.played.size(), 3u);
 }

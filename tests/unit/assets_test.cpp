@@ -71,12 +71,12 @@ TEST(BuiltInAssets, HandedOverForLaterAreDecodedAtOnceByDefault) {
   testing::TempDir dir;
   HeadlessPlatform platform(dir.Path());
   const EmbeddedAsset play = BuiltInImages()[1];
-  EXPECT_TRUE(
-      platform.TakeImageLater(play.number, [play] { return DecodeImage(play.data, play.size); }));
-  EXPECT_FALSE(
-      platform.TakeImageLater(999, [play] { return DecodeImage(play.data, play.size / 2); }));
+  EXPECT_TRUE(platform.TakeImageLater(ImageId{play.number},
+                                      [play] { return DecodeImage(play.data, play.size); }));
+  EXPECT_FALSE(platform.TakeImageLater(ImageId{999},
+                                       [play] { return DecodeImage(play.data, play.size / 2); }));
   ASSERT_EQ(platform.images.size(), 1U);
-  EXPECT_EQ(platform.images.begin()->first, play.number);
+  EXPECT_EQ(Number(platform.images.begin()->first), play.number);
   EXPECT_EQ(platform.images.begin()->second.rgba, DecodeImage(play.data, play.size)->rgba);
 }
 

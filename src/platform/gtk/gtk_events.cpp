@@ -126,9 +126,9 @@ void GtkPlatform::RememberQuiet(int32_t fdCount, int64_t nextSourceTime) {
   quiet_.nextSourceTime = nextSourceTime;
   if (quiet_.display == nullptr) {
     quiet_.display = gdk_display_get_default();
-    quiet_.xdisplay = gtkhelp::XDisplayOf(quiet_.display);
+    quiet_.xdisplay = gtk::XDisplayOf(quiet_.display);
   }
-  quiet_.request = gtkhelp::NextXRequest(quiet_.xdisplay);
+  quiet_.request = gtk::NextXRequest(quiet_.xdisplay);
   quiet_.passes = 0;
   quiet_.valid = true;
 }
@@ -137,8 +137,8 @@ bool GtkPlatform::StillQuiet() {
   // Now and then a whole pass anyway, so that nothing overlooked waits long.
   constexpr int32_t kQuietPassesAtMost = 20;
   if (!quiet_.valid || ++quiet_.passes > kQuietPassesAtMost || !core_.events.Empty()) return false;
-  if (gtkhelp::XEventsAlreadyRead(quiet_.xdisplay) ||
-      gtkhelp::NextXRequest(quiet_.xdisplay) != quiet_.request) {
+  if (gtk::XEventsAlreadyRead(quiet_.xdisplay) ||
+      gtk::NextXRequest(quiet_.xdisplay) != quiet_.request) {
     return false;
   }
   if (GdkEvent* event = gdk_display_peek_event(quiet_.display)) {
@@ -209,7 +209,7 @@ bool GtkPlatform::HandleKey(const GdkEventKey* event) {
   } else if (held != 0) {
     return false;
   }
-  const int32_t focused = GadgetOfWidget(gtk_window_get_focus(GTK_WINDOW(window_)));
+  const GadgetId focused = GadgetOfWidget(gtk_window_get_focus(GTK_WINDOW(window_)));
   return core_.InterceptKey(VirtualKeyCode(event->keyval), modifier, focused,
                             [this] { LeaveTextField(); });
 }

@@ -20,12 +20,11 @@ namespace zelluo {
 std::string GtkPlatform::FieldAndListCss(const Gadget& gadget, const std::string& fontRules) const {
   std::string colours;
   if (gadget.front) {
-    const std::string front = gtkhelp::CssColour(*gadget.front);
+    const std::string front = gtk::CssColour(*gadget.front);
     colours += "color: " + front + "; caret-color: " + front + ";";
   }
   if (gadget.back) {
-    colours +=
-        "background-color: " + gtkhelp::CssColour(*gadget.back) + "; background-image: none;";
+    colours += "background-color: " + gtk::CssColour(*gadget.back) + "; background-image: none;";
   }
   std::string css;
   switch (gadget.Kind()) {
@@ -36,7 +35,7 @@ std::string GtkPlatform::FieldAndListCss(const Gadget& gadget, const std::string
     case ControlKind::MultiLineField:
       css = "textview { " + fontRules + "} textview text { " + colours + "}";
       if (gadget.back) {
-        css += "scrolledwindow { background-color: " + gtkhelp::CssColour(*gadget.back) + "; }";
+        css += "scrolledwindow { background-color: " + gtk::CssColour(*gadget.back) + "; }";
       }
       break;
     case ControlKind::List:
@@ -53,14 +52,14 @@ std::string GtkPlatform::FieldAndListCss(const Gadget& gadget, const std::string
   return css;
 }
 
-void GtkPlatform::CreateTextField(int32_t gadget, const Rect& rect, TextFieldKind kind) {
+void GtkPlatform::CreateTextField(GadgetId gadget, const Rect& rect, TextFieldKind kind) {
   if (layout_ == nullptr) return;
   Gadget record(FieldControlKind(kind));
   record.rect = rect;
   DeferGadget(gadget, record, [this, gadget, rect, kind] { MakeTextField(gadget, rect, kind); });
 }
 
-void GtkPlatform::MakeTextField(int32_t gadget, const Rect& rect, TextFieldKind kind) {
+void GtkPlatform::MakeTextField(GadgetId gadget, const Rect& rect, TextFieldKind kind) {
   if (layout_ == nullptr) return;
   Gadget entry(FieldControlKind(kind));
   entry.rect = rect;
@@ -85,17 +84,17 @@ void GtkPlatform::MakeTextField(int32_t gadget, const Rect& rect, TextFieldKind 
     gtk_container_add(GTK_CONTAINER(entry.widget), entry.content);
     g_signal_connect(gtk_text_view_get_buffer(GTK_TEXT_VIEW(entry.content)), "changed",
                      G_CALLBACK(OnFieldChanged), this);
-    gtkhelp::AttachCss(entry.content, entry.css);
+    gtk::AttachCss(entry.content, entry.css);
   }
-  gtkhelp::AttachCss(entry.widget, entry.css);
+  gtk::AttachCss(entry.widget, entry.css);
   ApplyGadgetStyle(entry);
   PlaceGadget(gadget, entry);
 }
 
-void GtkPlatform::SetGadgetText(int32_t gadget, std::string_view text) {
+void GtkPlatform::SetGadgetText(GadgetId gadget, std::string_view text) {
   Gadget* entry = BuiltGadget(gadget);
   if (entry == nullptr) return;
-  const std::string valid = gtkhelp::ValidUtf8(gtkhelp::NormaliseLineBreaks(text));
+  const std::string valid = gtk::ValidUtf8(gtk::NormaliseLineBreaks(text));
   const QuietChanges::Scope quiet(core_.quiet);
   switch (entry->Kind()) {
     case ControlKind::Text:
@@ -117,7 +116,7 @@ void GtkPlatform::SetGadgetText(int32_t gadget, std::string_view text) {
   }
 }
 
-std::string GtkPlatform::GadgetText(int32_t gadget) {
+std::string GtkPlatform::GadgetText(GadgetId gadget) {
   Gadget* entry = BuiltGadget(gadget);
   if (entry == nullptr) return {};
   switch (entry->Kind()) {
@@ -151,16 +150,16 @@ void GtkPlatform::OnFieldChanged(void* entryOrBuffer, void* self) {
          static_cast<void*>(gtk_text_view_get_buffer(GTK_TEXT_VIEW(gadget.content))) ==
              entryOrBuffer);
     if (!mine) continue;
-    platform->core_.events.PushUnlessLast({EventKind::Gadget, number, kGadgetTextChanged});
+    platform->core_.events.PushUnlessLast(Event::OfGadget(number, kGadgetTextChanged));
     return;
   }
 }
 
 // --- focus -------------------------------------------------------------------
 
-void GtkPlatform::FocusGadget(int32_t gadget) {
+void GtkPlatform::FocusGadget(GadgetId gadget) {
   if (window_ == nullptr) return;
-  if (gadget < 0) {
+  if (Number(gadget) < 0) {
     gtk_window_set_focus(GTK_WINDOW(window_), nullptr);
     return;
   }
@@ -173,8 +172,8 @@ void GtkPlatform::FocusGadget(int32_t gadget) {
   }
 }
 
-int32_t GtkPlatform::FocusedGadget() {
-  if (window_ == nullptr) return -1;
+GadgetId GtkPlatform::FocusedGadget() {
+  if (window_ == nullptr) return kNoGadget;
   return GadgetOfWidget(gtk_window_get_focus(GTK_WINDOW(window_)));
 }
 

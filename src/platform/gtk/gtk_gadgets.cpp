@@ -21,8 +21,8 @@ namespace {
 
 constexpr const char* kGadgetKey = "zelluo-gadget";
 
-int32_t GadgetNumberOf(GtkWidget* widget) {
-  return GPOINTER_TO_INT(g_object_get_data(G_OBJECT(widget), kGadgetKey));
+GadgetId GadgetNumberOf(GtkWidget* widget) {
+  return GadgetId{GPOINTER_TO_INT(g_object_get_data(G_OBJECT(widget), kGadgetKey))};
 }
 
 }  // namespace
@@ -118,7 +118,7 @@ void GtkPlatform::ReleasePicture(Picture& picture) {
   picture = {};
 }
 
-bool GtkPlatform::LoadImage(int32_t image, const PixelImage& pixels) {
+bool GtkPlatform::LoadImage(ImageId image, const PixelImage& pixels) {
   return TakeImage(image, PixelImage(pixels));
 }
 
@@ -130,7 +130,7 @@ bool GtkPlatform::KeepDecoded(Picture& picture, PixelImage&& pixels) {
 }
 
 // Pixels that cannot be drawn leave the picture under the number as it was.
-bool GtkPlatform::TakeImage(int32_t image, PixelImage&& pixels) {
+bool GtkPlatform::TakeImage(ImageId image, PixelImage&& pixels) {
   Picture taken;
   if (!KeepDecoded(taken, std::move(pixels))) return false;
   Picture& slot = images_[image];
@@ -139,7 +139,7 @@ bool GtkPlatform::TakeImage(int32_t image, PixelImage&& pixels) {
   return true;
 }
 
-bool GtkPlatform::TakeImageLater(int32_t image, std::function<std::optional<PixelImage>()> decode) {
+bool GtkPlatform::TakeImageLater(ImageId image, std::function<std::optional<PixelImage>()> decode) {
   Picture& slot = images_[image];
   ReleasePicture(slot);
   slot.decode = std::move(decode);
@@ -165,8 +165,8 @@ void GtkPlatform::PreparePictures() {
     PixelImage& pixels = *picture.decoded;
     Premultiply(pixels);
     cairo_surface_t* surface =
-        hasDisplay_ ? gtkhelp::ServerPicture(gdk_display_get_default(), pixels.rgba.data(),
-                                             pixels.width, pixels.height)
+        hasDisplay_ ? gtk::ServerPicture(gdk_display_get_default(), pixels.rgba.data(),
+                                         pixels.width, pixels.height)
                     : nullptr;
     picture.surface = surface != nullptr ? surface : OwnPicture(pixels);
     picture.decoded.reset();
@@ -179,7 +179,7 @@ void GtkPlatform::FreeAllImages() {
   images_.clear();
 }
 
-cairo_surface_t* GtkPlatform::FindImage(int32_t image) {
+cairo_surface_t* GtkPlatform::FindImage(ImageId image) {
   const auto found = images_.find(image);
   if (found == images_.end()) return nullptr;
   if (found->second.surface == nullptr) PreparePictures();
@@ -188,7 +188,7 @@ cairo_surface_t* GtkPlatform::FindImage(int32_t image) {
 
 // The window icon is asked for before the window opens: only that picture is
 // decoded for it.
-GdkPixbuf* GtkPlatform::FindIconImage(int32_t image) {
+GdkPixbuf* GtkPlatform::FindIconImage(ImageId image) {
   const auto found = images_.find(image);
   if (found == images_.end()) return nullptr;
   Picture& picture = found->second;
@@ -197,15 +197,15 @@ GdkPixbuf* GtkPlatform::FindIconImage(int32_t image) {
     if (picture.surface == nullptr) PreparePictures();
     if (picture.surface == nullptr) return nullptr;
     picture.icon =
-        gdk_pixbuf_get_from_surface(picture.surface, 0, 0, gtkhelp::PictureWidth(picture.surface),
-                                    gtkhelp::PictureHeight(picture.surface));
+        gdk_pixbuf_get_from_surface(picture.surface, 0, 0, gtk::PictureWidth(picture.surface),
+                                    gtk::PictureHeight(picture.surface));
   }
   return picture.icon;
 }
 
 // --- fonts -------------------------------------------------------------------
 
-void GtkPlatform::LoadFont(int32_t font, std::string_view face, int32_t pixelHeight, int32_t weight,
+void GtkPlatform::LoadFont(FontId font, std::string_view face, int32_t pixelHeight, int32_t weight,
                            bool underline) {
   fonts_[font] = Font{std::string(face), pixelHeight, weight, underline};
 }
@@ -214,14 +214,14 @@ void GtkPlatform::FreeAllFonts() { fonts_.clear(); }
 
 // --- gadget bookkeeping ------------------------------------------------------
 
-GtkPlatform::Gadget* GtkPlatform::FindGadget(int32_t gadget) { return core_.gadgets.Find(gadget); }
+GtkPlatform::Gadget* GtkPlatform::FindGadget(GadgetId gadget) { return core_.gadgets.Find(gadget); }
 
-int32_t GtkPlatform::GadgetOfWidget(GtkWidget* widget) const {
-  if (widget == nullptr) return -1;
+GadgetId GtkPlatform::GadgetOfWidget(GtkWidget* widget) const {
+  if (widget == nullptr) return kNoGadget;
   for (const auto& [number, gadget] : core_.gadgets) {
     if (gadget.content == widget || gadget.widget == widget) return number;
   }
-  return -1;
+  return kNoGadget;
 }
 
 void GtkPlatform::DestroyGadget(Gadget& gadget) {
@@ -240,7 +240,7 @@ void GtkPlatform::DestroyGadget(Gadget& gadget) {
 // only a record at first; its widgets are made when it is first needed:
 // shown on the screen (before the next pass of the main loop, in the order of
 // creation), or asked for anything that the record cannot answer.
-void GtkPlatform::DeferGadget(int32_t number, Gadget record, std::function<void()> build) {
+void GtkPlatform::DeferGadget(GadgetId number, Gadget record, std::function<void()> build) {
   FreeGadget(number);
   record.build = std::move(build);
   record.shown = true;
@@ -257,7 +257,7 @@ void GtkPlatform::BuildGadget(Gadget& gadget) {
   build();  // a Make... call, which places the widgets into this record
 }
 
-GtkPlatform::Gadget* GtkPlatform::BuiltGadget(int32_t gadget) {
+GtkPlatform::Gadget* GtkPlatform::BuiltGadget(GadgetId gadget) {
   Gadget* entry = FindGadget(gadget);
   if (entry != nullptr) BuildGadget(*entry);
   return entry;
@@ -265,7 +265,7 @@ GtkPlatform::Gadget* GtkPlatform::BuiltGadget(int32_t gadget) {
 
 void GtkPlatform::BuildPendingGadgets() {
   if (unbuiltShown_ <= 0) return;
-  std::vector<std::pair<uint64_t, int32_t>> pending;
+  std::vector<std::pair<uint64_t, GadgetId>> pending;
   for (const auto& [number, gadget] : core_.gadgets) {
     if (gadget.build && gadget.shown) pending.emplace_back(gadget.sequence, number);
   }
@@ -276,13 +276,13 @@ void GtkPlatform::BuildPendingGadgets() {
 
 // Puts the widgets a Make... call made into the gadget's record, which keeps
 // what was set while there were none: visibility, font and colours.
-void GtkPlatform::PlaceGadget(int32_t number, Gadget gadget) {
+void GtkPlatform::PlaceGadget(GadgetId number, Gadget gadget) {
   Gadget* record = FindGadget(number);
   if (record == nullptr) {
     DestroyGadget(gadget);
     return;
   }
-  g_object_set_data(G_OBJECT(gadget.widget), kGadgetKey, GINT_TO_POINTER(number));
+  g_object_set_data(G_OBJECT(gadget.widget), kGadgetKey, GINT_TO_POINTER(Number(number)));
   gtk_widget_set_size_request(gadget.widget, std::max(0, gadget.rect.width),
                               std::max(0, gadget.rect.height));
   gtk_layout_put(GTK_LAYOUT(layout_), gadget.widget, gadget.rect.x, gadget.rect.y);
@@ -306,7 +306,7 @@ void GtkPlatform::ApplyGadgetStyle(Gadget& gadget) {
     const auto found = fonts_.find(*gadget.font);
     if (found != fonts_.end()) {
       const Font& font = found->second;
-      if (!font.face.empty()) labelRules += "font-family: " + gtkhelp::CssString(font.face) + ";";
+      if (!font.face.empty()) labelRules += "font-family: " + gtk::CssString(font.face) + ";";
       if (font.pixelHeight > 0) {
         labelRules += "font-size: " + std::to_string(font.pixelHeight) + "px;";
       }
@@ -319,35 +319,35 @@ void GtkPlatform::ApplyGadgetStyle(Gadget& gadget) {
   std::string css;
   if (gadget.Kind() == ControlKind::SingleLineField ||
       gadget.Kind() == ControlKind::MultiLineField || gadget.Kind() == ControlKind::List) {
-    gtkhelp::LoadCss(gadget.css, FieldAndListCss(gadget, labelRules));
+    gtk::LoadCss(gadget.css, FieldAndListCss(gadget, labelRules));
     return;
   }
   if (gadget.Kind() == ControlKind::Text) {
-    if (gadget.front) labelRules += "color: " + gtkhelp::CssColour(*gadget.front) + ";";
-    if (gadget.back) css += "box { background-color: " + gtkhelp::CssColour(*gadget.back) + "; }";
+    if (gadget.front) labelRules += "color: " + gtk::CssColour(*gadget.front) + ";";
+    if (gadget.back) css += "box { background-color: " + gtk::CssColour(*gadget.back) + "; }";
   } else if (gadget.Kind() == ControlKind::Button) {
     // Small enough for the given rectangle, as a native push button would be.
     css += "button { min-height: 0; min-width: 0; padding: 0 4px; }";
   }
   if (!labelRules.empty()) css += "label {" + labelRules + "}";
-  gtkhelp::LoadCss(gadget.css, css);
+  gtk::LoadCss(gadget.css, css);
 }
 
 // --- creating gadgets --------------------------------------------------------
 
-void GtkPlatform::CreateImageGadget(int32_t gadget, const Rect& rect, int32_t image) {
+void GtkPlatform::CreateImageGadget(GadgetId gadget, const Rect& rect, ImageId image) {
   if (layout_ == nullptr) return;
   Gadget record(ControlKind::Image);
   record.rect = rect;
   if (cairo_surface_t* picture = FindImage(image)) {
-    record.rect.width = gtkhelp::PictureWidth(picture);
-    record.rect.height = gtkhelp::PictureHeight(picture);
+    record.rect.width = gtk::PictureWidth(picture);
+    record.rect.height = gtk::PictureHeight(picture);
   }
   DeferGadget(gadget, record,
               [this, gadget, rect, image] { MakeImageGadget(gadget, rect, image); });
 }
 
-void GtkPlatform::MakeImageGadget(int32_t gadget, const Rect& rect, int32_t image) {
+void GtkPlatform::MakeImageGadget(GadgetId gadget, const Rect& rect, ImageId image) {
   if (layout_ == nullptr) return;
   Gadget entry(ControlKind::Image);
   entry.rect = rect;
@@ -358,8 +358,8 @@ void GtkPlatform::MakeImageGadget(int32_t gadget, const Rect& rect, int32_t imag
   if (cairo_surface_t* picture = FindImage(image)) {
     gtk_image_set_from_surface(GTK_IMAGE(entry.content), picture);
     entry.shownPicture = picture;
-    entry.rect.width = gtkhelp::PictureWidth(picture);
-    entry.rect.height = gtkhelp::PictureHeight(picture);
+    entry.rect.width = gtk::PictureWidth(picture);
+    entry.rect.height = gtk::PictureHeight(picture);
   }
   // Motion is selected too: unhandled here, it travels on to the window, whose
   // handler wakes the loop for the hover update. Crossings do not travel, so
@@ -374,7 +374,7 @@ void GtkPlatform::MakeImageGadget(int32_t gadget, const Rect& rect, int32_t imag
   PlaceGadget(gadget, entry);
 }
 
-void GtkPlatform::CreateTextGadget(int32_t gadget, const Rect& rect, std::string_view text,
+void GtkPlatform::CreateTextGadget(GadgetId gadget, const Rect& rect, std::string_view text,
                                    TextAlign align) {
   if (layout_ == nullptr) return;
   Gadget record(ControlKind::Text);
@@ -384,7 +384,7 @@ void GtkPlatform::CreateTextGadget(int32_t gadget, const Rect& rect, std::string
   });
 }
 
-void GtkPlatform::MakeTextGadget(int32_t gadget, const Rect& rect, const std::string& text,
+void GtkPlatform::MakeTextGadget(GadgetId gadget, const Rect& rect, const std::string& text,
                                  TextAlign align) {
   if (layout_ == nullptr) return;
   Gadget entry(ControlKind::Text);
@@ -392,7 +392,7 @@ void GtkPlatform::MakeTextGadget(int32_t gadget, const Rect& rect, const std::st
   // A GtkBox draws its CSS background and has no window of its own, so a press
   // on the text reaches the window (and can drag it).
   entry.widget = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
-  entry.content = gtk_label_new(gtkhelp::ValidUtf8(gtkhelp::NormaliseLineBreaks(text)).c_str());
+  entry.content = gtk_label_new(gtk::ValidUtf8(gtk::NormaliseLineBreaks(text)).c_str());
   gtk_label_set_xalign(GTK_LABEL(entry.content), align == TextAlign::Centre ? 0.5f : 0.0f);
   gtk_label_set_yalign(GTK_LABEL(entry.content), 0.0f);
   gtk_label_set_justify(GTK_LABEL(entry.content),
@@ -401,13 +401,13 @@ void GtkPlatform::MakeTextGadget(int32_t gadget, const Rect& rect, const std::st
   gtk_label_set_ellipsize(GTK_LABEL(entry.content), PANGO_ELLIPSIZE_END);
   gtk_box_pack_start(GTK_BOX(entry.widget), entry.content, TRUE, TRUE, 0);
   entry.css = gtk_css_provider_new();
-  gtkhelp::AttachCss(entry.widget, entry.css);
-  gtkhelp::AttachCss(entry.content, entry.css);
+  gtk::AttachCss(entry.widget, entry.css);
+  gtk::AttachCss(entry.content, entry.css);
   ApplyGadgetStyle(entry);
   PlaceGadget(gadget, entry);
 }
 
-void GtkPlatform::CreateButtonGadget(int32_t gadget, const Rect& rect, std::string_view text) {
+void GtkPlatform::CreateButtonGadget(GadgetId gadget, const Rect& rect, std::string_view text) {
   if (layout_ == nullptr) return;
   Gadget record(ControlKind::Button);
   record.rect = rect;
@@ -416,16 +416,16 @@ void GtkPlatform::CreateButtonGadget(int32_t gadget, const Rect& rect, std::stri
   });
 }
 
-void GtkPlatform::MakeButtonGadget(int32_t gadget, const Rect& rect, const std::string& text) {
+void GtkPlatform::MakeButtonGadget(GadgetId gadget, const Rect& rect, const std::string& text) {
   if (layout_ == nullptr) return;
   Gadget entry(ControlKind::Button);
   entry.rect = rect;
-  entry.widget = gtk_button_new_with_label(gtkhelp::ValidUtf8(text).c_str());
+  entry.widget = gtk_button_new_with_label(gtk::ValidUtf8(text).c_str());
   entry.content = entry.widget;
   entry.css = gtk_css_provider_new();
-  gtkhelp::AttachCss(entry.widget, entry.css);
+  gtk::AttachCss(entry.widget, entry.css);
   if (GtkWidget* label = gtk_bin_get_child(GTK_BIN(entry.widget))) {
-    gtkhelp::AttachCss(label, entry.css);
+    gtk::AttachCss(label, entry.css);
   }
   ApplyGadgetStyle(entry);
   g_signal_connect(entry.widget, "clicked", G_CALLBACK(OnButtonClicked), this);
@@ -434,7 +434,7 @@ void GtkPlatform::MakeButtonGadget(int32_t gadget, const Rect& rect, const std::
 
 // --- changing gadgets --------------------------------------------------------
 
-void GtkPlatform::SetGadgetImage(int32_t gadget, int32_t image) {
+void GtkPlatform::SetGadgetImage(GadgetId gadget, ImageId image) {
   Gadget* entry = BuiltGadget(gadget);
   if (entry == nullptr || entry->Kind() != ControlKind::Image) return;
   cairo_surface_t* picture = FindImage(image);
@@ -445,33 +445,33 @@ void GtkPlatform::SetGadgetImage(int32_t gadget, int32_t image) {
     return;
   }
   gtk_image_set_from_surface(GTK_IMAGE(entry->content), picture);
-  entry->rect.width = gtkhelp::PictureWidth(picture);
-  entry->rect.height = gtkhelp::PictureHeight(picture);
+  entry->rect.width = gtk::PictureWidth(picture);
+  entry->rect.height = gtk::PictureHeight(picture);
   gtk_widget_set_size_request(entry->widget, entry->rect.width, entry->rect.height);
 }
 
-void GtkPlatform::SetGadgetFont(int32_t gadget, int32_t font) {
+void GtkPlatform::SetGadgetFont(GadgetId gadget, FontId font) {
   Gadget* entry = FindGadget(gadget);
   if (entry == nullptr) return;
   entry->font = font;
   ApplyGadgetStyle(*entry);
 }
 
-void GtkPlatform::SetGadgetFrontColour(int32_t gadget, Rgb colour) {
+void GtkPlatform::SetGadgetFrontColour(GadgetId gadget, Rgb colour) {
   Gadget* entry = FindGadget(gadget);
   if (entry == nullptr) return;
   entry->front = colour;
   ApplyGadgetStyle(*entry);
 }
 
-void GtkPlatform::SetGadgetBackColour(int32_t gadget, Rgb colour) {
+void GtkPlatform::SetGadgetBackColour(GadgetId gadget, Rgb colour) {
   Gadget* entry = FindGadget(gadget);
   if (entry == nullptr) return;
   entry->back = colour;
   ApplyGadgetStyle(*entry);
 }
 
-void GtkPlatform::ShowGadget(int32_t gadget) {
+void GtkPlatform::ShowGadget(GadgetId gadget) {
   Gadget* entry = FindGadget(gadget);
   if (entry == nullptr) return;
   if (entry->build && !entry->shown) ++unbuiltShown_;  // made before the next pass
@@ -479,7 +479,7 @@ void GtkPlatform::ShowGadget(int32_t gadget) {
   if (entry->widget != nullptr) gtk_widget_show(entry->widget);
 }
 
-void GtkPlatform::HideGadget(int32_t gadget) {
+void GtkPlatform::HideGadget(GadgetId gadget) {
   Gadget* entry = FindGadget(gadget);
   if (entry == nullptr) return;
   if (entry->build && entry->shown) --unbuiltShown_;
@@ -488,7 +488,7 @@ void GtkPlatform::HideGadget(int32_t gadget) {
   if (entry->widget != nullptr) gtk_widget_hide(entry->widget);
 }
 
-void GtkPlatform::FreeGadget(int32_t gadget) {
+void GtkPlatform::FreeGadget(GadgetId gadget) {
   if (Gadget* entry = FindGadget(gadget)) {
     if (entry->build && entry->shown) --unbuiltShown_;
     DestroyGadget(*entry);
@@ -496,9 +496,9 @@ void GtkPlatform::FreeGadget(int32_t gadget) {
   }
 }
 
-bool GtkPlatform::GadgetExists(int32_t gadget) { return FindGadget(gadget) != nullptr; }
+bool GtkPlatform::GadgetExists(GadgetId gadget) { return FindGadget(gadget) != nullptr; }
 
-std::optional<Rect> GtkPlatform::GadgetRect(int32_t gadget) {
+std::optional<Rect> GtkPlatform::GadgetRect(GadgetId gadget) {
   if (const Gadget* entry = FindGadget(gadget)) return entry->rect;
   return std::nullopt;
 }
@@ -509,42 +509,42 @@ std::optional<Rect> GtkPlatform::GadgetRect(int32_t gadget) {
 int GtkPlatform::OnImageButtonPress(GtkWidget* widget, GdkEventButton* event, void* self) {
   auto* platform = static_cast<GtkPlatform*>(self);
   platform->NoteUserInput();
-  const int32_t number = GadgetNumberOf(widget);
+  const GadgetId number = GadgetNumberOf(widget);
   Gadget* entry = platform->FindGadget(number);
   if (entry == nullptr || entry->widget != widget) return TRUE;
   const bool left = event->button == GDK_BUTTON_PRIMARY;
   const bool right = event->button == GDK_BUTTON_SECONDARY;
   if (event->type == GDK_BUTTON_PRESS) {
     if (left) entry->leftPressed = true;
-    if (right) platform->core_.events.Push({EventKind::Gadget, number, 1});
+    if (right) platform->core_.events.Push(Event::OfGadget(number, 1));
   } else if (event->type == GDK_2BUTTON_PRESS) {
     // The second press of a double click is not a plain click.
     entry->leftPressed = false;
-    if (left) platform->core_.events.Push({EventKind::Gadget, number, 2});
-    if (right) platform->core_.events.Push({EventKind::Gadget, number, 3});
+    if (left) platform->core_.events.Push(Event::OfGadget(number, 2));
+    if (right) platform->core_.events.Push(Event::OfGadget(number, 3));
   }
   return TRUE;  // never reaches the window, so it never drags it
 }
 
 int GtkPlatform::OnImageButtonRelease(GtkWidget* widget, GdkEventButton* event, void* self) {
   auto* platform = static_cast<GtkPlatform*>(self);
-  const int32_t number = GadgetNumberOf(widget);
+  const GadgetId number = GadgetNumberOf(widget);
   Gadget* entry = platform->FindGadget(number);
   if (entry == nullptr || entry->widget != widget) return TRUE;
   if (event->button != GDK_BUTTON_PRIMARY || !entry->leftPressed) return TRUE;
   entry->leftPressed = false;
   const bool inside = event->x >= 0 && event->y >= 0 && event->x < entry->rect.width &&
                       event->y < entry->rect.height;
-  if (inside) platform->core_.events.Push({EventKind::Gadget, number, 0});
+  if (inside) platform->core_.events.Push(Event::OfGadget(number, 0));
   return TRUE;
 }
 
 void GtkPlatform::OnButtonClicked(GtkWidget* widget, void* self) {
   auto* platform = static_cast<GtkPlatform*>(self);
-  const int32_t number = GadgetNumberOf(widget);
+  const GadgetId number = GadgetNumberOf(widget);
   const Gadget* entry = platform->FindGadget(number);
   if (entry == nullptr || entry->widget != widget) return;
-  platform->core_.events.Push({EventKind::Gadget, number, 0});
+  platform->core_.events.Push(Event::OfGadget(number, 0));
 }
 
 }  // namespace zelluo

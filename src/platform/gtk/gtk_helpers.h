@@ -1,5 +1,7 @@
 #pragma once
-// Small helpers shared by the GTK backend's source files.
+// Small helpers shared by the GTK backend's source files. A backend's own
+// helpers live in the namespace named after it (zelluo::gtk, zelluo::win32);
+// its Platform class is the program's and lives in zelluo.
 
 #include <gtk/gtk.h>
 
@@ -9,7 +11,7 @@
 
 #include "platform/platform.h"
 
-namespace zelluo::gtkhelp {
+namespace zelluo::gtk {
 
 // A text GTK can display: invalid UTF-8 sequences become replacement characters.
 inline std::string ValidUtf8(std::string_view text) {
@@ -36,8 +38,8 @@ inline std::string NormaliseLineBreaks(std::string_view text) {
 
 // "rgb(r,g,b)" for a colour stored as red + green * 256 + blue * 65536.
 inline std::string CssColour(Rgb colour) {
-  return "rgb(" + std::to_string(colour & 0xFF) + "," + std::to_string((colour >> 8) & 0xFF) +
-         "," + std::to_string((colour >> 16) & 0xFF) + ")";
+  return "rgb(" + std::to_string(colour & 0xFF) + "," + std::to_string((colour >> 8) & 0xFF) + "," +
+         std::to_string((colour >> 16) & 0xFF) + ")";
 }
 
 // A CSS string literal holding text (quotes and backslashes escaped).
@@ -84,9 +86,8 @@ bool IterateUntil(int32_t timeoutMs, Done done) {
 }
 
 inline void AttachCss(GtkWidget* widget, GtkCssProvider* provider) {
-  gtk_style_context_add_provider(gtk_widget_get_style_context(widget),
-                                 GTK_STYLE_PROVIDER(provider),
+  gtk_style_context_add_provider(gtk_widget_get_style_context(widget), GTK_STYLE_PROVIDER(provider),
                                  GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
 }
 
-}  // namespace zelluo::gtkhelp
+}  // namespace zelluo::gtk

@@ -3,35 +3,31 @@
 //
 // A GtkListStore would hold every row in memory and be filled in full before
 // the first drawing. This model knows only the number of rows; it asks the
-// program's row source for a row when the view draws it and keeps the rows
-// around the last one asked for. In fixed-height mode the view measures one
-// row and takes every other row to be as high, so a list of tens of thousands
-// of rows asks for little more than the rows on the screen.
+// program's row source for a cell when the view draws it. In fixed-height mode the view measures
+// one row and takes every other row to be as high, so a list of tens of thousands of rows asks for
+// little more than the rows on the screen.
 
 #include <gtk/gtk.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <iterator>
-#include <unordered_map>
 
 #include "platform/gtk/gtk_helpers.h"
 #include "platform/gtk/gtk_platform.h"
-#include "platform/list_row_cache.h"
+#include "platform/list_rows.h"
 
 namespace zelluo {
 
-struct GtkListRows : ListRowCache<std::string> {
+struct GtkListRows : ListRows {
   // Changes whenever the rows change, so that iterators of the old rows are
   // recognised as stale.
   int32_t stamp = 1;
   GtkTreeModel* model = nullptr;  // owned reference
   GtkWidget* view = nullptr;      // the GtkTreeView
 
-  const std::vector<std::string>& Row(int32_t row) {
-    return ListRowCache::Row(row, [](const std::string& text) {
+  std::string Cell(int32_t row, int32_t column) const {
+    return ListRows::Cell(row, column, [](const std::string& text) {
       // One line per cell, valid for Pango.
-      std::string cell = gtkhelp::ValidUtf8(gtkhelp::NormaliseLineBreaks(text));
+      std::string cell = gtk::ValidUtf8(gtk::NormaliseLineBreaks(text));
       for (char& c : cell) {
         if (c == '\n' || c == '\t') c = ' ';
       }
@@ -114,7 +110,7 @@ void ModelValue(GtkTreeModel* model, GtkTreeIter* iter, gint column, GValue* val
   g_value_init(value, G_TYPE_STRING);
   zelluo::GtkListRows* rows = RowsOf(model);
   if (!ValidIter(rows, iter) || column < 0 || column >= rows->columnCount) return;
-  g_value_set_string(value, rows->Row(RowOf(iter))[static_cast<size_t>(column)].c_str());
+  g_value_set_string(value, rows->Cell(RowOf(iter), column).c_str());
 }
 
 gboolean ModelNext(GtkTreeModel* model, GtkTreeIter* iter) {
@@ -180,7 +176,7 @@ int32_t SelectedRow(GtkTreeView* view) {
 
 namespace zelluo {
 
-void GtkPlatform::CreateListGadget(int32_t gadget, const Rect& rect,
+void GtkPlatform::CreateListGadget(GadgetId gadget, const Rect& rect,
                                    const std::vector<ListColumn>& columns, ListRowSource rows) {
   if (layout_ == nullptr) return;
   Gadget record(ControlKind::List);
@@ -190,7 +186,7 @@ void GtkPlatform::CreateListGadget(int32_t gadget, const Rect& rect,
   });
 }
 
-void GtkPlatform::MakeListGadget(int32_t gadget, const Rect& rect,
+void GtkPlatform::MakeListGadget(GadgetId gadget, const Rect& rect,
                                  const std::vector<ListColumn>& columns,
                                  const ListRowSource& rows) {
   if (layout_ == nullptr) return;
@@ -215,8 +211,8 @@ void GtkPlatform::MakeListGadget(int32_t gadget, const Rect& rect,
   gtk_tree_selection_set_mode(gtk_tree_view_get_selection(view), GTK_SELECTION_SINGLE);
 
   entry.css = gtk_css_provider_new();
-  gtkhelp::AttachCss(entry.widget, entry.css);
-  gtkhelp::AttachCss(entry.content, entry.css);
+  gtk::AttachCss(entry.widget, entry.css);
+  gtk::AttachCss(entry.content, entry.css);
   for (size_t index = 0; index < columns.size(); ++index) {
     const ListColumn& column = columns[index];
     const float xalign = column.align == TextAlign::Centre ? 0.5f : 0.0f;
@@ -229,14 +225,14 @@ void GtkPlatform::MakeListGadget(int32_t gadget, const Rect& rect,
     gtk_tree_view_column_set_fixed_width(viewColumn, std::max(1, column.width));
     gtk_tree_view_column_set_alignment(viewColumn, xalign);
     // An own heading label, so that the gadget's font and colours reach it.
-    GtkWidget* heading = gtk_label_new(gtkhelp::ValidUtf8(column.title).c_str());
+    GtkWidget* heading = gtk_label_new(gtk::ValidUtf8(column.title).c_str());
     gtk_label_set_ellipsize(GTK_LABEL(heading), PANGO_ELLIPSIZE_END);
-    gtkhelp::AttachCss(heading, entry.css);
+    gtk::AttachCss(heading, entry.css);
     gtk_widget_show(heading);
     gtk_tree_view_column_set_widget(viewColumn, heading);
     gtk_tree_view_append_column(view, viewColumn);
     if (GtkWidget* button = gtk_tree_view_column_get_button(viewColumn)) {
-      gtkhelp::AttachCss(button, entry.css);
+      gtk::AttachCss(button, entry.css);
     }
   }
   gtk_tree_view_set_fixed_height_mode(view, TRUE);
@@ -261,7 +257,7 @@ void GtkPlatform::ReleaseListRows(Gadget& gadget) {
   gadget.rows.reset();
 }
 
-void GtkPlatform::SetListRowCount(int32_t gadget, int32_t count) {
+void GtkPlatform::SetListRowCount(GadgetId gadget, int32_t count) {
   Gadget* entry = BuiltGadget(gadget);
   if (entry == nullptr || !entry->rows) return;
   GtkListRows& rows = *entry->rows;
@@ -270,13 +266,12 @@ void GtkPlatform::SetListRowCount(int32_t gadget, int32_t count) {
   const QuietChanges::Scope quiet(core_.quiet);
   gtk_tree_view_set_model(ViewOf(rows), nullptr);
   rows.count = std::max(0, count);
-  rows.fetched.clear();
   rows.stamp = rows.stamp == G_MAXINT ? 1 : rows.stamp + 1;
   rows.knownSelection = -1;
   gtk_tree_view_set_model(ViewOf(rows), rows.model);
 }
 
-void GtkPlatform::SetListSelection(int32_t gadget, int32_t row) {
+void GtkPlatform::SetListSelection(GadgetId gadget, int32_t row) {
   Gadget* entry = BuiltGadget(gadget);
   if (entry == nullptr || !entry->rows) return;
   GtkListRows& rows = *entry->rows;
@@ -294,7 +289,7 @@ void GtkPlatform::SetListSelection(int32_t gadget, int32_t row) {
   rows.knownSelection = SelectedRow(view);
 }
 
-int32_t GtkPlatform::ListSelection(int32_t gadget) {
+int32_t GtkPlatform::ListSelection(GadgetId gadget) {
   Gadget* entry = BuiltGadget(gadget);
   if (entry == nullptr || !entry->rows) return -1;
   return SelectedRow(ViewOf(*entry->rows));
@@ -315,7 +310,7 @@ void GtkPlatform::FocusListQuietly(Gadget& list) {
 void GtkPlatform::OnListSelectionChanged(void* selection, void* self) {
   auto* platform = static_cast<GtkPlatform*>(self);
   GtkTreeView* view = gtk_tree_selection_get_tree_view(static_cast<GtkTreeSelection*>(selection));
-  const int32_t number = platform->GadgetOfWidget(GTK_WIDGET(view));
+  const GadgetId number = platform->GadgetOfWidget(GTK_WIDGET(view));
   Gadget* entry = platform->FindGadget(number);
   if (entry == nullptr || !entry->rows) return;
   const int32_t row = SelectedRow(view);
@@ -324,7 +319,7 @@ void GtkPlatform::OnListSelectionChanged(void* selection, void* self) {
     return;
   }
   entry->rows->knownSelection = row;
-  platform->core_.events.Push({EventKind::Gadget, number, kGadgetSelectionChanged});
+  platform->core_.events.Push(Event::OfGadget(number, kGadgetSelectionChanged));
 }
 
 }  // namespace zelluo

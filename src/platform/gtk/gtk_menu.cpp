@@ -24,7 +24,7 @@ void GtkPlatform::CreatePopupMenu() {
 
 void GtkPlatform::AppendMenuEntry(int32_t entry, std::string_view text) {
   if (menu_ == nullptr) return;
-  GtkWidget* item = gtk_menu_item_new_with_label(gtkhelp::ValidUtf8(text).c_str());
+  GtkWidget* item = gtk_menu_item_new_with_label(gtk::ValidUtf8(text).c_str());
   g_object_set_data(G_OBJECT(item), kEntryKey, GINT_TO_POINTER(entry));
   g_signal_connect(item, "activate", G_CALLBACK(OnMenuItemActivate), this);
   gtk_menu_shell_append(GTK_MENU_SHELL(menu_), item);
@@ -78,7 +78,7 @@ void GtkPlatform::ShowPopupMenu() {
   }
   // Modal: wait until the menu closes. An activated item queues its event
   // before "selection-done" arrives.
-  gtkhelp::IterateUntil(-1, [this] { return !menuOpen_ || menu_ == nullptr; });
+  gtk::IterateUntil(-1, [this] { return !menuOpen_ || menu_ == nullptr; });
   menuOpen_ = false;
   ProcessPendingEvents();
 }

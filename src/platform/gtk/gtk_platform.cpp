@@ -90,11 +90,11 @@ MessageAnswer GtkPlatform::ShowMessage(std::string_view title, std::string_view 
   if (!hasDisplay_) return fallback;
 
   GtkWindow* parent = WindowShown() ? GTK_WINDOW(window_) : nullptr;
-  const std::string message = gtkhelp::ValidUtf8(gtkhelp::NormaliseLineBreaks(text));
+  const std::string message = gtk::ValidUtf8(gtk::NormaliseLineBreaks(text));
   GtkWidget* dialog = gtk_message_dialog_new(
       parent, static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
       GTK_MESSAGE_OTHER, GTK_BUTTONS_NONE, "%s", message.c_str());
-  gtk_window_set_title(GTK_WINDOW(dialog), gtkhelp::ValidUtf8(title).c_str());
+  gtk_window_set_title(GTK_WINDOW(dialog), gtk::ValidUtf8(title).c_str());
   if (parent == nullptr) {
     gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
   }
@@ -170,7 +170,7 @@ std::optional<std::string> GtkPlatform::ChooseFile(std::string_view title,
   if (!hasDisplay_) return std::nullopt;
   GtkWindow* parent = WindowShown() ? GTK_WINDOW(window_) : nullptr;
   GtkWidget* dialog = gtk_file_chooser_dialog_new(
-      gtkhelp::ValidUtf8(title).c_str(), parent,
+      gtk::ValidUtf8(title).c_str(), parent,
       save ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN, "_Abbrechen",
       GTK_RESPONSE_CANCEL, save ? "_Speichern" : "_Öffnen", GTK_RESPONSE_ACCEPT, nullptr);
   gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
@@ -185,7 +185,7 @@ std::optional<std::string> GtkPlatform::ChooseFile(std::string_view title,
   g_free(workingFolder);
   for (const FileFilter& filter : filters) {
     GtkFileFilter* made = gtk_file_filter_new();
-    gtk_file_filter_set_name(made, gtkhelp::ValidUtf8(filter.name).c_str());
+    gtk_file_filter_set_name(made, gtk::ValidUtf8(filter.name).c_str());
     for (const std::string& pattern : filter.patterns) {
       gtk_file_filter_add_pattern(made, CaseBlindPattern(pattern).c_str());
     }
@@ -195,7 +195,7 @@ std::optional<std::string> GtkPlatform::ChooseFile(std::string_view title,
     gtk_file_chooser_set_do_overwrite_confirmation(chooser, TRUE);
     g_signal_connect(chooser, "confirm-overwrite", G_CALLBACK(ConfirmOverwrite), nullptr);
     if (!suggestedName.empty()) {
-      gtk_file_chooser_set_current_name(chooser, gtkhelp::ValidUtf8(suggestedName).c_str());
+      gtk_file_chooser_set_current_name(chooser, gtk::ValidUtf8(suggestedName).c_str());
     }
   }
 

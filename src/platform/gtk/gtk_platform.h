@@ -17,8 +17,8 @@
 //      GtkScrolledWindow (multi-line); CSS font and colours; a change by the
 //      user is a text-changed event, SetGadgetText reports none.
 //  [x] Lists: GtkTreeView in fixed-height mode with fixed-width columns over a
-//      model of its own that asks the row source only for the rows it draws
-//      and keeps the last few hundred; one selected row; a selection by the
+//      model of its own that asks the row source only for the cells it
+//      draws; one selected row; a selection by the
 //      user (click, arrow and page keys) is a selection-changed event, one by
 //      the program is not and scrolls the row into view.
 //  [x] Keyboard focus on fields and lists; Escape in a field gives the focus
@@ -107,24 +107,24 @@ class GtkPlatform final : public Platform {
   void DestroyWindow() override;
 
   // --- images, gadgets, fonts (gtk_gadgets.cpp)
-  bool LoadImage(int32_t image, const PixelImage& pixels) override;
-  bool TakeImage(int32_t image, PixelImage&& pixels) override;
-  bool TakeImageLater(int32_t image, std::function<std::optional<PixelImage>()> decode) override;
+  bool LoadImage(ImageId image, const PixelImage& pixels) override;
+  bool TakeImage(ImageId image, PixelImage&& pixels) override;
+  bool TakeImageLater(ImageId image, std::function<std::optional<PixelImage>()> decode) override;
   void FreeAllImages() override;
-  void CreateImageGadget(int32_t gadget, const Rect& rect, int32_t image) override;
-  void CreateTextGadget(int32_t gadget, const Rect& rect, std::string_view text,
+  void CreateImageGadget(GadgetId gadget, const Rect& rect, ImageId image) override;
+  void CreateTextGadget(GadgetId gadget, const Rect& rect, std::string_view text,
                         TextAlign align) override;
-  void CreateButtonGadget(int32_t gadget, const Rect& rect, std::string_view text) override;
-  void SetGadgetImage(int32_t gadget, int32_t image) override;
-  void SetGadgetFont(int32_t gadget, int32_t font) override;
-  void SetGadgetFrontColour(int32_t gadget, Rgb colour) override;
-  void SetGadgetBackColour(int32_t gadget, Rgb colour) override;
-  void ShowGadget(int32_t gadget) override;
-  void HideGadget(int32_t gadget) override;
-  void FreeGadget(int32_t gadget) override;
-  bool GadgetExists(int32_t gadget) override;
-  std::optional<Rect> GadgetRect(int32_t gadget) override;
-  void LoadFont(int32_t font, std::string_view face, int32_t pixelHeight, int32_t weight,
+  void CreateButtonGadget(GadgetId gadget, const Rect& rect, std::string_view text) override;
+  void SetGadgetImage(GadgetId gadget, ImageId image) override;
+  void SetGadgetFont(GadgetId gadget, FontId font) override;
+  void SetGadgetFrontColour(GadgetId gadget, Rgb colour) override;
+  void SetGadgetBackColour(GadgetId gadget, Rgb colour) override;
+  void ShowGadget(GadgetId gadget) override;
+  void HideGadget(GadgetId gadget) override;
+  void FreeGadget(GadgetId gadget) override;
+  bool GadgetExists(GadgetId gadget) override;
+  std::optional<Rect> GadgetRect(GadgetId gadget) override;
+  void LoadFont(FontId font, std::string_view face, int32_t pixelHeight, int32_t weight,
                 bool underline) override;
   void FreeAllFonts() override;
 
@@ -136,16 +136,16 @@ class GtkPlatform final : public Platform {
                       int32_t menuEvent) override;
 
   // --- text fields, lists and focus (gtk_fields.cpp, gtk_list.cpp)
-  void CreateTextField(int32_t gadget, const Rect& rect, TextFieldKind kind) override;
-  void SetGadgetText(int32_t gadget, std::string_view text) override;
-  std::string GadgetText(int32_t gadget) override;
-  void CreateListGadget(int32_t gadget, const Rect& rect, const std::vector<ListColumn>& columns,
+  void CreateTextField(GadgetId gadget, const Rect& rect, TextFieldKind kind) override;
+  void SetGadgetText(GadgetId gadget, std::string_view text) override;
+  std::string GadgetText(GadgetId gadget) override;
+  void CreateListGadget(GadgetId gadget, const Rect& rect, const std::vector<ListColumn>& columns,
                         ListRowSource rows) override;
-  void SetListRowCount(int32_t gadget, int32_t count) override;
-  void SetListSelection(int32_t gadget, int32_t row) override;
-  int32_t ListSelection(int32_t gadget) override;
-  void FocusGadget(int32_t gadget) override;
-  int32_t FocusedGadget() override;
+  void SetListRowCount(GadgetId gadget, int32_t count) override;
+  void SetListSelection(GadgetId gadget, int32_t row) override;
+  int32_t ListSelection(GadgetId gadget) override;
+  void FocusGadget(GadgetId gadget) override;
+  GadgetId FocusedGadget() override;
 
   // --- popup menu (gtk_menu.cpp)
   void CreatePopupMenu() override;
@@ -162,7 +162,7 @@ class GtkPlatform final : public Platform {
                                         std::string_view suggestedName) override;
 
   // --- tray (gtk_tray.cpp)
-  bool AddTrayIcon(int32_t image) override;
+  bool AddTrayIcon(ImageId image) override;
   void SetTrayTooltip(std::string_view text) override;
   void RemoveTrayIcon() override;
 
@@ -214,25 +214,25 @@ class GtkPlatform final : public Platform {
 
   // Gadgets (gtk_gadgets.cpp).
   // The record of a gadget, made or not; only for what the record answers.
-  Gadget* FindGadget(int32_t gadget);
+  Gadget* FindGadget(GadgetId gadget);
   // The gadget with its widgets, made now if they were not yet.
-  Gadget* BuiltGadget(int32_t gadget);
-  void DeferGadget(int32_t number, Gadget record, std::function<void()> build);
+  Gadget* BuiltGadget(GadgetId gadget);
+  void DeferGadget(GadgetId number, Gadget record, std::function<void()> build);
   void BuildGadget(Gadget& gadget);
   // Makes the widgets of every shown gadget that has none yet, in the order
   // the gadgets were created; before the window is drawn.
   void BuildPendingGadgets();
-  void MakeImageGadget(int32_t gadget, const Rect& rect, int32_t image);
-  void MakeTextGadget(int32_t gadget, const Rect& rect, const std::string& text, TextAlign align);
-  void MakeButtonGadget(int32_t gadget, const Rect& rect, const std::string& text);
-  void MakeTextField(int32_t gadget, const Rect& rect, TextFieldKind kind);
-  void MakeListGadget(int32_t gadget, const Rect& rect, const std::vector<ListColumn>& columns,
+  void MakeImageGadget(GadgetId gadget, const Rect& rect, ImageId image);
+  void MakeTextGadget(GadgetId gadget, const Rect& rect, const std::string& text, TextAlign align);
+  void MakeButtonGadget(GadgetId gadget, const Rect& rect, const std::string& text);
+  void MakeTextField(GadgetId gadget, const Rect& rect, TextFieldKind kind);
+  void MakeListGadget(GadgetId gadget, const Rect& rect, const std::vector<ListColumn>& columns,
                       const ListRowSource& rows);
-  void PlaceGadget(int32_t number, Gadget gadget);
+  void PlaceGadget(GadgetId number, Gadget gadget);
   void DestroyGadget(Gadget& gadget);
   void ApplyGadgetStyle(Gadget& gadget);
   std::string FieldAndListCss(const Gadget& gadget, const std::string& fontRules) const;
-  int32_t GadgetOfWidget(GtkWidget* widget) const;
+  GadgetId GadgetOfWidget(GtkWidget* widget) const;
   void ReleaseListRows(Gadget& gadget);
   // Escape in a text field: the focus goes back to the window.
   void LeaveTextField();
@@ -244,8 +244,8 @@ class GtkPlatform final : public Platform {
   bool HandleKey(const GdkEventKey* event);
   // A picture as GtkImage draws it, and as a pixbuf for the window and tray
   // icons (made when first asked for); null for an unknown number.
-  cairo_surface_t* FindImage(int32_t image);
-  GdkPixbuf* FindIconImage(int32_t image);
+  cairo_surface_t* FindImage(ImageId image);
+  GdkPixbuf* FindIconImage(ImageId image);
   // Turns every picture not drawn yet into the surface it is drawn from.
   void PreparePictures();
 
@@ -302,14 +302,14 @@ class GtkPlatform final : public Platform {
   // Decodes a picture that waits for it.
   static void DecodePicture(Picture& picture);
   static void ReleasePicture(Picture& picture);
-  std::map<int32_t, Picture> images_;
+  std::map<ImageId, Picture> images_;
   // Gadgets, shortcuts, the event queue filled by the GTK callbacks and the
   // quiet changes.
   DesktopCore<GtkControl> core_;
   // Gadgets shown but not made yet, and the count of all ever created.
   int32_t unbuiltShown_ = 0;
   uint64_t gadgetSequence_ = 0;
-  std::map<int32_t, Font> fonts_;
+  std::map<FontId, Font> fonts_;
   // The main context's descriptors as the last pass polled them.
   std::vector<GPollFD> pollFds_;
   // What an idle pass that found nothing to do left behind (gtk_events.cpp).

@@ -16,7 +16,7 @@ constexpr int32_t kEmbedWaitMs = 200;
 
 }  // namespace
 
-bool GtkPlatform::AddTrayIcon(int32_t image) {
+bool GtkPlatform::AddTrayIcon(ImageId image) {
   if (!hasDisplay_) return false;
   GdkPixbuf* pixbuf = FindIconImage(image);
   if (pixbuf == nullptr) return false;
@@ -27,8 +27,8 @@ bool GtkPlatform::AddTrayIcon(int32_t image) {
   gtk_status_icon_set_visible(trayIcon_, TRUE);
 
   GtkStatusIcon* icon = trayIcon_;
-  if (!gtkhelp::IterateUntil(kEmbedWaitMs,
-                             [icon] { return gtk_status_icon_is_embedded(icon) != FALSE; })) {
+  if (!gtk::IterateUntil(kEmbedWaitMs,
+                         [icon] { return gtk_status_icon_is_embedded(icon) != FALSE; })) {
     RemoveTrayIcon();  // no tray host took it
     return false;
   }
@@ -37,7 +37,7 @@ bool GtkPlatform::AddTrayIcon(int32_t image) {
 
 void GtkPlatform::SetTrayTooltip(std::string_view text) {
   if (trayIcon_ == nullptr) return;
-  gtk_status_icon_set_tooltip_text(trayIcon_, gtkhelp::ValidUtf8(text).c_str());
+  gtk_status_icon_set_tooltip_text(trayIcon_, gtk::ValidUtf8(text).c_str());
 }
 
 void GtkPlatform::RemoveTrayIcon() {

@@ -69,15 +69,15 @@ bool GtkPlatform::OpenWindow(const WindowRequest& request) {
   const int32_t height = std::max(1, request.clientRect.height);
 
   window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-  gtk_window_set_title(GTK_WINDOW(window_), gtkhelp::ValidUtf8(request.title).c_str());
+  gtk_window_set_title(GTK_WINDOW(window_), gtk::ValidUtf8(request.title).c_str());
   gtk_window_set_decorated(GTK_WINDOW(window_), FALSE);
   gtk_window_set_default_size(GTK_WINDOW(window_), width, height);
   gtk_window_move(GTK_WINDOW(window_), request.clientRect.x, request.clientRect.y);
 
   windowCss_ = gtk_css_provider_new();
-  gtkhelp::LoadCss(windowCss_,
-                   "window { background-color: " + gtkhelp::CssColour(request.background) + "; }");
-  gtkhelp::AttachCss(window_, windowCss_);
+  gtk::LoadCss(windowCss_,
+               "window { background-color: " + gtk::CssColour(request.background) + "; }");
+  gtk::AttachCss(window_, windowCss_);
 
   if (GdkPixbuf* icon = FindIconImage(request.iconImage)) {
     gtk_window_set_icon(GTK_WINDOW(window_), icon);
@@ -191,7 +191,7 @@ void GtkPlatform::MoveResizeWindow(const Rect& rect) {
   GdkWindow* gdkWindow = gtk_widget_get_window(window_);
   if (gdkWindow != nullptr && WindowShown()) {
     gdk_display_flush(gdk_display_get_default());
-    gtkhelp::IterateUntil(kConfigureWaitMs, [&] {
+    gtk::IterateUntil(kConfigureWaitMs, [&] {
       int x = 0;
       int y = 0;
       gdk_window_get_position(gdkWindow, &x, &y);
@@ -216,7 +216,7 @@ void GtkPlatform::DragWindow() {
   // The window manager moves the window while it holds the pointer; wait here
   // until the button is up, as a drag by the caption would.
   while (window_ != nullptr && LeftButtonDown()) {
-    gtkhelp::IterateUntil(10, [] { return false; });
+    gtk::IterateUntil(10, [] { return false; });
   }
   ProcessPendingEvents();
 }

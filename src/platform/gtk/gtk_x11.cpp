@@ -2,6 +2,8 @@
 // Xlib's headers define names (None, Always, Status) that the rest of the
 // backend uses for its own.
 
+#include "platform/gtk/gtk_x11.h"
+
 #include <X11/Xutil.h>
 #include <X11/extensions/Xrender.h>
 #include <cairo-xlib-xrender.h>
@@ -10,9 +12,7 @@
 
 #include <bit>
 
-#include "platform/gtk/gtk_x11.h"
-
-namespace zelluo::gtkhelp {
+namespace zelluo::gtk {
 
 void* XDisplayOf(GdkDisplay* display) { return GDK_DISPLAY_XDISPLAY(display); }
 
@@ -114,4 +114,4 @@ int PictureHeight(cairo_surface_t* picture) {
              : cairo_image_surface_get_height(picture);
 }
 
-}  // namespace zelluo::gtkhelp
+}  // namespace zelluo::gtk

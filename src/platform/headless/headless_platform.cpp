@@ -60,9 +60,9 @@ std::vector<std::string> HeadlessPlatform::TraceOf(std::string_view prefix) cons
 
 void HeadlessPlatform::Record(std::string line) { trace.push_back(std::move(line)); }
 
-HeadlessGadget* HeadlessPlatform::Find(int32_t gadget) { return desktop.gadgets.Find(gadget); }
+HeadlessGadget* HeadlessPlatform::Find(GadgetId gadget) { return desktop.gadgets.Find(gadget); }
 
-void HeadlessPlatform::CreateGadget(int32_t gadget, HeadlessGadget model) {
+void HeadlessPlatform::CreateGadget(GadgetId gadget, HeadlessGadget model) {
   if (!window.open) return;
   desktop.gadgets.Create(gadget, std::move(model));
 }
@@ -137,11 +137,11 @@ void HeadlessPlatform::DestroyWindow() {
   window.visible = false;
   desktop.gadgets.Clear();
   desktop.shortcuts.Clear();
-  focus = -1;
+  focus = kNoGadget;
 }
 
-bool HeadlessPlatform::LoadImage(int32_t image, const PixelImage& pixels) {
-  Record("LoadImage " + std::to_string(image) + " " + std::to_string(pixels.width) + "x" +
+bool HeadlessPlatform::LoadImage(ImageId image, const PixelImage& pixels) {
+  Record("LoadImage " + std::to_string(Number(image)) + " " + std::to_string(pixels.width) + "x" +
          std::to_string(pixels.height));
   images[image] = pixels;
   return true;
@@ -152,9 +152,9 @@ void HeadlessPlatform::FreeAllImages() {
   images.clear();
 }
 
-void HeadlessPlatform::CreateImageGadget(int32_t gadget, const Rect& rect, int32_t image) {
-  Record("CreateImageGadget " + std::to_string(gadget) + " " + Describe(rect) + " image " +
-         std::to_string(image));
+void HeadlessPlatform::CreateImageGadget(GadgetId gadget, const Rect& rect, ImageId image) {
+  Record("CreateImageGadget " + std::to_string(Number(gadget)) + " " + Describe(rect) + " image " +
+         std::to_string(Number(image)));
   HeadlessGadget model(ControlKind::Image);
   model.rect = rect;
   if (auto it = images.find(image); it != images.end()) {
@@ -165,10 +165,10 @@ void HeadlessPlatform::CreateImageGadget(int32_t gadget, const Rect& rect, int32
   CreateGadget(gadget, std::move(model));
 }
 
-void HeadlessPlatform::CreateTextGadget(int32_t gadget, const Rect& rect, std::string_view text,
+void HeadlessPlatform::CreateTextGadget(GadgetId gadget, const Rect& rect, std::string_view text,
                                         TextAlign align) {
-  Record("CreateTextGadget " + std::to_string(gadget) + " " + Describe(rect) + " " + Quote(text) +
-         (align == TextAlign::Centre ? " centred" : ""));
+  Record("CreateTextGadget " + std::to_string(Number(gadget)) + " " + Describe(rect) + " " +
+         Quote(text) + (align == TextAlign::Centre ? " centred" : ""));
   HeadlessGadget model(ControlKind::Text);
   model.rect = rect;
   model.text = std::string(text);
@@ -176,16 +176,18 @@ void HeadlessPlatform::CreateTextGadget(int32_t gadget, const Rect& rect, std::s
   CreateGadget(gadget, std::move(model));
 }
 
-void HeadlessPlatform::CreateButtonGadget(int32_t gadget, const Rect& rect, std::string_view text) {
-  Record("CreateButtonGadget " + std::to_string(gadget) + " " + Describe(rect) + " " + Quote(text));
+void HeadlessPlatform::CreateButtonGadget(GadgetId gadget, const Rect& rect,
+                                          std::string_view text) {
+  Record("CreateButtonGadget " + std::to_string(Number(gadget)) + " " + Describe(rect) + " " +
+         Quote(text));
   HeadlessGadget model(ControlKind::Button);
   model.rect = rect;
   model.text = std::string(text);
   CreateGadget(gadget, std::move(model));
 }
 
-void HeadlessPlatform::SetGadgetImage(int32_t gadget, int32_t image) {
-  Record("SetGadgetImage " + std::to_string(gadget) + " " + std::to_string(image));
+void HeadlessPlatform::SetGadgetImage(GadgetId gadget, ImageId image) {
+  Record("SetGadgetImage " + std::to_string(Number(gadget)) + " " + std::to_string(Number(image)));
   HeadlessGadget* model = Find(gadget);
   if (model == nullptr || model->Kind() != ControlKind::Image) return;
   if (auto it = images.find(image); it != images.end()) {
@@ -193,59 +195,59 @@ void HeadlessPlatform::SetGadgetImage(int32_t gadget, int32_t image) {
     model->rect.width = it->second.width;
     model->rect.height = it->second.height;
   } else {
-    model->image = 0;
+    model->image = kNoImage;
   }
 }
 
-void HeadlessPlatform::SetGadgetFont(int32_t gadget, int32_t font) {
-  Record("SetGadgetFont " + std::to_string(gadget) + " " + std::to_string(font));
+void HeadlessPlatform::SetGadgetFont(GadgetId gadget, FontId font) {
+  Record("SetGadgetFont " + std::to_string(Number(gadget)) + " " + std::to_string(Number(font)));
   if (HeadlessGadget* model = Find(gadget)) model->font = font;
 }
 
-void HeadlessPlatform::SetGadgetFrontColour(int32_t gadget, Rgb colour) {
-  Record("SetGadgetFrontColour " + std::to_string(gadget) + " " + std::to_string(colour));
+void HeadlessPlatform::SetGadgetFrontColour(GadgetId gadget, Rgb colour) {
+  Record("SetGadgetFrontColour " + std::to_string(Number(gadget)) + " " + std::to_string(colour));
   if (HeadlessGadget* model = Find(gadget)) model->front = colour;
 }
 
-void HeadlessPlatform::SetGadgetBackColour(int32_t gadget, Rgb colour) {
-  Record("SetGadgetBackColour " + std::to_string(gadget) + " " + std::to_string(colour));
+void HeadlessPlatform::SetGadgetBackColour(GadgetId gadget, Rgb colour) {
+  Record("SetGadgetBackColour " + std::to_string(Number(gadget)) + " " + std::to_string(colour));
   if (HeadlessGadget* model = Find(gadget)) model->back = colour;
 }
 
-void HeadlessPlatform::ShowGadget(int32_t gadget) {
-  Record("ShowGadget " + std::to_string(gadget));
+void HeadlessPlatform::ShowGadget(GadgetId gadget) {
+  Record("ShowGadget " + std::to_string(Number(gadget)));
   if (HeadlessGadget* model = Find(gadget)) model->shown = true;
 }
 
-void HeadlessPlatform::HideGadget(int32_t gadget) {
-  Record("HideGadget " + std::to_string(gadget));
+void HeadlessPlatform::HideGadget(GadgetId gadget) {
+  Record("HideGadget " + std::to_string(Number(gadget)));
   if (HeadlessGadget* model = Find(gadget)) model->shown = false;
 }
 
-void HeadlessPlatform::FreeGadget(int32_t gadget) {
-  Record("FreeGadget " + std::to_string(gadget));
+void HeadlessPlatform::FreeGadget(GadgetId gadget) {
+  Record("FreeGadget " + std::to_string(Number(gadget)));
   desktop.gadgets.Erase(gadget);
 }
 
-bool HeadlessPlatform::GadgetExists(int32_t gadget) { return Find(gadget) != nullptr; }
+bool HeadlessPlatform::GadgetExists(GadgetId gadget) { return Find(gadget) != nullptr; }
 
-void HeadlessPlatform::CreateTextField(int32_t gadget, const Rect& rect, TextFieldKind kind) {
-  Record("CreateTextField " + std::to_string(gadget) + " " + Describe(rect) +
+void HeadlessPlatform::CreateTextField(GadgetId gadget, const Rect& rect, TextFieldKind kind) {
+  Record("CreateTextField " + std::to_string(Number(gadget)) + " " + Describe(rect) +
          (kind == TextFieldKind::MultiLine ? " multi-line" : ""));
   HeadlessGadget model(FieldControlKind(kind));
   model.rect = rect;
   CreateGadget(gadget, std::move(model));
 }
 
-void HeadlessPlatform::SetGadgetText(int32_t gadget, std::string_view text) {
-  Record("SetGadgetText " + std::to_string(gadget) + " " + Quote(text));
+void HeadlessPlatform::SetGadgetText(GadgetId gadget, std::string_view text) {
+  Record("SetGadgetText " + std::to_string(Number(gadget)) + " " + Quote(text));
   HeadlessGadget* model = Find(gadget);
   if (model != nullptr && (IsTextField(model->Kind()) || model->Kind() == ControlKind::Text)) {
     model->text = std::string(text);
   }
 }
 
-std::string HeadlessPlatform::GadgetText(int32_t gadget) {
+std::string HeadlessPlatform::GadgetText(GadgetId gadget) {
   HeadlessGadget* model = Find(gadget);
   if (model == nullptr || (!IsTextField(model->Kind()) && model->Kind() != ControlKind::Text)) {
     return {};
@@ -253,12 +255,12 @@ std::string HeadlessPlatform::GadgetText(int32_t gadget) {
   return model->text;
 }
 
-void HeadlessPlatform::CreateListGadget(int32_t gadget, const Rect& rect,
+void HeadlessPlatform::CreateListGadget(GadgetId gadget, const Rect& rect,
                                         const std::vector<ListColumn>& columns,
                                         ListRowSource rows) {
   std::string titles;
   for (const ListColumn& column : columns) titles += " " + Quote(column.title);
-  Record("CreateListGadget " + std::to_string(gadget) + " " + Describe(rect) + titles);
+  Record("CreateListGadget " + std::to_string(Number(gadget)) + " " + Describe(rect) + titles);
   HeadlessGadget model(ControlKind::List);
   model.rect = rect;
   model.columns = columns;
@@ -266,8 +268,8 @@ void HeadlessPlatform::CreateListGadget(int32_t gadget, const Rect& rect,
   CreateGadget(gadget, std::move(model));
 }
 
-void HeadlessPlatform::SetListRowCount(int32_t gadget, int32_t count) {
-  Record("SetListRowCount " + std::to_string(gadget) + " " + std::to_string(count));
+void HeadlessPlatform::SetListRowCount(GadgetId gadget, int32_t count) {
+  Record("SetListRowCount " + std::to_string(Number(gadget)) + " " + std::to_string(count));
   HeadlessGadget* model = Find(gadget);
   if (model == nullptr || model->Kind() != ControlKind::List) return;
   model->rowCount = std::max(0, count);
@@ -275,25 +277,25 @@ void HeadlessPlatform::SetListRowCount(int32_t gadget, int32_t count) {
   FetchShownRows(*model);
 }
 
-void HeadlessPlatform::SetListSelection(int32_t gadget, int32_t row) {
-  Record("SetListSelection " + std::to_string(gadget) + " " + std::to_string(row));
+void HeadlessPlatform::SetListSelection(GadgetId gadget, int32_t row) {
+  Record("SetListSelection " + std::to_string(Number(gadget)) + " " + std::to_string(row));
   HeadlessGadget* model = Find(gadget);
   if (model == nullptr || model->Kind() != ControlKind::List) return;
   model->selection = row >= 0 && row < model->rowCount ? row : -1;
   FetchShownRows(*model);
 }
 
-int32_t HeadlessPlatform::ListSelection(int32_t gadget) {
+int32_t HeadlessPlatform::ListSelection(GadgetId gadget) {
   HeadlessGadget* model = Find(gadget);
   return model != nullptr && model->Kind() == ControlKind::List ? model->selection : -1;
 }
 
-void HeadlessPlatform::FocusGadget(int32_t gadget) {
-  Record("FocusGadget " + std::to_string(gadget));
-  focus = Find(gadget) != nullptr ? gadget : -1;
+void HeadlessPlatform::FocusGadget(GadgetId gadget) {
+  Record("FocusGadget " + std::to_string(Number(gadget)));
+  focus = Find(gadget) != nullptr ? gadget : kNoGadget;
 }
 
-int32_t HeadlessPlatform::FocusedGadget() { return Find(focus) != nullptr ? focus : -1; }
+GadgetId HeadlessPlatform::FocusedGadget() { return Find(focus) != nullptr ? focus : kNoGadget; }
 
 void HeadlessPlatform::FetchShownRows(HeadlessGadget& list) {
   list.shownRows.clear();
@@ -306,14 +308,14 @@ void HeadlessPlatform::FetchShownRows(HeadlessGadget& list) {
   }
 }
 
-std::optional<Rect> HeadlessPlatform::GadgetRect(int32_t gadget) {
+std::optional<Rect> HeadlessPlatform::GadgetRect(GadgetId gadget) {
   if (HeadlessGadget* model = Find(gadget)) return model->rect;
   return std::nullopt;
 }
 
-void HeadlessPlatform::LoadFont(int32_t font, std::string_view face, int32_t pixelHeight,
+void HeadlessPlatform::LoadFont(FontId font, std::string_view face, int32_t pixelHeight,
                                 int32_t weight, bool underline) {
-  Record("LoadFont " + std::to_string(font) + " " + Quote(face) + " " +
+  Record("LoadFont " + std::to_string(Number(font)) + " " + Quote(face) + " " +
          std::to_string(pixelHeight) + " " + std::to_string(weight) +
          (underline ? " underline" : ""));
   fonts[font] = HeadlessFont{std::string(face), pixelHeight, weight, underline};
@@ -346,7 +348,7 @@ Event HeadlessPlatform::WaitEvent(int32_t timeoutMs) {
     PressKey(*scripted.key);
     event = desktop.events.Pop().value_or(Event{EventKind::Other, 0, 0});
   }
-  if (HeadlessGadget* model = Find(event.number);
+  if (HeadlessGadget* model = Find(event.Gadget());
       model != nullptr && event.kind == EventKind::Gadget) {
     if (scripted.typed) model->text = *scripted.typed;
     if (event.type == kGadgetSelectionChanged) {
@@ -359,14 +361,14 @@ Event HeadlessPlatform::WaitEvent(int32_t timeoutMs) {
   return event;
 }
 
-ScriptedEvent ScriptedEvent::Typed(int32_t field, std::string text) {
-  ScriptedEvent scripted(Event{EventKind::Gadget, field, kGadgetTextChanged});
+ScriptedEvent ScriptedEvent::Typed(GadgetId field, std::string text) {
+  ScriptedEvent scripted(Event::OfGadget(field, kGadgetTextChanged));
   scripted.typed = std::move(text);
   return scripted;
 }
 
-ScriptedEvent ScriptedEvent::Selected(int32_t list, int32_t row) {
-  ScriptedEvent scripted(Event{EventKind::Gadget, list, kGadgetSelectionChanged});
+ScriptedEvent ScriptedEvent::Selected(GadgetId list, int32_t row) {
+  ScriptedEvent scripted(Event::OfGadget(list, kGadgetSelectionChanged));
   scripted.row = row;
   return scripted;
 }
@@ -380,7 +382,7 @@ void HeadlessPlatform::PressKey(KeyPress key) {
   Record("KeyPress " + std::to_string(key.keyCode) +
          (key.modifier == KeyModifier::Control ? " control" : ""));
   const KeyRoute route = desktop.ReportKey(key.keyCode, key.modifier, FocusedGadget());
-  if (route.target == KeyTarget::LeaveField) focus = -1;
+  if (route.target == KeyTarget::LeaveField) focus = kNoGadget;
   if (route.target != KeyTarget::FocusedControl) return;
   HeadlessGadget* found = Find(focus);
   ZELLUO_ASSERT(found != nullptr);  // the core routes to a focused control only
@@ -391,7 +393,7 @@ void HeadlessPlatform::PressKey(KeyPress key) {
     size_t end = text.size() - 1;
     while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
     text.erase(end);
-    desktop.events.Push(Event{EventKind::Gadget, focus, kGadgetTextChanged});
+    desktop.events.Push(Event::OfGadget(focus, kGadgetTextChanged));
   } else if (focused.Kind() == ControlKind::List) {
     if (focused.rowCount <= 0) return;
     const int32_t page = std::max(1, focused.rect.height / 20 - 1);
@@ -418,9 +420,9 @@ void HeadlessPlatform::PressKey(KeyPress key) {
     }
     focused.selection = std::clamp(row, 0, focused.rowCount - 1);
     FetchShownRows(focused);
-    desktop.events.Push(Event{EventKind::Gadget, focus, kGadgetSelectionChanged});
+    desktop.events.Push(Event::OfGadget(focus, kGadgetSelectionChanged));
   } else if (focused.Kind() == ControlKind::Button) {
-    desktop.events.Push(Event{EventKind::Gadget, focus, kGadgetClick});
+    desktop.events.Push(Event::OfGadget(focus, kGadgetClick));
   }
 }
 
@@ -493,8 +495,8 @@ MessageAnswer HeadlessPlatform::ShowMessage(std::string_view title, std::string_
   return answer;
 }
 
-bool HeadlessPlatform::AddTrayIcon(int32_t image) {
-  Record("AddTrayIcon " + std::to_string(image));
+bool HeadlessPlatform::AddTrayIcon(ImageId image) {
+  Record("AddTrayIcon " + std::to_string(Number(image)));
   if (!trayAvailable || !images.contains(image)) return false;
   trayIcon = true;
   trayImage = image;

@@ -30,7 +30,7 @@ namespace zelluo {
 // The model of a gadget beside what the desktop core keeps (kind, rectangle,
 // visibility, font, colours).
 struct HeadlessControl {
-  int32_t image = 0;
+  ImageId image = kNoImage;
   std::string text;
   TextAlign align = TextAlign::Left;
   std::vector<ListColumn> columns;
@@ -87,8 +87,8 @@ struct ScriptedEvent {
   ScriptedEvent(KeyPress key) : key(key) {}  // NOLINT: implicit
   // The user types text into a field (it replaces the field's text) or
   // selects a row of a list; either arrives as the matching gadget event.
-  static ScriptedEvent Typed(int32_t field, std::string text);
-  static ScriptedEvent Selected(int32_t list, int32_t row);
+  static ScriptedEvent Typed(GadgetId field, std::string text);
+  static ScriptedEvent Selected(GadgetId list, int32_t row);
 
   Event event;
   std::optional<Point> mouse;
@@ -125,14 +125,14 @@ class HeadlessPlatform : public Platform {
   HeadlessWindow window;
   // The gadgets, shortcuts and queued events, kept as on the desktop.
   DesktopCore<HeadlessControl> desktop;
-  std::map<int32_t, PixelImage> images;
-  std::map<int32_t, HeadlessFont> fonts;
-  int32_t focus = -1;
+  std::map<ImageId, PixelImage> images;
+  std::map<FontId, HeadlessFont> fonts;
+  GadgetId focus = kNoGadget;
   int32_t rowsFetched = 0;  // rows the lists asked their row sources for
   std::vector<HeadlessMenuEntry> menu;
   std::vector<HeadlessMessage> messages;
   bool trayIcon = false;
-  int32_t trayImage = 0;
+  ImageId trayImage = kNoImage;
   std::string trayTooltip;
   bool audioOpen = false;
   std::map<int32_t, std::vector<uint8_t>> sounds;
@@ -142,7 +142,7 @@ class HeadlessPlatform : public Platform {
   bool timedOut = false;  // set when idleWaitLimit was reached
   // The gadgets and the window as they stood when the script ran out, before
   // the close request that idleWaitLimit sends leads to shutdown.
-  std::map<int32_t, HeadlessGadget> gadgetsWhenIdle;
+  std::map<GadgetId, HeadlessGadget> gadgetsWhenIdle;
   HeadlessWindow windowWhenIdle;
 
   // The path below the root where a relative path lands.
@@ -161,32 +161,32 @@ class HeadlessPlatform : public Platform {
   void SetWindowOpacity(int32_t alpha) override;
   void DragWindow() override;
   void DestroyWindow() override;
-  bool LoadImage(int32_t image, const PixelImage& pixels) override;
+  bool LoadImage(ImageId image, const PixelImage& pixels) override;
   void FreeAllImages() override;
-  void CreateImageGadget(int32_t gadget, const Rect& rect, int32_t image) override;
-  void CreateTextGadget(int32_t gadget, const Rect& rect, std::string_view text,
+  void CreateImageGadget(GadgetId gadget, const Rect& rect, ImageId image) override;
+  void CreateTextGadget(GadgetId gadget, const Rect& rect, std::string_view text,
                         TextAlign align) override;
-  void CreateButtonGadget(int32_t gadget, const Rect& rect, std::string_view text) override;
-  void SetGadgetImage(int32_t gadget, int32_t image) override;
-  void SetGadgetFont(int32_t gadget, int32_t font) override;
-  void SetGadgetFrontColour(int32_t gadget, Rgb colour) override;
-  void SetGadgetBackColour(int32_t gadget, Rgb colour) override;
-  void ShowGadget(int32_t gadget) override;
-  void HideGadget(int32_t gadget) override;
-  void FreeGadget(int32_t gadget) override;
-  bool GadgetExists(int32_t gadget) override;
-  std::optional<Rect> GadgetRect(int32_t gadget) override;
-  void CreateTextField(int32_t gadget, const Rect& rect, TextFieldKind kind) override;
-  void SetGadgetText(int32_t gadget, std::string_view text) override;
-  std::string GadgetText(int32_t gadget) override;
-  void CreateListGadget(int32_t gadget, const Rect& rect, const std::vector<ListColumn>& columns,
+  void CreateButtonGadget(GadgetId gadget, const Rect& rect, std::string_view text) override;
+  void SetGadgetImage(GadgetId gadget, ImageId image) override;
+  void SetGadgetFont(GadgetId gadget, FontId font) override;
+  void SetGadgetFrontColour(GadgetId gadget, Rgb colour) override;
+  void SetGadgetBackColour(GadgetId gadget, Rgb colour) override;
+  void ShowGadget(GadgetId gadget) override;
+  void HideGadget(GadgetId gadget) override;
+  void FreeGadget(GadgetId gadget) override;
+  bool GadgetExists(GadgetId gadget) override;
+  std::optional<Rect> GadgetRect(GadgetId gadget) override;
+  void CreateTextField(GadgetId gadget, const Rect& rect, TextFieldKind kind) override;
+  void SetGadgetText(GadgetId gadget, std::string_view text) override;
+  std::string GadgetText(GadgetId gadget) override;
+  void CreateListGadget(GadgetId gadget, const Rect& rect, const std::vector<ListColumn>& columns,
                         ListRowSource rows) override;
-  void SetListRowCount(int32_t gadget, int32_t count) override;
-  void SetListSelection(int32_t gadget, int32_t row) override;
-  int32_t ListSelection(int32_t gadget) override;
-  void FocusGadget(int32_t gadget) override;
-  int32_t FocusedGadget() override;
-  void LoadFont(int32_t font, std::string_view face, int32_t pixelHeight, int32_t weight,
+  void SetListRowCount(GadgetId gadget, int32_t count) override;
+  void SetListSelection(GadgetId gadget, int32_t row) override;
+  int32_t ListSelection(GadgetId gadget) override;
+  void FocusGadget(GadgetId gadget) override;
+  GadgetId FocusedGadget() override;
+  void LoadFont(FontId font, std::string_view face, int32_t pixelHeight, int32_t weight,
                 bool underline) override;
   void FreeAllFonts() override;
   Event WaitEvent(int32_t timeoutMs) override;
@@ -204,7 +204,7 @@ class HeadlessPlatform : public Platform {
   std::optional<std::string> ChooseFile(std::string_view title,
                                         const std::vector<FileFilter>& filters, bool save,
                                         std::string_view suggestedName) override;
-  bool AddTrayIcon(int32_t image) override;
+  bool AddTrayIcon(ImageId image) override;
   void SetTrayTooltip(std::string_view text) override;
   void RemoveTrayIcon() override;
   // Files as the shared SystemPart reaches them, below the root, with a
@@ -226,8 +226,8 @@ class HeadlessPlatform : public Platform {
  private:
   bool AllowWriteStep(os::WriteStep step) override;
   void Record(std::string line);
-  HeadlessGadget* Find(int32_t gadget);
-  void CreateGadget(int32_t gadget, HeadlessGadget model);
+  HeadlessGadget* Find(GadgetId gadget);
+  void CreateGadget(GadgetId gadget, HeadlessGadget model);
   // Hands a scripted key to the desktop core and carries out its decision.
   void PressKey(KeyPress key);
   void FetchShownRows(HeadlessGadget& list);

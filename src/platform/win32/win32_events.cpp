@@ -22,7 +22,7 @@ bool Win32Platform::HandleKeyDown(HWND target, uintptr_t virtualKey) {
   const bool control = down(VK_CONTROL);
   if (down(VK_SHIFT) || down(VK_MENU) || down(VK_LWIN) || down(VK_RWIN)) return false;
   const KeyModifier modifier = control ? KeyModifier::Control : KeyModifier::None;
-  const int32_t focused = GadgetOfControl(::GetFocus());
+  const GadgetId focused = GadgetOfControl(::GetFocus());
   return core_.InterceptKey(static_cast<int32_t>(virtualKey), modifier, focused,
                             [this] { LeaveTextField(); });
 }

@@ -44,7 +44,7 @@ std::string ProgramText(std::wstring text) {
 
 }  // namespace
 
-void Win32Platform::CreateTextField(int32_t gadget, const Rect& rect, TextFieldKind kind) {
+void Win32Platform::CreateTextField(GadgetId gadget, const Rect& rect, TextFieldKind kind) {
   if (!window_) return;
   const bool single = kind == TextFieldKind::SingleLine;
   // Without ES_AUTOHSCROLL a multi-line EDIT wraps its lines at word breaks.
@@ -63,7 +63,7 @@ void Win32Platform::CreateTextField(int32_t gadget, const Rect& rect, TextFieldK
   PlaceGadget(gadget, made);
 }
 
-void Win32Platform::SetGadgetText(int32_t gadget, std::string_view text) {
+void Win32Platform::SetGadgetText(GadgetId gadget, std::string_view text) {
   Gadget* found = FindGadget(gadget);
   if (!found) return;
   const bool field =
@@ -74,7 +74,7 @@ void Win32Platform::SetGadgetText(int32_t gadget, std::string_view text) {
                    ControlText(text, found->Kind() == ControlKind::SingleLineField).c_str());
 }
 
-std::string Win32Platform::GadgetText(int32_t gadget) {
+std::string Win32Platform::GadgetText(GadgetId gadget) {
   Gadget* found = FindGadget(gadget);
   if (!found) return {};
   const bool field =
@@ -90,17 +90,17 @@ std::string Win32Platform::GadgetText(int32_t gadget) {
 
 // --- focus -------------------------------------------------------------------------
 
-void Win32Platform::FocusGadget(int32_t gadget) {
+void Win32Platform::FocusGadget(GadgetId gadget) {
   if (!window_) return;
-  if (gadget < 0) {
+  if (Number(gadget) < 0) {
     ::SetFocus(window_);
     return;
   }
   if (Gadget* found = FindGadget(gadget)) ::SetFocus(found->control);
 }
 
-int32_t Win32Platform::FocusedGadget() {
-  if (!window_) return -1;
+GadgetId Win32Platform::FocusedGadget() {
+  if (!window_) return kNoGadget;
   return GadgetOfControl(::GetFocus());
 }
 

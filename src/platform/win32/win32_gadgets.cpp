@@ -64,7 +64,7 @@ HFONT DefaultGuiFont() { return static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_
 
 // --- pictures -------------------------------------------------------------------
 
-bool Win32Platform::LoadImage(int32_t image, const PixelImage& pixels) {
+bool Win32Platform::LoadImage(ImageId image, const PixelImage& pixels) {
   if (pixels.width <= 0 || pixels.height <= 0 ||
       pixels.rgba.size() < static_cast<size_t>(pixels.width) * pixels.height * 4) {
     return false;
@@ -95,7 +95,8 @@ bool Win32Platform::LoadImage(int32_t image, const PixelImage& pixels) {
 void Win32Platform::FreeAllImages() {
   // The controls let go of the bitmaps before they are deleted.
   for (auto& [number, gadget] : core_.gadgets) {
-    if (gadget.Kind() == ControlKind::Image && gadget.image != 0) ApplyImage(gadget, 0);
+    if (gadget.Kind() == ControlKind::Image && gadget.image != kNoImage)
+      ApplyImage(gadget, kNoImage);
   }
   for (auto& [number, image] : images_) {
     ::DeleteObject(image.bitmap);
@@ -104,25 +105,25 @@ void Win32Platform::FreeAllImages() {
   images_.clear();
 }
 
-const Win32Platform::Image* Win32Platform::FindImage(int32_t image) const {
+const Win32Platform::Image* Win32Platform::FindImage(ImageId image) const {
   auto found = images_.find(image);
   return found == images_.end() ? nullptr : &found->second;
 }
 
 // --- gadgets ----------------------------------------------------------------------
 
-Win32Platform::Gadget* Win32Platform::FindGadget(int32_t gadget) {
+Win32Platform::Gadget* Win32Platform::FindGadget(GadgetId gadget) {
   return core_.gadgets.Find(gadget);
 }
 
-int32_t Win32Platform::GadgetOfControl(HWND control) const {
+GadgetId Win32Platform::GadgetOfControl(HWND control) const {
   for (const auto& [number, gadget] : core_.gadgets) {
     if (gadget.control == control) return number;
   }
-  return -1;
+  return kNoGadget;
 }
 
-void Win32Platform::PlaceGadget(int32_t number, Gadget gadget) {
+void Win32Platform::PlaceGadget(GadgetId number, Gadget gadget) {
   if (Gadget* old = FindGadget(number)) {
     DestroyGadget(*old);
     core_.gadgets.Erase(number);
@@ -132,17 +133,17 @@ void Win32Platform::PlaceGadget(int32_t number, Gadget gadget) {
 }
 
 void Win32Platform::DestroyGadget(Gadget& gadget) {
-  if (gadget.Kind() == ControlKind::Image) ApplyImage(gadget, 0);
+  if (gadget.Kind() == ControlKind::Image) ApplyImage(gadget, kNoImage);
   if (gadget.control) ::DestroyWindow(gadget.control);
   gadget.control = nullptr;
   if (gadget.backBrush) ::DeleteObject(gadget.backBrush);
   gadget.backBrush = nullptr;
 }
 
-void Win32Platform::ApplyImage(Gadget& gadget, int32_t image) {
+void Win32Platform::ApplyImage(Gadget& gadget, ImageId image) {
   const Image* picture = FindImage(image);
   HBITMAP bitmap = picture ? picture->bitmap : nullptr;
-  gadget.image = picture ? image : 0;
+  gadget.image = picture ? image : kNoImage;
   if (!gadget.control) return;
   auto previous = reinterpret_cast<HBITMAP>(
       ::SendMessageW(gadget.control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
@@ -163,7 +164,7 @@ void Win32Platform::ApplyImage(Gadget& gadget, int32_t image) {
   ::InvalidateRect(gadget.control, nullptr, TRUE);
 }
 
-void Win32Platform::CreateImageGadget(int32_t gadget, const Rect& rect, int32_t image) {
+void Win32Platform::CreateImageGadget(GadgetId gadget, const Rect& rect, ImageId image) {
   if (!window_) return;
   Gadget made(ControlKind::Image);
   made.control =
@@ -174,7 +175,7 @@ void Win32Platform::CreateImageGadget(int32_t gadget, const Rect& rect, int32_t 
   PlaceGadget(gadget, made);
 }
 
-void Win32Platform::CreateTextGadget(int32_t gadget, const Rect& rect, std::string_view text,
+void Win32Platform::CreateTextGadget(GadgetId gadget, const Rect& rect, std::string_view text,
                                      TextAlign align) {
   if (!window_) return;
   // Without SS_NOTIFY a static is transparent to hits: a press on a text
@@ -190,7 +191,7 @@ void Win32Platform::CreateTextGadget(int32_t gadget, const Rect& rect, std::stri
   PlaceGadget(gadget, made);
 }
 
-void Win32Platform::CreateButtonGadget(int32_t gadget, const Rect& rect, std::string_view text) {
+void Win32Platform::CreateButtonGadget(GadgetId gadget, const Rect& rect, std::string_view text) {
   if (!window_) return;
   Gadget made(ControlKind::Button);
   made.control = ::CreateWindowExW(
@@ -202,13 +203,13 @@ void Win32Platform::CreateButtonGadget(int32_t gadget, const Rect& rect, std::st
   PlaceGadget(gadget, made);
 }
 
-void Win32Platform::SetGadgetImage(int32_t gadget, int32_t image) {
+void Win32Platform::SetGadgetImage(GadgetId gadget, ImageId image) {
   Gadget* found = FindGadget(gadget);
   if (!found || found->Kind() != ControlKind::Image) return;
   ApplyImage(*found, image);
 }
 
-void Win32Platform::SetGadgetFont(int32_t gadget, int32_t font) {
+void Win32Platform::SetGadgetFont(GadgetId gadget, FontId font) {
   Gadget* found = FindGadget(gadget);
   auto loaded = fonts_.find(font);
   if (!found || loaded == fonts_.end()) return;
@@ -216,7 +217,7 @@ void Win32Platform::SetGadgetFont(int32_t gadget, int32_t font) {
   ::SendMessageW(found->control, WM_SETFONT, reinterpret_cast<WPARAM>(loaded->second), TRUE);
 }
 
-void Win32Platform::SetGadgetFrontColour(int32_t gadget, Rgb colour) {
+void Win32Platform::SetGadgetFrontColour(GadgetId gadget, Rgb colour) {
   Gadget* found = FindGadget(gadget);
   if (!found) return;
   found->front = colour;
@@ -226,7 +227,7 @@ void Win32Platform::SetGadgetFrontColour(int32_t gadget, Rgb colour) {
   ::InvalidateRect(found->control, nullptr, TRUE);
 }
 
-void Win32Platform::SetGadgetBackColour(int32_t gadget, Rgb colour) {
+void Win32Platform::SetGadgetBackColour(GadgetId gadget, Rgb colour) {
   Gadget* found = FindGadget(gadget);
   if (!found) return;
   found->back = colour;
@@ -240,8 +241,8 @@ void Win32Platform::SetGadgetBackColour(int32_t gadget, Rgb colour) {
 }
 
 bool Win32Platform::HandleControlColour(HWND control, void* deviceContext, intptr_t* result) {
-  int32_t number = GadgetOfControl(control);
-  if (number < 0) return false;
+  GadgetId number = GadgetOfControl(control);
+  if (Number(number) < 0) return false;
   const Gadget& gadget = *FindGadget(number);
   auto dc = static_cast<HDC>(deviceContext);
   if (gadget.Kind() == ControlKind::SingleLineField ||
@@ -273,24 +274,24 @@ bool Win32Platform::HandleControlColour(HWND control, void* deviceContext, intpt
   return true;
 }
 
-void Win32Platform::ShowGadget(int32_t gadget) {
+void Win32Platform::ShowGadget(GadgetId gadget) {
   if (Gadget* found = FindGadget(gadget)) ::ShowWindow(found->control, SW_SHOW);
 }
 
-void Win32Platform::HideGadget(int32_t gadget) {
+void Win32Platform::HideGadget(GadgetId gadget) {
   if (Gadget* found = FindGadget(gadget)) ::ShowWindow(found->control, SW_HIDE);
 }
 
-void Win32Platform::FreeGadget(int32_t gadget) {
+void Win32Platform::FreeGadget(GadgetId gadget) {
   Gadget* found = FindGadget(gadget);
   if (!found) return;
   DestroyGadget(*found);
   core_.gadgets.Erase(gadget);
 }
 
-bool Win32Platform::GadgetExists(int32_t gadget) { return FindGadget(gadget) != nullptr; }
+bool Win32Platform::GadgetExists(GadgetId gadget) { return FindGadget(gadget) != nullptr; }
 
-std::optional<Rect> Win32Platform::GadgetRect(int32_t gadget) {
+std::optional<Rect> Win32Platform::GadgetRect(GadgetId gadget) {
   Gadget* found = FindGadget(gadget);
   if (!found || !window_) return std::nullopt;
   RECT rect{};
@@ -301,7 +302,7 @@ std::optional<Rect> Win32Platform::GadgetRect(int32_t gadget) {
 
 // --- fonts --------------------------------------------------------------------------
 
-void Win32Platform::LoadFont(int32_t font, std::string_view face, int32_t pixelHeight,
+void Win32Platform::LoadFont(FontId font, std::string_view face, int32_t pixelHeight,
                              int32_t weight, bool underline) {
   // A negative height asks for the character height, not the cell height.
   HFONT made =
@@ -328,7 +329,7 @@ void Win32Platform::LoadFont(int32_t font, std::string_view face, int32_t pixelH
 void Win32Platform::FreeAllFonts() {
   // Gadgets still alive fall back to the default font first.
   for (auto& [number, gadget] : core_.gadgets) {
-    if (gadget.font >= 0) {
+    if (gadget.font && Number(*gadget.font) >= 0) {
       ::SendMessageW(gadget.control, WM_SETFONT, reinterpret_cast<WPARAM>(DefaultGuiFont()), FALSE);
       gadget.font.reset();
     }

@@ -1,26 +1,22 @@
 // List gadgets: a virtual ListView (LVS_OWNERDATA) that asks for the text of
-// a cell when it draws it. The texts come from the program's row source and
-// the rows around the last one asked for are kept, so a list of tens of
-// thousands of rows costs what its visible rows cost.
+// a cell when it draws it. The texts come from the program's row source, so
+// a list of tens of thousands of rows costs what its visible rows cost.
 
 #include "platform/win32/win32_internal.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <iterator>
-#include <unordered_map>
 
-#include "platform/list_row_cache.h"
+#include "platform/list_rows.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_text.h"
 
 namespace zelluo {
 
-struct Win32ListRows : ListRowCache<std::wstring> {
-  const std::vector<std::wstring>& Row(int32_t row) {
-    return ListRowCache::Row(row, [](const std::string& text) {
+struct Win32ListRows : ListRows {
+  std::wstring Cell(int32_t row, int32_t column) const {
+    return ListRows::Cell(row, column, [](const std::string& text) {
       std::wstring cell = win32::Widen(text);
       // One line per cell.
       std::replace_if(
@@ -47,7 +43,7 @@ void SetRowState(HWND list, int32_t row, UINT state, UINT mask) {
 
 }  // namespace
 
-void Win32Platform::CreateListGadget(int32_t gadget, const Rect& rect,
+void Win32Platform::CreateListGadget(GadgetId gadget, const Rect& rect,
                                      const std::vector<ListColumn>& columns, ListRowSource rows) {
   if (!window_) return;
   Gadget made(ControlKind::List);
@@ -78,14 +74,13 @@ void Win32Platform::CreateListGadget(int32_t gadget, const Rect& rect,
   PlaceGadget(gadget, made);
 }
 
-void Win32Platform::SetListRowCount(int32_t gadget, int32_t count) {
+void Win32Platform::SetListRowCount(GadgetId gadget, int32_t count) {
   Gadget* found = FindGadget(gadget);
   if (!found || !found->rows) return;
   Win32ListRows& rows = *found->rows;
   const QuietChanges::Scope quiet(core_.quiet);
   SetRowState(found->control, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
   rows.count = std::max(0, count);
-  rows.fetched.clear();
   rows.knownSelection = -1;
   // Flags 0: every row is drawn again, from the row source.
   ::SendMessageW(found->control, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows.count), 0);
@@ -93,7 +88,7 @@ void Win32Platform::SetListRowCount(int32_t gadget, int32_t count) {
   ::InvalidateRect(found->control, nullptr, TRUE);
 }
 
-void Win32Platform::SetListSelection(int32_t gadget, int32_t row) {
+void Win32Platform::SetListSelection(GadgetId gadget, int32_t row) {
   Gadget* found = FindGadget(gadget);
   if (!found || !found->rows) return;
   Win32ListRows& rows = *found->rows;
@@ -108,13 +103,13 @@ void Win32Platform::SetListSelection(int32_t gadget, int32_t row) {
   rows.knownSelection = SelectedRow(found->control);
 }
 
-int32_t Win32Platform::ListSelection(int32_t gadget) {
+int32_t Win32Platform::ListSelection(GadgetId gadget) {
   Gadget* found = FindGadget(gadget);
   if (!found || !found->rows) return -1;
   return SelectedRow(found->control);
 }
 
-bool Win32Platform::HandleListNotify(int32_t gadget, const void* header, intptr_t* result) {
+bool Win32Platform::HandleListNotify(GadgetId gadget, const void* header, intptr_t* result) {
   Gadget* found = FindGadget(gadget);
   if (!found || !found->rows) return false;
   Win32ListRows& rows = *found->rows;
@@ -127,21 +122,12 @@ bool Win32Platform::HandleListNotify(int32_t gadget, const void* header, intptr_
         item.pszText[0] = L'\0';
         if (item.iItem >= 0 && item.iItem < rows.count && item.iSubItem >= 0 &&
             item.iSubItem < rows.columnCount) {
-          const std::wstring& text = rows.Row(item.iItem)[static_cast<size_t>(item.iSubItem)];
+          const std::wstring text = rows.Cell(item.iItem, item.iSubItem);
           const size_t length = std::min(text.size(), static_cast<size_t>(item.cchTextMax) - 1);
           std::copy_n(text.begin(), length, item.pszText);
           item.pszText[length] = L'\0';
         }
       }
-      *result = 0;
-      return true;
-    }
-    case LVN_ODCACHEHINT: {
-      // The rows about to be drawn, fetched in one go.
-      const auto* hint = reinterpret_cast<const NMLVCACHEHINT*>(header);
-      const int32_t from = std::max(0, hint->iFrom);
-      const int32_t to = std::min({hint->iTo, rows.count - 1, from + 200});
-      for (int32_t row = from; row <= to; ++row) rows.Row(row);
       *result = 0;
       return true;
     }
@@ -180,13 +166,13 @@ bool Win32Platform::HandleListNotify(int32_t gadget, const void* header, intptr_
   }
 }
 
-void Win32Platform::CheckListSelection(int32_t gadget) {
+void Win32Platform::CheckListSelection(GadgetId gadget) {
   Gadget* found = FindGadget(gadget);
   if (!found || !found->rows) return;
   const int32_t row = SelectedRow(found->control);
   if (row == found->rows->knownSelection) return;
   found->rows->knownSelection = row;
-  core_.events.Push(Event{EventKind::Gadget, gadget, kGadgetSelectionChanged});
+  core_.events.Push(Event::OfGadget(gadget, kGadgetSelectionChanged));
 }
 
 }  // namespace zelluo

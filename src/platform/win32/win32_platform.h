@@ -101,22 +101,22 @@ class Win32Platform final : public Platform {
   void DestroyWindow() override;
 
   // --- images, gadgets, fonts (win32_gadgets.cpp)
-  bool LoadImage(int32_t image, const PixelImage& pixels) override;
+  bool LoadImage(ImageId image, const PixelImage& pixels) override;
   void FreeAllImages() override;
-  void CreateImageGadget(int32_t gadget, const Rect& rect, int32_t image) override;
-  void CreateTextGadget(int32_t gadget, const Rect& rect, std::string_view text,
+  void CreateImageGadget(GadgetId gadget, const Rect& rect, ImageId image) override;
+  void CreateTextGadget(GadgetId gadget, const Rect& rect, std::string_view text,
                         TextAlign align) override;
-  void CreateButtonGadget(int32_t gadget, const Rect& rect, std::string_view text) override;
-  void SetGadgetImage(int32_t gadget, int32_t image) override;
-  void SetGadgetFont(int32_t gadget, int32_t font) override;
-  void SetGadgetFrontColour(int32_t gadget, Rgb colour) override;
-  void SetGadgetBackColour(int32_t gadget, Rgb colour) override;
-  void ShowGadget(int32_t gadget) override;
-  void HideGadget(int32_t gadget) override;
-  void FreeGadget(int32_t gadget) override;
-  bool GadgetExists(int32_t gadget) override;
-  std::optional<Rect> GadgetRect(int32_t gadget) override;
-  void LoadFont(int32_t font, std::string_view face, int32_t pixelHeight, int32_t weight,
+  void CreateButtonGadget(GadgetId gadget, const Rect& rect, std::string_view text) override;
+  void SetGadgetImage(GadgetId gadget, ImageId image) override;
+  void SetGadgetFont(GadgetId gadget, FontId font) override;
+  void SetGadgetFrontColour(GadgetId gadget, Rgb colour) override;
+  void SetGadgetBackColour(GadgetId gadget, Rgb colour) override;
+  void ShowGadget(GadgetId gadget) override;
+  void HideGadget(GadgetId gadget) override;
+  void FreeGadget(GadgetId gadget) override;
+  bool GadgetExists(GadgetId gadget) override;
+  std::optional<Rect> GadgetRect(GadgetId gadget) override;
+  void LoadFont(FontId font, std::string_view face, int32_t pixelHeight, int32_t weight,
                 bool underline) override;
   void FreeAllFonts() override;
 
@@ -128,16 +128,16 @@ class Win32Platform final : public Platform {
                       int32_t menuEvent) override;
 
   // --- text fields, lists and focus (win32_fields.cpp, win32_list.cpp)
-  void CreateTextField(int32_t gadget, const Rect& rect, TextFieldKind kind) override;
-  void SetGadgetText(int32_t gadget, std::string_view text) override;
-  std::string GadgetText(int32_t gadget) override;
-  void CreateListGadget(int32_t gadget, const Rect& rect, const std::vector<ListColumn>& columns,
+  void CreateTextField(GadgetId gadget, const Rect& rect, TextFieldKind kind) override;
+  void SetGadgetText(GadgetId gadget, std::string_view text) override;
+  std::string GadgetText(GadgetId gadget) override;
+  void CreateListGadget(GadgetId gadget, const Rect& rect, const std::vector<ListColumn>& columns,
                         ListRowSource rows) override;
-  void SetListRowCount(int32_t gadget, int32_t count) override;
-  void SetListSelection(int32_t gadget, int32_t row) override;
-  int32_t ListSelection(int32_t gadget) override;
-  void FocusGadget(int32_t gadget) override;
-  int32_t FocusedGadget() override;
+  void SetListRowCount(GadgetId gadget, int32_t count) override;
+  void SetListSelection(GadgetId gadget, int32_t row) override;
+  int32_t ListSelection(GadgetId gadget) override;
+  void FocusGadget(GadgetId gadget) override;
+  GadgetId FocusedGadget() override;
 
   // --- popup menu (win32_menu.cpp)
   void CreatePopupMenu() override;
@@ -156,7 +156,7 @@ class Win32Platform final : public Platform {
                                         std::string_view suggestedName) override;
 
   // --- tray (win32_tray.cpp)
-  bool AddTrayIcon(int32_t image) override;
+  bool AddTrayIcon(ImageId image) override;
   void SetTrayTooltip(std::string_view text) override;
   void RemoveTrayIcon() override;
 
@@ -177,7 +177,7 @@ class Win32Platform final : public Platform {
   struct Win32Control {
     std::shared_ptr<Win32ListRows> rows;  // lists only
     HWND__* control = nullptr;
-    int32_t image = 0;
+    ImageId image = kNoImage;
     // The bitmap the control holds when it made its own copy of ours
     // (32-bit pictures under the version 6 common controls); deleted with it.
     HBITMAP__* controlCopy = nullptr;
@@ -201,12 +201,12 @@ class Win32Platform final : public Platform {
   };
 
   // Gadgets (win32_gadgets.cpp).
-  Gadget* FindGadget(int32_t gadget);
-  const Image* FindImage(int32_t image) const;
-  int32_t GadgetOfControl(HWND__* control) const;
-  void PlaceGadget(int32_t number, Gadget gadget);
+  Gadget* FindGadget(GadgetId gadget);
+  const Image* FindImage(ImageId image) const;
+  GadgetId GadgetOfControl(HWND__* control) const;
+  void PlaceGadget(GadgetId number, Gadget gadget);
   void DestroyGadget(Gadget& gadget);
-  void ApplyImage(Gadget& gadget, int32_t image);
+  void ApplyImage(Gadget& gadget, ImageId image);
   bool HandleControlColour(HWND__* control, void* deviceContext, intptr_t* result);
 
   // Events (win32_events.cpp).
@@ -217,8 +217,8 @@ class Win32Platform final : public Platform {
 
   // Fields and lists (win32_fields.cpp, win32_list.cpp).
   void LeaveTextField();
-  bool HandleListNotify(int32_t gadget, const void* header, intptr_t* result);
-  void CheckListSelection(int32_t gadget);
+  bool HandleListNotify(GadgetId gadget, const void* header, intptr_t* result);
+  void CheckListSelection(GadgetId gadget);
 
   // Window (win32_window.cpp).
   void ReleaseWindowResources();
@@ -244,11 +244,11 @@ class Win32Platform final : public Platform {
   std::optional<Point> placeAt_;
   uint64_t placeUntil_ = 0;
 
-  std::map<int32_t, Image> images_;
+  std::map<ImageId, Image> images_;
   // Gadgets, shortcuts, the event queue filled by the window procedure and
   // the quiet changes.
   DesktopCore<Win32Control> core_;
-  std::map<int32_t, HFONT__*> fonts_;
+  std::map<FontId, HFONT__*> fonts_;
 
   // Popup menu.
   HMENU__* menu_ = nullptr;

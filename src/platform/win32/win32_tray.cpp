@@ -21,7 +21,7 @@ NOTIFYICONDATAW TrayData(HWND window) {
 
 }  // namespace
 
-bool Win32Platform::AddTrayIcon(int32_t image) {
+bool Win32Platform::AddTrayIcon(ImageId image) {
   if (!window_ || trayIcon_) return false;
   const Image* picture = FindImage(image);
   if (!picture) return false;

@@ -215,20 +215,20 @@ bool Win32Platform::HandleWindowMessage(unsigned message, uintptr_t wParam, intp
         // The popup menu's entries (shortcuts are queued by the message loop).
         core_.events.Push(Event{EventKind::Menu, identifier});
       } else {
-        int32_t gadget = GadgetOfControl(reinterpret_cast<HWND>(lParam));
-        if (gadget < 0) return false;
+        GadgetId gadget = GadgetOfControl(reinterpret_cast<HWND>(lParam));
+        if (Number(gadget) < 0) return false;
         const Gadget* found = FindGadget(gadget);
         if (found->Kind() == ControlKind::Image && code == STN_CLICKED) {
-          core_.events.Push(Event{EventKind::Gadget, gadget, 0});
+          core_.events.Push(Event::OfGadget(gadget, 0));
         } else if (found->Kind() == ControlKind::Image && code == STN_DBLCLK) {
-          core_.events.Push(Event{EventKind::Gadget, gadget, 1});
+          core_.events.Push(Event::OfGadget(gadget, 1));
         } else if (found->Kind() == ControlKind::Button && code == BN_CLICKED) {
-          core_.events.Push(Event{EventKind::Gadget, gadget, 0});
+          core_.events.Push(Event::OfGadget(gadget, 0));
         } else if ((found->Kind() == ControlKind::SingleLineField ||
                     found->Kind() == ControlKind::MultiLineField) &&
                    code == EN_CHANGE && !core_.quiet.Active()) {
           // One pending report of a field's change is enough.
-          core_.events.PushUnlessLast(Event{EventKind::Gadget, gadget, kGadgetTextChanged});
+          core_.events.PushUnlessLast(Event::OfGadget(gadget, kGadgetTextChanged));
         }
       }
       *result = 0;
@@ -236,11 +236,11 @@ bool Win32Platform::HandleWindowMessage(unsigned message, uintptr_t wParam, intp
     }
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-      const int32_t gadget = header ? GadgetOfControl(header->hwndFrom) : -1;
-      return gadget >= 0 && HandleListNotify(gadget, header, result);
+      const GadgetId gadget = header ? GadgetOfControl(header->hwndFrom) : kNoGadget;
+      return Number(gadget) >= 0 && HandleListNotify(gadget, header, result);
     }
     case win32::kListSelectionMessage:
-      CheckListSelection(static_cast<int32_t>(wParam));
+      CheckListSelection(GadgetId{static_cast<int32_t>(wParam)});
       *result = 0;
       return true;
     case WM_CTLCOLORSTATIC:
