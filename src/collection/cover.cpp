@@ -612,6 +612,25 @@ CoverResult KeepFinishedCover(const std::string& coverFolder, std::string_view f
   return StoreCover(coverFolder, name, bytes, syncNow);
 }
 
+CoverResult CoverCache::TakeOverCover(const std::string& coverFolder,
+                                      const std::string& picturePath, bool syncNow) {
+  std::string key = coverFolder;
+  key += '\0';
+  key += picturePath;
+  key += '\0';
+  key += std::to_string(os::FileSize(picturePath));
+  const auto known = covers_.find(key);
+  if (known != covers_.end() &&
+      (known->second.fileName.empty() ||
+       os::FileSize(JoinPath(coverFolder, known->second.fileName)) >= 0)) {
+    return known->second;
+  }
+  ++picturesRead_;
+  CoverResult cover = zelluo::TakeOverCover(coverFolder, picturePath, syncNow);
+  covers_.insert_or_assign(std::move(key), cover);
+  return cover;
+}
+
 std::optional<PixelImage> LoadCover(const std::string& coverFolder, const std::string& fileName) {
   if (fileName.empty() || fileName == "." || fileName == ".." ||
       fileName.find_first_of("/\\:") != std::string::npos) {

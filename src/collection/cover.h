@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "platform/platform.h"
 
@@ -46,6 +47,23 @@ CoverResult TakeOverCoverBytes(const std::string& coverFolder, std::string_view 
 // like any picture.
 CoverResult KeepFinishedCover(const std::string& coverFolder, std::string_view fileName,
                               std::string_view bytes, bool syncNow = true);
+
+// The covers of one import, where many films may name the same picture: each
+// picture is read and decoded once. What became of a path (the cover's name or
+// the message) is kept, keyed by the cover folder, the path and the file's
+// size, and given again as long as the cover file is there.
+class CoverCache {
+ public:
+  CoverResult TakeOverCover(const std::string& coverFolder, const std::string& picturePath,
+                            bool syncNow);
+
+  // How many pictures were read and decoded.
+  int64_t PicturesRead() const { return picturesRead_; }
+
+ private:
+  std::unordered_map<std::string, CoverResult> covers_;
+  int64_t picturesRead_ = 0;
+};
 
 // The cover as RGBA pixels for display; nothing for a missing or damaged file
 // or a name that is not a plain file name.

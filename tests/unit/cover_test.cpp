@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "../test_support.h"
+#include "collection/import_export.h"
 #include "texts/texts.h"
 
 namespace zelluo {
@@ -335,6 +336,48 @@ TEST(CoverTest, NamesTheCoverByItsContentAndLeavesThePictureAlone) {
   WriteBytes(cover + a.fileName, "fremd");
   EXPECT_EQ(TakeOverCover(cover, first).error, text::kCoverNameTaken);
   EXPECT_EQ(ReadBytes(cover + a.fileName), "fremd");
+}
+
+// --- pictures of an import --------------------------------------------------------
+
+// Films of an import often share a picture; it is decoded once, unless its
+// cover has gone since.
+TEST(CoverTest, APictureSharedByFilmsOfAnImportIsDecodedOnce) {
+  TempDir dir;
+  const std::string cover = dir / "Cover";
+  WriteBytes(dir / "plakat.png", EncodePng(MakePicture(800, 600, kRed)));
+  WriteBytes(dir / "anderes.jpg", EncodeJpeg(MakePicture(300, 200, kBlue), 90));
+  const auto filmNaming = [&](const std::string& picture) {
+    collection::ImportedFilm film;
+    film.film.title = "Film";
+    film.cover.path = dir / picture;
+    return film;
+  };
+  std::vector<collection::ImportedFilm> films = {
+      filmNaming("plakat.png"), filmNaming("anderes.jpg"), filmNaming("plakat.png"),
+      filmNaming("fehlt.png"),  filmNaming("plakat.png"),  filmNaming("fehlt.png")};
+  CoverCache covers;
+  std::vector<std::string> problems;
+  for (collection::ImportedFilm& film : films) {
+    problems.push_back(collection::TakeOverImportedCover(film, cover, &covers));
+  }
+  EXPECT_EQ(covers.PicturesRead(), 3);
+  const std::string missing(text::kCoverFileMissing);
+  const std::vector<std::string> expected = {"", "", "", missing, "", missing};
+  EXPECT_EQ(problems, expected);
+  const std::string shared = films[0].film.cover.value_or("");
+  EXPECT_EQ(films[2].film.cover, shared);
+  EXPECT_EQ(films[4].film.cover, shared);
+  EXPECT_NE(films[1].film.cover, shared);
+  EXPECT_EQ(FilesIn(cover).size(), 2u);
+
+  // A cover removed in between is made again rather than named.
+  std::filesystem::remove(cover + "/" + shared);
+  collection::ImportedFilm again = filmNaming("plakat.png");
+  EXPECT_EQ(collection::TakeOverImportedCover(again, cover, &covers), "");
+  EXPECT_EQ(again.film.cover, shared);
+  EXPECT_EQ(covers.PicturesRead(), 4);
+  EXPECT_TRUE(std::filesystem::exists(cover + "/" + shared));
 }
 
 // --- bad input --------------------------------------------------------------------
