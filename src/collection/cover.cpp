@@ -316,20 +316,21 @@ class CoverScaler {
     if (targetRows.empty() || count <= 0) return;
     // The last pixel lies inside the row.
     ZELLUO_ASSERT(first >= 0 && step > 0 && int64_t{first} + int64_t{count - 1} * step < width_);
-    std::fill(across_.begin(), across_.end(), 0.0f);
+    float* const across = across_.data();
+    const size_t stride = across_.size();
+    std::fill(across, across + stride, 0.0f);
     for (int32_t i = 0; i < count; ++i) {
       const uint8_t* p = rgba + static_cast<size_t>(i) * 4;
-      const int32_t x = first + i * step;
-      for (const Shares::Share& share : columns_.SharesOf(x)) {
-        float* out = across_.data() + static_cast<size_t>(share.target) * 3;
+      for (const Shares::Share& share : columns_.SharesOf(first + i * step)) {
+        float* out = across + static_cast<size_t>(share.target) * 3;
         out[0] += share.weight * p[0];
         out[1] += share.weight * p[1];
         out[2] += share.weight * p[2];
       }
     }
     for (const Shares::Share& share : targetRows) {
-      float* sum = sums_.data() + static_cast<size_t>(share.target) * across_.size();
-      for (size_t k = 0; k < across_.size(); ++k) sum[k] += share.weight * across_[k];
+      float* sum = sums_.data() + static_cast<size_t>(share.target) * stride;
+      for (size_t k = 0; k < stride; ++k) sum[k] += share.weight * across[k];
     }
   }
 
@@ -338,15 +339,15 @@ class CoverScaler {
     PixelImage cover = BlackCover();
     const int32_t left = (kCoverWidth - fitted_.width) / 2;
     const int32_t top = (kCoverHeight - fitted_.height) / 2;
+    const float* sum = sums_.data();
     for (int32_t y = 0; y < fitted_.height; ++y) {
-      const float* sum = sums_.data() + static_cast<size_t>(y) * across_.size();
       uint8_t* target =
           cover.rgba.data() +
           (static_cast<size_t>(top + y) * kCoverWidth + static_cast<size_t>(left)) * 4;
-      for (int32_t x = 0; x < fitted_.width; ++x) {
-        for (int c = 0; c < 3; ++c) {
-          target[static_cast<size_t>(x) * 4 + c] = ToByte(sum[static_cast<size_t>(x) * 3 + c]);
-        }
+      for (int32_t x = 0; x < fitted_.width; ++x, sum += 3, target += 4) {
+        target[0] = ToByte(sum[0]);
+        target[1] = ToByte(sum[1]);
+        target[2] = ToByte(sum[2]);
       }
     }
     return cover;
