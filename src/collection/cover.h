@@ -51,7 +51,8 @@ CoverResult KeepFinishedCover(const std::string& coverFolder, std::string_view f
 // The covers of one import, where many films may name the same picture: each
 // picture is read and decoded once. What became of a path (the cover's name or
 // the message) is kept, keyed by the cover folder, the path and the file's
-// size, and given again as long as the cover file is there.
+// size (a picture is not expected to change while it is imported), and given
+// again as long as the cover file is there.
 class CoverCache {
  public:
   CoverResult TakeOverCover(const std::string& coverFolder, const std::string& picturePath,
@@ -76,7 +77,9 @@ std::optional<PixelImage> LoadCover(const std::string& coverFolder, const std::s
 // size with its aspect that fits, centred on black, transparent parts laid on
 // black. The picture is averaged into the cover as it is decoded, so that
 // only a row of it is held at a time (a PNG's row, a JPEG's row decoded at
-// the smallest of libjpeg's scales n/8 that still covers the cover's size).
+// the smallest of libjpeg's scales n/8 that still covers the cover's size;
+// libjpeg itself keeps the whole picture's coefficients of a progressive
+// JPEG, within the 256 MB it may allocate).
 struct CoverPicture {
   std::optional<PixelImage> cover;
   std::string error;
