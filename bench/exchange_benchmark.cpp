@@ -122,8 +122,9 @@ void Import(benchmark::State& state, const std::string& file) {
     std::filesystem::create_directories(target);
     ImportPlan plan = PlanImport(ReadImportFile(file), {});
     int64_t coverProblems = 0;
+    CoverCache covers;
     for (ImportedFilm& film : plan.fresh) {
-      coverProblems += TakeOverImportedCover(film, target + "/Cover").empty() ? 0 : 1;
+      coverProblems += TakeOverImportedCover(film, target + "/Cover", &covers).empty() ? 0 : 1;
     }
     SyncImportedCovers(target + "/Cover");
     std::vector<Film> films;

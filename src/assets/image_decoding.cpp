@@ -13,7 +13,6 @@ namespace zelluo {
 
 namespace {
 
-
 int32_t ReadI32(const uint8_t* p) { return static_cast<int32_t>(ReadU32(p)); }
 
 bool SizeAllowed(int64_t width, int64_t height, const ImageLimits& limits = {}) {
@@ -43,16 +42,12 @@ void ReadFromMemory(png_structp png, png_bytep out, size_t length) {
 
 void OnPngWarning(png_structp, png_const_charp) {}
 
-struct PngResult {
-  uint32_t width = 0;
-  uint32_t height = 0;
-  bool alpha = false;
-};
-
-// Everything that may jump back from an error lives in here; the vectors
-// belong to the caller, so no destructor is skipped on the way out.
-bool ReadPng(MemoryReader* reader, const ImageLimits& limits, std::vector<uint8_t>* pixels,
-             std::vector<png_bytep>* rows, PngResult* result) {
+// Everything that may jump back from an error lives in here; the row buffer
+// belongs to the caller, so no destructor is skipped on the way out. An
+// interlaced picture is handed over pass by pass, each row of a pass with only
+// that pass's pixels, so that nobody needs the whole picture at once.
+bool ReadPng(MemoryReader* reader, const ImageLimits& limits, PngRowReceiver& receiver,
+             std::vector<uint8_t>* row) {
   png_structp png =
       png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning);
   if (png == nullptr) return false;
@@ -74,12 +69,11 @@ bool ReadPng(MemoryReader* reader, const ImageLimits& limits, std::vector<uint8_
   png_uint_32 height = 0;
   int bitDepth = 0;
   int colourType = 0;
-  png_get_IHDR(png, info, &width, &height, &bitDepth, &colourType, nullptr, nullptr, nullptr);
+  int interlace = 0;
+  png_get_IHDR(png, info, &width, &height, &bitDepth, &colourType, &interlace, nullptr, nullptr);
   if (!SizeAllowed(width, height, limits)) png_error(png, "picture too large");
   const bool transparency = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
-  result->width = width;
-  result->height = height;
-  result->alpha = (colourType & PNG_COLOR_MASK_ALPHA) != 0 || transparency;
+  const bool alpha = (colourType & PNG_COLOR_MASK_ALPHA) != 0 || transparency;
 
   if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
   if (colourType == PNG_COLOR_TYPE_GRAY && bitDepth < 8) png_set_expand_gray_1_2_4_to_8(png);
@@ -88,23 +82,69 @@ bool ReadPng(MemoryReader* reader, const ImageLimits& limits, std::vector<uint8_
   if (colourType == PNG_COLOR_TYPE_GRAY || colourType == PNG_COLOR_TYPE_GRAY_ALPHA) {
     png_set_gray_to_rgb(png);
   }
-  if (!result->alpha) png_set_add_alpha(png, 0xff, PNG_FILLER_AFTER);
-  png_set_interlace_handling(png);
+  if (!alpha) png_set_add_alpha(png, 0xff, PNG_FILLER_AFTER);
   png_read_update_info(png, info);
   if (png_get_rowbytes(png, info) != static_cast<size_t>(width) * 4) {
     png_error(png, "unexpected row layout");
   }
-
-  pixels->resize(static_cast<size_t>(width) * height * 4);
-  rows->resize(height);
-  for (png_uint_32 y = 0; y < height; ++y) {
-    (*rows)[y] = pixels->data() + static_cast<size_t>(y) * width * 4;
+  if (!receiver.Begin(static_cast<int32_t>(width), static_cast<int32_t>(height), alpha)) {
+    png_error(png, "picture refused");
   }
-  png_read_image(png, rows->data());
+  row->resize(static_cast<size_t>(width) * 4);
+  // Without interlace handling libpng gives each pass's rows as they are
+  // stored, and skips the passes without pixels, as this loop does.
+  const int passes = interlace == PNG_INTERLACE_ADAM7 ? 7 : 1;
+  for (int pass = 0; pass < passes; ++pass) {
+    const bool adam7 = passes == 7;
+    const png_uint_32 columns = adam7 ? PNG_PASS_COLS(width, pass) : width;
+    const png_uint_32 rows = adam7 ? PNG_PASS_ROWS(height, pass) : height;
+    if (columns == 0 || rows == 0) continue;
+    const int32_t firstColumn = adam7 ? PNG_PASS_START_COL(pass) : 0;
+    const int32_t columnStep = adam7 ? PNG_PASS_COL_OFFSET(pass) : 1;
+    if (static_cast<int>(png_get_current_pass_number(png)) != (adam7 ? pass : 0)) {
+      png_error(png, "passes out of step");
+    }
+    for (png_uint_32 r = 0; r < rows; ++r) {
+      png_read_row(png, row->data(), nullptr);
+      const png_uint_32 y = adam7 ? PNG_ROW_FROM_PASS_ROW(r, pass) : r;
+      receiver.Row(static_cast<int32_t>(y), firstColumn, columnStep, row->data(),
+                   static_cast<int32_t>(columns));
+    }
+  }
   png_read_end(png, nullptr);
   png_destroy_read_struct(&png, &info, nullptr);
   return true;
 }
+
+// The whole picture, pass by pass put together.
+class WholePng final : public PngRowReceiver {
+ public:
+  bool Begin(int32_t width, int32_t height, bool alpha) override {
+    image_.width = width;
+    image_.height = height;
+    image_.depth = alpha ? 32 : 24;
+    image_.rgba.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+    return true;
+  }
+
+  void Row(int32_t y, int32_t firstColumn, int32_t columnStep, const uint8_t* rgba,
+           int32_t count) override {
+    uint8_t* target = image_.rgba.data() + static_cast<size_t>(y) * image_.width * 4;
+    if (columnStep == 1) {
+      std::memcpy(target + static_cast<size_t>(firstColumn) * 4, rgba,
+                  static_cast<size_t>(count) * 4);
+      return;
+    }
+    for (int32_t i = 0; i < count; ++i) {
+      std::memcpy(target + static_cast<size_t>(firstColumn + i * columnStep) * 4, rgba + i * 4, 4);
+    }
+  }
+
+  PixelImage Take() { return std::move(image_); }
+
+ private:
+  PixelImage image_;
+};
 
 // ---------------------------------------------------------------------------
 // Device-independent bitmaps, shared by bitmap files and icon entries.
@@ -347,20 +387,19 @@ std::optional<PixelImage> DecodeIconBitmap(const IconEntry& entry) {
 
 }  // namespace
 
+bool DecodePngRows(const uint8_t* data, size_t available, const ImageLimits& limits,
+                   PngRowReceiver& receiver) {
+  if (data == nullptr) return false;
+  MemoryReader reader{data, std::min(available, limits.maxBytes), 0};
+  std::vector<uint8_t> row;
+  return ReadPng(&reader, limits, receiver, &row);
+}
+
 std::optional<PixelImage> DecodePng(const uint8_t* data, size_t available,
                                     const ImageLimits& limits) {
-  if (data == nullptr) return std::nullopt;
-  MemoryReader reader{data, std::min(available, limits.maxBytes), 0};
-  std::vector<uint8_t> pixels;
-  std::vector<png_bytep> rows;
-  PngResult result;
-  if (!ReadPng(&reader, limits, &pixels, &rows, &result)) return std::nullopt;
-  PixelImage image;
-  image.width = static_cast<int32_t>(result.width);
-  image.height = static_cast<int32_t>(result.height);
-  image.depth = result.alpha ? 32 : 24;
-  image.rgba = std::move(pixels);
-  return image;
+  WholePng whole;
+  if (!DecodePngRows(data, available, limits, whole)) return std::nullopt;
+  return whole.Take();
 }
 
 std::optional<PixelImage> DecodeIconFile(const uint8_t* data, size_t available) {

@@ -35,6 +35,26 @@ std::optional<PixelImage> DecodeImage(const uint8_t* data, size_t available);
 std::optional<PixelImage> DecodePng(const uint8_t* data, size_t available,
                                     const ImageLimits& limits = {});
 
+// Receives a PNG's rows as libpng decodes them, in the form DecodePng gives:
+// RGBA, alpha 255 where the file has none.
+class PngRowReceiver {
+ public:
+  virtual ~PngRowReceiver() = default;
+  // Once, before the first row; false refuses the picture.
+  virtual bool Begin(int32_t width, int32_t height, bool alpha) = 0;
+  // count pixels of row y, for the columns firstColumn, firstColumn +
+  // columnStep, ... An interlaced picture comes in its seven passes, each row
+  // of a pass with only that pass's pixels (rows and columns with a step of
+  // up to 8); any other comes row after row, top to bottom, whole.
+  virtual void Row(int32_t y, int32_t firstColumn, int32_t columnStep, const uint8_t* rgba,
+                   int32_t count) = 0;
+};
+
+// A PNG handed over row by row, holding one row at a time; false for a
+// damaged or refused picture (rows may have been handed over before).
+bool DecodePngRows(const uint8_t* data, size_t available, const ImageLimits& limits,
+                   PngRowReceiver& receiver);
+
 // Icon file: one entry is decoded, the one with the most bits per pixel among
 // those as large as the first directory entry (the earliest on a tie). The
 // entry may be a device-independent bitmap or a PNG. The result is an icon.

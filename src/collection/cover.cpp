@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -13,8 +14,9 @@
 #include <jpeglib.h>
 
 #include "assets/image_decoding.h"
-#include "texts/texts.h"
+#include "platform/invariant.h"
 #include "platform/os_services.h"
+#include "texts/texts.h"
 
 namespace zelluo {
 
@@ -123,12 +125,21 @@ FittedSize FitInside(int64_t width, int64_t height) {
   return {static_cast<int32_t>(std::clamp<int64_t>(fitted, 1, kCoverWidth)), kCoverHeight};
 }
 
-// Everything that may jump back from an error lives in here; the pixel buffer
+// Receives a JPEG's rows, top to bottom, as opaque RGBA.
+class JpegRowReceiver {
+ public:
+  virtual ~JpegRowReceiver() = default;
+  // Once, before the first row, with the sizes stated and decoded.
+  virtual void Begin(const JpegPicture& picture) = 0;
+  virtual void Row(int32_t y, const uint8_t* rgba) = 0;
+};
+
+// Everything that may jump back from an error lives in here; the row buffer
 // belongs to the caller, so no destructor is skipped on the way out. fitToCover
 // lets libjpeg scale down to the cover's size; otherwise the full size is
 // decoded within the given pixel bound.
 JpegOutcome ReadJpeg(const uint8_t* data, size_t size, bool fitToCover, int64_t maxPixels,
-                     std::vector<uint8_t>* pixels, JpegPicture* picture) {
+                     JpegRowReceiver& receiver, std::vector<uint8_t>* row) {
   jpeg_decompress_struct info;
   JpegErrors errors;
   InstallJpegErrors(reinterpret_cast<j_common_ptr>(&info), &errors);
@@ -149,8 +160,9 @@ JpegOutcome ReadJpeg(const uint8_t* data, size_t size, bool fitToCover, int64_t 
     jpeg_destroy_decompress(&info);
     return JpegOutcome::TooLarge;
   }
-  picture->sourceWidth = static_cast<int32_t>(width);
-  picture->sourceHeight = static_cast<int32_t>(height);
+  JpegPicture picture;
+  picture.sourceWidth = static_cast<int32_t>(width);
+  picture.sourceHeight = static_cast<int32_t>(height);
   if (fitToCover) {
     const FittedSize fitted = FitInside(width, height);
     info.scale_num =
@@ -162,27 +174,29 @@ JpegOutcome ReadJpeg(const uint8_t* data, size_t size, bool fitToCover, int64_t 
   info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_RGBA;
   info.dct_method = JDCT_ISLOW;
   jpeg_start_decompress(&info);
-  picture->width = static_cast<int32_t>(info.output_width);
-  picture->height = static_cast<int32_t>(info.output_height);
+  picture.width = static_cast<int32_t>(info.output_width);
+  picture.height = static_cast<int32_t>(info.output_height);
+  receiver.Begin(picture);
   const size_t stride = static_cast<size_t>(info.output_width) * 4;
-  pixels->resize(stride * info.output_height);
+  row->resize(stride);
   while (info.output_scanline < info.output_height) {
-    JSAMPROW row = pixels->data() + stride * info.output_scanline;
-    jpeg_read_scanlines(&info, &row, 1);
+    const auto y = static_cast<int32_t>(info.output_scanline);
+    JSAMPROW rows = row->data();
+    jpeg_read_scanlines(&info, &rows, 1);
+    if (cmyk) {
+      for (size_t i = 0; i < stride; i += 4) {
+        uint8_t* p = row->data() + i;
+        const unsigned black = p[3];
+        p[0] = static_cast<uint8_t>((p[0] * black + 127) / 255);
+        p[1] = static_cast<uint8_t>((p[1] * black + 127) / 255);
+        p[2] = static_cast<uint8_t>((p[2] * black + 127) / 255);
+        p[3] = 255;
+      }
+    }
+    receiver.Row(y, row->data());
   }
   jpeg_finish_decompress(&info);
   jpeg_destroy_decompress(&info);
-
-  if (cmyk) {
-    for (size_t i = 0; i < pixels->size(); i += 4) {
-      uint8_t* p = pixels->data() + i;
-      const unsigned black = p[3];
-      p[0] = static_cast<uint8_t>((p[0] * black + 127) / 255);
-      p[1] = static_cast<uint8_t>((p[1] * black + 127) / 255);
-      p[2] = static_cast<uint8_t>((p[2] * black + 127) / 255);
-      p[3] = 255;
-    }
-  }
   return JpegOutcome::Done;
 }
 
@@ -242,12 +256,193 @@ std::vector<Span> AreaSpans(int32_t from, int32_t to) {
   return spans;
 }
 
-uint8_t ToByte(float value) { return static_cast<uint8_t>(std::clamp(value + 0.5f, 0.0f, 255.0f)); }
+// The spans turned around: for each source pixel, the output pixels it counts
+// for (in their order) and with what share.
+class Shares {
+ public:
+  Shares(int32_t from, int32_t to) : begin_(static_cast<size_t>(from) + 1, 0) {
+    const std::vector<Span> spans = AreaSpans(from, to);
+    for (const Span& span : spans) {
+      for (size_t c = 0; c < span.weights.size(); ++c) {
+        ++begin_[static_cast<size_t>(span.first) + c + 1];
+      }
+    }
+    for (size_t k = 1; k < begin_.size(); ++k) begin_[k] += begin_[k - 1];
+    shares_.resize(begin_.back());
+    std::vector<uint32_t> next(begin_.begin(), begin_.end() - 1);
+    for (int32_t i = 0; i < to; ++i) {
+      const Span& span = spans[static_cast<size_t>(i)];
+      for (size_t c = 0; c < span.weights.size(); ++c) {
+        shares_[next[static_cast<size_t>(span.first) + c]++] = {i, span.weights[c]};
+      }
+    }
+  }
+
+  struct Share {
+    int32_t target;
+    float weight;
+  };
+  std::span<const Share> SharesOf(int32_t source) const {
+    ZELLUO_ASSERT(source >= 0 && static_cast<size_t>(source) + 1 < begin_.size());
+    return {shares_.data() + begin_[static_cast<size_t>(source)],
+            shares_.data() + begin_[static_cast<size_t>(source) + 1]};
+  }
+
+ private:
+  std::vector<uint32_t> begin_;
+  std::vector<Share> shares_;
+};
+
+// Averages a picture that comes row by row into the fitted area of the cover,
+// keeping only the cover's sums. Rows top to bottom, each whole, give the same
+// sums, in the same order, as averaging the whole picture at once. Rows in
+// passes with some of their pixels each (an interlaced PNG) add up the same
+// shares in another order, which may round differently in the last place.
+class CoverScaler {
+ public:
+  // width x height is the picture as it comes, sourceWidth x sourceHeight
+  // (its own size before libjpeg scaled it) decides the fitting.
+  CoverScaler(int32_t width, int32_t height, int32_t sourceWidth, int32_t sourceHeight)
+      : width_(width),
+        fitted_(FitInside(sourceWidth, sourceHeight)),
+        columns_(width, fitted_.width),
+        rows_(height, fitted_.height),
+        across_(static_cast<size_t>(fitted_.width) * 3),
+        sums_(across_.size() * static_cast<size_t>(fitted_.height)) {}
+
+  // count opaque RGBA pixels of row y, for the columns first, first + step, ...
+  void AddRow(int32_t y, int32_t first, int32_t step, const uint8_t* rgba, int32_t count) {
+    const std::span<const Shares::Share> targetRows = rows_.SharesOf(y);
+    if (targetRows.empty() || count <= 0) return;
+    // The last pixel lies inside the row.
+    ZELLUO_ASSERT(first >= 0 && step > 0 && int64_t{first} + int64_t{count - 1} * step < width_);
+    float* const across = across_.data();
+    const size_t stride = across_.size();
+    std::fill(across, across + stride, 0.0f);
+    for (int32_t i = 0; i < count; ++i) {
+      const uint8_t* p = rgba + static_cast<size_t>(i) * 4;
+      for (const Shares::Share& share : columns_.SharesOf(first + i * step)) {
+        float* out = across + static_cast<size_t>(share.target) * 3;
+        out[0] += share.weight * p[0];
+        out[1] += share.weight * p[1];
+        out[2] += share.weight * p[2];
+      }
+    }
+    for (const Shares::Share& share : targetRows) {
+      float* sum = sums_.data() + static_cast<size_t>(share.target) * stride;
+      for (size_t k = 0; k < stride; ++k) sum[k] += share.weight * across[k];
+    }
+  }
+
+  // The cover: the averages centred on black.
+  PixelImage Finish() const {
+    PixelImage cover = BlackCover();
+    const int32_t left = (kCoverWidth - fitted_.width) / 2;
+    const int32_t top = (kCoverHeight - fitted_.height) / 2;
+    const float* sum = sums_.data();
+    for (int32_t y = 0; y < fitted_.height; ++y) {
+      uint8_t* target =
+          cover.rgba.data() +
+          (static_cast<size_t>(top + y) * kCoverWidth + static_cast<size_t>(left)) * 4;
+      for (int32_t x = 0; x < fitted_.width; ++x, sum += 3, target += 4) {
+        target[0] = ToByte(sum[0]);
+        target[1] = ToByte(sum[1]);
+        target[2] = ToByte(sum[2]);
+      }
+    }
+    return cover;
+  }
+
+  static PixelImage BlackCover() {
+    PixelImage cover;
+    cover.width = kCoverWidth;
+    cover.height = kCoverHeight;
+    cover.depth = 24;
+    cover.rgba.assign(static_cast<size_t>(kCoverWidth) * kCoverHeight * 4, 0);
+    for (size_t i = 3; i < cover.rgba.size(); i += 4) cover.rgba[i] = 255;
+    return cover;
+  }
+
+ private:
+  static uint8_t ToByte(float value) {
+    return static_cast<uint8_t>(std::clamp(value + 0.5f, 0.0f, 255.0f));
+  }
+
+  int32_t width_;
+  FittedSize fitted_;
+  Shares columns_;
+  Shares rows_;
+  std::vector<float> across_;  // one source row averaged across
+  std::vector<float> sums_;    // the fitted area, three sums a pixel
+};
+
+// A JPEG's rows straight into the cover.
+class JpegIntoCover final : public JpegRowReceiver {
+ public:
+  void Begin(const JpegPicture& picture) override {
+    scaler_.emplace(picture.width, picture.height, picture.sourceWidth, picture.sourceHeight);
+    width_ = picture.width;
+  }
+  void Row(int32_t y, const uint8_t* rgba) override { scaler_->AddRow(y, 0, 1, rgba, width_); }
+  PixelImage Finish() const { return scaler_->Finish(); }
+
+ private:
+  std::optional<CoverScaler> scaler_;
+  int32_t width_ = 0;
+};
+
+// A JPEG's rows into one picture (a stored cover, for display).
+class JpegWhole final : public JpegRowReceiver {
+ public:
+  void Begin(const JpegPicture& picture) override {
+    image_.width = picture.width;
+    image_.height = picture.height;
+    image_.depth = 24;
+    image_.rgba.resize(static_cast<size_t>(picture.width) * picture.height * 4);
+  }
+  void Row(int32_t y, const uint8_t* rgba) override {
+    const size_t stride = static_cast<size_t>(image_.width) * 4;
+    std::memcpy(image_.rgba.data() + stride * static_cast<size_t>(y), rgba, stride);
+  }
+  PixelImage Take() { return std::move(image_); }
+
+ private:
+  PixelImage image_;
+};
+
+// A PNG's rows (or passes) straight into the cover; transparent parts are
+// laid on the black of the cover.
+class PngIntoCover final : public PngRowReceiver {
+ public:
+  bool Begin(int32_t width, int32_t height, bool alpha) override {
+    scaler_.emplace(width, height, width, height);
+    if (alpha) opaque_.resize(static_cast<size_t>(width) * 4);
+    return true;
+  }
+  void Row(int32_t y, int32_t firstColumn, int32_t columnStep, const uint8_t* rgba,
+           int32_t count) override {
+    if (!opaque_.empty()) {
+      for (size_t i = 0; i < static_cast<size_t>(count) * 4; i += 4) {
+        const uint8_t* p = rgba + i;
+        uint8_t* q = opaque_.data() + i;
+        for (int c = 0; c < 3; ++c) q[c] = static_cast<uint8_t>((p[c] * p[3] + 127) / 255);
+        q[3] = 255;
+      }
+      rgba = opaque_.data();
+    }
+    scaler_->AddRow(y, firstColumn, columnStep, rgba, count);
+  }
+  PixelImage Finish() const { return scaler_->Finish(); }
+
+ private:
+  std::optional<CoverScaler> scaler_;
+  std::vector<uint8_t> opaque_;  // a row with its transparency laid on black
+};
 
 }  // namespace
 
-DecodedPicture DecodePicture(const uint8_t* data, size_t size) {
-  DecodedPicture result;
+CoverPicture MakeCover(const uint8_t* data, size_t size) {
+  CoverPicture result;
   if (data == nullptr || size == 0) {
     result.error = text::kCoverFileEmpty;
     return result;
@@ -257,23 +452,15 @@ DecodedPicture DecodePicture(const uint8_t* data, size_t size) {
     return result;
   }
   if (IsJpeg(data, size)) {
-    std::vector<uint8_t> pixels;
-    JpegPicture picture;
-    const JpegOutcome outcome =
-        ReadJpeg(data, size, true, kMaxCoverSourcePixels, &pixels, &picture);
+    JpegIntoCover receiver;
+    std::vector<uint8_t> row;
+    const JpegOutcome outcome = ReadJpeg(data, size, true, kMaxCoverSourcePixels, receiver, &row);
     if (outcome != JpegOutcome::Done) {
       result.error =
           outcome == JpegOutcome::TooLarge ? text::kCoverTooManyPixels : text::kCoverDamaged;
       return result;
     }
-    PixelImage image;
-    image.width = picture.width;
-    image.height = picture.height;
-    image.depth = 24;
-    image.rgba = std::move(pixels);
-    result.image = std::move(image);
-    result.sourceWidth = picture.sourceWidth;
-    result.sourceHeight = picture.sourceHeight;
+    result.cover = receiver.Finish();
     return result;
   }
   if (IsPng(data, size)) {
@@ -299,82 +486,29 @@ DecodedPicture DecodePicture(const uint8_t* data, size_t size) {
     }
     const ImageLimits limits{static_cast<size_t>(kMaxCoverSourceBytes), kMaxCoverSourceSide,
                              kMaxCoverSourcePixels};
-    std::optional<PixelImage> image = DecodePng(data, size, limits);
-    if (!image) {
+    PngIntoCover receiver;
+    if (!DecodePngRows(data, size, limits, receiver)) {
       result.error = text::kCoverDamaged;
       return result;
     }
-    // Transparent parts are laid on the black of the cover.
-    if (image->depth == 32) {
-      for (size_t i = 0; i < image->rgba.size(); i += 4) {
-        uint8_t* p = image->rgba.data() + i;
-        for (int c = 0; c < 3; ++c) p[c] = static_cast<uint8_t>((p[c] * p[3] + 127) / 255);
-        p[3] = 255;
-      }
-      image->depth = 24;
-    }
-    result.sourceWidth = image->width;
-    result.sourceHeight = image->height;
-    result.image = std::move(image);
+    result.cover = receiver.Finish();
     return result;
   }
   result.error = text::kCoverUnknownFormat;
   return result;
 }
 
-PixelImage FitCover(const PixelImage& picture, int32_t sourceWidth, int32_t sourceHeight) {
-  PixelImage cover;
-  cover.width = kCoverWidth;
-  cover.height = kCoverHeight;
-  cover.depth = 24;
-  cover.rgba.assign(static_cast<size_t>(kCoverWidth) * kCoverHeight * 4, 0);
-  for (size_t i = 3; i < cover.rgba.size(); i += 4) cover.rgba[i] = 255;
+PixelImage FitCover(const PixelImage& picture) {
   if (picture.width <= 0 || picture.height <= 0 ||
       picture.rgba.size() < static_cast<size_t>(picture.width) * picture.height * 4) {
-    return cover;
+    return CoverScaler::BlackCover();
   }
-  if (sourceWidth <= 0 || sourceHeight <= 0) {
-    sourceWidth = picture.width;
-    sourceHeight = picture.height;
+  CoverScaler scaler(picture.width, picture.height, picture.width, picture.height);
+  const size_t stride = static_cast<size_t>(picture.width) * 4;
+  for (int32_t y = 0; y < picture.height; ++y) {
+    scaler.AddRow(y, 0, 1, picture.rgba.data() + stride * static_cast<size_t>(y), picture.width);
   }
-  const FittedSize fitted = FitInside(sourceWidth, sourceHeight);
-  const int32_t left = (kCoverWidth - fitted.width) / 2;
-  const int32_t top = (kCoverHeight - fitted.height) / 2;
-  const std::vector<Span> columns = AreaSpans(picture.width, fitted.width);
-  const std::vector<Span> rows = AreaSpans(picture.height, fitted.height);
-
-  std::vector<float> across(static_cast<size_t>(fitted.width) * 3);
-  std::vector<float> sum(across.size());
-  for (int32_t y = 0; y < fitted.height; ++y) {
-    std::fill(sum.begin(), sum.end(), 0.0f);
-    const Span& rowSpan = rows[static_cast<size_t>(y)];
-    for (size_t r = 0; r < rowSpan.weights.size(); ++r) {
-      const uint8_t* source = picture.rgba.data() + static_cast<size_t>(rowSpan.first + r) *
-                                                        static_cast<size_t>(picture.width) * 4;
-      for (int32_t x = 0; x < fitted.width; ++x) {
-        const Span& columnSpan = columns[static_cast<size_t>(x)];
-        float red = 0, green = 0, blue = 0;
-        for (size_t c = 0; c < columnSpan.weights.size(); ++c) {
-          const uint8_t* p = source + static_cast<size_t>(columnSpan.first + c) * 4;
-          red += columnSpan.weights[c] * p[0];
-          green += columnSpan.weights[c] * p[1];
-          blue += columnSpan.weights[c] * p[2];
-        }
-        float* out = sum.data() + static_cast<size_t>(x) * 3;
-        out[0] += rowSpan.weights[r] * red;
-        out[1] += rowSpan.weights[r] * green;
-        out[2] += rowSpan.weights[r] * blue;
-      }
-    }
-    uint8_t* target = cover.rgba.data() +
-                      (static_cast<size_t>(top + y) * kCoverWidth + static_cast<size_t>(left)) * 4;
-    for (int32_t x = 0; x < fitted.width; ++x) {
-      for (int c = 0; c < 3; ++c) {
-        target[static_cast<size_t>(x) * 4 + c] = ToByte(sum[static_cast<size_t>(x) * 3 + c]);
-      }
-    }
-  }
-  return cover;
+  return scaler.Finish();
 }
 
 std::string EncodeJpeg(const PixelImage& image, int quality) {
@@ -462,11 +596,9 @@ CoverResult TakeOverCoverBytes(const std::string& coverFolder, std::string_view 
   if (static_cast<int64_t>(bytes.size()) > kMaxCoverSourceBytes) {
     return Failure(text::kCoverFileTooLarge);
   }
-  const DecodedPicture decoded =
-      DecodePicture(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-  if (!decoded.image) return Failure(decoded.error);
-  const PixelImage cover = FitCover(*decoded.image, decoded.sourceWidth, decoded.sourceHeight);
-  const std::string jpeg = EncodeJpeg(cover, kCoverJpegQuality);
+  const CoverPicture made = MakeCover(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  if (!made.cover) return Failure(made.error);
+  const std::string jpeg = EncodeJpeg(*made.cover, kCoverJpegQuality);
   if (jpeg.empty()) return Failure(text::kCoverWriteFailed);
   return StoreCover(coverFolder, ContentHash(jpeg) + ".jpg", jpeg, syncNow);
 }
@@ -481,6 +613,25 @@ CoverResult KeepFinishedCover(const std::string& coverFolder, std::string_view f
   return StoreCover(coverFolder, name, bytes, syncNow);
 }
 
+CoverResult CoverCache::TakeOverCover(const std::string& coverFolder,
+                                      const std::string& picturePath, bool syncNow) {
+  std::string key = coverFolder;
+  key += '\0';
+  key += picturePath;
+  key += '\0';
+  key += std::to_string(os::FileSize(picturePath));
+  const auto known = covers_.find(key);
+  if (known != covers_.end() &&
+      (known->second.fileName.empty() ||
+       os::FileSize(JoinPath(coverFolder, known->second.fileName)) >= 0)) {
+    return known->second;
+  }
+  ++picturesRead_;
+  CoverResult cover = zelluo::TakeOverCover(coverFolder, picturePath, syncNow);
+  covers_.insert_or_assign(std::move(key), cover);
+  return cover;
+}
+
 std::optional<PixelImage> LoadCover(const std::string& coverFolder, const std::string& fileName) {
   if (fileName.empty() || fileName == "." || fileName == ".." ||
       fileName.find_first_of("/\\:") != std::string::npos) {
@@ -493,18 +644,13 @@ std::optional<PixelImage> LoadCover(const std::string& coverFolder, const std::s
   if (!bytes) return std::nullopt;
   const auto* data = reinterpret_cast<const uint8_t*>(bytes->data());
   if (!IsJpeg(data, bytes->size())) return std::nullopt;
-  std::vector<uint8_t> pixels;
-  JpegPicture picture;
+  JpegWhole whole;
+  std::vector<uint8_t> row;
   const int64_t coverPixels = int64_t{kCoverWidth} * kCoverHeight;
-  if (ReadJpeg(data, bytes->size(), false, coverPixels, &pixels, &picture) != JpegOutcome::Done) {
+  if (ReadJpeg(data, bytes->size(), false, coverPixels, whole, &row) != JpegOutcome::Done) {
     return std::nullopt;
   }
-  PixelImage image;
-  image.width = picture.width;
-  image.height = picture.height;
-  image.depth = 24;
-  image.rgba = std::move(pixels);
-  return image;
+  return whole.Take();
 }
 
 }  // namespace zelluo

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "platform/platform.h"
 
@@ -47,28 +48,46 @@ CoverResult TakeOverCoverBytes(const std::string& coverFolder, std::string_view 
 CoverResult KeepFinishedCover(const std::string& coverFolder, std::string_view fileName,
                               std::string_view bytes, bool syncNow = true);
 
+// The covers of one import, where many films may name the same picture: each
+// picture is read and decoded once. What became of a path (the cover's name or
+// the message) is kept, keyed by the cover folder, the path and the file's
+// size (a picture is not expected to change while it is imported), and given
+// again as long as the cover file is there.
+class CoverCache {
+ public:
+  CoverResult TakeOverCover(const std::string& coverFolder, const std::string& picturePath,
+                            bool syncNow);
+
+  // How many pictures were read and decoded.
+  int64_t PicturesRead() const { return picturesRead_; }
+
+ private:
+  std::unordered_map<std::string, CoverResult> covers_;
+  int64_t picturesRead_ = 0;
+};
+
 // The cover as RGBA pixels for display; nothing for a missing or damaged file
 // or a name that is not a plain file name.
 std::optional<PixelImage> LoadCover(const std::string& coverFolder, const std::string& fileName);
 
 // The steps of TakeOverCover in memory, for tests and the fuzzer.
 //
-// Decoding gives the picture as opaque RGBA (transparent parts laid on black)
-// or a German message. A JPEG is decoded at the smallest of libjpeg's scales
-// n/8 that still covers the cover's size; sourceWidth and sourceHeight are
-// the picture's own size, which decides the fitting.
-struct DecodedPicture {
-  std::optional<PixelImage> image;
-  int32_t sourceWidth = 0;
-  int32_t sourceHeight = 0;
+// The 360 x 450 cover of a picture (JPEG or PNG, told apart by content), or a
+// German message: the whole picture scaled by area averaging to the largest
+// size with its aspect that fits, centred on black, transparent parts laid on
+// black. The picture is averaged into the cover as it is decoded, so that
+// only a row of it is held at a time (a PNG's row, a JPEG's row decoded at
+// the smallest of libjpeg's scales n/8 that still covers the cover's size;
+// libjpeg itself keeps the whole picture's coefficients of a progressive
+// JPEG, within the 256 MB it may allocate).
+struct CoverPicture {
+  std::optional<PixelImage> cover;
   std::string error;
 };
-DecodedPicture DecodePicture(const uint8_t* data, size_t size);
+CoverPicture MakeCover(const uint8_t* data, size_t size);
 
-// The 360 x 450 cover: picture scaled by area averaging to the largest size
-// with the aspect of sourceWidth x sourceHeight (the picture's own size when
-// 0) that fits, centred on black.
-PixelImage FitCover(const PixelImage& picture, int32_t sourceWidth = 0, int32_t sourceHeight = 0);
+// The same for a picture already in memory (opaque RGBA).
+PixelImage FitCover(const PixelImage& picture);
 
 // RGBA pixels as a baseline JPEG of the given quality; empty if encoding fails.
 std::string EncodeJpeg(const PixelImage& image, int quality);

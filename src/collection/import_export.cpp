@@ -95,14 +95,16 @@ ImportPlan PlanImport(ImportResult source, const std::vector<Film>& collection) 
   return plan;
 }
 
-std::string TakeOverImportedCover(ImportedFilm& film, const std::string& coverFolder) {
+std::string TakeOverImportedCover(ImportedFilm& film, const std::string& coverFolder,
+                                  CoverCache* covers) {
   const std::string storedName = film.film.cover.value_or("");
   film.film.cover.reset();
   const CoverSource& source = film.cover;
   if (source.Empty()) return {};
   CoverResult cover;
   if (!source.path.empty()) {
-    cover = TakeOverCover(coverFolder, source.path, false);
+    cover = covers != nullptr ? covers->TakeOverCover(coverFolder, source.path, false)
+                              : TakeOverCover(coverFolder, source.path, false);
   } else {
     // One buffer for all covers of an import: no fresh memory for each.
     static std::string bytes;

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "collection/cover.h"
 #include "collection/exchange.h"
 #include "collection/film.h"
 
@@ -36,8 +37,9 @@ ImportPlan PlanImport(ImportResult source, const std::vector<Film>& collection);
 // Takes over the film's cover into coverFolder and names it in the film;
 // empty on success (or without cover), else the German reason. The cover
 // reaches the disk with SyncImportedCovers, once for all before the films are
-// stored.
-std::string TakeOverImportedCover(ImportedFilm& film, const std::string& coverFolder);
+// stored. With covers, a picture that several films name is decoded once.
+std::string TakeOverImportedCover(ImportedFilm& film, const std::string& coverFolder,
+                                  CoverCache* covers = nullptr);
 void SyncImportedCovers(const std::string& coverFolder);
 
 enum class ExportFormat { Csv, Html, Backup };

@@ -19,7 +19,7 @@ void ImportJob::TakeOverCovers(const std::string& coverFolder,
   std::vector<collection::ImportedFilm>& films = plan_.fresh;
   while (next_ < films.size() && std::chrono::steady_clock::now() < deadline) {
     collection::ImportedFilm& film = films[next_++];
-    std::string problem = collection::TakeOverImportedCover(film, coverFolder);
+    std::string problem = collection::TakeOverImportedCover(film, coverFolder, &covers_);
     film.cover = {};  // the picture's bytes (or its archive) are no longer needed
     if (!problem.empty() && coverProblems_++ == 0) {
       firstCoverProblem_ = film.film.title + ": " + problem;

@@ -40,6 +40,7 @@ class ImportJob {
   int64_t coverProblems_ = 0;
   std::string firstCoverProblem_;
   bool filmsTaken_ = false;
+  CoverCache covers_;  // a picture named by many films is decoded once
 };
 
 }  // namespace zelluo

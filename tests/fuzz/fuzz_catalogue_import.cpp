@@ -1,16 +1,20 @@
 // libFuzzer target: any bytes read as a film catalogue. The first byte picks
-// the reader (GCstar, Tellico, Kodi/Jellyfin .nfo), the rest is the file.
-// Tellico takes zip archives as well, so the zip reader is reached too.
+// the reader (GCstar, Tellico, Kodi/Jellyfin .nfo, Zelluo backup), the rest
+// is the file. Tellico and backups come as zip archives as well, so the zip
+// reader is reached too.
 //
 // What must hold: a refused file comes with a message and no films and no
-// field names; a read one has none; every film has a title, a plausible year,
-// running time and rating; the left-over field names are sorted, without
-// repeats and not empty. And nothing crashes, leaks or reads out of bounds.
+// field names; a read one has none; every film of a catalogue has a title, a
+// plausible year, running time and rating; a backup's covers read or say why
+// not; the left-over field names are sorted, without repeats and not empty.
+// And nothing crashes, leaks or reads out of bounds.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
+#include "collection/backup.h"
 #include "collection/catalogue_import.h"
 #include "collection/film_values.h"
 
@@ -27,16 +31,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace zelluo::collection;
   if (size == 0) return 0;
   const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
+  const bool backup = data[0] % 4 == 3;
   ImportResult result;
-  switch (data[0] % 3) {
+  switch (data[0] % 4) {
     case 0:
       result = ReadGcstar(bytes, "fuzz/sammlung.gcs");
       break;
     case 1:
       result = ReadTellico(bytes, "fuzz/sammlung.tc");
       break;
-    default:
+    case 2:
       result = ReadNfo(bytes, "fuzz/film.nfo");
+      break;
+    default:
+      result = ReadBackup(std::string(bytes), "fuzz/sicherung.zip");
       break;
   }
   if (!result.Ok()) {
@@ -45,6 +53,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   for (const ImportedFilm& imported : result.films) {
     const Film& film = imported.film;
+    if (backup) {
+      // A backup gives its films back as they were saved, numbers as they
+      // are; its covers are read from the archive.
+      std::string cover;
+      std::string problem;
+      if (!imported.cover.Empty() && !ReadCoverBytes(imported.cover, cover, problem) &&
+          problem.empty()) {
+        Fail("an unreadable cover without a message");
+      }
+      continue;
+    }
     if (film.title.empty()) Fail("a film without a title");
     if (film.year && (*film.year < kFirstFilmYear || *film.year > kLastFilmYear)) {
       Fail("year out of range");

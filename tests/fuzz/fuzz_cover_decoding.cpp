@@ -1,13 +1,18 @@
 // libFuzzer target: any bytes taken over as a cover picture, in memory: told
-// apart by content, decoded by libjpeg or libpng within the size bounds,
-// fitted into 360 x 450 and encoded as JPEG.
+// apart by content, decoded by libjpeg or libpng within the size bounds row by
+// row into 360 x 450 and encoded as JPEG.
 //
-// What must hold: a refused input comes with a message; a decoded picture has
-// a sane size and as many pixels as it says; its cover is a JPEG that decodes
+// What must hold: a refused input comes with a message; a taken one gives a
+// 360 x 450 cover with all its pixels, and that cover is a JPEG that loads
 // again at 360 x 450. And nothing crashes, leaks or reads out of bounds.
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
 #include <string>
 
 #include "collection/cover.h"
@@ -19,32 +24,48 @@ namespace {
   std::abort();
 }
 
+void RemoveFolder();
+
+// A folder of this process for the cover written each time, removed at exit.
+std::filesystem::path MakeFolder() {
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("zelluo-fuzz-cover-" + std::to_string(getpid()));
+  std::filesystem::create_directories(folder);
+  std::atexit(RemoveFolder);
+  return folder;
+}
+
+void RemoveFolder() {
+  std::error_code ignored;
+  std::filesystem::remove_all(
+      std::filesystem::temp_directory_path() / ("zelluo-fuzz-cover-" + std::to_string(getpid())),
+      ignored);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace zelluo;
-  const DecodedPicture decoded = DecodePicture(data, size);
-  if (!decoded.image) {
-    if (decoded.error.empty()) Fail("refused without a message");
+  const CoverPicture made = MakeCover(data, size);
+  if (!made.cover) {
+    if (made.error.empty()) Fail("refused without a message");
     return 0;
   }
-  const PixelImage& picture = *decoded.image;
-  if (!decoded.error.empty()) Fail("a message for a decoded picture");
-  if (picture.width <= 0 || picture.height <= 0 || picture.width > decoded.sourceWidth ||
-      picture.height > decoded.sourceHeight || decoded.sourceWidth > kMaxCoverSourceSide ||
-      decoded.sourceHeight > kMaxCoverSourceSide) {
-    Fail("decoded size out of bounds");
+  const PixelImage& cover = *made.cover;
+  if (!made.error.empty()) Fail("a message for a decoded picture");
+  if (cover.width != kCoverWidth || cover.height != kCoverHeight ||
+      cover.rgba.size() != static_cast<size_t>(cover.width) * cover.height * 4) {
+    Fail("the cover's size or pixel count is wrong");
   }
-  if (picture.rgba.size() != static_cast<size_t>(picture.width) * picture.height * 4) {
-    Fail("pixel count differs from the size");
-  }
-  const PixelImage cover = FitCover(picture, decoded.sourceWidth, decoded.sourceHeight);
   const std::string jpeg = EncodeJpeg(cover, kCoverJpegQuality);
   if (jpeg.empty()) Fail("the cover did not encode");
-  const DecodedPicture again =
-      DecodePicture(reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size());
-  if (!again.image || again.image->width != kCoverWidth || again.image->height != kCoverHeight) {
-    Fail("the cover does not decode at 360 x 450");
+  // Loaded for display as a stored cover would be (not averaged once more,
+  // which would halve the inputs tried in a run).
+  static const std::filesystem::path folder = MakeFolder();
+  std::ofstream(folder / "cover.jpg", std::ios::binary | std::ios::trunc) << jpeg;
+  const std::optional<PixelImage> again = LoadCover(folder.string(), "cover.jpg");
+  if (!again || again->width != kCoverWidth || again->height != kCoverHeight) {
+    Fail("the cover does not load again at 360 x 450");
   }
   return 0;
 }

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <algorithm>
+#include <csetjmp>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "../test_support.h"
+#include "collection/import_export.h"
 #include "texts/texts.h"
 
 namespace zelluo {
@@ -48,22 +51,34 @@ PixelImage MakePicture(int width, int height, Colour colour, bool stripes = fals
   return image;
 }
 
-// RGBA pixels as a PNG, through libpng's simplified writing interface.
-std::string EncodePng(const PixelImage& picture) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  image.width = static_cast<png_uint_32>(picture.width);
-  image.height = static_cast<png_uint_32>(picture.height);
-  image.format = PNG_FORMAT_RGBA;
-  png_alloc_size_t size = 0;
-  if (!png_image_write_to_memory(&image, nullptr, &size, 0, picture.rgba.data(), 0, nullptr)) {
+void AppendToString(png_structp png, png_bytep data, size_t size) {
+  static_cast<std::string*>(png_get_io_ptr(png))->append(reinterpret_cast<const char*>(data), size);
+}
+
+// RGBA pixels as a PNG, interlaced (Adam7) or not.
+std::string EncodePng(const PixelImage& picture, bool interlaced = false) {
+  std::string bytes;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
     return {};
   }
-  std::string bytes(size, '\0');
-  if (!png_image_write_to_memory(&image, bytes.data(), &size, 0, picture.rgba.data(), 0, nullptr)) {
-    return {};
+  png_set_write_fn(png, &bytes, AppendToString, nullptr);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width),
+               static_cast<png_uint_32>(picture.height), 8, PNG_COLOR_TYPE_RGBA,
+               interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  const int passes = png_set_interlace_handling(png);
+  const size_t stride = static_cast<size_t>(picture.width) * 4;
+  for (int pass = 0; pass < passes; ++pass) {
+    for (int y = 0; y < picture.height; ++y) {
+      png_write_row(png, picture.rgba.data() + stride * static_cast<size_t>(y));
+    }
   }
-  bytes.resize(size);
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
   return bytes;
 }
 
@@ -232,6 +247,52 @@ TEST(CoverTest, FitsTheWholePictureOnBlackKeepingItsAspect) {
   }
 }
 
+// An interlaced PNG comes pass by pass, each row with some of its pixels; its
+// cover may differ from the plain file's only by rounding.
+TEST(CoverTest, InterlacedAndPlainPngGiveTheSameCover) {
+  struct Case {
+    const char* name;
+    PixelImage picture;
+  };
+  // Detail in every pixel, so that a pixel of a pass put in the wrong place
+  // shows: a ramp across, another down, a checkerboard of single pixels.
+  const auto detailed = [](int width, int height, int alpha) {
+    PixelImage image = MakePicture(width, height, kBlack);
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        uint8_t* p = &image.rgba[(static_cast<size_t>(y) * width + x) * 4];
+        p[0] = static_cast<uint8_t>(x * 255 / width);
+        p[1] = static_cast<uint8_t>(y * 255 / height);
+        p[2] = static_cast<uint8_t>((x + y) % 2 * 255);
+        p[3] = static_cast<uint8_t>((x * 7 + y * 3) % 2 == 0 ? alpha : 255);
+      }
+    }
+    return image;
+  };
+  const std::vector<Case> cases = {
+      {"shrunk, odd sizes", detailed(1001, 613, 255)},
+      {"grown, some passes empty", detailed(5, 3, 255)},
+      {"one column", detailed(1, 40, 255)},
+      {"transparent pixels", detailed(720, 903, 90)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string plain = EncodePng(c.picture);
+    const std::string interlaced = EncodePng(c.picture, true);
+    ASSERT_NE(plain, interlaced);
+    const CoverPicture a = MakeCover(reinterpret_cast<const uint8_t*>(plain.data()), plain.size());
+    const CoverPicture b =
+        MakeCover(reinterpret_cast<const uint8_t*>(interlaced.data()), interlaced.size());
+    ASSERT_TRUE(a.cover && b.cover);
+    ASSERT_EQ(a.cover->rgba.size(), b.cover->rgba.size());
+    int largest = 0;
+    for (size_t i = 0; i < a.cover->rgba.size(); ++i) {
+      largest = std::max(largest, std::abs(a.cover->rgba[i] - b.cover->rgba[i]));
+    }
+    EXPECT_LE(largest, 1);
+  }
+}
+
 // --- naming by content ------------------------------------------------------------
 
 TEST(CoverTest, ContentHashIsFnv1a64InHex) {
@@ -275,6 +336,48 @@ TEST(CoverTest, NamesTheCoverByItsContentAndLeavesThePictureAlone) {
   WriteBytes(cover + a.fileName, "fremd");
   EXPECT_EQ(TakeOverCover(cover, first).error, text::kCoverNameTaken);
   EXPECT_EQ(ReadBytes(cover + a.fileName), "fremd");
+}
+
+// --- pictures of an import --------------------------------------------------------
+
+// Films of an import often share a picture; it is decoded once, unless its
+// cover has gone since.
+TEST(CoverTest, APictureSharedByFilmsOfAnImportIsDecodedOnce) {
+  TempDir dir;
+  const std::string cover = dir / "Cover";
+  WriteBytes(dir / "plakat.png", EncodePng(MakePicture(800, 600, kRed)));
+  WriteBytes(dir / "anderes.jpg", EncodeJpeg(MakePicture(300, 200, kBlue), 90));
+  const auto filmNaming = [&](const std::string& picture) {
+    collection::ImportedFilm film;
+    film.film.title = "Film";
+    film.cover.path = dir / picture;
+    return film;
+  };
+  std::vector<collection::ImportedFilm> films = {
+      filmNaming("plakat.png"), filmNaming("anderes.jpg"), filmNaming("plakat.png"),
+      filmNaming("fehlt.png"),  filmNaming("plakat.png"),  filmNaming("fehlt.png")};
+  CoverCache covers;
+  std::vector<std::string> problems;
+  for (collection::ImportedFilm& film : films) {
+    problems.push_back(collection::TakeOverImportedCover(film, cover, &covers));
+  }
+  EXPECT_EQ(covers.PicturesRead(), 3);
+  const std::string missing(text::kCoverFileMissing);
+  const std::vector<std::string> expected = {"", "", "", missing, "", missing};
+  EXPECT_EQ(problems, expected);
+  const std::string shared = films[0].film.cover.value_or("");
+  EXPECT_EQ(films[2].film.cover, shared);
+  EXPECT_EQ(films[4].film.cover, shared);
+  EXPECT_NE(films[1].film.cover, shared);
+  EXPECT_EQ(FilesIn(cover).size(), 2u);
+
+  // A cover removed in between is made again rather than named.
+  std::filesystem::remove(cover + "/" + shared);
+  collection::ImportedFilm again = filmNaming("plakat.png");
+  EXPECT_EQ(collection::TakeOverImportedCover(again, cover, &covers), "");
+  EXPECT_EQ(again.film.cover, shared);
+  EXPECT_EQ(covers.PicturesRead(), 4);
+  EXPECT_TRUE(std::filesystem::exists(cover + "/" + shared));
 }
 
 // --- bad input --------------------------------------------------------------------
