@@ -93,6 +93,28 @@ TEST(FilmPage, AddsAndEditsFilmsAndRefusesInvalidValues) {
   EXPECT_EQ(run.At(kList).selection, 2);
 }
 
+// A text beyond its limit, stored by another program, is shown cut and kept
+// as stored while the user edits the film's other fields; the form refuses to
+// store a text beyond the limit.
+TEST(FilmPage, ShowsAHugeStoredTitleCutAndKeepsIt) {
+  std::string huge;
+  for (int i = 0; i < 2'500'000; ++i) huge += "ä";  // 5 MB
+  FilmsProgram run({MakeFilm(huge, 1999, 90)});
+  run.Run({Click(gadget::kIconList), ScriptedEvent::Typed(gadget::kCountryField, "Island"), kSave,
+           kNew, ScriptedEvent::Typed(gadget::kTitleField, std::string(1001, 'x')), kSave});
+  const std::string cut = huge.substr(0, 2000) + "…";
+  EXPECT_EQ(run.At(kList).shownRows.at(0).at(0), cut);
+  EXPECT_EQ(run.Messages(),
+            "Zelluo: Das Feld \"Filmtitel\" ist zu lang (höchstens 1.000 "
+            "Zeichen). Der Film wurde nicht gespeichert. | Zelluo: Änderungen speichern?");
+  auto opened = FilmStore::Open(run.Folder());
+  const std::optional<Film> stored = opened.store->LoadFilm(1);
+  ASSERT_TRUE(stored.has_value());
+  EXPECT_EQ(stored->country, "Island");
+  EXPECT_TRUE(stored->title == huge);
+  EXPECT_EQ(opened.store->CountFilms(""), 1);
+}
+
 // Leaving a film with changes asks first: Ja saves, Nein discards; with Ja
 // and a value that cannot be saved, the film stays and the program goes on.
 TEST(FilmPage, AsksBeforeAnEditIsLost) {
