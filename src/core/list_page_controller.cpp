@@ -23,6 +23,10 @@ namespace {
 // Rows the list shows at once: how far the Page Up and Page Down keys move.
 constexpr int64_t kRowsOnScreen = 15;
 
+// How often the collection is asked for others' changes: the question is
+// cheap, and a change shows within a second.
+constexpr int32_t kWatchMs = 500;
+
 }  // namespace
 
 ListPageController::ListPageController(Platform& platform)
@@ -197,6 +201,34 @@ void ListPageController::Enter() {
   RefillList();
   if (!again && rowCount_ > 0) ShowRow(0);
   platform_.FocusGadget(gadget::kSearchField);
+  // What the page shows now is what later changes are told against.
+  if (store_) store_->ChangedByOthers();
+}
+
+void ListPageController::WatchCollection(int32_t waitedMs) {
+  if (!store_) return;
+  waitedMs_ += waitedMs;
+  const auto now = std::chrono::steady_clock::now();
+  // Passes that waited in vain add up to the time gone by, also where the
+  // clock would not tell (a test's platform that never waits).
+  if (waitedMs_ < kWatchMs && now - lastWatch_ < std::chrono::milliseconds(kWatchMs)) return;
+  waitedMs_ = 0;
+  lastWatch_ = now;
+  if (store_->ChangedByOthers()) TakeOverOthersChanges();
+}
+
+void ListPageController::TakeOverOthersChanges() {
+  // Films another program wrote are found and sorted.
+  store_->RefreshDerivedData();
+  if (!HasUnsavedChanges() && shown_.id != 0) {
+    std::optional<Film> again = store_->LoadFilm(shown_.id);
+    if (!again) {
+      ShowFilm(Film{});  // deleted by the other program
+    } else if (*again != shown_) {
+      ShowFilm(*again);
+    }
+  }
+  RefillList();
 }
 
 bool ListPageController::LeaveFilm() {

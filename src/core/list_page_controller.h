@@ -4,6 +4,7 @@
 // and the import under way. Import and export (core/film_exchange.h) work
 // through its interface.
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -52,6 +53,14 @@ class ListPageController {
   // saves, Nein discards. False when the form must stay (it could not be saved).
   bool LeaveFilm();
 
+  // Called on every pass of the event loop while the page is shown, with the
+  // milliseconds the pass waited for an event in vain: about every 500 ms
+  // asks whether another program (the sqlite3 shell, a second Zelluo) changed
+  // the collection, and then shows the list anew, the film in the form kept
+  // where it still is. Unsaved edits in the form are never replaced; the
+  // question before they are lost stays theirs.
+  void WatchCollection(int32_t waitedMs);
+
   // The page's gadget events and menu entries (keys) while it is shown; false
   // for events that are not its own.
   bool HandleGadget(const Event& event);
@@ -91,6 +100,7 @@ class ListPageController {
   void DeleteShownFilm();
   void BringBackDeletedFilm();
   void ChooseCover();
+  void TakeOverOthersChanges();
 
   Platform& platform_;
   const std::string coverFolder_;
@@ -104,6 +114,9 @@ class ListPageController {
   collection::Film shown_;
   std::optional<std::string> cover_;
   std::unique_ptr<ImportJob> import_;
+  // Since the collection was last asked for others' changes.
+  int32_t waitedMs_ = 0;
+  std::chrono::steady_clock::time_point lastWatch_;
 };
 
 }  // namespace zelluo
