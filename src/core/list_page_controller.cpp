@@ -4,6 +4,7 @@
 
 #include "collection/cover.h"
 #include "collection/film_store.h"
+#include "collection/import_export.h"
 #include "core/film_exchange.h"
 #include "core/import_job.h"
 #include "platform/invariant.h"
@@ -222,9 +223,9 @@ void ListPageController::TakeOverOthersChanges() {
   store_->RefreshDerivedData();
   if (!HasUnsavedChanges() && shown_.id != 0) {
     std::optional<Film> again = store_->LoadFilm(shown_.id);
-    if (!again) {
+    if (!again && store_->ReadProblem().empty()) {
       ShowFilm(Film{});  // deleted by the other program
-    } else if (*again != shown_) {
+    } else if (again && *again != shown_) {
       ShowFilm(*again);
     }
   }
@@ -318,7 +319,7 @@ bool ListPageController::HandleMenu(int32_t entry) {
 }
 
 std::optional<UserMessage> ListPageController::WhyNoExchange() const {
-  if (import_) return UserMessage::Error(std::string(text::kImportStillRunning));
+  if (ImportRunning()) return UserMessage::Error(std::string(text::kImportStillRunning));
   if (!store_) return storeProblem_;
   return std::nullopt;
 }
@@ -331,9 +332,25 @@ CollectionRead ListPageController::ReadAllFilms() {
   return read;
 }
 
+void ListPageController::BeginReading(std::unique_ptr<collection::ImportFileReading> reading) {
+  // One import at a time: WhyNoExchange refuses a second one.
+  ZELLUO_ASSERT(!ImportRunning() && reading != nullptr && store_ != nullptr);
+  reading_ = std::move(reading);
+}
+
+std::unique_ptr<collection::ImportFileReading> ListPageController::EndReading() {
+  ZELLUO_ASSERT(reading_ != nullptr);
+  return std::move(reading_);
+}
+
+void ListPageController::DropImport() {
+  reading_.reset();
+  import_.reset();
+}
+
 void ListPageController::BeginImport(std::unique_ptr<ImportJob> job) {
   // One import at a time: WhyNoExchange refuses a second one.
-  ZELLUO_ASSERT(import_ == nullptr && job != nullptr && store_ != nullptr);
+  ZELLUO_ASSERT(!ImportRunning() && job != nullptr && store_ != nullptr);
   import_ = std::move(job);
 }
 

@@ -20,6 +20,7 @@ namespace zelluo {
 
 namespace collection {
 class FilmStore;
+class ImportFileReading;
 struct ChangeResult;
 }  // namespace collection
 
@@ -76,7 +77,18 @@ class ListPageController {
   // Every film in the list's order. Only when WhyNoExchange() is none.
   CollectionRead ReadAllFilms();
 
-  bool ImportRunning() const { return import_ != nullptr; }
+  // An import's file is being read, or its covers taken over.
+  bool ImportRunning() const { return reading_ != nullptr || import_ != nullptr; }
+  // The file of an import read from now on, a slice at a time; no import may
+  // be running.
+  void BeginReading(std::unique_ptr<collection::ImportFileReading> reading);
+  // The file being read, or null.
+  collection::ImportFileReading* RunningReading() { return reading_.get(); }
+  // The file read, no longer running (to be previewed).
+  std::unique_ptr<collection::ImportFileReading> EndReading();
+  // The import under way dropped, whether its file is still being read or
+  // its covers are taken over: nothing is stored.
+  void DropImport();
   // The import that runs from now on; none may be running.
   void BeginImport(std::unique_ptr<ImportJob> job);
   // The running import, or null.
@@ -113,6 +125,7 @@ class ListPageController {
   // The film as stored (id 0 for a new one) and the cover chosen for it since.
   collection::Film shown_;
   std::optional<std::string> cover_;
+  std::unique_ptr<collection::ImportFileReading> reading_;
   std::unique_ptr<ImportJob> import_;
   // Since the collection was last asked for others' changes.
   int32_t waitedMs_ = 0;

@@ -310,6 +310,7 @@ inline constexpr std::string_view kImportQuestion = "\nImportieren?";
 inline constexpr std::string_view kImportNothingFound = "In \"%1\" wurden keine Filme gefunden.";
 inline constexpr std::string_view kImportAllKnown =
     "Alle gefundenen Filme (%1) sind schon in der Sammlung. Es wird nichts importiert.";
+inline constexpr std::string_view kImportReading = "Import: %1 % der Datei gelesen …";
 inline constexpr std::string_view kImportProgress = "Import: %1 von %2 Filmen vorbereitet …";
 inline constexpr std::string_view kImportDone = "%1 importiert.";
 inline constexpr std::string_view kImportCoverProblems =
