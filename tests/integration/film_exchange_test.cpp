@@ -103,7 +103,7 @@ TEST(FilmExchange, ThePreviewCountsAndOnlyJaStoresTheNewFilms) {
 // A file larger than a slice is read a slice per pass of the event loop, the
 // progress under the list, before the preview; quitting (Escape) while it is
 // read drops the import. The List page runs alone on the headless platform,
-// with slices of 30 bytes.
+// with slices of 30 bytes (and a file name that is not ASCII).
 TEST(FilmExchange, ALargeFileIsReadInSlicesAndCanBeDropped) {
   std::string csv = "Titel;Jahr\r\n";
   for (char c : {'A', 'B', 'C', 'D', 'E'}) csv += std::string("Film ") + c + ";2001\r\n";
@@ -112,13 +112,13 @@ TEST(FilmExchange, ALargeFileIsReadInSlicesAndCanBeDropped) {
   for (const bool quit : {false, true}) {
     SCOPED_TRACE(quit ? "quit" : "read");
     TempDir dir;
-    std::ofstream(dir / "gross.csv", std::ios::binary) << csv;
+    WriteBytes(dir / "große Liste.csv", csv);
     HeadlessPlatform p(dir.Path());
     p.OpenWindow({});
     p.CreateTextGadget(gadget::kExchangeStatus, Rect{0, 0, 100, 20}, "", TextAlign::Left);
     ListPageController page(p);
     page.Enter();
-    p.chosenFiles = {dir / "gross.csv"};
+    p.chosenFiles = {dir / "große Liste.csv"};
     p.answers = {MessageAnswer::Yes};
     StartImport(page, p, 30);
     std::vector<std::string> progress;
