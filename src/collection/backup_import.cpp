@@ -86,6 +86,11 @@ class BackupReader {
         continue;
       }
       const FilmField* field = *found;
+      if (IsBeyondLimit(*field, child.text)) {
+        return FormatText(text::kFilmInFile, fileName_,
+                          FormatText(text::kCatalogueAtLine, std::to_string(child.line))) +
+               FieldTooLong(*field);
+      }
       if (field->text != nullptr) {
         film.*field->text = std::move(child.text);
       } else if (field->number != nullptr) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "collection/exchange.h"
+#include "collection/film_fields.h"
 #include "collection/xml_tree.h"
 #include "platform/invariant.h"
 #include "texts/texts.h"
@@ -84,6 +85,10 @@ class ImportCollector {
     if (film.film.title.empty()) {
       if (film.film == Film{} && film.cover.Empty()) return true;
       SetError(FormatText(text::kCatalogueNoTitle, FileNameOf(filePath_), where));
+      return false;
+    }
+    if (const FilmField* field = FieldBeyondLimit(film.film)) {
+      SetError(FormatText(text::kFilmInFile, FileNameOf(filePath_), where) + FieldTooLong(*field));
       return false;
     }
     fields_.merge(fields);

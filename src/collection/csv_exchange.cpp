@@ -399,6 +399,9 @@ class CsvImport {
       if (!number.valid) return LineFailed(line, FormatText(badNumber, Excerpt(value)));
       film.*field.number = number.value;
     }
+    if (const FilmField* field = FieldBeyondLimit(film)) {
+      return LineFailed(line, FieldTooLong(*field));
+    }
     if (film.title.empty()) return LineFailed(line, std::string(text::kCsvNoTitle));
     return true;
   }

@@ -1,6 +1,7 @@
 #include "collection/film_fields.h"
 
 #include "collection/film_values.h"
+#include "platform/invariant.h"
 
 namespace zelluo::collection {
 namespace {
@@ -44,7 +45,73 @@ constexpr bool CsvFieldsHaveNames() {
 }
 static_assert(CsvFieldsHaveNames());
 
+// Every text has a limit, every number none.
+constexpr bool TextsHaveLimits() {
+  for (const FilmField& field : kFilmFields) {
+    if ((field.number == nullptr) != (field.maxChars > 0)) return false;
+  }
+  return true;
+}
+static_assert(TextsHaveLimits());
+
+constexpr std::string_view kEllipsis = "\xE2\x80\xA6";  // …
+
+// 20000 as "20.000".
+std::string WithThousandsDots(size_t value) {
+  const std::string digits = std::to_string(value);
+  std::string out;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) out += '.';
+    out += digits[i];
+  }
+  return out;
+}
+
 }  // namespace
+
+std::optional<size_t> BytesOfFirstChars(std::string_view text, size_t count) {
+  if (text.size() <= count) return std::nullopt;  // never more characters than bytes
+  size_t chars = 0;
+  for (size_t at = 0; at < text.size(); ++at) {
+    // A byte 10xxxxxx continues a character; every other one starts one.
+    if ((static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) continue;
+    if (chars++ == count) return at;
+  }
+  return std::nullopt;
+}
+
+const FilmField* FieldBeyondLimit(const Film& film) {
+  for (const FilmField& field : kFilmFields) {
+    if (field.text != nullptr && IsBeyondLimit(field, film.*field.text)) return &field;
+    if (field.optionalText != nullptr && (film.*field.optionalText).has_value() &&
+        IsBeyondLimit(field, *(film.*field.optionalText))) {
+      return &field;
+    }
+  }
+  return nullptr;
+}
+
+std::string ShownText(const FilmField& field, std::string_view value) {
+  const std::optional<size_t> cut =
+      field.maxChars > 0 ? BytesOfFirstChars(value, field.maxChars) : std::nullopt;
+  if (!cut) return std::string(value);
+  std::string shown(value.substr(0, *cut));
+  shown += kEllipsis;
+  return shown;
+}
+
+const FilmField& FieldOf(std::string Film::*member) {
+  for (const FilmField& field : kFilmFields) {
+    if (field.text == member) return field;
+  }
+  ZELLUO_ASSERT(false);  // every text member of Film has its field
+  return kFilmFields.front();
+}
+
+std::string FieldTooLong(const FilmField& field, std::string_view name) {
+  if (name.empty()) name = field.csvHeading.empty() ? field.backupElement : field.csvHeading;
+  return FormatText(text::kFieldTooLong, name, WithThousandsDots(field.maxChars));
+}
 
 std::string FieldText(const Film& film, const FilmField& field) {
   if (field.text != nullptr) return film.*field.text;

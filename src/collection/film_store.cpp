@@ -373,6 +373,14 @@ std::string FilmStore::Now() const {
          TwoDigits(static_cast<int>(time.seconds().count())) + "Z";
 }
 
+bool FilmStore::ChangedByOthers() {
+  if (!db_) return false;
+  SqlStatement version(db_, "PRAGMA data_version");
+  if (version.Step() != SQLITE_ROW) return false;
+  const int64_t now = version.Integer(0);
+  return std::exchange(dataVersion_, now).value_or(now) != now;
+}
+
 int64_t FilmStore::RefreshDerivedData() {
   if (!db_) return 0;
   bool rebuild =

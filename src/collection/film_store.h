@@ -98,6 +98,11 @@ class FilmStore {
   // indexed (0 when all was up to date).
   int64_t RefreshDerivedData();
 
+  // True when another connection (the sqlite3 shell, a second Zelluo)
+  // committed a change since the last call; cheap enough to ask often
+  // (PRAGMA data_version). The first call only takes note.
+  bool ChangedByOthers();
+
   // Copies the file into the backup folder unless a copy of today exists, and
   // keeps only the newest StoreOptions::keptBackups copies. Empty on success.
   std::string BackUpIfDue();
@@ -118,6 +123,7 @@ class FilmStore {
   bool backupChecked_ = false;
   std::string readProblem_;
   std::vector<Film> deleted_;
+  std::optional<int64_t> dataVersion_;  // as ChangedByOthers saw it last
 };
 
 }  // namespace zelluo::collection

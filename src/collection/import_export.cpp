@@ -1,5 +1,8 @@
 #include "collection/import_export.h"
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <unordered_set>
 
 #include "collection/backup.h"
@@ -10,6 +13,7 @@
 #include "collection/html_export.h"
 #include "collection/xml_tree.h"
 #include "collection/zip_archive.h"
+#include "platform/invariant.h"
 #include "platform/os_services.h"
 #include "texts/texts.h"
 
@@ -24,6 +28,8 @@ ImportResult Refused(std::string message) {
   result.error = std::move(message);
   return result;
 }
+
+constexpr std::string_view kSqliteHeader("SQLite format 3\0", 16);
 
 bool StartsWith(std::string_view bytes, std::string_view prefix) {
   return bytes.substr(0, prefix.size()) == prefix;
@@ -42,32 +48,93 @@ ImportResult ReadArchive(std::string bytes, const std::string& path) {
   return Refused(FormatText(text::kImportUnknownArchive, FileNameOf(path)));
 }
 
-}  // namespace
-
-ImportResult ReadImportFile(const std::string& path) {
+// The films of a file read whole into bytes.
+ImportResult ReadImportBytes(std::string bytes, const std::string& path) {
   const std::string name = FileNameOf(path);
-  const int64_t size = os::FileSize(path);
-  if (size == -1) return Refused(FormatText(text::kImportMissing, name));
-  if (size == -2) return Refused(FormatText(text::kImportIsFolder, name));
-  if (size == 0) return Refused(FormatText(text::kImportEmpty, name));
-  if (size > kMaxImportBytes) return Refused(FormatText(text::kImportTooLarge, name));
-  std::optional<std::string> bytes = os::ReadWholeFile(path);
-  if (!bytes) return Refused(FormatText(text::kImportMissing, name));
-
-  if (StartsWith(*bytes, std::string_view("SQLite format 3\0", 16))) {
-    bytes.reset();  // the database is read in place
+  if (StartsWith(bytes, kSqliteHeader)) {
+    bytes = std::string();  // the database is read in place
     return ReadGriffith(path);
   }
-  if (StartsWith(*bytes, "PK\x03\x04") || StartsWith(*bytes, "PK\x05\x06")) {
-    return ReadArchive(std::move(*bytes), path);
+  if (StartsWith(bytes, "PK\x03\x04") || StartsWith(bytes, "PK\x05\x06")) {
+    return ReadArchive(std::move(bytes), path);
   }
-  const std::string root = RootElementName(*bytes);
-  if (root == "collection") return ReadGcstar(*bytes, path);
-  if (root == "tellico") return ReadTellico(*bytes, path);
-  if (root == "movie") return ReadNfo(*bytes, path);
-  if (root == "zelluo-sicherung") return ReadBackup(std::move(*bytes), path);
+  const std::string root = RootElementName(bytes);
+  if (root == "collection") return ReadGcstar(bytes, path);
+  if (root == "tellico") return ReadTellico(bytes, path);
+  if (root == "movie") return ReadNfo(bytes, path);
+  if (root == "zelluo-sicherung") return ReadBackup(std::move(bytes), path);
   if (!root.empty()) return Refused(FormatText(text::kImportUnknownXml, name, root));
-  return ReadCsvFilms(*bytes, path);
+  return ReadCsvFilms(bytes, path);
+}
+
+}  // namespace
+
+ImportFileReading::ImportFileReading(std::string path, size_t sliceBytes)
+    : path_(std::move(path)), sliceBytes_(std::max<size_t>(sliceBytes, 1)) {
+  const std::string name = FileNameOf(path_);
+  size_ = os::FileSize(path_);
+  std::string_view refusal;
+  if (size_ == -1) refusal = text::kImportMissing;
+  if (size_ == -2) refusal = text::kImportIsFolder;
+  if (size_ == 0) refusal = text::kImportEmpty;
+  if (size_ > kMaxImportBytes) refusal = text::kImportTooLarge;
+  if (refusal.empty()) {
+    // The path is UTF-8 on every system; the standard library opens it as such.
+    const std::u8string utf8(path_.begin(), path_.end());
+    file_ = std::make_unique<std::ifstream>(std::filesystem::path(utf8), std::ios::binary);
+    if (!file_->is_open()) refusal = text::kImportMissing;
+  }
+  if (!refusal.empty()) {
+    Refuse(FormatText(refusal, name));
+  } else {
+    bytes_.reserve(static_cast<size_t>(size_));
+  }
+}
+
+ImportFileReading::~ImportFileReading() = default;
+
+void ImportFileReading::Refuse(std::string_view message) {
+  error_ = message;
+  bytes_ = std::string();
+  file_.reset();
+  finished_ = true;
+}
+
+void ImportFileReading::ReadSlice() {
+  if (finished_) return;
+  const size_t before = bytes_.size();
+  // One byte beyond the size told at the start finds the end without another
+  // slice; a file that grows meanwhile is read on to its end.
+  const auto left = static_cast<size_t>(std::max<int64_t>(size_ - static_cast<int64_t>(before), 0));
+  const size_t wanted = std::min(sliceBytes_, left + 1);
+  bytes_.resize(before + wanted);
+  file_->read(bytes_.data() + before, static_cast<std::streamsize>(wanted));
+  const auto got = static_cast<size_t>(file_->gcount());
+  bytes_.resize(before + got);
+  if (file_->bad()) return Refuse(FormatText(text::kImportMissing, FileNameOf(path_)));
+  const bool atEnd = got < wanted;
+  if (atEnd || (bytes_.size() >= kSqliteHeader.size() && StartsWith(bytes_, kSqliteHeader))) {
+    file_.reset();
+    finished_ = true;
+  }
+}
+
+int ImportFileReading::Percent() const {
+  if (finished_ || size_ <= 0) return 100;
+  return static_cast<int>(
+      std::min<int64_t>(static_cast<int64_t>(bytes_.size()) * 100 / size_, 100));
+}
+
+ImportResult ImportFileReading::Result() {
+  ZELLUO_ASSERT(finished_);
+  if (!error_.empty()) return Refused(std::move(error_));
+  return ReadImportBytes(std::move(bytes_), path_);
+}
+
+ImportResult ReadImportFile(const std::string& path) {
+  ImportFileReading reading(path, static_cast<size_t>(kMaxImportBytes) + 1);
+  reading.ReadSlice();
+  return reading.Result();
 }
 
 std::string DuplicateKey(const Film& film) {

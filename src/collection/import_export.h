@@ -5,6 +5,8 @@
 // chosen file name asks for.
 
 #include <cstdint>
+#include <iosfwd>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +21,44 @@ namespace zelluo::collection {
 // Reads any supported file: CSV, GCstar, Tellico (.tc or XML), Kodi/Jellyfin
 // .nfo, Griffith (SQLite) or a Zelluo backup. The file is only read.
 ImportResult ReadImportFile(const std::string& path);
+
+// How much of an import file is read at a time between the window's events.
+inline constexpr size_t kImportReadSlice = 4 << 20;
+
+// ReadImportFile a slice at a time: the file's bytes are read in slices (so
+// that a file of hundreds of megabytes leaves the window answering between
+// them), then its films are read from them at once.
+class ImportFileReading {
+ public:
+  // Refused at once (Finished, with the message in Result) when the file is
+  // missing, a folder, empty or too large.
+  ImportFileReading(std::string path, size_t sliceBytes = kImportReadSlice);
+  ~ImportFileReading();
+  ImportFileReading(const ImportFileReading&) = delete;
+  ImportFileReading& operator=(const ImportFileReading&) = delete;
+
+  // Reads the next slice; nothing once finished.
+  void ReadSlice();
+  // Every byte read (or the file refused, or told a Griffith database by its
+  // first bytes: that one is read in place).
+  bool Finished() const { return finished_; }
+  // How much of the file is read, 0 to 100.
+  int Percent() const;
+  const std::string& Path() const { return path_; }
+  // The films of the file, or why there are none; once finished, only once.
+  ImportResult Result();
+
+ private:
+  void Refuse(std::string_view message);
+
+  std::string path_;
+  size_t sliceBytes_;
+  int64_t size_ = 0;
+  std::unique_ptr<std::ifstream> file_;
+  std::string bytes_;
+  std::string error_;
+  bool finished_ = false;
+};
 
 // Two films are the same when their titles fold to the same words and their
 // years are equal (both may be missing).

@@ -104,7 +104,8 @@ void RunEventLoop(Application& app) {
   LoopState loop;
   while (loop.Quit == 0) {
     // While an import runs its work takes the place of the wait.
-    Event event = platform.WaitEvent(app.listPage.ImportRunning() ? 0 : kEventWaitMs);
+    const int32_t waitMs = app.listPage.ImportRunning() ? 0 : kEventWaitMs;
+    Event event = platform.WaitEvent(waitMs);
     if (event.kind == EventKind::Tray && event.number == kRightPressOnTray) ShowTrayMenu(platform);
     if (event.kind == EventKind::CloseRequest) Quit(app, loop);
     switch (event.kind) {
@@ -130,6 +131,9 @@ void RunEventLoop(Application& app) {
       }
     }
     StepImport(app.listPage, platform);
+    if (app.shownPage == Page::List) {
+      app.listPage.WatchCollection(event.kind == EventKind::None ? waitMs : 0);
+    }
   }
   if (app.settings.Fadeout == 1) FadeOutAndClose(platform);
 }

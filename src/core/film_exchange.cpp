@@ -86,24 +86,18 @@ UserMessage FinishImport(ListPageController& listPage, Platform& platform) {
   return UserMessage::Info(std::move(message));
 }
 
-}  // namespace
-
-void StartImport(ListPageController& listPage, Platform& platform) {
-  if (!ReadyForExchange(listPage, platform) || !listPage.LeaveFilm()) return;
-  const std::vector<FileFilter> filters = {
-      {std::string(text::kImportableFiles),
-       {"*.csv", "*.txt", "*.tsv", "*.gcs", "*.tc", "*.xml", "*.nfo", "*.db", "*.zip"}},
-      {std::string(text::kAllFiles), {"*"}}};
-  std::optional<std::string> path = platform.ChooseFile(text::kImportTitle, filters, false, "");
-  if (!path) return;
-  collection::ImportResult source = collection::ReadImportFile(*path);
+// The films read from the file told in a preview, and the import begun after Ja.
+void PreviewImport(ListPageController& listPage, Platform& platform,
+                   collection::ImportFileReading& reading) {
+  const std::string& path = reading.Path();
+  collection::ImportResult source = reading.Result();
   if (!source.Ok()) {
     ShowUserMessage(platform, UserMessage::Error(source.error));
     return;
   }
   if (source.films.empty()) {
     ShowUserMessage(platform, UserMessage::Info(FormatText(text::kImportNothingFound,
-                                                           collection::FileNameOf(*path))));
+                                                           collection::FileNameOf(path))));
     return;
   }
   CollectionRead known = listPage.ReadAllFilms();
@@ -117,7 +111,7 @@ void StartImport(ListPageController& listPage, Platform& platform) {
         platform, UserMessage::Info(FormatText(text::kImportAllKnown, FilmCount(plan.duplicates))));
     return;
   }
-  if (platform.ShowMessage(text::kProgramTitle, PreviewText(*path, plan), MessageButtons::YesNo) !=
+  if (platform.ShowMessage(text::kProgramTitle, PreviewText(path, plan), MessageButtons::YesNo) !=
       MessageAnswer::Yes) {
     return;
   }
@@ -125,7 +119,41 @@ void StartImport(ListPageController& listPage, Platform& platform) {
   StepImport(listPage, platform);
 }
 
+void ShowReadingStatus(Platform& platform, const collection::ImportFileReading& reading) {
+  ShowImportStatus(platform, FormatText(text::kImportReading, std::to_string(reading.Percent())));
+}
+
+}  // namespace
+
+void StartImport(ListPageController& listPage, Platform& platform, size_t readSlice) {
+  if (!ReadyForExchange(listPage, platform) || !listPage.LeaveFilm()) return;
+  const std::vector<FileFilter> filters = {
+      {std::string(text::kImportableFiles),
+       {"*.csv", "*.txt", "*.tsv", "*.gcs", "*.tc", "*.xml", "*.nfo", "*.db", "*.zip"}},
+      {std::string(text::kAllFiles), {"*"}}};
+  std::optional<std::string> path = platform.ChooseFile(text::kImportTitle, filters, false, "");
+  if (!path) return;
+  auto reading = std::make_unique<collection::ImportFileReading>(*path, readSlice);
+  reading->ReadSlice();  // a file of one slice is read at once
+  if (!reading->Finished()) {
+    ShowReadingStatus(platform, *reading);
+    listPage.BeginReading(std::move(reading));
+    return;
+  }
+  PreviewImport(listPage, platform, *reading);
+}
+
 void StepImport(ListPageController& listPage, Platform& platform) {
+  if (collection::ImportFileReading* reading = listPage.RunningReading()) {
+    reading->ReadSlice();
+    if (!reading->Finished()) {
+      ShowReadingStatus(platform, *reading);
+      return;
+    }
+    ShowImportStatus(platform, "");
+    PreviewImport(listPage, platform, *listPage.EndReading());
+    return;
+  }
   ImportJob* job = listPage.RunningImport();
   if (job == nullptr) return;
   job->TakeOverCovers(listPage.CoverFolder(), std::chrono::steady_clock::now() + kImportSlice);
@@ -144,7 +172,7 @@ bool MayQuitDuringImport(ListPageController& listPage, Platform& platform) {
       MessageAnswer::Yes) {
     return false;
   }
-  listPage.EndImport();  // dropped: nothing is stored
+  listPage.DropImport();  // nothing is stored
   return true;
 }
 

@@ -1,17 +1,23 @@
 #pragma once
-// Import and export on the List page. An import reads the chosen file, asks
+// Import and export on the List page. An import reads the chosen file (a
+// large one a slice at a time between events, with the progress shown), asks
 // with a preview, takes the covers over a few at a time between events (the
 // window stays responsive and shows the progress) and then stores all films
 // in one transaction. An export writes the whole collection at once.
 
+#include <cstddef>
+
+#include "collection/import_export.h"
 #include "platform/platform.h"
 
 namespace zelluo {
 
 class ListPageController;
 
-// Strg+I and the button "Importieren".
-void StartImport(ListPageController& listPage, Platform& platform);
+// Strg+I and the button "Importieren". The file is read readSlice bytes at a
+// time: the first slice at once, the others by StepImport.
+void StartImport(ListPageController& listPage, Platform& platform,
+                 size_t readSlice = collection::kImportReadSlice);
 // Strg+E and the button "Exportieren".
 void StartExport(ListPageController& listPage, Platform& platform);
 

@@ -4,6 +4,7 @@
 
 #include "collection/cover.h"
 #include "collection/film_store.h"
+#include "collection/import_export.h"
 #include "core/film_exchange.h"
 #include "core/import_job.h"
 #include "platform/invariant.h"
@@ -22,6 +23,10 @@ namespace {
 
 // Rows the list shows at once: how far the Page Up and Page Down keys move.
 constexpr int64_t kRowsOnScreen = 15;
+
+// How often the collection is asked for others' changes: the question is
+// cheap, and a change shows within a second.
+constexpr int32_t kWatchMs = 500;
 
 }  // namespace
 
@@ -197,6 +202,34 @@ void ListPageController::Enter() {
   RefillList();
   if (!again && rowCount_ > 0) ShowRow(0);
   platform_.FocusGadget(gadget::kSearchField);
+  // What the page shows now is what later changes are told against.
+  if (store_) store_->ChangedByOthers();
+}
+
+void ListPageController::WatchCollection(int32_t waitedMs) {
+  if (!store_) return;
+  waitedMs_ += waitedMs;
+  const auto now = std::chrono::steady_clock::now();
+  // Passes that waited in vain add up to the time gone by, also where the
+  // clock would not tell (a test's platform that never waits).
+  if (waitedMs_ < kWatchMs && now - lastWatch_ < std::chrono::milliseconds(kWatchMs)) return;
+  waitedMs_ = 0;
+  lastWatch_ = now;
+  if (store_->ChangedByOthers()) TakeOverOthersChanges();
+}
+
+void ListPageController::TakeOverOthersChanges() {
+  // Films another program wrote are found and sorted.
+  store_->RefreshDerivedData();
+  if (!HasUnsavedChanges() && shown_.id != 0) {
+    std::optional<Film> again = store_->LoadFilm(shown_.id);
+    if (!again && store_->ReadProblem().empty()) {
+      ShowFilm(Film{});  // deleted by the other program
+    } else if (again && *again != shown_) {
+      ShowFilm(*again);
+    }
+  }
+  RefillList();
 }
 
 bool ListPageController::LeaveFilm() {
@@ -286,7 +319,7 @@ bool ListPageController::HandleMenu(int32_t entry) {
 }
 
 std::optional<UserMessage> ListPageController::WhyNoExchange() const {
-  if (import_) return UserMessage::Error(std::string(text::kImportStillRunning));
+  if (ImportRunning()) return UserMessage::Error(std::string(text::kImportStillRunning));
   if (!store_) return storeProblem_;
   return std::nullopt;
 }
@@ -299,9 +332,25 @@ CollectionRead ListPageController::ReadAllFilms() {
   return read;
 }
 
+void ListPageController::BeginReading(std::unique_ptr<collection::ImportFileReading> reading) {
+  // One import at a time: WhyNoExchange refuses a second one.
+  ZELLUO_ASSERT(!ImportRunning() && reading != nullptr && store_ != nullptr);
+  reading_ = std::move(reading);
+}
+
+std::unique_ptr<collection::ImportFileReading> ListPageController::EndReading() {
+  ZELLUO_ASSERT(reading_ != nullptr);
+  return std::move(reading_);
+}
+
+void ListPageController::DropImport() {
+  reading_.reset();
+  import_.reset();
+}
+
 void ListPageController::BeginImport(std::unique_ptr<ImportJob> job) {
   // One import at a time: WhyNoExchange refuses a second one.
-  ZELLUO_ASSERT(import_ == nullptr && job != nullptr && store_ != nullptr);
+  ZELLUO_ASSERT(!ImportRunning() && job != nullptr && store_ != nullptr);
   import_ = std::move(job);
 }
 

@@ -4,6 +4,7 @@
 // and the import under way. Import and export (core/film_exchange.h) work
 // through its interface.
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -19,6 +20,7 @@ namespace zelluo {
 
 namespace collection {
 class FilmStore;
+class ImportFileReading;
 struct ChangeResult;
 }  // namespace collection
 
@@ -52,6 +54,14 @@ class ListPageController {
   // saves, Nein discards. False when the form must stay (it could not be saved).
   bool LeaveFilm();
 
+  // Called on every pass of the event loop while the page is shown, with the
+  // milliseconds the pass waited for an event in vain: about every 500 ms
+  // asks whether another program (the sqlite3 shell, a second Zelluo) changed
+  // the collection, and then shows the list anew, the film in the form kept
+  // where it still is. Unsaved edits in the form are never replaced; the
+  // question before they are lost stays theirs.
+  void WatchCollection(int32_t waitedMs);
+
   // The page's gadget events and menu entries (keys) while it is shown; false
   // for events that are not its own.
   bool HandleGadget(const Event& event);
@@ -67,7 +77,18 @@ class ListPageController {
   // Every film in the list's order. Only when WhyNoExchange() is none.
   CollectionRead ReadAllFilms();
 
-  bool ImportRunning() const { return import_ != nullptr; }
+  // An import's file is being read, or its covers taken over.
+  bool ImportRunning() const { return reading_ != nullptr || import_ != nullptr; }
+  // The file of an import read from now on, a slice at a time; no import may
+  // be running.
+  void BeginReading(std::unique_ptr<collection::ImportFileReading> reading);
+  // The file being read, or null.
+  collection::ImportFileReading* RunningReading() { return reading_.get(); }
+  // The file read, no longer running (to be previewed).
+  std::unique_ptr<collection::ImportFileReading> EndReading();
+  // The import under way dropped, whether its file is still being read or
+  // its covers are taken over: nothing is stored.
+  void DropImport();
   // The import that runs from now on; none may be running.
   void BeginImport(std::unique_ptr<ImportJob> job);
   // The running import, or null.
@@ -91,6 +112,7 @@ class ListPageController {
   void DeleteShownFilm();
   void BringBackDeletedFilm();
   void ChooseCover();
+  void TakeOverOthersChanges();
 
   Platform& platform_;
   const std::string coverFolder_;
@@ -103,7 +125,11 @@ class ListPageController {
   // The film as stored (id 0 for a new one) and the cover chosen for it since.
   collection::Film shown_;
   std::optional<std::string> cover_;
+  std::unique_ptr<collection::ImportFileReading> reading_;
   std::unique_ptr<ImportJob> import_;
+  // Since the collection was last asked for others' changes.
+  int32_t waitedMs_ = 0;
+  std::chrono::steady_clock::time_point lastWatch_;
 };
 
 }  // namespace zelluo

@@ -78,6 +78,7 @@ inline constexpr std::string_view kInvalidYear =
 inline constexpr std::string_view kInvalidRunningTime =
     "Die Laufzeit muss eine Zahl von Minuten sein, zum Beispiel \"102\", \"102 min\" oder "
     "\"1:42\". Der Film wurde nicht gespeichert.";
+inline constexpr std::string_view kFormNotSaved = " Der Film wurde nicht gespeichert.";
 inline constexpr std::string_view kChooseCoverTitle = "Cover wählen";
 inline constexpr std::string_view kPictures = "Bilder (JPEG, PNG)";
 
@@ -211,6 +212,8 @@ inline constexpr std::string_view kCsvBadYear =
     "\"%1\" ist kein gültiges Jahr (1888 bis 2100).";
 inline constexpr std::string_view kCsvBadRuntime =
     "\"%1\" ist keine gültige Laufzeit (etwa \"102\", \"102 min\" oder \"1:42\").";
+inline constexpr std::string_view kFieldTooLong =
+    "Das Feld \"%1\" ist zu lang (höchstens %2 Zeichen).";
 inline constexpr std::string_view kCsvBadRating =
     "\"%1\" ist keine gültige Bewertung (1 bis 5 Sterne).";
 
@@ -230,6 +233,9 @@ inline constexpr std::string_view kCatalogueNoTitle =
     "In der Datei \"%1\" hat ein Film (%2) weder Titel noch Originaltitel. Bitte dort einen "
     "Titel eintragen und erneut einlesen.";
 inline constexpr std::string_view kCatalogueAtLine = "Zeile %1";
+// Starts a message about one film of a catalogue or a backup: "%2" is
+// kCatalogueAtLine or kCatalogueNumber.
+inline constexpr std::string_view kFilmInFile = "Datei \"%1\", %2: ";
 inline constexpr std::string_view kCatalogueNumber = "Nr. %1";
 inline constexpr std::string_view kGriffithCannotOpen =
     "Die Datei \"%1\" kann nicht geöffnet werden (%2).";
@@ -304,6 +310,7 @@ inline constexpr std::string_view kImportQuestion = "\nImportieren?";
 inline constexpr std::string_view kImportNothingFound = "In \"%1\" wurden keine Filme gefunden.";
 inline constexpr std::string_view kImportAllKnown =
     "Alle gefundenen Filme (%1) sind schon in der Sammlung. Es wird nichts importiert.";
+inline constexpr std::string_view kImportReading = "Import: %1 % der Datei gelesen …";
 inline constexpr std::string_view kImportProgress = "Import: %1 von %2 Filmen vorbereitet …";
 inline constexpr std::string_view kImportDone = "%1 importiert.";
 inline constexpr std::string_view kImportCoverProblems =

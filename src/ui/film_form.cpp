@@ -3,6 +3,7 @@
 #include <array>
 
 #include "assets/image_numbers.h"
+#include "collection/film_fields.h"
 #include "collection/film_values.h"
 #include "texts/texts.h"
 #include "ui/gadgets.h"
@@ -12,15 +13,32 @@ namespace {
 
 using collection::Film;
 
-// Each field with the film's value as the form shows it.
+// The text fields of the form, their member of Film and their heading.
+struct FormText {
+  GadgetId gadget;
+  std::string Film::*member;
+  std::string_view heading;
+};
+constexpr std::array<FormText, 4> kFormTexts = {{
+    {gadget::kTitleField, &Film::title, text::kFilmTitle},
+    {gadget::kActorsField, &Film::actors, text::kActors},
+    {gadget::kCountryField, &Film::country, text::kCountryOfProduction},
+    {gadget::kPlotField, &Film::plot, text::kPlot},
+}};
+
+// Each field with the film's value as the form shows it; a text beyond its
+// limit cut (it stays as stored unless the user edits that field).
 std::array<std::pair<GadgetId, std::string>, 6> FieldTexts(const Film& film) {
+  const auto shown = [&film](std::string Film::*member) {
+    return collection::ShownText(collection::FieldOf(member), film.*member);
+  };
   return {{
-      {gadget::kTitleField, film.title},
-      {gadget::kActorsField, film.actors},
+      {gadget::kTitleField, shown(&Film::title)},
+      {gadget::kActorsField, shown(&Film::actors)},
       {gadget::kYearField, collection::YearText(film.year)},
       {gadget::kRunningTimeField, collection::RunningTimeText(film.runtime)},
-      {gadget::kCountryField, film.country},
-      {gadget::kPlotField, film.plot},
+      {gadget::kCountryField, shown(&Film::country)},
+      {gadget::kPlotField, shown(&Film::plot)},
   }};
 }
 
@@ -41,10 +59,17 @@ void ShowCover(Platform& platform, const PixelImage* cover) {
 FormReading ReadFilmForm(Platform& platform, const Film& base) {
   FormReading reading{base, {}};
   Film& film = reading.film;
-  film.title = platform.GadgetText(gadget::kTitleField);
-  film.actors = platform.GadgetText(gadget::kActorsField);
-  film.country = platform.GadgetText(gadget::kCountryField);
-  film.plot = platform.GadgetText(gadget::kPlotField);
+  std::string tooLong;
+  for (const FormText& field : kFormTexts) {
+    const collection::FilmField& limits = collection::FieldOf(field.member);
+    std::string typed = platform.GadgetText(field.gadget);
+    // An untouched field keeps the stored value, also one the form shows cut.
+    if (typed == collection::ShownText(limits, base.*field.member)) continue;
+    if (tooLong.empty() && collection::IsBeyondLimit(limits, typed)) {
+      tooLong = collection::FieldTooLong(limits, field.heading) + std::string(text::kFormNotSaved);
+    }
+    film.*field.member = std::move(typed);
+  }
   const collection::ParsedNumber year =
       collection::ParseYear(platform.GadgetText(gadget::kYearField));
   const collection::ParsedNumber runtime =
@@ -53,6 +78,7 @@ FormReading ReadFilmForm(Platform& platform, const Film& base) {
   film.runtime = runtime.value;
   if (!year.valid) reading.problem = text::kInvalidYear;
   if (year.valid && !runtime.valid) reading.problem = text::kInvalidRunningTime;
+  if (reading.problem.empty()) reading.problem = std::move(tooLong);
   return reading;
 }
 
@@ -64,8 +90,9 @@ bool FormDiffersFrom(Platform& platform, const Film& film) {
 }
 
 std::vector<std::string> FilmRowTexts(const collection::FilmRow& row) {
-  return {row.title, collection::YearText(row.year), collection::RunningTimeText(row.runtime),
-          row.country};
+  return {collection::ShownText(collection::FieldOf(&Film::title), row.title),
+          collection::YearText(row.year), collection::RunningTimeText(row.runtime),
+          collection::ShownText(collection::FieldOf(&Film::country), row.country)};
 }
 
 }  // namespace zelluo

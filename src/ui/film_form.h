@@ -25,7 +25,7 @@ void ShowCover(Platform& platform, const PixelImage* cover);
 // value, and is empty when the film may be saved.
 struct FormReading {
   collection::Film film;
-  std::string_view problem;
+  std::string problem;
 };
 FormReading ReadFilmForm(Platform& platform, const collection::Film& base);
 

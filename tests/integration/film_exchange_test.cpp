@@ -2,12 +2,15 @@
 // preview and its answers, duplicates skipped, one transaction, bad files
 // refused with the collection unchanged, and an export that imports back to
 // the same films.
+#include "core/film_exchange.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
 
 #include "collection/cover.h"
 #include "collection/film_store.h"
+#include "core/list_page_controller.h"
 #include "program.h"
 #include "texts/texts.h"
 #include "ui/gadgets.h"
@@ -95,6 +98,54 @@ TEST(FilmExchange, ThePreviewCountsAndOnlyJaStoresTheNewFilms) {
   EXPECT_EQ(opened.store->CountFilms("mohn"), 1);
   EXPECT_EQ(opened.store->CountFilms("apfel"), 1);
   EXPECT_EQ(accepted.At(gadget::kExchangeStatus).text, "");
+}
+
+// A file larger than a slice is read a slice per pass of the event loop, the
+// progress under the list, before the preview; quitting (Escape) while it is
+// read drops the import. The List page runs alone on the headless platform,
+// with slices of 30 bytes (and a file name that is not ASCII).
+TEST(FilmExchange, ALargeFileIsReadInSlicesAndCanBeDropped) {
+  std::string csv = "Titel;Jahr\r\n";
+  for (char c : {'A', 'B', 'C', 'D', 'E'}) csv += std::string("Film ") + c + ";2001\r\n";
+  csv += "Film " + std::string(100 - csv.size() - 12, 'F') + ";2001\r\n";
+  ASSERT_EQ(csv.size(), 100u);
+  for (const bool quit : {false, true}) {
+    SCOPED_TRACE(quit ? "quit" : "read");
+    TempDir dir;
+    WriteBytes(dir / "große Liste.csv", csv);
+    HeadlessPlatform p(dir.Path());
+    p.OpenWindow({});
+    p.CreateTextGadget(gadget::kExchangeStatus, Rect{0, 0, 100, 20}, "", TextAlign::Left);
+    ListPageController page(p);
+    page.Enter();
+    p.chosenFiles = {dir / "große Liste.csv"};
+    p.answers = {MessageAnswer::Yes};
+    StartImport(page, p, 30);
+    std::vector<std::string> progress;
+    for (int pass = 0; page.RunningReading() != nullptr && pass < 10; ++pass) {
+      progress.push_back(p.GadgetText(gadget::kExchangeStatus));
+      if (quit && pass == 1) {
+        EXPECT_TRUE(MayQuitDuringImport(page, p));
+        EXPECT_FALSE(page.ImportRunning());
+      } else {
+        StepImport(page, p);
+      }
+    }
+    const std::string messages = p.messages.empty() ? "" : p.messages.back().text;
+    auto opened = collection::FilmStore::Open(dir / "Zelluo Files");
+    if (quit) {
+      EXPECT_EQ(progress, (std::vector<std::string>{"Import: 30 % der Datei gelesen …",
+                                                    "Import: 60 % der Datei gelesen …"}));
+      EXPECT_EQ(messages, text::kImportQuitQuestion);
+      EXPECT_EQ(opened.store->CountFilms(""), 0);
+    } else {
+      EXPECT_EQ(progress, (std::vector<std::string>{"Import: 30 % der Datei gelesen …",
+                                                    "Import: 60 % der Datei gelesen …",
+                                                    "Import: 90 % der Datei gelesen …"}));
+      EXPECT_EQ(messages, "6 Filme importiert.");
+      EXPECT_EQ(opened.store->CountFilms(""), 6);
+    }
+  }
 }
 
 TEST(FilmExchange, BadFilesAreRefusedNamingFileAndLineAndChangeNothing) {

@@ -3,6 +3,7 @@
 // question before an edit is lost, deleting and bringing back, bad values and
 // a damaged collection file.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include "collection/film_store.h"
 #include "program.h"
@@ -91,6 +92,83 @@ TEST(FilmPage, AddsAndEditsFilmsAndRefusesInvalidValues) {
   EXPECT_EQ(run.Titles(), "Äpfel;Das Mädchen vom See;Der Neue;Zebra;");
   EXPECT_EQ(run.At(gadget::kRunningTimeField).text, "102 min");
   EXPECT_EQ(run.At(kList).selection, 2);
+}
+
+// A text beyond its limit, stored by another program, is shown cut and kept
+// as stored while the user edits the film's other fields; the form refuses to
+// store a text beyond the limit.
+TEST(FilmPage, ShowsAHugeStoredTitleCutAndKeepsIt) {
+  std::string huge;
+  for (int i = 0; i < 2'500'000; ++i) huge += "ä";  // 5 MB
+  FilmsProgram run({MakeFilm(huge, 1999, 90)});
+  run.Run({Click(gadget::kIconList), ScriptedEvent::Typed(gadget::kCountryField, "Island"), kSave,
+           kNew, ScriptedEvent::Typed(gadget::kTitleField, std::string(1001, 'x')), kSave});
+  const std::string cut = huge.substr(0, 2000) + "…";
+  EXPECT_EQ(run.At(kList).shownRows.at(0).at(0), cut);
+  EXPECT_EQ(run.Messages(),
+            "Zelluo: Das Feld \"Filmtitel\" ist zu lang (höchstens 1.000 "
+            "Zeichen). Der Film wurde nicht gespeichert. | Zelluo: Änderungen speichern?");
+  auto opened = FilmStore::Open(run.Folder());
+  const std::optional<Film> stored = opened.store->LoadFilm(1);
+  ASSERT_TRUE(stored.has_value());
+  EXPECT_EQ(stored->country, "Island");
+  EXPECT_TRUE(stored->title == huge);
+  EXPECT_EQ(opened.store->CountFilms(""), 1);
+}
+
+// Another program (here through its own SQLite connection, as the sqlite3
+// shell) changes the collection while the List page is open: the page shows
+// the change by itself, keeps the film it shows selected, and never replaces
+// unsaved edits in the form.
+struct OtherProgramPlatform : HeadlessPlatform {
+  using HeadlessPlatform::HeadlessPlatform;
+  std::string file;
+  std::string change;  // SQL, run once the script has run out
+  Event WaitEvent(int32_t timeoutMs) override {
+    if (events.empty() && !change.empty()) {
+      sqlite3* db = nullptr;
+      EXPECT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+      EXPECT_EQ(sqlite3_exec(db, change.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+      sqlite3_close(db);
+      change.clear();
+    }
+    return HeadlessPlatform::WaitEvent(timeoutMs);
+  }
+};
+
+TEST(FilmPage, ShowsWhatAnotherProgramChangedWithoutLosingEdits) {
+  const struct {
+    const char* name;
+    std::optional<std::string> typedCountry;  // an unsaved edit, or none
+    std::string title;
+    std::string country;
+  } cases[] = {
+      {"untouched", std::nullopt, "Aal", ""},
+      {"edited", "Kenia", "Zebra", "Kenia"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FilmsProgram films(Three());  // makes the collection file
+    OtherProgramPlatform p(films.dir.Path());
+    WriteBytes(films.File(), CorpusFile("created.xml"));
+    p.file = films.Folder() + "/Filme.db";
+    p.change =
+        "UPDATE film SET title = 'Aal' WHERE title = 'Zebra';"
+        "INSERT INTO film(title, year) VALUES('Mond', 1999);";
+    p.idleWaitLimit = 100;  // passes enough for the page to look again
+    std::vector<ScriptedEvent> script = {Click(gadget::kIconList),
+                                         ScriptedEvent::Selected(kList, 2)};
+    if (c.typedCountry)
+      script.push_back(ScriptedEvent::Typed(gadget::kCountryField, *c.typedCountry));
+    p.events.assign(script.begin(), script.end());
+    EXPECT_EQ(RunApplication(p), 0);
+    std::string rows;
+    for (const auto& row : p.gadgetsWhenIdle.at(kList).shownRows) rows += row[0] + ";";
+    EXPECT_EQ(rows, "Aal;Äpfel;Das Mädchen vom See;Mond;");
+    EXPECT_EQ(p.gadgetsWhenIdle.at(kList).selection, 0);
+    EXPECT_EQ(p.gadgetsWhenIdle.at(gadget::kTitleField).text, c.title);
+    EXPECT_EQ(p.gadgetsWhenIdle.at(gadget::kCountryField).text, c.country);
+  }
 }
 
 // Leaving a film with changes asks first: Ja saves, Nein discards; with Ja

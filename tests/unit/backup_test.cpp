@@ -152,6 +152,8 @@ TEST(BackupRead, RefusesDamagedAndHostileBackupsNamingFileAndLine) {
       {backup("eins", ""), {"Zeile 2", "\"version\" ist keine gültige Zahl"}},
       {backup("1", "<titel>a</titel>\n<jahr>neunzehn</jahr>"), {"Zeile 5", "\"jahr\" ist keine"}},
       {backup("1", "<bewertung>99999999999</bewertung>"), {"Zeile 4", "\"bewertung\""}},
+      {backup("1", "<titel>a</titel>\n<darsteller>" + std::string(20'001, 'x') + "</darsteller>"),
+       {"Zeile 5: Das Feld \"Darsteller\" ist zu lang (höchstens 20.000 Zeichen)"}},
       {backup("1", "<titel>offen</film>"), {"kein lesbares XML", "Zeile 4"}},
       {backup("1", "<cover>0123456789abcdef.jpg</cover>"),
        {"Zeile 4", "\"Cover/0123456789abcdef.jpg\" fehlt"}},

@@ -208,6 +208,9 @@ TEST(CatalogueImport, RefusesOtherAndBrokenFilesNamingThem) {
   const std::string books = "<collection type=\"GCbooks\"><item title=\"Buch\"/></collection>";
   const std::string untitled =
       "<collection type=\"GCfilms\">\n<item title=\"A\"/>\n<item date=\"1990\"/>\n</collection>";
+  const std::string longTitle =
+      "<collection type=\"GCfilms\">\n<item title=\"A\"/>\n<item title=\"" +
+      std::string(1001, 'x') + "\"/>\n</collection>";
   const std::string entities =
       "<?xml version=\"1.0\"?>\n<!DOCTYPE c [\n<!ENTITY x \"y\">]>\n<collection "
       "type=\"GCfilms\"/>";
@@ -225,6 +228,7 @@ TEST(CatalogueImport, RefusesOtherAndBrokenFilesNamingThem) {
       {ReadGcstar, cut, cutLine},
       {ReadGcstar, entities, "Entitäten"},
       {ReadGcstar, untitled, "(Zeile 3) weder Titel"},
+      {ReadGcstar, longTitle, "\"quelle.dat\", Zeile 3: Das Feld \"Titel\" ist zu lang"},
       {ReadTellico, "<tellico><collection type=\"2\"/></tellico>", "der Art 2"},
       {ReadTellico, "<collection type=\"3\"/>", "keine Tellico-Datei"},
       {ReadTellico, zipWithoutXml, "fehlt \"tellico.xml\""},

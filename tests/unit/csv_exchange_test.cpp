@@ -21,6 +21,13 @@ using namespace std::string_literals;
 
 const std::string kFolder = std::string(ZELLUO_SOURCE_DIR) + "/tests/data/import/csv/";
 
+std::string Repeated(std::string_view piece, size_t times) {
+  std::string out;
+  out.reserve(piece.size() * times);
+  for (size_t i = 0; i < times; ++i) out += piece;
+  return out;
+}
+
 ImportResult ReadSample(const std::string& name) {
   ImportResult result = ReadCsvFilms(testing::ReadBytes(kFolder + name), kFolder + name);
   EXPECT_TRUE(result.Ok()) << result.error;
@@ -111,6 +118,12 @@ TEST(CsvImport, RefusesDamagedFilesNamingFileAndLine) {
       {"\xEF\xBB\xBF\r\n \r\n", {"leer"}},
       {"\xFF\xFE"s + "T\0i\0"s, {"UTF-16", "UTF-8"}},
       {"Titel\nA\0B\n"s, {"keine Textdatei"}},
+      // Limits count characters: 1,000 "ä" (2,000 bytes) pass, one more fails.
+      {"Titel;Land\nA;" + Repeated("ä", 1000) + "\nB;" + Repeated("ä", 1001) + "\n",
+       {"Zeile 3:", "\"Land\" ist zu lang (höchstens 1.000 Zeichen)"}},
+      {"Titel;Jahr\nA;1990\n" + Repeated("x", 8 << 20) + ";1991\n",
+       {"Zeile 3:", "\"Titel\" ist zu lang"}},
+      {"Notizen;Titel\n\"" + Repeated("\n", 100'001) + "\";A\n", {"Zeile 2:", "\"Notizen\""}},
   };
   for (const auto& bad : cases) {
     const ImportResult result = ReadCsvFilms(bad.bytes, "Ordner/liste.csv");
