@@ -45,6 +45,10 @@ bool WriteFileDeferred(std::string_view path, std::string_view bytes);
 // Waits until everything written to the file system holding folder is on the
 // disk (Linux: syncfs); false when the folder cannot be opened.
 bool SyncFilesIn(std::string_view folder);
+// Whether folder lies on a file system reached over the network (NFS, SMB, a
+// FUSE mount such as sshfs, a UNC path on Windows); false when it cannot be
+// told, as for a folder that does not exist.
+bool IsOnNetworkFileSystem(std::string_view folder);
 
 // path made absolute against the working directory; path itself when that fails.
 std::string AbsolutePath(std::string_view path);

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -200,6 +201,24 @@ bool WriteFileDeferred(std::string_view path, std::string_view bytes) {
 // Windows flushes a volume only for administrators; the files written with
 // WriteFileDeferred reach the disk in the system's own time.
 bool SyncFilesIn(std::string_view) { return true; }
+
+bool IsOnNetworkFileSystem(std::string_view folder) {
+  if (folder.empty()) return false;
+  const std::wstring wide = WindowsPath(AbsolutePath(folder));
+  // \\server\share and \\?\UNC\server\share name a share whatever the drive
+  // letters say; \\?\C:\ and \\.\ names are local devices.
+  if (wide.starts_with(LR"(\\?\UNC\)")) return true;
+  if (wide.starts_with(LR"(\\)") && !wide.starts_with(LR"(\\?\)") &&
+      !wide.starts_with(LR"(\\.\)")) {
+    return true;
+  }
+  std::wstring volume(wide.size() + 2, L'\0');
+  if (!::GetVolumePathNameW(wide.c_str(), volume.data(), static_cast<DWORD>(volume.size()))) {
+    return false;
+  }
+  volume.resize(std::wcslen(volume.c_str()));
+  return ::GetDriveTypeW(volume.c_str()) == DRIVE_REMOTE;
+}
 
 std::string AbsolutePath(std::string_view path) {
   const std::wstring wide = WindowsPath(path);
