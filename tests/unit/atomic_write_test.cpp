@@ -44,6 +44,8 @@ TEST(FileServices, RefuseMissingFoldersAndFoldersInPlaceOfFiles) {
   EXPECT_FALSE(os::ReadWholeFile(dir.Path()).has_value());
   EXPECT_EQ(os::FileSize(dir.Path()), -2);
   EXPECT_EQ(os::FileSize(dir / "missing"), -1);
+  EXPECT_FALSE(os::FileReader(dir.Path()).IsOpen());
+  EXPECT_FALSE(os::FileReader(dir / "missing").IsOpen());
 }
 
 }  // namespace

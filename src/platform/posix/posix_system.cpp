@@ -191,6 +191,35 @@ bool SyncFilesIn(std::string_view folder) {
 #endif
 }
 
+FileReader::FileReader(std::string_view path) {
+  if (path.empty()) return;
+  FileDescriptor fd(::open(ToString(path).c_str(), O_RDONLY | O_CLOEXEC));
+  struct stat info {};
+  if (fd.Get() < 0 || ::fstat(fd.Get(), &info) != 0 || S_ISDIR(info.st_mode)) return;
+  handle_ = fd.Release();
+}
+
+FileReader::~FileReader() {
+  if (handle_ != -1) ::close(static_cast<int>(handle_));
+}
+
+int64_t FileReader::ReadNext(char* bytes, size_t count) {
+  if (handle_ == -1) return -1;
+  size_t filled = 0;
+  while (filled < count) {
+    // One read returns at most about 2 GB on Linux.
+    const size_t chunk = std::min<size_t>(count - filled, size_t{1} << 30);
+    const ssize_t got = ::read(static_cast<int>(handle_), bytes + filled, chunk);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return -1;
+    }
+    if (got == 0) break;
+    filled += static_cast<size_t>(got);
+  }
+  return static_cast<int64_t>(filled);
+}
+
 bool IsOnNetworkFileSystem(std::string_view folder) {
 #ifdef __linux__
   struct statfs info {};

@@ -90,6 +90,35 @@ std::optional<std::string> ReadWholeFile(std::string_view path) {
   return bytes;
 }
 
+FileReader::FileReader(std::string_view path) {
+  if (path.empty()) return;
+  // Without FILE_FLAG_BACKUP_SEMANTICS a folder cannot be opened.
+  HANDLE file = ::CreateFileW(WindowsPath(path).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // INVALID_HANDLE_VALUE is -1 as a number too.
+  handle_ = reinterpret_cast<intptr_t>(file);
+}
+
+FileReader::~FileReader() {
+  if (handle_ != -1) ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
+int64_t FileReader::ReadNext(char* bytes, size_t count) {
+  if (handle_ == -1) return -1;
+  size_t filled = 0;
+  while (filled < count) {
+    DWORD got = 0;
+    const auto chunk = static_cast<DWORD>(std::min<size_t>(count - filled, 1u << 30));
+    if (!::ReadFile(reinterpret_cast<HANDLE>(handle_), bytes + filled, chunk, &got, nullptr)) {
+      return -1;
+    }
+    if (got == 0) break;
+    filled += got;
+  }
+  return static_cast<int64_t>(filled);
+}
+
 int64_t FileSize(std::string_view path) {
   WIN32_FILE_ATTRIBUTE_DATA info{};
   if (path.empty() ||
