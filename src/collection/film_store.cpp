@@ -303,7 +303,14 @@ std::string FilmStore::OpenConnection() {
     return message;
   }
   Harden(db_, options_.busyTimeoutMilliseconds);
-  Execute(db_, "PRAGMA journal_mode = WAL; PRAGMA foreign_keys = ON");
+  // The write-ahead log needs memory shared on one machine: on a share the
+  // rollback journal, also for a file written on a local disk before (its
+  // write-ahead log is folded in and removed). InspectReadOnly has allowed
+  // writing by now.
+  const bool onNetwork = options_.onNetworkFileSystem ? options_.onNetworkFileSystem(folder_)
+                                                      : os::IsOnNetworkFileSystem(folder_);
+  Execute(db_, onNetwork ? "PRAGMA journal_mode = DELETE; PRAGMA foreign_keys = ON"
+                         : "PRAGMA journal_mode = WAL; PRAGMA foreign_keys = ON");
 
   SqlStatement version(db_, "PRAGMA user_version");
   if (version.Step() != SQLITE_ROW) return FormatText(text::kCannotOpen, path_, Fault(db_));

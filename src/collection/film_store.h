@@ -41,6 +41,10 @@ struct StoreOptions {
   int keptBackups = 7;
   // How long a change waits for another program that is writing.
   int busyTimeoutMilliseconds = 5000;
+  // Whether the folder lies on a network file system, where the collection
+  // keeps a rollback journal instead of the write-ahead log;
+  // os::IsOnNetworkFileSystem when empty.
+  std::function<bool(std::string_view folder)> onNetworkFileSystem;
 };
 
 // The outcome of a change: the film's id (of an import: the number of films

@@ -1,8 +1,6 @@
 #include "collection/import_export.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <unordered_set>
 
 #include "collection/backup.h"
@@ -79,10 +77,8 @@ ImportFileReading::ImportFileReading(std::string path, size_t sliceBytes)
   if (size_ == 0) refusal = text::kImportEmpty;
   if (size_ > kMaxImportBytes) refusal = text::kImportTooLarge;
   if (refusal.empty()) {
-    // The path is UTF-8 on every system; the standard library opens it as such.
-    const std::u8string utf8(path_.begin(), path_.end());
-    file_ = std::make_unique<std::ifstream>(std::filesystem::path(utf8), std::ios::binary);
-    if (!file_->is_open()) refusal = text::kImportMissing;
+    file_ = std::make_unique<os::FileReader>(path_);
+    if (!file_->IsOpen()) refusal = text::kImportMissing;
   }
   if (!refusal.empty()) {
     Refuse(FormatText(refusal, name));
@@ -108,11 +104,10 @@ void ImportFileReading::ReadSlice() {
   const auto left = static_cast<size_t>(std::max<int64_t>(size_ - static_cast<int64_t>(before), 0));
   const size_t wanted = std::min(sliceBytes_, left + 1);
   bytes_.resize(before + wanted);
-  file_->read(bytes_.data() + before, static_cast<std::streamsize>(wanted));
-  const auto got = static_cast<size_t>(file_->gcount());
-  bytes_.resize(before + got);
-  if (file_->bad()) return Refuse(FormatText(text::kImportMissing, FileNameOf(path_)));
-  const bool atEnd = got < wanted;
+  const int64_t got = file_->ReadNext(bytes_.data() + before, wanted);
+  if (got < 0) return Refuse(FormatText(text::kImportMissing, FileNameOf(path_)));
+  bytes_.resize(before + static_cast<size_t>(got));
+  const bool atEnd = static_cast<size_t>(got) < wanted;
   if (atEnd || (bytes_.size() >= kSqliteHeader.size() && StartsWith(bytes_, kSqliteHeader))) {
     file_.reset();
     finished_ = true;

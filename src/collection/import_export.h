@@ -5,7 +5,6 @@
 // chosen file name asks for.
 
 #include <cstdint>
-#include <iosfwd>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,6 +14,10 @@
 #include "collection/cover.h"
 #include "collection/exchange.h"
 #include "collection/film.h"
+
+namespace zelluo::os {
+class FileReader;
+}  // namespace zelluo::os
 
 namespace zelluo::collection {
 
@@ -54,7 +57,7 @@ class ImportFileReading {
   std::string path_;
   size_t sliceBytes_;
   int64_t size_ = 0;
-  std::unique_ptr<std::ifstream> file_;
+  std::unique_ptr<os::FileReader> file_;
   std::string bytes_;
   std::string error_;
   bool finished_ = false;

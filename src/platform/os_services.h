@@ -6,6 +6,7 @@
 // Paths are relative to the working directory (or absolute) and '/'
 // separated; the Windows implementation also takes '\'. Texts are UTF-8.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -45,6 +46,32 @@ bool WriteFileDeferred(std::string_view path, std::string_view bytes);
 // Waits until everything written to the file system holding folder is on the
 // disk (Linux: syncfs); false when the folder cannot be opened.
 bool SyncFilesIn(std::string_view folder);
+// Whether folder lies on a file system reached over the network (NFS, SMB, a
+// FUSE mount such as sshfs, a UNC path on Windows); false when it cannot be
+// told, as for a folder that does not exist.
+bool IsOnNetworkFileSystem(std::string_view folder);
+
+// A file opened for reading a part at a time, so that a big one need not be
+// read in one piece (an import file between the window's events). Closed when
+// destroyed.
+class FileReader {
+ public:
+  explicit FileReader(std::string_view path);
+  ~FileReader();
+  FileReader(const FileReader&) = delete;
+  FileReader& operator=(const FileReader&) = delete;
+
+  // False when the file could not be opened: missing, a folder, not readable.
+  bool IsOpen() const { return handle_ != -1; }
+  // Reads up to count bytes into bytes, on from where the last read ended: the
+  // number read, fewer than count only at the end of the file; -1 when
+  // reading failed or the file is not open.
+  int64_t ReadNext(char* bytes, size_t count);
+
+ private:
+  // The descriptor (POSIX) or handle (Windows); -1 when not open.
+  intptr_t handle_ = -1;
+};
 
 // path made absolute against the working directory; path itself when that fails.
 std::string AbsolutePath(std::string_view path);

@@ -44,7 +44,29 @@ TEST(FileServices, RefuseMissingFoldersAndFoldersInPlaceOfFiles) {
   EXPECT_FALSE(os::ReadWholeFile(dir.Path()).has_value());
   EXPECT_EQ(os::FileSize(dir.Path()), -2);
   EXPECT_EQ(os::FileSize(dir / "missing"), -1);
+  EXPECT_FALSE(os::FileReader(dir.Path()).IsOpen());
+  EXPECT_FALSE(os::FileReader(dir / "missing").IsOpen());
 }
+
+#ifdef _WIN32
+// A share named by its UNC path is on the network whatever the drives are; the
+// temporary folder lies on a local drive.
+TEST(FileServices, UncPathsAreOnANetworkFileSystem) {
+  TempDir dir;
+  const struct {
+    std::string folder;
+    bool onNetwork;
+  } cases[] = {
+      {R"(\\server\share\Zelluo Files)", true},
+      {"//server/share/Zelluo Files", true},
+      {R"(\\?\UNC\server\share\Zelluo Files)", true},
+      {dir.Path(), false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(os::IsOnNetworkFileSystem(c.folder), c.onNetwork) << c.folder;
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace zelluo

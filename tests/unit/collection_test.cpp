@@ -333,6 +333,54 @@ TEST(FilmStore, TwoStoresOnOneFolderWaitForEachOther) {
   EXPECT_EQ(Titles(*first), (std::vector<std::string>{"Erster", "Zweiter"}));
 }
 
+// The journal mode the file itself records, read on its own connection.
+std::string JournalMode(const std::string& file) {
+  sqlite3* db = nullptr;
+  std::string mode;
+  if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(db, "PRAGMA journal_mode", -1, &statement, nullptr);
+    if (sqlite3_step(statement) == SQLITE_ROW) {
+      mode = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+    }
+    sqlite3_finalize(statement);
+  }
+  sqlite3_close(db);
+  return mode;
+}
+
+TEST(FilmStore, OnANetworkFileSystemKeepsARollbackJournalInsteadOfTheLog) {
+  struct Case {
+    bool onNetwork;
+    bool madeOnALocalDiskBefore;
+    const char* journal;
+  };
+  for (const Case& c :
+       {Case{true, false, "delete"}, Case{true, true, "delete"}, Case{false, false, "wal"}}) {
+    SCOPED_TRACE(::testing::Message()
+                 << "network " << c.onNetwork << ", local before " << c.madeOnALocalDiskBefore);
+    Collection collection;
+    StoreOptions options = collection.Options();
+    options.onNetworkFileSystem = [](std::string_view) { return false; };
+    if (c.madeOnALocalDiskBefore) {
+      OpenResult local = FilmStore::Open(collection.folder, options);
+      Save(*local.store, "Lokal");
+      local.store.reset();
+      ASSERT_EQ(JournalMode(collection.file), "wal");
+    }
+    options.onNetworkFileSystem = [&](std::string_view folder) {
+      EXPECT_EQ(folder, collection.folder);
+      return c.onNetwork;
+    };
+    OpenResult opened = FilmStore::Open(collection.folder, options);
+    ASSERT_NE(opened.store, nullptr) << opened.message;
+    Save(*opened.store, "Im Netz");
+    EXPECT_EQ(JournalMode(collection.file), c.journal);
+    EXPECT_EQ(std::filesystem::exists(collection.file + "-wal"), !c.onNetwork);
+    EXPECT_EQ(opened.store->CountFilms(""), c.madeOnALocalDiskBefore ? 2 : 1);
+  }
+}
+
 TEST(FilmStore, TheSampleLoadsSearchesAndSorts) {
   Collection collection;
   ASSERT_EQ(LoadSampleCollection(collection.folder,

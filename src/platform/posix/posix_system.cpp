@@ -7,11 +7,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <ctime>
+#include <iterator>
 #include <vector>
+
+#ifdef __linux__
+#include <sys/statfs.h>
+#endif
 
 extern char** environ;
 
@@ -181,6 +188,67 @@ bool SyncFilesIn(std::string_view folder) {
 #else
   ::sync();
   return true;
+#endif
+}
+
+FileReader::FileReader(std::string_view path) {
+  if (path.empty()) return;
+  FileDescriptor fd(::open(ToString(path).c_str(), O_RDONLY | O_CLOEXEC));
+  struct stat info {};
+  if (fd.Get() < 0 || ::fstat(fd.Get(), &info) != 0 || S_ISDIR(info.st_mode)) return;
+  handle_ = fd.Release();
+}
+
+FileReader::~FileReader() {
+  if (handle_ != -1) ::close(static_cast<int>(handle_));
+}
+
+int64_t FileReader::ReadNext(char* bytes, size_t count) {
+  if (handle_ == -1) return -1;
+  size_t filled = 0;
+  while (filled < count) {
+    // One read returns at most about 2 GB on Linux.
+    const size_t chunk = std::min<size_t>(count - filled, size_t{1} << 30);
+    const ssize_t got = ::read(static_cast<int>(handle_), bytes + filled, chunk);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return -1;
+    }
+    if (got == 0) break;
+    filled += static_cast<size_t>(got);
+  }
+  return static_cast<int64_t>(filled);
+}
+
+bool IsOnNetworkFileSystem(std::string_view folder) {
+#ifdef __linux__
+  struct statfs info {};
+  if (folder.empty() || ::statfs(ToString(folder).c_str(), &info) != 0) return false;
+  // The kinds of file system whose files live on another machine. FUSE counts:
+  // its best-known use is sshfs, and a local FUSE file system (ntfs-3g) only
+  // loses some speed to the rollback journal, while a remote one could lose data
+  // to the write-ahead log.
+  constexpr uint32_t kNetworkKinds[] = {
+      0x6969,      // NFS
+      0x517B,      // SMB
+      0xFF534D42,  // CIFS
+      0xFE534D42,  // SMB2
+      0x73757245,  // Coda
+      0x5346414F,  // OpenAFS
+      0x6B414653,  // kAFS
+      0x01021997,  // 9P (also WSL's Windows drives)
+      0x65735546,  // FUSE
+      0x00C36400,  // Ceph
+      0x0BD00BD0,  // Lustre
+      0x564C,      // NCP
+      0x786F4256,  // VirtualBox shared folders
+  };
+  const auto kind = static_cast<uint32_t>(info.f_type);
+  return std::find(std::begin(kNetworkKinds), std::end(kNetworkKinds), kind) !=
+         std::end(kNetworkKinds);
+#else
+  (void)folder;
+  return false;
 #endif
 }
 

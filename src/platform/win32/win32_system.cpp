@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -87,6 +88,35 @@ std::optional<std::string> ReadWholeFile(std::string_view path) {
   }
   bytes.resize(filled);
   return bytes;
+}
+
+FileReader::FileReader(std::string_view path) {
+  if (path.empty()) return;
+  // Without FILE_FLAG_BACKUP_SEMANTICS a folder cannot be opened.
+  HANDLE file = ::CreateFileW(WindowsPath(path).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // INVALID_HANDLE_VALUE is -1 as a number too.
+  handle_ = reinterpret_cast<intptr_t>(file);
+}
+
+FileReader::~FileReader() {
+  if (handle_ != -1) ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
+int64_t FileReader::ReadNext(char* bytes, size_t count) {
+  if (handle_ == -1) return -1;
+  size_t filled = 0;
+  while (filled < count) {
+    DWORD got = 0;
+    const auto chunk = static_cast<DWORD>(std::min<size_t>(count - filled, 1u << 30));
+    if (!::ReadFile(reinterpret_cast<HANDLE>(handle_), bytes + filled, chunk, &got, nullptr)) {
+      return -1;
+    }
+    if (got == 0) break;
+    filled += got;
+  }
+  return static_cast<int64_t>(filled);
 }
 
 int64_t FileSize(std::string_view path) {
@@ -200,6 +230,24 @@ bool WriteFileDeferred(std::string_view path, std::string_view bytes) {
 // Windows flushes a volume only for administrators; the files written with
 // WriteFileDeferred reach the disk in the system's own time.
 bool SyncFilesIn(std::string_view) { return true; }
+
+bool IsOnNetworkFileSystem(std::string_view folder) {
+  if (folder.empty()) return false;
+  const std::wstring wide = WindowsPath(AbsolutePath(folder));
+  // \\server\share and \\?\UNC\server\share name a share whatever the drive
+  // letters say; \\?\C:\ and \\.\ names are local devices.
+  if (wide.starts_with(LR"(\\?\UNC\)")) return true;
+  if (wide.starts_with(LR"(\\)") && !wide.starts_with(LR"(\\?\)") &&
+      !wide.starts_with(LR"(\\.\)")) {
+    return true;
+  }
+  std::wstring volume(wide.size() + 2, L'\0');
+  if (!::GetVolumePathNameW(wide.c_str(), volume.data(), static_cast<DWORD>(volume.size()))) {
+    return false;
+  }
+  volume.resize(std::wcslen(volume.c_str()));
+  return ::GetDriveTypeW(volume.c_str()) == DRIVE_REMOTE;
+}
 
 std::string AbsolutePath(std::string_view path) {
   const std::wstring wide = WindowsPath(path);
