@@ -306,6 +306,10 @@ class GtkPlatform final : public Platform {
   // Gadgets, shortcuts, the event queue filled by the GTK callbacks and the
   // quiet changes.
   DesktopCore<GtkControl> core_;
+  // SIGTERM and SIGHUP (a logout, a shutdown, kill) run this in the main loop
+  // (g_unix_signal_add), where it queues EventKind::SessionEnd.
+  static int ReportSessionEnd(void* self);
+  std::vector<unsigned int> signalSources_;
   // Gadgets shown but not made yet, and the count of all ever created.
   int32_t unbuiltShown_ = 0;
   uint64_t gadgetSequence_ = 0;

@@ -50,6 +50,7 @@
 //      ListView keeps its first column left-aligned).
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -122,6 +123,9 @@ class Win32Platform final : public Platform {
 
   // --- events (win32_events.cpp)
   Event WaitEvent(int32_t timeoutMs) override;
+  void SetSessionEndHandler(std::function<void()> handler) override {
+    sessionEnd_ = std::move(handler);
+  }
   Point MousePosition() override;
   void AddShortcut(int32_t keyCode, int32_t menuEvent) override;
   void AddKeyShortcut(int32_t keyCode, KeyModifier modifier, ShortcutInFields inFields,
@@ -248,6 +252,8 @@ class Win32Platform final : public Platform {
   // Gadgets, shortcuts, the event queue filled by the window procedure and
   // the quiet changes.
   DesktopCore<Win32Control> core_;
+  // The program's end of session, run inside WM_ENDSESSION (see there).
+  std::function<void()> sessionEnd_;
   std::map<FontId, HFONT__*> fonts_;
 
   // Popup menu.
