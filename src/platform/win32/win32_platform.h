@@ -29,6 +29,8 @@
 //  [x] Fonts: CreateFontW with the character height in pixels, weight, underline.
 //  [x] Events: window procedure fills a queue; bounded wait with
 //      MsgWaitForMultipleObjectsEx; mouse position in client coordinates.
+//  [x] End of session: WM_QUERYENDSESSION agrees; WM_ENDSESSION runs the
+//      program's session-end handler before the window procedure returns.
 //  [x] Shortcuts: plain and Control keys are matched in the message loop
 //      before the focused control sees them (as an accelerator table would),
 //      taking into account whether a field or the list has the focus.
