@@ -38,6 +38,17 @@ void Quit(Application& app, LoopState& loop) {
   if (MayQuitDuringImport(app.listPage, app.platform) && app.listPage.LeaveFilm()) loop.Quit = 1;
 }
 
+// A logout or shutdown: nobody is there to answer a question. Edits in the
+// form are kept as a draft, an import under way is dropped (nothing of it is
+// stored), and the loop ends without the fade-out.
+void EndSession(Application& app, LoopState& loop) {
+  if (loop.SessionEnded) return;
+  loop.SessionEnded = true;
+  loop.Quit = 1;
+  app.listPage.DropImport();
+  if (app.shownPage == Page::List) app.listPage.KeepDraft(app.platform.Now());
+}
+
 void DispatchMenu(Application& app, LoopState& loop, int32_t entry) {
   if (app.shownPage == Page::List && app.listPage.HandleMenu(entry)) return;
   switch (entry) {
@@ -102,12 +113,14 @@ void RunEventLoop(Application& app) {
   ApplyStartState(app);
 
   LoopState loop;
+  platform.SetSessionEndHandler([&app, &loop] { EndSession(app, loop); });
   while (loop.Quit == 0) {
     // While an import runs its work takes the place of the wait.
     const int32_t waitMs = app.listPage.ImportRunning() ? 0 : kEventWaitMs;
     Event event = platform.WaitEvent(waitMs);
     if (event.kind == EventKind::Tray && event.number == kRightPressOnTray) ShowTrayMenu(platform);
     if (event.kind == EventKind::CloseRequest) Quit(app, loop);
+    if (event.kind == EventKind::SessionEnd) EndSession(app, loop);
     switch (event.kind) {
       case EventKind::LeftButtonPressed:
         DragMainWindow(platform);
@@ -135,7 +148,8 @@ void RunEventLoop(Application& app) {
       app.listPage.WatchCollection(event.kind == EventKind::None ? waitMs : 0);
     }
   }
-  if (app.settings.Fadeout == 1) FadeOutAndClose(platform);
+  platform.SetSessionEndHandler({});
+  if (app.settings.Fadeout == 1 && !loop.SessionEnded) FadeOutAndClose(platform);
 }
 
 }  // namespace zelluo

@@ -10,6 +10,7 @@ struct Application;
 
 struct LoopState {
   int32_t Quit = 0;
+  bool SessionEnded = false;  // the loop ends for a logout or shutdown
   int32_t LastMouseX = 0;
   int32_t LastMouseY = 0;
 };

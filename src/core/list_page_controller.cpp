@@ -6,6 +6,7 @@
 #include "collection/film_store.h"
 #include "collection/import_export.h"
 #include "core/film_exchange.h"
+#include "core/form_draft.h"
 #include "core/import_job.h"
 #include "platform/invariant.h"
 #include "settings/settings_record.h"
@@ -184,6 +185,7 @@ ListRowSource ListPageController::RowSource() {
 }
 
 void ListPageController::Enter() {
+  const bool first = !opened_;
   if (!opened_) {
     opened_ = true;
     collection::OpenResult opened = FilmStore::Open(platform_.LocalPath(SettingsFolder));
@@ -201,9 +203,38 @@ void ListPageController::Enter() {
   ShowFilm(again ? *again : Film{});
   RefillList();
   if (!again && rowCount_ > 0) ShowRow(0);
+  if (first) OfferDraftBack();
   platform_.FocusGadget(gadget::kSearchField);
   // What the page shows now is what later changes are told against.
   if (store_) store_->ChangedByOthers();
+}
+
+void ListPageController::KeepDraft(const LocalTime& now) {
+  if (!HasUnsavedChanges()) return;
+  const FormDraft draft{shown_.id, now, ReadFormTexts(platform_)};
+  platform_.WriteFileAtomic(kDraftFile, FormatFormDraft(draft));
+}
+
+// Asked once the page shows the collection. Without a collection the draft
+// waits for a run that can open it.
+void ListPageController::OfferDraftBack() {
+  if (!store_) return;
+  const std::optional<std::string> bytes = platform_.ReadFile(kDraftFile);
+  if (!bytes) return;
+  // A damaged or foreign file is passed over, and removed like any other.
+  if (const std::optional<FormDraft> draft = ParseFormDraft(*bytes)) {
+    if (platform_.ShowMessage(text::kProgramTitle, RestoreDraftQuestion(draft->written),
+                              MessageButtons::YesNo) == MessageAnswer::Yes) {
+      // The texts go into the form as the user's unsaved edits: of the film,
+      // or of a new one when the film is gone since.
+      std::optional<Film> film;
+      if (draft->filmId != 0) film = store_->LoadFilm(draft->filmId);
+      ShowFilm(film ? *film : Film{});
+      RefillList();
+      PutFormTexts(platform_, draft->texts);
+    }
+  }
+  platform_.RemoveFile(kDraftFile);
 }
 
 void ListPageController::WatchCollection(int32_t waitedMs) {

@@ -54,6 +54,11 @@ class ListPageController {
   // saves, Nein discards. False when the form must stay (it could not be saved).
   bool LeaveFilm();
 
+  // The session ends: unsaved changes in the form are kept as a draft beside
+  // the collection (form_draft.h), asking nothing. The first Enter() of a
+  // later run offers them back.
+  void KeepDraft(const LocalTime& now);
+
   // Called on every pass of the event loop while the page is shown, with the
   // milliseconds the pass waited for an event in vain: about every 500 ms
   // asks whether another program (the sqlite3 shell, a second Zelluo) changed
@@ -113,6 +118,7 @@ class ListPageController {
   void BringBackDeletedFilm();
   void ChooseCover();
   void TakeOverOthersChanges();
+  void OfferDraftBack();
 
   Platform& platform_;
   const std::string coverFolder_;

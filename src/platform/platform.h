@@ -65,6 +65,12 @@ class WindowPart {
   // --- events --------------------------------------------------------------
   // Waits at most timeoutMs for one event.
   virtual Event WaitEvent(int32_t timeoutMs) = 0;
+  // What the program does when the session ends. A system that ends the
+  // process as soon as the backend returns from telling it (Windows' end of
+  // session) calls this before returning, while the wait that told it runs;
+  // a backend that can hand the end over through WaitEvent as
+  // EventKind::SessionEnd ignores it. None (empty) until the loop sets it.
+  virtual void SetSessionEndHandler(std::function<void()> handler) { (void)handler; }
   // Mouse position in the main window's client area; -1 for a coordinate
   // while the cursor is outside it.
   virtual Point MousePosition() = 0;
@@ -218,6 +224,9 @@ class SystemPart {
   // Full path of the program's own executable.
   virtual std::string ExecutablePath();
   virtual LocalDate Today();
+  virtual LocalTime Now();
+  // True when the file is gone afterwards.
+  virtual bool RemoveFile(std::string_view path);
   virtual void Pause(int32_t milliseconds);
   // Starts the own executable without arguments in the same working directory,
   // without waiting for it.

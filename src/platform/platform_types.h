@@ -59,6 +59,13 @@ struct LocalDate {
   int32_t year = 1970;
 };
 
+// A local date with the time of day.
+struct LocalTime {
+  LocalDate date;
+  int32_t hour = 0;
+  int32_t minute = 0;
+};
+
 // A decoded picture handed to the backend: rows top to bottom, four bytes per
 // pixel in the order red, green, blue, alpha (not premultiplied). depth is the
 // colour depth the picture was stored with (32 with alpha, 24 without); an icon
@@ -89,6 +96,8 @@ enum class EventKind {
   Menu,               // number: the menu entry or shortcut
   Gadget,             // number: the gadget; type: one of GadgetEventType
   Other,              // anything else the wait saw (mouse moves, painting, keys)
+  SessionEnd,         // the user logs out or the system shuts down (or the program is told
+                      // to end): end at once, asking nothing
 };
 
 struct Event {

@@ -72,6 +72,9 @@ inline constexpr std::string_view kColumnCountry = "Land";
 inline constexpr std::string_view kMinutes = " min";
 inline constexpr std::string_view kConfirmSaveChanges = "Änderungen speichern?";
 inline constexpr std::string_view kConfirmDeleteFilm = "Film löschen?";
+// "Ungespeicherte Änderungen vom 07.12.2026, 18:30 wiederherstellen?"
+inline constexpr std::string_view kRestoreDraftHead = "Ungespeicherte Änderungen vom ";
+inline constexpr std::string_view kRestoreDraftTail = " wiederherstellen?";
 inline constexpr std::string_view kInvalidYear =
     "Das Erscheinungsjahr muss eine Jahreszahl von 1888 bis 2100 sein. Der Film wurde nicht "
     "gespeichert.";

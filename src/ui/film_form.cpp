@@ -42,7 +42,33 @@ std::array<std::pair<GadgetId, std::string>, 6> FieldTexts(const Film& film) {
   }};
 }
 
+// The fields by the names ReadFormTexts gives them.
+constexpr std::array<std::pair<std::string_view, GadgetId>, 6> kFieldNames = {{
+    {"title", gadget::kTitleField},
+    {"actors", gadget::kActorsField},
+    {"year", gadget::kYearField},
+    {"runtime", gadget::kRunningTimeField},
+    {"country", gadget::kCountryField},
+    {"plot", gadget::kPlotField},
+}};
+
 }  // namespace
+
+NamedTexts ReadFormTexts(Platform& platform) {
+  NamedTexts texts;
+  for (const auto& [name, field] : kFieldNames) {
+    texts.emplace_back(name, platform.GadgetText(field));
+  }
+  return texts;
+}
+
+void PutFormTexts(Platform& platform, const NamedTexts& texts) {
+  for (const auto& [name, text] : texts) {
+    for (const auto& [known, field] : kFieldNames) {
+      if (name == known) platform.SetGadgetText(field, text);
+    }
+  }
+}
 
 void ShowFilmInForm(Platform& platform, const Film& film) {
   for (const auto& [field, text] : FieldTexts(film)) platform.SetGadgetText(field, text);

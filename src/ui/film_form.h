@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "collection/film.h"
@@ -28,6 +29,13 @@ struct FormReading {
   std::string problem;
 };
 FormReading ReadFilmForm(Platform& platform, const collection::Film& base);
+
+// The texts of the form's fields under names that stay when the gadgets are
+// renumbered (title, actors, year, runtime, country, plot), in the form's order.
+using NamedTexts = std::vector<std::pair<std::string, std::string>>;
+NamedTexts ReadFormTexts(Platform& platform);
+// Puts the texts into the fields they name; other names are passed over.
+void PutFormTexts(Platform& platform, const NamedTexts& texts);
 
 // True when a field holds something else than the film shows.
 bool FormDiffersFrom(Platform& platform, const collection::Film& film);

@@ -6,6 +6,10 @@
 # stays; a film the sqlite3 shell adds while the page is open appears by itself,
 # its 5 MB title cut; Escape in a field leaves the field and the program runs
 # on; a film typed in after Strg+N and saved with Strg+S is in the database.
+# The end of a session (SIGTERM, as a logout sends; under Wine its end of
+# session, wineboot -e) with an unsaved title ends the program with code 0,
+# asking nothing, and leaves a draft; the next start offers it back when the
+# List page opens, and Ja puts the title back, unsaved.
 #
 #   tests/e2e/film_list.sh <zelluo | zelluo.exe>
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
@@ -77,5 +81,55 @@ key "$window" Escape
 key "$window" Escape
 wait_for_exit "$pid" 30
 check_eq "Escape outside the fields ends the program with code 0" 0 "$exit_code"
+
+# end_session: what a logout does to the running program.
+if [[ $binary == *.exe ]]; then
+  end_session() { wineboot -e >>"$scratch/output.log" 2>&1; }
+else
+  end_session() { kill -TERM "$pid"; }
+fi
+part=logout
+draft="$work/Zelluo Files/Entwurf.txt"
+title_field() { ocr $((ox + 410)) $((oy + 144)) 800 26; }
+launch "$work"
+window=$(wait_for 30 main_window) && sleep 1 && at_main_window
+click 424 464
+sleep 1
+click $((ox + 600)) $((oy + 157))
+key "$window" ctrl+a
+xdotool type --delay 80 'Entwurfstitel'
+sleep 0.5
+end_session
+wait_for_exit "$pid" 20
+check_eq "the end of the session with an unsaved title ends the program with code 0, asking nothing" 0 "$exit_code"
+check "the draft holds the film and the title" \
+  eval 'grep -qx "Film [1-9][0-9]*" "$draft" && grep -qx "title Entwurfstitel" "$draft"'
+check_eq "the collection keeps the stored title" 0 \
+  "$(sqlite3 "$database" "SELECT count(*) FROM film WHERE title = 'Entwurfstitel'")"
+
+part=restore
+launch "$work"
+window=$(wait_for 30 main_window) && sleep 1 && at_main_window
+click 424 464
+if box=$(wait_for 15 message_box); then
+  sleep 0.4
+  shot question
+  # Wine's box font is too small for tesseract to read exactly.
+  [[ $binary == *.exe ]] || check "the question names the draft's day" \
+    grep -q "Ungespeicherte Änderungen vom $(date +%d.%m.%Y)" <<<"$(ocr_box "$box")"
+  key "$box" Return
+  sleep 1
+  shot restored
+  check_eq "Ja puts the title back into the form" "Entwurfstitel" "$(title_field)"
+  check "the draft is gone" test ! -e "$draft"
+  check_eq "and the title is not saved" 0 \
+    "$(sqlite3 "$database" "SELECT count(*) FROM film WHERE title = 'Entwurfstitel'")"
+else
+  fail "the draft is offered back when the List page opens"
+fi
+end_session
+wait_for_exit "$pid" 20
+check_eq "the restored edit is unsaved: the end of the session keeps it as a draft again" 0 "$exit_code"
+check "the new draft" grep -qx "title Entwurfstitel" "$draft"
 stop_display
 finish

@@ -1,9 +1,11 @@
 // The List page with a collection behind it, run whole on the headless
 // platform: browsing, the German-aware search, adding and editing, the
-// question before an edit is lost, deleting and bringing back, bad values and
-// a damaged collection file.
+// question before an edit is lost, deleting and bringing back, bad values, a
+// damaged collection file, and the draft that a logout keeps of unsaved edits.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+
+#include <filesystem>
 
 #include "collection/film_store.h"
 #include "program.h"
@@ -210,6 +212,97 @@ TEST(FilmPage, DeletesAfterTheQuestionAndBringsTheFilmBack) {
   undo.Run({Click(gadget::kIconList), kEscapeKey, kDelete, kUndo});
   EXPECT_EQ(undo.Titles(), "Äpfel;Das Mädchen vom See;Zebra;");
   EXPECT_EQ(undo.At(gadget::kTitleField).text, "Äpfel");
+}
+
+const ScriptedEvent kSessionEnd{Event{EventKind::SessionEnd}};
+
+TEST(FilmPage, ALogoutKeepsUnsavedEditsAsADraftAndAsksNothing) {
+  // With Fadeout on, as a fade-out would show in the trace.
+  const std::string settings = WithValue(CorpusFile("created.xml"), "Key_Fadeout", "1");
+  struct Case {
+    const char* name;
+    std::vector<ScriptedEvent> script;
+    std::optional<std::string> draft;
+  };
+  for (const Case& c : {
+           Case{"edited",
+                {Click(gadget::kIconList), ScriptedEvent::Typed(gadget::kTitleField, "Ä\\pfel"),
+                 ScriptedEvent::Typed(gadget::kPlotField, "Eins\r\nZwei"), kSessionEnd},
+                "Zelluo-Entwurf 1\nFilm 3\nZeit 2026-12-06 18:30\ntitle Ä\\\\pfel\n"
+                "actors Anna Berg (Bäuerin)\\nOtto Kern\nyear 2015\nruntime \ncountry \n"
+                "plot Eins\\r\\nZwei\n"},
+           Case{"new film",
+                {Click(gadget::kIconList), ScriptedEvent(kNew),
+                 ScriptedEvent::Typed(gadget::kTitleField, "Neu"), kSessionEnd},
+                "Zelluo-Entwurf 1\nFilm 0\nZeit 2026-12-06 18:30\ntitle Neu\nactors \n"
+                "year \nruntime \ncountry \nplot \n"},
+           Case{"unchanged", {Click(gadget::kIconList), kSessionEnd}, std::nullopt},
+           Case{"main page", {kSessionEnd}, std::nullopt},
+       }) {
+    SCOPED_TRACE(c.name);
+    FilmsProgram run(Three());
+    WriteBytes(run.File(), settings);
+    run.Run(c.script);
+    EXPECT_TRUE(run.p.messages.empty());
+    EXPECT_FALSE(run.p.timedOut);
+    EXPECT_EQ(run.Count("SetWindowOpacity"), 0u);
+    EXPECT_EQ(run.Titles(), "Äpfel;Das Mädchen vom See;Zebra;");
+    EXPECT_EQ(run.Saved(), settings);
+    const std::string draftFile = run.Folder() + "/Entwurf.txt";
+    EXPECT_EQ(std::filesystem::exists(draftFile), c.draft.has_value());
+    if (c.draft) {
+      EXPECT_EQ(ReadBytes(draftFile), *c.draft);
+    }
+  }
+}
+
+TEST(FilmPage, OffersTheDraftBackWhenTheListIsOpened) {
+  const std::string edited =
+      "Zelluo-Entwurf 1\nFilm 3\nZeit 2026-12-07 09:05\ntitle Äpfelkuchen\nplot A\\nB\n";
+  struct Case {
+    const char* name;
+    std::string draft;
+    MessageAnswer answer;
+    std::string title;  // in the form when the script ran out
+    std::string plot;
+    int32_t selection;
+    bool asked;  // whether the draft was offered
+  };
+  for (const Case& c : {
+           Case{"Ja", edited, MessageAnswer::Yes, "Äpfelkuchen", "A\nB", 0, true},
+           Case{"Nein", edited, MessageAnswer::No, "Äpfel", "", 0, true},
+           Case{"new film", "Zelluo-Entwurf 1\nFilm 0\nZeit 2026-12-07 09:05\ntitle Neu\n",
+                MessageAnswer::Yes, "Neu", "", -1, true},
+           Case{"film gone since", "Zelluo-Entwurf 1\nFilm 99\nZeit 2026-12-07 09:05\ntitle X\n",
+                MessageAnswer::Yes, "X", "", -1, true},
+           Case{"cut short", edited.substr(0, edited.size() - 1), MessageAnswer::Yes, "Äpfel", "",
+                0, false},
+           Case{"foreign", "<?xml version=\"1.0\"?>\n<Zelluo/>\n", MessageAnswer::Yes, "Äpfel", "",
+                0, false},
+           Case{"bad time", "Zelluo-Entwurf 1\nFilm 3\nZeit 2026-13-07 09:05\ntitle X\n",
+                MessageAnswer::Yes, "Äpfel", "", 0, false},
+           Case{"bad escape", "Zelluo-Entwurf 1\nFilm 3\nZeit 2026-12-07 09:05\ntitle \\x\n",
+                MessageAnswer::Yes, "Äpfel", "", 0, false},
+       }) {
+    SCOPED_TRACE(c.name);
+    FilmsProgram run(Three());
+    const std::string draftFile = run.Folder() + "/Entwurf.txt";
+    WriteBytes(draftFile, c.draft);
+    run.p.answers = {c.answer};
+    run.Run({Click(gadget::kIconList)});
+    const std::string question =
+        "ShowMessage \"Zelluo\" \"Ungespeicherte Änderungen vom 07.12.2026, 09:05 "
+        "wiederherstellen?\"";
+    EXPECT_EQ(run.Count(question), c.asked ? 1u : 0u);
+    EXPECT_EQ(run.At(gadget::kTitleField).text, c.title);
+    EXPECT_EQ(run.At(gadget::kPlotField).text, c.plot);
+    EXPECT_EQ(run.At(kList).selection, c.selection);
+    // Restored edits are unsaved: the close after the script asks about them.
+    const bool restored = c.answer == MessageAnswer::Yes && c.asked;
+    EXPECT_EQ(run.Count("ShowMessage \"Zelluo\" \"Änderungen speichern?\""), restored ? 1u : 0u);
+    EXPECT_EQ(run.Titles(), "Äpfel;Das Mädchen vom See;Zebra;");
+    EXPECT_FALSE(std::filesystem::exists(draftFile));
+  }
 }
 
 TEST(FilmPage, LeavesADamagedCollectionAloneAndSaysWhichFile) {

@@ -4,11 +4,13 @@
 
 #include "platform/gtk/gtk_platform.h"
 
+#include <glib-unix.h>
 #include <gtk/gtk.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <csignal>
 
 #include "platform/gtk/gtk_helpers.h"
 
@@ -25,9 +27,18 @@ GtkPlatform::GtkPlatform() {
   // class and the tray icon's window.
   g_set_prgname("zelluo");
   hasDisplay_ = gtk_init_check(nullptr, nullptr) != FALSE;
+  for (int signal : {SIGTERM, SIGHUP}) {
+    signalSources_.push_back(g_unix_signal_add(signal, ReportSessionEnd, this));
+  }
+}
+
+int GtkPlatform::ReportSessionEnd(void* self) {
+  static_cast<GtkPlatform*>(self)->core_.events.Push(Event{EventKind::SessionEnd});
+  return G_SOURCE_CONTINUE;
 }
 
 GtkPlatform::~GtkPlatform() {
+  for (unsigned int source : signalSources_) g_source_remove(source);
   RemoveTrayIcon();
   CloseAudio();
   DestroyWindow();

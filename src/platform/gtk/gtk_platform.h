@@ -25,6 +25,8 @@
 //      back to the window instead of acting as a shortcut.
 //  [x] Fonts by face, pixel height, weight and underline, applied through CSS.
 //  [x] Event queue filled by the GTK callbacks; bounded wait; mouse position.
+//  [x] End of session: SIGTERM and SIGHUP (g_unix_signal_add, handled in the
+//      main loop) queue a session-end event.
 //  [x] Shortcuts: unmodified keys and Control keys while the window is active
 //      become menu events; while a text field has the focus only those allowed
 //      in that kind of field; while the list has it, the arrow and page keys
@@ -306,6 +308,10 @@ class GtkPlatform final : public Platform {
   // Gadgets, shortcuts, the event queue filled by the GTK callbacks and the
   // quiet changes.
   DesktopCore<GtkControl> core_;
+  // SIGTERM and SIGHUP (a logout, a shutdown, kill) run this in the main loop
+  // (g_unix_signal_add), where it queues EventKind::SessionEnd.
+  static int ReportSessionEnd(void* self);
+  std::vector<unsigned int> signalSources_;
   // Gadgets shown but not made yet, and the count of all ever created.
   int32_t unbuiltShown_ = 0;
   uint64_t gadgetSequence_ = 0;

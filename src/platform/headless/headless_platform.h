@@ -105,6 +105,9 @@ class HeadlessPlatform : public Platform {
   Size display{1280, 1024};
   int32_t dpi = 96;
   LocalDate date{6, 12, 2026};
+  // Now() is date at hour:minute.
+  int32_t hour = 18;
+  int32_t minute = 30;
   std::string executablePath = "zelluo";
   bool audioAvailable = true;
   bool trayAvailable = true;
@@ -215,6 +218,7 @@ class HeadlessPlatform : public Platform {
   std::string LocalPath(std::string_view path) override { return Resolve(path); }
   std::string ExecutablePath() override;
   LocalDate Today() override;
+  LocalTime Now() override { return LocalTime{date, hour, minute}; }
   void Pause(int32_t milliseconds) override;
   bool StartOwnExecutable() override;
   bool OpenAudio() override;

@@ -29,6 +29,8 @@
 //  [x] Fonts: CreateFontW with the character height in pixels, weight, underline.
 //  [x] Events: window procedure fills a queue; bounded wait with
 //      MsgWaitForMultipleObjectsEx; mouse position in client coordinates.
+//  [x] End of session: WM_QUERYENDSESSION agrees; WM_ENDSESSION runs the
+//      program's session-end handler before the window procedure returns.
 //  [x] Shortcuts: plain and Control keys are matched in the message loop
 //      before the focused control sees them (as an accelerator table would),
 //      taking into account whether a field or the list has the focus.
@@ -50,6 +52,7 @@
 //      ListView keeps its first column left-aligned).
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -122,6 +125,9 @@ class Win32Platform final : public Platform {
 
   // --- events (win32_events.cpp)
   Event WaitEvent(int32_t timeoutMs) override;
+  void SetSessionEndHandler(std::function<void()> handler) override {
+    sessionEnd_ = std::move(handler);
+  }
   Point MousePosition() override;
   void AddShortcut(int32_t keyCode, int32_t menuEvent) override;
   void AddKeyShortcut(int32_t keyCode, KeyModifier modifier, ShortcutInFields inFields,
@@ -248,6 +254,8 @@ class Win32Platform final : public Platform {
   // Gadgets, shortcuts, the event queue filled by the window procedure and
   // the quiet changes.
   DesktopCore<Win32Control> core_;
+  // The program's end of session, run inside WM_ENDSESSION (see there).
+  std::function<void()> sessionEnd_;
   std::map<FontId, HFONT__*> fonts_;
 
   // Popup menu.

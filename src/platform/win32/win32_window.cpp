@@ -203,6 +203,24 @@ bool Win32Platform::HandleWindowMessage(unsigned message, uintptr_t wParam, intp
       core_.events.Push(Event{EventKind::CloseRequest});
       *result = 0;
       return true;
+    case WM_QUERYENDSESSION:
+      *result = TRUE;  // nothing to ask: unsaved edits are kept as a draft
+      return true;
+    case WM_ENDSESSION:
+      // Windows may end the process as soon as this returns, and the
+      // program's loop waits further up this very stack (WaitEvent ->
+      // DispatchMessage -> here): an event queued now might never be seen.
+      // So the program's own end of session runs here, before returning; it
+      // ends the loop, which then returns from the wait as usual.
+      if (wParam != FALSE) {
+        if (sessionEnd_) {
+          sessionEnd_();
+        } else {
+          core_.events.Push(Event{EventKind::SessionEnd});
+        }
+      }
+      *result = 0;
+      return true;
     case WM_LBUTTONDOWN:
       // Presses on text gadgets arrive here too: they are transparent to hits.
       core_.events.Push(Event{EventKind::LeftButtonPressed});
