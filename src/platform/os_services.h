@@ -78,6 +78,8 @@ std::string AbsolutePath(std::string_view path);
 
 std::string ExecutablePath();
 LocalDate Today();
+// The local date with the hour and minute.
+LocalTime Now();
 void Pause(int32_t milliseconds);
 // Starts executable without arguments in the current working directory and
 // does not wait for it.

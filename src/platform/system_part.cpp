@@ -1,9 +1,6 @@
 // Files, processes and time for every backend, through os_services.h.
 
-#include <ctime>
-#include <filesystem>
 #include <string>
-#include <system_error>
 
 #include "platform/os_services.h"
 #include "platform/platform.h"
@@ -37,23 +34,11 @@ std::string SystemPart::ExecutablePath() { return os::ExecutablePath(); }
 
 LocalDate SystemPart::Today() { return os::Today(); }
 
-LocalTime SystemPart::Now() {
-  const std::time_t now = std::time(nullptr);
-  // The program asks from its one thread only.
-  const std::tm* local = std::localtime(&now);
-  if (local == nullptr) return LocalTime{Today(), 0, 0};
-  return LocalTime{LocalDate{local->tm_mday, local->tm_mon + 1, local->tm_year + 1900},
-                   local->tm_hour, local->tm_min};
-}
+LocalTime SystemPart::Now() { return os::Now(); }
 
 bool SystemPart::RemoveFile(std::string_view path) {
   if (path.empty() || !AllowWriteStep(os::WriteStep::Open)) return false;
-  const std::string local = LocalPath(path);
-  // The path is UTF-8, also where the narrow strings of the system are not.
-  const std::filesystem::path file(std::u8string(local.begin(), local.end()));
-  std::error_code error;
-  std::filesystem::remove(file, error);
-  return !error && !std::filesystem::exists(file, error);
+  return os::RemoveFile(LocalPath(path));
 }
 
 void SystemPart::Pause(int32_t milliseconds) { os::Pause(milliseconds); }

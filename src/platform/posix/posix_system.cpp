@@ -273,6 +273,14 @@ LocalDate Today() {
   return LocalDate{local.tm_mday, local.tm_mon + 1, local.tm_year + 1900};
 }
 
+LocalTime Now() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  ::localtime_r(&now, &local);
+  return LocalTime{LocalDate{local.tm_mday, local.tm_mon + 1, local.tm_year + 1900}, local.tm_hour,
+                   local.tm_min};
+}
+
 void Pause(int32_t milliseconds) {
   if (milliseconds <= 0) return;
   timespec rest{milliseconds / 1000, (milliseconds % 1000) * 1000000L};

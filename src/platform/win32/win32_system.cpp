@@ -277,6 +277,12 @@ LocalDate Today() {
   return LocalDate{now.wDay, now.wMonth, now.wYear};
 }
 
+LocalTime Now() {
+  SYSTEMTIME now{};
+  ::GetLocalTime(&now);
+  return LocalTime{LocalDate{now.wDay, now.wMonth, now.wYear}, now.wHour, now.wMinute};
+}
+
 void Pause(int32_t milliseconds) {
   if (milliseconds > 0) ::Sleep(static_cast<DWORD>(milliseconds));
 }
