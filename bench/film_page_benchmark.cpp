@@ -78,7 +78,7 @@ void BM_SearchKeystroke(benchmark::State& state) {
   for (auto _ : state) {
     program.platform.SetGadgetText(gadget::kSearchField, typed[next++ % std::size(typed)]);
     program.app.listPage.HandleGadget(
-        Event{EventKind::Gadget, gadget::kSearchField, kGadgetTextChanged});
+        Event::OfGadget(gadget::kSearchField, kGadgetTextChanged));
   }
   if (program.platform.rowsFetched == 0) state.SkipWithError("the list fetched no rows");
 }
