@@ -7,8 +7,12 @@
 namespace zelluo {
 
 PageContext PagesOf(Application& app) {
-  return PageContext{app.platform, app.settings, app.ProgramSizeKb, app.Author,
-                     app.listPage.RowSource()};
+  return PageContext{app.platform,
+                     app.settings,
+                     app.ProgramSizeKb,
+                     app.Author,
+                     app.listPage.RowSource(),
+                     app.playPage.RowSource()};
 }
 
 void PlayClickSound(Platform& platform, const SettingsRecord& settings) {
@@ -34,6 +38,7 @@ void ShowStartPage(Application& app) {
       ShowPage(pages, *page);
       FreeMainPage(app.platform);
       if (*page == Page::List) app.listPage.Enter();
+      if (*page == Page::Play) app.playPage.Enter();
       break;
   }
 }
@@ -47,6 +52,7 @@ void OpenPage(Application& app, GadgetId icon) {
   ShowPage(PagesOf(app), *target);
   app.shownPage = target;
   if (*target == Page::List) app.listPage.Enter();
+  if (*target == Page::Play) app.playPage.Enter();
 }
 
 void ReturnToMainPage(Application& app, GadgetId backButton) {
@@ -54,6 +60,7 @@ void ReturnToMainPage(Application& app, GadgetId backButton) {
   if (!from) return;
   PlayClickSound(app.platform, app.settings);
   if (*from == Page::List && !app.listPage.LeaveFilm()) return;
+  if (*from == Page::Play) app.playPage.StopFilm();
   const PageContext pages = PagesOf(app);
   HidePage(pages, *from);
   BuildMainPage(pages);

@@ -38,6 +38,7 @@ constexpr KeyShortcut kListPageKeys[] = {
     {'F', KeyModifier::Control, ShortcutInFields::Always, menu::kFindFilm},
     {'I', KeyModifier::Control, ShortcutInFields::Always, menu::kImportFilms},
     {'E', KeyModifier::Control, ShortcutInFields::Always, menu::kExportFilms},
+    {'O', KeyModifier::Control, ShortcutInFields::Always, menu::kChooseVideo},
     {kKeyDelete, KeyModifier::None, ShortcutInFields::Never, menu::kDeleteFilm},
     {kKeyUp, KeyModifier::None, ShortcutInFields::SingleLine, menu::kPreviousFilm},
     {kKeyDown, KeyModifier::None, ShortcutInFields::SingleLine, menu::kNextFilm},

@@ -35,7 +35,8 @@ inline constexpr std::string_view kXmlErrorColumn = "   Character: ";
 
 // The main window and its information box.
 inline constexpr std::string_view kWindowTitle = "Zelluo";
-inline constexpr std::string_view kInformationHead = "Folgende Informationen stehen bereit:\n\nName: ";
+inline constexpr std::string_view kInformationHead =
+    "Folgende Informationen stehen bereit:\n\nName: ";
 inline constexpr std::string_view kInformationVersion = "\nVersion: ";
 inline constexpr std::string_view kInformationSize = "\nGröße: ";
 inline constexpr std::string_view kKilobytes = " kb";
@@ -181,8 +182,7 @@ inline constexpr std::string_view kZipBroken =
 inline constexpr std::string_view kZipTooLarge =
     "Das Archiv \"%1\" entpackt \"%2\" zu weit mehr Daten, als es enthält. Es wird aus "
     "Sicherheitsgründen nicht eingelesen.";
-inline constexpr std::string_view kZipMemberMissing =
-    "Im Archiv \"%1\" fehlt \"%2\".";
+inline constexpr std::string_view kZipMemberMissing = "Im Archiv \"%1\" fehlt \"%2\".";
 
 // -- import: CSV
 // kCsvInLine starts every message about one line; the text after it has "%1"
@@ -211,8 +211,7 @@ inline constexpr std::string_view kCsvTextAfterQuote =
 inline constexpr std::string_view kCsvTooManyFields =
     "Die Zeile hat %1 Felder, die erste Zeile nennt aber nur %2 Spalten.";
 inline constexpr std::string_view kCsvNoTitle = "Der Film in dieser Zeile hat keinen Titel.";
-inline constexpr std::string_view kCsvBadYear =
-    "\"%1\" ist kein gültiges Jahr (1888 bis 2100).";
+inline constexpr std::string_view kCsvBadYear = "\"%1\" ist kein gültiges Jahr (1888 bis 2100).";
 inline constexpr std::string_view kCsvBadRuntime =
     "\"%1\" ist keine gültige Laufzeit (etwa \"102\", \"102 min\" oder \"1:42\").";
 inline constexpr std::string_view kFieldTooLong =
@@ -324,8 +323,8 @@ inline constexpr std::string_view kImportStillRunning =
 inline constexpr std::string_view kImportQuitQuestion =
     "Der Import ist noch nicht fertig. Beim Beenden wird nichts importiert. Trotzdem beenden?";
 inline constexpr std::string_view kExportTitle = "Filme exportieren";
-inline constexpr std::string_view kMonths[] = {"Januar",   "Februar", "März",     "April",
-                                               "Mai",      "Juni",    "Juli",     "August",
+inline constexpr std::string_view kMonths[] = {"Januar",    "Februar", "März",     "April",
+                                               "Mai",       "Juni",    "Juli",     "August",
                                                "September", "Oktober", "November", "Dezember"};
 inline constexpr std::string_view kExportSuggestedName = "Filme.csv";
 inline constexpr std::string_view kCsvFiles = "CSV für Tabellenkalkulationen (*.csv)";
@@ -337,6 +336,33 @@ inline constexpr std::string_view kExportMissingCovers =
 inline constexpr std::string_view kExportWriteFailed =
     "Die Datei \"%1\" konnte nicht geschrieben werden (ist der Datenträger voll oder "
     "schreibgeschützt?).";
+
+// The video file of a film (List page).
+inline constexpr std::string_view kChooseVideoTitle = "Videodatei wählen";
+inline constexpr std::string_view kVideoFiles = "Videodateien";
+inline constexpr std::string_view kVideoLine = "Video: %1";
+
+// The Play page.
+inline constexpr std::string_view kFilterAll = "Alle";
+inline constexpr std::string_view kFilterUnseen = "Ungesehen";
+inline constexpr std::string_view kFilterStarted = "Angefangen";
+inline constexpr std::string_view kColumnSeen = "Gesehen";
+inline constexpr std::string_view kColumnProgress = "Fortschritt";
+inline constexpr std::string_view kProgress = "%1 von %2";
+inline constexpr std::string_view kPlayFilm = "Abspielen";
+inline constexpr std::string_view kPlayFromStart = "Von vorn";
+inline constexpr std::string_view kRandomFilm = "Zufallsfilm";
+inline constexpr std::string_view kMarkSeen = "Als gesehen markieren";
+inline constexpr std::string_view kMarkUnseen = "Als ungesehen markieren";
+inline constexpr std::string_view kNoPlayableFilms =
+    "Keine Filme mit Videodatei. Auf der Filmliste wählt Strg+O die Videodatei eines Films.";
+inline constexpr std::string_view kNoUnseenFilm = "Hier ist kein ungesehener Film dabei.";
+inline constexpr std::string_view kVideoMissing =
+    "Die Videodatei \"%1\" ist nicht zu finden. Ist das Laufwerk angeschlossen?";
+inline constexpr std::string_view kPlayingOutside =
+    "\"%1\" läuft im Standardprogramm des Systems. Danach: \"Als gesehen markieren\".";
+inline constexpr std::string_view kCannotPlay =
+    "Für die Videodatei \"%1\" ließ sich kein Programm starten.";
 
 }  // namespace zelluo::text
 

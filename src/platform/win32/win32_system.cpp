@@ -2,6 +2,8 @@
 // that the Windows build links in place of the POSIX one.
 
 #include <windows.h>
+// after windows.h
+#include <shellapi.h>
 
 #include <algorithm>
 #include <cwchar>
@@ -210,8 +212,8 @@ bool WriteReplacing(std::string_view path, std::string_view bytes, const WriteFa
   // system allows it. A failure here no longer endangers either version.
   if (sync && Allowed(hook, WriteStep::SyncFolder)) {
     FileHandle folder(::CreateFileW(FolderOf(target).c_str(), GENERIC_READ | GENERIC_WRITE,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (folder.Valid()) ::FlushFileBuffers(folder.Get());
   }
   return true;
@@ -303,6 +305,15 @@ bool StartProcess(const std::string& executable) {
   ::CloseHandle(process.hThread);
   ::CloseHandle(process.hProcess);
   return true;
+}
+
+bool OpenWithDefaultProgram(const std::string& path) {
+  if (path.empty()) return false;
+  const std::wstring file = win32::Widen(path);
+  // Above 32 means the program for the file was started.
+  const auto started = reinterpret_cast<INT_PTR>(
+      ::ShellExecuteW(nullptr, L"open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  return started > 32;
 }
 
 }  // namespace zelluo::os
