@@ -100,8 +100,15 @@ void PlayPageController::ShowSelected() {
   const PlayRow* film = Selected();
   platform_.SetGadgetText(gadget::kPlayTitle, film ? film->title : "");
   platform_.SetGadgetText(gadget::kPlayDetails, film ? film->video : "");
-  platform_.SetGadgetText(gadget::kMarkSeen,
-                          film && !film->lastSeen.empty() ? text::kMarkUnseen : text::kMarkSeen);
+  // A button's text is its own: the button is made anew with the other one.
+  const bool seen = film && !film->lastSeen.empty();
+  if (seen != markShowsUnseen_) {
+    if (std::optional<Rect> rect = platform_.GadgetRect(gadget::kMarkSeen)) {
+      platform_.CreateButtonGadget(gadget::kMarkSeen, *rect,
+                                   seen ? text::kMarkUnseen : text::kMarkSeen);
+      markShowsUnseen_ = seen;
+    }
+  }
   std::optional<PixelImage> cover;
   if (film && film->cover) cover = LoadCover(listPage_.CoverFolder(), *film->cover);
   if (cover && platform_.LoadImage(kPlayCoverImage, *cover)) {

@@ -54,7 +54,8 @@ class PlayPageController {
   std::string query_;
   std::vector<collection::PlayRow> rows_;
   int64_t selectedId_ = 0;
-  int64_t viewing_ = 0;  // of the film playing inside; 0 when none plays
+  bool markShowsUnseen_ = false;  // the mark button says "Als ungesehen markieren"
+  int64_t viewing_ = 0;           // of the film playing inside; 0 when none plays
   std::mt19937 random_;
 };
 
