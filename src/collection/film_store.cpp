@@ -147,7 +147,7 @@ std::string InspectReadOnly(const std::string& path, int busyTimeoutMilliseconds
   if (!HasColumn(columns, "id") || !HasColumn(columns, "title")) {
     return text::FormatText(text::kUnknownLayout, path);
   }
-  if (schemaVersion == SchemaVersion) {
+  if (schemaVersion >= 1) {
     for (const FilmField& field : kFilmFields) {
       if (!HasColumn(columns, field.column)) return text::FormatText(text::kUnknownLayout, path);
     }
@@ -332,6 +332,12 @@ std::string FilmStore::OpenConnection() {
       db_ = nullptr;
       return text::FormatText(text::kCannotOpen, path_, migrated.message);
     }
+  }
+  // Version 1 to 2: the viewing log (viewing_log.cpp).
+  if (std::string message = AddViewingLog(); !message.empty()) {
+    sqlite3_close(db_);
+    db_ = nullptr;
+    return message;
   }
   RefreshDerivedData();
   return {};

@@ -31,7 +31,7 @@ namespace zelluo::collection {
 inline constexpr std::string_view FilmFileName = "Filme.db";
 inline constexpr std::string_view BackupFolderName = "Sicherungen";
 // The value of PRAGMA user_version this program writes and reads.
-inline constexpr int SchemaVersion = 1;
+inline constexpr int SchemaVersion = 2;
 
 struct StoreOptions {
   // The moment written into added and changed (ISO 8601, UTC); the clock when empty.
@@ -54,6 +54,51 @@ struct ChangeResult {
   std::string message;
   int64_t filmsAdded = 0;
   bool Ok() const { return message.empty(); }
+};
+
+// --- the viewing log (viewing_log.cpp) ---------------------------------------
+
+// One viewing of a film: when it began and ended (ISO 8601, UTC; ended empty
+// while it runs or when an outside player had it), how far it came and how
+// long the film is, in seconds (0 when unknown), and whether it counts as seen.
+struct Viewing {
+  int64_t id = 0;
+  int64_t film = 0;
+  std::string started;
+  std::string ended;
+  double position = 0;
+  double duration = 0;
+  bool complete = false;
+  friend bool operator==(const Viewing&, const Viewing&) = default;
+};
+
+// A viewing counts as seen from this share of the film on; a resume point is
+// kept from kResumeFrom up to it.
+inline constexpr double kSeenFrom = 0.90;
+inline constexpr double kResumeFrom = 0.05;
+
+// Whether position of duration counts as a complete viewing.
+bool CountsAsSeen(double position, double duration);
+// The point to resume from after a viewing that stopped at position; 0 when
+// the film begins anew.
+double ResumePoint(double position, double duration);
+
+// Which films of the Play page are listed.
+enum class PlayFilter { All, Unseen, Started };
+
+// One row of the Play page: a film with a video file and where its viewing stands.
+struct PlayRow {
+  int64_t id = 0;
+  std::string title;
+  std::optional<int32_t> year;
+  std::optional<int32_t> runtime;
+  std::string video;
+  std::optional<std::string> cover;
+  std::string lastSeen;  // ended (or started) of the last complete viewing; empty when unseen
+  int64_t viewings = 0;
+  double resume = 0;    // seconds; 0 when the film starts from the beginning
+  double duration = 0;  // seconds, as the last viewing measured it; 0 when unknown
+  friend bool operator==(const PlayRow&, const PlayRow&) = default;
 };
 
 class FilmStore;
@@ -111,7 +156,24 @@ class FilmStore {
   // keeps only the newest StoreOptions::keptBackups copies. Empty on success.
   std::string BackUpIfDue();
 
+  // --- the viewing log (viewing_log.cpp) -------------------------------------
+  // The films with a video file that match query and filter, in the list's order.
+  std::vector<PlayRow> ListPlayable(std::string_view query, PlayFilter filter);
+  // Every viewing of the film, oldest first.
+  std::vector<Viewing> ViewingsOf(int64_t film);
+  // A viewing that begins now; its id, or a message.
+  ChangeResult StartViewing(int64_t film);
+  // Ends viewing id at position of duration (seconds); complete from kSeenFrom on.
+  ChangeResult EndViewing(int64_t viewing, double position, double duration);
+  // Seen: a complete viewing ending now. Unseen: no viewing of the film counts
+  // as complete any more (the log keeps them) and no resume point is left.
+  ChangeResult MarkSeen(int64_t film, bool seen);
+
  private:
+  // Brings a file of version 1 to version 2 (the viewing log), the daily
+  // backup first; nothing for a file that has it.
+  std::string AddViewingLog();
+
   FilmStore(std::string folder, StoreOptions options);
   std::string OpenConnection();
   std::string EnsureCreated();

@@ -47,6 +47,10 @@ class SqlStatement {
     if (!number) return BindNull(index);
     return Bind(index, int64_t{*number});
   }
+  SqlStatement& BindReal(int index, double value) {
+    sqlite3_bind_double(statement_, index, value);
+    return *this;
+  }
   SqlStatement& BindNull(int index) {
     sqlite3_bind_null(statement_, index);
     return *this;
@@ -90,6 +94,7 @@ class SqlStatement {
     if (IsNull(column)) return std::nullopt;
     return static_cast<int32_t>(Integer(column));
   }
+  double Real(int column) const { return sqlite3_column_double(statement_, column); }
 
  private:
   sqlite3_stmt* statement_ = nullptr;

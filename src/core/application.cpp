@@ -83,7 +83,7 @@ int RunApplication(platform::Platform& platform) {
   // Without a device the click simply does not play.
   platform.OpenAudio();
   SetDefaults(app);
-  LoadOrCreateSettings(platform, app.settings);
+  settings::LoadOrCreateSettings(platform, app.settings);
   LoadOrCreateSettings(platform, app.settings);
   LoadBuiltInAssets(platform);
   MeasureScreen(app);

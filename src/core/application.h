@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/list_page_controller.h"
+#include "core/play_page_controller.h"
 #include "platform/platform.h"
 #include "settings/settings_record.h"
 #include "ui/pages.h"
@@ -27,7 +28,8 @@ struct WindowGeometry {
 };
 
 struct Application {
-  explicit Application(platform::Platform& platform) : platform(platform), listPage(platform) {}
+  explicit Application(platform::Platform& platform)
+      : platform(platform), listPage(platform), playPage(platform, listPage) {}
 
   platform::Platform& platform;
   settings::SettingsRecord settings;
@@ -39,6 +41,7 @@ struct Application {
   bool trayIconInstalled = false;
   std::optional<ui::Page> shownPage;  // none before the loop and for an unknown start page
   ListPageController listPage;
+  PlayPageController playPage;  // after listPage, whose collection it reads
 };
 
 // The program's entry: starts up, runs, shuts down; returns the exit code, 0.

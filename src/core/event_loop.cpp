@@ -35,6 +35,7 @@ void ApplyStartState(Application& app) {
 
 // Quitting leaves the film in the List page's form first.
 void Quit(Application& app, LoopState& loop) {
+  app.playPage.StopFilm();
   if (MayQuitDuringImport(app.listPage, app.platform) && app.listPage.LeaveFilm()) loop.Quit = 1;
 }
 
@@ -45,12 +46,14 @@ void EndSession(Application& app, LoopState& loop) {
   if (loop.SessionEnded) return;
   loop.SessionEnded = true;
   loop.Quit = 1;
+  app.playPage.StopFilm();
   app.listPage.DropImport();
   if (app.shownPage == ui::Page::List) app.listPage.KeepDraft(app.platform.Now());
 }
 
 void DispatchMenu(Application& app, LoopState& loop, int32_t entry) {
   if (app.shownPage == ui::Page::List && app.listPage.HandleMenu(entry)) return;
+  if (app.shownPage == ui::Page::Play && app.playPage.HandleMenu(entry)) return;
   switch (entry) {
     case ui::menu::kQuit:
       Quit(app, loop);
@@ -76,6 +79,7 @@ void DispatchMenu(Application& app, LoopState& loop, int32_t entry) {
 
 void DispatchGadget(Application& app, LoopState& loop, const platform::Event& event) {
   if (app.shownPage == ui::Page::List && app.listPage.HandleGadget(event)) return;
+  if (app.shownPage == ui::Page::Play && app.playPage.HandleGadget(event)) return;
   if (event.type != platform::kGadgetClick) return;
   const platform::GadgetId gadget = event.Gadget();
   if (gadget >= ui::gadget::kIconPlay && gadget <= ui::gadget::kIconAbout) {
@@ -108,7 +112,7 @@ void ShowInformation(Application& app) {
 void RunEventLoop(Application& app) {
   platform::Platform& platform = app.platform;
   settings::ReadAllSettings(platform, app.settings);
-  ui::BuildPages(PagesOf(app));
+  BuildPages(PagesOf(app));
   ShowStartPage(app);
   ApplyStartState(app);
 

@@ -45,7 +45,9 @@ std::optional<FilmRow> ListPageController::RowAt(int64_t row) {
 void ListPageController::ShowFilm(const Film& film) {
   shown_ = film;
   cover_ = film.cover;
+  video_ = film.video;
   ui::ShowFilmInForm(platform_, film);
+  ShowVideoLine();
   std::optional<platform::PixelImage> picture;
   if (film.cover) picture = collection::LoadCover(coverFolder_, *film.cover);
   ui::ShowCover(platform_, picture ? &*picture : nullptr);
@@ -78,12 +80,14 @@ bool ListPageController::ShowRow(int64_t row) {
 }
 
 bool ListPageController::HasUnsavedChanges() {
-  return opened_ && (cover_ != shown_.cover || ui::FormDiffersFrom(platform_, shown_));
+  return opened_ && (cover_ != shown_.cover || video_ != shown_.video ||
+                     ui::FormDiffersFrom(platform_, shown_));
 }
 
 bool ListPageController::SaveForm() {
   ui::FormReading reading = ui::ReadFilmForm(platform_, shown_);
   reading.film.cover = cover_;
+  reading.film.video = video_;
   if (!reading.problem.empty()) {
     ShowUserMessage(platform_, UserMessage::Error(std::string(reading.problem)));
     return false;
@@ -177,6 +181,26 @@ void ListPageController::ChooseCover() {
   ui::ShowCover(platform_, picture ? &*picture : nullptr);
 }
 
+// The video file is chosen like the cover: the choice is an unsaved edit of
+// the form until the film is saved.
+void ListPageController::ChooseVideo() {
+  const std::vector<platform::FileFilter> videos = {
+      platform::FileFilter{std::string(text::kVideoFiles),
+                           {"*.mkv", "*.mp4", "*.m4v", "*.avi", "*.mov", "*.webm", "*.mpg",
+                            "*.mpeg", "*.ts", "*.wmv", "*.ogv", "*.flv", "*.vob", "*.iso"}}};
+  std::optional<std::string> path =
+      platform_.ChooseFile(text::kChooseVideoTitle, videos, false, "");
+  if (!path || path->empty()) return;
+  video_ = *path;
+  ShowVideoLine();
+}
+
+void ListPageController::ShowVideoLine() {
+  platform_.SetGadgetText(ui::gadget::kVideoLine, video_ && !video_->empty()
+                                                      ? text::FormatText(text::kVideoLine, *video_)
+                                                      : "");
+}
+
 platform::ListRowSource ListPageController::RowSource() {
   return [this](int32_t row) {
     std::optional<FilmRow> found = RowAt(row);
@@ -184,16 +208,26 @@ platform::ListRowSource ListPageController::RowSource() {
   };
 }
 
+void ListPageController::OpenCollection() {
+  opened_ = true;
+  collection::OpenResult opened = FilmStore::Open(platform_.LocalPath(settings::SettingsFolder));
+  // A store, or none and the reason.
+  storeProblem_ = opened.store ? UserMessage{} : UserMessage::Error(opened.message);
+  store_ = std::move(opened.store);
+  ZELLUO_ASSERT((store_ == nullptr) == storeProblem_.isError);
+  if (storeProblem_.isError) ShowUserMessage(platform_, storeProblem_);
+}
+
+collection::FilmStore* ListPageController::Collection() {
+  if (!opened_) OpenCollection();
+  return store_.get();
+}
+
 void ListPageController::Enter() {
-  const bool first = !opened_;
+  const bool first = !firstEntered_;
+  firstEntered_ = true;
   if (!opened_) {
-    opened_ = true;
-    collection::OpenResult opened = FilmStore::Open(platform_.LocalPath(settings::SettingsFolder));
-    // A store, or none and the reason.
-    storeProblem_ = opened.store ? UserMessage{} : UserMessage::Error(opened.message);
-    store_ = std::move(opened.store);
-    ZELLUO_ASSERT((store_ == nullptr) == storeProblem_.isError);
-    if (storeProblem_.isError) ShowUserMessage(platform_, storeProblem_);
+    OpenCollection();
   } else if (store_) {
     // Films another program wrote while the page was away are found and sorted.
     store_->RefreshDerivedData();
@@ -331,6 +365,9 @@ bool ListPageController::HandleMenu(int32_t entry) {
       return true;
     case ui::menu::kExportFilms:
       StartExport(*this, platform_);
+      return true;
+    case ui::menu::kChooseVideo:
+      ChooseVideo();
       return true;
     case ui::menu::kPreviousFilm:
       StepThroughList(-1);

@@ -72,6 +72,10 @@ class ListPageController {
   bool HandleGadget(const platform::Event& event);
   bool HandleMenu(int32_t entry);
 
+  // The collection, opened now if the List page has not opened it yet (its
+  // problem then shown); null when there is none.
+  collection::FilmStore* Collection();
+
   // --- for import and export ---
 
   // The folder of the cover pictures.
@@ -117,12 +121,16 @@ class ListPageController {
   void DeleteShownFilm();
   void BringBackDeletedFilm();
   void ChooseCover();
+  void ChooseVideo();
+  void ShowVideoLine();
+  void OpenCollection();
   void TakeOverOthersChanges();
   void OfferDraftBack();
 
   platform::Platform& platform_;
   const std::string coverFolder_;
   bool opened_ = false;
+  bool firstEntered_ = false;                     // the draft is offered the first time only
   std::unique_ptr<collection::FilmStore> store_;  // none when the file could not be opened
   UserMessage storeProblem_;                      // an error when there is no store
   std::string query_;
@@ -131,6 +139,7 @@ class ListPageController {
   // The film as stored (id 0 for a new one) and the cover chosen for it since.
   collection::Film shown_;
   std::optional<std::string> cover_;
+  std::optional<std::string> video_;
   std::unique_ptr<collection::ImportFileReading> reading_;
   std::unique_ptr<ImportJob> import_;
   // Since the collection was last asked for others' changes.

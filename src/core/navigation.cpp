@@ -7,8 +7,12 @@
 namespace zelluo::core {
 
 ui::PageContext PagesOf(Application& app) {
-  return ui::PageContext{app.platform, app.settings, app.ProgramSizeKb, app.Author,
-                         app.listPage.RowSource()};
+  return ui::PageContext{app.platform,
+                         app.settings,
+                         app.ProgramSizeKb,
+                         app.Author,
+                         app.listPage.RowSource(),
+                         app.playPage.RowSource()};
 }
 
 void PlayClickSound(platform::Platform& platform, const settings::SettingsRecord& settings) {
@@ -35,6 +39,7 @@ void ShowStartPage(Application& app) {
       ShowPage(pages, *page);
       ui::FreeMainPage(app.platform);
       if (*page == ui::Page::List) app.listPage.Enter();
+      if (*page == ui::Page::Play) app.playPage.Enter();
       break;
   }
 }
@@ -45,9 +50,10 @@ void OpenPage(Application& app, platform::GadgetId icon) {
   PlayClickSound(app.platform, app.settings);
   ui::FreeMainPage(app.platform);
   ui::HideAllNavigationCaptions(app.platform);
-  ui::ShowPage(PagesOf(app), *target);
+  ShowPage(PagesOf(app), *target);
   app.shownPage = target;
   if (*target == ui::Page::List) app.listPage.Enter();
+  if (*target == ui::Page::Play) app.playPage.Enter();
 }
 
 void ReturnToMainPage(Application& app, platform::GadgetId backButton) {
@@ -55,6 +61,7 @@ void ReturnToMainPage(Application& app, platform::GadgetId backButton) {
   if (!from) return;
   PlayClickSound(app.platform, app.settings);
   if (*from == ui::Page::List && !app.listPage.LeaveFilm()) return;
+  if (*from == ui::Page::Play) app.playPage.StopFilm();
   const ui::PageContext pages = PagesOf(app);
   ui::HidePage(pages, *from);
   ui::BuildMainPage(pages);

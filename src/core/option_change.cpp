@@ -34,7 +34,7 @@ void ApplyOptionChange(Application& app, platform::GadgetId gadget, int32_t& qui
   platform::MessageAnswer answer = app.platform.ShowMessage(
       text::kProgramTitle, text::kConfirmChange, platform::MessageButtons::YesNo);
   if (answer != platform::MessageAnswer::Yes) {
-    ShowOptionLook(app.platform, *row, !on);
+    ui::ShowOptionLook(app.platform, *row, !on);
     return;
   }
 
@@ -46,7 +46,7 @@ void ApplyOptionChange(Application& app, platform::GadgetId gadget, int32_t& qui
   settings::XmlNode* startKey = nullptr;
   if (document && settings::DocumentStatus(*document) == 0) {
     settings::XmlNode* mainElement = settings::MainElement(*document);
-    const settings::SettingsKeyPlace option = PlaceOfKey(row->field);
+    const settings::SettingsKeyPlace option = settings::PlaceOfKey(row->field);
     startKey = settings::ChildAt(settings::ChildAt(mainElement, settings::kStartPageKey.group),
                                  settings::kStartPageKey.key);
     optionKey = settings::ChildAt(settings::ChildAt(mainElement, option.group), option.key);

@@ -41,6 +41,8 @@ constexpr KeyShortcut kListPageKeys[] = {
      ui::menu::kImportFilms},
     {'E', platform::KeyModifier::Control, platform::ShortcutInFields::Always,
      ui::menu::kExportFilms},
+    {'O', platform::KeyModifier::Control, platform::ShortcutInFields::Always,
+     ui::menu::kChooseVideo},
     {platform::kKeyDelete, platform::KeyModifier::None, platform::ShortcutInFields::Never,
      ui::menu::kDeleteFilm},
     {platform::kKeyUp, platform::KeyModifier::None, platform::ShortcutInFields::SingleLine,

@@ -29,6 +29,15 @@ KeyRoute RouteKey(int32_t keyCode, KeyModifier modifier, std::optional<ControlKi
     if (keyCode == kKeyEscape && modifier == KeyModifier::None) return {KeyTarget::LeaveField};
     return {KeyTarget::FocusedControl};
   }
+  // While a film plays the keyboard belongs to it: these keys, and nothing
+  // else, neither a shortcut nor Escape's quitting.
+  if (focused == ControlKind::Video) {
+    const bool playerKey =
+        modifier == KeyModifier::None &&
+        (keyCode == kKeySpace || keyCode == kKeyLeft || keyCode == kKeyRight || keyCode == kKeyUp ||
+         keyCode == kKeyDown || keyCode == kKeyEscape || keyCode == kKeyBackspace);
+    return {playerKey ? KeyTarget::Player : KeyTarget::Nothing};
+  }
   if (focused && modifier == KeyModifier::None) {
     const bool listKey = *focused == ControlKind::List &&
                          (keyCode == kKeyUp || keyCode == kKeyDown || keyCode == kKeyPageUp ||

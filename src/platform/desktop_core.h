@@ -20,15 +20,12 @@
 namespace zelluo::platform {
 
 // Keys the routing knows by name (virtual-key codes), beside those of platform.h.
-inline constexpr int32_t kKeyBackspace = 8;
 inline constexpr int32_t kKeyReturn = 13;
-inline constexpr int32_t kKeyEscape = 27;
-inline constexpr int32_t kKeySpace = 32;
 inline constexpr int32_t kKeyEnd = 35;
 inline constexpr int32_t kKeyHome = 36;
 
 // The kinds of control a gadget can be, the same for every backend.
-enum class ControlKind { Image, Text, Button, SingleLineField, MultiLineField, List };
+enum class ControlKind { Image, Text, Button, SingleLineField, MultiLineField, List, Video };
 
 constexpr bool IsTextField(ControlKind kind) {
   return kind == ControlKind::SingleLineField || kind == ControlKind::MultiLineField;
@@ -131,6 +128,7 @@ enum class KeyTarget {
   FocusedControl,  // the focused control's own key: a field edits, a list
                    // moves its selection, a button is pressed
   LeaveField,      // Escape in a text field: the focus leaves the field
+  Player,          // a key of the film playing in the focused video gadget
 };
 
 struct KeyRoute {
@@ -203,6 +201,9 @@ struct DesktopCore {
     if (route.target == KeyTarget::Shortcut) {
       events.Push(Event{EventKind::Menu, route.menuEvent, 0});
     }
+    if (route.target == KeyTarget::Player) {
+      events.Push(Event::OfGadget(focusedGadget, kGadgetPlayerKey + keyCode));
+    }
     return route;
   }
 
@@ -214,7 +215,8 @@ struct DesktopCore {
                     LeaveField leaveField) {
     switch (ReportKey(keyCode, modifier, focusedGadget).target) {
       case KeyTarget::Shortcut:
-        return true;  // a shortcut goes nowhere else
+      case KeyTarget::Player:
+        return true;  // a shortcut or a player key goes nowhere else
       case KeyTarget::LeaveField:
         leaveField();
         return true;

@@ -155,6 +155,28 @@ class GadgetPart {
   virtual void FocusGadget(GadgetId gadget) = 0;
   // The gadget with the keyboard focus; kNoGadget when none has it.
   virtual GadgetId FocusedGadget() = 0;
+
+  // --- video ---------------------------------------------------------------
+  // Whether films can play inside the window (the player library was found).
+  virtual bool CanPlayVideo() { return false; }
+  // Creates (or replaces) a video gadget over rect and plays the file in it
+  // from startSeconds; the gadget takes the keyboard focus. While it has it,
+  // Leertaste, the arrow keys, Escape and Backspace arrive as Gadget events
+  // of type kGadgetPlayerKey + key code, and the end of the film as
+  // kGadgetVideoEnded. Freeing the gadget stops the film. False when the
+  // film could not begin (then there is no gadget).
+  virtual bool PlayVideo(GadgetId gadget, const Rect& rect, std::string_view path,
+                         double startSeconds) {
+    (void)gadget, (void)rect, (void)path, (void)startSeconds;
+    return false;
+  }
+  virtual void ControlVideo(GadgetId gadget, VideoCommand command, double seconds) {
+    (void)gadget, (void)command, (void)seconds;
+  }
+  virtual VideoStatus VideoState(GadgetId gadget) {
+    (void)gadget;
+    return {};
+  }
 };
 
 // Pictures and fonts by number, for the window, its gadgets and the tray icon.
@@ -231,6 +253,9 @@ class SystemPart {
   // Starts the own executable without arguments in the same working directory,
   // without waiting for it.
   virtual bool StartOwnExecutable();
+  // Opens the file (an absolute path, or one relative to the working
+  // directory) in the system's default program for it, not waited for.
+  virtual bool OpenWithDefaultProgram(std::string_view path);
 
  protected:
   // Asked before each step of a file write (and before making a folder);

@@ -118,6 +118,22 @@ enum GadgetEventType : int32_t {
   kGadgetClick = 0,             // a plain left click (or a button pressed by key)
   kGadgetTextChanged = 1,       // the user changed a text field's text
   kGadgetSelectionChanged = 2,  // the user selected another row of a list
+  kGadgetVideoEnded = 3,        // the film in a video gadget reached its end
+  kGadgetPlayerKey = 256,       // + the key code: a key pressed while a video gadget has the focus
+};
+
+// What the program asks of the film in a video gadget.
+enum class VideoCommand {
+  TogglePause,
+  Seek,  // by the given seconds, back when negative
+};
+
+// Where the film in a video gadget stands, in seconds (0 while unknown).
+struct VideoStatus {
+  bool playing = false;  // a film is loaded in the gadget
+  double position = 0;
+  double duration = 0;
+  bool ended = false;
 };
 
 enum class MessageButtons { Ok, YesNo };
@@ -145,9 +161,14 @@ struct ListColumn {
 using ListRowSource = std::function<std::vector<std::string>(int32_t row)>;
 
 // Keys of the keyboard shortcuts beyond Escape and Backspace (virtual-key codes).
+inline constexpr int32_t kKeyBackspace = 8;
+inline constexpr int32_t kKeyEscape = 27;
+inline constexpr int32_t kKeySpace = 32;
 inline constexpr int32_t kKeyPageUp = 33;
 inline constexpr int32_t kKeyPageDown = 34;
+inline constexpr int32_t kKeyLeft = 37;
 inline constexpr int32_t kKeyUp = 38;
+inline constexpr int32_t kKeyRight = 39;
 inline constexpr int32_t kKeyDown = 40;
 inline constexpr int32_t kKeyDelete = 46;
 

@@ -9,6 +9,11 @@ namespace zelluo::platform {
 
 bool SystemPart::AllowWriteStep(os::WriteStep) { return true; }
 
+bool SystemPart::OpenWithDefaultProgram(std::string_view path) {
+  if (path.empty()) return false;
+  return os::OpenWithDefaultProgram(LocalPath(path));
+}
+
 std::optional<std::string> SystemPart::ReadFile(std::string_view path) {
   if (path.empty()) return std::nullopt;
   return os::ReadWholeFile(LocalPath(path));

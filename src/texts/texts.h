@@ -337,6 +337,33 @@ inline constexpr std::string_view kExportWriteFailed =
     "Die Datei \"%1\" konnte nicht geschrieben werden (ist der Datenträger voll oder "
     "schreibgeschützt?).";
 
+// The video file of a film (List page).
+inline constexpr std::string_view kChooseVideoTitle = "Videodatei wählen";
+inline constexpr std::string_view kVideoFiles = "Videodateien";
+inline constexpr std::string_view kVideoLine = "Video: %1";
+
+// The Play page.
+inline constexpr std::string_view kFilterAll = "Alle";
+inline constexpr std::string_view kFilterUnseen = "Ungesehen";
+inline constexpr std::string_view kFilterStarted = "Angefangen";
+inline constexpr std::string_view kColumnSeen = "Gesehen";
+inline constexpr std::string_view kColumnProgress = "Fortschritt";
+inline constexpr std::string_view kProgress = "%1 von %2";
+inline constexpr std::string_view kPlayFilm = "Abspielen";
+inline constexpr std::string_view kPlayFromStart = "Von vorn";
+inline constexpr std::string_view kRandomFilm = "Zufallsfilm";
+inline constexpr std::string_view kMarkSeen = "Als gesehen markieren";
+inline constexpr std::string_view kMarkUnseen = "Als ungesehen markieren";
+inline constexpr std::string_view kNoPlayableFilms =
+    "Keine Filme mit Videodatei. Auf der Filmliste wählt Strg+O die Videodatei eines Films.";
+inline constexpr std::string_view kNoUnseenFilm = "Hier ist kein ungesehener Film dabei.";
+inline constexpr std::string_view kVideoMissing =
+    "Die Videodatei \"%1\" ist nicht zu finden. Ist das Laufwerk angeschlossen?";
+inline constexpr std::string_view kPlayingOutside =
+    "\"%1\" läuft im Standardprogramm des Systems. Danach: \"Als gesehen markieren\".";
+inline constexpr std::string_view kCannotPlay =
+    "Für die Videodatei \"%1\" ließ sich kein Programm starten.";
+
 }  // namespace zelluo::text
 
 namespace zelluo::text {

@@ -71,6 +71,24 @@ inline constexpr platform::GadgetId kImportFilms{328};
 inline constexpr platform::GadgetId kExportFilms{329};
 inline constexpr platform::GadgetId kExchangeStatus{331};  // the progress of an import
 inline constexpr platform::GadgetId kFilmList{330};
+inline constexpr platform::GadgetId kVideoLine{332};  // the film's video file (Strg+O chooses it)
+
+// Play page (back button 200).
+inline constexpr platform::GadgetId kPlayCover{201};
+inline constexpr platform::GadgetId kFilterAll{202};
+inline constexpr platform::GadgetId kFilterUnseen{203};
+inline constexpr platform::GadgetId kFilterStarted{204};
+inline constexpr platform::GadgetId kPlayTitle{205};
+inline constexpr platform::GadgetId kPlayDetails{206};
+inline constexpr platform::GadgetId kPlayFilm{207};
+inline constexpr platform::GadgetId kPlayFromStart{208};
+inline constexpr platform::GadgetId kRandomFilm{209};
+inline constexpr platform::GadgetId kMarkSeen{210};
+inline constexpr platform::GadgetId kPlaySearchLabel{211};
+inline constexpr platform::GadgetId kPlaySearchField{212};
+inline constexpr platform::GadgetId kPlayList{213};
+inline constexpr platform::GadgetId kPlayStatus{214};
+inline constexpr platform::GadgetId kVideo{220};  // the film playing, over the page
 
 // Options page: heading, separator, then per row a label, an on and an off
 // switch (row r: 402 + 3r, 403 + 3r, 404 + 3r, for r = 1 to 6: 405 to 422).
@@ -119,6 +137,7 @@ inline constexpr int32_t kPageUp = 17;        // PageUp
 inline constexpr int32_t kPageDown = 18;      // PageDown
 inline constexpr int32_t kImportFilms = 19;   // Strg+I
 inline constexpr int32_t kExportFilms = 20;   // Strg+E
+inline constexpr int32_t kChooseVideo = 21;   // Strg+O
 }  // namespace menu
 
 // Fonts: all "Arial"; 2 is the heading font and 3 the body font.

@@ -137,6 +137,13 @@ const std::array kFilmListColumns = {
     std::pair{text::kColumnCountry, 270},
 };
 
+// The Play page's columns, as wide together as the film list's.
+const std::array kPlayListColumns = {
+    std::pair{text::kColumnTitle, 560},       std::pair{text::kColumnYear, 90},
+    std::pair{text::kColumnRunningTime, 110}, std::pair{text::kColumnSeen, 170},
+    std::pair{text::kColumnProgress, 220},
+};
+
 GadgetEntry Field(platform::GadgetId number, platform::Rect rect,
                   GadgetType type = GadgetType::Field) {
   return GadgetEntry{number, type, rect, platform::kNoImage, {}, font::kBody};
@@ -187,6 +194,33 @@ std::vector<GadgetEntry> ListPage() {
                   {},
                   font::kBody},
       TextGadget(gadget::kExchangeStatus, {40, 956, 1170, 20}, "", font::kBody),
+      // Above the form, empty unless the film has a video file.
+      TextGadget(gadget::kVideoLine, {410, 84, 760, 20}, "", font::kBody),
+  };
+}
+
+std::vector<GadgetEntry> PlayPage() {
+  return {
+      ImageGadget(gadget::kBackPlay, kBackButtonRect, assets::image::kBack),
+      ImageGadget(gadget::kPlayCover, {40, 120, 360, 450}, assets::image::kCoverPlaceholder),
+      Button(gadget::kFilterAll, {410, 120, 120, 26}, text::kFilterAll),
+      Button(gadget::kFilterUnseen, {543, 120, 120, 26}, text::kFilterUnseen),
+      Button(gadget::kFilterStarted, {676, 120, 120, 26}, text::kFilterStarted),
+      TextGadget(gadget::kPlayTitle, {410, 180, 800, 18}, "", font::kHeading),
+      TextGadget(gadget::kPlayDetails, {410, 204, 800, 20}, "", font::kBody),
+      Button(gadget::kPlayFilm, {410, 544, 150, 26}, text::kPlayFilm),
+      Button(gadget::kPlayFromStart, {573, 544, 150, 26}, text::kPlayFromStart),
+      Button(gadget::kRandomFilm, {736, 544, 150, 26}, text::kRandomFilm),
+      Button(gadget::kMarkSeen, {899, 544, 220, 26}, text::kMarkSeen),
+      TextGadget(gadget::kPlaySearchLabel, {40, 596, 70, 20}, text::kSearch, font::kBody),
+      Field(gadget::kPlaySearchField, {110, 592, 300, 26}),
+      GadgetEntry{gadget::kPlayList,
+                  GadgetType::List,
+                  {40, 630, 1170, 320},
+                  platform::kNoImage,
+                  {},
+                  font::kBody},
+      TextGadget(gadget::kPlayStatus, {40, 956, 1170, 20}, "", font::kBody),
   };
 }
 
@@ -254,7 +288,8 @@ bool IsText(const GadgetEntry& entry) {
 }
 
 void CreateGadget(platform::Platform& platform, const GadgetEntry& entry,
-                  const platform::ListRowSource& rows = {}) {
+                  const platform::ListRowSource& rows = {},
+                  const platform::ListRowSource& playRows = {}) {
   switch (entry.type) {
     case GadgetType::Field:
       platform.CreateTextField(entry.number, entry.rect, platform::TextFieldKind::SingleLine);
@@ -264,11 +299,18 @@ void CreateGadget(platform::Platform& platform, const GadgetEntry& entry,
       break;
     case GadgetType::List: {
       std::vector<platform::ListColumn> columns;
+      const bool play = entry.number == gadget::kPlayList;
       for (const auto& [title, width] : kFilmListColumns) {
-        columns.push_back(
-            platform::ListColumn{std::string(title), width, platform::TextAlign::Left});
+        if (!play)
+          columns.push_back(
+              platform::ListColumn{std::string(title), width, platform::TextAlign::Left});
       }
-      platform.CreateListGadget(entry.number, entry.rect, columns, rows);
+      for (const auto& [title, width] : kPlayListColumns) {
+        if (play)
+          columns.push_back(
+              platform::ListColumn{std::string(title), width, platform::TextAlign::Left});
+      }
+      platform.CreateListGadget(entry.number, entry.rect, columns, play ? playRows : rows);
       break;
     }
     case GadgetType::Image:
@@ -294,8 +336,9 @@ void SetPageColours(platform::Platform& platform, platform::GadgetId number) {
 // Creates the gadgets in order, then gives the headings and then the body
 // texts their fonts, then every text gadget its colours.
 void CreateGadgets(platform::Platform& platform, const std::vector<GadgetEntry>& gadgets,
-                   const platform::ListRowSource& rows = {}) {
-  for (const GadgetEntry& entry : gadgets) CreateGadget(platform, entry, rows);
+                   const platform::ListRowSource& rows = {},
+                   const platform::ListRowSource& playRows = {}) {
+  for (const GadgetEntry& entry : gadgets) CreateGadget(platform, entry, rows, playRows);
   for (platform::FontId font : {font::kHeading, font::kBody}) {
     for (const GadgetEntry& entry : gadgets) {
       if (IsText(entry) && entry.font == font) platform.SetGadgetFont(entry.number, font);
@@ -342,6 +385,7 @@ std::vector<GadgetEntry> PageGadgets(const PageContext& pages, Page page) {
     case Page::About:
       return AboutPage(pages);
     case Page::Play:
+      return PlayPage();
     case Page::Update:
       break;
   }
@@ -388,7 +432,7 @@ void BuildCloseButton(platform::Platform& platform) {
 }
 
 void BuildPage(const PageContext& pages, Page page) {
-  CreateGadgets(pages.platform, PageGadgets(pages, page), pages.filmRows);
+  CreateGadgets(pages.platform, PageGadgets(pages, page), pages.filmRows, pages.playRows);
 }
 
 void ShowPage(const PageContext& pages, Page page) {

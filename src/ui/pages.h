@@ -22,6 +22,7 @@ struct PageContext {
   int32_t programSizeKb = 0;
   std::string_view author;
   platform::ListRowSource filmRows;  // the rows of the List page's film list
+  platform::ListRowSource playRows;  // the rows of the Play page's film list
 };
 
 enum class Page { Main, Play, List, Options, Update, About };

@@ -218,6 +218,49 @@ TEST(FilmStore, MigratesATableMadeByHandAndIndexesRowsWrittenByOthers) {
   EXPECT_EQ(Titles(*store, "blau"), std::vector<std::string>{"Blau"});
 }
 
+TEST(FilmStore, AddsTheViewingLogToAVersionOneFileAfterItsBackupAndDerivesSeenAndResume) {
+  Collection collection;
+  int64_t id = 0;
+  {
+    auto store = collection.Open();
+    Film film;
+    film.title = "Zwölf Wolken";
+    film.video = "/filme/wolken.mkv";
+    id = store->SaveFilm(film).id;
+    Save(*store, "Ohne Video");
+  }
+  // The layout of version 1, as an older Zelluo left it.
+  RunSql(collection.file, "DROP TABLE viewing; PRAGMA user_version = 1");
+  collection.today.day = 8;
+  auto store = collection.Open();
+  ASSERT_TRUE(store);
+  EXPECT_TRUE(std::filesystem::exists(collection.folder + "/Sicherungen/Filme-2026-12-08.db"));
+
+  const auto row = [&](PlayFilter filter) {
+    std::vector<PlayRow> rows = store->ListPlayable("wolken", filter);
+    return rows.empty() ? std::optional<PlayRow>() : rows[0];
+  };
+  EXPECT_EQ(store->ListPlayable("", PlayFilter::All).size(), 1u);
+  EXPECT_TRUE(store->ListPlayable("ohne", PlayFilter::All).empty());
+  // Stopped at half: started, a resume point, not seen.
+  int64_t viewing = store->StartViewing(id).id;
+  ASSERT_TRUE(store->EndViewing(viewing, 50, 100).Ok());
+  EXPECT_EQ(row(PlayFilter::Started)->resume, 50);
+  EXPECT_TRUE(row(PlayFilter::Unseen));
+  // Marked seen: in the log, no longer started; unseen again keeps the log.
+  ASSERT_TRUE(store->MarkSeen(id, true).Ok());
+  EXPECT_FALSE(row(PlayFilter::Unseen));
+  EXPECT_FALSE(row(PlayFilter::Started));
+  EXPECT_EQ(row(PlayFilter::All)->lastSeen, "2026-12-07T10:00:00Z");
+  ASSERT_TRUE(store->MarkSeen(id, false).Ok());
+  EXPECT_EQ(row(PlayFilter::Unseen)->viewings, 2);
+  EXPECT_EQ(store->ViewingsOf(id).size(), 2u);
+  // Deleting the film takes its log along.
+  ASSERT_TRUE(store->DeleteFilm(id).Ok());
+  EXPECT_TRUE(store->ViewingsOf(id).empty());
+  EXPECT_FALSE(store->StartViewing(id).Ok());
+}
+
 TEST(FilmStore, LeavesForeignDamagedAndNewerFilesByteIdentical) {
   const auto make_damaged = [](Collection& collection) {
     {
@@ -238,7 +281,7 @@ TEST(FilmStore, LeavesForeignDamagedAndNewerFilesByteIdentical) {
       {"damaged", make_damaged, "beschädigt"},
       {"newer",
        [](Collection& c) {
-         RunSql(c.file, "CREATE TABLE film(id, title); PRAGMA user_version = 2");
+         RunSql(c.file, "CREATE TABLE film(id, title); PRAGMA user_version = 3");
        },
        "neueren Version"},
       {"no film table", [](Collection& c) { RunSql(c.file, "CREATE TABLE x(y)"); },

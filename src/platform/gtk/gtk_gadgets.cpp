@@ -490,6 +490,7 @@ void GtkPlatform::HideGadget(GadgetId gadget) {
 
 void GtkPlatform::FreeGadget(GadgetId gadget) {
   if (Gadget* entry = FindGadget(gadget)) {
+    if (entry->Kind() == ControlKind::Video) StopVideo();
     if (entry->build && entry->shown) --unbuiltShown_;
     DestroyGadget(*entry);
     core_.gadgets.Erase(gadget);

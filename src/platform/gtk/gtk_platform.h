@@ -149,6 +149,15 @@ class GtkPlatform final : public Platform {
   void FocusGadget(GadgetId gadget) override;
   GadgetId FocusedGadget() override;
 
+  // --- films inside the window (gtk_video.cpp)
+  bool CanPlayVideo() override;
+  bool PlayVideo(GadgetId gadget, const Rect& rect, std::string_view path,
+                 double startSeconds) override;
+  void ControlVideo(GadgetId gadget, VideoCommand command, double seconds) override;
+  VideoStatus VideoState(GadgetId gadget) override;
+  // Drains libmpv's events in the main loop (a GLib source function).
+  static int DrainVideoEvents(void* self);
+
   // --- popup menu (gtk_menu.cpp)
   void CreatePopupMenu() override;
   void AppendMenuEntry(int32_t entry, std::string_view text) override;
@@ -346,6 +355,15 @@ class GtkPlatform final : public Platform {
     void operator()(AudioOutput* output) const;
   };
   std::unique_ptr<AudioOutput, AudioOutputDeleter> audio_;
+
+  // libmpv (gtk_video.cpp): null until it was looked for, and without it.
+  struct Mpv;
+  struct MpvDeleter {
+    void operator()(Mpv* mpv) const;
+  };
+  std::unique_ptr<Mpv, MpvDeleter> mpv_;
+  bool mpvTried_ = false;
+  void StopVideo();
 };
 
 }  // namespace zelluo::platform

@@ -348,6 +348,16 @@ Event HeadlessPlatform::WaitEvent(int32_t timeoutMs) {
     PressKey(*scripted.key);
     event = desktop.events.Pop().value_or(Event{EventKind::Other, 0, 0});
   }
+  if (scripted.videoPosition) {
+    event.number = 0;
+    HeadlessGadget* video = Find(scripted.event.Gadget());
+    if (video != nullptr && video->Kind() == ControlKind::Video) {
+      video->videoPosition = std::min(*scripted.videoPosition, videoDuration);
+      if (*scripted.videoPosition >= videoDuration) {
+        event = Event::OfGadget(scripted.event.Gadget(), kGadgetVideoEnded);
+      }
+    }
+  }
   if (HeadlessGadget* model = Find(event.Gadget());
       model != nullptr && event.kind == EventKind::Gadget) {
     if (scripted.typed) model->text = *scripted.typed;
@@ -365,6 +375,53 @@ ScriptedEvent ScriptedEvent::Typed(GadgetId field, std::string text) {
   ScriptedEvent scripted(Event::OfGadget(field, kGadgetTextChanged));
   scripted.typed = std::move(text);
   return scripted;
+}
+
+ScriptedEvent ScriptedEvent::VideoAt(GadgetId video, double position) {
+  ScriptedEvent scripted(Event{EventKind::Other, 0, 0});
+  scripted.event.number = Number(video);
+  scripted.videoPosition = position;
+  return scripted;
+}
+
+bool HeadlessPlatform::PlayVideo(GadgetId gadget, const Rect& rect, std::string_view path,
+                                 double startSeconds) {
+  Record("PlayVideo " + std::to_string(Number(gadget)) + " " + Describe(rect) + " " + Quote(path) +
+         " " + std::to_string(static_cast<int64_t>(startSeconds)));
+  if (!videoAvailable) return false;
+  HeadlessGadget model(ControlKind::Video);
+  model.rect = rect;
+  model.videoPath = std::string(path);
+  model.videoPosition = startSeconds;
+  CreateGadget(gadget, std::move(model));
+  focus = gadget;
+  return true;
+}
+
+void HeadlessPlatform::ControlVideo(GadgetId gadget, VideoCommand command, double seconds) {
+  Record("ControlVideo " + std::to_string(Number(gadget)) +
+         (command == VideoCommand::Seek ? " seek " + std::to_string(static_cast<int64_t>(seconds))
+                                        : " pause"));
+  HeadlessGadget* model = Find(gadget);
+  if (model == nullptr || model->Kind() != ControlKind::Video) return;
+  if (command == VideoCommand::TogglePause) {
+    model->videoPaused = !model->videoPaused;
+  } else {
+    model->videoPosition = std::clamp(model->videoPosition + seconds, 0.0, videoDuration);
+  }
+}
+
+VideoStatus HeadlessPlatform::VideoState(GadgetId gadget) {
+  HeadlessGadget* model = Find(gadget);
+  if (model == nullptr || model->Kind() != ControlKind::Video) return {};
+  return {true, model->videoPosition, videoDuration, model->videoPosition >= videoDuration};
+}
+
+bool HeadlessPlatform::OpenWithDefaultProgram(std::string_view path) {
+  Record("OpenWithDefaultProgram " + Quote(path));
+  if (!defaultProgramAvailable) return false;
+  openedWithDefaultProgram.emplace_back(path);
+  return true;
 }
 
 ScriptedEvent ScriptedEvent::Selected(GadgetId list, int32_t row) {

@@ -12,6 +12,9 @@
 // rule GTK and Win32 follow), the field or list doing its own part; scripted
 // typing replaces a field's text, and a list fetches the rows it shows whenever
 // its rows or its selection change.
+// A scripted player stands in for the video library: a film "plays" at the
+// position the script sets (ScriptedEvent::VideoAt), seeks and pauses as
+// asked, and ends when the script sets a position at its duration.
 // Does not: draw anything, or move the mouse by itself (scripted positions only).
 
 #include <cstdint>
@@ -41,6 +44,10 @@ struct HeadlessControl {
   // draws: as many as fit its height at 20 pixels a row (less the headings),
   // scrolled so that the selection is visible.
   std::vector<std::vector<std::string>> shownRows;
+  // A video gadget's film and where it stands.
+  std::string videoPath;
+  double videoPosition = 0;
+  bool videoPaused = false;
 };
 
 using HeadlessGadget = Control<HeadlessControl>;
@@ -89,12 +96,16 @@ struct ScriptedEvent {
   // selects a row of a list; either arrives as the matching gadget event.
   static ScriptedEvent Typed(GadgetId field, std::string text);
   static ScriptedEvent Selected(GadgetId list, int32_t row);
+  // The film in a video gadget has come to position (seconds); at the
+  // duration it ends, which arrives as kGadgetVideoEnded.
+  static ScriptedEvent VideoAt(GadgetId video, double position);
 
   Event event;
   std::optional<Point> mouse;
   std::optional<KeyPress> key;  // resolved by the shortcut rules when it is due
   std::optional<std::string> typed;
   int32_t row = -1;
+  std::optional<double> videoPosition;
 };
 
 class HeadlessPlatform : public Platform {
@@ -120,6 +131,11 @@ class HeadlessPlatform : public Platform {
   os::WriteFaultHook writeFault;
   // When set, every file read fails as an I/O error after opening would.
   bool readFault = false;
+  // The scripted player: whether it is there, and how long every film is.
+  bool videoAvailable = false;
+  double videoDuration = 100;
+  // Whether the system's default program for a file can be started.
+  bool defaultProgramAvailable = true;
   // Gives up after this many empty waits so that a script that never quits ends.
   int32_t idleWaitLimit = 1000;
 
@@ -141,6 +157,7 @@ class HeadlessPlatform : public Platform {
   std::map<int32_t, std::vector<uint8_t>> sounds;
   std::vector<int32_t> played;
   int32_t processesStarted = 0;
+  std::vector<std::string> openedWithDefaultProgram;  // the files handed over
   int32_t pausedMs = 0;
   bool timedOut = false;  // set when idleWaitLimit was reached
   // The gadgets and the window as they stood when the script ran out, before
@@ -189,6 +206,11 @@ class HeadlessPlatform : public Platform {
   int32_t ListSelection(GadgetId gadget) override;
   void FocusGadget(GadgetId gadget) override;
   GadgetId FocusedGadget() override;
+  bool CanPlayVideo() override { return videoAvailable; }
+  bool PlayVideo(GadgetId gadget, const Rect& rect, std::string_view path,
+                 double startSeconds) override;
+  void ControlVideo(GadgetId gadget, VideoCommand command, double seconds) override;
+  VideoStatus VideoState(GadgetId gadget) override;
   void LoadFont(FontId font, std::string_view face, int32_t pixelHeight, int32_t weight,
                 bool underline) override;
   void FreeAllFonts() override;
@@ -221,6 +243,7 @@ class HeadlessPlatform : public Platform {
   LocalTime Now() override { return LocalTime{date, hour, minute}; }
   void Pause(int32_t milliseconds) override;
   bool StartOwnExecutable() override;
+  bool OpenWithDefaultProgram(std::string_view path) override;
   bool OpenAudio() override;
   bool LoadSound(int32_t sound, const PcmFormat& format, const uint8_t* samples,
                  size_t byteCount) override;

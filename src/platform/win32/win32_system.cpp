@@ -2,6 +2,8 @@
 // that the Windows build links in place of the POSIX one.
 
 #include <windows.h>
+// after windows.h
+#include <shellapi.h>
 
 #include <algorithm>
 #include <cwchar>
@@ -303,6 +305,15 @@ bool StartProcess(const std::string& executable) {
   ::CloseHandle(process.hThread);
   ::CloseHandle(process.hProcess);
   return true;
+}
+
+bool OpenWithDefaultProgram(const std::string& path) {
+  if (path.empty()) return false;
+  const std::wstring file = win32::Widen(path);
+  // Above 32 means the program for the file was started.
+  const auto started = reinterpret_cast<INT_PTR>(
+      ::ShellExecuteW(nullptr, L"open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  return started > 32;
 }
 
 }  // namespace zelluo::platform::os

@@ -1,0 +1,191 @@
+// The viewing log of the collection (schema version 2): every viewing of a
+// film with its dates, position and duration, from which the Play page derives
+// seen, last seen and the resume point. docs/collection.md describes the table.
+#include <sqlite3.h>
+
+#include <algorithm>
+
+#include "collection/film_store.h"
+#include "collection/folding.h"
+#include "collection/sql_statement.h"
+#include "texts/texts.h"
+
+namespace zelluo::collection {
+namespace {
+
+constexpr const char* CreateViewingTable =
+    "CREATE TABLE viewing(id INTEGER PRIMARY KEY,"
+    " film INTEGER NOT NULL REFERENCES film(id) ON DELETE CASCADE,"
+    " started TEXT NOT NULL, ended TEXT, position REAL, duration REAL,"
+    " complete INTEGER NOT NULL DEFAULT 0);"
+    "CREATE INDEX viewing_film ON viewing(film, id);";
+
+std::string ObjectType(sqlite3* db, std::string_view name) {
+  SqlStatement type(db, "SELECT type FROM sqlite_schema WHERE name = ?1");
+  type.Bind(1, name);
+  return type.Step() == SQLITE_ROW ? type.Text(0) : std::string();
+}
+
+std::string Fault(sqlite3* db) { return db ? sqlite3_errmsg(db) : "out of memory"; }
+
+}  // namespace
+
+bool CountsAsSeen(double position, double duration) {
+  return duration > 0 && position >= kSeenFrom * duration;
+}
+
+double ResumePoint(double position, double duration) {
+  if (duration <= 0 || position < kResumeFrom * duration || CountsAsSeen(position, duration)) {
+    return 0;
+  }
+  return position;
+}
+
+std::string FilmStore::AddViewingLog() {
+  const std::string type = ObjectType(db_, "viewing");
+  if (type == "table") return {};
+  // A view or trigger of that name in a file someone else made: not ours.
+  if (!type.empty()) return text::FormatText(text::kUnknownLayout, path_);
+  int64_t version = 0;
+  {
+    SqlStatement read(db_, "PRAGMA user_version");
+    if (read.Step() == SQLITE_ROW) version = read.Integer(0);
+  }
+  // A collection of version 1 is copied away before it changes; one made just
+  // now (version 2 without the table) has nothing to copy.
+  if (version < SchemaVersion) BackUpIfDue();
+  ChangeResult added = Change(
+      [&]() -> std::string {
+        if (ObjectType(db_, "viewing") == "table") return {};
+        const std::string sql = std::string(CreateViewingTable) +
+                                "PRAGMA user_version = " + std::to_string(SchemaVersion);
+        return sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK
+                   ? std::string()
+                   : Fault(db_);
+      },
+      false);
+  return added.Ok() ? std::string() : text::FormatText(text::kCannotOpen, path_, added.message);
+}
+
+std::vector<PlayRow> FilmStore::ListPlayable(std::string_view query, PlayFilter filter) {
+  readProblem_.clear();
+  std::vector<PlayRow> rows;
+  if (!db_) return rows;
+  const std::string expression = MatchExpressionOf(query);
+  std::string sql =
+      "SELECT f.id, f.title, f.year, f.runtime, f.video, f.cover, s.last_seen, s.viewings,"
+      " l.position, l.duration FROM film AS f INDEXED BY film_order"
+      " LEFT JOIN (SELECT film, count(*) AS viewings,"
+      " max(CASE WHEN complete THEN coalesce(ended, started) END) AS last_seen"
+      " FROM viewing GROUP BY film) AS s ON s.film = f.id"
+      " LEFT JOIN viewing AS l ON l.id = (SELECT max(id) FROM viewing WHERE film = f.id)"
+      " WHERE f.video IS NOT NULL AND f.video != ''";
+  if (!expression.empty()) {
+    sql += " AND f.id IN (SELECT rowid FROM film_search WHERE film_search MATCH ?1)";
+  }
+  sql += " ORDER BY f.sort_key, f.id";
+  SqlStatement list(db_, sql);
+  if (!expression.empty()) list.Bind(1, expression);
+  int stepped;
+  while ((stepped = list.Step()) == SQLITE_ROW) {
+    PlayRow row{list.Integer(0),
+                list.Text(1),
+                list.OptionalNumber(2),
+                list.OptionalNumber(3),
+                list.Text(4),
+                list.OptionalText(5),
+                list.Text(6),
+                list.Integer(7),
+                0,
+                list.Real(9)};
+    // The last viewing: complete ones and those marked unseen start anew.
+    row.resume = ResumePoint(list.Real(8), row.duration);
+    const bool seen = !row.lastSeen.empty();
+    if (filter == PlayFilter::Unseen && seen) continue;
+    if (filter == PlayFilter::Started && row.resume <= 0) continue;
+    rows.push_back(std::move(row));
+  }
+  if (stepped != SQLITE_DONE) {
+    readProblem_ = text::FormatText(text::kCannotRead, path_, Fault(db_));
+    rows.clear();
+  }
+  return rows;
+}
+
+std::vector<Viewing> FilmStore::ViewingsOf(int64_t film) {
+  readProblem_.clear();
+  std::vector<Viewing> viewings;
+  if (!db_) return viewings;
+  SqlStatement list(db_,
+                    "SELECT id, film, started, ended, position, duration, complete FROM viewing"
+                    " WHERE film = ?1 ORDER BY id");
+  list.Bind(1, film);
+  int stepped;
+  while ((stepped = list.Step()) == SQLITE_ROW) {
+    viewings.push_back({list.Integer(0), list.Integer(1), list.Text(2), list.Text(3), list.Real(4),
+                        list.Real(5), list.Integer(6) != 0});
+  }
+  if (stepped != SQLITE_DONE) readProblem_ = text::FormatText(text::kCannotRead, path_, Fault(db_));
+  return viewings;
+}
+
+ChangeResult FilmStore::StartViewing(int64_t film) {
+  if (!backupChecked_) BackUpIfDue();
+  int64_t id = 0;
+  bool missing = false;
+  ChangeResult result = Change([&]() -> std::string {
+    {
+      SqlStatement exists(db_, "SELECT 1 FROM film WHERE id = ?1");
+      missing = exists.Bind(1, film).Step() != SQLITE_ROW;
+    }
+    if (missing) return "missing";
+    SqlStatement insert(db_, "INSERT INTO viewing(film, started) VALUES(?1, ?2)");
+    if (!insert.Bind(1, film).Bind(2, Now()).Done()) return Fault(db_);
+    id = sqlite3_last_insert_rowid(db_);
+    return {};
+  });
+  if (missing) return {0, text::FormatText(text::kFilmMissing, path_)};
+  if (!result.Ok()) return {0, text::FormatText(text::kCannotWrite, path_, result.message)};
+  return {id, {}};
+}
+
+ChangeResult FilmStore::EndViewing(int64_t viewing, double position, double duration) {
+  position = std::max(position, 0.0);
+  duration = std::max(duration, 0.0);
+  ChangeResult result = Change([&]() -> std::string {
+    SqlStatement end(db_,
+                     "UPDATE viewing SET ended = ?2, position = ?3, duration = ?4,"
+                     " complete = ?5 WHERE id = ?1");
+    end.Bind(1, viewing).Bind(2, Now()).BindReal(3, position).BindReal(4, duration);
+    end.Bind(5, int64_t{CountsAsSeen(position, duration) ? 1 : 0});
+    return end.Done() ? std::string() : Fault(db_);
+  });
+  if (!result.Ok()) return {0, text::FormatText(text::kCannotWrite, path_, result.message)};
+  return {viewing, {}};
+}
+
+ChangeResult FilmStore::MarkSeen(int64_t film, bool seen) {
+  if (!backupChecked_) BackUpIfDue();
+  ChangeResult result = Change([&]() -> std::string {
+    if (!seen) {
+      // The log keeps its viewings; none counts any more, and the last one
+      // leaves no resume point.
+      SqlStatement unseen(db_,
+                          "UPDATE viewing SET complete = 0,"
+                          " position = CASE WHEN id = (SELECT max(id) FROM viewing WHERE film = ?1)"
+                          " THEN 0 ELSE position END WHERE film = ?1");
+      return unseen.Bind(1, film).Done() ? std::string() : Fault(db_);
+    }
+    const std::string now = Now();
+    SqlStatement mark(db_,
+                      "INSERT INTO viewing(film, started, ended, position, duration, complete)"
+                      " SELECT ?1, ?2, ?2, d, d, 1 FROM (SELECT coalesce((SELECT duration FROM"
+                      " viewing WHERE film = ?1 ORDER BY id DESC LIMIT 1), 0) AS d)"
+                      " WHERE EXISTS(SELECT 1 FROM film WHERE id = ?1)");
+    return mark.Bind(1, film).Bind(2, now).Done() ? std::string() : Fault(db_);
+  });
+  if (!result.Ok()) return {0, text::FormatText(text::kCannotWrite, path_, result.message)};
+  return {film, {}};
+}
+
+}  // namespace zelluo::collection
