@@ -53,12 +53,12 @@ std::string FilmStore::AddViewingLog() {
   }
   // A collection of version 1 is copied away before it changes; one made just
   // now (version 2 without the table) has nothing to copy.
-  if (version < SchemaVersion) BackUpIfDue();
+  if (version < kSchemaVersion) BackUpIfDue();
   ChangeResult added = Change(
       [&]() -> std::string {
         if (ObjectType(db_, "viewing") == "table") return {};
         const std::string sql = std::string(CreateViewingTable) +
-                                "PRAGMA user_version = " + std::to_string(SchemaVersion);
+                                "PRAGMA user_version = " + std::to_string(kSchemaVersion);
         return sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK
                    ? std::string()
                    : Fault(db_);
