@@ -33,42 +33,50 @@ bool StartsWith(std::string_view bytes, std::string_view prefix) {
   return bytes.substr(0, prefix.size()) == prefix;
 }
 
-ImportResult ReadArchive(std::string bytes, const std::string& path) {
+std::unique_ptr<FilmReading> Refusing(std::string message) {
+  return ReadingInOneStep([message = std::move(message)] { return Refused(message); });
+}
+
+std::unique_ptr<FilmReading> StartArchive(std::string bytes, const std::string& path) {
   bool tellico = false, backup = false;
   {
     ZipReader archive(bytes, path);
-    if (!archive.Error().empty()) return Refused(archive.Error());
+    if (!archive.Error().empty()) return Refusing(archive.Error());
     tellico = archive.Has("tellico.xml");
     backup = archive.Has("zelluo-sicherung.xml");
   }
-  if (tellico) return ReadTellico(bytes, path);
-  if (backup) return ReadBackup(std::move(bytes), path);
-  return Refused(FormatText(text::kImportUnknownArchive, FileNameOf(path)));
+  if (tellico) return StartTellico(std::move(bytes), path);
+  if (backup) return StartBackup(std::move(bytes), path);
+  return Refusing(FormatText(text::kImportUnknownArchive, FileNameOf(path)));
 }
 
-// The films of a file read whole into bytes.
-ImportResult ReadImportBytes(std::string bytes, const std::string& path) {
+// The films of a file read whole into bytes, read a step at a time.
+std::unique_ptr<FilmReading> StartReadingFilms(std::string bytes, const std::string& path) {
   const std::string name = FileNameOf(path);
   if (StartsWith(bytes, kSqliteHeader)) {
-    bytes = std::string();  // the database is read in place
-    return ReadGriffith(path);
+    // The database is read in place, at once.
+    return ReadingInOneStep([path] { return ReadGriffith(path); });
   }
   if (StartsWith(bytes, "PK\x03\x04") || StartsWith(bytes, "PK\x05\x06")) {
-    return ReadArchive(std::move(bytes), path);
+    return StartArchive(std::move(bytes), path);
   }
   const std::string root = RootElementName(bytes);
-  if (root == "collection") return ReadGcstar(bytes, path);
-  if (root == "tellico") return ReadTellico(bytes, path);
-  if (root == "movie") return ReadNfo(bytes, path);
-  if (root == "zelluo-sicherung") return ReadBackup(std::move(bytes), path);
-  if (!root.empty()) return Refused(FormatText(text::kImportUnknownXml, name, root));
-  return ReadCsvFilms(bytes, path);
+  if (root == "collection") return StartGcstar(std::move(bytes), path);
+  if (root == "tellico") return StartTellico(std::move(bytes), path);
+  if (root == "movie") {
+    // A description of one film, read at once.
+    return ReadingInOneStep([nfo = std::move(bytes), path] { return ReadNfo(nfo, path); });
+  }
+  if (root == "zelluo-sicherung") return StartBackup(std::move(bytes), path);
+  if (!root.empty()) return Refusing(FormatText(text::kImportUnknownXml, name, root));
+  return StartCsvFilms(std::move(bytes), path);
 }
 
 }  // namespace
 
-ImportFileReading::ImportFileReading(std::string path, size_t sliceBytes)
-    : path_(std::move(path)), sliceBytes_(std::max<size_t>(sliceBytes, 1)) {
+ImportFileReading::ImportFileReading(std::string path, ImportSlice slice)
+    : path_(std::move(path)), slice_(slice) {
+  slice_.bytes = std::max<size_t>(slice_.bytes, 1);
   const std::string name = FileNameOf(path_);
   size_ = os::FileSize(path_);
   std::string_view refusal;
@@ -93,16 +101,26 @@ void ImportFileReading::Refuse(std::string_view message) {
   error_ = message;
   bytes_ = std::string();
   file_.reset();
+  films_.reset();
   finished_ = true;
 }
 
-void ImportFileReading::ReadSlice() {
+void ImportFileReading::Step() {
   if (finished_) return;
+  const auto deadline = std::chrono::steady_clock::now() + slice_.time;
+  if (films_ == nullptr) {
+    ReadSlice();
+    if (films_ == nullptr || std::chrono::steady_clock::now() >= deadline) return;
+  }
+  finished_ = films_->Step(deadline);
+}
+
+void ImportFileReading::ReadSlice() {
   const size_t before = bytes_.size();
   // One byte beyond the size told at the start finds the end without another
   // slice; a file that grows meanwhile is read on to its end.
   const auto left = static_cast<size_t>(std::max<int64_t>(size_ - static_cast<int64_t>(before), 0));
-  const size_t wanted = std::min(sliceBytes_, left + 1);
+  const size_t wanted = std::min(slice_.bytes, left + 1);
   bytes_.resize(before + wanted);
   const int64_t got = file_->ReadNext(bytes_.data() + before, wanted);
   if (got < 0) return Refuse(FormatText(text::kImportMissing, FileNameOf(path_)));
@@ -110,12 +128,15 @@ void ImportFileReading::ReadSlice() {
   const bool atEnd = static_cast<size_t>(got) < wanted;
   if (atEnd || (bytes_.size() >= kSqliteHeader.size() && StartsWith(bytes_, kSqliteHeader))) {
     file_.reset();
-    finished_ = true;
+    films_ = StartReadingFilms(std::move(bytes_), path_);
+    bytes_ = std::string();
   }
 }
 
 int ImportFileReading::Percent() const {
-  if (finished_ || size_ <= 0) return 100;
+  if (finished_) return 100;
+  if (films_ != nullptr) return films_->Percent();
+  if (size_ <= 0) return 100;
   return static_cast<int>(
       std::min<int64_t>(static_cast<int64_t>(bytes_.size()) * 100 / size_, 100));
 }
@@ -123,12 +144,14 @@ int ImportFileReading::Percent() const {
 ImportResult ImportFileReading::Result() {
   ZELLUO_ASSERT(finished_);
   if (!error_.empty()) return Refused(std::move(error_));
-  return ReadImportBytes(std::move(bytes_), path_);
+  return films_->Result();
 }
 
 ImportResult ReadImportFile(const std::string& path) {
-  ImportFileReading reading(path, static_cast<size_t>(kMaxImportBytes) + 1);
-  reading.ReadSlice();
+  // All at once; the time only decides how often the clock is looked at.
+  ImportFileReading reading(path,
+                            {static_cast<size_t>(kMaxImportBytes) + 1, std::chrono::hours(1)});
+  while (!reading.Finished()) reading.Step();
   return reading.Result();
 }
 
@@ -202,8 +225,12 @@ ExportOutcome ExportFilms(const std::vector<Film>& films, ExportFormat format,
     }
   };
   switch (format) {
-    case ExportFormat::Csv: written(FilmsAsCsv(films, os::AbsolutePath(coverFolder))); break;
-    case ExportFormat::Html: outcome.error = ExportHtml(films, path, coverFolder, {}, date); break;
+    case ExportFormat::Csv:
+      written(FilmsAsCsv(films, os::AbsolutePath(coverFolder)));
+      break;
+    case ExportFormat::Html:
+      outcome.error = ExportHtml(films, path, coverFolder, {}, date);
+      break;
     case ExportFormat::Backup: {
       BackupResult backup = BackupArchive(films, coverFolder);
       outcome.missingCovers = backup.missingCovers;

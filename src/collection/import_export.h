@@ -4,6 +4,7 @@
 // taken over one at a time, and the collection written in the format the
 // chosen file name asks for.
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -25,40 +26,50 @@ namespace zelluo::collection {
 // .nfo, Griffith (SQLite) or a Zelluo backup. The file is only read.
 ImportResult ReadImportFile(const std::string& path);
 
-// How much of an import file is read at a time between the window's events.
-inline constexpr size_t kImportReadSlice = 4 << 20;
+// How much of an import file is read at a time between the window's events,
+// and how long the films are read from its bytes between them.
+struct ImportSlice {
+  size_t bytes = size_t{4} << 20;
+  std::chrono::milliseconds time{40};
+};
 
-// ReadImportFile a slice at a time: the file's bytes are read in slices (so
-// that a file of hundreds of megabytes leaves the window answering between
-// them), then its films are read from them at once.
+// ReadImportFile a slice at a time, so that a file of hundreds of megabytes
+// leaves the window answering: the file's bytes are read a slice per step,
+// then its films are read from them a step at a time.
 class ImportFileReading {
  public:
   // Refused at once (Finished, with the message in Result) when the file is
   // missing, a folder, empty or too large.
-  ImportFileReading(std::string path, size_t sliceBytes = kImportReadSlice);
+  explicit ImportFileReading(std::string path, ImportSlice slice = {});
   ~ImportFileReading();
   ImportFileReading(const ImportFileReading&) = delete;
   ImportFileReading& operator=(const ImportFileReading&) = delete;
 
-  // Reads the next slice; nothing once finished.
-  void ReadSlice();
-  // Every byte read (or the file refused, or told a Griffith database by its
-  // first bytes: that one is read in place).
+  // The next slice of the file's bytes; once all are read (and in the step
+  // that reads the last slice, while its time lasts), the films read from
+  // them for the slice's time, at least a little. Nothing once finished.
+  void Step();
+  // The films are read (or the file refused).
   bool Finished() const { return finished_; }
-  // How much of the file is read, 0 to 100.
+  // Every byte is read (or the file refused, or told a Griffith database by
+  // its first bytes: that one is read in place); the films are read next.
+  bool AllRead() const { return films_ != nullptr || finished_; }
+  // How much of the file is read, or of its films once AllRead: 0 to 100.
   int Percent() const;
   const std::string& Path() const { return path_; }
   // The films of the file, or why there are none; once finished, only once.
   ImportResult Result();
 
  private:
+  void ReadSlice();
   void Refuse(std::string_view message);
 
   std::string path_;
-  size_t sliceBytes_;
+  ImportSlice slice_;
   int64_t size_ = 0;
   std::unique_ptr<os::FileReader> file_;
   std::string bytes_;
+  std::unique_ptr<FilmReading> films_;
   std::string error_;
   bool finished_ = false;
 };

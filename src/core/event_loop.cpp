@@ -49,10 +49,17 @@ void EndSession(Application& app, LoopState& loop) {
   if (app.shownPage == Page::List) app.listPage.KeepDraft(app.platform.Now());
 }
 
-void DispatchMenu(Application& app, LoopState& loop, int32_t entry) {
+void DispatchMenu(Application& app, LoopState& loop, const Event& event) {
+  const int32_t entry = event.number;
   if (app.shownPage == Page::List && app.listPage.HandleMenu(entry)) return;
   switch (entry) {
     case menu::kQuit:
+      // Escape on the List page while an import runs cancels the import,
+      // and the program runs on; the tray's "Beenden" still quits.
+      if (event.type == kMenuByKey && app.shownPage == Page::List && app.listPage.ImportRunning()) {
+        AskToCancelImport(app.listPage, app.platform);
+        break;
+      }
       Quit(app, loop);
       break;
     case menu::kBackToMain:
@@ -126,7 +133,7 @@ void RunEventLoop(Application& app) {
         DragMainWindow(platform);
         break;
       case EventKind::Menu:
-        DispatchMenu(app, loop, event.number);
+        DispatchMenu(app, loop, event);
         break;
       case EventKind::Gadget:
         DispatchGadget(app, loop, event);

@@ -120,12 +120,14 @@ void PreviewImport(ListPageController& listPage, Platform& platform,
 }
 
 void ShowReadingStatus(Platform& platform, const collection::ImportFileReading& reading) {
-  ShowImportStatus(platform, FormatText(text::kImportReading, std::to_string(reading.Percent())));
+  ShowImportStatus(platform,
+                   FormatText(reading.AllRead() ? text::kImportParsing : text::kImportReading,
+                              std::to_string(reading.Percent())));
 }
 
 }  // namespace
 
-void StartImport(ListPageController& listPage, Platform& platform, size_t readSlice) {
+void StartImport(ListPageController& listPage, Platform& platform, collection::ImportSlice slice) {
   if (!ReadyForExchange(listPage, platform) || !listPage.LeaveFilm()) return;
   const std::vector<FileFilter> filters = {
       {std::string(text::kImportableFiles),
@@ -133,8 +135,8 @@ void StartImport(ListPageController& listPage, Platform& platform, size_t readSl
       {std::string(text::kAllFiles), {"*"}}};
   std::optional<std::string> path = platform.ChooseFile(text::kImportTitle, filters, false, "");
   if (!path) return;
-  auto reading = std::make_unique<collection::ImportFileReading>(*path, readSlice);
-  reading->ReadSlice();  // a file of one slice is read at once
+  auto reading = std::make_unique<collection::ImportFileReading>(*path, slice);
+  reading->Step();  // a small file is read at once
   if (!reading->Finished()) {
     ShowReadingStatus(platform, *reading);
     listPage.BeginReading(std::move(reading));
@@ -145,7 +147,7 @@ void StartImport(ListPageController& listPage, Platform& platform, size_t readSl
 
 void StepImport(ListPageController& listPage, Platform& platform) {
   if (collection::ImportFileReading* reading = listPage.RunningReading()) {
-    reading->ReadSlice();
+    reading->Step();
     if (!reading->Finished()) {
       ShowReadingStatus(platform, *reading);
       return;
@@ -174,6 +176,16 @@ bool MayQuitDuringImport(ListPageController& listPage, Platform& platform) {
   }
   listPage.DropImport();  // nothing is stored
   return true;
+}
+
+void AskToCancelImport(ListPageController& listPage, Platform& platform) {
+  if (platform.ShowMessage(text::kProgramTitle, text::kImportCancelQuestion,
+                           MessageButtons::YesNo) != MessageAnswer::Yes ||
+      !listPage.ImportRunning()) {
+    return;
+  }
+  listPage.DropImport();  // nothing is stored
+  ShowImportStatus(platform, "");
 }
 
 void StartExport(ListPageController& listPage, Platform& platform) {

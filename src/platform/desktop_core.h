@@ -201,7 +201,7 @@ struct DesktopCore {
   KeyRoute ReportKey(int32_t keyCode, KeyModifier modifier, GadgetId focusedGadget) {
     const KeyRoute route = RouteKey(keyCode, modifier, gadgets.KindOf(focusedGadget), shortcuts);
     if (route.target == KeyTarget::Shortcut) {
-      events.Push(Event{EventKind::Menu, route.menuEvent, 0});
+      events.Push(Event{EventKind::Menu, route.menuEvent, kMenuByKey});
     }
     return route;
   }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
 
 #include "collection/cover.h"
@@ -100,17 +101,22 @@ TEST(FilmExchange, ThePreviewCountsAndOnlyJaStoresTheNewFilms) {
   EXPECT_EQ(accepted.At(gadget::kExchangeStatus).text, "");
 }
 
-// A file larger than a slice is read a slice per pass of the event loop, the
-// progress under the list, before the preview; quitting (Escape) while it is
-// read drops the import. The List page runs alone on the headless platform,
-// with slices of 30 bytes (and a file name that is not ASCII).
-TEST(FilmExchange, ALargeFileIsReadInSlicesAndCanBeDropped) {
+// A file larger than a slice is read a slice per pass of the event loop, then
+// its films a slice per pass, the progress under the list, before the preview;
+// Escape cancels the import while it runs, quitting drops it, and then nothing
+// is stored. The List page runs alone on the headless platform, with slices of
+// 30 bytes and of no time at all, so that each pass does the least it can (and
+// a file name that is not ASCII).
+TEST(FilmExchange, ALargeFileIsReadInSlicesAndCanBeCancelled) {
   std::string csv = "Titel;Jahr\r\n";
   for (char c : {'A', 'B', 'C', 'D', 'E'}) csv += std::string("Film ") + c + ";2001\r\n";
   csv += "Film " + std::string(100 - csv.size() - 12, 'F') + ";2001\r\n";
   ASSERT_EQ(csv.size(), 100u);
-  for (const bool quit : {false, true}) {
-    SCOPED_TRACE(quit ? "quit" : "read");
+  const auto reading = [](int percent, const char* done) {
+    return "Import: " + std::to_string(percent) + " % der Datei " + done + " … (Escape bricht ab)";
+  };
+  for (const std::string way : {"read", "cancel", "quit"}) {
+    SCOPED_TRACE(way);
     TempDir dir;
     WriteBytes(dir / "große Liste.csv", csv);
     HeadlessPlatform p(dir.Path());
@@ -120,31 +126,35 @@ TEST(FilmExchange, ALargeFileIsReadInSlicesAndCanBeDropped) {
     page.Enter();
     p.chosenFiles = {dir / "große Liste.csv"};
     p.answers = {MessageAnswer::Yes};
-    StartImport(page, p, 30);
+    StartImport(page, p, {30, std::chrono::milliseconds(0)});
     std::vector<std::string> progress;
     for (int pass = 0; page.RunningReading() != nullptr && pass < 10; ++pass) {
       progress.push_back(p.GadgetText(gadget::kExchangeStatus));
-      if (quit && pass == 1) {
+      if (way == "quit" && pass == 1) {
         EXPECT_TRUE(MayQuitDuringImport(page, p));
-        EXPECT_FALSE(page.ImportRunning());
+      } else if (way == "cancel" && pass == 4) {
+        AskToCancelImport(page, p);
       } else {
         StepImport(page, p);
       }
     }
+    EXPECT_FALSE(page.ImportRunning());
     const std::string messages = p.messages.empty() ? "" : p.messages.back().text;
     auto opened = collection::FilmStore::Open(dir / "Zelluo Files");
-    if (quit) {
-      EXPECT_EQ(progress, (std::vector<std::string>{"Import: 30 % der Datei gelesen …",
-                                                    "Import: 60 % der Datei gelesen …"}));
-      EXPECT_EQ(messages, text::kImportQuitQuestion);
-      EXPECT_EQ(opened.store->CountFilms(""), 0);
-    } else {
-      EXPECT_EQ(progress, (std::vector<std::string>{"Import: 30 % der Datei gelesen …",
-                                                    "Import: 60 % der Datei gelesen …",
-                                                    "Import: 90 % der Datei gelesen …"}));
+    const std::vector<std::string> read = {reading(30, "gelesen"),     reading(60, "gelesen"),
+                                           reading(90, "gelesen"),     reading(0, "ausgewertet"),
+                                           reading(10, "ausgewertet"), reading(20, "ausgewertet")};
+    if (way == "read") {
+      EXPECT_EQ(progress, read);
       EXPECT_EQ(messages, "6 Filme importiert.");
       EXPECT_EQ(opened.store->CountFilms(""), 6);
+      continue;
     }
+    EXPECT_EQ(progress,
+              std::vector<std::string>(read.begin(), read.begin() + (way == "quit" ? 2 : 5)));
+    EXPECT_EQ(messages, way == "quit" ? text::kImportQuitQuestion : text::kImportCancelQuestion);
+    EXPECT_EQ(p.GadgetText(gadget::kExchangeStatus), way == "quit" ? progress.back() : "");
+    EXPECT_EQ(opened.store->CountFilms(""), 0);
   }
 }
 
