@@ -57,6 +57,7 @@ struct Slices {
   Clock::duration longest{};
   Clock::duration total{};
   size_t films = 0;
+  Clock::duration preview{};
 };
 
 // Reads the file as the List page does; every step timed.
@@ -72,12 +73,24 @@ Slices ReadInSlices(const std::string& path) {
     ++slices.count;
   };
   do {
+    const int before = reading.Percent();
+    const bool allRead = reading.AllRead();
+    const Clock::duration longest = slices.longest;
     timed([&] { reading.Step(); });
+    if (slices.longest > longest && std::getenv("ZELLUO_SLOW_STEPS") != nullptr) {
+      std::printf("  step %d (%s %d %%) %.1f ms\n", slices.count, allRead ? "films" : "bytes",
+                  before, std::chrono::duration<double, std::milli>(slices.longest).count());
+    }
   } while (!reading.Finished());
   ImportResult result;
   timed([&] { result = reading.Result(); });
   if (!result.Ok()) std::fprintf(stderr, "%s\n", result.error.c_str());
   slices.films = result.films.size();
+  // The step after the last: the films compared with the collection (an
+  // empty one) for the preview.
+  const Clock::time_point start = Clock::now();
+  const ImportPlan plan = PlanImport(std::move(result), {});
+  slices.preview = Clock::now() - start;
   return slices;
 }
 
@@ -87,8 +100,10 @@ void Report(const char* what, const std::string& path) {
   const auto ms = [](Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
   };
-  std::printf("%-22s %7.1f MB %8zu films %5d steps  longest %7.1f ms  total %7.1f ms\n", what,
-              megabytes, slices.films, slices.count, ms(slices.longest), ms(slices.total));
+  std::printf(
+      "%-22s %7.1f MB %8zu films %5d steps  longest %7.1f ms  total %7.1f ms  preview %6.1f ms\n",
+      what, megabytes, slices.films, slices.count, ms(slices.longest), ms(slices.total),
+      ms(slices.preview));
 }
 
 }  // namespace

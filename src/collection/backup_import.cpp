@@ -179,20 +179,28 @@ std::unique_ptr<FilmReading> StartBackup(std::string bytes, std::string_view fil
       return result;
     });
   };
-  std::shared_ptr<OwnedZip> zip;
   std::string xml;
   if (LooksLikeZip(bytes)) {
-    zip = std::make_shared<OwnedZip>(std::move(bytes), filePath);
-    if (!zip->reader.Error().empty() || !zip->reader.Read(kBackupXmlName, xml)) {
+    auto zip = std::make_shared<OwnedZip>(std::move(bytes), filePath);
+    if (!zip->reader.Error().empty() || !zip->reader.StartReading(kBackupXmlName, xml)) {
       return refused(zip->reader.Error());
     }
-  } else {
-    xml = std::move(bytes);
+    const auto unpack = [zip, fileName](std::string& unpacked, size_t part, std::string& error) {
+      const ZipReader::Reading reading = zip->reader.ReadOn(unpacked, part);
+      if (reading == ZipReader::Reading::Failed) error = zip->reader.Error();
+      if (reading != ZipReader::Reading::Done) return reading;
+      if (RootElementName(unpacked) == kBackupRootName) return reading;
+      error = FormatText(text::kBackupNotABackup, fileName);
+      return ZipReader::Reading::Failed;
+    };
+    return ReadXmlFilms(std::move(xml), filePath, std::make_unique<BackupEntries>(fileName, zip),
+                        unpack);
   }
-  if (RootElementName(xml) != kBackupRootName) {
+  if (RootElementName(bytes) != kBackupRootName) {
     return refused(FormatText(text::kBackupNotABackup, fileName));
   }
-  return ReadXmlFilms(std::move(xml), filePath, std::make_unique<BackupEntries>(fileName, zip));
+  return ReadXmlFilms(std::move(bytes), filePath,
+                      std::make_unique<BackupEntries>(fileName, nullptr));
 }
 
 ImportResult ReadBackup(std::string bytes, std::string_view filePath) {

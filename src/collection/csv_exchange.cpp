@@ -20,10 +20,8 @@ using text::kUtf8Bom;
 using text::TrimView;
 
 // A bound on the films of one file, far above any collection, so that a
-// hostile file of short rows cannot take all memory; and the room set aside
-// before counting.
+// hostile file of short rows cannot take all memory.
 constexpr size_t kMaxCsvFilms = 500000;
-constexpr size_t kReservedFilms = 20000;
 
 // Longest piece of a bad value quoted in a message.
 constexpr size_t kMaxQuotedValue = 40;
@@ -355,7 +353,6 @@ class CsvReading final : public FilmReading {
 
   ImportResult Result() override {
     ZELLUO_ASSERT(done_);
-    if (result_.Ok()) result_.films.shrink_to_fit();
     return std::move(result_);
   }
 
@@ -396,7 +393,10 @@ class CsvReading final : public FilmReading {
       return ReaderFailed(*reader_, FormatText(text::kCsvEmpty, fileName_));
     }
     if (!MapColumns(fields_)) return Fail(FormatText(text::kCsvNoTitleColumn, fileName_));
-    result_.films.reserve(std::min(lines_, kReservedFilms));
+    // Room for every row at once: films moved to a larger vector while it
+    // grows would hold the window for a long moment. No more than the limit
+    // would fill anyway.
+    result_.films.reserve(std::min(lines_ + 1, kMaxCsvFilms));
   }
 
   void Rows() {

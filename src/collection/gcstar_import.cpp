@@ -70,6 +70,7 @@ class GcstarEntries final : public XmlFilmEntries {
     for (XmlElement& item : root.children) {
       if (item.name == "item") entries.push_back(&item);
     }
+    collector_.Reserve(entries.size());
     return {};
   }
 

@@ -91,7 +91,9 @@ ImportFileReading::ImportFileReading(std::string path, ImportSlice slice)
   if (!refusal.empty()) {
     Refuse(FormatText(refusal, name));
   } else {
-    bytes_.reserve(static_cast<size_t>(size_));
+    // The byte beyond the size that finds the end has room too: the bytes are
+    // never copied while they are read.
+    bytes_.reserve(static_cast<size_t>(size_) + 1);
   }
 }
 

@@ -167,15 +167,23 @@ class TellicoEntries final : public XmlFilmEntries {
   TellicoEntries(std::string zipBytes, std::string_view filePath)
       : zipBytes_(std::move(zipBytes)), filePath_(filePath), collector_("Tellico", filePath) {}
 
-  // For a .tc zip: its tellico.xml; false with the message in Result.
+  // For a .tc zip: its tellico.xml started (UnpackOn unpacks it); false with
+  // the message in Result.
   bool Unpack(std::string& xml) {
     zip_.emplace(zipBytes_, filePath_);
     if (!zip_->Error().empty()) return Failed(zip_->Error());
     if (!zip_->Has("tellico.xml")) {
       return Failed(FormatText(text::kZipMemberMissing, FileNameOf(filePath_), "tellico.xml"));
     }
-    if (!zip_->Read("tellico.xml", xml)) return Failed(zip_->Error());
+    if (!zip_->StartReading("tellico.xml", xml)) return Failed(zip_->Error());
     return true;
+  }
+
+  // Unpacks tellico.xml on, a part at a time, after Unpack.
+  ZipReader::Reading UnpackOn(std::string& xml, size_t part, std::string& error) {
+    const ZipReader::Reading reading = zip_->ReadOn(xml, part);
+    if (reading == ZipReader::Reading::Failed) error = zip_->Error();
+    return reading;
   }
 
   std::string Begin(XmlElement& root, std::vector<XmlElement*>& entries) override {
@@ -206,6 +214,7 @@ class TellicoEntries final : public XmlFilmEntries {
     for (XmlElement& entry : collection->children) {
       if (LocalName(entry) == "entry") entries.push_back(&entry);
     }
+    collector_.Reserve(entries.size());
     return {};
   }
 
@@ -285,7 +294,11 @@ std::unique_ptr<FilmReading> StartTellico(std::string bytes, std::string_view fi
       return failed->Result({});
     });
   }
-  return ReadXmlFilms(std::move(xml), filePath, std::move(entries));
+  TellicoEntries* unpacking = entries.get();  // owned by the reading, as the lambda is
+  return ReadXmlFilms(std::move(xml), filePath, std::move(entries),
+                      [unpacking](std::string& unpacked, size_t part, std::string& error) {
+                        return unpacking->UnpackOn(unpacked, part, error);
+                      });
 }
 
 ImportResult ReadTellico(std::string_view bytes, std::string_view filePath) {

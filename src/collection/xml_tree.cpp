@@ -176,13 +176,18 @@ constexpr int64_t kParsePercent = 80;
 class XmlFilmReading final : public FilmReading {
  public:
   XmlFilmReading(std::string xml, std::string_view filePath,
-                 std::unique_ptr<XmlFilmEntries> entries)
-      : xml_(std::move(xml)), parser_(filePath), entries_(std::move(entries)) {}
+                 std::unique_ptr<XmlFilmEntries> entries, XmlUnpacking unpack)
+      : xml_(std::move(xml)),
+        unpack_(std::move(unpack)),
+        parser_(filePath),
+        entries_(std::move(entries)) {}
 
   bool Step(Deadline deadline) override {
     do {
       if (done_) break;
-      if (parsing_) {
+      if (unpack_) {
+        Unpack();
+      } else if (parsing_) {
         Parse();
       } else {
         Take();
@@ -193,6 +198,7 @@ class XmlFilmReading final : public FilmReading {
 
   int Percent() const override {
     if (done_) return 100;
+    if (unpack_) return 0;
     if (parsing_) {
       return static_cast<int>(static_cast<int64_t>(parsed_) * kParsePercent /
                               std::max<int64_t>(static_cast<int64_t>(xml_.size()), 1));
@@ -208,6 +214,19 @@ class XmlFilmReading final : public FilmReading {
   }
 
  private:
+  void Unpack() {
+    switch (unpack_(xml_, kXmlPiece * 4, error_)) {
+      case ZipReader::Reading::More:
+        return;
+      case ZipReader::Reading::Done:
+        break;
+      case ZipReader::Reading::Failed:
+        done_ = true;
+        break;
+    }
+    unpack_ = nullptr;
+  }
+
   void Parse() {
     const size_t length = std::min(kXmlPiece, xml_.size() - parsed_);
     const bool last = parsed_ + length == xml_.size();
@@ -237,6 +256,7 @@ class XmlFilmReading final : public FilmReading {
   }
 
   std::string xml_;
+  XmlUnpacking unpack_;  // until xml_ is unpacked
   size_t parsed_ = 0;
   XmlTreeParser parser_;
   bool parsing_ = true;
@@ -251,8 +271,10 @@ class XmlFilmReading final : public FilmReading {
 }  // namespace
 
 std::unique_ptr<FilmReading> ReadXmlFilms(std::string xml, std::string_view filePath,
-                                          std::unique_ptr<XmlFilmEntries> entries) {
-  return std::make_unique<XmlFilmReading>(std::move(xml), filePath, std::move(entries));
+                                          std::unique_ptr<XmlFilmEntries> entries,
+                                          XmlUnpacking unpack) {
+  return std::make_unique<XmlFilmReading>(std::move(xml), filePath, std::move(entries),
+                                          std::move(unpack));
 }
 
 std::string RootElementName(std::string_view bytes) {

@@ -5,6 +5,7 @@
 // and element count are bounded. Names stay as written, prefixes included.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -79,10 +80,18 @@ class XmlFilmEntries {
   virtual ImportResult Result(std::string error) = 0;
 };
 
-// The films of an XML catalogue, read a step at a time: the document parsed a
-// piece at a time, then its films taken a few at a time.
+// A document unpacked a part at a time (a zip's member started with
+// ZipReader::StartReading) before it is parsed: unpacks about partBytes more
+// into xml; the message in error when it fails.
+using XmlUnpacking =
+    std::function<ZipReader::Reading(std::string& xml, size_t partBytes, std::string& error)>;
+
+// The films of an XML catalogue, read a step at a time: the document unpacked
+// (with unpack) and parsed a piece at a time, then its films taken a few at a
+// time.
 std::unique_ptr<FilmReading> ReadXmlFilms(std::string xml, std::string_view filePath,
-                                          std::unique_ptr<XmlFilmEntries> entries);
+                                          std::unique_ptr<XmlFilmEntries> entries,
+                                          XmlUnpacking unpack = {});
 
 // The name of the first element of bytes when they look like XML (after a
 // byte order mark, the declaration, comments and a document type); empty
