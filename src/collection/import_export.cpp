@@ -50,6 +50,13 @@ std::unique_ptr<FilmReading> StartArchive(std::string bytes, const std::string& 
   return Refusing(FormatText(text::kImportUnknownArchive, FileNameOf(path)));
 }
 
+// A CSV file (neither a database, nor an archive, nor XML), told by its first
+// bytes.
+bool IsCsv(std::string_view bytes) {
+  return !StartsWith(bytes, kSqliteHeader) && !StartsWith(bytes, "PK\x03\x04") &&
+         !StartsWith(bytes, "PK\x05\x06") && RootElementName(bytes).empty();
+}
+
 // The films of a file read whole into bytes, read a step at a time.
 std::unique_ptr<FilmReading> StartReadingFilms(std::string bytes, const std::string& path) {
   const std::string name = FileNameOf(path);
@@ -127,6 +134,11 @@ void ImportFileReading::ReadSlice() {
   const int64_t got = file_->ReadNext(bytes_.data() + before, wanted);
   if (got < 0) return Refuse(FormatText(text::kImportMissing, FileNameOf(path_)));
   bytes_.resize(before + static_cast<size_t>(got));
+  // A CSV file too large to be read is refused by its first slice, before
+  // hundreds of megabytes are read in vain.
+  if (before == 0 && size_ > static_cast<int64_t>(kMaxCsvBytes) && IsCsv(bytes_)) {
+    return Refuse(FormatText(text::kCsvTooLarge, FileNameOf(path_)));
+  }
   const bool atEnd = static_cast<size_t>(got) < wanted;
   if (atEnd || (bytes_.size() >= kSqliteHeader.size() && StartsWith(bytes_, kSqliteHeader))) {
     file_.reset();

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 
 #include "collection/cover.h"
@@ -161,6 +162,7 @@ TEST(FilmExchange, ALargeFileIsReadInSlicesAndCanBeCancelled) {
 TEST(FilmExchange, BadFilesAreRefusedNamingFileAndLineAndChangeNothing) {
   const struct {
     std::string name, bytes, expected;
+    uintmax_t size = 0;  // the file made this large (with a hole), when not 0
   } cases[] = {
       {"offen.csv", "Titel;Jahr\r\nA;2001\r\n\"B;2002\r\nC;2003\r\n", "Zeile 3"},
       {"jahr.csv", "Titel;Jahr\r\nA;2001\r\nB;zweitausend\r\n", "Zeile 3"},
@@ -170,11 +172,19 @@ TEST(FilmExchange, BadFilesAreRefusedNamingFileAndLineAndChangeNothing) {
        "<?xml version=\"1.0\"?>\n<!DOCTYPE c [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>\n"
        "<collection type=\"GCfilms\"><item title=\"&x;\"/></collection>",
        "Entitäten"},
+      // A title of 16 MB, read in several slices, refused by its line; a CSV file of
+      // 300 MB refused by its first slice; a file of more than 2 GB by its size.
+      {"titel.csv", "Titel;Jahr\r\nA;2001\r\n" + std::string(16u << 20, 'x') + ";2002\r\n",
+       "Zeile 3: Das Feld \"Titel\" ist zu lang"},
+      {"riesig.csv", "Titel;Jahr\r\n", "höchstens 200 MB", uintmax_t{300} << 20},
+      {"riesig.gcs", "<collection type=\"GCfilms\">", "größer als 2 GB", uintmax_t{3} << 30},
   };
   for (const auto& c : cases) {
     ExchangeProgram run;
     run.Store({MakeFilm("Bleibt", 2000)});
     run.Write(c.name, c.bytes);
+    if (c.size != 0) std::filesystem::resize_file(run.Path(c.name), c.size);
+    run.p.idleWaitLimit = 100;  // passes enough for a file read in slices
     run.Import(c.name, {MessageAnswer::Yes});
     EXPECT_EQ(run.Titles(), "Bleibt;") << c.name;
     EXPECT_NE(run.Messages().find("\"" + c.name + "\""), std::string::npos) << run.Messages();
