@@ -159,6 +159,32 @@ TEST(FilmExchange, ALargeFileIsReadInSlicesAndCanBeCancelled) {
   }
 }
 
+// The whole program: Escape on the List page while an import runs cancels it
+// and the program runs on (the close request at the end quits without a
+// question); the tray's "Beenden" asks to quit instead. The first Escape
+// leaves the search field.
+TEST(FilmExchange, EscapeCancelsARunningImportTheTraysQuitEndsIt) {
+  std::string csv = "Titel;Jahr;Notizen\r\n";
+  for (int i = 0; i < 100000; ++i) {
+    csv += "Film " + std::to_string(i) + ";2001;" + std::string(80, 'n') + "\r\n";
+  }
+  const KeyPress escape{27};
+  for (const bool byKey : {true, false}) {
+    SCOPED_TRACE(byKey ? "Escape" : "Beenden");
+    ExchangeProgram run;
+    run.Store({MakeFilm("Bleibt", 2000)});
+    run.Write("gross.csv", csv);
+    run.p.chosenFiles = {run.Path("gross.csv")};
+    run.p.answers = {MessageAnswer::Yes};
+    run.Run({Click(gadget::kIconList), kImport, escape,
+             byKey ? ScriptedEvent(escape) : ScriptedEvent(MenuEvent(menu::kQuit))});
+    EXPECT_EQ(run.Messages(),
+              std::string(text::kProgramTitle) + ": " +
+                  std::string(byKey ? text::kImportCancelQuestion : text::kImportQuitQuestion));
+    EXPECT_EQ(run.Titles(), "Bleibt;");
+  }
+}
+
 TEST(FilmExchange, BadFilesAreRefusedNamingFileAndLineAndChangeNothing) {
   const struct {
     std::string name, bytes, expected;
