@@ -117,11 +117,36 @@ void ImportFileReading::Refuse(std::string_view message) {
 void ImportFileReading::Step() {
   if (finished_) return;
   const auto deadline = std::chrono::steady_clock::now() + slice_.time;
-  if (films_ == nullptr) {
+  if (!AllRead()) {
     ReadSlice();
     if (films_ == nullptr || std::chrono::steady_clock::now() >= deadline) return;
   }
-  finished_ = films_->Step(deadline);
+  if (planning_ == nullptr) {
+    if (!films_->Step(deadline)) return;
+    source_ = films_->Result();
+    // Without films there is nothing to compare.
+    if (!collection_ || !source_.Ok() || source_.films.empty()) {
+      finished_ = true;
+      return;
+    }
+    planning_ = std::make_unique<ImportPlanning>(std::move(source_), std::move(*collection_));
+    collection_.reset();
+    // What the reading held (the file's bytes, the XML tree) is let go in a
+    // step of its own.
+    films_.reset();
+    return;
+  }
+  finished_ = planning_->Step(deadline);
+}
+
+void ImportFileReading::PlanAgainst(std::vector<Film> collection) {
+  ZELLUO_ASSERT(films_ == nullptr && planning_ == nullptr);  // before the first step
+  collection_ = std::move(collection);
+}
+
+ImportPlan ImportFileReading::TakePlan() {
+  ZELLUO_ASSERT(Planned());
+  return planning_->Plan();
 }
 
 void ImportFileReading::ReadSlice() {
@@ -149,7 +174,9 @@ void ImportFileReading::ReadSlice() {
 
 int ImportFileReading::Percent() const {
   if (finished_) return 100;
-  if (films_ != nullptr) return films_->Percent();
+  // The films read, then compared: four fifths and one fifth.
+  if (planning_ != nullptr) return 80 + planning_->Percent() / 5;
+  if (films_ != nullptr) return collection_ ? films_->Percent() * 4 / 5 : films_->Percent();
   if (size_ <= 0) return 100;
   return static_cast<int>(
       std::min<int64_t>(static_cast<int64_t>(bytes_.size()) * 100 / size_, 100));
@@ -157,8 +184,9 @@ int ImportFileReading::Percent() const {
 
 ImportResult ImportFileReading::Result() {
   ZELLUO_ASSERT(finished_);
+  ZELLUO_ASSERT(planning_ == nullptr);
   if (!error_.empty()) return Refused(std::move(error_));
-  return films_->Result();
+  return std::move(source_);
 }
 
 ImportResult ReadImportFile(const std::string& path) {
@@ -176,22 +204,63 @@ std::string DuplicateKey(const Film& film) {
   return key;
 }
 
-ImportPlan PlanImport(ImportResult source, const std::vector<Film>& collection) {
-  ImportPlan plan;
-  std::unordered_set<std::string> known;
-  known.reserve(collection.size() + source.films.size());
-  for (const Film& film : collection) known.insert(DuplicateKey(film));
-  plan.fresh.reserve(source.films.size());
-  for (ImportedFilm& film : source.films) {
-    if (known.insert(DuplicateKey(film.film)).second) {
-      plan.fresh.push_back(std::move(film));
-    } else {
-      ++plan.duplicates;
-    }
-  }
+// The collection's and the source's films compared between two looks at the
+// clock, and the comparison's keys let go.
+constexpr size_t kPlannedAtOnce = 256;
+constexpr size_t kKeysLetGoAtOnce = 4096;
+
+ImportPlanning::ImportPlanning(ImportResult source, std::vector<Film> collection)
+    : collection_(std::move(collection)) {
+  // The films new to the collection are kept in place, the source's order
+  // kept: no second vector of them all.
+  plan_.fresh = std::move(source.films);
   source.films.clear();
-  plan.source = std::move(source);
-  return plan;
+  plan_.source = std::move(source);
+  known_.reserve(collection_.size() + plan_.fresh.size());
+}
+
+bool ImportPlanning::Step(FilmReading::Deadline deadline) {
+  std::vector<ImportedFilm>& films = plan_.fresh;
+  do {
+    size_t count = 0;
+    for (; nextKnown_ < collection_.size() && count < kPlannedAtOnce; ++count) {
+      known_.insert(DuplicateKey(collection_[nextKnown_++]));
+    }
+    for (; next_ < films.size() && count < kPlannedAtOnce; ++count) {
+      ImportedFilm& film = films[next_++];
+      if (!known_.insert(DuplicateKey(film.film)).second) {
+        ++plan_.duplicates;
+      } else if (kept_++ != next_ - 1) {
+        films[kept_ - 1] = std::move(film);
+      }
+    }
+    if (next_ < films.size()) continue;
+    // The keys are let go a few thousand at a time: millions of small
+    // blocks freed at once would hold the window for a long moment.
+    collection_ = {};
+    for (count = 0; !known_.empty() && count < kKeysLetGoAtOnce; ++count) {
+      known_.erase(known_.begin());
+    }
+    if (known_.empty()) return true;
+  } while (std::chrono::steady_clock::now() < deadline);
+  return false;
+}
+
+int ImportPlanning::Percent() const {
+  const size_t all = std::max<size_t>(collection_.size() + plan_.fresh.size(), 1);
+  return static_cast<int>(std::min<size_t>((nextKnown_ + next_) * 100 / all, 100));
+}
+
+ImportPlan ImportPlanning::Plan() {
+  ZELLUO_ASSERT(next_ == plan_.fresh.size() && known_.empty());
+  plan_.fresh.resize(kept_);  // the duplicates' places
+  return std::move(plan_);
+}
+
+ImportPlan PlanImport(ImportResult source, const std::vector<Film>& collection) {
+  ImportPlanning planning(std::move(source), collection);
+  planning.Step(FilmReading::Deadline::max());
+  return planning.Plan();
 }
 
 std::string TakeOverImportedCover(ImportedFilm& film, const std::string& coverFolder,

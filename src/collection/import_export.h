@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "collection/cover.h"
@@ -33,6 +34,41 @@ struct ImportSlice {
   std::chrono::milliseconds time{40};
 };
 
+// Two films are the same when their titles fold to the same words and their
+// years are equal (both may be missing).
+std::string DuplicateKey(const Film& film);
+
+// What an import will do: the films new to the collection (in the source's
+// order; a film that appears twice in the source counts once) and how many
+// were skipped as already there.
+struct ImportPlan {
+  ImportResult source;
+  std::vector<ImportedFilm> fresh;
+  int64_t duplicates = 0;
+};
+ImportPlan PlanImport(ImportResult source, const std::vector<Film>& collection);
+
+// PlanImport a step at a time: the collection's films, then the source's,
+// a few hundred between two looks at the clock; then the comparison's
+// memory let go a part at a time.
+class ImportPlanning {
+ public:
+  ImportPlanning(ImportResult source, std::vector<Film> collection);
+  // Compares on until deadline, at least a few films; true once done.
+  bool Step(FilmReading::Deadline deadline);
+  int Percent() const;
+  // The plan; once done, only once.
+  ImportPlan Plan();
+
+ private:
+  std::vector<Film> collection_;
+  size_t nextKnown_ = 0;
+  ImportPlan plan_;  // fresh holds all the source's films until Plan
+  size_t next_ = 0;  // the source's film compared next
+  size_t kept_ = 0;  // the films new to the collection, moved to the front
+  std::unordered_set<std::string> known_;
+};
+
 // ReadImportFile a slice at a time, so that a file of hundreds of megabytes
 // leaves the window answering: the file's bytes are read a slice per step,
 // then its films are read from them a step at a time.
@@ -53,12 +89,21 @@ class ImportFileReading {
   bool Finished() const { return finished_; }
   // Every byte is read (or the file refused, or told a Griffith database by
   // its first bytes: that one is read in place); the films are read next.
-  bool AllRead() const { return films_ != nullptr || finished_; }
+  bool AllRead() const { return films_ != nullptr || planning_ != nullptr || finished_; }
   // How much of the file is read, or of its films once AllRead: 0 to 100.
   int Percent() const;
   const std::string& Path() const { return path_; }
   // The films of the file, or why there are none; once finished, only once.
+  // Not for a reading that made a plan.
   ImportResult Result();
+
+  // Before the first step: the films, once read, are compared with these of
+  // the collection a step at a time (ImportPlanning), as part of the reading.
+  void PlanAgainst(std::vector<Film> collection);
+  // Finished, and the films found compared with the collection: TakePlan.
+  // A refused file, or one without films, is finished without a plan: Result.
+  bool Planned() const { return finished_ && planning_ != nullptr; }
+  ImportPlan TakePlan();
 
  private:
   void ReadSlice();
@@ -70,23 +115,12 @@ class ImportFileReading {
   std::unique_ptr<os::FileReader> file_;
   std::string bytes_;
   std::unique_ptr<FilmReading> films_;
+  std::optional<std::vector<Film>> collection_;  // to plan against
+  std::unique_ptr<ImportPlanning> planning_;
+  ImportResult source_;  // the films read, when they are not planned
   std::string error_;
   bool finished_ = false;
 };
-
-// Two films are the same when their titles fold to the same words and their
-// years are equal (both may be missing).
-std::string DuplicateKey(const Film& film);
-
-// What an import will do: the films new to the collection (in the source's
-// order; a film that appears twice in the source counts once) and how many
-// were skipped as already there.
-struct ImportPlan {
-  ImportResult source;
-  std::vector<ImportedFilm> fresh;
-  int64_t duplicates = 0;
-};
-ImportPlan PlanImport(ImportResult source, const std::vector<Film>& collection);
 
 // Takes over the film's cover into coverFolder and names it in the film;
 // empty on success (or without cover), else the German reason. The cover

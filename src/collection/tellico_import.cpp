@@ -257,7 +257,9 @@ class TellicoEntries final : public XmlFilmEntries {
         for (const XmlElement* value : field.values) collector_.Unmapped(name, AllText(*value));
       }
     }
-    return collector_.Take(std::move(imported), LineOf(entry));
+    const bool taken = collector_.Take(std::move(imported), LineOf(entry));
+    entry = XmlElement();  // taken over: its memory is no longer needed
+    return taken;
   }
 
   ImportResult Result(std::string error) override {

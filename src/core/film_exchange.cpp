@@ -86,26 +86,23 @@ UserMessage FinishImport(ListPageController& listPage, Platform& platform) {
   return UserMessage::Info(std::move(message));
 }
 
-// The films read from the file told in a preview, and the import begun after Ja.
+// The films read from the file and compared with the collection told in a
+// preview, and the import begun after Ja.
 void PreviewImport(ListPageController& listPage, Platform& platform,
                    collection::ImportFileReading& reading) {
   const std::string& path = reading.Path();
-  collection::ImportResult source = reading.Result();
-  if (!source.Ok()) {
-    ShowUserMessage(platform, UserMessage::Error(source.error));
+  if (!reading.Planned()) {
+    // Refused, or no films to compare.
+    collection::ImportResult source = reading.Result();
+    if (!source.Ok()) {
+      ShowUserMessage(platform, UserMessage::Error(source.error));
+    } else {
+      ShowUserMessage(platform, UserMessage::Info(FormatText(text::kImportNothingFound,
+                                                             collection::FileNameOf(path))));
+    }
     return;
   }
-  if (source.films.empty()) {
-    ShowUserMessage(platform, UserMessage::Info(FormatText(text::kImportNothingFound,
-                                                           collection::FileNameOf(path))));
-    return;
-  }
-  CollectionRead known = listPage.ReadAllFilms();
-  if (known.problem) {
-    ShowUserMessage(platform, *known.problem);
-    return;
-  }
-  collection::ImportPlan plan = collection::PlanImport(std::move(source), known.films);
+  collection::ImportPlan plan = reading.TakePlan();
   if (plan.fresh.empty()) {
     ShowUserMessage(
         platform, UserMessage::Info(FormatText(text::kImportAllKnown, FilmCount(plan.duplicates))));
@@ -135,7 +132,14 @@ void StartImport(ListPageController& listPage, Platform& platform, collection::I
       {std::string(text::kAllFiles), {"*"}}};
   std::optional<std::string> path = platform.ChooseFile(text::kImportTitle, filters, false, "");
   if (!path) return;
+  // The films found are compared with these as part of the reading.
+  CollectionRead known = listPage.ReadAllFilms();
+  if (known.problem) {
+    ShowUserMessage(platform, *known.problem);
+    return;
+  }
   auto reading = std::make_unique<collection::ImportFileReading>(*path, slice);
+  reading->PlanAgainst(std::move(known.films));
   reading->Step();  // a small file is read at once
   if (!reading->Finished()) {
     ShowReadingStatus(platform, *reading);

@@ -1,9 +1,9 @@
 #pragma once
-// Import and export on the List page. An import reads the chosen file (a
-// large one a slice at a time between events, with the progress shown), asks
-// with a preview, takes the covers over a few at a time between events (the
-// window stays responsive and shows the progress) and then stores all films
-// in one transaction. An export writes the whole collection at once.
+// Import and export on the List page. An import reads the chosen file and
+// compares its films with the collection (a large one a slice at a time
+// between events, with the progress shown), asks with a preview, takes the covers over a few at a
+// time between events (the window stays responsive and shows the progress) and then stores all
+// films in one transaction. An export writes the whole collection at once.
 
 #include "collection/import_export.h"
 #include "platform/platform.h"
