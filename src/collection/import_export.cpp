@@ -122,7 +122,12 @@ void ImportFileReading::Step() {
     if (films_ == nullptr || std::chrono::steady_clock::now() >= deadline) return;
   }
   if (planning_ == nullptr) {
-    if (!films_->Step(deadline)) return;
+    if (!filmsRead_) {
+      filmsRead_ = films_->Step(deadline);
+      // Letting go of the reading takes a step of its own, unless there is
+      // time left (a small file).
+      if (!filmsRead_ || std::chrono::steady_clock::now() >= deadline) return;
+    }
     source_ = films_->Result();
     // Without films there is nothing to compare.
     if (!collection_ || !source_.Ok() || source_.films.empty()) {

@@ -115,6 +115,7 @@ class ImportFileReading {
   std::unique_ptr<os::FileReader> file_;
   std::string bytes_;
   std::unique_ptr<FilmReading> films_;
+  bool filmsRead_ = false;
   std::optional<std::vector<Film>> collection_;  // to plan against
   std::unique_ptr<ImportPlanning> planning_;
   ImportResult source_;  // the films read, when they are not planned
