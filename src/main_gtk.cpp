@@ -3,8 +3,10 @@
 
 #include "core/application.h"
 #include "platform/gtk/gtk_platform.h"
+#include "platform/os_services.h"
 
 int main() {
+  zelluo::os::KeepHeapPausesShort();
   zelluo::GtkPlatform platform;
   return zelluo::RunApplication(platform);
 }

@@ -19,6 +19,9 @@
 #ifdef __linux__
 #include <sys/statfs.h>
 #endif
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 extern char** environ;
 
@@ -297,6 +300,12 @@ bool StartProcess(const std::string& executable) {
   // instance is then adopted by init.
   pid_t child = 0;
   return ::posix_spawn(&child, program.data(), nullptr, nullptr, argv, environ) == 0;
+}
+
+void KeepHeapPausesShort() {
+#ifdef __GLIBC__
+  mallopt(M_MXFAST, 0);
+#endif
 }
 
 }  // namespace zelluo::os

@@ -305,4 +305,7 @@ bool StartProcess(const std::string& executable) {
   return true;
 }
 
+// The Windows heap has no such pauses.
+void KeepHeapPausesShort() {}
+
 }  // namespace zelluo::os
