@@ -178,7 +178,8 @@ bool ZipReader::StartReading(std::string_view name, std::string& out) {
 
 ZipReader::Reading ZipReader::ReadOn(std::string& out, size_t partBytes) {
   ZELLUO_ASSERT(out.size() == done_);
-  const uint64_t end = std::min<uint64_t>(unpacked_, done_ + std::max<size_t>(partBytes, 1));
+  const uint64_t part = std::max<uint64_t>(partBytes, 1);
+  const uint64_t end = unpacked_ - done_ <= part ? unpacked_ : done_ + part;
   int count = 0;
   while (done_ < end) {
     const auto chunk = static_cast<unsigned>(std::min<uint64_t>(end - done_, 1u << 20));
