@@ -49,12 +49,12 @@ const std::string& WorkingFolder(int32_t films) {
 // The window with every page built, as the loop's prologue leaves it.
 struct OpenProgram {
   explicit OpenProgram(int32_t films) : platform(WorkingFolder(films)), app(platform) {
-    platform.OpenWindow(WindowRequest{});
-    BuildPages(PagesOf(app));
-    app.shownPage = Page::List;
+    platform.OpenWindow(platform::WindowRequest{});
+    ui::BuildPages(core::PagesOf(app));
+    app.shownPage = ui::Page::List;
   }
-  HeadlessPlatform platform;
-  Application app;
+  platform::HeadlessPlatform platform;
+  core::Application app;
 };
 
 void BM_ListPageComesIntoView(benchmark::State& state) {
@@ -64,7 +64,8 @@ void BM_ListPageComesIntoView(benchmark::State& state) {
     state.ResumeTiming();
     program.app.listPage.Enter();
     state.PauseTiming();
-    if (program.platform.GadgetText(gadget::kTitleField).empty()) state.SkipWithError("no film");
+    if (program.platform.GadgetText(ui::gadget::kTitleField).empty())
+      state.SkipWithError("no film");
     state.ResumeTiming();
   }
 }
@@ -76,9 +77,9 @@ void BM_SearchKeystroke(benchmark::State& state) {
   const std::string typed[] = {"m", "ma", "mae", "maed", "s", "st", "str", "stra"};
   size_t next = 0;
   for (auto _ : state) {
-    program.platform.SetGadgetText(gadget::kSearchField, typed[next++ % std::size(typed)]);
+    program.platform.SetGadgetText(ui::gadget::kSearchField, typed[next++ % std::size(typed)]);
     program.app.listPage.HandleGadget(
-        Event::OfGadget(gadget::kSearchField, kGadgetTextChanged));
+        platform::Event::OfGadget(ui::gadget::kSearchField, platform::kGadgetTextChanged));
   }
   if (program.platform.rowsFetched == 0) state.SkipWithError("the list fetched no rows");
 }
@@ -95,7 +96,7 @@ void BM_ScreenOfRowsThroughWindow(benchmark::State& state) {
   const auto films = static_cast<int32_t>(state.range(0));
   OpenProgram program(films);
   program.app.listPage.Enter();
-  ListRowSource rows = program.app.listPage.RowSource();
+  platform::ListRowSource rows = program.app.listPage.RowSource();
   int32_t first = 0;
   for (auto _ : state) {
     first = NextScreen(first, films);
@@ -127,7 +128,7 @@ BENCHMARK(BM_ScreenOfRowsRowByRow)->Arg(10000)->Arg(30000)->Unit(benchmark::kMic
 void BM_RowTextsAskedAgain(benchmark::State& state) {
   OpenProgram program(10000);
   program.app.listPage.Enter();
-  ListRowSource rows = program.app.listPage.RowSource();
+  platform::ListRowSource rows = program.app.listPage.RowSource();
   int32_t row = 0;
   for (auto _ : state) {
     benchmark::DoNotOptimize(rows(row));

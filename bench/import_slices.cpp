@@ -119,7 +119,7 @@ void Report(const char* what, const std::string& path) {
 int main(int argc, char** argv) {
   using namespace zelluo::collection;
   // As the program does; ZELLUO_GLIBC_FAST_BINS=1 leaves the heap as it is.
-  if (std::getenv("ZELLUO_GLIBC_FAST_BINS") == nullptr) zelluo::os::KeepHeapPausesShort();
+  if (std::getenv("ZELLUO_GLIBC_FAST_BINS") == nullptr) zelluo::platform::os::KeepHeapPausesShort();
   const int32_t csvFilms = argc > 1 ? std::atoi(argv[1]) : 500000;
   const int32_t catalogueFilms = argc > 2 ? std::atoi(argv[2]) : 200000;
   const std::filesystem::path folder =

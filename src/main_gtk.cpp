@@ -6,7 +6,7 @@
 #include "platform/os_services.h"
 
 int main() {
-  zelluo::os::KeepHeapPausesShort();
-  zelluo::GtkPlatform platform;
-  return zelluo::RunApplication(platform);
+  zelluo::platform::os::KeepHeapPausesShort();
+  zelluo::platform::GtkPlatform platform;
+  return zelluo::core::RunApplication(platform);
 }

@@ -37,12 +37,12 @@ class BackupEntries final : public XmlFilmEntries {
   }
 
   std::string Begin(XmlElement& root, std::vector<XmlElement*>& entries) override {
-    if (root.name != kBackupRootName) return FormatText(text::kBackupNotABackup, fileName_);
+    if (root.name != kBackupRootName) return text::FormatText(text::kBackupNotABackup, fileName_);
     const std::string* version = root.Attribute("version");
     if (version == nullptr) return Damaged(root.line, text::kBackupNoVersion);
     const std::optional<int32_t> number = ParseNumber(*version);
     if (!number || *number < 1) return BadNumber(root.line, "version");
-    if (*number > kBackupVersion) return FormatText(text::kBackupNewer, fileName_, *version);
+    if (*number > kBackupVersion) return text::FormatText(text::kBackupNewer, fileName_, *version);
     if (const std::string* count = root.Attribute("filme")) {
       expected_ = ParseNumber(*count);
       if (!expected_) return BadNumber(root.line, "filme");
@@ -87,11 +87,11 @@ class BackupEntries final : public XmlFilmEntries {
 
  private:
   std::string Damaged(int64_t line, std::string_view detail) const {
-    return FormatText(text::kBackupDamaged, fileName_,
-                      FormatText(text::kXmlAtLine, std::to_string(line), detail));
+    return text::FormatText(text::kBackupDamaged, fileName_,
+                            text::FormatText(text::kXmlAtLine, std::to_string(line), detail));
   }
   std::string BadNumber(int64_t line, std::string_view element) const {
-    return Damaged(line, FormatText(text::kBackupBadNumber, element));
+    return Damaged(line, text::FormatText(text::kBackupBadNumber, element));
   }
 
   std::string ReadFilm(XmlElement& element, ImportedFilm& imported,
@@ -107,8 +107,9 @@ class BackupEntries final : public XmlFilmEntries {
       }
       const FilmField* field = *found;
       if (IsBeyondLimit(*field, child.text)) {
-        return FormatText(text::kFilmInFile, fileName_,
-                          FormatText(text::kCatalogueAtLine, std::to_string(child.line))) +
+        return text::FormatText(
+                   text::kFilmInFile, fileName_,
+                   text::FormatText(text::kCatalogueAtLine, std::to_string(child.line))) +
                FieldTooLong(*field);
       }
       if (field->text != nullptr) {
@@ -132,12 +133,12 @@ class BackupEntries final : public XmlFilmEntries {
     const std::string& name = element.text;
     if (name.empty()) return {};
     if (!IsCoverFileName(name)) {
-      return FormatText(text::kBackupHostileCover, fileName_, std::to_string(element.line));
+      return text::FormatText(text::kBackupHostileCover, fileName_, std::to_string(element.line));
     }
     if (zip_ == nullptr) return {};  // the XML file alone: the films come without covers
     const std::string member = std::string(kBackupCoverPrefix) + name;
     if (!zip_->reader.Has(member)) {
-      return Damaged(element.line, FormatText(text::kBackupCoverMissing, member));
+      return Damaged(element.line, text::FormatText(text::kBackupCoverMissing, member));
     }
     if (!zip_->reader.Plausible(member)) return zip_->reader.Error();
     // Read when it is taken over, one at a time.
@@ -151,8 +152,8 @@ class BackupEntries final : public XmlFilmEntries {
   // The count the root names, checked against the films read.
   std::string CountProblem() const {
     if (!expected_ || static_cast<size_t>(*expected_) == result_.films.size()) return {};
-    return Damaged(rootLine_, FormatText(text::kBackupFilmCount,
-                                         std::to_string(result_.films.size()), count_));
+    return Damaged(rootLine_, text::FormatText(text::kBackupFilmCount,
+                                               std::to_string(result_.films.size()), count_));
   }
 
   std::string fileName_;
@@ -190,14 +191,14 @@ std::unique_ptr<FilmReading> StartBackup(std::string bytes, std::string_view fil
       if (reading == ZipReader::Reading::Failed) error = zip->reader.Error();
       if (reading != ZipReader::Reading::Done) return reading;
       if (RootElementName(unpacked) == kBackupRootName) return reading;
-      error = FormatText(text::kBackupNotABackup, fileName);
+      error = text::FormatText(text::kBackupNotABackup, fileName);
       return ZipReader::Reading::Failed;
     };
     return ReadXmlFilms(std::move(xml), filePath, std::make_unique<BackupEntries>(fileName, zip),
                         unpack);
   }
   if (RootElementName(bytes) != kBackupRootName) {
-    return refused(FormatText(text::kBackupNotABackup, fileName));
+    return refused(text::FormatText(text::kBackupNotABackup, fileName));
   }
   return ReadXmlFilms(std::move(bytes), filePath,
                       std::make_unique<BackupEntries>(fileName, nullptr));

@@ -305,9 +305,9 @@ class CsvReading final : public FilmReading {
     result_.format = "CSV";
     std::string_view text = bytes_;
     if (text.size() > kMaxCsvBytes) {
-      Fail(FormatText(text::kCsvTooLarge, fileName_));
+      Fail(text::FormatText(text::kCsvTooLarge, fileName_));
     } else if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) {
-      Fail(FormatText(text::kCsvUtf16, fileName_));
+      Fail(text::FormatText(text::kCsvUtf16, fileName_));
     }
     if (text.starts_with(kUtf8Bom)) text.remove_prefix(kUtf8Bom.size());
     text_ = text;
@@ -364,7 +364,7 @@ class CsvReading final : public FilmReading {
     const size_t end = PieceEnd(text_, checked_, kCsvPiece);
     const std::string_view piece = text_.substr(checked_, end - checked_);
     if (piece.find('\0') != std::string_view::npos) {
-      return Fail(FormatText(text::kCsvNotText, fileName_));
+      return Fail(text::FormatText(text::kCsvNotText, fileName_));
     }
     utf8_ = utf8_ && text::IsUtf8(piece);
     lines_ += static_cast<size_t>(std::count(piece.begin(), piece.end(), '\n'));
@@ -390,9 +390,9 @@ class CsvReading final : public FilmReading {
     reader_.emplace(text_, DetectSeparator(text_));
     phase_ = Phase::Rows;
     if (!ReadHeader(*reader_, fields_)) {
-      return ReaderFailed(*reader_, FormatText(text::kCsvEmpty, fileName_));
+      return ReaderFailed(*reader_, text::FormatText(text::kCsvEmpty, fileName_));
     }
-    if (!MapColumns(fields_)) return Fail(FormatText(text::kCsvNoTitleColumn, fileName_));
+    if (!MapColumns(fields_)) return Fail(text::FormatText(text::kCsvNoTitleColumn, fileName_));
     // Room for every row at once: films moved to a larger vector while it
     // grows would hold the window for a long moment. No more than the limit
     // would fill anyway.
@@ -409,7 +409,7 @@ class CsvReading final : public FilmReading {
       }
       if (IsBlankRecord(fields_)) continue;
       if (result_.films.size() == kMaxCsvFilms) {
-        return Fail(FormatText(text::kCsvTooManyFilms, fileName_));
+        return Fail(text::FormatText(text::kCsvTooManyFilms, fileName_));
       }
       if (!ReadFilm(fields_, reader.RecordLine())) return;
     }
@@ -448,7 +448,8 @@ class CsvReading final : public FilmReading {
     for (size_t i = columns_.size(); i < fields.size(); ++i) {
       // Extra empty fields, as from separators closing a row, lose nothing.
       if (TrimView(fields[i]).empty()) continue;
-      return LineFailed(line, FormatText(text::kCsvTooManyFields, std::to_string(fields.size()),
+      return LineFailed(line,
+                        text::FormatText(text::kCsvTooManyFields, std::to_string(fields.size()),
                                          std::to_string(columns_.size())));
     }
     ImportedFilm& imported = result_.films.emplace_back();
@@ -493,7 +494,7 @@ class CsvReading final : public FilmReading {
           break;
       }
       if (field.number == nullptr) continue;
-      if (!number.valid) return LineFailed(line, FormatText(badNumber, Excerpt(value)));
+      if (!number.valid) return LineFailed(line, text::FormatText(badNumber, Excerpt(value)));
       film.*field.number = number.value;
     }
     if (const FilmField* field = FieldBeyondLimit(film)) {
@@ -509,7 +510,7 @@ class CsvReading final : public FilmReading {
   }
 
   bool LineFailed(int64_t line, const std::string& detail) {
-    Fail(FormatText(text::kCsvInLine, fileName_, std::to_string(line)) + detail);
+    Fail(text::FormatText(text::kCsvInLine, fileName_, std::to_string(line)) + detail);
     return false;
   }
 

@@ -112,14 +112,14 @@ std::string InspectReadOnly(const std::string& path, int busyTimeoutMilliseconds
     sqlite3* db;
     ~Closer() { sqlite3_close(db); }
   } closer{db};
-  if (opened != SQLITE_OK) return FormatText(text::kCannotOpen, path, Fault(db));
+  if (opened != SQLITE_OK) return text::FormatText(text::kCannotOpen, path, Fault(db));
   Harden(db, busyTimeoutMilliseconds);
 
   const auto failure = [&](int code) {
     int primary = code & 0xFF;
-    if (primary == SQLITE_NOTADB) return FormatText(text::kNotADatabase, path);
-    if (primary == SQLITE_CORRUPT) return FormatText(text::kDamaged, path, Fault(db));
-    return FormatText(text::kCannotOpen, path, Fault(db));
+    if (primary == SQLITE_NOTADB) return text::FormatText(text::kNotADatabase, path);
+    if (primary == SQLITE_CORRUPT) return text::FormatText(text::kDamaged, path, Fault(db));
+    return text::FormatText(text::kCannotOpen, path, Fault(db));
   };
   SqlStatement version(db, "PRAGMA user_version");
   if (!version.Valid()) return failure(sqlite3_extended_errcode(db));
@@ -127,14 +127,14 @@ std::string InspectReadOnly(const std::string& path, int busyTimeoutMilliseconds
   if (stepped != SQLITE_ROW) return failure(stepped);
   const int64_t schemaVersion = version.Integer(0);
   if (schemaVersion > SchemaVersion || schemaVersion < 0) {
-    return FormatText(text::kNewerVersion, path);
+    return text::FormatText(text::kNewerVersion, path);
   }
 
   SqlStatement check(db, "PRAGMA quick_check");
   stepped = check.Step();
   if (stepped != SQLITE_ROW) return failure(stepped);
   if (std::string verdict = check.Text(0); verdict != "ok") {
-    return FormatText(text::kDamaged, path, verdict);
+    return text::FormatText(text::kDamaged, path, verdict);
   }
 
   // An empty file becomes a new collection; otherwise table film must be there
@@ -142,16 +142,16 @@ std::string InspectReadOnly(const std::string& path, int busyTimeoutMilliseconds
   SqlStatement tables(db, "SELECT count(*) FROM sqlite_schema");
   if (tables.Step() != SQLITE_ROW) return failure(sqlite3_extended_errcode(db));
   if (tables.Integer(0) == 0 && schemaVersion == 0) return {};
-  if (SchemaType(db, "film") != "table") return FormatText(text::kUnknownLayout, path);
+  if (SchemaType(db, "film") != "table") return text::FormatText(text::kUnknownLayout, path);
   std::vector<std::string> columns = ColumnsOf(db, "film");
   if (!HasColumn(columns, "id") || !HasColumn(columns, "title")) {
-    return FormatText(text::kUnknownLayout, path);
+    return text::FormatText(text::kUnknownLayout, path);
   }
   if (schemaVersion == SchemaVersion) {
     for (const FilmField& field : kFilmFields) {
-      if (!HasColumn(columns, field.column)) return FormatText(text::kUnknownLayout, path);
+      if (!HasColumn(columns, field.column)) return text::FormatText(text::kUnknownLayout, path);
     }
-    if (!HasColumn(columns, SortKeyColumn)) return FormatText(text::kUnknownLayout, path);
+    if (!HasColumn(columns, SortKeyColumn)) return text::FormatText(text::kUnknownLayout, path);
   }
   return {};
 }
@@ -263,7 +263,7 @@ std::string TwoDigits(int value) {
   return text;
 }
 
-std::string IsoDate(LocalDate date) {
+std::string IsoDate(platform::LocalDate date) {
   char text[16];
   std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
   return text;
@@ -285,8 +285,8 @@ FilmStore::~FilmStore() { sqlite3_close(db_); }
 
 OpenResult FilmStore::Open(std::string folder, StoreOptions options) {
   std::unique_ptr<FilmStore> store(new FilmStore(std::move(folder), std::move(options)));
-  const int64_t size = os::FileSize(store->path_);
-  if (size == -2) return {nullptr, FormatText(text::kIsAFolder, store->path_)};
+  const int64_t size = platform::os::FileSize(store->path_);
+  if (size == -2) return {nullptr, text::FormatText(text::kIsAFolder, store->path_)};
   if (size == -1) return {std::move(store), {}};  // made when the first film is stored
   std::string message = InspectReadOnly(store->path_, store->options_.busyTimeoutMilliseconds);
   if (message.empty()) message = store->OpenConnection();
@@ -295,9 +295,10 @@ OpenResult FilmStore::Open(std::string folder, StoreOptions options) {
 }
 
 std::string FilmStore::OpenConnection() {
-  const int flags = SQLITE_OPEN_READWRITE | (os::FileSize(path_) < 0 ? SQLITE_OPEN_CREATE : 0);
+  const int flags =
+      SQLITE_OPEN_READWRITE | (platform::os::FileSize(path_) < 0 ? SQLITE_OPEN_CREATE : 0);
   if (sqlite3_open_v2(path_.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
-    std::string message = FormatText(text::kCannotOpen, path_, Fault(db_));
+    std::string message = text::FormatText(text::kCannotOpen, path_, Fault(db_));
     sqlite3_close(db_);
     db_ = nullptr;
     return message;
@@ -307,13 +308,14 @@ std::string FilmStore::OpenConnection() {
   // rollback journal, also for a file written on a local disk before (its
   // write-ahead log is folded in and removed). InspectReadOnly has allowed
   // writing by now.
-  const bool onNetwork = options_.onNetworkFileSystem ? options_.onNetworkFileSystem(folder_)
-                                                      : os::IsOnNetworkFileSystem(folder_);
+  const bool onNetwork = options_.onNetworkFileSystem
+                             ? options_.onNetworkFileSystem(folder_)
+                             : platform::os::IsOnNetworkFileSystem(folder_);
   Execute(db_, onNetwork ? "PRAGMA journal_mode = DELETE; PRAGMA foreign_keys = ON"
                          : "PRAGMA journal_mode = WAL; PRAGMA foreign_keys = ON");
 
   SqlStatement version(db_, "PRAGMA user_version");
-  if (version.Step() != SQLITE_ROW) return FormatText(text::kCannotOpen, path_, Fault(db_));
+  if (version.Step() != SQLITE_ROW) return text::FormatText(text::kCannotOpen, path_, Fault(db_));
   if (version.Integer(0) == 0) {
     // A file made by someone else is copied away before it is changed.
     if (!SchemaType(db_, "film").empty()) BackUpIfDue();
@@ -328,7 +330,7 @@ std::string FilmStore::OpenConnection() {
     if (!migrated.Ok()) {
       sqlite3_close(db_);
       db_ = nullptr;
-      return FormatText(text::kCannotOpen, path_, migrated.message);
+      return text::FormatText(text::kCannotOpen, path_, migrated.message);
     }
   }
   RefreshDerivedData();
@@ -337,8 +339,9 @@ std::string FilmStore::OpenConnection() {
 
 std::string FilmStore::EnsureCreated() {
   if (db_) return {};
-  if (!os::CreateFolder(folder_)) return FormatText(text::kCannotCreateFolder, folder_);
-  if (os::FileSize(path_) >= 0) {
+  if (!platform::os::CreateFolder(folder_))
+    return text::FormatText(text::kCannotCreateFolder, folder_);
+  if (platform::os::FileSize(path_) >= 0) {
     // Another program made the file since the store was opened.
     std::string message = InspectReadOnly(path_, options_.busyTimeoutMilliseconds);
     if (!message.empty()) return message;
@@ -349,9 +352,9 @@ std::string FilmStore::EnsureCreated() {
 }
 
 ChangeResult FilmStore::Change(const std::function<std::string()>& step, bool freshIndex) {
-  if (!db_) return {0, FormatText(text::kCannotWrite, path_, "keine Verbindung")};
+  if (!db_) return {0, text::FormatText(text::kCannotWrite, path_, "keine Verbindung")};
   if (!Execute(db_, "BEGIN IMMEDIATE")) {
-    return {0, FormatText(text::kCannotWrite, path_, Fault(db_))};
+    return {0, text::FormatText(text::kCannotWrite, path_, Fault(db_))};
   }
   // Another program wrote films since the index was made: bring it up to date
   // first, so that the words taken out of it are the ones that are in it.
@@ -431,7 +434,7 @@ int64_t FilmStore::CountFilms(std::string_view query) {
   SqlStatement count(db_, sql);
   if (!expression.empty()) count.Bind(9, expression);
   if (count.Step() != SQLITE_ROW) {
-    readProblem_ = FormatText(text::kCannotRead, path_, Fault(db_));
+    readProblem_ = text::FormatText(text::kCannotRead, path_, Fault(db_));
     return 0;
   }
   return count.Integer(0);
@@ -455,7 +458,7 @@ std::vector<FilmRow> FilmStore::ListFilms(std::string_view query, int64_t offset
     rows.push_back({list.Integer(0), list.Text(1), list.OptionalNumber(2), list.OptionalNumber(3),
                     list.Text(4)});
   }
-  if (stepped != SQLITE_DONE) readProblem_ = FormatText(text::kCannotRead, path_, Fault(db_));
+  if (stepped != SQLITE_DONE) readProblem_ = text::FormatText(text::kCannotRead, path_, Fault(db_));
   return rows;
 }
 
@@ -472,7 +475,7 @@ std::optional<int64_t> FilmStore::PositionOf(std::string_view query, int64_t id)
   if (!expression.empty()) position.Bind(9, expression);
   int stepped = position.Step();
   if (stepped == SQLITE_ROW) return position.Integer(0);
-  if (stepped != SQLITE_DONE) readProblem_ = FormatText(text::kCannotRead, path_, Fault(db_));
+  if (stepped != SQLITE_DONE) readProblem_ = text::FormatText(text::kCannotRead, path_, Fault(db_));
   return std::nullopt;
 }
 
@@ -506,7 +509,8 @@ std::optional<Film> FilmStore::LoadFilm(int64_t id) {
   load.Bind(1, id);
   int stepped = load.Step();
   if (stepped != SQLITE_ROW) {
-    if (stepped != SQLITE_DONE) readProblem_ = FormatText(text::kCannotRead, path_, Fault(db_));
+    if (stepped != SQLITE_DONE)
+      readProblem_ = text::FormatText(text::kCannotRead, path_, Fault(db_));
     return std::nullopt;
   }
   return FilmOfRow(load);
@@ -521,7 +525,7 @@ std::vector<Film> FilmStore::AllFilms() {
   int stepped;
   while ((stepped = all.Step()) == SQLITE_ROW) films.push_back(FilmOfRow(all));
   if (stepped != SQLITE_DONE) {
-    readProblem_ = FormatText(text::kCannotRead, path_, Fault(db_));
+    readProblem_ = text::FormatText(text::kCannotRead, path_, Fault(db_));
     films.clear();
   }
   return films;
@@ -662,8 +666,8 @@ ChangeResult FilmStore::SaveFilm(const Film& film) {
     id = WriteFilm(db_, written, written.id, written.id != 0);
     return id != 0 ? std::string() : Fault(db_);
   });
-  if (missing) return {0, FormatText(text::kFilmMissing, path_)};
-  if (!result.Ok()) return {0, FormatText(text::kCannotWrite, path_, result.message)};
+  if (missing) return {0, text::FormatText(text::kFilmMissing, path_)};
+  if (!result.Ok()) return {0, text::FormatText(text::kCannotWrite, path_, result.message)};
   return {id, {}};
 }
 
@@ -685,7 +689,7 @@ ChangeResult FilmStore::ImportFilms(const std::vector<Film>& films) {
     }
     return inserter.Finish() ? std::string() : Fault(db_);
   });
-  if (!result.Ok()) return {0, FormatText(text::kCannotWrite, path_, result.message)};
+  if (!result.Ok()) return {0, text::FormatText(text::kCannotWrite, path_, result.message)};
   ChangeResult added;
   added.filmsAdded = static_cast<int64_t>(films.size());
   return added;
@@ -693,7 +697,7 @@ ChangeResult FilmStore::ImportFilms(const std::vector<Film>& films) {
 
 ChangeResult FilmStore::DeleteFilm(int64_t id) {
   std::optional<Film> film = LoadFilm(id);
-  if (!film) return {0, FormatText(text::kFilmMissing, path_)};
+  if (!film) return {0, text::FormatText(text::kFilmMissing, path_)};
   if (!backupChecked_) BackUpIfDue();
   ChangeResult result = Change([&]() -> std::string {
     if (!UnindexFilm(db_, id)) return Fault(db_);
@@ -702,7 +706,7 @@ ChangeResult FilmStore::DeleteFilm(int64_t id) {
     SqlStatement fresh(db_, "DELETE FROM film_stale WHERE id = ?1");
     return fresh.Bind(1, id).Done() ? std::string() : Fault(db_);
   });
-  if (!result.Ok()) return {0, FormatText(text::kCannotWrite, path_, result.message)};
+  if (!result.Ok()) return {0, text::FormatText(text::kCannotWrite, path_, result.message)};
   deleted_.push_back(std::move(*film));
   return {id, {}};
 }
@@ -720,7 +724,7 @@ ChangeResult FilmStore::UndoDelete() {
     id = WriteFilm(db_, film, taken ? 0 : film.id, false);
     return id != 0 ? std::string() : Fault(db_);
   });
-  if (!result.Ok()) return {0, FormatText(text::kCannotWrite, path_, result.message)};
+  if (!result.Ok()) return {0, text::FormatText(text::kCannotWrite, path_, result.message)};
   deleted_.pop_back();
   return {id, {}};
 }
@@ -729,10 +733,11 @@ std::string FilmStore::BackUpIfDue() {
   backupChecked_ = true;
   if (!db_) return {};
   const std::string folder = folder_ + "/" + std::string(BackupFolderName);
-  const LocalDate today = options_.today ? options_.today() : os::Today();
+  const platform::LocalDate today = options_.today ? options_.today() : platform::os::Today();
   const std::string target = folder + "/Filme-" + IsoDate(today) + ".db";
-  if (os::FileSize(target) >= 0) return {};
-  if (!os::CreateFolder(folder)) return FormatText(text::kBackupFailed, target, folder);
+  if (platform::os::FileSize(target) >= 0) return {};
+  if (!platform::os::CreateFolder(folder))
+    return text::FormatText(text::kBackupFailed, target, folder);
 
   sqlite3* copy = nullptr;
   std::string fault;
@@ -749,15 +754,16 @@ std::string FilmStore::BackUpIfDue() {
   }
   sqlite3_close(copy);
   if (!fault.empty()) {
-    os::RemoveFile(target);
-    return FormatText(text::kBackupFailed, target, fault);
+    platform::os::RemoveFile(target);
+    return text::FormatText(text::kBackupFailed, target, fault);
   }
 
-  std::vector<std::string> backups = os::ListFiles(folder);
+  std::vector<std::string> backups = platform::os::ListFiles(folder);
   std::erase_if(backups, [](const std::string& name) { return !IsBackupName(name); });
   std::sort(backups.begin(), backups.end());
   const auto kept = static_cast<size_t>(std::max(options_.keptBackups, 1));
-  for (size_t i = 0; i + kept < backups.size(); ++i) os::RemoveFile(folder + "/" + backups[i]);
+  for (size_t i = 0; i + kept < backups.size(); ++i)
+    platform::os::RemoveFile(folder + "/" + backups[i]);
   return {};
 }
 

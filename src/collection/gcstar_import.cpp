@@ -62,10 +62,10 @@ class GcstarEntries final : public XmlFilmEntries {
   std::string Begin(XmlElement& root, std::vector<XmlElement*>& entries) override {
     const std::string* type = root.Attribute("type");
     if (root.name != "collection" || type == nullptr) {
-      return FormatText(text::kCatalogueNotGcstar, FileNameOf(filePath_));
+      return text::FormatText(text::kCatalogueNotGcstar, FileNameOf(filePath_));
     }
     if (*type != "GCfilms") {
-      return FormatText(text::kCatalogueNotGcstarFilms, FileNameOf(filePath_), *type);
+      return text::FormatText(text::kCatalogueNotGcstarFilms, FileNameOf(filePath_), *type);
     }
     for (XmlElement& item : root.children) {
       if (item.name == "item") entries.push_back(&item);

@@ -47,7 +47,7 @@ std::unique_ptr<FilmReading> StartArchive(std::string bytes, const std::string& 
   }
   if (tellico) return StartTellico(std::move(bytes), path);
   if (backup) return StartBackup(std::move(bytes), path);
-  return Refusing(FormatText(text::kImportUnknownArchive, FileNameOf(path)));
+  return Refusing(text::FormatText(text::kImportUnknownArchive, FileNameOf(path)));
 }
 
 // A CSV file (neither a database, nor an archive, nor XML), told by its first
@@ -75,7 +75,7 @@ std::unique_ptr<FilmReading> StartReadingFilms(std::string bytes, const std::str
     return ReadingInOneStep([nfo = std::move(bytes), path] { return ReadNfo(nfo, path); });
   }
   if (root == "zelluo-sicherung") return StartBackup(std::move(bytes), path);
-  if (!root.empty()) return Refusing(FormatText(text::kImportUnknownXml, name, root));
+  if (!root.empty()) return Refusing(text::FormatText(text::kImportUnknownXml, name, root));
   return StartCsvFilms(std::move(bytes), path);
 }
 
@@ -85,18 +85,18 @@ ImportFileReading::ImportFileReading(std::string path, ImportSlice slice)
     : path_(std::move(path)), slice_(slice) {
   slice_.bytes = std::max<size_t>(slice_.bytes, 1);
   const std::string name = FileNameOf(path_);
-  size_ = os::FileSize(path_);
+  size_ = platform::os::FileSize(path_);
   std::string_view refusal;
   if (size_ == -1) refusal = text::kImportMissing;
   if (size_ == -2) refusal = text::kImportIsFolder;
   if (size_ == 0) refusal = text::kImportEmpty;
   if (size_ > kMaxImportBytes) refusal = text::kImportTooLarge;
   if (refusal.empty()) {
-    file_ = std::make_unique<os::FileReader>(path_);
+    file_ = std::make_unique<platform::os::FileReader>(path_);
     if (!file_->IsOpen()) refusal = text::kImportMissing;
   }
   if (!refusal.empty()) {
-    Refuse(FormatText(refusal, name));
+    Refuse(text::FormatText(refusal, name));
   } else {
     // The byte beyond the size that finds the end has room too: the bytes are
     // never copied while they are read.
@@ -162,12 +162,12 @@ void ImportFileReading::ReadSlice() {
   const size_t wanted = std::min(slice_.bytes, left + 1);
   bytes_.resize(before + wanted);
   const int64_t got = file_->ReadNext(bytes_.data() + before, wanted);
-  if (got < 0) return Refuse(FormatText(text::kImportMissing, FileNameOf(path_)));
+  if (got < 0) return Refuse(text::FormatText(text::kImportMissing, FileNameOf(path_)));
   bytes_.resize(before + static_cast<size_t>(got));
   // A CSV file too large to be read is refused by its first slice, before
   // hundreds of megabytes are read in vain.
   if (before == 0 && size_ > static_cast<int64_t>(kMaxCsvBytes) && IsCsv(bytes_)) {
-    return Refuse(FormatText(text::kCsvTooLarge, FileNameOf(path_)));
+    return Refuse(text::FormatText(text::kCsvTooLarge, FileNameOf(path_)));
   }
   const bool atEnd = static_cast<size_t>(got) < wanted;
   if (atEnd || (bytes_.size() >= kSqliteHeader.size() && StartsWith(bytes_, kSqliteHeader))) {
@@ -290,7 +290,7 @@ std::string TakeOverImportedCover(ImportedFilm& film, const std::string& coverFo
   return {};
 }
 
-void SyncImportedCovers(const std::string& coverFolder) { os::SyncFilesIn(coverFolder); }
+void SyncImportedCovers(const std::string& coverFolder) { platform::os::SyncFilesIn(coverFolder); }
 
 std::optional<ExportFormat> ExportFormatOf(std::string_view path) {
   const size_t dot = path.find_last_of('.');
@@ -308,13 +308,13 @@ ExportOutcome ExportFilms(const std::vector<Film>& films, ExportFormat format,
                           std::string_view date) {
   ExportOutcome outcome;
   const auto written = [&](std::string_view bytes) {
-    if (!os::WriteFileAtomic(path, bytes)) {
-      outcome.error = FormatText(text::kExportWriteFailed, FileNameOf(path));
+    if (!platform::os::WriteFileAtomic(path, bytes)) {
+      outcome.error = text::FormatText(text::kExportWriteFailed, FileNameOf(path));
     }
   };
   switch (format) {
     case ExportFormat::Csv:
-      written(FilmsAsCsv(films, os::AbsolutePath(coverFolder)));
+      written(FilmsAsCsv(films, platform::os::AbsolutePath(coverFolder)));
       break;
     case ExportFormat::Html:
       outcome.error = ExportHtml(films, path, coverFolder, {}, date);

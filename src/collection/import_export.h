@@ -17,9 +17,9 @@
 #include "collection/exchange.h"
 #include "collection/film.h"
 
-namespace zelluo::os {
+namespace zelluo::platform::os {
 class FileReader;
-}  // namespace zelluo::os
+}  // namespace zelluo::platform::os
 
 namespace zelluo::collection {
 
@@ -112,7 +112,7 @@ class ImportFileReading {
   std::string path_;
   ImportSlice slice_;
   int64_t size_ = 0;
-  std::unique_ptr<os::FileReader> file_;
+  std::unique_ptr<platform::os::FileReader> file_;
   std::string bytes_;
   std::unique_ptr<FilmReading> films_;
   bool filmsRead_ = false;

@@ -173,7 +173,8 @@ class TellicoEntries final : public XmlFilmEntries {
     zip_.emplace(zipBytes_, filePath_);
     if (!zip_->Error().empty()) return Failed(zip_->Error());
     if (!zip_->Has("tellico.xml")) {
-      return Failed(FormatText(text::kZipMemberMissing, FileNameOf(filePath_), "tellico.xml"));
+      return Failed(
+          text::FormatText(text::kZipMemberMissing, FileNameOf(filePath_), "tellico.xml"));
     }
     if (!zip_->StartReading("tellico.xml", xml)) return Failed(zip_->Error());
     return true;
@@ -192,12 +193,12 @@ class TellicoEntries final : public XmlFilmEntries {
       if (collection == nullptr && LocalName(child) == "collection") collection = &child;
     }
     if (LocalName(root) != "tellico" || collection == nullptr) {
-      return FormatText(text::kCatalogueNotTellico, FileNameOf(filePath_));
+      return text::FormatText(text::kCatalogueNotTellico, FileNameOf(filePath_));
     }
     const std::string* type = collection->Attribute("type");
     if (type == nullptr || text::Trimmed(*type) != "3") {
-      return FormatText(text::kCatalogueNotTellicoVideos, FileNameOf(filePath_),
-                        type ? *type : std::string("?"));
+      return text::FormatText(text::kCatalogueNotTellicoVideos, FileNameOf(filePath_),
+                              type ? *type : std::string("?"));
     }
     ratingMaximum_ = TellicoRatingMaximum(*collection);
     pictures_.zip = zip_ ? &*zip_ : nullptr;

@@ -141,16 +141,16 @@ XmlParse XmlTreeParser::Finish() {
   State& state = *state_;
   XmlParse result;
   if (state.parser == nullptr) {
-    result.error = FormatText(text::kXmlBroken, state.fileName, "kein Speicher");
+    result.error = text::FormatText(text::kXmlBroken, state.fileName, "kein Speicher");
     return result;
   }
   const std::string line = std::to_string(XML_GetCurrentLineNumber(state.parser));
   if (!state.refusal.empty()) {
-    result.error = FormatText(state.refusal, state.fileName, line);
+    result.error = text::FormatText(state.refusal, state.fileName, line);
   } else if (state.failed) {
-    result.error = FormatText(
+    result.error = text::FormatText(
         text::kXmlBroken, state.fileName,
-        FormatText(text::kXmlAtLine, line, XML_ErrorString(XML_GetErrorCode(state.parser))));
+        text::FormatText(text::kXmlAtLine, line, XML_ErrorString(XML_GetErrorCode(state.parser))));
   } else {
     result.root = std::move(state.root);
   }

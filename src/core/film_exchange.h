@@ -8,25 +8,25 @@
 #include "collection/import_export.h"
 #include "platform/platform.h"
 
-namespace zelluo {
+namespace zelluo::core {
 
 class ListPageController;
 
 // Strg+I and the button "Importieren". The file is read a slice at a time,
 // then its films are read from it a slice of time at a time: the first slice
 // at once (a small file is read whole then), the others by StepImport.
-void StartImport(ListPageController& listPage, Platform& platform,
+void StartImport(ListPageController& listPage, platform::Platform& platform,
                  collection::ImportSlice slice = {});
 // Strg+E and the button "Exportieren".
-void StartExport(ListPageController& listPage, Platform& platform);
+void StartExport(ListPageController& listPage, platform::Platform& platform);
 
 // A slice of the running import's work, called by the event loop.
-void StepImport(ListPageController& listPage, Platform& platform);
+void StepImport(ListPageController& listPage, platform::Platform& platform);
 // Before quitting while an import runs: asks; true when the program may quit
 // (the import is dropped then and nothing is stored).
-bool MayQuitDuringImport(ListPageController& listPage, Platform& platform);
+bool MayQuitDuringImport(ListPageController& listPage, platform::Platform& platform);
 // Escape on the List page while an import runs: asks whether to cancel it;
 // Ja drops it (nothing is stored) and the program runs on.
-void AskToCancelImport(ListPageController& listPage, Platform& platform);
+void AskToCancelImport(ListPageController& listPage, platform::Platform& platform);
 
-}  // namespace zelluo
+}  // namespace zelluo::core

@@ -1,5 +1,3 @@
-#include "platform/os_services.h"
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <spawn.h>
@@ -16,6 +14,8 @@
 #include <iterator>
 #include <vector>
 
+#include "platform/os_services.h"
+
 #ifdef __linux__
 #include <sys/statfs.h>
 #endif
@@ -25,7 +25,7 @@
 
 extern char** environ;
 
-namespace zelluo::os {
+namespace zelluo::platform::os {
 namespace {
 
 std::string ToString(std::string_view text) { return std::string(text); }
@@ -308,4 +308,4 @@ void KeepHeapPausesShort() {
 #endif
 }
 
-}  // namespace zelluo::os
+}  // namespace zelluo::platform::os
