@@ -20,7 +20,7 @@ namespace {
 
 // The column of table film that orders it, besides id and the film's fields
 // (film_fields.h); docs/collection.md describes them.
-constexpr std::string_view SortKeyColumn = "sort_key";
+constexpr std::string_view kSortKeyColumn = "sort_key";
 
 // The film's columns as a statement lists them: "title, original_title, ...".
 const std::string& FilmColumnList() {
@@ -41,7 +41,7 @@ std::string CreateFilmTable() {
     sql += ", " + std::string(field.column) + " " + std::string(ColumnType(field));
     if (field.required) sql += " NOT NULL";
   }
-  return sql + ", " + std::string(SortKeyColumn) + " TEXT)";
+  return sql + ", " + std::string(kSortKeyColumn) + " TEXT)";
 }
 
 // The derived data: the order index, the search index (contentless: the
@@ -126,7 +126,7 @@ std::string InspectReadOnly(const std::string& path, int busyTimeoutMilliseconds
   int stepped = version.Step();
   if (stepped != SQLITE_ROW) return failure(stepped);
   const int64_t schemaVersion = version.Integer(0);
-  if (schemaVersion > SchemaVersion || schemaVersion < 0) {
+  if (schemaVersion > kSchemaVersion || schemaVersion < 0) {
     return text::FormatText(text::kNewerVersion, path);
   }
 
@@ -147,11 +147,11 @@ std::string InspectReadOnly(const std::string& path, int busyTimeoutMilliseconds
   if (!HasColumn(columns, "id") || !HasColumn(columns, "title")) {
     return text::FormatText(text::kUnknownLayout, path);
   }
-  if (schemaVersion == SchemaVersion) {
+  if (schemaVersion == kSchemaVersion) {
     for (const FilmField& field : kFilmFields) {
       if (!HasColumn(columns, field.column)) return text::FormatText(text::kUnknownLayout, path);
     }
-    if (!HasColumn(columns, SortKeyColumn)) return text::FormatText(text::kUnknownLayout, path);
+    if (!HasColumn(columns, kSortKeyColumn)) return text::FormatText(text::kUnknownLayout, path);
   }
   return {};
 }
@@ -172,10 +172,10 @@ bool Migrate(sqlite3* db) {
     for (const FilmField& field : kFilmFields) {
       if (!add(field.column, ColumnType(field))) return false;
     }
-    if (!add(SortKeyColumn, "TEXT")) return false;
+    if (!add(kSortKeyColumn, "TEXT")) return false;
   }
   return Execute(db, CreateDerivedTables) && Execute(db, CreateTriggers) &&
-         Execute(db, ("PRAGMA user_version = " + std::to_string(SchemaVersion)).c_str());
+         Execute(db, ("PRAGMA user_version = " + std::to_string(kSchemaVersion)).c_str());
 }
 
 // The searched words of the stored film id; empty when it is not stored.
@@ -240,7 +240,7 @@ bool RebuildIndex(sqlite3* db, int64_t& films) {
   }
   if (!IndexFilmsOf(db, "SELECT id FROM film", films)) return false;
   SqlStatement state(db, "INSERT OR REPLACE INTO zelluo_state VALUES('folding', ?1)");
-  return state.Bind(1, int64_t{FoldingVersion}).Done() && Execute(db, "DELETE FROM film_stale");
+  return state.Bind(1, int64_t{kFoldingVersion}).Done() && Execute(db, "DELETE FROM film_stale");
 }
 
 // Brings the derived data up to date after others wrote films: films they only
@@ -278,7 +278,7 @@ bool IsBackupName(std::string_view name) {
 
 FilmStore::FilmStore(std::string folder, StoreOptions options)
     : folder_(std::move(folder)), options_(std::move(options)) {
-  path_ = folder_ + "/" + std::string(FilmFileName);
+  path_ = folder_ + "/" + std::string(kFilmFileName);
 }
 
 FilmStore::~FilmStore() { sqlite3_close(db_); }
@@ -400,7 +400,7 @@ int64_t FilmStore::RefreshDerivedData() {
   }
   {
     SqlStatement folding(db_, "SELECT value FROM zelluo_state WHERE name = 'folding'");
-    if (folding.Step() != SQLITE_ROW || folding.Integer(0) != FoldingVersion) rebuild = true;
+    if (folding.Step() != SQLITE_ROW || folding.Integer(0) != kFoldingVersion) rebuild = true;
   }
   if (!rebuild && !IndexIsStale(db_)) return 0;
   int64_t films = 0;
@@ -417,11 +417,11 @@ namespace {
 
 // The part of a query that keeps the films a search finds; ?9 is the match
 // expression.
-constexpr std::string_view FoundFilter =
+constexpr std::string_view kFoundFilter =
     " id IN (SELECT rowid FROM film_search WHERE film_search MATCH ?9)";
 // Walking the order index and testing each film against the films found beats
 // looking up every film found and sorting them (a short query finds most films).
-constexpr std::string_view ByOrder = " INDEXED BY film_order";
+constexpr std::string_view kByOrder = " INDEXED BY film_order";
 
 }  // namespace
 
@@ -430,7 +430,7 @@ int64_t FilmStore::CountFilms(std::string_view query) {
   if (!db_) return 0;
   const std::string expression = MatchExpressionOf(query);
   std::string sql = "SELECT count(*) FROM film";
-  if (!expression.empty()) sql += std::string(ByOrder) + " WHERE" + std::string(FoundFilter);
+  if (!expression.empty()) sql += std::string(kByOrder) + " WHERE" + std::string(kFoundFilter);
   SqlStatement count(db_, sql);
   if (!expression.empty()) count.Bind(9, expression);
   if (count.Step() != SQLITE_ROW) {
@@ -445,8 +445,8 @@ std::vector<FilmRow> FilmStore::ListFilms(std::string_view query, int64_t offset
   std::vector<FilmRow> rows;
   if (!db_ || limit <= 0) return rows;
   const std::string expression = MatchExpressionOf(query);
-  std::string sql = "SELECT id FROM film" + std::string(ByOrder);
-  if (!expression.empty()) sql += " WHERE" + std::string(FoundFilter);
+  std::string sql = "SELECT id FROM film" + std::string(kByOrder);
+  if (!expression.empty()) sql += " WHERE" + std::string(kFoundFilter);
   sql = "SELECT film.id, title, year, runtime, country FROM (" + sql +
         " ORDER BY sort_key, id LIMIT ?1 OFFSET ?2) AS page JOIN film ON film.id = page.id"
         " ORDER BY sort_key, film.id";
@@ -466,11 +466,11 @@ std::optional<int64_t> FilmStore::PositionOf(std::string_view query, int64_t id)
   readProblem_.clear();
   if (!db_) return std::nullopt;
   const std::string expression = MatchExpressionOf(query);
-  const std::string filter = expression.empty() ? "" : " AND" + std::string(FoundFilter);
+  const std::string filter = expression.empty() ? "" : " AND" + std::string(kFoundFilter);
   SqlStatement position(
       db_, "SELECT (SELECT count(*) FROM film WHERE (sort_key, id) < (t.sort_key, t.id)" + filter +
                ") FROM film AS t WHERE t.id = ?1" +
-               (expression.empty() ? "" : " AND t." + std::string(FoundFilter.substr(1))));
+               (expression.empty() ? "" : " AND t." + std::string(kFoundFilter.substr(1))));
   position.Bind(1, id);
   if (!expression.empty()) position.Bind(9, expression);
   int stepped = position.Step();
@@ -520,7 +520,7 @@ std::vector<Film> FilmStore::AllFilms() {
   readProblem_.clear();
   std::vector<Film> films;
   if (!db_) return films;
-  SqlStatement all(db_, "SELECT id, " + FilmColumnList() + " FROM film" + std::string(ByOrder) +
+  SqlStatement all(db_, "SELECT id, " + FilmColumnList() + " FROM film" + std::string(kByOrder) +
                             " ORDER BY sort_key, id");
   int stepped;
   while ((stepped = all.Step()) == SQLITE_ROW) films.push_back(FilmOfRow(all));
@@ -535,8 +535,8 @@ namespace {
 
 // The parameters of a statement that writes a film: its fields are ?1 to
 // ?15 in the order of kFilmFields, then come the id and the sort key.
-constexpr int IdParameter = static_cast<int>(kFilmFieldCount) + 1;
-constexpr int SortKeyParameter = IdParameter + 1;
+constexpr int kIdParameter = static_cast<int>(kFilmFieldCount) + 1;
+constexpr int kSortKeyParameter = kIdParameter + 1;
 
 // "?1, ?2, ..." up to ?last.
 std::string Parameters(int last) {
@@ -571,7 +571,7 @@ const std::string& UpdateFilmSql() {
       if (!columns.empty()) columns += ", ";
       columns += std::string(kFilmFields[i].column) + " = ?" + std::to_string(i + 1);
     }
-    return "UPDATE film SET " + columns + " WHERE id = ?" + std::to_string(IdParameter);
+    return "UPDATE film SET " + columns + " WHERE id = ?" + std::to_string(kIdParameter);
   }();
   return sql;
 }
@@ -590,8 +590,8 @@ class FilmInserter {
         batch_(batch && Execute(db,
                                 "CREATE TEMP TABLE IF NOT EXISTS pending_words"
                                 "(id INTEGER PRIMARY KEY, words TEXT NOT NULL)")),
-        insert_(db, "INSERT INTO film(" + FilmColumnList() + ", id, " + std::string(SortKeyColumn) +
-                        ") VALUES(" + Parameters(SortKeyParameter) + ")"),
+        insert_(db, "INSERT INTO film(" + FilmColumnList() + ", id, " + std::string(kSortKeyColumn) +
+                        ") VALUES(" + Parameters(kSortKeyParameter) + ")"),
         words_(db, batch_ ? "INSERT INTO temp.pending_words(id, words) VALUES(?1, ?2)"
                           : "INSERT INTO film_search(rowid, words) VALUES(?1, ?2)"),
         fresh_(db, "DELETE FROM film_stale WHERE id = ?1") {}
@@ -599,8 +599,8 @@ class FilmInserter {
   // The new film's id (id when not 0); 0 on failure.
   int64_t Insert(const Film& film, int64_t id = 0) {
     BindFilm(insert_, film);
-    if (id != 0) insert_.Bind(IdParameter, id);
-    insert_.Bind(SortKeyParameter, SortKeyOf(film.title));
+    if (id != 0) insert_.Bind(kIdParameter, id);
+    insert_.Bind(kSortKeyParameter, SortKeyOf(film.title));
     const bool inserted = insert_.Done();
     insert_.Reset();
     if (!inserted) return 0;
@@ -635,7 +635,7 @@ int64_t WriteFilm(sqlite3* db, const Film& film, int64_t id, bool update) {
   if (!UnindexFilm(db, id)) return 0;
   SqlStatement write(db, UpdateFilmSql());
   BindFilm(write, film);
-  write.Bind(IdParameter, id);
+  write.Bind(kIdParameter, id);
   if (!write.Done() || sqlite3_changes(db) == 0) return 0;
   if (!IndexFilm(db, id)) return 0;
   SqlStatement fresh(db, "DELETE FROM film_stale WHERE id = ?1");
@@ -732,7 +732,7 @@ ChangeResult FilmStore::UndoDelete() {
 std::string FilmStore::BackUpIfDue() {
   backupChecked_ = true;
   if (!db_) return {};
-  const std::string folder = folder_ + "/" + std::string(BackupFolderName);
+  const std::string folder = folder_ + "/" + std::string(kBackupFolderName);
   const platform::LocalDate today = options_.today ? options_.today() : platform::os::Today();
   const std::string target = folder + "/Filme-" + IsoDate(today) + ".db";
   if (platform::os::FileSize(target) >= 0) return {};
