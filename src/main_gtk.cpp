@@ -3,8 +3,10 @@
 
 #include "core/application.h"
 #include "platform/gtk/gtk_platform.h"
+#include "platform/os_services.h"
 
 int main() {
+  zelluo::platform::os::KeepHeapPausesShort();
   zelluo::platform::GtkPlatform platform;
   return zelluo::core::RunApplication(platform);
 }

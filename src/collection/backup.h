@@ -7,6 +7,7 @@
 // their covers' bytes and their added and changed times kept.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,6 +41,8 @@ BackupResult BackupArchive(const std::vector<Film>& films, const std::string& co
 // filePath only names the file in messages. The films' covers stay in the
 // archive, which the result keeps, until they are read (ReadCoverBytes).
 ImportResult ReadBackup(std::string bytes, std::string_view filePath);
+// The same a step at a time (a zip's XML is unpacked at once).
+std::unique_ptr<FilmReading> StartBackup(std::string bytes, std::string_view filePath);
 
 // A cover name as the store makes it: 16 lower-case hex digits and ".jpg".
 bool IsCoverFileName(std::string_view name);

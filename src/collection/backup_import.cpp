@@ -29,40 +29,60 @@ std::optional<int32_t> ParseNumber(std::string_view text) {
 
 // Reads the films of a parsed backup, with their covers from zip (none when
 // the XML file came alone).
-class BackupReader {
+class BackupEntries final : public XmlFilmEntries {
  public:
-  BackupReader(std::string fileName, std::shared_ptr<OwnedZip> zip)
-      : fileName_(std::move(fileName)), zip_(std::move(zip)) {}
+  BackupEntries(std::string fileName, std::shared_ptr<OwnedZip> zip)
+      : fileName_(std::move(fileName)), zip_(std::move(zip)) {
+    result_.format = kBackupFormat;
+  }
 
-  // Empty on success, else the German message.
-  std::string Read(XmlElement& root, ImportResult& result) {
+  std::string Begin(XmlElement& root, std::vector<XmlElement*>& entries) override {
+    if (root.name != kBackupRootName) return text::FormatText(text::kBackupNotABackup, fileName_);
     const std::string* version = root.Attribute("version");
     if (version == nullptr) return Damaged(root.line, text::kBackupNoVersion);
     const std::optional<int32_t> number = ParseNumber(*version);
     if (!number || *number < 1) return BadNumber(root.line, "version");
     if (*number > kBackupVersion) return text::FormatText(text::kBackupNewer, fileName_, *version);
-
-    std::set<std::string> unmapped;
-    result.films.reserve(root.children.size());
+    if (const std::string* count = root.Attribute("filme")) {
+      expected_ = ParseNumber(*count);
+      if (!expected_) return BadNumber(root.line, "filme");
+      count_ = *count;
+    }
+    rootLine_ = root.line;
+    result_.films.reserve(root.children.size());
     for (XmlElement& element : root.children) {
       if (element.name != kBackupFilmElement) {
-        unmapped.insert(element.name);
+        unmapped_.insert(element.name);
         continue;
       }
-      ImportedFilm& imported = result.films.emplace_back();
-      std::string problem = ReadFilm(element, imported, unmapped);
-      if (!problem.empty()) return problem;
+      entries.push_back(&element);
     }
-    if (const std::string* count = root.Attribute("filme")) {
-      const std::optional<int32_t> expected = ParseNumber(*count);
-      if (!expected) return BadNumber(root.line, "filme");
-      if (static_cast<size_t>(*expected) != result.films.size()) {
-        return Damaged(root.line, text::FormatText(text::kBackupFilmCount,
-                                                   std::to_string(result.films.size()), *count));
-      }
-    }
-    result.unmappedFields.assign(unmapped.begin(), unmapped.end());
+    // The last film's Take checks the count; without films it is checked here.
+    expectedEntries_ = entries.size();
+    if (entries.empty()) return CountProblem();
     return {};
+  }
+
+  bool Take(XmlElement& element) override {
+    ImportedFilm& imported = result_.films.emplace_back();
+    std::string problem = ReadFilm(element, imported, unmapped_);
+    element = XmlElement();  // taken over: its memory is no longer needed
+    if (problem.empty() && ++taken_ == expectedEntries_) problem = CountProblem();
+    if (problem.empty()) return true;
+    error_ = std::move(problem);
+    return false;
+  }
+
+  ImportResult Result(std::string error) override {
+    if (error.empty()) error = std::move(error_);
+    if (!error.empty()) {
+      ImportResult failed;
+      failed.format = result_.format;
+      failed.error = std::move(error);
+      return failed;
+    }
+    result_.unmappedFields.assign(unmapped_.begin(), unmapped_.end());
+    return std::move(result_);
   }
 
  private:
@@ -129,48 +149,63 @@ class BackupReader {
     return {};
   }
 
+  // The count the root names, checked against the films read.
+  std::string CountProblem() const {
+    if (!expected_ || static_cast<size_t>(*expected_) == result_.films.size()) return {};
+    return Damaged(rootLine_, text::FormatText(text::kBackupFilmCount,
+                                               std::to_string(result_.films.size()), count_));
+  }
+
   std::string fileName_;
   std::shared_ptr<OwnedZip> zip_;
+  ImportResult result_;
+  std::set<std::string> unmapped_;
+  std::optional<int32_t> expected_;
+  std::string count_;
+  int64_t rootLine_ = 0;
+  size_t taken_ = 0;
+  size_t expectedEntries_ = 0;
+  std::string error_;
 };
 
 }  // namespace
 
-ImportResult ReadBackup(std::string bytes, std::string_view filePath) {
-  ImportResult result;
-  result.format = kBackupFormat;
+std::unique_ptr<FilmReading> StartBackup(std::string bytes, std::string_view filePath) {
   const std::string fileName = FileNameOf(filePath);
-  std::shared_ptr<OwnedZip> zip;
-  std::string unpacked;
-  std::string_view xml = bytes;
-  if (LooksLikeZip(bytes)) {
-    zip = std::make_shared<OwnedZip>(std::move(bytes), filePath);
-    if (!zip->reader.Error().empty() || !zip->reader.Read(kBackupXmlName, unpacked)) {
-      result.error = zip->reader.Error();
+  const auto refused = [](std::string message) {
+    return ReadingInOneStep([message = std::move(message)] {
+      ImportResult result;
+      result.format = kBackupFormat;
+      result.error = message;
       return result;
+    });
+  };
+  std::string xml;
+  if (LooksLikeZip(bytes)) {
+    auto zip = std::make_shared<OwnedZip>(std::move(bytes), filePath);
+    if (!zip->reader.Error().empty() || !zip->reader.StartReading(kBackupXmlName, xml)) {
+      return refused(zip->reader.Error());
     }
-    xml = unpacked;
+    const auto unpack = [zip, fileName](std::string& unpacked, size_t part, std::string& error) {
+      const ZipReader::Reading reading = zip->reader.ReadOn(unpacked, part);
+      if (reading == ZipReader::Reading::Failed) error = zip->reader.Error();
+      if (reading != ZipReader::Reading::Done) return reading;
+      if (RootElementName(unpacked) == kBackupRootName) return reading;
+      error = text::FormatText(text::kBackupNotABackup, fileName);
+      return ZipReader::Reading::Failed;
+    };
+    return ReadXmlFilms(std::move(xml), filePath, std::make_unique<BackupEntries>(fileName, zip),
+                        unpack);
   }
-  if (RootElementName(xml) != kBackupRootName) {
-    result.error = text::FormatText(text::kBackupNotABackup, fileName);
-    return result;
+  if (RootElementName(bytes) != kBackupRootName) {
+    return refused(text::FormatText(text::kBackupNotABackup, fileName));
   }
-  XmlParse parsed = ParseXml(xml, filePath);
-  unpacked = std::string();
-  if (!parsed.root) {
-    result.error = std::move(parsed.error);
-    return result;
-  }
-  if (parsed.root->name != kBackupRootName) {
-    result.error = text::FormatText(text::kBackupNotABackup, fileName);
-    return result;
-  }
-  BackupReader reader(fileName, zip);
-  result.error = reader.Read(*parsed.root, result);
-  if (!result.error.empty()) {
-    result.films.clear();
-    result.unmappedFields.clear();
-  }
-  return result;
+  return ReadXmlFilms(std::move(bytes), filePath,
+                      std::make_unique<BackupEntries>(fileName, nullptr));
+}
+
+ImportResult ReadBackup(std::string bytes, std::string_view filePath) {
+  return ReadToEnd(*StartBackup(std::move(bytes), filePath));
 }
 
 }  // namespace zelluo::collection

@@ -16,6 +16,8 @@
 // - Ratings of 0 to 10 (GCstar, Griffith, Kodi) become 1 to 5 stars, 0
 //   meaning none.
 
+#include <memory>
+#include <string>
 #include <string_view>
 
 #include "collection/exchange.h"
@@ -26,10 +28,14 @@ namespace zelluo::collection {
 // are located relative to the file's folder or, when absolute, where they are
 // or else in the file's "<name>_pictures" folder.
 ImportResult ReadGcstar(std::string_view bytes, std::string_view filePath);
+// The same a step at a time.
+std::unique_ptr<FilmReading> StartGcstar(std::string bytes, std::string_view filePath);
 
 // A Tellico file: a .tc zip holding tellico.xml and its images/, or plain
 // Tellico XML with the pictures inside it in base64. Only video collections.
 ImportResult ReadTellico(std::string_view bytes, std::string_view filePath);
+// The same a step at a time (a .tc zip's tellico.xml is unpacked at once).
+std::unique_ptr<FilmReading> StartTellico(std::string bytes, std::string_view filePath);
 
 // A Kodi or Jellyfin movie description (<movie>). The cover is the first
 // picture beside it of <name>-poster, poster, folder or <name> (.jpg, .png)

@@ -69,6 +69,10 @@ class ImportCollector {
     result_.format = format;
   }
 
+  // Room for that many films at once, so that the films are not moved while
+  // they are taken.
+  void Reserve(size_t films) { result_.films.reserve(films); }
+
   // Notes a source field with no place in a film, when it holds a value.
   void Unmapped(std::string_view field, std::string_view value) {
     if (!HoldsNoValue(value)) entryFields_.emplace(field);

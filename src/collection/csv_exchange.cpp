@@ -20,10 +20,8 @@ using text::kUtf8Bom;
 using text::TrimView;
 
 // A bound on the films of one file, far above any collection, so that a
-// hostile file of short rows cannot take all memory; and the room set aside
-// before counting.
+// hostile file of short rows cannot take all memory.
 constexpr size_t kMaxCsvFilms = 500000;
-constexpr size_t kReservedFilms = 20000;
 
 // Longest piece of a bad value quoted in a message.
 constexpr size_t kMaxQuotedValue = 40;
@@ -125,6 +123,8 @@ class RecordReader {
   }
 
   int64_t RecordLine() const { return recordLine_; }
+  // How far the text is read, in bytes.
+  size_t Position() const { return position_; }
   // Set when Next failed before the end of the text.
   std::string_view Error() const { return error_; }
   int64_t ErrorLine() const { return errorLine_; }
@@ -277,45 +277,142 @@ std::string Excerpt(std::string_view value) {
   return std::string(value.substr(0, end)) + "\xE2\x80\xA6";
 }
 
-class CsvImport {
+// Where a piece of text that starts at a character may end so that the next
+// starts at one too: before a byte that is no UTF-8 continuation byte (in
+// text that is not UTF-8 anyway, anywhere). Each piece is then UTF-8 exactly
+// when the whole text is.
+size_t PieceEnd(std::string_view text, size_t start, size_t length) {
+  size_t end = std::min(text.size(), start + length);
+  for (int back = 0; back < 3 && end > start + 1 && end < text.size() &&
+                     (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80;
+       ++back) {
+    --end;
+  }
+  return end;
+}
+
+// The text looked at (NUL bytes, UTF-8) and decoded in one go between two
+// looks at the clock, and the rows read in one go.
+constexpr size_t kCsvPiece = size_t{1} << 20;
+constexpr int kRowsAtOnce = 256;
+// Of the percentage, the looking at the text's part; the rows have the rest.
+constexpr size_t kCheckPercent = 10;
+
+class CsvReading final : public FilmReading {
  public:
-  explicit CsvImport(std::string_view filePath)
-      : filePath_(filePath), fileName_(FileNameOf(filePath)) {
+  CsvReading(std::string bytes, std::string_view filePath)
+      : bytes_(std::move(bytes)), filePath_(filePath), fileName_(FileNameOf(filePath)) {
     result_.format = "CSV";
+    std::string_view text = bytes_;
+    if (text.size() > kMaxCsvBytes) {
+      Fail(text::FormatText(text::kCsvTooLarge, fileName_));
+    } else if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) {
+      Fail(text::FormatText(text::kCsvUtf16, fileName_));
+    }
+    if (text.starts_with(kUtf8Bom)) text.remove_prefix(kUtf8Bom.size());
+    text_ = text;
   }
 
-  ImportResult Read(std::string_view bytes) {
-    if (bytes.size() > kMaxCsvBytes) return Fail(text::FormatText(text::kCsvTooLarge, fileName_));
-    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
-      return Fail(text::FormatText(text::kCsvUtf16, fileName_));
+  bool Step(Deadline deadline) override {
+    do {
+      if (done_) break;
+      switch (phase_) {
+        case Phase::Check:
+          Check();
+          break;
+        case Phase::Decode:
+          Decode();
+          break;
+        case Phase::Header:
+          Header();
+          break;
+        case Phase::Rows:
+          Rows();
+          break;
+      }
+    } while (std::chrono::steady_clock::now() < deadline);
+    return done_;
+  }
+
+  int Percent() const override {
+    if (done_) return 100;
+    const size_t size = std::max<size_t>(text_.size(), 1);
+    const size_t half = kCheckPercent / 2;
+    switch (phase_) {
+      case Phase::Check:
+        return static_cast<int>(checked_ * half / size);
+      case Phase::Decode:
+        return static_cast<int>(half + checked_ * half / size);
+      case Phase::Header:
+        return static_cast<int>(kCheckPercent);
+      case Phase::Rows:
+        break;
     }
-    if (bytes.find('\0') != std::string_view::npos) {
+    return static_cast<int>(kCheckPercent + reader_->Position() * (100 - kCheckPercent) / size);
+  }
+
+  ImportResult Result() override {
+    ZELLUO_ASSERT(done_);
+    return std::move(result_);
+  }
+
+ private:
+  enum class Phase { Check, Decode, Header, Rows };
+
+  // A piece of the text looked at: no NUL bytes, UTF-8 or not, its lines.
+  void Check() {
+    const size_t end = PieceEnd(text_, checked_, kCsvPiece);
+    const std::string_view piece = text_.substr(checked_, end - checked_);
+    if (piece.find('\0') != std::string_view::npos) {
       return Fail(text::FormatText(text::kCsvNotText, fileName_));
     }
-    if (bytes.starts_with(kUtf8Bom)) bytes.remove_prefix(kUtf8Bom.size());
-    std::string decoded;
-    if (!text::IsUtf8(bytes)) {
-      decoded = FromWindows1252(bytes);
-      bytes = decoded;
+    utf8_ = utf8_ && text::IsUtf8(piece);
+    lines_ += static_cast<size_t>(std::count(piece.begin(), piece.end(), '\n'));
+    checked_ = end;
+    if (checked_ < text_.size()) return;
+    phase_ = utf8_ ? Phase::Header : Phase::Decode;
+    checked_ = 0;
+    if (!utf8_) decoded_.reserve(text_.size() + text_.size() / 8);
+  }
+
+  // A piece of Windows-1252 text made UTF-8.
+  void Decode() {
+    const size_t end = std::min(text_.size(), checked_ + kCsvPiece);
+    decoded_ += FromWindows1252(text_.substr(checked_, end - checked_));
+    checked_ = end;
+    if (checked_ < text_.size()) return;
+    bytes_ = std::string();
+    text_ = decoded_;
+    phase_ = Phase::Header;
+  }
+
+  void Header() {
+    reader_.emplace(text_, DetectSeparator(text_));
+    phase_ = Phase::Rows;
+    if (!ReadHeader(*reader_, fields_)) {
+      return ReaderFailed(*reader_, text::FormatText(text::kCsvEmpty, fileName_));
     }
-    RecordReader reader(bytes, DetectSeparator(bytes));
-    std::vector<std::string> fields;
-    if (!ReadHeader(reader, fields)) {
-      return ReaderFailed(reader, text::FormatText(text::kCsvEmpty, fileName_));
-    }
-    if (!MapColumns(fields)) return Fail(text::FormatText(text::kCsvNoTitleColumn, fileName_));
-    const auto lines = static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
-    result_.films.reserve(std::min(lines, kReservedFilms));
-    while (reader.Next(fields)) {
-      if (IsBlankRecord(fields)) continue;
+    if (!MapColumns(fields_)) return Fail(text::FormatText(text::kCsvNoTitleColumn, fileName_));
+    // Room for every row at once: films moved to a larger vector while it
+    // grows would hold the window for a long moment. No more than the limit
+    // would fill anyway.
+    result_.films.reserve(std::min(lines_ + 1, kMaxCsvFilms));
+  }
+
+  void Rows() {
+    RecordReader& reader = *reader_;
+    for (int row = 0; row < kRowsAtOnce; ++row) {
+      if (!reader.Next(fields_)) {
+        if (!reader.Error().empty()) return ReaderFailed(reader, {});
+        done_ = true;
+        return;
+      }
+      if (IsBlankRecord(fields_)) continue;
       if (result_.films.size() == kMaxCsvFilms) {
         return Fail(text::FormatText(text::kCsvTooManyFilms, fileName_));
       }
-      if (!ReadFilm(fields, reader.RecordLine())) return std::move(result_);
+      if (!ReadFilm(fields_, reader.RecordLine())) return;
     }
-    if (!reader.Error().empty()) return ReaderFailed(reader, {});
-    result_.films.shrink_to_fit();
-    return std::move(result_);
   }
 
  private:
@@ -407,10 +504,9 @@ class CsvImport {
     return true;
   }
 
-  ImportResult ReaderFailed(const RecordReader& reader, std::string otherwise) {
+  void ReaderFailed(const RecordReader& reader, std::string otherwise) {
     if (reader.Error().empty()) return Fail(std::move(otherwise));
     LineFailed(reader.ErrorLine(), std::string(reader.Error()));
-    return std::move(result_);
   }
 
   bool LineFailed(int64_t line, const std::string& detail) {
@@ -418,17 +514,27 @@ class CsvImport {
     return false;
   }
 
-  ImportResult Fail(std::string message) {
+  void Fail(std::string message) {
     result_.films.clear();
     result_.unmappedFields.clear();
     result_.error = std::move(message);
-    return result_;
+    done_ = true;
   }
 
-  std::string_view filePath_;
+  std::string bytes_;
+  std::string decoded_;    // the text as UTF-8, when the file is Windows-1252
+  std::string_view text_;  // the text being read, without byte order mark
+  std::string filePath_;
   std::string fileName_;
+  Phase phase_ = Phase::Check;
+  size_t checked_ = 0;  // of the text, looked at or decoded
+  bool utf8_ = true;
+  size_t lines_ = 0;
+  std::optional<RecordReader> reader_;
+  std::vector<std::string> fields_;
   std::vector<const FilmField*> columns_;  // none for a column of no field
   ImportResult result_;
+  bool done_ = false;
 };
 
 void AppendField(std::string& out, std::string_view value) {
@@ -458,8 +564,12 @@ void AppendEntries(std::string& out, const std::string& entries) {
 
 }  // namespace
 
+std::unique_ptr<FilmReading> StartCsvFilms(std::string bytes, std::string_view filePath) {
+  return std::make_unique<CsvReading>(std::move(bytes), filePath);
+}
+
 ImportResult ReadCsvFilms(std::string_view bytes, std::string_view filePath) {
-  return CsvImport(filePath).Read(bytes);
+  return ReadToEnd(*StartCsvFilms(std::string(bytes), filePath));
 }
 
 std::string FilmsAsCsv(const std::vector<Film>& films, std::string_view coverFolder) {

@@ -12,6 +12,7 @@
 // same films, and the texts are the owner's own.
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +27,8 @@ inline constexpr size_t kMaxCsvBytes = size_t{200} * 1024 * 1024;
 // The films of a CSV file's bytes; filePath names the file in messages and is
 // the folder relative cover paths start from. Covers are not looked at here.
 ImportResult ReadCsvFilms(std::string_view bytes, std::string_view filePath);
+// The same a step at a time.
+std::unique_ptr<FilmReading> StartCsvFilms(std::string bytes, std::string_view filePath);
 
 // The films as a CSV file: Titel;Originaltitel;Jahr;Laufzeit;Land;Regie;
 // Darsteller;Genre;Handlung;Notizen;Bewertung;Cover;Video, the cover as its

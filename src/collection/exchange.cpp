@@ -1,6 +1,41 @@
 #include "collection/exchange.h"
 
+#include <utility>
+
+#include "platform/invariant.h"
+
 namespace zelluo::collection {
+namespace {
+
+class OneStepReading final : public FilmReading {
+ public:
+  explicit OneStepReading(std::function<ImportResult()> read) : read_(std::move(read)) {}
+  bool Step(Deadline) override {
+    if (read_) result_ = std::exchange(read_, nullptr)();
+    return true;
+  }
+  int Percent() const override { return read_ ? 0 : 100; }
+  ImportResult Result() override {
+    ZELLUO_ASSERT(!read_);
+    return std::move(result_);
+  }
+
+ private:
+  std::function<ImportResult()> read_;
+  ImportResult result_;
+};
+
+}  // namespace
+
+std::unique_ptr<FilmReading> ReadingInOneStep(std::function<ImportResult()> read) {
+  return std::make_unique<OneStepReading>(std::move(read));
+}
+
+ImportResult ReadToEnd(FilmReading& reading) {
+  while (!reading.Step(FilmReading::Deadline::max())) {
+  }
+  return reading.Result();
+}
 
 std::string FileNameOf(std::string_view path) {
   const size_t slash = path.find_last_of("/\\");

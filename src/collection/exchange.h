@@ -8,6 +8,7 @@
 // and no films at all. Readers never write: the source files stay as they are.
 // Covers are only located here; the caller takes them over into the store.
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -55,6 +56,27 @@ struct ImportResult {
   std::string error;  // German, for the user; when set, films is empty
   bool Ok() const { return error.empty(); }
 };
+
+// A file's films read a little at a time, so that a file of hundreds of
+// megabytes is read between the window's events.
+class FilmReading {
+ public:
+  using Deadline = std::chrono::steady_clock::time_point;
+  virtual ~FilmReading() = default;
+  // Reads on until deadline has passed, at least one small unit of work (a
+  // piece of the XML, some rows, some films); true once done.
+  virtual bool Step(Deadline deadline) = 0;
+  // How much is done, 0 to 100.
+  virtual int Percent() const = 0;
+  // The films, or why there are none; once done, only once.
+  virtual ImportResult Result() = 0;
+};
+
+// A reading that does all its work in its first step: for a file that is
+// refused at once, or a format read whole (a Griffith database, a .nfo).
+std::unique_ptr<FilmReading> ReadingInOneStep(std::function<ImportResult()> read);
+// Runs a reading to its end.
+ImportResult ReadToEnd(FilmReading& reading);
 
 // Called now and then during long work with the part done so far.
 using Progress = std::function<void(int64_t done, int64_t total)>;

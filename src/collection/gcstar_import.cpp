@@ -54,24 +54,27 @@ std::string GcstarCover(std::string_view filePath, std::string image) {
   return {};
 }
 
-}  // namespace
+class GcstarEntries final : public XmlFilmEntries {
+ public:
+  explicit GcstarEntries(std::string_view filePath)
+      : filePath_(filePath), collector_("GCstar", filePath) {}
 
-ImportResult ReadGcstar(std::string_view bytes, std::string_view filePath) {
-  ImportCollector collector("GCstar", filePath);
-  const XmlParse parsed = ParseXml(bytes, filePath);
-  if (!parsed.root) return collector.Fail(parsed.error);
-  const XmlElement& root = *parsed.root;
-  const std::string* type = root.Attribute("type");
-  if (root.name != "collection" || type == nullptr) {
-    return collector.Fail(text::FormatText(text::kCatalogueNotGcstar, FileNameOf(filePath)));
-  }
-  if (*type != "GCfilms") {
-    return collector.Fail(
-        text::FormatText(text::kCatalogueNotGcstarFilms, FileNameOf(filePath), *type));
+  std::string Begin(XmlElement& root, std::vector<XmlElement*>& entries) override {
+    const std::string* type = root.Attribute("type");
+    if (root.name != "collection" || type == nullptr) {
+      return text::FormatText(text::kCatalogueNotGcstar, FileNameOf(filePath_));
+    }
+    if (*type != "GCfilms") {
+      return text::FormatText(text::kCatalogueNotGcstarFilms, FileNameOf(filePath_), *type);
+    }
+    for (XmlElement& item : root.children) {
+      if (item.name == "item") entries.push_back(&item);
+    }
+    collector_.Reserve(entries.size());
+    return {};
   }
 
-  for (const XmlElement& item : root.children) {
-    if (item.name != "item") continue;
+  bool Take(XmlElement& item) override {
     // Simple fields are attributes since GCstar 1.2 and elements before;
     // long texts and lists are elements.
     std::map<std::string, std::string> values;
@@ -102,21 +105,40 @@ ImportResult ReadGcstar(std::string_view bytes, std::string_view filePath) {
     film.plot = text::Trimmed(value("synopsis"));
     film.notes = text::Trimmed(value("comment"));
     film.rating = Stars(value("rating"), 10);
-    imported.cover.path = GcstarCover(filePath, value("image"));
+    imported.cover.path = GcstarCover(filePath_, value("image"));
 
     static const std::set<std::string, std::less<>> mapped = {
         "id",          "title", "original", "date",     "time",    "director", "country",
         "nationality", "genre", "actors",   "synopsis", "comment", "rating",   "image"};
     for (const auto& [name, text] : values) {
       // "none" is GCstar's value of an empty borrower.
-      if (!mapped.contains(name) && text != "none") collector.Unmapped(name, text);
+      if (!mapped.contains(name) && text != "none") collector_.Unmapped(name, text);
     }
     for (const XmlElement& child : item.children) {
-      if (!mapped.contains(child.name)) collector.Unmapped(child.name, AllText(child));
+      if (!mapped.contains(child.name)) collector_.Unmapped(child.name, AllText(child));
     }
-    if (!collector.Take(std::move(imported), LineOf(item))) return collector.Result();
+    const bool taken = collector_.Take(std::move(imported), LineOf(item));
+    item = XmlElement();  // taken over: its memory is no longer needed
+    return taken;
   }
-  return collector.Result();
+
+  ImportResult Result(std::string error) override {
+    return error.empty() ? collector_.Result() : collector_.Fail(std::move(error));
+  }
+
+ private:
+  std::string filePath_;
+  ImportCollector collector_;
+};
+
+}  // namespace
+
+std::unique_ptr<FilmReading> StartGcstar(std::string bytes, std::string_view filePath) {
+  return ReadXmlFilms(std::move(bytes), filePath, std::make_unique<GcstarEntries>(filePath));
+}
+
+ImportResult ReadGcstar(std::string_view bytes, std::string_view filePath) {
+  return ReadToEnd(*StartGcstar(std::string(bytes), filePath));
 }
 
 }  // namespace zelluo::collection

@@ -4,11 +4,13 @@
 // taken over one at a time, and the collection written in the format the
 // chosen file name asks for.
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "collection/cover.h"
@@ -25,42 +27,11 @@ namespace zelluo::collection {
 // .nfo, Griffith (SQLite) or a Zelluo backup. The file is only read.
 ImportResult ReadImportFile(const std::string& path);
 
-// How much of an import file is read at a time between the window's events.
-inline constexpr size_t kImportReadSlice = 4 << 20;
-
-// ReadImportFile a slice at a time: the file's bytes are read in slices (so
-// that a file of hundreds of megabytes leaves the window answering between
-// them), then its films are read from them at once.
-class ImportFileReading {
- public:
-  // Refused at once (Finished, with the message in Result) when the file is
-  // missing, a folder, empty or too large.
-  ImportFileReading(std::string path, size_t sliceBytes = kImportReadSlice);
-  ~ImportFileReading();
-  ImportFileReading(const ImportFileReading&) = delete;
-  ImportFileReading& operator=(const ImportFileReading&) = delete;
-
-  // Reads the next slice; nothing once finished.
-  void ReadSlice();
-  // Every byte read (or the file refused, or told a Griffith database by its
-  // first bytes: that one is read in place).
-  bool Finished() const { return finished_; }
-  // How much of the file is read, 0 to 100.
-  int Percent() const;
-  const std::string& Path() const { return path_; }
-  // The films of the file, or why there are none; once finished, only once.
-  ImportResult Result();
-
- private:
-  void Refuse(std::string_view message);
-
-  std::string path_;
-  size_t sliceBytes_;
-  int64_t size_ = 0;
-  std::unique_ptr<platform::os::FileReader> file_;
-  std::string bytes_;
-  std::string error_;
-  bool finished_ = false;
+// How much of an import file is read at a time between the window's events,
+// and how long the films are read from its bytes between them.
+struct ImportSlice {
+  size_t bytes = size_t{4} << 20;
+  std::chrono::milliseconds time{40};
 };
 
 // Two films are the same when their titles fold to the same words and their
@@ -76,6 +47,81 @@ struct ImportPlan {
   int64_t duplicates = 0;
 };
 ImportPlan PlanImport(ImportResult source, const std::vector<Film>& collection);
+
+// PlanImport a step at a time: the collection's films, then the source's,
+// a few hundred between two looks at the clock; then the comparison's
+// memory let go a part at a time.
+class ImportPlanning {
+ public:
+  ImportPlanning(ImportResult source, std::vector<Film> collection);
+  // Compares on until deadline, at least a few films; true once done.
+  bool Step(FilmReading::Deadline deadline);
+  int Percent() const;
+  // The plan; once done, only once.
+  ImportPlan Plan();
+
+ private:
+  std::vector<Film> collection_;
+  size_t nextKnown_ = 0;
+  ImportPlan plan_;  // fresh holds all the source's films until Plan
+  size_t next_ = 0;  // the source's film compared next
+  size_t kept_ = 0;  // the films new to the collection, moved to the front
+  std::unordered_set<std::string> known_;
+};
+
+// ReadImportFile a slice at a time, so that a file of hundreds of megabytes
+// leaves the window answering: the file's bytes are read a slice per step,
+// then its films are read from them a step at a time.
+class ImportFileReading {
+ public:
+  // Refused at once (Finished, with the message in Result) when the file is
+  // missing, a folder, empty or too large.
+  explicit ImportFileReading(std::string path, ImportSlice slice = {});
+  ~ImportFileReading();
+  ImportFileReading(const ImportFileReading&) = delete;
+  ImportFileReading& operator=(const ImportFileReading&) = delete;
+
+  // The next slice of the file's bytes; once all are read (and in the step
+  // that reads the last slice, while its time lasts), the films read from
+  // them for the slice's time, at least a little. Nothing once finished.
+  void Step();
+  // The films are read (or the file refused).
+  bool Finished() const { return finished_; }
+  // Every byte is read (or the file refused, or told a Griffith database by
+  // its first bytes: that one is read in place); the films are read next.
+  bool AllRead() const { return films_ != nullptr || planning_ != nullptr || finished_; }
+  // How much of the file is read, or of its films once AllRead: 0 to 100.
+  int Percent() const;
+  const std::string& Path() const { return path_; }
+  // The films of the file, or why there are none; once finished, only once.
+  // Not for a reading that made a plan.
+  ImportResult Result();
+
+  // Before the first step: the films, once read, are compared with these of
+  // the collection a step at a time (ImportPlanning), as part of the reading.
+  void PlanAgainst(std::vector<Film> collection);
+  // Finished, and the films found compared with the collection: TakePlan.
+  // A refused file, or one without films, is finished without a plan: Result.
+  bool Planned() const { return finished_ && planning_ != nullptr; }
+  ImportPlan TakePlan();
+
+ private:
+  void ReadSlice();
+  void Refuse(std::string_view message);
+
+  std::string path_;
+  ImportSlice slice_;
+  int64_t size_ = 0;
+  std::unique_ptr<platform::os::FileReader> file_;
+  std::string bytes_;
+  std::unique_ptr<FilmReading> films_;
+  bool filmsRead_ = false;
+  std::optional<std::vector<Film>> collection_;  // to plan against
+  std::unique_ptr<ImportPlanning> planning_;
+  ImportResult source_;  // the films read, when they are not planned
+  std::string error_;
+  bool finished_ = false;
+};
 
 // Takes over the film's cover into coverFolder and names it in the film;
 // empty on success (or without cover), else the German reason. The cover

@@ -1,4 +1,5 @@
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -161,51 +162,64 @@ struct TellicoPictures {
   }
 };
 
-}  // namespace
+class TellicoEntries final : public XmlFilmEntries {
+ public:
+  TellicoEntries(std::string zipBytes, std::string_view filePath)
+      : zipBytes_(std::move(zipBytes)), filePath_(filePath), collector_("Tellico", filePath) {}
 
-ImportResult ReadTellico(std::string_view bytes, std::string_view filePath) {
-  ImportCollector collector("Tellico", filePath);
-  std::optional<ZipReader> zip;
-  std::string unpacked;
-  std::string_view xml = bytes;
-  if (bytes.substr(0, 2) == "PK") {
-    zip.emplace(bytes, filePath);
-    if (!zip->Error().empty()) return collector.Fail(zip->Error());
-    if (!zip->Has("tellico.xml")) {
-      return collector.Fail(
-          text::FormatText(text::kZipMemberMissing, FileNameOf(filePath), "tellico.xml"));
+  // For a .tc zip: its tellico.xml started (UnpackOn unpacks it); false with
+  // the message in Result.
+  bool Unpack(std::string& xml) {
+    zip_.emplace(zipBytes_, filePath_);
+    if (!zip_->Error().empty()) return Failed(zip_->Error());
+    if (!zip_->Has("tellico.xml")) {
+      return Failed(
+          text::FormatText(text::kZipMemberMissing, FileNameOf(filePath_), "tellico.xml"));
     }
-    if (!zip->Read("tellico.xml", unpacked)) return collector.Fail(zip->Error());
-    xml = unpacked;
+    if (!zip_->StartReading("tellico.xml", xml)) return Failed(zip_->Error());
+    return true;
   }
-  const XmlParse parsed = ParseXml(xml, filePath);
-  if (!parsed.root) return collector.Fail(parsed.error);
-  const XmlElement& root = *parsed.root;
-  const XmlElement* collection = LocalChild(root, "collection");
-  if (LocalName(root) != "tellico" || collection == nullptr) {
-    return collector.Fail(text::FormatText(text::kCatalogueNotTellico, FileNameOf(filePath)));
-  }
-  const std::string* type = collection->Attribute("type");
-  if (type == nullptr || text::Trimmed(*type) != "3") {
-    return collector.Fail(text::FormatText(text::kCatalogueNotTellicoVideos, FileNameOf(filePath),
-                                           type ? *type : std::string("?")));
-  }
-  const double ratingMaximum = TellicoRatingMaximum(*collection);
 
-  TellicoPictures pictures;
-  pictures.zip = zip ? &*zip : nullptr;
-  pictures.folder = FolderOf(filePath) + WithoutExtension(FileNameOf(filePath)) + "_files/";
-  for (const XmlElement* holder : {&root, collection}) {
-    if (const XmlElement* images = LocalChild(*holder, "images")) {
-      for (const XmlElement& image : images->children) {
-        const std::string* id = image.Attribute("id");
-        if (LocalName(image) == "image" && id != nullptr) pictures.inside.emplace(*id, &image);
+  // Unpacks tellico.xml on, a part at a time, after Unpack.
+  ZipReader::Reading UnpackOn(std::string& xml, size_t part, std::string& error) {
+    const ZipReader::Reading reading = zip_->ReadOn(xml, part);
+    if (reading == ZipReader::Reading::Failed) error = zip_->Error();
+    return reading;
+  }
+
+  std::string Begin(XmlElement& root, std::vector<XmlElement*>& entries) override {
+    XmlElement* collection = nullptr;
+    for (XmlElement& child : root.children) {
+      if (collection == nullptr && LocalName(child) == "collection") collection = &child;
+    }
+    if (LocalName(root) != "tellico" || collection == nullptr) {
+      return text::FormatText(text::kCatalogueNotTellico, FileNameOf(filePath_));
+    }
+    const std::string* type = collection->Attribute("type");
+    if (type == nullptr || text::Trimmed(*type) != "3") {
+      return text::FormatText(text::kCatalogueNotTellicoVideos, FileNameOf(filePath_),
+                              type ? *type : std::string("?"));
+    }
+    ratingMaximum_ = TellicoRatingMaximum(*collection);
+    pictures_.zip = zip_ ? &*zip_ : nullptr;
+    pictures_.folder = FolderOf(filePath_) + WithoutExtension(FileNameOf(filePath_)) + "_files/";
+    for (const XmlElement* holder :
+         {static_cast<const XmlElement*>(&root), static_cast<const XmlElement*>(collection)}) {
+      if (const XmlElement* images = LocalChild(*holder, "images")) {
+        for (const XmlElement& image : images->children) {
+          const std::string* id = image.Attribute("id");
+          if (LocalName(image) == "image" && id != nullptr) pictures_.inside.emplace(*id, &image);
+        }
       }
     }
+    for (XmlElement& entry : collection->children) {
+      if (LocalName(entry) == "entry") entries.push_back(&entry);
+    }
+    collector_.Reserve(entries.size());
+    return {};
   }
 
-  for (const XmlElement& entry : collection->children) {
-    if (LocalName(entry) != "entry") continue;
+  bool Take(XmlElement& entry) override {
     ImportedFilm imported;
     Film& film = imported.film;
     for (const TellicoField& field : TellicoFields(entry)) {
@@ -235,18 +249,63 @@ ImportResult ReadTellico(std::string_view bytes, std::string_view filePath) {
       } else if (name == "comments") {
         film.notes = text::Trimmed(WithoutHtmlBreaks(field.values.front()->text));
       } else if (name == "rating") {
-        film.rating = Stars(first, ratingMaximum);
+        film.rating = Stars(first, ratingMaximum_);
       } else if (name == "cover") {
-        imported.cover = pictures.Find(first);
+        imported.cover = pictures_.Find(first);
       } else if (name != "cdate" && name != "mdate") {
         // cdate and mdate are Tellico's own bookkeeping, as added and changed
         // are the store's.
-        for (const XmlElement* value : field.values) collector.Unmapped(name, AllText(*value));
+        for (const XmlElement* value : field.values) collector_.Unmapped(name, AllText(*value));
       }
     }
-    if (!collector.Take(std::move(imported), LineOf(entry))) return collector.Result();
+    const bool taken = collector_.Take(std::move(imported), LineOf(entry));
+    entry = XmlElement();  // taken over: its memory is no longer needed
+    return taken;
   }
-  return collector.Result();
+
+  ImportResult Result(std::string error) override {
+    if (error.empty()) error = std::move(unpackError_);
+    return error.empty() ? collector_.Result() : collector_.Fail(std::move(error));
+  }
+
+ private:
+  bool Failed(std::string message) {
+    unpackError_ = std::move(message);
+    return false;
+  }
+
+  std::string zipBytes_;  // the .tc zip, whose pictures are read as films are taken
+  std::string filePath_;
+  std::optional<ZipReader> zip_;
+  std::string unpackError_;
+  ImportCollector collector_;
+  double ratingMaximum_ = 5;
+  TellicoPictures pictures_;
+};
+
+}  // namespace
+
+std::unique_ptr<FilmReading> StartTellico(std::string bytes, std::string_view filePath) {
+  if (bytes.substr(0, 2) != "PK") {
+    return ReadXmlFilms(std::move(bytes), filePath,
+                        std::make_unique<TellicoEntries>(std::string(), filePath));
+  }
+  auto entries = std::make_unique<TellicoEntries>(std::move(bytes), filePath);
+  std::string xml;
+  if (!entries->Unpack(xml)) {
+    return ReadingInOneStep([failed = std::shared_ptr<TellicoEntries>(std::move(entries))] {
+      return failed->Result({});
+    });
+  }
+  TellicoEntries* unpacking = entries.get();  // owned by the reading, as the lambda is
+  return ReadXmlFilms(std::move(xml), filePath, std::move(entries),
+                      [unpacking](std::string& unpacked, size_t part, std::string& error) {
+                        return unpacking->UnpackOn(unpacked, part, error);
+                      });
+}
+
+ImportResult ReadTellico(std::string_view bytes, std::string_view filePath) {
+  return ReadToEnd(*StartTellico(std::string(bytes), filePath));
 }
 
 }  // namespace zelluo::collection

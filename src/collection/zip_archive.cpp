@@ -4,10 +4,12 @@
 #include <minizip/zip.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <unordered_map>
 
 #include "collection/exchange.h"
+#include "platform/invariant.h"
 #include "texts/texts.h"
 
 namespace zelluo::collection {
@@ -149,6 +151,13 @@ bool ZipReader::Plausible(std::string_view name) {
 }
 
 bool ZipReader::Read(std::string_view name, std::string& out) {
+  if (!StartReading(name, out)) return false;
+  Reading reading = Reading::More;
+  while (reading == Reading::More) reading = ReadOn(out, SIZE_MAX);
+  return reading == Reading::Done;
+}
+
+bool ZipReader::StartReading(std::string_view name, std::string& out) {
   out.clear();
   if (!Plausible(name)) return false;
   const Impl::Member& member = impl_->members.find(std::string(name))->second;
@@ -158,29 +167,43 @@ bool ZipReader::Read(std::string_view name, std::string& out) {
     error_ = text::FormatText(text::kZipBroken, fileName_, name);
     return false;
   }
-  out.resize(static_cast<size_t>(member.unpacked));
-  uint64_t done = 0;
+  // Room for all, filled as it is unpacked: a zero-filled string of hundreds
+  // of megabytes would take a long moment of its own.
+  out.reserve(static_cast<size_t>(member.unpacked));
+  reading_ = name;
+  unpacked_ = member.unpacked;
+  done_ = 0;
+  return true;
+}
+
+ZipReader::Reading ZipReader::ReadOn(std::string& out, size_t partBytes) {
+  ZELLUO_ASSERT(out.size() == done_);
+  const uint64_t part = std::max<uint64_t>(partBytes, 1);
+  const uint64_t end = unpacked_ - done_ <= part ? unpacked_ : done_ + part;
   int count = 0;
-  char probe = 0;
-  while (done < member.unpacked) {
-    const auto chunk = static_cast<unsigned>(std::min<uint64_t>(member.unpacked - done, 1u << 20));
-    count = unzReadCurrentFile(impl_->zip, out.data() + done, chunk);
+  while (done_ < end) {
+    const auto chunk = static_cast<unsigned>(std::min<uint64_t>(end - done_, 1u << 20));
+    out.resize(static_cast<size_t>(done_) + chunk);
+    count = unzReadCurrentFile(impl_->zip, out.data() + done_, chunk);
+    out.resize(static_cast<size_t>(done_) + static_cast<size_t>(std::max(count, 0)));
     if (count <= 0) break;
-    done += static_cast<uint64_t>(count);
+    done_ += static_cast<uint64_t>(count);
   }
+  if (count > 0 && done_ < unpacked_) return Reading::More;
   // One byte more than declared means the directory lied about the size.
+  char probe = 0;
   const bool longer = count >= 0 && unzReadCurrentFile(impl_->zip, &probe, 1) > 0;
   const int closed = unzCloseCurrentFile(impl_->zip);  // checks the CRC
-  totalRead_ += done;
+  totalRead_ += done_;
   if (longer) {
-    error_ = text::FormatText(text::kZipTooLarge, fileName_, name);
-  } else if (count < 0 || done != member.unpacked || closed != UNZ_OK) {
-    error_ = text::FormatText(text::kZipBroken, fileName_, name);
+    error_ = text::FormatText(text::kZipTooLarge, fileName_, reading_);
+  } else if (count < 0 || done_ != unpacked_ || closed != UNZ_OK) {
+    error_ = text::FormatText(text::kZipBroken, fileName_, reading_);
   } else {
-    return true;
+    return Reading::Done;
   }
   out.clear();
-  return false;
+  return Reading::Failed;
 }
 
 struct ZipWriter::Impl {

@@ -39,6 +39,12 @@ class ZipReader {
   bool Plausible(std::string_view name);
   // Unpacks one member into out; false with Error() set when it cannot.
   bool Read(std::string_view name, std::string& out);
+  // The same a part at a time, for a member too large to unpack between two
+  // events of the window: StartReading, then ReadOn until it is no longer
+  // More. Nothing else is read meanwhile.
+  enum class Reading { More, Done, Failed };
+  bool StartReading(std::string_view name, std::string& out);
+  Reading ReadOn(std::string& out, size_t partBytes);
 
  private:
   struct Impl;
@@ -46,6 +52,9 @@ class ZipReader {
   std::string fileName_;
   ZipLimits limits_;
   uint64_t totalRead_ = 0;
+  std::string reading_;  // the member being unpacked
+  uint64_t unpacked_ = 0;
+  uint64_t done_ = 0;
   std::vector<std::string> names_;
   std::string error_;
 };

@@ -51,11 +51,19 @@ void EndSession(Application& app, LoopState& loop) {
   if (app.shownPage == ui::Page::List) app.listPage.KeepDraft(app.platform.Now());
 }
 
-void DispatchMenu(Application& app, LoopState& loop, int32_t entry) {
+void DispatchMenu(Application& app, LoopState& loop, const platform::Event& event) {
+  const int32_t entry = event.number;
   if (app.shownPage == ui::Page::List && app.listPage.HandleMenu(entry)) return;
   if (app.shownPage == ui::Page::Play && app.playPage.HandleMenu(entry)) return;
   switch (entry) {
     case ui::menu::kQuit:
+      // Escape on the List page while an import runs cancels the import,
+      // and the program runs on; the tray's "Beenden" still quits.
+      if (event.type == platform::kMenuByKey && app.shownPage == ui::Page::List &&
+          app.listPage.ImportRunning()) {
+        AskToCancelImport(app.listPage, app.platform);
+        break;
+      }
       Quit(app, loop);
       break;
     case ui::menu::kBackToMain:
@@ -131,7 +139,7 @@ void RunEventLoop(Application& app) {
         DragMainWindow(platform);
         break;
       case platform::EventKind::Menu:
-        DispatchMenu(app, loop, event.number);
+        DispatchMenu(app, loop, event);
         break;
       case platform::EventKind::Gadget:
         DispatchGadget(app, loop, event);

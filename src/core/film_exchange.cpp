@@ -86,26 +86,23 @@ UserMessage FinishImport(ListPageController& listPage, platform::Platform& platf
   return UserMessage::Info(std::move(message));
 }
 
-// The films read from the file told in a preview, and the import begun after Ja.
+// The films read from the file and compared with the collection told in a
+// preview, and the import begun after Ja.
 void PreviewImport(ListPageController& listPage, platform::Platform& platform,
                    collection::ImportFileReading& reading) {
   const std::string& path = reading.Path();
-  collection::ImportResult source = reading.Result();
-  if (!source.Ok()) {
-    ShowUserMessage(platform, UserMessage::Error(source.error));
+  if (!reading.Planned()) {
+    // Refused, or no films to compare.
+    collection::ImportResult source = reading.Result();
+    if (!source.Ok()) {
+      ShowUserMessage(platform, UserMessage::Error(source.error));
+    } else {
+      ShowUserMessage(platform, UserMessage::Info(text::FormatText(text::kImportNothingFound,
+                                                                   collection::FileNameOf(path))));
+    }
     return;
   }
-  if (source.films.empty()) {
-    ShowUserMessage(platform, UserMessage::Info(text::FormatText(text::kImportNothingFound,
-                                                                 collection::FileNameOf(path))));
-    return;
-  }
-  CollectionRead known = listPage.ReadAllFilms();
-  if (known.problem) {
-    ShowUserMessage(platform, *known.problem);
-    return;
-  }
-  collection::ImportPlan plan = collection::PlanImport(std::move(source), known.films);
+  collection::ImportPlan plan = reading.TakePlan();
   if (plan.fresh.empty()) {
     ShowUserMessage(platform, UserMessage::Info(text::FormatText(text::kImportAllKnown,
                                                                  FilmCount(plan.duplicates))));
@@ -121,12 +118,14 @@ void PreviewImport(ListPageController& listPage, platform::Platform& platform,
 
 void ShowReadingStatus(platform::Platform& platform, const collection::ImportFileReading& reading) {
   ShowImportStatus(platform,
-                   text::FormatText(text::kImportReading, std::to_string(reading.Percent())));
+                   text::FormatText(reading.AllRead() ? text::kImportParsing : text::kImportReading,
+                                    std::to_string(reading.Percent())));
 }
 
 }  // namespace
 
-void StartImport(ListPageController& listPage, platform::Platform& platform, size_t readSlice) {
+void StartImport(ListPageController& listPage, platform::Platform& platform,
+                 collection::ImportSlice slice) {
   if (!ReadyForExchange(listPage, platform) || !listPage.LeaveFilm()) return;
   const std::vector<platform::FileFilter> filters = {
       {std::string(text::kImportableFiles),
@@ -134,8 +133,15 @@ void StartImport(ListPageController& listPage, platform::Platform& platform, siz
       {std::string(text::kAllFiles), {"*"}}};
   std::optional<std::string> path = platform.ChooseFile(text::kImportTitle, filters, false, "");
   if (!path) return;
-  auto reading = std::make_unique<collection::ImportFileReading>(*path, readSlice);
-  reading->ReadSlice();  // a file of one slice is read at once
+  // The films found are compared with these as part of the reading.
+  CollectionRead known = listPage.ReadAllFilms();
+  if (known.problem) {
+    ShowUserMessage(platform, *known.problem);
+    return;
+  }
+  auto reading = std::make_unique<collection::ImportFileReading>(*path, slice);
+  reading->PlanAgainst(std::move(known.films));
+  reading->Step();  // a small file is read at once
   if (!reading->Finished()) {
     ShowReadingStatus(platform, *reading);
     listPage.BeginReading(std::move(reading));
@@ -146,7 +152,7 @@ void StartImport(ListPageController& listPage, platform::Platform& platform, siz
 
 void StepImport(ListPageController& listPage, platform::Platform& platform) {
   if (collection::ImportFileReading* reading = listPage.RunningReading()) {
-    reading->ReadSlice();
+    reading->Step();
     if (!reading->Finished()) {
       ShowReadingStatus(platform, *reading);
       return;
@@ -175,6 +181,16 @@ bool MayQuitDuringImport(ListPageController& listPage, platform::Platform& platf
   }
   listPage.DropImport();  // nothing is stored
   return true;
+}
+
+void AskToCancelImport(ListPageController& listPage, platform::Platform& platform) {
+  if (platform.ShowMessage(text::kProgramTitle, text::kImportCancelQuestion,
+                           platform::MessageButtons::YesNo) != platform::MessageAnswer::Yes ||
+      !listPage.ImportRunning()) {
+    return;
+  }
+  listPage.DropImport();  // nothing is stored
+  ShowImportStatus(platform, "");
 }
 
 void StartExport(ListPageController& listPage, platform::Platform& platform) {

@@ -1,11 +1,9 @@
 #pragma once
-// Import and export on the List page. An import reads the chosen file (a
-// large one a slice at a time between events, with the progress shown), asks
-// with a preview, takes the covers over a few at a time between events (the
-// window stays responsive and shows the progress) and then stores all films
-// in one transaction. An export writes the whole collection at once.
-
-#include <cstddef>
+// Import and export on the List page. An import reads the chosen file and
+// compares its films with the collection (a large one a slice at a time
+// between events, with the progress shown), asks with a preview, takes the covers over a few at a
+// time between events (the window stays responsive and shows the progress) and then stores all
+// films in one transaction. An export writes the whole collection at once.
 
 #include "collection/import_export.h"
 #include "platform/platform.h"
@@ -14,10 +12,11 @@ namespace zelluo::core {
 
 class ListPageController;
 
-// Strg+I and the button "Importieren". The file is read readSlice bytes at a
-// time: the first slice at once, the others by StepImport.
+// Strg+I and the button "Importieren". The file is read a slice at a time,
+// then its films are read from it a slice of time at a time: the first slice
+// at once (a small file is read whole then), the others by StepImport.
 void StartImport(ListPageController& listPage, platform::Platform& platform,
-                 size_t readSlice = collection::kImportReadSlice);
+                 collection::ImportSlice slice = {});
 // Strg+E and the button "Exportieren".
 void StartExport(ListPageController& listPage, platform::Platform& platform);
 
@@ -26,5 +25,8 @@ void StepImport(ListPageController& listPage, platform::Platform& platform);
 // Before quitting while an import runs: asks; true when the program may quit
 // (the import is dropped then and nothing is stored).
 bool MayQuitDuringImport(ListPageController& listPage, platform::Platform& platform);
+// Escape on the List page while an import runs: asks whether to cancel it;
+// Ja drops it (nothing is stored) and the program runs on.
+void AskToCancelImport(ListPageController& listPage, platform::Platform& platform);
 
 }  // namespace zelluo::core

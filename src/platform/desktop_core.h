@@ -199,7 +199,7 @@ struct DesktopCore {
   KeyRoute ReportKey(int32_t keyCode, KeyModifier modifier, GadgetId focusedGadget) {
     const KeyRoute route = RouteKey(keyCode, modifier, gadgets.KindOf(focusedGadget), shortcuts);
     if (route.target == KeyTarget::Shortcut) {
-      events.Push(Event{EventKind::Menu, route.menuEvent, 0});
+      events.Push(Event{EventKind::Menu, route.menuEvent, kMenuByKey});
     }
     if (route.target == KeyTarget::Player) {
       events.Push(Event::OfGadget(focusedGadget, kGadgetPlayerKey + keyCode));

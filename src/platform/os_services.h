@@ -51,6 +51,13 @@ bool SyncFilesIn(std::string_view folder);
 // told, as for a folder that does not exist.
 bool IsOnNetworkFileSystem(std::string_view folder);
 
+// Keeps the heap from pausing the program for long: glibc gathers small freed
+// blocks and sorts them all at once at the next large block freed or asked
+// for, a pause of 0.1 to 0.2 s after the millions of small blocks of a big
+// import (bench/README.md, "Big import files"); without its fast bins they
+// are sorted as they are freed. Nothing elsewhere.
+void KeepHeapPausesShort();
+
 // A file opened for reading a part at a time, so that a big one need not be
 // read in one piece (an import file between the window's events). Closed when
 // destroyed.

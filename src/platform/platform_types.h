@@ -113,6 +113,9 @@ struct Event {
   friend bool operator==(const Event&, const Event&) = default;
 };
 
+// A Menu event's type: made by a keyboard shortcut rather than a menu entry.
+inline constexpr int32_t kMenuByKey = 1;
+
 // What happened to a gadget (Event::type of a Gadget event).
 enum GadgetEventType : int32_t {
   kGadgetClick = 0,             // a plain left click (or a button pressed by key)

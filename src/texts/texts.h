@@ -312,14 +312,21 @@ inline constexpr std::string_view kImportQuestion = "\nImportieren?";
 inline constexpr std::string_view kImportNothingFound = "In \"%1\" wurden keine Filme gefunden.";
 inline constexpr std::string_view kImportAllKnown =
     "Alle gefundenen Filme (%1) sind schon in der Sammlung. Es wird nichts importiert.";
-inline constexpr std::string_view kImportReading = "Import: %1 % der Datei gelesen …";
-inline constexpr std::string_view kImportProgress = "Import: %1 von %2 Filmen vorbereitet …";
+inline constexpr std::string_view kImportReading =
+    "Import: %1 % der Datei gelesen … (Escape bricht ab)";
+inline constexpr std::string_view kImportParsing =
+    "Import: %1 % der Datei ausgewertet … (Escape bricht ab)";
+inline constexpr std::string_view kImportProgress =
+    "Import: %1 von %2 Filmen vorbereitet … (Escape bricht ab)";
 inline constexpr std::string_view kImportDone = "%1 importiert.";
 inline constexpr std::string_view kImportCoverProblems =
     "\n\n%1 Cover konnten nicht übernommen werden; die Filme sind ohne Cover importiert. "
     "Das erste: %2";
 inline constexpr std::string_view kImportStillRunning =
-    "Der Import läuft noch. Bitte warten, bis er fertig ist.";
+    "Der Import läuft noch. Bitte warten, bis er fertig ist, oder ihn mit Escape abbrechen.";
+inline constexpr std::string_view kImportCancelQuestion =
+    "Der Import ist noch nicht fertig. Import abbrechen? Es wird nichts importiert, die "
+    "Sammlung bleibt, wie sie ist.";
 inline constexpr std::string_view kImportQuitQuestion =
     "Der Import ist noch nicht fertig. Beim Beenden wird nichts importiert. Trotzdem beenden?";
 inline constexpr std::string_view kExportTitle = "Filme exportieren";

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <fstream>
 
 #include "collection/cover.h"
@@ -100,17 +102,22 @@ TEST(FilmExchange, ThePreviewCountsAndOnlyJaStoresTheNewFilms) {
   EXPECT_EQ(accepted.At(ui::gadget::kExchangeStatus).text, "");
 }
 
-// A file larger than a slice is read a slice per pass of the event loop, the
-// progress under the list, before the preview; quitting (Escape) while it is
-// read drops the import. The List page runs alone on the headless platform,
-// with slices of 30 bytes (and a file name that is not ASCII).
-TEST(FilmExchange, ALargeFileIsReadInSlicesAndCanBeDropped) {
+// A file larger than a slice is read a slice per pass of the event loop, then
+// its films a slice per pass and compared with the collection, the progress
+// under the list, before the preview; Escape cancels the import while it
+// runs, quitting drops it, and then nothing is stored. The List page runs alone on the headless
+// platform, with slices of 30 bytes and of no time at all, so that each pass does the least it can
+// (and a file name that is not ASCII).
+TEST(FilmExchange, ALargeFileIsReadInSlicesAndCanBeCancelled) {
   std::string csv = "Titel;Jahr\r\n";
   for (char c : {'A', 'B', 'C', 'D', 'E'}) csv += std::string("Film ") + c + ";2001\r\n";
   csv += "Film " + std::string(100 - csv.size() - 12, 'F') + ";2001\r\n";
   ASSERT_EQ(csv.size(), 100u);
-  for (const bool quit : {false, true}) {
-    SCOPED_TRACE(quit ? "quit" : "read");
+  const auto reading = [](int percent, const char* done) {
+    return "Import: " + std::to_string(percent) + " % der Datei " + done + " … (Escape bricht ab)";
+  };
+  for (const std::string way : {"read", "cancel", "quit"}) {
+    SCOPED_TRACE(way);
     TempDir dir;
     WriteBytes(dir / "große Liste.csv", csv);
     platform::HeadlessPlatform p(dir.Path());
@@ -121,37 +128,70 @@ TEST(FilmExchange, ALargeFileIsReadInSlicesAndCanBeDropped) {
     page.Enter();
     p.chosenFiles = {dir / "große Liste.csv"};
     p.answers = {platform::MessageAnswer::Yes};
-    core::StartImport(page, p, 30);
+    core::StartImport(page, p, {30, std::chrono::milliseconds(0)});
     std::vector<std::string> progress;
     for (int pass = 0; page.RunningReading() != nullptr && pass < 10; ++pass) {
       progress.push_back(p.GadgetText(ui::gadget::kExchangeStatus));
-      if (quit && pass == 1) {
+      if (way == "quit" && pass == 1) {
         EXPECT_TRUE(core::MayQuitDuringImport(page, p));
-        EXPECT_FALSE(page.ImportRunning());
+      } else if (way == "cancel" && pass == 4) {
+        core::AskToCancelImport(page, p);
       } else {
         core::StepImport(page, p);
       }
     }
+    EXPECT_FALSE(page.ImportRunning());
     const std::string messages = p.messages.empty() ? "" : p.messages.back().text;
     auto opened = collection::FilmStore::Open(dir / "Zelluo Files");
-    if (quit) {
-      EXPECT_EQ(progress, (std::vector<std::string>{"Import: 30 % der Datei gelesen …",
-                                                    "Import: 60 % der Datei gelesen …"}));
-      EXPECT_EQ(messages, text::kImportQuitQuestion);
-      EXPECT_EQ(opened.store->CountFilms(""), 0);
-    } else {
-      EXPECT_EQ(progress, (std::vector<std::string>{"Import: 30 % der Datei gelesen …",
-                                                    "Import: 60 % der Datei gelesen …",
-                                                    "Import: 90 % der Datei gelesen …"}));
+    const std::vector<std::string> read = {reading(30, "gelesen"),     reading(60, "gelesen"),
+                                           reading(90, "gelesen"),     reading(0, "ausgewertet"),
+                                           reading(8, "ausgewertet"),  reading(16, "ausgewertet"),
+                                           reading(80, "ausgewertet"), reading(80, "ausgewertet")};
+    if (way == "read") {
+      EXPECT_EQ(progress, read);
       EXPECT_EQ(messages, "6 Filme importiert.");
       EXPECT_EQ(opened.store->CountFilms(""), 6);
+      continue;
     }
+    EXPECT_EQ(progress,
+              std::vector<std::string>(read.begin(), read.begin() + (way == "quit" ? 2 : 5)));
+    EXPECT_EQ(messages, way == "quit" ? text::kImportQuitQuestion : text::kImportCancelQuestion);
+    EXPECT_EQ(p.GadgetText(ui::gadget::kExchangeStatus), way == "quit" ? progress.back() : "");
+    EXPECT_EQ(opened.store->CountFilms(""), 0);
+  }
+}
+
+// The whole program: Escape on the List page while an import runs cancels it
+// and the program runs on (the close request at the end quits without a
+// question); the tray's "Beenden" asks to quit instead. The first Escape
+// leaves the search field.
+TEST(FilmExchange, EscapeCancelsARunningImportTheTraysQuitEndsIt) {
+  std::string csv = "Titel;Jahr;Notizen\r\n";
+  for (int i = 0; i < 100000; ++i) {
+    csv += "Film " + std::to_string(i) + ";2001;" + std::string(80, 'n') + "\r\n";
+  }
+  const platform::KeyPress escape{27};
+  for (const bool byKey : {true, false}) {
+    SCOPED_TRACE(byKey ? "Escape" : "Beenden");
+    ExchangeProgram run;
+    run.Store({MakeFilm("Bleibt", 2000)});
+    run.Write("gross.csv", csv);
+    run.p.chosenFiles = {run.Path("gross.csv")};
+    run.p.answers = {platform::MessageAnswer::Yes};
+    run.Run({Click(ui::gadget::kIconList), kImport, escape,
+             byKey ? platform::ScriptedEvent(escape)
+                   : platform::ScriptedEvent(MenuEvent(ui::menu::kQuit))});
+    EXPECT_EQ(run.Messages(),
+              std::string(text::kProgramTitle) + ": " +
+                  std::string(byKey ? text::kImportCancelQuestion : text::kImportQuitQuestion));
+    EXPECT_EQ(run.Titles(), "Bleibt;");
   }
 }
 
 TEST(FilmExchange, BadFilesAreRefusedNamingFileAndLineAndChangeNothing) {
   const struct {
     std::string name, bytes, expected;
+    uintmax_t size = 0;  // the file made this large (with a hole), when not 0
   } cases[] = {
       {"offen.csv", "Titel;Jahr\r\nA;2001\r\n\"B;2002\r\nC;2003\r\n", "Zeile 3"},
       {"jahr.csv", "Titel;Jahr\r\nA;2001\r\nB;zweitausend\r\n", "Zeile 3"},
@@ -161,11 +201,19 @@ TEST(FilmExchange, BadFilesAreRefusedNamingFileAndLineAndChangeNothing) {
        "<?xml version=\"1.0\"?>\n<!DOCTYPE c [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>\n"
        "<collection type=\"GCfilms\"><item title=\"&x;\"/></collection>",
        "Entitäten"},
+      // A title of 16 MB, read in several slices, refused by its line; a CSV file of
+      // 300 MB refused by its first slice; a file of more than 2 GB by its size.
+      {"titel.csv", "Titel;Jahr\r\nA;2001\r\n" + std::string(16u << 20, 'x') + ";2002\r\n",
+       "Zeile 3: Das Feld \"Titel\" ist zu lang"},
+      {"riesig.csv", "Titel;Jahr\r\n", "höchstens 200 MB", uintmax_t{300} << 20},
+      {"riesig.gcs", "<collection type=\"GCfilms\">", "größer als 2 GB", uintmax_t{3} << 30},
   };
   for (const auto& c : cases) {
     ExchangeProgram run;
     run.Store({MakeFilm("Bleibt", 2000)});
     run.Write(c.name, c.bytes);
+    if (c.size != 0) std::filesystem::resize_file(run.Path(c.name), c.size);
+    run.p.idleWaitLimit = 100;  // passes enough for a file read in slices
     run.Import(c.name, {platform::MessageAnswer::Yes});
     EXPECT_EQ(run.Titles(), "Bleibt;") << c.name;
     EXPECT_NE(run.Messages().find("\"" + c.name + "\""), std::string::npos) << run.Messages();

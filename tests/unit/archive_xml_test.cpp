@@ -19,6 +19,17 @@ TEST(ImportXml, ReadsATreeAndFindsTheRootCheaply) {
   EXPECT_EQ(*parsed.root->Attribute("a"), "1");
   EXPECT_EQ(parsed.root->Child("f")->ChildText("t"), "Ä & B");
   EXPECT_EQ(parsed.root->Child("f")->line, 5);
+
+  // Fed a byte at a time, as a big file is parsed between events, the tree
+  // is the same, the umlaut split across pieces included.
+  XmlTreeParser pieces("dir/x.xml");
+  for (size_t at = 0; at < xml.size(); ++at) {
+    ASSERT_TRUE(pieces.Feed(std::string_view(xml).substr(at, 1), at + 1 == xml.size()));
+  }
+  const XmlParse fed = pieces.Finish();
+  ASSERT_TRUE(fed.root) << fed.error;
+  EXPECT_EQ(fed.root->Child("f")->ChildText("t"), "Ä & B");
+  EXPECT_EQ(fed.root->Child("f")->line, 5);
 }
 
 TEST(ImportXml, RefusesEntitiesDepthAndBrokenFilesNamingFileAndLine) {
@@ -64,6 +75,14 @@ TEST(ImportZip, WritesAndReadsBackStoredAndDeflatedMembers) {
   ASSERT_TRUE(reader.Read("Cover/a.jpg", out));
   EXPECT_EQ(out, picture);
   ASSERT_TRUE(reader.Read("zelluo.xml", out));
+  EXPECT_EQ(out, text);
+  // A part at a time, as a big member is unpacked between events.
+  ASSERT_TRUE(reader.StartReading("zelluo.xml", out));
+  int parts = 1;
+  ZipReader::Reading reading;
+  while ((reading = reader.ReadOn(out, 30000)) == ZipReader::Reading::More) ++parts;
+  EXPECT_EQ(reading, ZipReader::Reading::Done);
+  EXPECT_EQ(parts, 4);
   EXPECT_EQ(out, text);
   EXPECT_FALSE(reader.Read("fehlt.xml", out));
   EXPECT_NE(reader.Error().find("fehlt.xml"), std::string::npos);

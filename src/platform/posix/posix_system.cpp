@@ -19,6 +19,9 @@
 #ifdef __linux__
 #include <sys/statfs.h>
 #endif
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 extern char** environ;
 
@@ -318,6 +321,12 @@ bool OpenWithDefaultProgram(const std::string& path) {
   while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
   }
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+void KeepHeapPausesShort() {
+#ifdef __GLIBC__
+  mallopt(M_MXFAST, 0);
+#endif
 }
 
 }  // namespace zelluo::platform::os

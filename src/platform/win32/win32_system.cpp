@@ -316,4 +316,7 @@ bool OpenWithDefaultProgram(const std::string& path) {
   return started > 32;
 }
 
+// The Windows heap has no such pauses.
+void KeepHeapPausesShort() {}
+
 }  // namespace zelluo::platform::os
