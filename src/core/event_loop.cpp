@@ -115,8 +115,10 @@ void RunEventLoop(Application& app) {
   LoopState loop;
   platform.SetSessionEndHandler([&app, &loop] { EndSession(app, loop); });
   while (loop.Quit == 0) {
-    // While an import runs its work takes the place of the wait.
-    const int32_t waitMs = app.listPage.ImportRunning() ? 0 : kEventWaitMs;
+    // While an import runs, or the collection is prepared, the work takes the
+    // place of the wait.
+    const bool working = app.listPage.ImportRunning() || app.listPage.PreparingCollection();
+    const int32_t waitMs = working ? 0 : kEventWaitMs;
     Event event = platform.WaitEvent(waitMs);
     if (event.kind == EventKind::Tray && event.number == kRightPressOnTray) ShowTrayMenu(platform);
     if (event.kind == EventKind::CloseRequest) Quit(app, loop);
@@ -144,6 +146,7 @@ void RunEventLoop(Application& app) {
       }
     }
     StepImport(app.listPage, platform);
+    app.listPage.StepOpening();
     if (app.shownPage == Page::List) {
       app.listPage.WatchCollection(event.kind == EventKind::None ? waitMs : 0);
     }
