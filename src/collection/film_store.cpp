@@ -301,8 +301,8 @@ class DerivedDataBuild {
   DerivedDataBuild(sqlite3* db, DerivedFilms films) : db_(db), films_(films) {}
 
   // The derived objects made (the search index emptied for all films) and
-  // the films counted; false on failure.
-  bool Begin() {
+  // the films counted, unless their number is known; false on failure.
+  bool Begin(int64_t knownTotal = 0) {
     if (!Execute(db_, CreateDerivedTables) ||
         !Execute(db_,
                  "CREATE TEMP TABLE IF NOT EXISTS prepared_words"
@@ -313,57 +313,42 @@ class DerivedDataBuild {
     if (all && !Execute(db_, "INSERT INTO film_search(film_search) VALUES('delete-all')")) {
       return false;
     }
-    SqlStatement count(db_, all ? "SELECT count(*) FROM film" : "SELECT count(*) FROM film_stale");
-    if (count.Step() != SQLITE_ROW) return false;
-    total_ = count.Integer(0);
+    if (knownTotal > 0) {
+      total_ = knownTotal;
+    } else {
+      SqlStatement count(db_,
+                         all ? "SELECT count(*) FROM film" : "SELECT count(*) FROM film_stale");
+      if (count.Step() != SQLITE_ROW) return false;
+      total_ = count.Integer(0);
+    }
     read_ = std::make_unique<SqlStatement>(
         db_, all ? "SELECT id, title, original_title, actors, director, genre, plot FROM film"
-                   " WHERE id > ?1 ORDER BY id LIMIT 256"
+                   " WHERE id > ?1 ORDER BY id LIMIT 64"
                  : "SELECT f.id, f.title, f.original_title, f.actors, f.director, f.genre,"
                    " f.plot FROM film_stale AS s JOIN film AS f ON f.id = s.id"
-                   " WHERE s.id > ?1 ORDER BY s.id LIMIT 256");
+                   " WHERE s.id > ?1 ORDER BY s.id LIMIT 64");
     key_ = std::make_unique<SqlStatement>(db_, WriteSortKey);
     words_ = std::make_unique<SqlStatement>(
         db_, "INSERT INTO temp.prepared_words(id, words) VALUES(?1, ?2)");
     return read_->Valid() && key_->Valid() && words_->Valid();
   }
 
-  // Makes the data of films until the deadline has passed or all are done;
-  // false on failure.
+  // Makes the data of films until the deadline has passed, or moves the words
+  // of films made before into the index, as many as the last move says fit
+  // the time (a move costs about as much as making the words); false on
+  // failure. Finished once every film is made and moved.
   bool Step(std::chrono::steady_clock::time_point deadline) {
-    struct Row {
-      int64_t id;
-      std::string texts[6];  // title, original title, actors, director, genre, plot
-    };
-    std::vector<Row> batch;
-    while (!finished_) {
-      batch.clear();
-      read_->Bind(1, last_);
-      int stepped;
-      while ((stepped = read_->Step()) == SQLITE_ROW) {
-        batch.push_back({read_->Integer(0),
-                         {read_->Text(1), read_->Text(2), read_->Text(3), read_->Text(4),
-                          read_->Text(5), read_->Text(6)}});
+    using Clock = std::chrono::steady_clock;
+    const bool wholly = deadline == Clock::time_point::max();
+    do {
+      if (waiting_ > 0 && (moving_ || allMade_ || wholly)) {
+        if (!MoveWords(deadline)) return false;
+      } else if (!MakeWords(deadline)) {
+        return false;
       }
-      read_->Reset();
-      if (stepped != SQLITE_DONE) return false;
-      if (batch.empty()) finished_ = true;
-      for (const Row& row : batch) {
-        const std::string words = SearchWordsOf(
-            {row.texts[0], row.texts[1], row.texts[2], row.texts[3], row.texts[4], row.texts[5]});
-        const bool written = key_->Bind(1, row.id).Bind(2, SortKeyOf(row.texts[0])).Done() &&
-                             words_->Bind(1, row.id).Bind(2, words).Done();
-        key_->Reset();
-        words_->Reset();
-        if (!written) return false;
-        last_ = row.id;
-        ++done_;
-      }
-      if (std::chrono::steady_clock::now() >= deadline) break;
-    }
-    return Execute(db_,
-                   "INSERT INTO film_search(rowid, words) SELECT id, words FROM"
-                   " temp.prepared_words; DELETE FROM temp.prepared_words");
+      finished_ = allMade_ && waiting_ == 0;
+    } while (wholly && !finished_);
+    return true;
   }
 
   // The triggers, the state of the folding and an empty list of stale films,
@@ -382,11 +367,77 @@ class DerivedDataBuild {
   int64_t Total() const { return std::max(total_, done_); }
 
  private:
+  // Makes the sort keys and words of films until the deadline has passed.
+  bool MakeWords(std::chrono::steady_clock::time_point deadline) {
+    struct Row {
+      int64_t id;
+      std::string texts[6];  // title, original title, actors, director, genre, plot
+    };
+    std::vector<Row> batch;
+    while (!allMade_) {
+      batch.clear();
+      read_->Bind(1, last_);
+      int stepped;
+      while ((stepped = read_->Step()) == SQLITE_ROW) {
+        batch.push_back({read_->Integer(0),
+                         {read_->Text(1), read_->Text(2), read_->Text(3), read_->Text(4),
+                          read_->Text(5), read_->Text(6)}});
+      }
+      read_->Reset();
+      if (stepped != SQLITE_DONE) return false;
+      allMade_ = batch.empty();
+      for (const Row& row : batch) {
+        const std::string words = SearchWordsOf(
+            {row.texts[0], row.texts[1], row.texts[2], row.texts[3], row.texts[4], row.texts[5]});
+        const bool written = key_->Bind(1, row.id).Bind(2, SortKeyOf(row.texts[0])).Done() &&
+                             words_->Bind(1, row.id).Bind(2, words).Done();
+        key_->Reset();
+        words_->Reset();
+        if (!written) return false;
+        last_ = row.id;
+        ++waiting_;
+      }
+      if (std::chrono::steady_clock::now() >= deadline) break;
+    }
+    moving_ = waiting_ > 0;
+    return true;
+  }
+
+  // Moves waiting words into the index, as many films as the last move says
+  // fit the time left (all of them without a deadline).
+  bool MoveWords(std::chrono::steady_clock::time_point deadline) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    int64_t films = waiting_;
+    if (deadline != Clock::time_point::max()) {
+      const double budget = std::chrono::duration<double, std::milli>(deadline - start).count();
+      // With room for the index's merging, which comes in bursts.
+      films = std::clamp<int64_t>(static_cast<int64_t>(0.7 * budget * filmsPerMs_), 64, waiting_);
+    }
+    SqlStatement move(db_,
+                      "INSERT INTO film_search(rowid, words) SELECT id, words FROM"
+                      " temp.prepared_words ORDER BY id LIMIT ?1");
+    SqlStatement moved(db_,
+                       "DELETE FROM temp.prepared_words WHERE id IN (SELECT id FROM"
+                       " temp.prepared_words ORDER BY id LIMIT ?1)");
+    if (!move.Bind(1, films).Done() || !moved.Bind(1, films).Done()) return false;
+    waiting_ -= films;
+    done_ += films;
+    const double took = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    filmsPerMs_ = std::max(static_cast<double>(films) / std::max(took, 0.5), 2.0);
+    moving_ = waiting_ > 0;
+    return true;
+  }
+
   sqlite3* db_;
   DerivedFilms films_;
   int64_t total_ = 0;
   int64_t done_ = 0;
   int64_t last_ = std::numeric_limits<int64_t>::min();
+  int64_t waiting_ = 0;     // films made whose words wait to go into the index
+  bool moving_ = false;     // the words made in the last slice are being moved
+  bool allMade_ = false;    // every film is made
+  double filmsPerMs_ = 50;  // films the last move put into the index a millisecond
   bool finished_ = false;
   std::unique_ptr<SqlStatement> read_;
   std::unique_ptr<SqlStatement> key_;
@@ -456,7 +507,7 @@ class BackupCopy {
   // Copies until the deadline has passed; true when the copy is over.
   bool Step(std::chrono::steady_clock::time_point deadline) {
     while (backup_) {
-      const int stepped = sqlite3_backup_step(backup_, 256);
+      const int stepped = sqlite3_backup_step(backup_, 64);
       if (stepped != SQLITE_OK) {
         Finish();
       } else if (std::chrono::steady_clock::now() >= deadline) {
@@ -646,7 +697,8 @@ std::string FilmStore::OpenWriter() {
       return {};
     }
   }
-  return BeginPreparing();
+  stage_ = Stage::Migrating;
+  return {};
 }
 
 std::string FilmStore::BeginPreparing() {
@@ -660,14 +712,16 @@ std::string FilmStore::BeginPreparing() {
     version = read.Integer(0);
   }
   std::optional<DerivedFilms> due = DerivedFilms::All;
+  int64_t films = 0;  // counted before the check, when known
   if (version < SchemaVersion) {
     if (!Migrate(db_, version)) return Fault(db_);
+    films = work_->films;
   } else {
     due = DerivedDataDue(db_);
   }
   if (!due) return EndPreparing();
   work_->build = std::make_unique<DerivedDataBuild>(db_, *due);
-  if (!work_->build->Begin()) return Fault(db_);
+  if (!work_->build->Begin(films)) return Fault(db_);
   stage_ = Stage::Preparing;
   return {};
 }
@@ -709,7 +763,7 @@ void FilmStore::FailOpening(std::string message) {
 bool FilmStore::Opening() const { return stage_ != Stage::Ready && stage_ != Stage::Failed; }
 
 bool FilmStore::Preparing() const {
-  return stage_ == Stage::BackingUp || stage_ == Stage::Preparing;
+  return stage_ == Stage::BackingUp || stage_ == Stage::Migrating || stage_ == Stage::Preparing;
 }
 
 bool FilmStore::Readable() const { return Reader() != nullptr; }
@@ -736,12 +790,15 @@ OpeningProgress FilmStore::StepOpening(std::chrono::steady_clock::time_point dea
       if (!work_->backup->Step(deadline)) break;
       EndBackup(*work_->backup);
       work_->backup.reset();
+      stage_ = Stage::Migrating;  // in a slice of its own
+    } else if (stage_ == Stage::Migrating) {
       fault = BeginPreparing();
     } else if (stage_ == Stage::Preparing) {
-      if (!work_->build->Step(deadline)) {
-        fault = Fault(db_);
-      } else if (work_->build->Finished()) {
+      // The commit, which writes what is left, in a slice of its own.
+      if (work_->build->Finished()) {
         fault = EndPreparing();
+      } else if (!work_->build->Step(deadline)) {
+        fault = Fault(db_);
       }
     }
     if (!fault.empty()) {

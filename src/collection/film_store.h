@@ -152,7 +152,10 @@ class FilmStore {
   std::string BackUpIfDue();
 
  private:
-  enum class Stage { Ready, Checking, BackingUp, Preparing, Failed };
+  // Checking: the whole file is checked on a thread; BackingUp: copied into
+  // the backup folder; Migrating: the migration and derived data are to
+  // begin; Preparing: derived data made a slice at a time.
+  enum class Stage { Ready, Checking, BackingUp, Migrating, Preparing, Failed };
 
   FilmStore(std::string folder, StoreOptions options);
   // The quick look through a read-only connection, and the check begun.

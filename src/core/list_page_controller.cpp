@@ -31,7 +31,7 @@ constexpr int64_t kRowsOnScreen = 15;
 constexpr int32_t kWatchMs = 500;
 
 // How long one slice of the collection's preparation may hold the event loop.
-constexpr auto kOpeningSlice = std::chrono::milliseconds(25);
+constexpr auto kOpeningSlice = std::chrono::milliseconds(20);
 
 }  // namespace
 
