@@ -179,7 +179,10 @@ void BM_ImportLargeCsv(benchmark::State& state) {
     films.reserve(plan.fresh.size());
     for (ImportedFilm& film : plan.fresh) films.push_back(std::move(film.film));
     const ChangeResult stored = FilmStore::Open(target).store->ImportFilms(films);
-    if (stored.filmsAdded != count) state.SkipWithError(stored.message.c_str());
+    state.counters["stored"] = static_cast<double>(stored.filmsAdded);
+    if (stored.filmsAdded + plan.duplicates != count) {
+      state.SkipWithError(("not all films came in: " + stored.message).c_str());
+    }
   }
   std::ifstream status("/proc/self/status");
   for (std::string line; std::getline(status, line);) {

@@ -679,7 +679,12 @@ std::string FilmStore::OpenWriter() {
     version = read.Integer(0);
   }
   foundVersion_ = version;
-  if (version >= SchemaVersion) {
+  if (version > SchemaVersion) {
+    // A newer Zelluo took the file over since it was looked at.
+    FailOpening(FormatText(text::kNewerVersion, path_));
+    return {};
+  }
+  if (version == SchemaVersion) {
     // The checks have allowed writing by now; the file keeps its journal
     // until a migration is committed, so that one left unfinished leaves it
     // byte-identical.
