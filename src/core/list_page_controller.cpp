@@ -409,9 +409,13 @@ bool ListPageController::HandleMenu(int32_t entry) {
 std::optional<UserMessage> ListPageController::WhyNoExchange() {
   if (ImportRunning()) return UserMessage::Error(std::string(text::kImportStillRunning));
   if (!store_) return storeProblem_;
-  if (std::string problem = store_->FinishOpening(); !problem.empty()) {
-    return UserMessage::Error(std::move(problem));
+  if (opening_) {
+    // Waits for the rest of the opening, and takes its end over before the
+    // import's progress takes the line.
+    store_->FinishOpening();
+    StepOpening();
   }
+  if (!store_->OpeningProblem().empty()) return UserMessage::Error(store_->OpeningProblem());
   return std::nullopt;
 }
 
