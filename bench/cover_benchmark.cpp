@@ -16,8 +16,8 @@ namespace {
 
 // Smooth colour ramps with a little noise, so that the files are about as
 // large as photographs of that size.
-PixelImage MakePhotograph(int width, int height) {
-  PixelImage image;
+platform::PixelImage MakePhotograph(int width, int height) {
+  platform::PixelImage image;
   image.width = width;
   image.height = height;
   image.rgba.resize(static_cast<size_t>(width) * height * 4);
@@ -35,7 +35,7 @@ PixelImage MakePhotograph(int width, int height) {
   return image;
 }
 
-std::string EncodePng(const PixelImage& picture) {
+std::string EncodePng(const platform::PixelImage& picture) {
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
   image.width = static_cast<png_uint_32>(picture.width);
@@ -51,12 +51,13 @@ std::string EncodePng(const PixelImage& picture) {
 
 void TakeOverInMemory(benchmark::State& state, const std::string& file) {
   for (auto _ : state) {
-    const CoverPicture made = MakeCover(reinterpret_cast<const uint8_t*>(file.data()), file.size());
+    const collection::CoverPicture made =
+        collection::MakeCover(reinterpret_cast<const uint8_t*>(file.data()), file.size());
     if (!made.cover) {
       state.SkipWithError("the picture did not decode");
       break;
     }
-    const std::string jpeg = EncodeJpeg(*made.cover, kCoverJpegQuality);
+    const std::string jpeg = collection::EncodeJpeg(*made.cover, collection::kCoverJpegQuality);
     benchmark::DoNotOptimize(jpeg.data());
   }
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(file.size()));
@@ -64,7 +65,7 @@ void TakeOverInMemory(benchmark::State& state, const std::string& file) {
 
 // A 12-megapixel photograph as JPEG (libjpeg decodes it at 1/4 scale).
 void BM_TakeOverJpeg4000x3000(benchmark::State& state) {
-  static const std::string file = EncodeJpeg(MakePhotograph(4000, 3000), 90);
+  static const std::string file = collection::EncodeJpeg(MakePhotograph(4000, 3000), 90);
   TakeOverInMemory(state, file);
 }
 BENCHMARK(BM_TakeOverJpeg4000x3000)->Unit(benchmark::kMillisecond);
@@ -84,10 +85,11 @@ void BM_LoadCover(benchmark::State& state) {
   const std::string name = "cover.jpg";
   {
     std::ofstream out(folder / name, std::ios::binary);
-    out << EncodeJpeg(FitCover(MakePhotograph(720, 900)), kCoverJpegQuality);
+    out << collection::EncodeJpeg(collection::FitCover(MakePhotograph(720, 900)),
+                                  collection::kCoverJpegQuality);
   }
   for (auto _ : state) {
-    auto cover = LoadCover(folder.string(), name);
+    auto cover = collection::LoadCover(folder.string(), name);
     if (!cover) {
       state.SkipWithError("the cover did not load");
       break;

@@ -132,7 +132,8 @@ int main(int argc, char** argv) {
   }
   const long before = PeakKilobytes();
   const auto start = std::chrono::steady_clock::now();
-  const zelluo::CoverResult cover = zelluo::TakeOverCover((folder / "Cover").string(), picture);
+  const zelluo::collection::CoverResult cover =
+      zelluo::collection::TakeOverCover((folder / "Cover").string(), picture);
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   const long after = PeakKilobytes();

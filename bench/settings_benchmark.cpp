@@ -17,9 +17,9 @@ namespace {
 // freshly created and once in its rewritten form.
 void BM_RoundTrip(benchmark::State& state, const std::string& file) {
   for (auto _ : state) {
-    auto document = ParseDocument(file, XmlEncoding::Utf8);
-    Reformat(*document);
-    std::string bytes = SerializeDocument(*document);
+    auto document = settings::ParseDocument(file, settings::XmlEncoding::Utf8);
+    settings::Reformat(*document);
+    std::string bytes = settings::SerializeDocument(*document);
     benchmark::DoNotOptimize(bytes);
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * file.size()));
@@ -31,12 +31,12 @@ BENCHMARK_CAPTURE(BM_RoundTrip, rewritten, testing::CorpusFile("rewritten.xml"))
 // value, layout, atomic save (write, fsync, rename).
 void BM_WriteSettingsValue(benchmark::State& state) {
   testing::TempDir dir;
-  HeadlessPlatform platform(dir.Path());
+  platform::HeadlessPlatform platform(dir.Path());
   testing::WriteBytes(dir / "Zelluo Files/Zelluo.xml", testing::CorpusFile("created.xml"));
   int i = 0;
   for (auto _ : state) {
-    bool ok = WriteSettingsValue(platform, kStartPageKey,
-                                 (++i % 2) != 0 ? "Main" : "Options");
+    bool ok = settings::WriteSettingsValue(platform, settings::kStartPageKey,
+                                           (++i % 2) != 0 ? "Main" : "Options");
     benchmark::DoNotOptimize(ok);
   }
 }
@@ -45,13 +45,13 @@ BENCHMARK(BM_WriteSettingsValue)->Unit(benchmark::kMicrosecond);
 // The three reads of a start-up: LoadOrCreateSettings twice, ReadAllSettings.
 void BM_StartUpReads(benchmark::State& state) {
   testing::TempDir dir;
-  HeadlessPlatform platform(dir.Path());
+  platform::HeadlessPlatform platform(dir.Path());
   testing::WriteBytes(dir / "Zelluo Files/Zelluo.xml", testing::CorpusFile("created.xml"));
   for (auto _ : state) {
-    SettingsRecord record = DefaultSettings(platform.date);
+    settings::SettingsRecord record = settings::DefaultSettings(platform.date);
+    settings::LoadOrCreateSettings(platform, record);
     LoadOrCreateSettings(platform, record);
-    LoadOrCreateSettings(platform, record);
-    ReadAllSettings(platform, record);
+    settings::ReadAllSettings(platform, record);
     benchmark::DoNotOptimize(record);
   }
 }
@@ -73,7 +73,7 @@ std::string WithComment(size_t bytes, size_t pieces) {
 void BM_ParseOneLongComment(benchmark::State& state) {
   const std::string file = WithComment(static_cast<size_t>(state.range(0)), 1);
   for (auto _ : state) {
-    auto document = ParseDocument(file, XmlEncoding::Utf8);
+    auto document = settings::ParseDocument(file, settings::XmlEncoding::Utf8);
     benchmark::DoNotOptimize(document);
   }
   state.SetComplexityN(state.range(0));
@@ -89,7 +89,7 @@ void BM_ParseManyShortComments(benchmark::State& state) {
   const size_t bytes = static_cast<size_t>(state.range(0));
   const std::string file = WithComment(bytes, bytes / 1024);
   for (auto _ : state) {
-    auto document = ParseDocument(file, XmlEncoding::Utf8);
+    auto document = settings::ParseDocument(file, settings::XmlEncoding::Utf8);
     benchmark::DoNotOptimize(document);
   }
   state.SetComplexityN(state.range(0));

@@ -5,6 +5,6 @@
 #include "platform/gtk/gtk_platform.h"
 
 int main() {
-  zelluo::GtkPlatform platform;
-  return zelluo::RunApplication(platform);
+  zelluo::platform::GtkPlatform platform;
+  return zelluo::core::RunApplication(platform);
 }

@@ -5,6 +5,6 @@
 #include "platform/win32/win32_platform.h"
 
 int main() {
-  zelluo::Win32Platform platform;
-  return zelluo::RunApplication(platform);
+  zelluo::platform::Win32Platform platform;
+  return zelluo::core::RunApplication(platform);
 }

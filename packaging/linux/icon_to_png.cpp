@@ -25,7 +25,7 @@ uint32_t ReadLittleEndian(const std::vector<uint8_t>& bytes, size_t at, int widt
   return value;
 }
 
-bool WritePng(const std::filesystem::path& path, const zelluo::PixelImage& image) {
+bool WritePng(const std::filesystem::path& path, const zelluo::platform::PixelImage& image) {
   png_image png{};
   png.version = PNG_IMAGE_VERSION;
   png.width = static_cast<png_uint_32>(image.width);
@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
     single.insert(single.end(), icon.begin() + static_cast<std::ptrdiff_t>(offset),
                   icon.begin() + static_cast<std::ptrdiff_t>(offset + size));
 
-    const auto image = zelluo::DecodeIconFile(single.data(), single.size());
+    const auto image = zelluo::assets::DecodeIconFile(single.data(), single.size());
     if (!image || image->width != image->height) {
       std::fprintf(stderr, "%s: entry %zu cannot be decoded\n", argv[1], i + 1);
       return 1;

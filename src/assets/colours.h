@@ -5,12 +5,12 @@
 
 #include "platform/platform.h"
 
-namespace zelluo {
+namespace zelluo::assets {
 
-inline constexpr Rgb kPanelColour = MakeRgb(40, 40, 40);
-inline constexpr Rgb kWindowColour = kPanelColour;
-inline constexpr Rgb kTextColour = MakeRgb(255, 255, 255);
+inline constexpr platform::Rgb kPanelColour = platform::MakeRgb(40, 40, 40);
+inline constexpr platform::Rgb kWindowColour = kPanelColour;
+inline constexpr platform::Rgb kTextColour = platform::MakeRgb(255, 255, 255);
 // Background of every text gadget, given after the text colour.
-inline constexpr Rgb kTextBackColour = kPanelColour;
+inline constexpr platform::Rgb kTextBackColour = kPanelColour;
 
-}  // namespace zelluo
+}  // namespace zelluo::assets

@@ -1,6 +1,6 @@
 #include "assets/embedded_assets.h"
 
-namespace zelluo {
+namespace zelluo::assets {
 
 // The WAVE file is stored last, after the pictures.
 std::span<const EmbeddedAsset> BuiltInImages() {
@@ -10,4 +10,4 @@ std::span<const EmbeddedAsset> BuiltInImages() {
 
 EmbeddedAsset BuiltInClickSound() { return EmbeddedAssetFiles().back(); }
 
-}  // namespace zelluo
+}  // namespace zelluo::assets

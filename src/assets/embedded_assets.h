@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <span>
 
-namespace zelluo {
+namespace zelluo::assets {
 
 struct EmbeddedAsset {
   int32_t number;  // image number; for the WAVE file its sound number, 0
@@ -26,4 +26,4 @@ std::span<const EmbeddedAsset> BuiltInImages();
 // The click sound's WAVE file.
 EmbeddedAsset BuiltInClickSound();
 
-}  // namespace zelluo
+}  // namespace zelluo::assets

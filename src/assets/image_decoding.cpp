@@ -9,7 +9,7 @@
 
 #include "assets/little_endian.h"
 
-namespace zelluo {
+namespace zelluo::assets {
 
 namespace {
 
@@ -140,10 +140,10 @@ class WholePng final : public PngRowReceiver {
     }
   }
 
-  PixelImage Take() { return std::move(image_); }
+  platform::PixelImage Take() { return std::move(image_); }
 
  private:
-  PixelImage image_;
+  platform::PixelImage image_;
 };
 
 // ---------------------------------------------------------------------------
@@ -263,7 +263,7 @@ uint8_t ExtractChannel(uint32_t value, uint32_t mask) {
 // Fills image (already sized) from rows of the given layout; pixels must hold
 // RowStride * height bytes. Alpha comes from the data only for 32 bits per
 // pixel without masks or with an alpha mask; everything else is opaque.
-void ConvertDibPixels(const DibHeader& dib, const uint8_t* pixels, PixelImage& image) {
+void ConvertDibPixels(const DibHeader& dib, const uint8_t* pixels, platform::PixelImage& image) {
   const size_t stride = RowStride(dib.width, dib.bitCount);
   uint32_t masks[4] = {dib.masks[0], dib.masks[1], dib.masks[2], dib.masks[3]};
   if (!dib.hasMasks && dib.bitCount == 16) {
@@ -312,19 +312,19 @@ void ConvertDibPixels(const DibHeader& dib, const uint8_t* pixels, PixelImage& i
   }
 }
 
-bool AllTransparent(const PixelImage& image) {
+bool AllTransparent(const platform::PixelImage& image) {
   for (size_t i = 3; i < image.rgba.size(); i += 4) {
     if (image.rgba[i] != 0) return false;
   }
   return true;
 }
 
-void MakeOpaque(PixelImage& image) {
+void MakeOpaque(platform::PixelImage& image) {
   for (size_t i = 3; i < image.rgba.size(); i += 4) image.rgba[i] = 255;
 }
 
-PixelImage MakeImage(int32_t width, int32_t height) {
-  PixelImage image;
+platform::PixelImage MakeImage(int32_t width, int32_t height) {
+  platform::PixelImage image;
   image.width = width;
   image.height = height;
   image.rgba.assign(static_cast<size_t>(width) * height * 4, 0);
@@ -352,7 +352,7 @@ uint32_t EntryBitCount(const IconEntry& entry) {
   return 0;
 }
 
-std::optional<PixelImage> DecodeIconBitmap(const IconEntry& entry) {
+std::optional<platform::PixelImage> DecodeIconBitmap(const IconEntry& entry) {
   const std::optional<DibHeader> header = ParseDibHeader(entry.data, entry.size, 2);
   if (!header || header->compression != kBiRgb || header->topDown) return std::nullopt;
   const DibHeader& dib = *header;
@@ -363,7 +363,7 @@ std::optional<PixelImage> DecodeIconBitmap(const IconEntry& entry) {
   const uint8_t* pixels = entry.data + dib.bytes;
   const bool hasMask = maskBytes <= entry.size - dib.bytes - colourBytes;
 
-  PixelImage image = MakeImage(dib.width, dib.height);
+  platform::PixelImage image = MakeImage(dib.width, dib.height);
   ConvertDibPixels(dib, pixels, image);
   const bool alphaFromData = dib.bitCount == 32 && !AllTransparent(image);
   if (!alphaFromData) {
@@ -395,14 +395,14 @@ bool DecodePngRows(const uint8_t* data, size_t available, const ImageLimits& lim
   return ReadPng(&reader, limits, receiver, &row);
 }
 
-std::optional<PixelImage> DecodePng(const uint8_t* data, size_t available,
-                                    const ImageLimits& limits) {
+std::optional<platform::PixelImage> DecodePng(const uint8_t* data, size_t available,
+                                              const ImageLimits& limits) {
   WholePng whole;
   if (!DecodePngRows(data, available, limits, whole)) return std::nullopt;
   return whole.Take();
 }
 
-std::optional<PixelImage> DecodeIconFile(const uint8_t* data, size_t available) {
+std::optional<platform::PixelImage> DecodeIconFile(const uint8_t* data, size_t available) {
   if (data == nullptr) return std::nullopt;
   available = std::min(available, kMaxImageBytes);
   if (available < 6 || ReadU16(data) != 0 || ReadU16(data + 2) != 1) return std::nullopt;
@@ -439,14 +439,14 @@ std::optional<PixelImage> DecodeIconFile(const uint8_t* data, size_t available) 
   }
 
   if (IsPng(chosen->data, chosen->size)) {
-    std::optional<PixelImage> image = DecodePng(chosen->data, chosen->size);
+    std::optional<platform::PixelImage> image = DecodePng(chosen->data, chosen->size);
     if (image) image->isIcon = true;
     return image;
   }
   return DecodeIconBitmap(*chosen);
 }
 
-std::optional<PixelImage> DecodeBitmapFile(const uint8_t* data, size_t available) {
+std::optional<platform::PixelImage> DecodeBitmapFile(const uint8_t* data, size_t available) {
   if (data == nullptr) return std::nullopt;
   available = std::min(available, kMaxImageBytes);
   constexpr size_t kFileHeaderBytes = 14;
@@ -459,7 +459,7 @@ std::optional<PixelImage> DecodeBitmapFile(const uint8_t* data, size_t available
   const size_t pixelBytes = RowStride(dib.width, dib.bitCount) * dib.height;
   if (pixelOffset > available || pixelBytes > available - pixelOffset) return std::nullopt;
 
-  PixelImage image = MakeImage(dib.width, dib.height);
+  platform::PixelImage image = MakeImage(dib.width, dib.height);
   ConvertDibPixels(dib, data + pixelOffset, image);
   const bool alphaFromData =
       dib.bitCount == 32 && (!dib.hasMasks || dib.masks[3] != 0) && !AllTransparent(image);
@@ -468,7 +468,7 @@ std::optional<PixelImage> DecodeBitmapFile(const uint8_t* data, size_t available
   return image;
 }
 
-std::optional<PixelImage> DecodeImage(const uint8_t* data, size_t available) {
+std::optional<platform::PixelImage> DecodeImage(const uint8_t* data, size_t available) {
   if (data == nullptr || available == 0) return std::nullopt;
   available = std::min(available, kMaxImageBytes);
   if (available >= 2 && data[0] == 'B' && data[1] == 'M') return DecodeBitmapFile(data, available);
@@ -478,4 +478,4 @@ std::optional<PixelImage> DecodeImage(const uint8_t* data, size_t available) {
   return DecodePng(data, available);
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::assets

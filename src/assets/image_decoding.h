@@ -10,7 +10,7 @@
 
 #include "platform/platform.h"
 
-namespace zelluo {
+namespace zelluo::assets {
 
 // The most a decoder reads from the start of a blob, whatever it is told.
 inline constexpr size_t kMaxImageBytes = 10'000'000;
@@ -27,13 +27,13 @@ struct ImageLimits {
 
 // Chooses the decoder by content: "BM" starts a bitmap file, an icon header
 // (reserved word 0, type 1) an icon file; anything else is read as PNG.
-std::optional<PixelImage> DecodeImage(const uint8_t* data, size_t available);
+std::optional<platform::PixelImage> DecodeImage(const uint8_t* data, size_t available);
 
 // PNG of any colour type and depth: palette and grey are expanded to colour,
 // 16-bit channels reduced to 8, a missing alpha channel filled in opaque.
 // depth is 32 when the file has alpha (or a transparency chunk), else 24.
-std::optional<PixelImage> DecodePng(const uint8_t* data, size_t available,
-                                    const ImageLimits& limits = {});
+std::optional<platform::PixelImage> DecodePng(const uint8_t* data, size_t available,
+                                              const ImageLimits& limits = {});
 
 // Receives a PNG's rows as libpng decodes them, in the form DecodePng gives:
 // RGBA, alpha 255 where the file has none.
@@ -58,10 +58,10 @@ bool DecodePngRows(const uint8_t* data, size_t available, const ImageLimits& lim
 // Icon file: one entry is decoded, the one with the most bits per pixel among
 // those as large as the first directory entry (the earliest on a tie). The
 // entry may be a device-independent bitmap or a PNG. The result is an icon.
-std::optional<PixelImage> DecodeIconFile(const uint8_t* data, size_t available);
+std::optional<platform::PixelImage> DecodeIconFile(const uint8_t* data, size_t available);
 
 // Bitmap file ("BM"): uncompressed 1, 4, 8, 16, 24 and 32 bits per pixel,
 // and bit-field masks for 16 and 32; bottom-up or top-down.
-std::optional<PixelImage> DecodeBitmapFile(const uint8_t* data, size_t available);
+std::optional<platform::PixelImage> DecodeBitmapFile(const uint8_t* data, size_t available);
 
-}  // namespace zelluo
+}  // namespace zelluo::assets

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-namespace zelluo {
+namespace zelluo::assets {
 
 inline uint16_t ReadU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
@@ -12,4 +12,4 @@ inline uint32_t ReadU32(const uint8_t* p) {
          static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::assets

@@ -7,7 +7,7 @@
 
 #include "platform/platform.h"
 
-namespace zelluo {
+namespace zelluo::assets {
 
 #define ZELLUO_IMAGE(number, name, file, width, height)
 #define ZELLUO_SOUND(number, name, file) inline constexpr int32_t name = number;
@@ -17,6 +17,7 @@ namespace zelluo {
 
 // Reads a RIFF/WAVE file and keeps it ready to play under number; false for a
 // file that is no playable WAVE file.
-bool LoadSoundFromMemory(Platform& platform, int32_t number, const uint8_t* data, size_t size);
+bool LoadSoundFromMemory(platform::Platform& platform, int32_t number, const uint8_t* data,
+                         size_t size);
 
-}  // namespace zelluo
+}  // namespace zelluo::assets

@@ -5,10 +5,9 @@
 
 #include "assets/little_endian.h"
 
-namespace zelluo {
+namespace zelluo::assets {
 
 namespace {
-
 
 bool HasTag(const uint8_t* p, const char* tag) { return std::memcmp(p, tag, 4) == 0; }
 
@@ -49,4 +48,4 @@ std::optional<WaveSound> ParseWave(const uint8_t* data, size_t available) {
   return std::nullopt;
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::assets

@@ -8,10 +8,10 @@
 
 #include "platform/platform.h"
 
-namespace zelluo {
+namespace zelluo::assets {
 
 struct WaveSound {
-  PcmFormat format;
+  platform::PcmFormat format;
   const uint8_t* samples = nullptr;
   size_t size = 0;  // bytes of sample data
 };
@@ -25,4 +25,4 @@ struct WaveSound {
 // runs past the end.
 std::optional<WaveSound> ParseWave(const uint8_t* data, size_t available);
 
-}  // namespace zelluo
+}  // namespace zelluo::assets

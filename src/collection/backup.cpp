@@ -150,7 +150,7 @@ BackupResult BackupArchive(const std::vector<Film>& films, const std::string& co
   for (const Film& film : films) {
     if (film.cover && IsCoverFileName(*film.cover) &&
         covers.try_emplace(*film.cover, CoverState::Unread).second) {
-      const int64_t size = os::FileSize(coverFolder + "/" + *film.cover);
+      const int64_t size = platform::os::FileSize(coverFolder + "/" + *film.cover);
       expectedBytes += static_cast<uint64_t>(std::max<int64_t>(size, 0)) + 200;
     }
   }
@@ -162,7 +162,8 @@ BackupResult BackupArchive(const std::vector<Film>& films, const std::string& co
       const auto known = covers.find(*cover);  // none for a name that is no cover's
       CoverState state = known == covers.end() ? CoverState::Missing : known->second;
       if (state == CoverState::Unread) {
-        const std::optional<std::string> bytes = os::ReadWholeFile(coverFolder + "/" + *cover);
+        const std::optional<std::string> bytes =
+            platform::os::ReadWholeFile(coverFolder + "/" + *cover);
         state = CoverState::Missing;
         if (bytes && !bytes->empty()) {
           if (!zip.Add(std::string(kBackupCoverPrefix) + *cover, *bytes, false)) {

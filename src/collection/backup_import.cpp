@@ -40,7 +40,7 @@ class BackupReader {
     if (version == nullptr) return Damaged(root.line, text::kBackupNoVersion);
     const std::optional<int32_t> number = ParseNumber(*version);
     if (!number || *number < 1) return BadNumber(root.line, "version");
-    if (*number > kBackupVersion) return FormatText(text::kBackupNewer, fileName_, *version);
+    if (*number > kBackupVersion) return text::FormatText(text::kBackupNewer, fileName_, *version);
 
     std::set<std::string> unmapped;
     result.films.reserve(root.children.size());
@@ -57,8 +57,8 @@ class BackupReader {
       const std::optional<int32_t> expected = ParseNumber(*count);
       if (!expected) return BadNumber(root.line, "filme");
       if (static_cast<size_t>(*expected) != result.films.size()) {
-        return Damaged(root.line, FormatText(text::kBackupFilmCount,
-                                             std::to_string(result.films.size()), *count));
+        return Damaged(root.line, text::FormatText(text::kBackupFilmCount,
+                                                   std::to_string(result.films.size()), *count));
       }
     }
     result.unmappedFields.assign(unmapped.begin(), unmapped.end());
@@ -67,11 +67,11 @@ class BackupReader {
 
  private:
   std::string Damaged(int64_t line, std::string_view detail) const {
-    return FormatText(text::kBackupDamaged, fileName_,
-                      FormatText(text::kXmlAtLine, std::to_string(line), detail));
+    return text::FormatText(text::kBackupDamaged, fileName_,
+                            text::FormatText(text::kXmlAtLine, std::to_string(line), detail));
   }
   std::string BadNumber(int64_t line, std::string_view element) const {
-    return Damaged(line, FormatText(text::kBackupBadNumber, element));
+    return Damaged(line, text::FormatText(text::kBackupBadNumber, element));
   }
 
   std::string ReadFilm(XmlElement& element, ImportedFilm& imported,
@@ -87,8 +87,9 @@ class BackupReader {
       }
       const FilmField* field = *found;
       if (IsBeyondLimit(*field, child.text)) {
-        return FormatText(text::kFilmInFile, fileName_,
-                          FormatText(text::kCatalogueAtLine, std::to_string(child.line))) +
+        return text::FormatText(
+                   text::kFilmInFile, fileName_,
+                   text::FormatText(text::kCatalogueAtLine, std::to_string(child.line))) +
                FieldTooLong(*field);
       }
       if (field->text != nullptr) {
@@ -112,12 +113,12 @@ class BackupReader {
     const std::string& name = element.text;
     if (name.empty()) return {};
     if (!IsCoverFileName(name)) {
-      return FormatText(text::kBackupHostileCover, fileName_, std::to_string(element.line));
+      return text::FormatText(text::kBackupHostileCover, fileName_, std::to_string(element.line));
     }
     if (zip_ == nullptr) return {};  // the XML file alone: the films come without covers
     const std::string member = std::string(kBackupCoverPrefix) + name;
     if (!zip_->reader.Has(member)) {
-      return Damaged(element.line, FormatText(text::kBackupCoverMissing, member));
+      return Damaged(element.line, text::FormatText(text::kBackupCoverMissing, member));
     }
     if (!zip_->reader.Plausible(member)) return zip_->reader.Error();
     // Read when it is taken over, one at a time.
@@ -150,7 +151,7 @@ ImportResult ReadBackup(std::string bytes, std::string_view filePath) {
     xml = unpacked;
   }
   if (RootElementName(xml) != kBackupRootName) {
-    result.error = FormatText(text::kBackupNotABackup, fileName);
+    result.error = text::FormatText(text::kBackupNotABackup, fileName);
     return result;
   }
   XmlParse parsed = ParseXml(xml, filePath);
@@ -160,7 +161,7 @@ ImportResult ReadBackup(std::string bytes, std::string_view filePath) {
     return result;
   }
   if (parsed.root->name != kBackupRootName) {
-    result.error = FormatText(text::kBackupNotABackup, fileName);
+    result.error = text::FormatText(text::kBackupNotABackup, fileName);
     return result;
   }
   BackupReader reader(fileName, zip);

@@ -151,7 +151,7 @@ std::string WithoutExtension(std::string_view name) {
   return std::string(dot == std::string_view::npos || dot == 0 ? name : name.substr(0, dot));
 }
 
-bool IsFile(const std::string& path) { return !path.empty() && os::FileSize(path) > 0; }
+bool IsFile(const std::string& path) { return !path.empty() && platform::os::FileSize(path) > 0; }
 
 std::string PathOfFileUrl(std::string_view url) {
   if (url.substr(0, 7) != "file://") return {};
@@ -179,7 +179,7 @@ std::string PathOfFileUrl(std::string_view url) {
 // XML catalogues.
 
 std::string LineOf(const XmlElement& element) {
-  return FormatText(text::kCatalogueAtLine, std::to_string(element.line));
+  return text::FormatText(text::kCatalogueAtLine, std::to_string(element.line));
 }
 
 std::string_view LocalName(const XmlElement& element) {

@@ -84,11 +84,12 @@ class ImportCollector {
     if (film.film.title.empty()) film.film.title = film.film.originalTitle;
     if (film.film.title.empty()) {
       if (film.film == Film{} && film.cover.Empty()) return true;
-      SetError(FormatText(text::kCatalogueNoTitle, FileNameOf(filePath_), where));
+      SetError(text::FormatText(text::kCatalogueNoTitle, FileNameOf(filePath_), where));
       return false;
     }
     if (const FilmField* field = FieldBeyondLimit(film.film)) {
-      SetError(FormatText(text::kFilmInFile, FileNameOf(filePath_), where) + FieldTooLong(*field));
+      SetError(text::FormatText(text::kFilmInFile, FileNameOf(filePath_), where) +
+               FieldTooLong(*field));
       return false;
     }
     fields_.merge(fields);

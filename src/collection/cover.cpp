@@ -18,7 +18,7 @@
 #include "platform/os_services.h"
 #include "texts/texts.h"
 
-namespace zelluo {
+namespace zelluo::collection {
 
 namespace {
 
@@ -200,7 +200,8 @@ JpegOutcome ReadJpeg(const uint8_t* data, size_t size, bool fitToCover, int64_t 
   return JpegOutcome::Done;
 }
 
-bool WriteJpeg(const PixelImage& image, int quality, unsigned char** buffer, unsigned long* size) {
+bool WriteJpeg(const platform::PixelImage& image, int quality, unsigned char** buffer,
+               unsigned long* size) {
   jpeg_compress_struct info;
   JpegErrors errors;
   InstallJpegErrors(reinterpret_cast<j_common_ptr>(&info), &errors);
@@ -335,8 +336,8 @@ class CoverScaler {
   }
 
   // The cover: the averages centred on black.
-  PixelImage Finish() const {
-    PixelImage cover = BlackCover();
+  platform::PixelImage Finish() const {
+    platform::PixelImage cover = BlackCover();
     const int32_t left = (kCoverWidth - fitted_.width) / 2;
     const int32_t top = (kCoverHeight - fitted_.height) / 2;
     const float* sum = sums_.data();
@@ -353,8 +354,8 @@ class CoverScaler {
     return cover;
   }
 
-  static PixelImage BlackCover() {
-    PixelImage cover;
+  static platform::PixelImage BlackCover() {
+    platform::PixelImage cover;
     cover.width = kCoverWidth;
     cover.height = kCoverHeight;
     cover.depth = 24;
@@ -384,7 +385,7 @@ class JpegIntoCover final : public JpegRowReceiver {
     width_ = picture.width;
   }
   void Row(int32_t y, const uint8_t* rgba) override { scaler_->AddRow(y, 0, 1, rgba, width_); }
-  PixelImage Finish() const { return scaler_->Finish(); }
+  platform::PixelImage Finish() const { return scaler_->Finish(); }
 
  private:
   std::optional<CoverScaler> scaler_;
@@ -404,15 +405,15 @@ class JpegWhole final : public JpegRowReceiver {
     const size_t stride = static_cast<size_t>(image_.width) * 4;
     std::memcpy(image_.rgba.data() + stride * static_cast<size_t>(y), rgba, stride);
   }
-  PixelImage Take() { return std::move(image_); }
+  platform::PixelImage Take() { return std::move(image_); }
 
  private:
-  PixelImage image_;
+  platform::PixelImage image_;
 };
 
 // A PNG's rows (or passes) straight into the cover; transparent parts are
 // laid on the black of the cover.
-class PngIntoCover final : public PngRowReceiver {
+class PngIntoCover final : public assets::PngRowReceiver {
  public:
   bool Begin(int32_t width, int32_t height, bool alpha) override {
     scaler_.emplace(width, height, width, height);
@@ -432,7 +433,7 @@ class PngIntoCover final : public PngRowReceiver {
     }
     scaler_->AddRow(y, firstColumn, columnStep, rgba, count);
   }
-  PixelImage Finish() const { return scaler_->Finish(); }
+  platform::PixelImage Finish() const { return scaler_->Finish(); }
 
  private:
   std::optional<CoverScaler> scaler_;
@@ -484,10 +485,10 @@ CoverPicture MakeCover(const uint8_t* data, size_t size) {
       result.error = text::kCoverDamaged;
       return result;
     }
-    const ImageLimits limits{static_cast<size_t>(kMaxCoverSourceBytes), kMaxCoverSourceSide,
-                             kMaxCoverSourcePixels};
+    const assets::ImageLimits limits{static_cast<size_t>(kMaxCoverSourceBytes), kMaxCoverSourceSide,
+                                     kMaxCoverSourcePixels};
     PngIntoCover receiver;
-    if (!DecodePngRows(data, size, limits, receiver)) {
+    if (!assets::DecodePngRows(data, size, limits, receiver)) {
       result.error = text::kCoverDamaged;
       return result;
     }
@@ -498,7 +499,7 @@ CoverPicture MakeCover(const uint8_t* data, size_t size) {
   return result;
 }
 
-PixelImage FitCover(const PixelImage& picture) {
+platform::PixelImage FitCover(const platform::PixelImage& picture) {
   if (picture.width <= 0 || picture.height <= 0 ||
       picture.rgba.size() < static_cast<size_t>(picture.width) * picture.height * 4) {
     return CoverScaler::BlackCover();
@@ -511,7 +512,7 @@ PixelImage FitCover(const PixelImage& picture) {
   return scaler.Finish();
 }
 
-std::string EncodeJpeg(const PixelImage& image, int quality) {
+std::string EncodeJpeg(const platform::PixelImage& image, int quality) {
   if (image.width <= 0 || image.height <= 0 ||
       image.rgba.size() < static_cast<size_t>(image.width) * image.height * 4) {
     return {};
@@ -561,17 +562,17 @@ namespace {
 // and ".jpg"), unless it is there already.
 CoverResult StoreCover(const std::string& coverFolder, const std::string& fileName,
                        std::string_view jpeg, bool syncNow) {
-  if (!os::CreateFolder(WithoutTrailingSeparator(coverFolder))) {
+  if (!platform::os::CreateFolder(WithoutTrailingSeparator(coverFolder))) {
     return Failure(text::kCoverFolderMissing);
   }
   const std::string target = JoinPath(coverFolder, fileName);
-  if (os::FileSize(target) >= 0) {
+  if (platform::os::FileSize(target) >= 0) {
     // The same name means the same picture, unless two hashes collide.
-    if (os::ReadWholeFile(target) == jpeg) return CoverResult{fileName, {}};
+    if (platform::os::ReadWholeFile(target) == jpeg) return CoverResult{fileName, {}};
     return Failure(text::kCoverNameTaken);
   }
-  const bool written =
-      syncNow ? os::WriteFileAtomic(target, jpeg) : os::WriteFileDeferred(target, jpeg);
+  const bool written = syncNow ? platform::os::WriteFileAtomic(target, jpeg)
+                               : platform::os::WriteFileDeferred(target, jpeg);
   if (!written) return Failure(text::kCoverWriteFailed);
   return CoverResult{fileName, {}};
 }
@@ -580,12 +581,12 @@ CoverResult StoreCover(const std::string& coverFolder, const std::string& fileNa
 
 CoverResult TakeOverCover(const std::string& coverFolder, const std::string& picturePath,
                           bool syncNow) {
-  const int64_t size = os::FileSize(picturePath);
+  const int64_t size = platform::os::FileSize(picturePath);
   if (size < 0) return Failure(text::kCoverFileMissing);
   // Also what a device or pipe reports: nothing is read from those.
   if (size == 0) return Failure(text::kCoverFileEmpty);
   if (size > kMaxCoverSourceBytes) return Failure(text::kCoverFileTooLarge);
-  const std::optional<std::string> bytes = os::ReadWholeFile(picturePath);
+  const std::optional<std::string> bytes = platform::os::ReadWholeFile(picturePath);
   if (!bytes) return Failure(text::kCoverFileMissing);
   return TakeOverCoverBytes(coverFolder, *bytes, syncNow);
 }
@@ -619,28 +620,29 @@ CoverResult CoverCache::TakeOverCover(const std::string& coverFolder,
   key += '\0';
   key += picturePath;
   key += '\0';
-  key += std::to_string(os::FileSize(picturePath));
+  key += std::to_string(platform::os::FileSize(picturePath));
   const auto known = covers_.find(key);
   if (known != covers_.end() &&
       (known->second.fileName.empty() ||
-       os::FileSize(JoinPath(coverFolder, known->second.fileName)) >= 0)) {
+       platform::os::FileSize(JoinPath(coverFolder, known->second.fileName)) >= 0)) {
     return known->second;
   }
   ++picturesRead_;
-  CoverResult cover = zelluo::TakeOverCover(coverFolder, picturePath, syncNow);
+  CoverResult cover = TakeOverCover(coverFolder, picturePath, syncNow);
   covers_.insert_or_assign(std::move(key), cover);
   return cover;
 }
 
-std::optional<PixelImage> LoadCover(const std::string& coverFolder, const std::string& fileName) {
+std::optional<platform::PixelImage> LoadCover(const std::string& coverFolder,
+                                              const std::string& fileName) {
   if (fileName.empty() || fileName == "." || fileName == ".." ||
       fileName.find_first_of("/\\:") != std::string::npos) {
     return std::nullopt;
   }
   const std::string path = JoinPath(coverFolder, fileName);
-  const int64_t size = os::FileSize(path);
+  const int64_t size = platform::os::FileSize(path);
   if (size <= 0 || size > kMaxStoredCoverBytes) return std::nullopt;
-  const std::optional<std::string> bytes = os::ReadWholeFile(path);
+  const std::optional<std::string> bytes = platform::os::ReadWholeFile(path);
   if (!bytes) return std::nullopt;
   const auto* data = reinterpret_cast<const uint8_t*>(bytes->data());
   if (!IsJpeg(data, bytes->size())) return std::nullopt;
@@ -653,4 +655,4 @@ std::optional<PixelImage> LoadCover(const std::string& coverFolder, const std::s
   return whole.Take();
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::collection

@@ -15,7 +15,7 @@
 
 #include "platform/platform.h"
 
-namespace zelluo {
+namespace zelluo::collection {
 
 inline constexpr int32_t kCoverWidth = 360;
 inline constexpr int32_t kCoverHeight = 450;
@@ -68,7 +68,8 @@ class CoverCache {
 
 // The cover as RGBA pixels for display; nothing for a missing or damaged file
 // or a name that is not a plain file name.
-std::optional<PixelImage> LoadCover(const std::string& coverFolder, const std::string& fileName);
+std::optional<platform::PixelImage> LoadCover(const std::string& coverFolder,
+                                              const std::string& fileName);
 
 // The steps of TakeOverCover in memory, for tests and the fuzzer.
 //
@@ -81,18 +82,18 @@ std::optional<PixelImage> LoadCover(const std::string& coverFolder, const std::s
 // libjpeg itself keeps the whole picture's coefficients of a progressive
 // JPEG, within the 256 MB it may allocate).
 struct CoverPicture {
-  std::optional<PixelImage> cover;
+  std::optional<platform::PixelImage> cover;
   std::string error;
 };
 CoverPicture MakeCover(const uint8_t* data, size_t size);
 
 // The same for a picture already in memory (opaque RGBA).
-PixelImage FitCover(const PixelImage& picture);
+platform::PixelImage FitCover(const platform::PixelImage& picture);
 
 // RGBA pixels as a baseline JPEG of the given quality; empty if encoding fails.
-std::string EncodeJpeg(const PixelImage& image, int quality);
+std::string EncodeJpeg(const platform::PixelImage& image, int quality);
 
 // FNV-1a 64 of bytes as 16 lower-case hex digits.
 std::string ContentHash(std::string_view bytes);
 
-}  // namespace zelluo
+}  // namespace zelluo::collection

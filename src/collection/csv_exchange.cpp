@@ -285,12 +285,12 @@ class CsvImport {
   }
 
   ImportResult Read(std::string_view bytes) {
-    if (bytes.size() > kMaxCsvBytes) return Fail(FormatText(text::kCsvTooLarge, fileName_));
+    if (bytes.size() > kMaxCsvBytes) return Fail(text::FormatText(text::kCsvTooLarge, fileName_));
     if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
-      return Fail(FormatText(text::kCsvUtf16, fileName_));
+      return Fail(text::FormatText(text::kCsvUtf16, fileName_));
     }
     if (bytes.find('\0') != std::string_view::npos) {
-      return Fail(FormatText(text::kCsvNotText, fileName_));
+      return Fail(text::FormatText(text::kCsvNotText, fileName_));
     }
     if (bytes.starts_with(kUtf8Bom)) bytes.remove_prefix(kUtf8Bom.size());
     std::string decoded;
@@ -301,15 +301,15 @@ class CsvImport {
     RecordReader reader(bytes, DetectSeparator(bytes));
     std::vector<std::string> fields;
     if (!ReadHeader(reader, fields)) {
-      return ReaderFailed(reader, FormatText(text::kCsvEmpty, fileName_));
+      return ReaderFailed(reader, text::FormatText(text::kCsvEmpty, fileName_));
     }
-    if (!MapColumns(fields)) return Fail(FormatText(text::kCsvNoTitleColumn, fileName_));
+    if (!MapColumns(fields)) return Fail(text::FormatText(text::kCsvNoTitleColumn, fileName_));
     const auto lines = static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
     result_.films.reserve(std::min(lines, kReservedFilms));
     while (reader.Next(fields)) {
       if (IsBlankRecord(fields)) continue;
       if (result_.films.size() == kMaxCsvFilms) {
-        return Fail(FormatText(text::kCsvTooManyFilms, fileName_));
+        return Fail(text::FormatText(text::kCsvTooManyFilms, fileName_));
       }
       if (!ReadFilm(fields, reader.RecordLine())) return std::move(result_);
     }
@@ -351,7 +351,8 @@ class CsvImport {
     for (size_t i = columns_.size(); i < fields.size(); ++i) {
       // Extra empty fields, as from separators closing a row, lose nothing.
       if (TrimView(fields[i]).empty()) continue;
-      return LineFailed(line, FormatText(text::kCsvTooManyFields, std::to_string(fields.size()),
+      return LineFailed(line,
+                        text::FormatText(text::kCsvTooManyFields, std::to_string(fields.size()),
                                          std::to_string(columns_.size())));
     }
     ImportedFilm& imported = result_.films.emplace_back();
@@ -396,7 +397,7 @@ class CsvImport {
           break;
       }
       if (field.number == nullptr) continue;
-      if (!number.valid) return LineFailed(line, FormatText(badNumber, Excerpt(value)));
+      if (!number.valid) return LineFailed(line, text::FormatText(badNumber, Excerpt(value)));
       film.*field.number = number.value;
     }
     if (const FilmField* field = FieldBeyondLimit(film)) {
@@ -413,7 +414,7 @@ class CsvImport {
   }
 
   bool LineFailed(int64_t line, const std::string& detail) {
-    Fail(FormatText(text::kCsvInLine, fileName_, std::to_string(line)) + detail);
+    Fail(text::FormatText(text::kCsvInLine, fileName_, std::to_string(line)) + detail);
     return false;
   }
 

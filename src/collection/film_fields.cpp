@@ -110,7 +110,7 @@ const FilmField& FieldOf(std::string Film::*member) {
 
 std::string FieldTooLong(const FilmField& field, std::string_view name) {
   if (name.empty()) name = field.csvHeading.empty() ? field.backupElement : field.csvHeading;
-  return FormatText(text::kFieldTooLong, name, WithThousandsDots(field.maxChars));
+  return text::FormatText(text::kFieldTooLong, name, WithThousandsDots(field.maxChars));
 }
 
 std::string FieldText(const Film& film, const FilmField& field) {

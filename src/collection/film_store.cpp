@@ -111,9 +111,9 @@ std::string SchemaType(sqlite3* db, std::string_view name) {
 // What a failed read of the file means for the user.
 std::string OpenFault(sqlite3* db, const std::string& path, int code) {
   const int primary = code & 0xFF;
-  if (primary == SQLITE_NOTADB) return FormatText(text::kNotADatabase, path);
-  if (primary == SQLITE_CORRUPT) return FormatText(text::kDamaged, path, Fault(db));
-  return FormatText(text::kCannotOpen, path, Fault(db));
+  if (primary == SQLITE_NOTADB) return text::FormatText(text::kNotADatabase, path);
+  if (primary == SQLITE_CORRUPT) return text::FormatText(text::kDamaged, path, Fault(db));
+  return text::FormatText(text::kCannotOpen, path, Fault(db));
 }
 
 // PRAGMA quick_check over the whole file: empty when it passes, otherwise the
@@ -123,7 +123,7 @@ std::string CheckWholeFile(sqlite3* db, const std::string& path) {
   const int stepped = check.Step();
   if (stepped != SQLITE_ROW) return OpenFault(db, path, stepped);
   if (std::string verdict = check.Text(0); verdict != "ok") {
-    return FormatText(text::kDamaged, path, verdict);
+    return text::FormatText(text::kDamaged, path, verdict);
   }
   return {};
 }
@@ -140,7 +140,7 @@ FileLook LookAtFile(sqlite3* db, const std::string& path) {
   // A layout that seems unusable may be a damaged one: the whole file tells.
   const auto unusable = [&] {
     std::string damage = CheckWholeFile(db, path);
-    return FileLook{damage.empty() ? FormatText(text::kUnknownLayout, path) : damage};
+    return FileLook{damage.empty() ? text::FormatText(text::kUnknownLayout, path) : damage};
   };
   FileLook look;
   {
@@ -152,7 +152,7 @@ FileLook LookAtFile(sqlite3* db, const std::string& path) {
     look.version = version.Integer(0);
   }
   if (look.version > SchemaVersion || look.version < 0) {
-    return {FormatText(text::kNewerVersion, path)};
+    return {text::FormatText(text::kNewerVersion, path)};
   }
   // An empty file becomes a new collection; otherwise table film must be there
   // with at least id and title, and with every column once migrated.
@@ -450,7 +450,7 @@ class FileCheck {
  public:
   FileCheck(const std::string& path, int busyTimeoutMilliseconds) {
     if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-      verdict_ = FormatText(text::kCannotOpen, path, Fault(db_));
+      verdict_ = text::FormatText(text::kCannotOpen, path, Fault(db_));
       done_ = true;
       return;
     }
@@ -524,10 +524,10 @@ class BackupCopy {
   void Finish() {
     if (backup_) sqlite3_backup_finish(backup_);
     backup_ = nullptr;
-    if (fault_.empty() && sqlite3_errcode(copy_) != SQLITE_OK) fault_ = collection::Fault(copy_);
+    if (fault_.empty() && sqlite3_errcode(copy_) != SQLITE_OK) fault_ = Fault(copy_);
     sqlite3_close(copy_);
     copy_ = nullptr;
-    if (!fault_.empty()) os::RemoveFile(target_);
+    if (!fault_.empty()) platform::os::RemoveFile(target_);
   }
 
   std::string target_;
@@ -568,7 +568,7 @@ std::string TwoDigits(int value) {
   return text;
 }
 
-std::string IsoDate(LocalDate date) {
+std::string IsoDate(platform::LocalDate date) {
   char text[16];
   std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
   return text;
@@ -601,8 +601,8 @@ FilmStore::~FilmStore() {
 
 OpenResult FilmStore::BeginOpen(std::string folder, StoreOptions options) {
   std::unique_ptr<FilmStore> store(new FilmStore(std::move(folder), std::move(options)));
-  const int64_t size = os::FileSize(store->path_);
-  if (size == -2) return {nullptr, FormatText(text::kIsAFolder, store->path_)};
+  const int64_t size = platform::os::FileSize(store->path_);
+  if (size == -2) return {nullptr, text::FormatText(text::kIsAFolder, store->path_)};
   if (size == -1) return {std::move(store), {}};  // made when the first film is stored
   if (std::string message = store->StartOpening(); !message.empty()) return {nullptr, message};
   return {std::move(store), {}};
@@ -620,7 +620,7 @@ OpenResult FilmStore::Open(std::string folder, StoreOptions options) {
 
 std::string FilmStore::StartOpening() {
   if (sqlite3_open_v2(path_.c_str(), &reader_, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-    std::string message = FormatText(text::kCannotOpen, path_, Fault(reader_));
+    std::string message = text::FormatText(text::kCannotOpen, path_, Fault(reader_));
     sqlite3_close(reader_);
     reader_ = nullptr;
     return message;
@@ -653,8 +653,9 @@ void FilmStore::UseJournal() {
   // The write-ahead log needs memory shared on one machine: on a share the
   // rollback journal, also for a file written on a local disk before (its
   // write-ahead log is folded in and removed, which needs the file alone).
-  const bool onNetwork = options_.onNetworkFileSystem ? options_.onNetworkFileSystem(folder_)
-                                                      : os::IsOnNetworkFileSystem(folder_);
+  const bool onNetwork = options_.onNetworkFileSystem
+                             ? options_.onNetworkFileSystem(folder_)
+                             : platform::os::IsOnNetworkFileSystem(folder_);
   if (onNetwork) {
     sqlite3_close(reader_);
     reader_ = nullptr;
@@ -663,7 +664,8 @@ void FilmStore::UseJournal() {
 }
 
 std::string FilmStore::OpenWriter() {
-  const int flags = SQLITE_OPEN_READWRITE | (os::FileSize(path_) < 0 ? SQLITE_OPEN_CREATE : 0);
+  const int flags =
+      SQLITE_OPEN_READWRITE | (platform::os::FileSize(path_) < 0 ? SQLITE_OPEN_CREATE : 0);
   if (sqlite3_open_v2(path_.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
     std::string fault = Fault(db_);
     sqlite3_close(db_);
@@ -681,7 +683,7 @@ std::string FilmStore::OpenWriter() {
   foundVersion_ = version;
   if (version > SchemaVersion) {
     // A newer Zelluo took the file over since it was looked at.
-    FailOpening(FormatText(text::kNewerVersion, path_));
+    FailOpening(text::FormatText(text::kNewerVersion, path_));
     return {};
   }
   if (version == SchemaVersion) {
@@ -808,7 +810,7 @@ OpeningProgress FilmStore::StepOpening(std::chrono::steady_clock::time_point dea
     }
     if (!fault.empty()) {
       if (foundVersion_ < SchemaVersion || !db_) {
-        FailOpening(FormatText(text::kCannotOpen, path_, fault));
+        FailOpening(text::FormatText(text::kCannotOpen, path_, fault));
       } else {
         // Derived data that could not be made is made at the next change.
         work_->build.reset();
@@ -842,8 +844,9 @@ std::string FilmStore::ReadyToWrite() {
 
 std::string FilmStore::EnsureCreated() {
   if (db_) return {};
-  if (!os::CreateFolder(folder_)) return FormatText(text::kCannotCreateFolder, folder_);
-  if (os::FileSize(path_) >= 0) {
+  if (!platform::os::CreateFolder(folder_))
+    return text::FormatText(text::kCannotCreateFolder, folder_);
+  if (platform::os::FileSize(path_) >= 0) {
     // Another program made the file since the store was opened.
     if (std::string message = StartOpening(); !message.empty()) return message;
   } else {
@@ -851,16 +854,16 @@ std::string FilmStore::EnsureCreated() {
     work_ = std::make_unique<OpeningWork>();
     stage_ = Stage::Checking;
     if (std::string fault = OpenWriter(); !fault.empty()) {
-      FailOpening(FormatText(text::kCannotOpen, path_, fault));
+      FailOpening(text::FormatText(text::kCannotOpen, path_, fault));
     }
   }
   return FinishOpening();
 }
 
 ChangeResult FilmStore::Change(const std::function<std::string()>& step, bool freshIndex) {
-  if (!db_) return {0, FormatText(text::kCannotWrite, path_, "keine Verbindung")};
+  if (!db_) return {0, text::FormatText(text::kCannotWrite, path_, "keine Verbindung")};
   if (!Execute(db_, "BEGIN IMMEDIATE")) {
-    return {0, FormatText(text::kCannotWrite, path_, Fault(db_))};
+    return {0, text::FormatText(text::kCannotWrite, path_, Fault(db_))};
   }
   // Another program wrote films since the index was made: bring it up to date
   // first, so that the words taken out of it are the ones that are in it.
@@ -931,7 +934,7 @@ int64_t FilmStore::CountFilms(std::string_view query) {
   SqlStatement count(db, sql);
   if (!expression.empty()) count.Bind(9, expression);
   if (count.Step() != SQLITE_ROW) {
-    readProblem_ = FormatText(text::kCannotRead, path_, Fault(db));
+    readProblem_ = text::FormatText(text::kCannotRead, path_, Fault(db));
     return 0;
   }
   return count.Integer(0);
@@ -956,7 +959,7 @@ std::vector<FilmRow> FilmStore::ListFilms(std::string_view query, int64_t offset
     rows.push_back({list.Integer(0), list.Text(1), list.OptionalNumber(2), list.OptionalNumber(3),
                     list.Text(4)});
   }
-  if (stepped != SQLITE_DONE) readProblem_ = FormatText(text::kCannotRead, path_, Fault(db));
+  if (stepped != SQLITE_DONE) readProblem_ = text::FormatText(text::kCannotRead, path_, Fault(db));
   return rows;
 }
 
@@ -974,7 +977,7 @@ std::optional<int64_t> FilmStore::PositionOf(std::string_view query, int64_t id)
   if (!expression.empty()) position.Bind(9, expression);
   int stepped = position.Step();
   if (stepped == SQLITE_ROW) return position.Integer(0);
-  if (stepped != SQLITE_DONE) readProblem_ = FormatText(text::kCannotRead, path_, Fault(db));
+  if (stepped != SQLITE_DONE) readProblem_ = text::FormatText(text::kCannotRead, path_, Fault(db));
   return std::nullopt;
 }
 
@@ -1009,7 +1012,8 @@ std::optional<Film> FilmStore::LoadFilm(int64_t id) {
   load.Bind(1, id);
   int stepped = load.Step();
   if (stepped != SQLITE_ROW) {
-    if (stepped != SQLITE_DONE) readProblem_ = FormatText(text::kCannotRead, path_, Fault(db));
+    if (stepped != SQLITE_DONE)
+      readProblem_ = text::FormatText(text::kCannotRead, path_, Fault(db));
     return std::nullopt;
   }
   return FilmOfRow(load);
@@ -1025,7 +1029,7 @@ std::vector<Film> FilmStore::AllFilms() {
   int stepped;
   while ((stepped = all.Step()) == SQLITE_ROW) films.push_back(FilmOfRow(all));
   if (stepped != SQLITE_DONE) {
-    readProblem_ = FormatText(text::kCannotRead, path_, Fault(db));
+    readProblem_ = text::FormatText(text::kCannotRead, path_, Fault(db));
     films.clear();
   }
   return films;
@@ -1166,8 +1170,8 @@ ChangeResult FilmStore::SaveFilm(const Film& film) {
     id = WriteFilm(db_, written, written.id, written.id != 0);
     return id != 0 ? std::string() : Fault(db_);
   });
-  if (missing) return {0, FormatText(text::kFilmMissing, path_)};
-  if (!result.Ok()) return {0, FormatText(text::kCannotWrite, path_, result.message)};
+  if (missing) return {0, text::FormatText(text::kFilmMissing, path_)};
+  if (!result.Ok()) return {0, text::FormatText(text::kCannotWrite, path_, result.message)};
   return {id, {}};
 }
 
@@ -1189,7 +1193,7 @@ ChangeResult FilmStore::ImportFilms(const std::vector<Film>& films) {
     }
     return inserter.Finish() ? std::string() : Fault(db_);
   });
-  if (!result.Ok()) return {0, FormatText(text::kCannotWrite, path_, result.message)};
+  if (!result.Ok()) return {0, text::FormatText(text::kCannotWrite, path_, result.message)};
   ChangeResult added;
   added.filmsAdded = static_cast<int64_t>(films.size());
   return added;
@@ -1198,7 +1202,7 @@ ChangeResult FilmStore::ImportFilms(const std::vector<Film>& films) {
 ChangeResult FilmStore::DeleteFilm(int64_t id) {
   if (std::string message = ReadyToWrite(); !message.empty()) return {0, message};
   std::optional<Film> film = LoadFilm(id);
-  if (!film) return {0, FormatText(text::kFilmMissing, path_)};
+  if (!film) return {0, text::FormatText(text::kFilmMissing, path_)};
   if (!backupChecked_) BackUpIfDue();
   ChangeResult result = Change([&]() -> std::string {
     if (!UnindexFilm(db_, id)) return Fault(db_);
@@ -1207,7 +1211,7 @@ ChangeResult FilmStore::DeleteFilm(int64_t id) {
     SqlStatement fresh(db_, "DELETE FROM film_stale WHERE id = ?1");
     return fresh.Bind(1, id).Done() ? std::string() : Fault(db_);
   });
-  if (!result.Ok()) return {0, FormatText(text::kCannotWrite, path_, result.message)};
+  if (!result.Ok()) return {0, text::FormatText(text::kCannotWrite, path_, result.message)};
   deleted_.push_back(std::move(*film));
   return {id, {}};
 }
@@ -1226,7 +1230,7 @@ ChangeResult FilmStore::UndoDelete() {
     id = WriteFilm(db_, film, taken ? 0 : film.id, false);
     return id != 0 ? std::string() : Fault(db_);
   });
-  if (!result.Ok()) return {0, FormatText(text::kCannotWrite, path_, result.message)};
+  if (!result.Ok()) return {0, text::FormatText(text::kCannotWrite, path_, result.message)};
   deleted_.pop_back();
   return {id, {}};
 }
@@ -1235,24 +1239,26 @@ std::unique_ptr<BackupCopy> FilmStore::BeginBackup(std::string& problem) {
   backupChecked_ = true;
   if (!db_) return nullptr;
   const std::string folder = folder_ + "/" + std::string(BackupFolderName);
-  const LocalDate today = options_.today ? options_.today() : os::Today();
+  const platform::LocalDate today = options_.today ? options_.today() : platform::os::Today();
   const std::string target = folder + "/Filme-" + IsoDate(today) + ".db";
-  if (os::FileSize(target) >= 0) return nullptr;
-  if (!os::CreateFolder(folder)) {
-    problem = FormatText(text::kBackupFailed, target, folder);
+  if (platform::os::FileSize(target) >= 0) return nullptr;
+  if (!platform::os::CreateFolder(folder)) {
+    problem = text::FormatText(text::kBackupFailed, target, folder);
     return nullptr;
   }
   return std::make_unique<BackupCopy>(db_, target);
 }
 
 std::string FilmStore::EndBackup(const BackupCopy& copy) {
-  if (!copy.Fault().empty()) return FormatText(text::kBackupFailed, copy.Target(), copy.Fault());
+  if (!copy.Fault().empty())
+    return text::FormatText(text::kBackupFailed, copy.Target(), copy.Fault());
   const std::string folder = folder_ + "/" + std::string(BackupFolderName);
-  std::vector<std::string> backups = os::ListFiles(folder);
+  std::vector<std::string> backups = platform::os::ListFiles(folder);
   std::erase_if(backups, [](const std::string& name) { return !IsBackupName(name); });
   std::sort(backups.begin(), backups.end());
   const auto kept = static_cast<size_t>(std::max(options_.keptBackups, 1));
-  for (size_t i = 0; i + kept < backups.size(); ++i) os::RemoveFile(folder + "/" + backups[i]);
+  for (size_t i = 0; i + kept < backups.size(); ++i)
+    platform::os::RemoveFile(folder + "/" + backups[i]);
   return {};
 }
 

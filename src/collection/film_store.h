@@ -46,7 +46,7 @@ struct StoreOptions {
   // The moment written into added and changed (ISO 8601, UTC); the clock when empty.
   std::function<std::string()> now;
   // The local date that names the backups; the system's when empty.
-  std::function<LocalDate()> today;
+  std::function<platform::LocalDate()> today;
   int keptBackups = 7;
   // How long a change waits for another program that is writing.
   int busyTimeoutMilliseconds = 5000;

@@ -63,10 +63,11 @@ ImportResult ReadGcstar(std::string_view bytes, std::string_view filePath) {
   const XmlElement& root = *parsed.root;
   const std::string* type = root.Attribute("type");
   if (root.name != "collection" || type == nullptr) {
-    return collector.Fail(FormatText(text::kCatalogueNotGcstar, FileNameOf(filePath)));
+    return collector.Fail(text::FormatText(text::kCatalogueNotGcstar, FileNameOf(filePath)));
   }
   if (*type != "GCfilms") {
-    return collector.Fail(FormatText(text::kCatalogueNotGcstarFilms, FileNameOf(filePath), *type));
+    return collector.Fail(
+        text::FormatText(text::kCatalogueNotGcstarFilms, FileNameOf(filePath), *type));
   }
 
   for (const XmlElement& item : root.children) {

@@ -34,11 +34,11 @@ bool HasTable(sqlite3* db, std::string_view name) {
 std::string GriffithFault(sqlite3* db, std::string_view filePath, int code) {
   const int primary = code & 0xFF;
   const std::string name = FileNameOf(filePath);
-  if (primary == SQLITE_NOTADB) return FormatText(text::kGriffithNotDatabase, name);
+  if (primary == SQLITE_NOTADB) return text::FormatText(text::kGriffithNotDatabase, name);
   if (primary == SQLITE_CORRUPT) {
-    return FormatText(text::kGriffithDamaged, name, sqlite3_errmsg(db));
+    return text::FormatText(text::kGriffithDamaged, name, sqlite3_errmsg(db));
   }
-  return FormatText(text::kGriffithCannotOpen, name, sqlite3_errmsg(db));
+  return text::FormatText(text::kGriffithCannotOpen, name, sqlite3_errmsg(db));
 }
 
 // Opened immutable, SQLite would pass over changes still waiting in a journal
@@ -47,8 +47,8 @@ std::string GriffithFault(sqlite3* db, std::string_view filePath, int code) {
 std::string PendingChanges(std::string_view filePath) {
   for (const char* suffix : {"-wal", "-journal"}) {
     const std::string pending = std::string(filePath) + suffix;
-    if (os::FileSize(pending) > 0) {
-      return FormatText(text::kGriffithNotClosed, FileNameOf(filePath), FileNameOf(pending));
+    if (platform::os::FileSize(pending) > 0) {
+      return text::FormatText(text::kGriffithNotClosed, FileNameOf(filePath), FileNameOf(pending));
     }
   }
   return {};
@@ -71,8 +71,8 @@ class GriffithDatabase {
     const int opened = sqlite3_open_v2(ImmutableUri(filePath).c_str(), &db_,
                                        SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
     if (opened != SQLITE_OK) {
-      return FormatText(text::kGriffithCannotOpen, name,
-                        db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(opened));
+      return text::FormatText(text::kGriffithCannotOpen, name,
+                              db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(opened));
     }
     sqlite3_extended_result_codes(db_, 1);
     SqlStatement check(db_, "PRAGMA quick_check");
@@ -80,9 +80,9 @@ class GriffithDatabase {
     const int stepped = check.Step();
     if (stepped != SQLITE_ROW) return GriffithFault(db_, filePath, stepped);
     if (const std::string verdict = check.Bytes(0); verdict != "ok") {
-      return FormatText(text::kGriffithDamaged, name, OneLine(verdict));
+      return text::FormatText(text::kGriffithDamaged, name, OneLine(verdict));
     }
-    if (!HasTable(db_, "movies")) return FormatText(text::kGriffithNoMovies, name);
+    if (!HasTable(db_, "movies")) return text::FormatText(text::kGriffithNoMovies, name);
     return {};
   }
 
@@ -211,7 +211,7 @@ ImportResult ReadGriffith(std::string_view filePath) {
     GriffithMovie movie = ReadMovie(movies, ++row, collector);
     movie.imported.cover = posters.Find(movie);
     if (!collector.Take(std::move(movie.imported),
-                        FormatText(text::kCatalogueNumber, movie.number))) {
+                        text::FormatText(text::kCatalogueNumber, movie.number))) {
       return collector.Result();
     }
   }

@@ -150,10 +150,10 @@ std::string ExportHtml(const std::vector<Film>& films, const std::string& htmlPa
   page += "</h1>\n<p class=\"count\">";
   AppendEscaped(page, films.size() == 1
                           ? std::string(text::kHtmlOneFilm)
-                          : FormatText(text::kHtmlFilmCount, std::to_string(films.size())));
+                          : text::FormatText(text::kHtmlFilmCount, std::to_string(films.size())));
   if (!date.empty()) {
     page += " \xC2\xB7 ";
-    AppendEscaped(page, FormatText(text::kHtmlDate, date));
+    AppendEscaped(page, text::FormatText(text::kHtmlDate, date));
   }
   page += "</p>\n</header>\n<main>\n";
 
@@ -169,18 +169,18 @@ std::string ExportHtml(const std::vector<Film>& films, const std::string& htmlPa
       if (first) {
         const std::string source = coverFolder + "/" + *film.cover;
         const std::string target = targetFolder + "/" + *film.cover;
-        const int64_t size = os::FileSize(source);
-        if (size > 0 && os::FileSize(target) == size) {
+        const int64_t size = platform::os::FileSize(source);
+        if (size > 0 && platform::os::FileSize(target) == size) {
           known->second = true;
-        } else if (const std::optional<std::string> bytes = os::ReadWholeFile(source);
+        } else if (const std::optional<std::string> bytes = platform::os::ReadWholeFile(source);
                    bytes && !bytes->empty()) {
-          if (!folderMade && !os::CreateFolder(targetFolder)) {
-            return FormatText(text::kHtmlCoverFolderFailed, folderName);
+          if (!folderMade && !platform::os::CreateFolder(targetFolder)) {
+            return text::FormatText(text::kHtmlCoverFolderFailed, folderName);
           }
           folderMade = true;
           // The copies reach the disk together, before the page is written.
-          if (!os::WriteFileDeferred(target, *bytes)) {
-            return FormatText(text::kHtmlCoverWriteFailed, *film.cover, folderName);
+          if (!platform::os::WriteFileDeferred(target, *bytes)) {
+            return text::FormatText(text::kHtmlCoverWriteFailed, *film.cover, folderName);
           }
           known->second = true;
         }
@@ -191,8 +191,9 @@ std::string ExportHtml(const std::vector<Film>& films, const std::string& htmlPa
     if (progress && i % 256 == 255) progress(static_cast<int64_t>(i) + 1, total);
   }
   page += "</main>\n</body>\n</html>\n";
-  if (folderMade) os::SyncFilesIn(targetFolder);
-  if (!os::WriteFileAtomic(htmlPath, page)) return FormatText(text::kHtmlWriteFailed, pageName);
+  if (folderMade) platform::os::SyncFilesIn(targetFolder);
+  if (!platform::os::WriteFileAtomic(htmlPath, page))
+    return text::FormatText(text::kHtmlWriteFailed, pageName);
   if (progress) progress(total, total);
   return {};
 }

@@ -43,7 +43,7 @@ ImportResult ReadArchive(std::string bytes, const std::string& path) {
   }
   if (tellico) return ReadTellico(bytes, path);
   if (backup) return ReadBackup(std::move(bytes), path);
-  return Refused(FormatText(text::kImportUnknownArchive, FileNameOf(path)));
+  return Refused(text::FormatText(text::kImportUnknownArchive, FileNameOf(path)));
 }
 
 // The films of a file read whole into bytes.
@@ -61,7 +61,7 @@ ImportResult ReadImportBytes(std::string bytes, const std::string& path) {
   if (root == "tellico") return ReadTellico(bytes, path);
   if (root == "movie") return ReadNfo(bytes, path);
   if (root == "zelluo-sicherung") return ReadBackup(std::move(bytes), path);
-  if (!root.empty()) return Refused(FormatText(text::kImportUnknownXml, name, root));
+  if (!root.empty()) return Refused(text::FormatText(text::kImportUnknownXml, name, root));
   return ReadCsvFilms(bytes, path);
 }
 
@@ -70,18 +70,18 @@ ImportResult ReadImportBytes(std::string bytes, const std::string& path) {
 ImportFileReading::ImportFileReading(std::string path, size_t sliceBytes)
     : path_(std::move(path)), sliceBytes_(std::max<size_t>(sliceBytes, 1)) {
   const std::string name = FileNameOf(path_);
-  size_ = os::FileSize(path_);
+  size_ = platform::os::FileSize(path_);
   std::string_view refusal;
   if (size_ == -1) refusal = text::kImportMissing;
   if (size_ == -2) refusal = text::kImportIsFolder;
   if (size_ == 0) refusal = text::kImportEmpty;
   if (size_ > kMaxImportBytes) refusal = text::kImportTooLarge;
   if (refusal.empty()) {
-    file_ = std::make_unique<os::FileReader>(path_);
+    file_ = std::make_unique<platform::os::FileReader>(path_);
     if (!file_->IsOpen()) refusal = text::kImportMissing;
   }
   if (!refusal.empty()) {
-    Refuse(FormatText(refusal, name));
+    Refuse(text::FormatText(refusal, name));
   } else {
     bytes_.reserve(static_cast<size_t>(size_));
   }
@@ -105,7 +105,7 @@ void ImportFileReading::ReadSlice() {
   const size_t wanted = std::min(sliceBytes_, left + 1);
   bytes_.resize(before + wanted);
   const int64_t got = file_->ReadNext(bytes_.data() + before, wanted);
-  if (got < 0) return Refuse(FormatText(text::kImportMissing, FileNameOf(path_)));
+  if (got < 0) return Refuse(text::FormatText(text::kImportMissing, FileNameOf(path_)));
   bytes_.resize(before + static_cast<size_t>(got));
   const bool atEnd = static_cast<size_t>(got) < wanted;
   if (atEnd || (bytes_.size() >= kSqliteHeader.size() && StartsWith(bytes_, kSqliteHeader))) {
@@ -179,7 +179,7 @@ std::string TakeOverImportedCover(ImportedFilm& film, const std::string& coverFo
   return {};
 }
 
-void SyncImportedCovers(const std::string& coverFolder) { os::SyncFilesIn(coverFolder); }
+void SyncImportedCovers(const std::string& coverFolder) { platform::os::SyncFilesIn(coverFolder); }
 
 std::optional<ExportFormat> ExportFormatOf(std::string_view path) {
   const size_t dot = path.find_last_of('.');
@@ -197,13 +197,17 @@ ExportOutcome ExportFilms(const std::vector<Film>& films, ExportFormat format,
                           std::string_view date) {
   ExportOutcome outcome;
   const auto written = [&](std::string_view bytes) {
-    if (!os::WriteFileAtomic(path, bytes)) {
-      outcome.error = FormatText(text::kExportWriteFailed, FileNameOf(path));
+    if (!platform::os::WriteFileAtomic(path, bytes)) {
+      outcome.error = text::FormatText(text::kExportWriteFailed, FileNameOf(path));
     }
   };
   switch (format) {
-    case ExportFormat::Csv: written(FilmsAsCsv(films, os::AbsolutePath(coverFolder))); break;
-    case ExportFormat::Html: outcome.error = ExportHtml(films, path, coverFolder, {}, date); break;
+    case ExportFormat::Csv:
+      written(FilmsAsCsv(films, platform::os::AbsolutePath(coverFolder)));
+      break;
+    case ExportFormat::Html:
+      outcome.error = ExportHtml(films, path, coverFolder, {}, date);
+      break;
     case ExportFormat::Backup: {
       BackupResult backup = BackupArchive(films, coverFolder);
       outcome.missingCovers = backup.missingCovers;

@@ -15,9 +15,9 @@
 #include "collection/exchange.h"
 #include "collection/film.h"
 
-namespace zelluo::os {
+namespace zelluo::platform::os {
 class FileReader;
-}  // namespace zelluo::os
+}  // namespace zelluo::platform::os
 
 namespace zelluo::collection {
 
@@ -57,7 +57,7 @@ class ImportFileReading {
   std::string path_;
   size_t sliceBytes_;
   int64_t size_ = 0;
-  std::unique_ptr<os::FileReader> file_;
+  std::unique_ptr<platform::os::FileReader> file_;
   std::string bytes_;
   std::string error_;
   bool finished_ = false;

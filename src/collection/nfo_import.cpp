@@ -46,7 +46,7 @@ ImportResult ReadNfo(std::string_view bytes, std::string_view filePath) {
   }
   const std::string rootName = RootElementName(bytes);
   if (rootName != "movie") {
-    return collector.Fail(FormatText(
+    return collector.Fail(text::FormatText(
         text::kCatalogueNotNfoMovie, FileNameOf(filePath),
         rootName.empty() ? std::string(text::kCatalogueNfoNoXml) : "<" + rootName + ">"));
   }

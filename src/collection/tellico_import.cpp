@@ -173,7 +173,7 @@ ImportResult ReadTellico(std::string_view bytes, std::string_view filePath) {
     if (!zip->Error().empty()) return collector.Fail(zip->Error());
     if (!zip->Has("tellico.xml")) {
       return collector.Fail(
-          FormatText(text::kZipMemberMissing, FileNameOf(filePath), "tellico.xml"));
+          text::FormatText(text::kZipMemberMissing, FileNameOf(filePath), "tellico.xml"));
     }
     if (!zip->Read("tellico.xml", unpacked)) return collector.Fail(zip->Error());
     xml = unpacked;
@@ -183,12 +183,12 @@ ImportResult ReadTellico(std::string_view bytes, std::string_view filePath) {
   const XmlElement& root = *parsed.root;
   const XmlElement* collection = LocalChild(root, "collection");
   if (LocalName(root) != "tellico" || collection == nullptr) {
-    return collector.Fail(FormatText(text::kCatalogueNotTellico, FileNameOf(filePath)));
+    return collector.Fail(text::FormatText(text::kCatalogueNotTellico, FileNameOf(filePath)));
   }
   const std::string* type = collection->Attribute("type");
   if (type == nullptr || text::Trimmed(*type) != "3") {
-    return collector.Fail(FormatText(text::kCatalogueNotTellicoVideos, FileNameOf(filePath),
-                                     type ? *type : std::string("?")));
+    return collector.Fail(text::FormatText(text::kCatalogueNotTellicoVideos, FileNameOf(filePath),
+                                           type ? *type : std::string("?")));
   }
   const double ratingMaximum = TellicoRatingMaximum(*collection);
 

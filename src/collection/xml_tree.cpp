@@ -94,7 +94,7 @@ XmlParse ParseXml(std::string_view bytes, std::string_view filePath, XmlLimits l
   state.limits = limits;
   state.parser = XML_ParserCreate(nullptr);
   if (state.parser == nullptr) {
-    result.error = FormatText(text::kXmlBroken, FileNameOf(filePath), "kein Speicher");
+    result.error = text::FormatText(text::kXmlBroken, FileNameOf(filePath), "kein Speicher");
     return result;
   }
   XML_SetUserData(state.parser, &state);
@@ -118,11 +118,11 @@ XmlParse ParseXml(std::string_view bytes, std::string_view filePath, XmlLimits l
 
   const std::string line = std::to_string(XML_GetCurrentLineNumber(state.parser));
   if (!state.refusal.empty()) {
-    result.error = FormatText(state.refusal, FileNameOf(filePath), line);
+    result.error = text::FormatText(state.refusal, FileNameOf(filePath), line);
   } else if (!ok) {
-    result.error = FormatText(
+    result.error = text::FormatText(
         text::kXmlBroken, FileNameOf(filePath),
-        FormatText(text::kXmlAtLine, line, XML_ErrorString(XML_GetErrorCode(state.parser))));
+        text::FormatText(text::kXmlAtLine, line, XML_ErrorString(XML_GetErrorCode(state.parser))));
   } else {
     result.root = std::move(state.root);
   }

@@ -99,7 +99,7 @@ ZipReader::ZipReader(std::string_view bytes, std::string_view filePath, ZipLimit
   zlib_filefunc64_def functions = MemoryFunctions(&impl_->file);
   impl_->zip = unzOpen2_64("", &functions);
   if (impl_->zip == nullptr) {
-    error_ = FormatText(text::kZipBroken, fileName_, "kein Zip-Verzeichnis");
+    error_ = text::FormatText(text::kZipBroken, fileName_, "kein Zip-Verzeichnis");
     return;
   }
   for (int step = unzGoToFirstFile(impl_->zip); step == UNZ_OK;
@@ -109,7 +109,7 @@ ZipReader::ZipReader(std::string_view bytes, std::string_view filePath, ZipLimit
     if (unzGetCurrentFileInfo64(impl_->zip, &info, name, sizeof name, nullptr, 0, nullptr, 0) !=
             UNZ_OK ||
         names_.size() >= limits_.maxMembers) {
-      error_ = FormatText(text::kZipBroken, fileName_, "Verzeichnis");
+      error_ = text::FormatText(text::kZipBroken, fileName_, "Verzeichnis");
       break;
     }
     Impl::Member member{};
@@ -132,17 +132,17 @@ bool ZipReader::Has(std::string_view name) const {
 bool ZipReader::Plausible(std::string_view name) {
   const auto found = impl_->members.find(std::string(name));
   if (impl_->zip == nullptr || found == impl_->members.end()) {
-    error_ = FormatText(text::kZipMemberMissing, fileName_, name);
+    error_ = text::FormatText(text::kZipMemberMissing, fileName_, name);
     return false;
   }
   const Impl::Member& member = found->second;
   const bool tooLarge =
       member.unpacked > limits_.maxMemberBytes ||
       member.unpacked > limits_.maxTotalBytes - std::min(totalRead_, limits_.maxTotalBytes) ||
-      (member.unpacked > (1u << 20) && member.unpacked / std::max<uint64_t>(member.packed, 1) >
-                                           limits_.maxRatio);
+      (member.unpacked > (1u << 20) &&
+       member.unpacked / std::max<uint64_t>(member.packed, 1) > limits_.maxRatio);
   if (tooLarge) {
-    error_ = FormatText(text::kZipTooLarge, fileName_, name);
+    error_ = text::FormatText(text::kZipTooLarge, fileName_, name);
     return false;
   }
   return true;
@@ -155,7 +155,7 @@ bool ZipReader::Read(std::string_view name, std::string& out) {
   unz64_file_pos position = member.position;
   if (unzGoToFilePos64(impl_->zip, &position) != UNZ_OK ||
       unzOpenCurrentFile(impl_->zip) != UNZ_OK) {
-    error_ = FormatText(text::kZipBroken, fileName_, name);
+    error_ = text::FormatText(text::kZipBroken, fileName_, name);
     return false;
   }
   out.resize(static_cast<size_t>(member.unpacked));
@@ -173,9 +173,9 @@ bool ZipReader::Read(std::string_view name, std::string& out) {
   const int closed = unzCloseCurrentFile(impl_->zip);  // checks the CRC
   totalRead_ += done;
   if (longer) {
-    error_ = FormatText(text::kZipTooLarge, fileName_, name);
+    error_ = text::FormatText(text::kZipTooLarge, fileName_, name);
   } else if (count < 0 || done != member.unpacked || closed != UNZ_OK) {
-    error_ = FormatText(text::kZipBroken, fileName_, name);
+    error_ = text::FormatText(text::kZipBroken, fileName_, name);
   } else {
     return true;
   }

@@ -15,7 +15,7 @@
 #include "texts/texts.h"
 #include "ui/pages.h"
 
-namespace zelluo {
+namespace zelluo::core {
 namespace {
 
 struct Resolution {
@@ -31,7 +31,7 @@ constexpr std::array kSupportedResolutions = {
 };
 
 void SetDefaults(Application& app) {
-  app.settings = DefaultSettings(app.platform.Today());
+  app.settings = settings::DefaultSettings(app.platform.Today());
   app.Author = std::string(text::kAuthor);
   app.ProgramSizeKb = ProgramSizeKb(app.platform);
   app.geometry = WindowGeometry{};
@@ -41,14 +41,14 @@ void SetDefaults(Application& app) {
 
 }  // namespace
 
-int32_t ProgramSizeKb(Platform& platform) {
+int32_t ProgramSizeKb(platform::Platform& platform) {
   // -1 (missing) and -2 (a folder) divide to 0.
   int64_t bytes = platform.FileSize(platform.ExecutablePath());
   return static_cast<int32_t>(bytes / 1024);
 }
 
 void MeasureScreen(Application& app) {
-  Size size = app.platform.PrimaryDisplaySize();
+  platform::Size size = app.platform.PrimaryDisplaySize();
   app.ScreenWidth = size.width;
   app.ScreenHeight = size.height;
 }
@@ -61,23 +61,24 @@ bool ResolutionSupported(int32_t width, int32_t height, int32_t ignoreRes) {
   return false;
 }
 
-void ShowResolutionMessage(Platform& platform) {
-  platform.ShowMessage(text::kResolutionTitle, text::kResolutionMessage, MessageButtons::Ok);
+void ShowResolutionMessage(platform::Platform& platform) {
+  platform.ShowMessage(text::kResolutionTitle, text::kResolutionMessage,
+                       platform::MessageButtons::Ok);
 }
 
-void LoadBuiltInAssets(Platform& platform) {
-  LoadFonts(platform);
+void LoadBuiltInAssets(platform::Platform& platform) {
+  ui::LoadFonts(platform);
   // Each picture is decoded when the platform first needs it: decoding them
   // all would be most of the program's own work before the window opens.
-  for (const EmbeddedAsset& asset : BuiltInImages()) {
-    platform.TakeImageLater(ImageId{asset.number},
-                            [asset] { return DecodeImage(asset.data, asset.size); });
+  for (const assets::EmbeddedAsset& asset : assets::BuiltInImages()) {
+    platform.TakeImageLater(platform::ImageId{asset.number},
+                            [asset] { return assets::DecodeImage(asset.data, asset.size); });
   }
-  EmbeddedAsset click = BuiltInClickSound();
-  LoadSoundFromMemory(platform, kClickSound, click.data, click.size);
+  assets::EmbeddedAsset click = assets::BuiltInClickSound();
+  assets::LoadSoundFromMemory(platform, assets::kClickSound, click.data, click.size);
 }
 
-int RunApplication(Platform& platform) {
+int RunApplication(platform::Platform& platform) {
   Application app(platform);
   // Without a device the click simply does not play.
   platform.OpenAudio();
@@ -91,8 +92,8 @@ int RunApplication(Platform& platform) {
     AddShortcuts(platform);
     CreateTrayIcon(app);
     CreateTrayMenu(platform);
-    BuildWindowFrame(platform);
-    BuildCloseButton(platform);
+    ui::BuildWindowFrame(platform);
+    ui::BuildCloseButton(platform);
     RunEventLoop(app);
   } else {
     ShowResolutionMessage(platform);
@@ -101,4 +102,4 @@ int RunApplication(Platform& platform) {
   return 0;
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::core

@@ -11,7 +11,7 @@
 #include "settings/settings_record.h"
 #include "ui/pages.h"
 
-namespace zelluo {
+namespace zelluo::core {
 
 // The main window's geometry; X and Y are overridden by centring.
 struct WindowGeometry {
@@ -27,26 +27,26 @@ struct WindowGeometry {
 };
 
 struct Application {
-  explicit Application(Platform& platform) : platform(platform), listPage(platform) {}
+  explicit Application(platform::Platform& platform) : platform(platform), listPage(platform) {}
 
-  Platform& platform;
-  SettingsRecord settings;
+  platform::Platform& platform;
+  settings::SettingsRecord settings;
   WindowGeometry geometry;
   std::string Author;
   int32_t ProgramSizeKb = 0;
   int32_t ScreenWidth = 0;
   int32_t ScreenHeight = 0;
   bool trayIconInstalled = false;
-  std::optional<Page> shownPage;  // none before the loop and for an unknown start page
+  std::optional<ui::Page> shownPage;  // none before the loop and for an unknown start page
   ListPageController listPage;
 };
 
 // The program's entry: starts up, runs, shuts down; returns the exit code, 0.
-int RunApplication(Platform& platform);
+int RunApplication(platform::Platform& platform);
 
 // The size of the executable in kilobytes, truncated toward zero (0 when the
 // size cannot be determined).
-int32_t ProgramSizeKb(Platform& platform);
+int32_t ProgramSizeKb(platform::Platform& platform);
 
 // Sets ScreenWidth and ScreenHeight from the primary display (0 without one).
 void MeasureScreen(Application& app);
@@ -55,9 +55,9 @@ void MeasureScreen(Application& app);
 bool ResolutionSupported(int32_t width, int32_t height, int32_t ignoreRes);
 
 // The modal refusal of an unsupported display.
-void ShowResolutionMessage(Platform& platform);
+void ShowResolutionMessage(platform::Platform& platform);
 
 // Fonts, then the built-in pictures, then the click sound.
-void LoadBuiltInAssets(Platform& platform);
+void LoadBuiltInAssets(platform::Platform& platform);
 
-}  // namespace zelluo
+}  // namespace zelluo::core

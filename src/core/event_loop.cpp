@@ -13,7 +13,7 @@
 #include "ui/gadgets.h"
 #include "ui/pages.h"
 
-namespace zelluo {
+namespace zelluo::core {
 namespace {
 
 constexpr int32_t kEnable = 0;
@@ -24,11 +24,11 @@ constexpr int32_t kRightPressOnTray = 1;
 // a window hidden to the tray could never come back: it starts minimised then.
 void ApplyStartState(Application& app) {
   if (app.settings.StartTray == 1 && app.trayIconInstalled) {
-    EnableTrayEntry(app.platform, menu::kHide, kDisable);
+    EnableTrayEntry(app.platform, ui::menu::kHide, kDisable);
     HideMainWindow(app.platform);
     return;
   }
-  EnableTrayEntry(app.platform, menu::kShow, kDisable);
+  EnableTrayEntry(app.platform, ui::menu::kShow, kDisable);
   if (app.settings.StartTray == 1) return;  // no tray: stays minimised
   if (app.settings.StartMinimize == 0) RestoreMainWindow(app.platform);
 }
@@ -46,48 +46,48 @@ void EndSession(Application& app, LoopState& loop) {
   loop.SessionEnded = true;
   loop.Quit = 1;
   app.listPage.DropImport();
-  if (app.shownPage == Page::List) app.listPage.KeepDraft(app.platform.Now());
+  if (app.shownPage == ui::Page::List) app.listPage.KeepDraft(app.platform.Now());
 }
 
 void DispatchMenu(Application& app, LoopState& loop, int32_t entry) {
-  if (app.shownPage == Page::List && app.listPage.HandleMenu(entry)) return;
+  if (app.shownPage == ui::Page::List && app.listPage.HandleMenu(entry)) return;
   switch (entry) {
-    case menu::kQuit:
+    case ui::menu::kQuit:
       Quit(app, loop);
       break;
-    case menu::kBackToMain:
+    case ui::menu::kBackToMain:
       ReturnToMainPageFromEverywhere(app);
       break;
-    case menu::kShow:
+    case ui::menu::kShow:
       ShowMainWindow(app.platform);
       RestoreMainWindow(app.platform);
-      EnableTrayEntry(app.platform, menu::kShow, kDisable);
-      EnableTrayEntry(app.platform, menu::kHide, kEnable);
+      EnableTrayEntry(app.platform, ui::menu::kShow, kDisable);
+      EnableTrayEntry(app.platform, ui::menu::kHide, kEnable);
       break;
-    case menu::kHide:
+    case ui::menu::kHide:
       HideMainWindow(app.platform);
-      EnableTrayEntry(app.platform, menu::kShow, kEnable);
-      EnableTrayEntry(app.platform, menu::kHide, kDisable);
+      EnableTrayEntry(app.platform, ui::menu::kShow, kEnable);
+      EnableTrayEntry(app.platform, ui::menu::kHide, kDisable);
       break;
     default:
       break;
   }
 }
 
-void DispatchGadget(Application& app, LoopState& loop, const Event& event) {
-  if (app.shownPage == Page::List && app.listPage.HandleGadget(event)) return;
-  if (event.type != kGadgetClick) return;
-  const GadgetId gadget = event.Gadget();
-  if (gadget >= gadget::kIconPlay && gadget <= gadget::kIconAbout) {
+void DispatchGadget(Application& app, LoopState& loop, const platform::Event& event) {
+  if (app.shownPage == ui::Page::List && app.listPage.HandleGadget(event)) return;
+  if (event.type != platform::kGadgetClick) return;
+  const platform::GadgetId gadget = event.Gadget();
+  if (gadget >= ui::gadget::kIconPlay && gadget <= ui::gadget::kIconAbout) {
     OpenPage(app, gadget);
-  } else if (gadget == gadget::kInformation) {
+  } else if (gadget == ui::gadget::kInformation) {
     PlayClickSound(app.platform, app.settings);
     ShowInformation(app);
-  } else if (gadget == gadget::kClose) {
+  } else if (gadget == ui::gadget::kClose) {
     Quit(app, loop);
-  } else if (PageOfBackButton(gadget)) {
+  } else if (ui::PageOfBackButton(gadget)) {
     ReturnToMainPage(app, gadget);
-  } else if (FindOptionPair(gadget) != nullptr) {
+  } else if (ui::FindOptionPair(gadget) != nullptr) {
     ApplyOptionChange(app, gadget, loop.Quit);
   }
 }
@@ -102,11 +102,11 @@ void ShowInformation(Application& app) {
   message += text::kInformationSize;
   message += std::to_string(app.ProgramSizeKb);
   message += text::kKilobytes;
-  app.platform.ShowMessage(app.settings.Name, message, MessageButtons::Ok);
+  app.platform.ShowMessage(app.settings.Name, message, platform::MessageButtons::Ok);
 }
 
 void RunEventLoop(Application& app) {
-  Platform& platform = app.platform;
+  platform::Platform& platform = app.platform;
   ReadAllSettings(platform, app.settings);
   BuildPages(PagesOf(app));
   ShowStartPage(app);
@@ -119,40 +119,41 @@ void RunEventLoop(Application& app) {
     // place of the wait.
     const bool working = app.listPage.ImportRunning() || app.listPage.PreparingCollection();
     const int32_t waitMs = working ? 0 : kEventWaitMs;
-    Event event = platform.WaitEvent(waitMs);
-    if (event.kind == EventKind::Tray && event.number == kRightPressOnTray) ShowTrayMenu(platform);
-    if (event.kind == EventKind::CloseRequest) Quit(app, loop);
-    if (event.kind == EventKind::SessionEnd) EndSession(app, loop);
+    platform::Event event = platform.WaitEvent(waitMs);
+    if (event.kind == platform::EventKind::Tray && event.number == kRightPressOnTray)
+      ShowTrayMenu(platform);
+    if (event.kind == platform::EventKind::CloseRequest) Quit(app, loop);
+    if (event.kind == platform::EventKind::SessionEnd) EndSession(app, loop);
     switch (event.kind) {
-      case EventKind::LeftButtonPressed:
+      case platform::EventKind::LeftButtonPressed:
         DragMainWindow(platform);
         break;
-      case EventKind::Menu:
+      case platform::EventKind::Menu:
         DispatchMenu(app, loop, event.number);
         break;
-      case EventKind::Gadget:
+      case platform::EventKind::Gadget:
         DispatchGadget(app, loop, event);
         break;
       default:
         break;
     }
-    if (event.kind != EventKind::None) {
+    if (event.kind != platform::EventKind::None) {
       // Hover pictures follow the mouse only after an event that moved it.
-      Point mouse = platform.MousePosition();
+      platform::Point mouse = platform.MousePosition();
       if (mouse.x != loop.LastMouseX || mouse.y != loop.LastMouseY) {
         loop.LastMouseX = mouse.x;
         loop.LastMouseY = mouse.y;
-        UpdateHover(platform, mouse.x, mouse.y);
+        ui::UpdateHover(platform, mouse.x, mouse.y);
       }
     }
     StepImport(app.listPage, platform);
     app.listPage.StepOpening();
-    if (app.shownPage == Page::List) {
-      app.listPage.WatchCollection(event.kind == EventKind::None ? waitMs : 0);
+    if (app.shownPage == ui::Page::List) {
+      app.listPage.WatchCollection(event.kind == platform::EventKind::None ? waitMs : 0);
     }
   }
   platform.SetSessionEndHandler({});
   if (app.settings.Fadeout == 1 && !loop.SessionEnded) FadeOutAndClose(platform);
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::core

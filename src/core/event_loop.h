@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace zelluo {
+namespace zelluo::core {
 
 struct Application;
 
@@ -22,4 +22,4 @@ void RunEventLoop(Application& app);
 // The information box of button 106: name, version and program size.
 void ShowInformation(Application& app);
 
-}  // namespace zelluo
+}  // namespace zelluo::core

@@ -15,15 +15,15 @@
 #include "texts/texts.h"
 #include "ui/gadgets.h"
 
-namespace zelluo {
+namespace zelluo::core {
 
 namespace {
 
 // How long one slice of an import may hold the event loop.
 constexpr auto kImportSlice = std::chrono::milliseconds(40);
 
-void ShowImportStatus(Platform& platform, std::string_view status) {
-  platform.SetGadgetText(gadget::kExchangeStatus, status);
+void ShowImportStatus(platform::Platform& platform, std::string_view status) {
+  platform.SetGadgetText(ui::gadget::kExchangeStatus, status);
 }
 
 using text::WithThousandsDots;
@@ -34,7 +34,7 @@ std::string FilmCount(int64_t count) {
 }
 
 // 7. Dezember 2026
-std::string GermanDate(const LocalDate& date) {
+std::string GermanDate(const platform::LocalDate& date) {
   const auto month = static_cast<size_t>(std::clamp(date.month, 1, 12) - 1);
   return std::to_string(date.day) + ". " + std::string(text::kMonths[month]) + " " +
          std::to_string(date.year);
@@ -43,45 +43,45 @@ std::string GermanDate(const LocalDate& date) {
 std::string PreviewText(const std::string& path, const collection::ImportPlan& plan) {
   const int64_t found = static_cast<int64_t>(plan.fresh.size()) + plan.duplicates;
   std::string preview =
-      FormatText(text::kImportPreviewFile, collection::FileNameOf(path), plan.source.format);
-  preview += FormatText(text::kImportPreviewFound, FilmCount(found));
-  preview += FormatText(text::kImportPreviewDuplicates, WithThousandsDots(plan.duplicates));
+      text::FormatText(text::kImportPreviewFile, collection::FileNameOf(path), plan.source.format);
+  preview += text::FormatText(text::kImportPreviewFound, FilmCount(found));
+  preview += text::FormatText(text::kImportPreviewDuplicates, WithThousandsDots(plan.duplicates));
   if (!plan.source.unmappedFields.empty()) {
     std::string fields;
     for (const std::string& field : plan.source.unmappedFields) {
       fields += (fields.empty() ? "" : ", ") + field;
     }
-    preview += FormatText(text::kImportPreviewUnmapped, fields);
+    preview += text::FormatText(text::kImportPreviewUnmapped, fields);
   }
   preview += text::kImportQuestion;
   return preview;
 }
 
 // The collection is there and no import is under way; otherwise says why not.
-bool ReadyForExchange(ListPageController& listPage, Platform& platform) {
+bool ReadyForExchange(ListPageController& listPage, platform::Platform& platform) {
   std::optional<UserMessage> refusal = listPage.WhyNoExchange();
   if (refusal) ShowUserMessage(platform, *refusal);
   return !refusal;
 }
 
 // The import's films stored, after every cover was taken over.
-UserMessage FinishImport(ListPageController& listPage, Platform& platform) {
+UserMessage FinishImport(ListPageController& listPage, platform::Platform& platform) {
   std::unique_ptr<ImportJob> job = listPage.EndImport();
   std::vector<collection::Film> films = job->TakeFilms();
   ShowImportStatus(platform, "");
   collection::SyncImportedCovers(listPage.CoverFolder());
   collection::ChangeResult stored = listPage.StoreImportedFilms(films);
   if (!stored.Ok()) return UserMessage::Error(stored.message);
-  std::string message = FormatText(text::kImportDone, FilmCount(stored.filmsAdded));
+  std::string message = text::FormatText(text::kImportDone, FilmCount(stored.filmsAdded));
   if (job->CoverProblems() > 0) {
-    message += FormatText(text::kImportCoverProblems, WithThousandsDots(job->CoverProblems()),
-                          job->FirstCoverProblem());
+    message += text::FormatText(text::kImportCoverProblems, WithThousandsDots(job->CoverProblems()),
+                                job->FirstCoverProblem());
   }
   return UserMessage::Info(std::move(message));
 }
 
 // The films read from the file told in a preview, and the import begun after Ja.
-void PreviewImport(ListPageController& listPage, Platform& platform,
+void PreviewImport(ListPageController& listPage, platform::Platform& platform,
                    collection::ImportFileReading& reading) {
   const std::string& path = reading.Path();
   collection::ImportResult source = reading.Result();
@@ -90,8 +90,8 @@ void PreviewImport(ListPageController& listPage, Platform& platform,
     return;
   }
   if (source.films.empty()) {
-    ShowUserMessage(platform, UserMessage::Info(FormatText(text::kImportNothingFound,
-                                                           collection::FileNameOf(path))));
+    ShowUserMessage(platform, UserMessage::Info(text::FormatText(text::kImportNothingFound,
+                                                                 collection::FileNameOf(path))));
     return;
   }
   CollectionRead known = listPage.ReadAllFilms();
@@ -101,27 +101,28 @@ void PreviewImport(ListPageController& listPage, Platform& platform,
   }
   collection::ImportPlan plan = collection::PlanImport(std::move(source), known.films);
   if (plan.fresh.empty()) {
-    ShowUserMessage(
-        platform, UserMessage::Info(FormatText(text::kImportAllKnown, FilmCount(plan.duplicates))));
+    ShowUserMessage(platform, UserMessage::Info(text::FormatText(text::kImportAllKnown,
+                                                                 FilmCount(plan.duplicates))));
     return;
   }
-  if (platform.ShowMessage(text::kProgramTitle, PreviewText(path, plan), MessageButtons::YesNo) !=
-      MessageAnswer::Yes) {
+  if (platform.ShowMessage(text::kProgramTitle, PreviewText(path, plan),
+                           platform::MessageButtons::YesNo) != platform::MessageAnswer::Yes) {
     return;
   }
   listPage.BeginImport(std::make_unique<ImportJob>(std::move(plan)));
   StepImport(listPage, platform);
 }
 
-void ShowReadingStatus(Platform& platform, const collection::ImportFileReading& reading) {
-  ShowImportStatus(platform, FormatText(text::kImportReading, std::to_string(reading.Percent())));
+void ShowReadingStatus(platform::Platform& platform, const collection::ImportFileReading& reading) {
+  ShowImportStatus(platform,
+                   text::FormatText(text::kImportReading, std::to_string(reading.Percent())));
 }
 
 }  // namespace
 
-void StartImport(ListPageController& listPage, Platform& platform, size_t readSlice) {
+void StartImport(ListPageController& listPage, platform::Platform& platform, size_t readSlice) {
   if (!ReadyForExchange(listPage, platform) || !listPage.LeaveFilm()) return;
-  const std::vector<FileFilter> filters = {
+  const std::vector<platform::FileFilter> filters = {
       {std::string(text::kImportableFiles),
        {"*.csv", "*.txt", "*.tsv", "*.gcs", "*.tc", "*.xml", "*.nfo", "*.db", "*.zip"}},
       {std::string(text::kAllFiles), {"*"}}};
@@ -137,7 +138,7 @@ void StartImport(ListPageController& listPage, Platform& platform, size_t readSl
   PreviewImport(listPage, platform, *reading);
 }
 
-void StepImport(ListPageController& listPage, Platform& platform) {
+void StepImport(ListPageController& listPage, platform::Platform& platform) {
   if (collection::ImportFileReading* reading = listPage.RunningReading()) {
     reading->ReadSlice();
     if (!reading->Finished()) {
@@ -153,28 +154,29 @@ void StepImport(ListPageController& listPage, Platform& platform) {
   job->TakeOverCovers(listPage.CoverFolder(), std::chrono::steady_clock::now() + kImportSlice);
   if (!job->Finished()) {
     ShowImportStatus(platform,
-                     FormatText(text::kImportProgress, WithThousandsDots(job->FilmsDone()),
-                                WithThousandsDots(job->FilmCount())));
+                     text::FormatText(text::kImportProgress, WithThousandsDots(job->FilmsDone()),
+                                      WithThousandsDots(job->FilmCount())));
     return;
   }
   ShowUserMessage(platform, FinishImport(listPage, platform));
 }
 
-bool MayQuitDuringImport(ListPageController& listPage, Platform& platform) {
+bool MayQuitDuringImport(ListPageController& listPage, platform::Platform& platform) {
   if (!listPage.ImportRunning()) return true;
-  if (platform.ShowMessage(text::kProgramTitle, text::kImportQuitQuestion, MessageButtons::YesNo) !=
-      MessageAnswer::Yes) {
+  if (platform.ShowMessage(text::kProgramTitle, text::kImportQuitQuestion,
+                           platform::MessageButtons::YesNo) != platform::MessageAnswer::Yes) {
     return false;
   }
   listPage.DropImport();  // nothing is stored
   return true;
 }
 
-void StartExport(ListPageController& listPage, Platform& platform) {
+void StartExport(ListPageController& listPage, platform::Platform& platform) {
   if (!ReadyForExchange(listPage, platform) || !listPage.LeaveFilm()) return;
-  const std::vector<FileFilter> filters = {{std::string(text::kCsvFiles), {"*.csv"}},
-                                           {std::string(text::kHtmlFiles), {"*.html", "*.htm"}},
-                                           {std::string(text::kBackupFiles), {"*.zip"}}};
+  const std::vector<platform::FileFilter> filters = {
+      {std::string(text::kCsvFiles), {"*.csv"}},
+      {std::string(text::kHtmlFiles), {"*.html", "*.htm"}},
+      {std::string(text::kBackupFiles), {"*.zip"}}};
   std::optional<std::string> chosen =
       platform.ChooseFile(text::kExportTitle, filters, true, text::kExportSuggestedName);
   if (!chosen) return;
@@ -196,12 +198,13 @@ void StartExport(ListPageController& listPage, Platform& platform) {
     return;
   }
   std::string message =
-      FormatText(text::kExportDone, FilmCount(static_cast<int64_t>(all.films.size())),
-                 collection::FileNameOf(path));
+      text::FormatText(text::kExportDone, FilmCount(static_cast<int64_t>(all.films.size())),
+                       collection::FileNameOf(path));
   if (outcome.missingCovers > 0) {
-    message += FormatText(text::kExportMissingCovers, WithThousandsDots(outcome.missingCovers));
+    message +=
+        text::FormatText(text::kExportMissingCovers, WithThousandsDots(outcome.missingCovers));
   }
   ShowUserMessage(platform, UserMessage::Info(std::move(message)));
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::core

@@ -10,21 +10,21 @@
 #include "collection/import_export.h"
 #include "platform/platform.h"
 
-namespace zelluo {
+namespace zelluo::core {
 
 class ListPageController;
 
 // Strg+I and the button "Importieren". The file is read readSlice bytes at a
 // time: the first slice at once, the others by StepImport.
-void StartImport(ListPageController& listPage, Platform& platform,
+void StartImport(ListPageController& listPage, platform::Platform& platform,
                  size_t readSlice = collection::kImportReadSlice);
 // Strg+E and the button "Exportieren".
-void StartExport(ListPageController& listPage, Platform& platform);
+void StartExport(ListPageController& listPage, platform::Platform& platform);
 
 // A slice of the running import's work, called by the event loop.
-void StepImport(ListPageController& listPage, Platform& platform);
+void StepImport(ListPageController& listPage, platform::Platform& platform);
 // Before quitting while an import runs: asks; true when the program may quit
 // (the import is dropped then and nothing is stored).
-bool MayQuitDuringImport(ListPageController& listPage, Platform& platform);
+bool MayQuitDuringImport(ListPageController& listPage, platform::Platform& platform);
 
-}  // namespace zelluo
+}  // namespace zelluo::core

@@ -5,7 +5,7 @@
 #include "collection/film_store.h"
 #include "platform/invariant.h"
 
-namespace zelluo {
+namespace zelluo::core {
 
 bool FilmRowWindow::Holds(int64_t row) const {
   return row >= firstRow_ && row < firstRow_ + static_cast<int64_t>(rows_.size());
@@ -30,4 +30,4 @@ void FilmRowWindow::Forget() {
   rows_.clear();
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::core

@@ -10,11 +10,11 @@
 
 #include "collection/film.h"
 
-namespace zelluo {
-
-namespace collection {
+namespace zelluo::collection {
 class FilmStore;
-}
+}  // namespace zelluo::collection
+
+namespace zelluo::core {
 
 class FilmRowWindow {
  public:
@@ -36,4 +36,4 @@ class FilmRowWindow {
   std::vector<collection::FilmRow> rows_;
 };
 
-}  // namespace zelluo
+}  // namespace zelluo::core

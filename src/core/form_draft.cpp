@@ -7,7 +7,7 @@
 
 #include "texts/texts.h"
 
-namespace zelluo {
+namespace zelluo::core {
 namespace {
 
 constexpr std::string_view kFirstLine = "Zelluo-Entwurf 1";
@@ -75,12 +75,12 @@ std::string TwoDigits(int32_t value) {
 }
 
 // "2026-12-07 18:30"
-std::string IsoTime(const LocalTime& time) {
+std::string IsoTime(const platform::LocalTime& time) {
   return std::to_string(time.date.year) + "-" + TwoDigits(time.date.month) + "-" +
          TwoDigits(time.date.day) + " " + TwoDigits(time.hour) + ":" + TwoDigits(time.minute);
 }
 
-std::optional<LocalTime> ParseIsoTime(std::string_view text) {
+std::optional<platform::LocalTime> ParseIsoTime(std::string_view text) {
   if (text.size() != 16 || text[4] != '-' || text[7] != '-' || text[10] != ' ' || text[13] != ':') {
     return std::nullopt;
   }
@@ -90,9 +90,10 @@ std::optional<LocalTime> ParseIsoTime(std::string_view text) {
   const auto hour = Number(text.substr(11, 2), 2, 0, 23);
   const auto minute = Number(text.substr(14, 2), 2, 0, 59);
   if (!year || !month || !day || !hour || !minute) return std::nullopt;
-  return LocalTime{LocalDate{static_cast<int32_t>(*day), static_cast<int32_t>(*month),
-                             static_cast<int32_t>(*year)},
-                   static_cast<int32_t>(*hour), static_cast<int32_t>(*minute)};
+  return platform::LocalTime{
+      platform::LocalDate{static_cast<int32_t>(*day), static_cast<int32_t>(*month),
+                          static_cast<int32_t>(*year)},
+      static_cast<int32_t>(*hour), static_cast<int32_t>(*minute)};
 }
 
 bool IsFieldName(std::string_view name) {
@@ -148,11 +149,11 @@ std::optional<FormDraft> ParseFormDraft(std::string_view bytes) {
   return draft;
 }
 
-std::string RestoreDraftQuestion(const LocalTime& written) {
+std::string RestoreDraftQuestion(const platform::LocalTime& written) {
   return std::string(text::kRestoreDraftHead) + TwoDigits(written.date.day) + "." +
          TwoDigits(written.date.month) + "." + std::to_string(written.date.year) + ", " +
          TwoDigits(written.hour) + ":" + TwoDigits(written.minute) +
          std::string(text::kRestoreDraftTail);
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::core

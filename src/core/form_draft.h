@@ -11,15 +11,15 @@
 #include "platform/platform_types.h"
 #include "ui/film_form.h"
 
-namespace zelluo {
+namespace zelluo::core {
 
 // Where the draft is kept, beside Filme.db.
 inline constexpr std::string_view kDraftFile = "Zelluo Files/Entwurf.txt";
 
 struct FormDraft {
   int64_t filmId = 0;  // 0 for a new film
-  LocalTime written;
-  NamedTexts texts;
+  platform::LocalTime written;
+  ui::NamedTexts texts;
 };
 
 // The file's bytes: a first line that names the format, then one line each
@@ -30,6 +30,6 @@ std::string FormatFormDraft(const FormDraft& draft);
 std::optional<FormDraft> ParseFormDraft(std::string_view bytes);
 
 // "Ungespeicherte Änderungen vom 07.12.2026, 18:30 wiederherstellen?"
-std::string RestoreDraftQuestion(const LocalTime& written);
+std::string RestoreDraftQuestion(const platform::LocalTime& written);
 
-}  // namespace zelluo
+}  // namespace zelluo::core

@@ -4,7 +4,7 @@
 
 #include "platform/invariant.h"
 
-namespace zelluo {
+namespace zelluo::core {
 
 ImportJob::ImportJob(collection::ImportPlan plan) : plan_(std::move(plan)) {
   // The plan keeps the films to import in fresh; the source's list is empty.
@@ -42,4 +42,4 @@ std::vector<collection::Film> ImportJob::TakeFilms() {
   return films;
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::core

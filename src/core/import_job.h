@@ -9,7 +9,7 @@
 
 #include "collection/import_export.h"
 
-namespace zelluo {
+namespace zelluo::core {
 
 class ImportJob {
  public:
@@ -40,7 +40,7 @@ class ImportJob {
   int64_t coverProblems_ = 0;
   std::string firstCoverProblem_;
   bool filmsTaken_ = false;
-  CoverCache covers_;  // a picture named by many films is decoded once
+  collection::CoverCache covers_;  // a picture named by many films is decoded once
 };
 
-}  // namespace zelluo
+}  // namespace zelluo::core

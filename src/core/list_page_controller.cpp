@@ -15,7 +15,7 @@
 #include "ui/film_form.h"
 #include "ui/gadgets.h"
 
-namespace zelluo {
+namespace zelluo::core {
 
 using collection::Film;
 using collection::FilmRow;
@@ -35,9 +35,9 @@ constexpr auto kOpeningSlice = std::chrono::milliseconds(20);
 
 }  // namespace
 
-ListPageController::ListPageController(Platform& platform)
+ListPageController::ListPageController(platform::Platform& platform)
     : platform_(platform),
-      coverFolder_(platform.LocalPath(std::string(SettingsFolder) + "/Cover")) {}
+      coverFolder_(platform.LocalPath(std::string(settings::SettingsFolder) + "/Cover")) {}
 
 ListPageController::~ListPageController() = default;
 
@@ -49,10 +49,10 @@ std::optional<FilmRow> ListPageController::RowAt(int64_t row) {
 void ListPageController::ShowFilm(const Film& film) {
   shown_ = film;
   cover_ = film.cover;
-  ShowFilmInForm(platform_, film);
-  std::optional<PixelImage> picture;
-  if (film.cover) picture = LoadCover(coverFolder_, *film.cover);
-  ShowCover(platform_, picture ? &*picture : nullptr);
+  ui::ShowFilmInForm(platform_, film);
+  std::optional<platform::PixelImage> picture;
+  if (film.cover) picture = collection::LoadCover(coverFolder_, *film.cover);
+  ui::ShowCover(platform_, picture ? &*picture : nullptr);
 }
 
 // The list anew for the current search, the shown film selected where it is
@@ -60,10 +60,10 @@ void ListPageController::ShowFilm(const Film& film) {
 void ListPageController::RefillList() {
   rowCount_ = store_ ? store_->CountFilms(query_) : 0;
   rows_.Forget();
-  platform_.SetListRowCount(gadget::kFilmList, static_cast<int32_t>(rowCount_));
+  platform_.SetListRowCount(ui::gadget::kFilmList, static_cast<int32_t>(rowCount_));
   std::optional<int64_t> row;
   if (store_ && shown_.id != 0) row = store_->PositionOf(query_, shown_.id);
-  platform_.SetListSelection(gadget::kFilmList, row ? static_cast<int32_t>(*row) : -1);
+  platform_.SetListSelection(ui::gadget::kFilmList, row ? static_cast<int32_t>(*row) : -1);
 }
 
 // Shows the film of a row of the list; false when it could not be read.
@@ -77,16 +77,16 @@ bool ListPageController::ShowRow(int64_t row) {
     return false;
   }
   ShowFilm(*film);
-  platform_.SetListSelection(gadget::kFilmList, static_cast<int32_t>(row));
+  platform_.SetListSelection(ui::gadget::kFilmList, static_cast<int32_t>(row));
   return true;
 }
 
 bool ListPageController::HasUnsavedChanges() {
-  return opened_ && (cover_ != shown_.cover || FormDiffersFrom(platform_, shown_));
+  return opened_ && (cover_ != shown_.cover || ui::FormDiffersFrom(platform_, shown_));
 }
 
 bool ListPageController::SaveForm() {
-  FormReading reading = ReadFilmForm(platform_, shown_);
+  ui::FormReading reading = ui::ReadFilmForm(platform_, shown_);
   reading.film.cover = cover_;
   if (!reading.problem.empty()) {
     ShowUserMessage(platform_, UserMessage::Error(std::string(reading.problem)));
@@ -124,7 +124,7 @@ void ListPageController::GoToRow(int64_t row) {
 }
 
 void ListPageController::StepThroughList(int64_t step) {
-  const int32_t selected = platform_.ListSelection(gadget::kFilmList);
+  const int32_t selected = platform_.ListSelection(ui::gadget::kFilmList);
   const int64_t last = rowCount_ - 1;
   if (last < 0) return;
   GoToRow(selected < 0 ? 0 : std::clamp<int64_t>(selected + step, 0, last));
@@ -133,17 +133,17 @@ void ListPageController::StepThroughList(int64_t step) {
 void ListPageController::StartNewFilm() {
   if (!LeaveFilm()) return;
   ShowFilm(Film{});
-  platform_.SetListSelection(gadget::kFilmList, -1);
-  platform_.FocusGadget(gadget::kTitleField);
+  platform_.SetListSelection(ui::gadget::kFilmList, -1);
+  platform_.FocusGadget(ui::gadget::kTitleField);
 }
 
 void ListPageController::DeleteShownFilm() {
   if (!store_ || shown_.id == 0) return;
-  if (platform_.ShowMessage(text::kProgramTitle, text::kConfirmDeleteFilm, MessageButtons::YesNo) !=
-      MessageAnswer::Yes) {
+  if (platform_.ShowMessage(text::kProgramTitle, text::kConfirmDeleteFilm,
+                            platform::MessageButtons::YesNo) != platform::MessageAnswer::Yes) {
     return;
   }
-  const int32_t row = platform_.ListSelection(gadget::kFilmList);
+  const int32_t row = platform_.ListSelection(ui::gadget::kFilmList);
   collection::ChangeResult deleted = store_->DeleteFilm(shown_.id);
   if (!deleted.Ok()) {
     ShowUserMessage(platform_, UserMessage::Error(deleted.message));
@@ -166,25 +166,25 @@ void ListPageController::BringBackDeletedFilm() {
 }
 
 void ListPageController::ChooseCover() {
-  const std::vector<FileFilter> pictures = {
-      FileFilter{std::string(text::kPictures), {"*.jpg", "*.jpeg", "*.png"}}};
+  const std::vector<platform::FileFilter> pictures = {
+      platform::FileFilter{std::string(text::kPictures), {"*.jpg", "*.jpeg", "*.png"}}};
   std::optional<std::string> path =
       platform_.ChooseFile(text::kChooseCoverTitle, pictures, false, "");
   if (!path) return;
-  CoverResult cover = TakeOverCover(coverFolder_, *path);
+  collection::CoverResult cover = collection::TakeOverCover(coverFolder_, *path);
   if (!cover.error.empty()) {
     ShowUserMessage(platform_, UserMessage::Error(cover.error));
     return;
   }
   cover_ = cover.fileName;
-  std::optional<PixelImage> picture = LoadCover(coverFolder_, cover.fileName);
-  ShowCover(platform_, picture ? &*picture : nullptr);
+  std::optional<platform::PixelImage> picture = collection::LoadCover(coverFolder_, cover.fileName);
+  ui::ShowCover(platform_, picture ? &*picture : nullptr);
 }
 
-ListRowSource ListPageController::RowSource() {
+platform::ListRowSource ListPageController::RowSource() {
   return [this](int32_t row) {
     std::optional<FilmRow> found = RowAt(row);
-    return found ? FilmRowTexts(*found) : std::vector<std::string>(4);
+    return found ? ui::FilmRowTexts(*found) : std::vector<std::string>(4);
   };
 }
 
@@ -192,7 +192,8 @@ void ListPageController::Enter() {
   const bool first = !opened_;
   if (!opened_) {
     opened_ = true;
-    collection::OpenResult opened = FilmStore::BeginOpen(platform_.LocalPath(SettingsFolder));
+    collection::OpenResult opened =
+        FilmStore::BeginOpen(platform_.LocalPath(settings::SettingsFolder));
     // A store, or none and the reason.
     storeProblem_ = opened.store ? UserMessage{} : UserMessage::Error(opened.message);
     store_ = std::move(opened.store);
@@ -204,9 +205,9 @@ void ListPageController::Enter() {
     // Films another program wrote while the page was away are found and sorted.
     store_->RefreshDerivedData();
   }
-  std::optional<Film> again;
+  std::optional<collection::Film> again;
   if (store_ && shown_.id != 0) again = store_->LoadFilm(shown_.id);
-  ShowFilm(again ? *again : Film{});
+  ShowFilm(again ? *again : collection::Film{});
   RefillList();
   if (!again && rowCount_ > 0) ShowRow(0);
   if (first && opening_) {
@@ -214,7 +215,7 @@ void ListPageController::Enter() {
     ShowOpeningProgress(store_->StepOpening(std::chrono::steady_clock::now()));
   }
   if (draftPending_ && store_ && store_->Readable()) OfferDraftBack();
-  platform_.FocusGadget(gadget::kSearchField);
+  platform_.FocusGadget(ui::gadget::kSearchField);
   // What the page shows now is what later changes are told against.
   if (store_) store_->ChangedByOthers();
 }
@@ -224,12 +225,12 @@ bool ListPageController::PreparingCollection() const { return opening_ && store_
 void ListPageController::ShowOpeningProgress(const collection::OpeningProgress& progress) {
   const bool shown = !progress.finished && progress.filmsToPrepare > 0;
   if (shown) {
-    platform_.SetGadgetText(
-        gadget::kExchangeStatus,
-        FormatText(text::kCollectionPreparing, text::WithThousandsDots(progress.filmsPrepared),
-                   text::WithThousandsDots(progress.filmsToPrepare)));
+    platform_.SetGadgetText(ui::gadget::kExchangeStatus,
+                            text::FormatText(text::kCollectionPreparing,
+                                             text::WithThousandsDots(progress.filmsPrepared),
+                                             text::WithThousandsDots(progress.filmsToPrepare)));
   } else if (progressShown_) {
-    platform_.SetGadgetText(gadget::kExchangeStatus, "");
+    platform_.SetGadgetText(ui::gadget::kExchangeStatus, "");
   }
   progressShown_ = shown;
 }
@@ -250,12 +251,12 @@ void ListPageController::StepOpening() {
   }
   // Prepared films show only now, and made-again derived data may move rows.
   if (!HasUnsavedChanges()) {
-    std::optional<Film> again;
+    std::optional<collection::Film> again;
     if (shown_.id != 0) again = store_->LoadFilm(shown_.id);
     if (again) {
       if (*again != shown_) ShowFilm(*again);
     } else if (shown_.id != 0) {
-      ShowFilm(Film{});
+      ShowFilm(collection::Film{});
     }
   }
   RefillList();
@@ -264,9 +265,9 @@ void ListPageController::StepOpening() {
   store_->ChangedByOthers();
 }
 
-void ListPageController::KeepDraft(const LocalTime& now) {
+void ListPageController::KeepDraft(const platform::LocalTime& now) {
   if (!HasUnsavedChanges()) return;
-  const FormDraft draft{shown_.id, now, ReadFormTexts(platform_)};
+  const FormDraft draft{shown_.id, now, ui::ReadFormTexts(platform_)};
   platform_.WriteFileAtomic(kDraftFile, FormatFormDraft(draft));
 }
 
@@ -280,14 +281,14 @@ void ListPageController::OfferDraftBack() {
   // A damaged or foreign file is passed over, and removed like any other.
   if (const std::optional<FormDraft> draft = ParseFormDraft(*bytes)) {
     if (platform_.ShowMessage(text::kProgramTitle, RestoreDraftQuestion(draft->written),
-                              MessageButtons::YesNo) == MessageAnswer::Yes) {
+                              platform::MessageButtons::YesNo) == platform::MessageAnswer::Yes) {
       // The texts go into the form as the user's unsaved edits: of the film,
       // or of a new one when the film is gone since.
-      std::optional<Film> film;
+      std::optional<collection::Film> film;
       if (draft->filmId != 0) film = store_->LoadFilm(draft->filmId);
-      ShowFilm(film ? *film : Film{});
+      ShowFilm(film ? *film : collection::Film{});
       RefillList();
-      PutFormTexts(platform_, draft->texts);
+      ui::PutFormTexts(platform_, draft->texts);
     }
   }
   platform_.RemoveFile(kDraftFile);
@@ -310,9 +311,9 @@ void ListPageController::TakeOverOthersChanges() {
   // Films another program wrote are found and sorted.
   store_->RefreshDerivedData();
   if (!HasUnsavedChanges() && shown_.id != 0) {
-    std::optional<Film> again = store_->LoadFilm(shown_.id);
+    std::optional<collection::Film> again = store_->LoadFilm(shown_.id);
     if (!again && store_->ReadProblem().empty()) {
-      ShowFilm(Film{});  // deleted by the other program
+      ShowFilm(collection::Film{});  // deleted by the other program
     } else if (again && *again != shown_) {
       ShowFilm(*again);
     }
@@ -323,82 +324,82 @@ void ListPageController::TakeOverOthersChanges() {
 bool ListPageController::LeaveFilm() {
   if (!HasUnsavedChanges()) return true;
   if (platform_.ShowMessage(text::kProgramTitle, text::kConfirmSaveChanges,
-                            MessageButtons::YesNo) == MessageAnswer::Yes) {
+                            platform::MessageButtons::YesNo) == platform::MessageAnswer::Yes) {
     return SaveForm();
   }
   ShowFilm(shown_);
   return true;
 }
 
-bool ListPageController::HandleGadget(const Event& event) {
+bool ListPageController::HandleGadget(const platform::Event& event) {
   switch (event.Gadget()) {
-    case gadget::kSearchField:
-      if (event.type != kGadgetTextChanged) return true;
-      query_ = platform_.GadgetText(gadget::kSearchField);
+    case ui::gadget::kSearchField:
+      if (event.type != platform::kGadgetTextChanged) return true;
+      query_ = platform_.GadgetText(ui::gadget::kSearchField);
       RefillList();
       return true;
-    case gadget::kFilmList:
-      if (event.type == kGadgetSelectionChanged) {
-        GoToRow(platform_.ListSelection(gadget::kFilmList));
+    case ui::gadget::kFilmList:
+      if (event.type == platform::kGadgetSelectionChanged) {
+        GoToRow(platform_.ListSelection(ui::gadget::kFilmList));
       }
       return true;
-    case gadget::kNewFilm:
+    case ui::gadget::kNewFilm:
       StartNewFilm();
       return true;
-    case gadget::kSaveFilm:
+    case ui::gadget::kSaveFilm:
       SaveForm();
       return true;
-    case gadget::kDeleteFilm:
+    case ui::gadget::kDeleteFilm:
       DeleteShownFilm();
       return true;
-    case gadget::kImportFilms:
-      if (event.type == kGadgetClick) StartImport(*this, platform_);
+    case ui::gadget::kImportFilms:
+      if (event.type == platform::kGadgetClick) StartImport(*this, platform_);
       return true;
-    case gadget::kExportFilms:
-      if (event.type == kGadgetClick) StartExport(*this, platform_);
+    case ui::gadget::kExportFilms:
+      if (event.type == platform::kGadgetClick) StartExport(*this, platform_);
       return true;
-    case gadget::kCover:
-    case gadget::kChooseCover:
-      if (event.type == kGadgetClick) ChooseCover();
+    case ui::gadget::kCover:
+    case ui::gadget::kChooseCover:
+      if (event.type == platform::kGadgetClick) ChooseCover();
       return true;
     default:
-      return event.type != kGadgetClick;  // typing in the form's fields
+      return event.type != platform::kGadgetClick;  // typing in the form's fields
   }
 }
 
 bool ListPageController::HandleMenu(int32_t entry) {
   switch (entry) {
-    case menu::kNewFilm:
+    case ui::menu::kNewFilm:
       StartNewFilm();
       return true;
-    case menu::kSaveFilm:
+    case ui::menu::kSaveFilm:
       SaveForm();
       return true;
-    case menu::kDeleteFilm:
+    case ui::menu::kDeleteFilm:
       DeleteShownFilm();
       return true;
-    case menu::kUndoDelete:
+    case ui::menu::kUndoDelete:
       BringBackDeletedFilm();
       return true;
-    case menu::kFindFilm:
-      platform_.FocusGadget(gadget::kSearchField);
+    case ui::menu::kFindFilm:
+      platform_.FocusGadget(ui::gadget::kSearchField);
       return true;
-    case menu::kImportFilms:
+    case ui::menu::kImportFilms:
       StartImport(*this, platform_);
       return true;
-    case menu::kExportFilms:
+    case ui::menu::kExportFilms:
       StartExport(*this, platform_);
       return true;
-    case menu::kPreviousFilm:
+    case ui::menu::kPreviousFilm:
       StepThroughList(-1);
       return true;
-    case menu::kNextFilm:
+    case ui::menu::kNextFilm:
       StepThroughList(1);
       return true;
-    case menu::kPageUp:
+    case ui::menu::kPageUp:
       StepThroughList(-kRowsOnScreen);
       return true;
-    case menu::kPageDown:
+    case ui::menu::kPageDown:
       StepThroughList(kRowsOnScreen);
       return true;
     default:
@@ -462,4 +463,4 @@ collection::ChangeResult ListPageController::StoreImportedFilms(const std::vecto
   return stored;
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::core

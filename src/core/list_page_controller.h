@@ -16,14 +16,14 @@
 #include "core/user_message.h"
 #include "platform/platform.h"
 
-namespace zelluo {
-
-namespace collection {
+namespace zelluo::collection {
 class FilmStore;
 class ImportFileReading;
 struct ChangeResult;
 struct OpeningProgress;
-}  // namespace collection
+}  // namespace zelluo::collection
+
+namespace zelluo::core {
 
 class ImportJob;
 
@@ -35,7 +35,7 @@ struct CollectionRead {
 
 class ListPageController {
  public:
-  explicit ListPageController(Platform& platform);
+  explicit ListPageController(platform::Platform& platform);
   ~ListPageController();
   ListPageController(const ListPageController&) = delete;
   ListPageController& operator=(const ListPageController&) = delete;
@@ -43,7 +43,7 @@ class ListPageController {
   // The list's rows, fetched from the collection as the list shows them, a
   // window of rows at a time: asking again for a row the window holds costs
   // a lookup and the row's texts, so a list may ask for every cell it draws.
-  ListRowSource RowSource();
+  platform::ListRowSource RowSource();
 
   // The page comes into view: the collection is opened (the first time, so
   // that a start that never shows the page costs nothing), the list filled,
@@ -67,7 +67,7 @@ class ListPageController {
   // The session ends: unsaved changes in the form are kept as a draft beside
   // the collection (form_draft.h), asking nothing. The first Enter() of a
   // later run offers them back.
-  void KeepDraft(const LocalTime& now);
+  void KeepDraft(const platform::LocalTime& now);
 
   // Called on every pass of the event loop while the page is shown, with the
   // milliseconds the pass waited for an event in vain: about every 500 ms
@@ -79,7 +79,7 @@ class ListPageController {
 
   // The page's gadget events and menu entries (keys) while it is shown; false
   // for events that are not its own.
-  bool HandleGadget(const Event& event);
+  bool HandleGadget(const platform::Event& event);
   bool HandleMenu(int32_t entry);
 
   // --- for import and export ---
@@ -132,7 +132,7 @@ class ListPageController {
   void OfferDraftBack();
   void ShowOpeningProgress(const collection::OpeningProgress& progress);
 
-  Platform& platform_;
+  platform::Platform& platform_;
   const std::string coverFolder_;
   bool opened_ = false;
   bool opening_ = false;        // the end of the collection's opening not yet taken over
@@ -153,4 +153,4 @@ class ListPageController {
   std::chrono::steady_clock::time_point lastWatch_;
 };
 
-}  // namespace zelluo
+}  // namespace zelluo::core

@@ -7,7 +7,7 @@
 #include "core/application.h"
 #include "texts/texts.h"
 
-namespace zelluo {
+namespace zelluo::core {
 namespace {
 
 constexpr int32_t kFadeSteps = 15;
@@ -28,25 +28,26 @@ int32_t RoundHalfEven(double value) {
 
 }  // namespace
 
-Rect CentredWindowRect(int32_t width, int32_t height, int32_t screenWidth, int32_t screenHeight) {
+platform::Rect CentredWindowRect(int32_t width, int32_t height, int32_t screenWidth,
+                                 int32_t screenHeight) {
   // A screen that could not be measured (0 x 0) leaves the size alone rather
   // than making the window vanish.
   if (screenWidth > 0 && width > screenWidth) width = screenWidth;
   if (screenHeight > 0 && height > screenHeight) height = screenHeight;
-  return Rect{(screenWidth - width) / 2, (screenHeight - height) / 2, width, height};
+  return platform::Rect{(screenWidth - width) / 2, (screenHeight - height) / 2, width, height};
 }
 
 void OpenMainWindow(Application& app) {
   const WindowGeometry& geometry = app.geometry;
-  WindowRequest request;
+  platform::WindowRequest request;
   request.title = std::string(text::kWindowTitle);
   request.clientRect =
       geometry.Centred
           ? CentredWindowRect(geometry.Width, geometry.Height, app.ScreenWidth, app.ScreenHeight)
-          : Rect{geometry.X, geometry.Y, geometry.Width, geometry.Height};
-  request.background = kWindowColour;
+          : platform::Rect{geometry.X, geometry.Y, geometry.Width, geometry.Height};
+  request.background = assets::kWindowColour;
   request.minimised = geometry.Minimised;
-  request.iconImage = image::kProgramIcon;
+  request.iconImage = assets::image::kProgramIcon;
   if (!app.platform.OpenWindow(request)) return;
   // The region keeps the full design size even on a smaller screen: the part
   // beyond the clipped window is simply not there.
@@ -54,13 +55,19 @@ void OpenMainWindow(Application& app) {
                                geometry.CornerHeight);
 }
 
-void ShowMainWindow(Platform& platform) { platform.ShowWindow(WindowShow::Show); }
-void HideMainWindow(Platform& platform) { platform.ShowWindow(WindowShow::Hide); }
-void RestoreMainWindow(Platform& platform) { platform.ShowWindow(WindowShow::Restore); }
-void DragMainWindow(Platform& platform) { platform.DragWindow(); }
+void ShowMainWindow(platform::Platform& platform) {
+  platform.ShowWindow(platform::WindowShow::Show);
+}
+void HideMainWindow(platform::Platform& platform) {
+  platform.ShowWindow(platform::WindowShow::Hide);
+}
+void RestoreMainWindow(platform::Platform& platform) {
+  platform.ShowWindow(platform::WindowShow::Restore);
+}
+void DragMainWindow(platform::Platform& platform) { platform.DragWindow(); }
 
-void FadeOutAndClose(Platform& platform) {
-  std::optional<Rect> start = platform.WindowRect();
+void FadeOutAndClose(platform::Platform& platform) {
+  std::optional<platform::Rect> start = platform.WindowRect();
   if (start) {
     double x = start->x, y = start->y, w = start->width, h = start->height;
     int32_t alpha = 255;
@@ -68,9 +75,9 @@ void FadeOutAndClose(Platform& platform) {
     for (int32_t step = 0; step < kFadeSteps; ++step) {
       platform.Pause(kFadePauseMs);
       // The shown position moves by 0.01 of the size, the carried one by 0.005.
-      platform.MoveResizeWindow(
-          Rect{RoundHalfEven(x + kFadeShownOffset * w), RoundHalfEven(y + kFadeShownOffset * h),
-               RoundHalfEven(kFadeShrink * w), RoundHalfEven(kFadeShrink * h)});
+      platform.MoveResizeWindow(platform::Rect{
+          RoundHalfEven(x + kFadeShownOffset * w), RoundHalfEven(y + kFadeShownOffset * h),
+          RoundHalfEven(kFadeShrink * w), RoundHalfEven(kFadeShrink * h)});
       x = RoundHalfEven(x + kFadeCarriedOffset * w);
       y = RoundHalfEven(y + kFadeCarriedOffset * h);
       w = RoundHalfEven(kFadeShrink * w);
@@ -83,7 +90,7 @@ void FadeOutAndClose(Platform& platform) {
 }
 
 void Shutdown(Application& app) {
-  Platform& platform = app.platform;
+  platform::Platform& platform = app.platform;
   platform.RemoveTrayIcon();
   app.trayIconInstalled = false;
   platform.CloseAudio();
@@ -92,4 +99,4 @@ void Shutdown(Application& app) {
   platform.FreeAllFonts();
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::core

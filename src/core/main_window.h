@@ -6,23 +6,24 @@
 
 #include "platform/platform.h"
 
-namespace zelluo {
+namespace zelluo::core {
 
 struct Application;
 
 // Where the window stands on a screen of the given size: the client size cut
 // to the screen, then centred (integer division).
-Rect CentredWindowRect(int32_t width, int32_t height, int32_t screenWidth, int32_t screenHeight);
+platform::Rect CentredWindowRect(int32_t width, int32_t height, int32_t screenWidth,
+                                 int32_t screenHeight);
 
 void OpenMainWindow(Application& app);
-void ShowMainWindow(Platform& platform);
-void HideMainWindow(Platform& platform);
-void RestoreMainWindow(Platform& platform);
+void ShowMainWindow(platform::Platform& platform);
+void HideMainWindow(platform::Platform& platform);
+void RestoreMainWindow(platform::Platform& platform);
 // Moves the window with the mouse as if by its caption until the button is released.
-void DragMainWindow(Platform& platform);
+void DragMainWindow(platform::Platform& platform);
 // Shrinks and fades the window in 15 steps, then destroys it.
-void FadeOutAndClose(Platform& platform);
+void FadeOutAndClose(platform::Platform& platform);
 // Releases all platform resources, in a fixed order.
 void Shutdown(Application& app);
 
-}  // namespace zelluo
+}  // namespace zelluo::core

@@ -4,66 +4,67 @@
 #include "core/application.h"
 #include "settings/settings_store.h"
 
-namespace zelluo {
+namespace zelluo::core {
 
-PageContext PagesOf(Application& app) {
-  return PageContext{app.platform, app.settings, app.ProgramSizeKb, app.Author,
-                     app.listPage.RowSource()};
+ui::PageContext PagesOf(Application& app) {
+  return ui::PageContext{app.platform, app.settings, app.ProgramSizeKb, app.Author,
+                         app.listPage.RowSource()};
 }
 
-void PlayClickSound(Platform& platform, const SettingsRecord& settings) {
-  if (settings.Sound == 1) platform.PlaySound(kClickSound, false);
+void PlayClickSound(platform::Platform& platform, const settings::SettingsRecord& settings) {
+  if (settings.Sound == 1) platform.PlaySound(assets::kClickSound, false);
 }
 
 void ShowStartPage(Application& app) {
-  const PageContext pages = PagesOf(app);
-  std::optional<Page> page = PageFromId(app.settings.StartPage);
+  const ui::PageContext pages = PagesOf(app);
+  std::optional<ui::Page> page = ui::PageFromId(app.settings.StartPage);
   if (!page) return;  // an unknown start page shows nothing until Backspace
   app.shownPage = page;
   switch (*page) {
-    case Page::Main:
-      ShowPage(pages, Page::Main);
+    case ui::Page::Main:
+      ui::ShowPage(pages, ui::Page::Main);
       break;
-    case Page::Options:
-      FreeMainPage(app.platform);
-      ShowPage(pages, Page::Options);
+    case ui::Page::Options:
+      ui::FreeMainPage(app.platform);
+      ShowPage(pages, ui::Page::Options);
       // The in-memory StartPage stays as it is.
-      WriteSettingsValue(app.platform, kStartPageKey, PageId(Page::Main));
+      settings::WriteSettingsValue(app.platform, settings::kStartPageKey,
+                                   ui::PageId(ui::Page::Main));
       break;
     default:
       ShowPage(pages, *page);
-      FreeMainPage(app.platform);
-      if (*page == Page::List) app.listPage.Enter();
+      ui::FreeMainPage(app.platform);
+      if (*page == ui::Page::List) app.listPage.Enter();
       break;
   }
 }
 
-void OpenPage(Application& app, GadgetId icon) {
-  std::optional<Page> target = PageOfIcon(icon);
+void OpenPage(Application& app, platform::GadgetId icon) {
+  std::optional<ui::Page> target = ui::PageOfIcon(icon);
   if (!target) return;
   PlayClickSound(app.platform, app.settings);
-  FreeMainPage(app.platform);
-  HideAllNavigationCaptions(app.platform);
-  ShowPage(PagesOf(app), *target);
+  ui::FreeMainPage(app.platform);
+  ui::HideAllNavigationCaptions(app.platform);
+  ui::ShowPage(PagesOf(app), *target);
   app.shownPage = target;
-  if (*target == Page::List) app.listPage.Enter();
+  if (*target == ui::Page::List) app.listPage.Enter();
 }
 
-void ReturnToMainPage(Application& app, GadgetId backButton) {
-  std::optional<Page> from = PageOfBackButton(backButton);
+void ReturnToMainPage(Application& app, platform::GadgetId backButton) {
+  std::optional<ui::Page> from = ui::PageOfBackButton(backButton);
   if (!from) return;
   PlayClickSound(app.platform, app.settings);
-  if (*from == Page::List && !app.listPage.LeaveFilm()) return;
-  const PageContext pages = PagesOf(app);
-  HidePage(pages, *from);
-  BuildMainPage(pages);
-  app.shownPage = Page::Main;
+  if (*from == ui::Page::List && !app.listPage.LeaveFilm()) return;
+  const ui::PageContext pages = PagesOf(app);
+  ui::HidePage(pages, *from);
+  ui::BuildMainPage(pages);
+  app.shownPage = ui::Page::Main;
 }
 
 void ReturnToMainPageFromEverywhere(Application& app) {
-  for (Page page : kSubPages) {
+  for (ui::Page page : ui::kSubPages) {
     if (app.platform.GadgetExists(BackButtonOf(page))) ReturnToMainPage(app, BackButtonOf(page));
   }
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::core

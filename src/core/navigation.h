@@ -6,24 +6,24 @@
 
 #include "ui/pages.h"
 
-namespace zelluo {
+namespace zelluo::core {
 
 struct Application;
 
 // What the pages are built from, for this run.
-PageContext PagesOf(Application& app);
+ui::PageContext PagesOf(Application& app);
 
 // Plays the click from its start, cutting off one still sounding, when Sound is 1.
-void PlayClickSound(Platform& platform, const SettingsRecord& settings);
+void PlayClickSound(platform::Platform& platform, const settings::SettingsRecord& settings);
 
 // Shows the page named by StartPage; "Options" is a start page for one start,
 // so the file's StartPage is set back to "Main" then.
 void ShowStartPage(Application& app);
 // From the Main page to the page of a clicked icon (101 to 105).
-void OpenPage(Application& app, GadgetId icon);
+void OpenPage(Application& app, platform::GadgetId icon);
 // From the page of a back button (200 ... 600) to a freshly built Main page.
-void ReturnToMainPage(Application& app, GadgetId backButton);
+void ReturnToMainPage(Application& app, platform::GadgetId backButton);
 // The Backspace key: every sub-page hidden, the Main page built anew.
 void ReturnToMainPageFromEverywhere(Application& app);
 
-}  // namespace zelluo
+}  // namespace zelluo::core

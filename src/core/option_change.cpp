@@ -8,12 +8,12 @@
 #include "settings/xml_document.h"
 #include "texts/texts.h"
 
-namespace zelluo {
+namespace zelluo::core {
 namespace {
 
 void Report(Application& app, const std::string& message) {
   if (app.settings.Log == 1) {
-    app.platform.ShowMessage(text::kProgramTitle, message, MessageButtons::Ok);
+    app.platform.ShowMessage(text::kProgramTitle, message, platform::MessageButtons::Ok);
   }
 }
 
@@ -23,58 +23,62 @@ std::string Keys(const std::string& optionKey, const std::string& startKey) {
 
 }  // namespace
 
-void ApplyOptionChange(Application& app, GadgetId gadget, int32_t& quit) {
-  const OptionPair* row = FindOptionPair(gadget);
+void ApplyOptionChange(Application& app, platform::GadgetId gadget, int32_t& quit) {
+  const ui::OptionPair* row = ui::FindOptionPair(gadget);
   if (row == nullptr) return;
   const bool on = gadget == row->onSwitch;
   const std::string_view value = on ? "1" : "0";
 
   PlayClickSound(app.platform, app.settings);
-  ShowOptionLook(app.platform, *row, on);
-  MessageAnswer answer =
-      app.platform.ShowMessage(text::kProgramTitle, text::kConfirmChange, MessageButtons::YesNo);
-  if (answer != MessageAnswer::Yes) {
+  ui::ShowOptionLook(app.platform, *row, on);
+  platform::MessageAnswer answer = app.platform.ShowMessage(
+      text::kProgramTitle, text::kConfirmChange, platform::MessageButtons::YesNo);
+  if (answer != platform::MessageAnswer::Yes) {
     ShowOptionLook(app.platform, *row, !on);
     return;
   }
 
   // A file that does not parse is treated like a missing one: saving the part
   // that was read would destroy the rest of the user's settings.
-  auto document = LoadDocument(app.platform, SettingsPath, XmlEncoding::Utf8);
-  XmlNode* optionKey = nullptr;
-  XmlNode* startKey = nullptr;
-  if (document && DocumentStatus(*document) == 0) {
-    XmlNode* mainElement = MainElement(*document);
-    const SettingsKeyPlace option = PlaceOfKey(row->field);
-    startKey = ChildAt(ChildAt(mainElement, kStartPageKey.group), kStartPageKey.key);
-    optionKey = ChildAt(ChildAt(mainElement, option.group), option.key);
+  auto document =
+      settings::LoadDocument(app.platform, settings::SettingsPath, settings::XmlEncoding::Utf8);
+  settings::XmlNode* optionKey = nullptr;
+  settings::XmlNode* startKey = nullptr;
+  if (document && settings::DocumentStatus(*document) == 0) {
+    settings::XmlNode* mainElement = settings::MainElement(*document);
+    const settings::SettingsKeyPlace option = PlaceOfKey(row->field);
+    startKey = settings::ChildAt(settings::ChildAt(mainElement, settings::kStartPageKey.group),
+                                 settings::kStartPageKey.key);
+    optionKey = settings::ChildAt(settings::ChildAt(mainElement, option.group), option.key);
   }
-  const std::string optionName = NodeName(optionKey);
-  const std::string startName = NodeName(startKey);
+  const std::string optionName = settings::NodeName(optionKey);
+  const std::string startName = settings::NodeName(startKey);
   if (optionName.empty() || startName.empty()) {
     Report(app, Keys(optionName, startName) + std::string(text::kKeysNotFound));
     return;
   }
 
   Report(app, Keys(optionName, startName) + std::string(text::kKeysChanging));
-  if (!SetAttribute(optionKey, SettingsValueAttribute, value) ||
-      !SetAttribute(startKey, SettingsValueAttribute, PageId(Page::Options))) {
-    Report(app, std::string(text::kValuePrefix) + CurrentAttributeName(optionKey) +
-                    std::string(text::kKeysJoin) + CurrentAttributeName(startKey) +
+  if (!settings::SetAttribute(optionKey, settings::SettingsValueAttribute, value) ||
+      !settings::SetAttribute(startKey, settings::SettingsValueAttribute,
+                              ui::PageId(ui::Page::Options))) {
+    Report(app, std::string(text::kValuePrefix) + settings::CurrentAttributeName(optionKey) +
+                    std::string(text::kKeysJoin) + settings::CurrentAttributeName(startKey) +
                     std::string(text::kValueNotChanged));
     return;
   }
 
   // The Log row's key name is short, so its report lines up with two tabs.
-  const std::string separator = row->field == &SettingsRecord::Log ? "\t\t" : "\t";
+  const std::string separator = row->field == &settings::SettingsRecord::Log ? "\t\t" : "\t";
   Report(app, std::string(text::kChangedHead) + std::string(text::kKeyPrefix) + optionName +
                   separator + std::string(text::kValuePrefix) +
-                  GetAttribute(optionKey, SettingsValueAttribute) + "\n" +
+                  settings::GetAttribute(optionKey, settings::SettingsValueAttribute) + "\n" +
                   std::string(text::kKeyPrefix) + startName + "\t" +
-                  std::string(text::kValuePrefix) + GetAttribute(startKey, SettingsValueAttribute));
+                  std::string(text::kValuePrefix) +
+                  settings::GetAttribute(startKey, settings::SettingsValueAttribute));
 
-  Reformat(*document);
-  SaveDocument(app.platform, *document, SettingsPath);
+  settings::Reformat(*document);
+  settings::SaveDocument(app.platform, *document, settings::SettingsPath);
   document.reset();
 
   quit = 1;
@@ -82,4 +86,4 @@ void ApplyOptionChange(Application& app, GadgetId gadget, int32_t& quit) {
   app.platform.StartOwnExecutable();
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::core

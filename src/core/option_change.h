@@ -6,7 +6,7 @@
 
 #include "platform/platform_types.h"
 
-namespace zelluo {
+namespace zelluo::core {
 
 struct Application;
 
@@ -14,6 +14,6 @@ inline constexpr int32_t kRestartPauseMs = 250;
 
 // gadget is one of the twelve switches of the Options page. Sets quit to 1
 // when the change was written and a new instance started.
-void ApplyOptionChange(Application& app, GadgetId gadget, int32_t& quit);
+void ApplyOptionChange(Application& app, platform::GadgetId gadget, int32_t& quit);
 
-}  // namespace zelluo
+}  // namespace zelluo::core

@@ -5,7 +5,7 @@
 #include "texts/texts.h"
 #include "ui/gadgets.h"
 
-namespace zelluo {
+namespace zelluo::core {
 namespace {
 
 constexpr int32_t kEscapeKey = 27;
@@ -27,51 +27,59 @@ std::string FirstCharacters(std::string_view text, size_t count) {
 // page keys also move through the list from the search field.
 struct KeyShortcut {
   int32_t keyCode;
-  KeyModifier modifier;
-  ShortcutInFields inFields;
+  platform::KeyModifier modifier;
+  platform::ShortcutInFields inFields;
   int32_t menuEvent;
 };
 constexpr KeyShortcut kListPageKeys[] = {
-    {'N', KeyModifier::Control, ShortcutInFields::Always, menu::kNewFilm},
-    {'S', KeyModifier::Control, ShortcutInFields::Always, menu::kSaveFilm},
-    {'Z', KeyModifier::Control, ShortcutInFields::Always, menu::kUndoDelete},
-    {'F', KeyModifier::Control, ShortcutInFields::Always, menu::kFindFilm},
-    {'I', KeyModifier::Control, ShortcutInFields::Always, menu::kImportFilms},
-    {'E', KeyModifier::Control, ShortcutInFields::Always, menu::kExportFilms},
-    {kKeyDelete, KeyModifier::None, ShortcutInFields::Never, menu::kDeleteFilm},
-    {kKeyUp, KeyModifier::None, ShortcutInFields::SingleLine, menu::kPreviousFilm},
-    {kKeyDown, KeyModifier::None, ShortcutInFields::SingleLine, menu::kNextFilm},
-    {kKeyPageUp, KeyModifier::None, ShortcutInFields::SingleLine, menu::kPageUp},
-    {kKeyPageDown, KeyModifier::None, ShortcutInFields::SingleLine, menu::kPageDown},
+    {'N', platform::KeyModifier::Control, platform::ShortcutInFields::Always, ui::menu::kNewFilm},
+    {'S', platform::KeyModifier::Control, platform::ShortcutInFields::Always, ui::menu::kSaveFilm},
+    {'Z', platform::KeyModifier::Control, platform::ShortcutInFields::Always,
+     ui::menu::kUndoDelete},
+    {'F', platform::KeyModifier::Control, platform::ShortcutInFields::Always, ui::menu::kFindFilm},
+    {'I', platform::KeyModifier::Control, platform::ShortcutInFields::Always,
+     ui::menu::kImportFilms},
+    {'E', platform::KeyModifier::Control, platform::ShortcutInFields::Always,
+     ui::menu::kExportFilms},
+    {platform::kKeyDelete, platform::KeyModifier::None, platform::ShortcutInFields::Never,
+     ui::menu::kDeleteFilm},
+    {platform::kKeyUp, platform::KeyModifier::None, platform::ShortcutInFields::SingleLine,
+     ui::menu::kPreviousFilm},
+    {platform::kKeyDown, platform::KeyModifier::None, platform::ShortcutInFields::SingleLine,
+     ui::menu::kNextFilm},
+    {platform::kKeyPageUp, platform::KeyModifier::None, platform::ShortcutInFields::SingleLine,
+     ui::menu::kPageUp},
+    {platform::kKeyPageDown, platform::KeyModifier::None, platform::ShortcutInFields::SingleLine,
+     ui::menu::kPageDown},
 };
 
-void AddShortcuts(Platform& platform) {
-  platform.AddShortcut(kEscapeKey, menu::kQuit);
-  platform.AddShortcut(kBackspaceKey, menu::kBackToMain);
+void AddShortcuts(platform::Platform& platform) {
+  platform.AddShortcut(kEscapeKey, ui::menu::kQuit);
+  platform.AddShortcut(kBackspaceKey, ui::menu::kBackToMain);
   for (const KeyShortcut& key : kListPageKeys) {
     platform.AddKeyShortcut(key.keyCode, key.modifier, key.inFields, key.menuEvent);
   }
 }
 
 void CreateTrayIcon(Application& app) {
-  app.trayIconInstalled = app.platform.AddTrayIcon(image::kProgramIcon);
+  app.trayIconInstalled = app.platform.AddTrayIcon(assets::image::kProgramIcon);
   if (!app.trayIconInstalled) return;
   std::string tooltip = app.settings.Name + " " + app.settings.Version;
   app.platform.SetTrayTooltip(FirstCharacters(tooltip, kTooltipCharacters));
 }
 
-void CreateTrayMenu(Platform& platform) {
+void CreateTrayMenu(platform::Platform& platform) {
   platform.CreatePopupMenu();
-  platform.AppendMenuEntry(menu::kShow, text::kMenuShow);
-  platform.AppendMenuEntry(menu::kHide, text::kMenuHide);
+  platform.AppendMenuEntry(ui::menu::kShow, text::kMenuShow);
+  platform.AppendMenuEntry(ui::menu::kHide, text::kMenuHide);
   platform.AppendMenuSeparator();
-  platform.AppendMenuEntry(menu::kQuit, text::kMenuQuit);
+  platform.AppendMenuEntry(ui::menu::kQuit, text::kMenuQuit);
 }
 
-void ShowTrayMenu(Platform& platform) { platform.ShowPopupMenu(); }
+void ShowTrayMenu(platform::Platform& platform) { platform.ShowPopupMenu(); }
 
-void EnableTrayEntry(Platform& platform, int32_t entry, int32_t flag) {
+void EnableTrayEntry(platform::Platform& platform, int32_t entry, int32_t flag) {
   platform.EnableMenuEntry(entry, flag == 0);
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::core

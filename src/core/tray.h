@@ -8,23 +8,23 @@
 
 #include "platform/platform.h"
 
-namespace zelluo {
+namespace zelluo::core {
 
 struct Application;
 
 inline constexpr size_t kTooltipCharacters = 63;
 
 // Escape quits, Backspace returns to the Main page.
-void AddShortcuts(Platform& platform);
+void AddShortcuts(platform::Platform& platform);
 // Adds the icon (image 5) and then its tooltip Name + " " + Version.
 void CreateTrayIcon(Application& app);
 // "Einblenden", "Ausblenden", a separator and "Beenden", all enabled.
-void CreateTrayMenu(Platform& platform);
-void ShowTrayMenu(Platform& platform);
+void CreateTrayMenu(platform::Platform& platform);
+void ShowTrayMenu(platform::Platform& platform);
 // flag 0 enables the entry, 1 disables it (shown greyed).
-void EnableTrayEntry(Platform& platform, int32_t entry, int32_t flag);
+void EnableTrayEntry(platform::Platform& platform, int32_t entry, int32_t flag);
 
 // The first count characters of UTF-8 text; never cuts inside a character.
 std::string FirstCharacters(std::string_view text, size_t count);
 
-}  // namespace zelluo
+}  // namespace zelluo::core

@@ -2,10 +2,10 @@
 
 #include "texts/texts.h"
 
-namespace zelluo {
+namespace zelluo::core {
 
-void ShowUserMessage(Platform& platform, const UserMessage& message) {
-  platform.ShowMessage(text::kProgramTitle, message.text, MessageButtons::Ok);
+void ShowUserMessage(platform::Platform& platform, const UserMessage& message) {
+  platform.ShowMessage(text::kProgramTitle, message.text, platform::MessageButtons::Ok);
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::core

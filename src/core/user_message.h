@@ -9,7 +9,7 @@
 
 #include "platform/platform.h"
 
-namespace zelluo {
+namespace zelluo::core {
 
 struct UserMessage {
   std::string text;
@@ -20,6 +20,6 @@ struct UserMessage {
 };
 
 // The message in the program's message box with the button OK.
-void ShowUserMessage(Platform& platform, const UserMessage& message);
+void ShowUserMessage(platform::Platform& platform, const UserMessage& message);
 
-}  // namespace zelluo
+}  // namespace zelluo::core

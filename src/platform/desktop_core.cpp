@@ -1,6 +1,6 @@
 #include "platform/desktop_core.h"
 
-namespace zelluo {
+namespace zelluo::platform {
 
 void ShortcutTable::Add(int32_t keyCode, KeyModifier modifier, ShortcutInFields inFields,
                         int32_t menuEvent) {
@@ -63,4 +63,4 @@ std::optional<Event> EventQueue::Pop() {
   return event;
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::platform

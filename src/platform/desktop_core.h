@@ -17,7 +17,7 @@
 #include "platform/invariant.h"
 #include "platform/platform.h"
 
-namespace zelluo {
+namespace zelluo::platform {
 
 // Keys the routing knows by name (virtual-key codes), beside those of platform.h.
 inline constexpr int32_t kKeyBackspace = 8;
@@ -226,4 +226,4 @@ struct DesktopCore {
   }
 };
 
-}  // namespace zelluo
+}  // namespace zelluo::platform

@@ -11,7 +11,7 @@
 
 #include "platform/platform.h"
 
-namespace zelluo {
+namespace zelluo::platform {
 
 struct ListRows {
   ListRowSource source;
@@ -33,4 +33,4 @@ struct ListRows {
   }
 };
 
-}  // namespace zelluo
+}  // namespace zelluo::platform

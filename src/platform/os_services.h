@@ -16,7 +16,7 @@
 
 #include "platform/platform_types.h"
 
-namespace zelluo::os {
+namespace zelluo::platform::os {
 
 std::optional<std::string> ReadWholeFile(std::string_view path);
 int64_t FileSize(std::string_view path);
@@ -85,4 +85,4 @@ void Pause(int32_t milliseconds);
 // does not wait for it.
 bool StartProcess(const std::string& executable);
 
-}  // namespace zelluo::os
+}  // namespace zelluo::platform::os

@@ -25,7 +25,7 @@
 
 #include "platform/platform_types.h"
 
-namespace zelluo {
+namespace zelluo::platform {
 
 namespace os {
 enum class WriteStep;
@@ -244,4 +244,4 @@ class Platform : public WindowPart,
                  public SoundPart,
                  public SystemPart {};
 
-}  // namespace zelluo
+}  // namespace zelluo::platform

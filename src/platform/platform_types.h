@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace zelluo {
+namespace zelluo::platform {
 
 // Gadgets, pictures and fonts are named by program-chosen numbers, each kind
 // in a type of its own so that a number of one kind cannot stand for another:
@@ -174,4 +174,4 @@ struct WindowRequest {
   ImageId iconImage = kNoImage;  // the window icon
 };
 
-}  // namespace zelluo
+}  // namespace zelluo::platform

@@ -5,7 +5,7 @@
 #include "platform/os_services.h"
 #include "platform/platform.h"
 
-namespace zelluo {
+namespace zelluo::platform {
 
 bool SystemPart::AllowWriteStep(os::WriteStep) { return true; }
 
@@ -48,4 +48,4 @@ bool SystemPart::StartOwnExecutable() {
   return !self.empty() && os::StartProcess(self);
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::platform

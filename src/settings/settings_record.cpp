@@ -2,16 +2,16 @@
 
 #include <cstdio>
 
-namespace zelluo {
+namespace zelluo::settings {
 
-std::string FormatDate(const LocalDate& date) {
+std::string FormatDate(const platform::LocalDate& date) {
   char text[32];
   std::snprintf(text, sizeof text, "%02d/%02d/%04d", static_cast<int>(date.day),
                 static_cast<int>(date.month), static_cast<int>(date.year));
   return text;
 }
 
-SettingsRecord DefaultSettings(const LocalDate& date) {
+SettingsRecord DefaultSettings(const platform::LocalDate& date) {
   SettingsRecord record;
   record.Today = FormatDate(date);
   return record;
@@ -54,4 +54,4 @@ int32_t ParseLenientInteger(std::string_view text) {
   return static_cast<int32_t>(value);
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::settings

@@ -11,7 +11,7 @@
 #include "platform/platform.h"
 #include "texts/version.h"
 
-namespace zelluo {
+namespace zelluo::settings {
 
 // Relative to the working directory.
 inline constexpr std::string_view SettingsFolder = "Zelluo Files";
@@ -57,30 +57,47 @@ inline constexpr std::string_view SettingsRootName = "Root";
 inline constexpr std::string_view SettingsValueAttribute = "Value";
 
 inline constexpr std::array kApplicationKeys = {
-    SettingsKey{.name = "Key_Name", .defaultValue = "Zelluo", .text = &SettingsRecord::Name,
+    SettingsKey{.name = "Key_Name",
+                .defaultValue = "Zelluo",
+                .text = &SettingsRecord::Name,
                 .readAtStartUp = true},
-    SettingsKey{.name = "Key_Version", .defaultValue = kProgramVersion,
-                .text = &SettingsRecord::Version, .readAtStartUp = true},
+    SettingsKey{.name = "Key_Version",
+                .defaultValue = text::kProgramVersion,
+                .text = &SettingsRecord::Version,
+                .readAtStartUp = true},
     SettingsKey{.name = "Key_Create", .isDate = true},
-    SettingsKey{.name = "Key_Update", .text = &SettingsRecord::Update, .readAtStartUp = true,
+    SettingsKey{.name = "Key_Update",
+                .text = &SettingsRecord::Update,
+                .readAtStartUp = true,
                 .isDate = true},
-    SettingsKey{.name = "Key_StartPage", .defaultValue = "Main",
-                .text = &SettingsRecord::StartPage, .readAtStartUp = true},
+    SettingsKey{.name = "Key_StartPage",
+                .defaultValue = "Main",
+                .text = &SettingsRecord::StartPage,
+                .readAtStartUp = true},
 };
 inline constexpr std::array kOptionKeys = {
     SettingsKey{.name = "Key_StartTray", .defaultValue = "0", .flag = &SettingsRecord::StartTray},
-    SettingsKey{.name = "Key_StartMinimize", .defaultValue = "0",
-                .flag = &SettingsRecord::StartMinimize},
+    SettingsKey{
+        .name = "Key_StartMinimize", .defaultValue = "0", .flag = &SettingsRecord::StartMinimize},
     SettingsKey{.name = "Key_AutoUpdate", .defaultValue = "0", .flag = &SettingsRecord::AutoUpdate},
-    SettingsKey{.name = "Key_Language", .defaultValue = "German", .text = &SettingsRecord::Language},
+    SettingsKey{
+        .name = "Key_Language", .defaultValue = "German", .text = &SettingsRecord::Language},
     SettingsKey{.name = "Key_Theme", .defaultValue = "Default", .text = &SettingsRecord::Theme},
-    SettingsKey{.name = "Key_Log", .defaultValue = "0", .flag = &SettingsRecord::Log,
+    SettingsKey{.name = "Key_Log",
+                .defaultValue = "0",
+                .flag = &SettingsRecord::Log,
                 .readAtStartUp = true},
-    SettingsKey{.name = "Key_Fadeout", .defaultValue = "0", .flag = &SettingsRecord::Fadeout,
+    SettingsKey{.name = "Key_Fadeout",
+                .defaultValue = "0",
+                .flag = &SettingsRecord::Fadeout,
                 .readAtStartUp = true},
-    SettingsKey{.name = "Key_IgnoreRes", .defaultValue = "0", .flag = &SettingsRecord::IgnoreRes,
+    SettingsKey{.name = "Key_IgnoreRes",
+                .defaultValue = "0",
+                .flag = &SettingsRecord::IgnoreRes,
                 .readAtStartUp = true},
-    SettingsKey{.name = "Key_Sound", .defaultValue = "1", .flag = &SettingsRecord::Sound,
+    SettingsKey{.name = "Key_Sound",
+                .defaultValue = "1",
+                .flag = &SettingsRecord::Sound,
                 .readAtStartUp = true},
 };
 inline constexpr std::array kDesignKeys = {
@@ -122,14 +139,14 @@ constexpr SettingsKeyPlace PlaceOfKey(Member SettingsRecord::*member) {
 inline constexpr SettingsKeyPlace kStartPageKey = PlaceOfKey(&SettingsRecord::StartPage);
 
 // "%dd/%mm/%yyyy": 6 December 2026 gives "06/12/2026".
-std::string FormatDate(const LocalDate& date);
+std::string FormatDate(const platform::LocalDate& date);
 
 // The record before the file is read, with Today set from date.
-SettingsRecord DefaultSettings(const LocalDate& date);
+SettingsRecord DefaultSettings(const platform::LocalDate& date);
 
 // Lenient integer reading of a flag: leading blanks and tabs skipped, one sign,
 // "$" for hexadecimal and "%" for binary digits, stops at the first character
 // that is not a digit, no digits give 0; the result wraps to 32 bits.
 int32_t ParseLenientInteger(std::string_view text);
 
-}  // namespace zelluo
+}  // namespace zelluo::settings

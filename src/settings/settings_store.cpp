@@ -2,15 +2,16 @@
 
 #include <string>
 
-#include "texts/texts.h"
 #include "platform/platform.h"
+#include "texts/texts.h"
 
-namespace zelluo {
+namespace zelluo::settings {
 namespace {
 
 // Informational messages appear only while Log is 1, at the moment they are due.
-void Inform(Platform& platform, const SettingsRecord& record, std::string_view message) {
-  if (record.Log == 1) platform.ShowMessage(text::kInfoTitle, message, MessageButtons::Ok);
+void Inform(platform::Platform& platform, const SettingsRecord& record, std::string_view message) {
+  if (record.Log == 1)
+    platform.ShowMessage(text::kInfoTitle, message, platform::MessageButtons::Ok);
 }
 
 // Reads the keys of one group by position. A key missing from a hand-edited
@@ -43,9 +44,11 @@ void ReadGroups(const XmlNode* mainElement, SettingsRecord& record, bool startUp
 // A file with content that could not be read (no permission, an I/O error
 // part way) did not load: it is reported like a file that does not parse and
 // is never replaced by the defaults. An empty file holds nothing to lose.
-bool FileCouldNotBeRead(Platform& platform) { return platform.FileSize(SettingsPath) > 0; }
+bool FileCouldNotBeRead(platform::Platform& platform) {
+  return platform.FileSize(SettingsPath) > 0;
+}
 
-void CreateSettingsFile(Platform& platform, const SettingsRecord& record) {
+void CreateSettingsFile(platform::Platform& platform, const SettingsRecord& record) {
   platform.CreateFolder(SettingsFolder);
   auto document = CreateSettingsDocument(record);
   Reformat(*document);
@@ -71,7 +74,7 @@ std::unique_ptr<XmlDocument> CreateSettingsDocument(const SettingsRecord& record
   return document;
 }
 
-void LoadOrCreateSettings(Platform& platform, SettingsRecord& record) {
+void LoadOrCreateSettings(platform::Platform& platform, SettingsRecord& record) {
   auto document = LoadDocument(platform, SettingsPath, XmlEncoding::Utf8);
   if (!document && FileCouldNotBeRead(platform)) {
     Inform(platform, record, text::kXmlLoadFailed);
@@ -100,13 +103,13 @@ void LoadOrCreateSettings(Platform& platform, SettingsRecord& record) {
   ReadGroups(mainElement, record, true);
 }
 
-void ReadAllSettings(Platform& platform, SettingsRecord& record) {
+void ReadAllSettings(platform::Platform& platform, SettingsRecord& record) {
   auto document = LoadDocument(platform, SettingsPath, XmlEncoding::Utf8);
   if (!document && FileCouldNotBeRead(platform)) {
     platform.ShowMessage(text::kErrorTitle,
                          std::string(text::kXmlErrorHead) + std::string(text::kXmlErrorMessage) +
                              std::string(text::kXmlReadFailed),
-                         MessageButtons::Ok);
+                         platform::MessageButtons::Ok);
     return;
   }
   if (!document) return;
@@ -119,22 +122,23 @@ void ReadAllSettings(Platform& platform, SettingsRecord& record) {
     report += std::to_string(ErrorLine(*document));
     report += text::kXmlErrorColumn;
     report += std::to_string(ErrorColumn(*document));
-    platform.ShowMessage(text::kErrorTitle, report, MessageButtons::Ok);
+    platform.ShowMessage(text::kErrorTitle, report, platform::MessageButtons::Ok);
     return;
   }
   if (DocumentNode(*document) == nullptr) {
-    platform.ShowMessage(text::kProgramTitle, text::kRootNodeMissing, MessageButtons::Ok);
+    platform.ShowMessage(text::kProgramTitle, text::kRootNodeMissing, platform::MessageButtons::Ok);
     return;
   }
   const XmlNode* mainElement = MainElement(*document);
   if (mainElement == nullptr) {
-    platform.ShowMessage(text::kProgramTitle, text::kMainNodeMissing, MessageButtons::Ok);
+    platform.ShowMessage(text::kProgramTitle, text::kMainNodeMissing, platform::MessageButtons::Ok);
     return;
   }
   ReadGroups(mainElement, record, false);
 }
 
-bool WriteSettingsValue(Platform& platform, SettingsKeyPlace place, std::string_view value) {
+bool WriteSettingsValue(platform::Platform& platform, SettingsKeyPlace place,
+                        std::string_view value) {
   auto document = LoadDocument(platform, SettingsPath, XmlEncoding::Utf8);
   if (!document || DocumentStatus(*document) != 0) return false;
   XmlNode* keyNode = ChildAt(ChildAt(MainElement(*document), place.group), place.key);
@@ -143,4 +147,4 @@ bool WriteSettingsValue(Platform& platform, SettingsKeyPlace place, std::string_
   return SaveDocument(platform, *document, SettingsPath);
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::settings

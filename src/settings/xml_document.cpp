@@ -8,7 +8,7 @@
 #include "platform/platform.h"
 #include "texts/text_tools.h"
 
-namespace zelluo {
+namespace zelluo::settings {
 namespace {
 
 constexpr size_t kChunkSize = 16384;
@@ -554,7 +554,7 @@ std::unique_ptr<XmlDocument> ParseDocument(std::string_view bytes, XmlEncoding e
   return document;
 }
 
-std::unique_ptr<XmlDocument> LoadDocument(Platform& platform, std::string_view path,
+std::unique_ptr<XmlDocument> LoadDocument(platform::Platform& platform, std::string_view path,
                                           XmlEncoding encoding) {
   if (path.empty()) return nullptr;
   const std::optional<std::string> bytes = platform.ReadFile(path);
@@ -674,7 +674,8 @@ std::string SerializeDocument(const XmlDocument& document) {
   return EncodeOutput(out, document.encoding);
 }
 
-bool SaveDocument(Platform& platform, const XmlDocument& document, std::string_view path) {
+bool SaveDocument(platform::Platform& platform, const XmlDocument& document,
+                  std::string_view path) {
   if (path.empty()) return false;
   const std::string bytes = SerializeDocument(document);
   // A file is never replaced by bytes that cannot be read back. They can arise:
@@ -687,4 +688,4 @@ bool SaveDocument(Platform& platform, const XmlDocument& document, std::string_v
   return platform.WriteFileAtomic(path, bytes);
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::settings

@@ -20,9 +20,11 @@
 #include <utility>
 #include <vector>
 
-namespace zelluo {
-
+namespace zelluo::platform {
 class Platform;
+}  // namespace zelluo::platform
+
+namespace zelluo::settings {
 
 enum class XmlEncoding { Unspecified, Utf8, Utf16, Latin1 };
 enum class XmlStandalone { None, No, Yes };
@@ -69,7 +71,7 @@ class XmlDocument {
 std::unique_ptr<XmlDocument> ParseDocument(std::string_view bytes, XmlEncoding encoding);
 // Reads the file through the platform and parses it; none when the path is
 // empty, the file cannot be read or it is empty.
-std::unique_ptr<XmlDocument> LoadDocument(Platform& platform, std::string_view path,
+std::unique_ptr<XmlDocument> LoadDocument(platform::Platform& platform, std::string_view path,
                                           XmlEncoding encoding);
 
 // 0 after a successful parse, otherwise expat's error code.
@@ -113,6 +115,6 @@ void Reformat(XmlDocument& document);
 std::string SerializeDocument(const XmlDocument& document);
 // Writes the serialisation through the platform's atomic write; false, with the
 // file left alone, when the serialisation would not parse again.
-bool SaveDocument(Platform& platform, const XmlDocument& document, std::string_view path);
+bool SaveDocument(platform::Platform& platform, const XmlDocument& document, std::string_view path);
 
-}  // namespace zelluo
+}  // namespace zelluo::settings

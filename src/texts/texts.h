@@ -35,7 +35,8 @@ inline constexpr std::string_view kXmlErrorColumn = "   Character: ";
 
 // The main window and its information box.
 inline constexpr std::string_view kWindowTitle = "Zelluo";
-inline constexpr std::string_view kInformationHead = "Folgende Informationen stehen bereit:\n\nName: ";
+inline constexpr std::string_view kInformationHead =
+    "Folgende Informationen stehen bereit:\n\nName: ";
 inline constexpr std::string_view kInformationVersion = "\nVersion: ";
 inline constexpr std::string_view kInformationSize = "\nGröße: ";
 inline constexpr std::string_view kKilobytes = " kb";
@@ -184,8 +185,7 @@ inline constexpr std::string_view kZipBroken =
 inline constexpr std::string_view kZipTooLarge =
     "Das Archiv \"%1\" entpackt \"%2\" zu weit mehr Daten, als es enthält. Es wird aus "
     "Sicherheitsgründen nicht eingelesen.";
-inline constexpr std::string_view kZipMemberMissing =
-    "Im Archiv \"%1\" fehlt \"%2\".";
+inline constexpr std::string_view kZipMemberMissing = "Im Archiv \"%1\" fehlt \"%2\".";
 
 // -- import: CSV
 // kCsvInLine starts every message about one line; the text after it has "%1"
@@ -214,8 +214,7 @@ inline constexpr std::string_view kCsvTextAfterQuote =
 inline constexpr std::string_view kCsvTooManyFields =
     "Die Zeile hat %1 Felder, die erste Zeile nennt aber nur %2 Spalten.";
 inline constexpr std::string_view kCsvNoTitle = "Der Film in dieser Zeile hat keinen Titel.";
-inline constexpr std::string_view kCsvBadYear =
-    "\"%1\" ist kein gültiges Jahr (1888 bis 2100).";
+inline constexpr std::string_view kCsvBadYear = "\"%1\" ist kein gültiges Jahr (1888 bis 2100).";
 inline constexpr std::string_view kCsvBadRuntime =
     "\"%1\" ist keine gültige Laufzeit (etwa \"102\", \"102 min\" oder \"1:42\").";
 inline constexpr std::string_view kFieldTooLong =
@@ -327,8 +326,8 @@ inline constexpr std::string_view kImportStillRunning =
 inline constexpr std::string_view kImportQuitQuestion =
     "Der Import ist noch nicht fertig. Beim Beenden wird nichts importiert. Trotzdem beenden?";
 inline constexpr std::string_view kExportTitle = "Filme exportieren";
-inline constexpr std::string_view kMonths[] = {"Januar",   "Februar", "März",     "April",
-                                               "Mai",      "Juni",    "Juli",     "August",
+inline constexpr std::string_view kMonths[] = {"Januar",    "Februar", "März",     "April",
+                                               "Mai",       "Juni",    "Juli",     "August",
                                                "September", "Oktober", "November", "Dezember"};
 inline constexpr std::string_view kExportSuggestedName = "Filme.csv";
 inline constexpr std::string_view kCsvFiles = "CSV für Tabellenkalkulationen (*.csv)";
@@ -343,7 +342,7 @@ inline constexpr std::string_view kExportWriteFailed =
 
 }  // namespace zelluo::text
 
-namespace zelluo {
+namespace zelluo::text {
 
 // text with "%1" replaced by first and "%2" by second.
 inline std::string FormatText(std::string_view text, std::string_view first,
@@ -360,4 +359,4 @@ inline std::string FormatText(std::string_view text, std::string_view first,
   return result;
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::text

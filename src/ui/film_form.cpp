@@ -8,14 +8,14 @@
 #include "texts/texts.h"
 #include "ui/gadgets.h"
 
-namespace zelluo {
+namespace zelluo::ui {
 namespace {
 
 using collection::Film;
 
 // The text fields of the form, their member of Film and their heading.
 struct FormText {
-  GadgetId gadget;
+  platform::GadgetId gadget;
   std::string Film::*member;
   std::string_view heading;
 };
@@ -28,7 +28,7 @@ constexpr std::array<FormText, 4> kFormTexts = {{
 
 // Each field with the film's value as the form shows it; a text beyond its
 // limit cut (it stays as stored unless the user edits that field).
-std::array<std::pair<GadgetId, std::string>, 6> FieldTexts(const Film& film) {
+std::array<std::pair<platform::GadgetId, std::string>, 6> FieldTexts(const Film& film) {
   const auto shown = [&film](std::string Film::*member) {
     return collection::ShownText(collection::FieldOf(member), film.*member);
   };
@@ -43,7 +43,7 @@ std::array<std::pair<GadgetId, std::string>, 6> FieldTexts(const Film& film) {
 }
 
 // The fields by the names ReadFormTexts gives them.
-constexpr std::array<std::pair<std::string_view, GadgetId>, 6> kFieldNames = {{
+constexpr std::array<std::pair<std::string_view, platform::GadgetId>, 6> kFieldNames = {{
     {"title", gadget::kTitleField},
     {"actors", gadget::kActorsField},
     {"year", gadget::kYearField},
@@ -54,7 +54,7 @@ constexpr std::array<std::pair<std::string_view, GadgetId>, 6> kFieldNames = {{
 
 }  // namespace
 
-NamedTexts ReadFormTexts(Platform& platform) {
+NamedTexts ReadFormTexts(platform::Platform& platform) {
   NamedTexts texts;
   for (const auto& [name, field] : kFieldNames) {
     texts.emplace_back(name, platform.GadgetText(field));
@@ -62,7 +62,7 @@ NamedTexts ReadFormTexts(Platform& platform) {
   return texts;
 }
 
-void PutFormTexts(Platform& platform, const NamedTexts& texts) {
+void PutFormTexts(platform::Platform& platform, const NamedTexts& texts) {
   for (const auto& [name, text] : texts) {
     for (const auto& [known, field] : kFieldNames) {
       if (name == known) platform.SetGadgetText(field, text);
@@ -70,19 +70,19 @@ void PutFormTexts(Platform& platform, const NamedTexts& texts) {
   }
 }
 
-void ShowFilmInForm(Platform& platform, const Film& film) {
+void ShowFilmInForm(platform::Platform& platform, const Film& film) {
   for (const auto& [field, text] : FieldTexts(film)) platform.SetGadgetText(field, text);
 }
 
-void ShowCover(Platform& platform, const PixelImage* cover) {
+void ShowCover(platform::Platform& platform, const platform::PixelImage* cover) {
   if (cover != nullptr && platform.LoadImage(kFilmCoverImage, *cover)) {
     platform.SetGadgetImage(gadget::kCover, kFilmCoverImage);
   } else {
-    platform.SetGadgetImage(gadget::kCover, image::kCoverPlaceholder);
+    platform.SetGadgetImage(gadget::kCover, assets::image::kCoverPlaceholder);
   }
 }
 
-FormReading ReadFilmForm(Platform& platform, const Film& base) {
+FormReading ReadFilmForm(platform::Platform& platform, const Film& base) {
   FormReading reading{base, {}};
   Film& film = reading.film;
   std::string tooLong;
@@ -108,7 +108,7 @@ FormReading ReadFilmForm(Platform& platform, const Film& base) {
   return reading;
 }
 
-bool FormDiffersFrom(Platform& platform, const Film& film) {
+bool FormDiffersFrom(platform::Platform& platform, const Film& film) {
   for (const auto& [field, text] : FieldTexts(film)) {
     if (platform.GadgetText(field) != text) return true;
   }
@@ -121,4 +121,4 @@ std::vector<std::string> FilmRowTexts(const collection::FilmRow& row) {
           collection::ShownText(collection::FieldOf(&Film::country), row.country)};
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::ui

@@ -11,15 +11,15 @@
 #include "collection/film.h"
 #include "platform/platform.h"
 
-namespace zelluo {
+namespace zelluo::ui {
 
 // The image number under which the current film's cover is registered.
-inline constexpr ImageId kFilmCoverImage{1000};
+inline constexpr platform::ImageId kFilmCoverImage{1000};
 
 // Puts the film's values into the fields.
-void ShowFilmInForm(Platform& platform, const collection::Film& film);
+void ShowFilmInForm(platform::Platform& platform, const collection::Film& film);
 // Shows the cover picture, or the placeholder card without one.
-void ShowCover(Platform& platform, const PixelImage* cover);
+void ShowCover(platform::Platform& platform, const platform::PixelImage* cover);
 
 // The film as the fields describe it, on top of base (its id, cover and the
 // values the form does not show); problem names a field that holds no valid
@@ -28,19 +28,19 @@ struct FormReading {
   collection::Film film;
   std::string problem;
 };
-FormReading ReadFilmForm(Platform& platform, const collection::Film& base);
+FormReading ReadFilmForm(platform::Platform& platform, const collection::Film& base);
 
 // The texts of the form's fields under names that stay when the gadgets are
 // renumbered (title, actors, year, runtime, country, plot), in the form's order.
 using NamedTexts = std::vector<std::pair<std::string, std::string>>;
-NamedTexts ReadFormTexts(Platform& platform);
+NamedTexts ReadFormTexts(platform::Platform& platform);
 // Puts the texts into the fields they name; other names are passed over.
-void PutFormTexts(Platform& platform, const NamedTexts& texts);
+void PutFormTexts(platform::Platform& platform, const NamedTexts& texts);
 
 // True when a field holds something else than the film shows.
-bool FormDiffersFrom(Platform& platform, const collection::Film& film);
+bool FormDiffersFrom(platform::Platform& platform, const collection::Film& film);
 
 // The texts of a row of the film list: title, year, running time, country.
 std::vector<std::string> FilmRowTexts(const collection::FilmRow& row);
 
-}  // namespace zelluo
+}  // namespace zelluo::ui

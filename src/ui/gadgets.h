@@ -7,94 +7,99 @@
 
 #include "platform/platform_types.h"
 
-namespace zelluo::gadget {
+namespace zelluo::ui::gadget {
 
 // Window frame and close button, built once at start-up.
-inline constexpr GadgetId kFrameTop{2};
-inline constexpr GadgetId kFrameRight{3};
-inline constexpr GadgetId kFrameBottom{4};
-inline constexpr GadgetId kFrameLeft{5};
-inline constexpr GadgetId kClose{107};
+inline constexpr platform::GadgetId kFrameTop{2};
+inline constexpr platform::GadgetId kFrameRight{3};
+inline constexpr platform::GadgetId kFrameBottom{4};
+inline constexpr platform::GadgetId kFrameLeft{5};
+inline constexpr platform::GadgetId kClose{107};
 
 // Main page.
-inline constexpr GadgetId kMainPlaceholder{100};  // where sub-pages have their back button
-inline constexpr GadgetId kIconPlay{101};
-inline constexpr GadgetId kIconList{102};
-inline constexpr GadgetId kIconOptions{103};
-inline constexpr GadgetId kIconUpdate{104};
-inline constexpr GadgetId kIconAbout{105};
-inline constexpr GadgetId kInformation{106};
+inline constexpr platform::GadgetId kMainPlaceholder{
+    100};  // where sub-pages have their back button
+inline constexpr platform::GadgetId kIconPlay{101};
+inline constexpr platform::GadgetId kIconList{102};
+inline constexpr platform::GadgetId kIconOptions{103};
+inline constexpr platform::GadgetId kIconUpdate{104};
+inline constexpr platform::GadgetId kIconAbout{105};
+inline constexpr platform::GadgetId kInformation{106};
 
 // Navigation captions: caption n * 10 + 100 belongs to icon n + 100.
-inline constexpr GadgetId kCaptionPlay{110};
-inline constexpr GadgetId kCaptionList{120};
-inline constexpr GadgetId kCaptionOptions{130};
-inline constexpr GadgetId kCaptionUpdate{140};
-inline constexpr GadgetId kCaptionAbout{150};
+inline constexpr platform::GadgetId kCaptionPlay{110};
+inline constexpr platform::GadgetId kCaptionList{120};
+inline constexpr platform::GadgetId kCaptionOptions{130};
+inline constexpr platform::GadgetId kCaptionUpdate{140};
+inline constexpr platform::GadgetId kCaptionAbout{150};
 
 // Back buttons of the sub-pages.
-inline constexpr GadgetId kBackPlay{200};
-inline constexpr GadgetId kBackList{300};
-inline constexpr GadgetId kBackOptions{400};
-inline constexpr GadgetId kBackUpdate{500};
-inline constexpr GadgetId kBackAbout{600};
+inline constexpr platform::GadgetId kBackPlay{200};
+inline constexpr platform::GadgetId kBackList{300};
+inline constexpr platform::GadgetId kBackOptions{400};
+inline constexpr platform::GadgetId kBackUpdate{500};
+inline constexpr platform::GadgetId kBackAbout{600};
 
 // List page: the film details form.
-inline constexpr GadgetId kCover{303};
-inline constexpr GadgetId kTitleHeading{304};
-inline constexpr GadgetId kTitleLine{305};
-inline constexpr GadgetId kActorsHeading{306};
-inline constexpr GadgetId kActorsLine{307};
-inline constexpr GadgetId kYearHeading{308};
-inline constexpr GadgetId kYearLine{309};
-inline constexpr GadgetId kRunningTimeHeading{310};
-inline constexpr GadgetId kRunningTimeLine{311};
-inline constexpr GadgetId kCountryHeading{312};
-inline constexpr GadgetId kCountryLine{313};
-inline constexpr GadgetId kPlotHeading{314};
-inline constexpr GadgetId kPlotLine{315};
+inline constexpr platform::GadgetId kCover{303};
+inline constexpr platform::GadgetId kTitleHeading{304};
+inline constexpr platform::GadgetId kTitleLine{305};
+inline constexpr platform::GadgetId kActorsHeading{306};
+inline constexpr platform::GadgetId kActorsLine{307};
+inline constexpr platform::GadgetId kYearHeading{308};
+inline constexpr platform::GadgetId kYearLine{309};
+inline constexpr platform::GadgetId kRunningTimeHeading{310};
+inline constexpr platform::GadgetId kRunningTimeLine{311};
+inline constexpr platform::GadgetId kCountryHeading{312};
+inline constexpr platform::GadgetId kCountryLine{313};
+inline constexpr platform::GadgetId kPlotHeading{314};
+inline constexpr platform::GadgetId kPlotLine{315};
 // The film under the headings, the search, the buttons and the film list.
-inline constexpr GadgetId kTitleField{316};
-inline constexpr GadgetId kActorsField{317};
-inline constexpr GadgetId kYearField{318};
-inline constexpr GadgetId kRunningTimeField{319};
-inline constexpr GadgetId kCountryField{320};
-inline constexpr GadgetId kPlotField{321};
-inline constexpr GadgetId kSearchLabel{322};
-inline constexpr GadgetId kSearchField{323};
-inline constexpr GadgetId kNewFilm{324};
-inline constexpr GadgetId kSaveFilm{325};
-inline constexpr GadgetId kDeleteFilm{326};
-inline constexpr GadgetId kChooseCover{327};
-inline constexpr GadgetId kImportFilms{328};
-inline constexpr GadgetId kExportFilms{329};
-inline constexpr GadgetId kExchangeStatus{331};  // the progress of an import
-inline constexpr GadgetId kFilmList{330};
+inline constexpr platform::GadgetId kTitleField{316};
+inline constexpr platform::GadgetId kActorsField{317};
+inline constexpr platform::GadgetId kYearField{318};
+inline constexpr platform::GadgetId kRunningTimeField{319};
+inline constexpr platform::GadgetId kCountryField{320};
+inline constexpr platform::GadgetId kPlotField{321};
+inline constexpr platform::GadgetId kSearchLabel{322};
+inline constexpr platform::GadgetId kSearchField{323};
+inline constexpr platform::GadgetId kNewFilm{324};
+inline constexpr platform::GadgetId kSaveFilm{325};
+inline constexpr platform::GadgetId kDeleteFilm{326};
+inline constexpr platform::GadgetId kChooseCover{327};
+inline constexpr platform::GadgetId kImportFilms{328};
+inline constexpr platform::GadgetId kExportFilms{329};
+inline constexpr platform::GadgetId kExchangeStatus{331};  // the progress of an import
+inline constexpr platform::GadgetId kFilmList{330};
 
 // Options page: heading, separator, then per row a label, an on and an off
 // switch (row r: 402 + 3r, 403 + 3r, 404 + 3r, for r = 1 to 6: 405 to 422).
-inline constexpr GadgetId kOptionsHeading{403};
-inline constexpr GadgetId kOptionsSeparator{404};
-constexpr GadgetId OptionLabel(int32_t row) { return GadgetId{402 + 3 * row}; }
-constexpr GadgetId OptionOnSwitch(int32_t row) { return GadgetId{403 + 3 * row}; }
-constexpr GadgetId OptionOffSwitch(int32_t row) { return GadgetId{404 + 3 * row}; }
+inline constexpr platform::GadgetId kOptionsHeading{403};
+inline constexpr platform::GadgetId kOptionsSeparator{404};
+constexpr platform::GadgetId OptionLabel(int32_t row) { return platform::GadgetId{402 + 3 * row}; }
+constexpr platform::GadgetId OptionOnSwitch(int32_t row) {
+  return platform::GadgetId{403 + 3 * row};
+}
+constexpr platform::GadgetId OptionOffSwitch(int32_t row) {
+  return platform::GadgetId{404 + 3 * row};
+}
 
 // About page: five sections, each a heading, its underline and its value lines
 // numbered on from the heading (the thanks have three lines: 615 to 619).
-inline constexpr GadgetId kAboutNameHeading{603};
-inline constexpr GadgetId kAboutVersionHeading{606};
-inline constexpr GadgetId kAboutSizeHeading{609};
-inline constexpr GadgetId kAboutAuthorHeading{612};
-inline constexpr GadgetId kAboutThanksHeading{615};
+inline constexpr platform::GadgetId kAboutNameHeading{603};
+inline constexpr platform::GadgetId kAboutVersionHeading{606};
+inline constexpr platform::GadgetId kAboutSizeHeading{609};
+inline constexpr platform::GadgetId kAboutAuthorHeading{612};
+inline constexpr platform::GadgetId kAboutThanksHeading{615};
 // The gadget line places after a section's heading: 1 is its underline, 2 and
 // on its value lines.
-constexpr GadgetId AboutLine(GadgetId heading, int32_t line) {
-  return GadgetId{Number(heading) + line};
+constexpr platform::GadgetId AboutLine(platform::GadgetId heading, int32_t line) {
+  return platform::GadgetId{Number(heading) + line};
 }
 
-}  // namespace zelluo::gadget
+}  // namespace zelluo::ui::gadget
 
-namespace zelluo {
+namespace zelluo::ui {
 
 // Menu-event numbers: tray menu entries and keyboard shortcuts.
 namespace menu {
@@ -118,9 +123,9 @@ inline constexpr int32_t kExportFilms = 20;   // Strg+E
 
 // Fonts: all "Arial"; 2 is the heading font and 3 the body font.
 namespace font {
-inline constexpr FontId kHeading{2};
-inline constexpr FontId kBody{3};
-inline constexpr FontId kDefault{-1};  // the system's default GUI font
+inline constexpr platform::FontId kHeading{2};
+inline constexpr platform::FontId kBody{3};
+inline constexpr platform::FontId kDefault{-1};  // the system's default GUI font
 }  // namespace font
 
-}  // namespace zelluo
+}  // namespace zelluo::ui

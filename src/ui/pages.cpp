@@ -8,7 +8,7 @@
 #include "texts/texts.h"
 #include "ui/gadgets.h"
 
-namespace zelluo {
+namespace zelluo::ui {
 namespace {
 
 struct FontEntry {
@@ -32,15 +32,15 @@ constexpr std::array<FontEntry, 7> kFonts = {{
 struct PageEntry {
   Page page;
   std::string_view id;
-  GadgetId icon;     // on the Main page; 0 for the Main page itself
-  GadgetId caption;  // under the icon
+  platform::GadgetId icon;     // on the Main page; 0 for the Main page itself
+  platform::GadgetId caption;  // under the icon
   std::string_view captionText;
-  GadgetId backButton;  // 0 for the Main page
+  platform::GadgetId backButton;  // 0 for the Main page
 };
 
 // In the order in which the start page is compared and the sub-pages are built.
 constexpr std::array<PageEntry, 6> kPages = {{
-    {Page::Main, "Main", GadgetId{}, GadgetId{}, "", GadgetId{}},
+    {Page::Main, "Main", platform::GadgetId{}, platform::GadgetId{}, "", platform::GadgetId{}},
     {Page::Play, "Play", gadget::kIconPlay, gadget::kCaptionPlay, text::kCaptionPlay,
      gadget::kBackPlay},
     {Page::List, "List", gadget::kIconList, gadget::kCaptionList, text::kCaptionList,
@@ -55,60 +55,62 @@ constexpr std::array<PageEntry, 6> kPages = {{
 
 const PageEntry& EntryOf(Page page) { return kPages[static_cast<size_t>(page)]; }
 
-const PageEntry* EntryWith(GadgetId PageEntry::*member, GadgetId value) {
+const PageEntry* EntryWith(platform::GadgetId PageEntry::*member, platform::GadgetId value) {
   for (const PageEntry& entry : kPages) {
-    if (value != GadgetId{} && entry.*member == value) return &entry;
+    if (value != platform::GadgetId{} && entry.*member == value) return &entry;
   }
   return nullptr;
 }
 
 struct HoverPair {
-  GadgetId gadget;
-  ImageId normal;
-  ImageId hover;
+  platform::GadgetId gadget;
+  platform::ImageId normal;
+  platform::ImageId hover;
 };
 
 // Navigation icons with their pictures; the caption is Main page's table above.
 constexpr std::array<HoverPair, 5> kIconHover = {{
-    {gadget::kIconPlay, image::kPlay, image::kPlayHover},
-    {gadget::kIconList, image::kList, image::kListHover},
-    {gadget::kIconOptions, image::kOptions, image::kOptionsHover},
-    {gadget::kIconUpdate, image::kUpdate, image::kUpdateHover},
-    {gadget::kIconAbout, image::kAbout, image::kAboutHover},
+    {gadget::kIconPlay, assets::image::kPlay, assets::image::kPlayHover},
+    {gadget::kIconList, assets::image::kList, assets::image::kListHover},
+    {gadget::kIconOptions, assets::image::kOptions, assets::image::kOptionsHover},
+    {gadget::kIconUpdate, assets::image::kUpdate, assets::image::kUpdateHover},
+    {gadget::kIconAbout, assets::image::kAbout, assets::image::kAboutHover},
 }};
 
 // Buttons that change their picture under the mouse whenever they exist.
 constexpr std::array<HoverPair, 6> kButtonHover = {{
-    {gadget::kClose, image::kClose, image::kCloseHover},
-    {gadget::kBackPlay, image::kBack, image::kBackHover},
-    {gadget::kBackList, image::kBack, image::kBackHover},
-    {gadget::kBackOptions, image::kBack, image::kBackHover},
-    {gadget::kBackUpdate, image::kBack, image::kBackHover},
-    {gadget::kBackAbout, image::kBack, image::kBackHover},
+    {gadget::kClose, assets::image::kClose, assets::image::kCloseHover},
+    {gadget::kBackPlay, assets::image::kBack, assets::image::kBackHover},
+    {gadget::kBackList, assets::image::kBack, assets::image::kBackHover},
+    {gadget::kBackOptions, assets::image::kBack, assets::image::kBackHover},
+    {gadget::kBackUpdate, assets::image::kBack, assets::image::kBackHover},
+    {gadget::kBackAbout, assets::image::kBack, assets::image::kBackHover},
 }};
 
-constexpr OptionPair OptionRow(int32_t row, std::string_view text, int32_t SettingsRecord::*field) {
+constexpr OptionPair OptionRow(int32_t row, std::string_view text,
+                               int32_t settings::SettingsRecord::*field) {
   return {gadget::OptionLabel(row), gadget::OptionOnSwitch(row), gadget::OptionOffSwitch(row), text,
           field};
 }
 
 constexpr std::array<OptionPair, 6> kOptionPairs = {{
-    OptionRow(1, text::kOptionStartTray, &SettingsRecord::StartTray),
-    OptionRow(2, text::kOptionStartMinimize, &SettingsRecord::StartMinimize),
-    OptionRow(3, text::kOptionAutoUpdate, &SettingsRecord::AutoUpdate),
-    OptionRow(4, text::kOptionLog, &SettingsRecord::Log),
-    OptionRow(5, text::kOptionFadeout, &SettingsRecord::Fadeout),
-    OptionRow(6, text::kOptionSound, &SettingsRecord::Sound),
+    OptionRow(1, text::kOptionStartTray, &settings::SettingsRecord::StartTray),
+    OptionRow(2, text::kOptionStartMinimize, &settings::SettingsRecord::StartMinimize),
+    OptionRow(3, text::kOptionAutoUpdate, &settings::SettingsRecord::AutoUpdate),
+    OptionRow(4, text::kOptionLog, &settings::SettingsRecord::Log),
+    OptionRow(5, text::kOptionFadeout, &settings::SettingsRecord::Fadeout),
+    OptionRow(6, text::kOptionSound, &settings::SettingsRecord::Sound),
 }};
 
-const Rect kBackButtonRect{40, 50, 50, 50};
+const platform::Rect kBackButtonRect{40, 50, 50, 50};
 
-GadgetEntry ImageGadget(GadgetId number, Rect rect, ImageId picture) {
+GadgetEntry ImageGadget(platform::GadgetId number, platform::Rect rect, platform::ImageId picture) {
   return GadgetEntry{number, GadgetType::Image, rect, picture, {}, font::kDefault};
 }
 
-GadgetEntry TextGadget(GadgetId number, Rect rect, std::string_view text, FontId font) {
-  return GadgetEntry{number, GadgetType::Text, rect, kNoImage, std::string(text), font};
+GadgetEntry TextGadget(platform::GadgetId number, platform::Rect rect, std::string_view text,
+                       platform::FontId font) {
+  return GadgetEntry{number, GadgetType::Text, rect, platform::kNoImage, std::string(text), font};
 }
 
 std::vector<GadgetEntry> MainPage() {
@@ -121,7 +123,7 @@ std::vector<GadgetEntry> MainPage() {
   gadgets.push_back(GadgetEntry{gadget::kInformation,
                                 GadgetType::Button,
                                 {520, 900, 200, 20},
-                                kNoImage,
+                                platform::kNoImage,
                                 std::string(text::kInformationButton),
                                 font::kDefault});
   return gadgets;
@@ -135,31 +137,33 @@ const std::array kFilmListColumns = {
     std::pair{text::kColumnCountry, 270},
 };
 
-GadgetEntry Field(GadgetId number, Rect rect, GadgetType type = GadgetType::Field) {
-  return GadgetEntry{number, type, rect, kNoImage, {}, font::kBody};
+GadgetEntry Field(platform::GadgetId number, platform::Rect rect,
+                  GadgetType type = GadgetType::Field) {
+  return GadgetEntry{number, type, rect, platform::kNoImage, {}, font::kBody};
 }
 
-GadgetEntry Button(GadgetId number, Rect rect, std::string_view text) {
-  return GadgetEntry{number, GadgetType::Button, rect, kNoImage, std::string(text), font::kDefault};
+GadgetEntry Button(platform::GadgetId number, platform::Rect rect, std::string_view text) {
+  return GadgetEntry{number,        GadgetType::Button, rect, platform::kNoImage, std::string(text),
+                     font::kDefault};
 }
 
 std::vector<GadgetEntry> ListPage() {
-  const FontId heading = font::kHeading;
+  const platform::FontId heading = font::kHeading;
   return {
-      ImageGadget(gadget::kBackList, kBackButtonRect, image::kBack),
-      ImageGadget(gadget::kCover, {40, 120, 360, 450}, image::kCoverPlaceholder),
+      ImageGadget(gadget::kBackList, kBackButtonRect, assets::image::kBack),
+      ImageGadget(gadget::kCover, {40, 120, 360, 450}, assets::image::kCoverPlaceholder),
       TextGadget(gadget::kTitleHeading, {410, 120, 800, 18}, text::kFilmTitle, heading),
-      ImageGadget(gadget::kTitleLine, {410, 138, 800, 2}, image::kLongUnderline),
+      ImageGadget(gadget::kTitleLine, {410, 138, 800, 2}, assets::image::kLongUnderline),
       TextGadget(gadget::kActorsHeading, {410, 200, 800, 18}, text::kActors, heading),
-      ImageGadget(gadget::kActorsLine, {410, 218, 800, 2}, image::kLongUnderline),
+      ImageGadget(gadget::kActorsLine, {410, 218, 800, 2}, assets::image::kLongUnderline),
       TextGadget(gadget::kYearHeading, {410, 280, 260, 18}, text::kReleaseYear, heading),
-      ImageGadget(gadget::kYearLine, {410, 298, 260, 2}, image::kShortUnderline),
+      ImageGadget(gadget::kYearLine, {410, 298, 260, 2}, assets::image::kShortUnderline),
       TextGadget(gadget::kRunningTimeHeading, {680, 280, 260, 18}, text::kRunningTime, heading),
-      ImageGadget(gadget::kRunningTimeLine, {680, 298, 260, 2}, image::kShortUnderline),
+      ImageGadget(gadget::kRunningTimeLine, {680, 298, 260, 2}, assets::image::kShortUnderline),
       TextGadget(gadget::kCountryHeading, {950, 280, 260, 18}, text::kCountryOfProduction, heading),
-      ImageGadget(gadget::kCountryLine, {950, 298, 260, 2}, image::kShortUnderline),
+      ImageGadget(gadget::kCountryLine, {950, 298, 260, 2}, assets::image::kShortUnderline),
       TextGadget(gadget::kPlotHeading, {410, 360, 800, 18}, text::kPlot, heading),
-      ImageGadget(gadget::kPlotLine, {410, 378, 800, 2}, image::kLongUnderline),
+      ImageGadget(gadget::kPlotLine, {410, 378, 800, 2}, assets::image::kLongUnderline),
       // The film under the headings.
       Field(gadget::kTitleField, {410, 144, 800, 26}),
       Field(gadget::kActorsField, {410, 222, 800, 54}, GadgetType::MultiLineField),
@@ -176,26 +180,32 @@ std::vector<GadgetEntry> ListPage() {
       Button(gadget::kChooseCover, {824, 592, 120, 26}, text::kChooseCover),
       Button(gadget::kImportFilms, {957, 592, 120, 26}, text::kImportButton),
       Button(gadget::kExportFilms, {1090, 592, 120, 26}, text::kExportButton),
-      GadgetEntry{
-          gadget::kFilmList, GadgetType::List, {40, 630, 1170, 320}, kNoImage, {}, font::kBody},
+      GadgetEntry{gadget::kFilmList,
+                  GadgetType::List,
+                  {40, 630, 1170, 320},
+                  platform::kNoImage,
+                  {},
+                  font::kBody},
       TextGadget(gadget::kExchangeStatus, {40, 956, 1170, 20}, "", font::kBody),
   };
 }
 
-std::vector<GadgetEntry> OptionsPage(const SettingsRecord& settings) {
+std::vector<GadgetEntry> OptionsPage(const settings::SettingsRecord& settings) {
   std::vector<GadgetEntry> gadgets = {
-      ImageGadget(gadget::kBackOptions, kBackButtonRect, image::kBack),
+      ImageGadget(gadget::kBackOptions, kBackButtonRect, assets::image::kBack),
       TextGadget(gadget::kOptionsHeading, {40, 120, 260, 18}, text::kApplication, font::kHeading),
-      ImageGadget(gadget::kOptionsSeparator, {40, 138, 260, 2}, image::kShortUnderline),
+      ImageGadget(gadget::kOptionsSeparator, {40, 138, 260, 2}, assets::image::kShortUnderline),
   };
   int32_t y = 150;
   for (const OptionPair& row : kOptionPairs) {
     bool on = settings.*row.field == 1;
     gadgets.push_back(TextGadget(row.label, {40, y, 260, 20}, row.text, font::kBody));
-    gadgets.push_back(ImageGadget(row.onSwitch, {300, y, 24, 24},
-                                  on ? image::kSwitchOnGreen : image::kSwitchOnGrey));
-    gadgets.push_back(ImageGadget(row.offSwitch, {330, y, 24, 24},
-                                  on ? image::kSwitchOffGrey : image::kSwitchOffRed));
+    gadgets.push_back(
+        ImageGadget(row.onSwitch, {300, y, 24, 24},
+                    on ? assets::image::kSwitchOnGreen : assets::image::kSwitchOnGrey));
+    gadgets.push_back(
+        ImageGadget(row.offSwitch, {330, y, 24, 24},
+                    on ? assets::image::kSwitchOffGrey : assets::image::kSwitchOffRed));
     y += 30;
   }
   return gadgets;
@@ -203,9 +213,9 @@ std::vector<GadgetEntry> OptionsPage(const SettingsRecord& settings) {
 
 std::vector<GadgetEntry> AboutPage(const PageContext& pages) {
   std::vector<GadgetEntry> gadgets = {
-      ImageGadget(gadget::kBackAbout, kBackButtonRect, image::kBack)};
+      ImageGadget(gadget::kBackAbout, kBackButtonRect, assets::image::kBack)};
   struct Section {
-    GadgetId heading;
+    platform::GadgetId heading;
     std::string_view title;
     std::vector<std::string> values;
   };
@@ -226,7 +236,7 @@ std::vector<GadgetEntry> AboutPage(const PageContext& pages) {
     gadgets.push_back(
         TextGadget(section.heading, {100, y, 880, 18}, section.title, font::kHeading));
     gadgets.push_back(ImageGadget(gadget::AboutLine(section.heading, 1), {100, y + 18, 880, 2},
-                                  image::kShortUnderline));
+                                  assets::image::kShortUnderline));
     int32_t line = 2;
     for (const std::string& value : section.values) {
       gadgets.push_back(TextGadget(gadget::AboutLine(section.heading, line),
@@ -243,18 +253,20 @@ bool IsText(const GadgetEntry& entry) {
   return entry.type != GadgetType::Image && entry.type != GadgetType::Button;
 }
 
-void CreateGadget(Platform& platform, const GadgetEntry& entry, const ListRowSource& rows = {}) {
+void CreateGadget(platform::Platform& platform, const GadgetEntry& entry,
+                  const platform::ListRowSource& rows = {}) {
   switch (entry.type) {
     case GadgetType::Field:
-      platform.CreateTextField(entry.number, entry.rect, TextFieldKind::SingleLine);
+      platform.CreateTextField(entry.number, entry.rect, platform::TextFieldKind::SingleLine);
       break;
     case GadgetType::MultiLineField:
-      platform.CreateTextField(entry.number, entry.rect, TextFieldKind::MultiLine);
+      platform.CreateTextField(entry.number, entry.rect, platform::TextFieldKind::MultiLine);
       break;
     case GadgetType::List: {
-      std::vector<ListColumn> columns;
+      std::vector<platform::ListColumn> columns;
       for (const auto& [title, width] : kFilmListColumns) {
-        columns.push_back(ListColumn{std::string(title), width, TextAlign::Left});
+        columns.push_back(
+            platform::ListColumn{std::string(title), width, platform::TextAlign::Left});
       }
       platform.CreateListGadget(entry.number, entry.rect, columns, rows);
       break;
@@ -263,10 +275,10 @@ void CreateGadget(Platform& platform, const GadgetEntry& entry, const ListRowSou
       platform.CreateImageGadget(entry.number, entry.rect, entry.image);
       break;
     case GadgetType::Text:
-      platform.CreateTextGadget(entry.number, entry.rect, entry.text, TextAlign::Left);
+      platform.CreateTextGadget(entry.number, entry.rect, entry.text, platform::TextAlign::Left);
       break;
     case GadgetType::CentredText:
-      platform.CreateTextGadget(entry.number, entry.rect, entry.text, TextAlign::Centre);
+      platform.CreateTextGadget(entry.number, entry.rect, entry.text, platform::TextAlign::Centre);
       break;
     case GadgetType::Button:
       platform.CreateButtonGadget(entry.number, entry.rect, entry.text);
@@ -274,17 +286,17 @@ void CreateGadget(Platform& platform, const GadgetEntry& entry, const ListRowSou
   }
 }
 
-void SetPageColours(Platform& platform, GadgetId number) {
-  platform.SetGadgetFrontColour(number, kTextColour);
-  platform.SetGadgetBackColour(number, kTextBackColour);
+void SetPageColours(platform::Platform& platform, platform::GadgetId number) {
+  platform.SetGadgetFrontColour(number, assets::kTextColour);
+  platform.SetGadgetBackColour(number, assets::kTextBackColour);
 }
 
 // Creates the gadgets in order, then gives the headings and then the body
 // texts their fonts, then every text gadget its colours.
-void CreateGadgets(Platform& platform, const std::vector<GadgetEntry>& gadgets,
-                   const ListRowSource& rows = {}) {
+void CreateGadgets(platform::Platform& platform, const std::vector<GadgetEntry>& gadgets,
+                   const platform::ListRowSource& rows = {}) {
   for (const GadgetEntry& entry : gadgets) CreateGadget(platform, entry, rows);
-  for (FontId font : {font::kHeading, font::kBody}) {
+  for (platform::FontId font : {font::kHeading, font::kBody}) {
     for (const GadgetEntry& entry : gadgets) {
       if (IsText(entry) && entry.font == font) platform.SetGadgetFont(entry.number, font);
     }
@@ -294,16 +306,16 @@ void CreateGadgets(Platform& platform, const std::vector<GadgetEntry>& gadgets,
   }
 }
 
-void BuildNavigationCaption(Platform& platform, const PageEntry& entry) {
+void BuildNavigationCaption(platform::Platform& platform, const PageEntry& entry) {
   int32_t x = 125 + 200 * (Number(entry.icon) - Number(gadget::kIconPlay));
-  GadgetEntry caption{entry.caption, GadgetType::CentredText,        {x, 560, 200, 20},
-                      kNoImage,      std::string(entry.captionText), font::kHeading};
+  GadgetEntry caption{entry.caption,      GadgetType::CentredText,        {x, 560, 200, 20},
+                      platform::kNoImage, std::string(entry.captionText), font::kHeading};
   CreateGadgets(platform, {caption});
   platform.ShowGadget(entry.caption);
   platform.HideGadget(entry.caption);
 }
 
-bool Inside(const std::optional<Rect>& rect, int32_t x, int32_t y) {
+bool Inside(const std::optional<platform::Rect>& rect, int32_t x, int32_t y) {
   if (!rect || x == -1 || y == -1) return false;
   return rect->x <= x && x < rect->x + rect->width && rect->y <= y && y < rect->y + rect->height;
 }
@@ -333,44 +345,46 @@ std::vector<GadgetEntry> PageGadgets(const PageContext& pages, Page page) {
     case Page::Update:
       break;
   }
-  return {ImageGadget(EntryOf(page).backButton, kBackButtonRect, image::kBack)};
+  return {ImageGadget(EntryOf(page).backButton, kBackButtonRect, assets::image::kBack)};
 }
 
-const OptionPair* FindOptionPair(GadgetId gadget) {
+const OptionPair* FindOptionPair(platform::GadgetId gadget) {
   for (const OptionPair& row : kOptionPairs) {
     if (row.onSwitch == gadget || row.offSwitch == gadget) return &row;
   }
   return nullptr;
 }
 
-void ShowOptionLook(Platform& platform, const OptionPair& row, bool on) {
-  platform.SetGadgetImage(row.onSwitch, on ? image::kSwitchOnGreen : image::kSwitchOnGrey);
-  platform.SetGadgetImage(row.offSwitch, on ? image::kSwitchOffGrey : image::kSwitchOffRed);
+void ShowOptionLook(platform::Platform& platform, const OptionPair& row, bool on) {
+  platform.SetGadgetImage(row.onSwitch,
+                          on ? assets::image::kSwitchOnGreen : assets::image::kSwitchOnGrey);
+  platform.SetGadgetImage(row.offSwitch,
+                          on ? assets::image::kSwitchOffGrey : assets::image::kSwitchOffRed);
 }
 
-void LoadFonts(Platform& platform) {
+void LoadFonts(platform::Platform& platform) {
   int32_t dpi = platform.VerticalDpi();
   for (size_t number = 0; number < kFonts.size(); ++number) {
     const FontEntry& entry = kFonts[number];
     // A character height of points x dpi / 72 pixels, rounded.
     auto height = static_cast<int32_t>(std::lround(entry.points * dpi / 72.0));
-    platform.LoadFont(FontId{static_cast<int32_t>(number)}, kFontFace, height, entry.weight,
-                      entry.underline);
+    platform.LoadFont(platform::FontId{static_cast<int32_t>(number)}, kFontFace, height,
+                      entry.weight, entry.underline);
   }
 }
 
-void BuildWindowFrame(Platform& platform) {
+void BuildWindowFrame(platform::Platform& platform) {
   const GadgetEntry frame[] = {
-      ImageGadget(gadget::kFrameTop, {0, 0, 1280, 50}, image::kFrameTop),
-      ImageGadget(gadget::kFrameRight, {1240, 50, 40, 934}, image::kFrameRight),
-      ImageGadget(gadget::kFrameBottom, {0, 984, 1280, 40}, image::kFrameBottom),
-      ImageGadget(gadget::kFrameLeft, {0, 50, 40, 934}, image::kFrameLeft),
+      ImageGadget(gadget::kFrameTop, {0, 0, 1280, 50}, assets::image::kFrameTop),
+      ImageGadget(gadget::kFrameRight, {1240, 50, 40, 934}, assets::image::kFrameRight),
+      ImageGadget(gadget::kFrameBottom, {0, 984, 1280, 40}, assets::image::kFrameBottom),
+      ImageGadget(gadget::kFrameLeft, {0, 50, 40, 934}, assets::image::kFrameLeft),
   };
   for (const GadgetEntry& entry : frame) CreateGadget(platform, entry);
 }
 
-void BuildCloseButton(Platform& platform) {
-  CreateGadget(platform, ImageGadget(gadget::kClose, {1180, 50, 50, 50}, image::kClose));
+void BuildCloseButton(platform::Platform& platform) {
+  CreateGadget(platform, ImageGadget(gadget::kClose, {1180, 50, 50, 50}, assets::image::kClose));
 }
 
 void BuildPage(const PageContext& pages, Page page) {
@@ -387,19 +401,19 @@ void HidePage(const PageContext& pages, Page page) {
 
 void BuildMainPage(const PageContext& pages) { BuildPage(pages, Page::Main); }
 
-void FreeMainPage(Platform& platform) {
+void FreeMainPage(platform::Platform& platform) {
   for (const GadgetEntry& entry : MainPage()) platform.FreeGadget(entry.number);
 }
 
-void HideAllNavigationCaptions(Platform& platform) {
+void HideAllNavigationCaptions(platform::Platform& platform) {
   for (const PageEntry& entry : kPages) {
-    if (entry.caption != GadgetId{}) platform.HideGadget(entry.caption);
+    if (entry.caption != platform::GadgetId{}) platform.HideGadget(entry.caption);
   }
 }
 
 void BuildPages(const PageContext& pages) {
   for (const PageEntry& entry : kPages) {
-    if (entry.caption != GadgetId{}) BuildNavigationCaption(pages.platform, entry);
+    if (entry.caption != platform::GadgetId{}) BuildNavigationCaption(pages.platform, entry);
   }
   for (const PageEntry& entry : kPages) {
     BuildPage(pages, entry.page);
@@ -407,28 +421,28 @@ void BuildPages(const PageContext& pages) {
   }
 }
 
-std::optional<Page> PageOfIcon(GadgetId icon) {
+std::optional<Page> PageOfIcon(platform::GadgetId icon) {
   const PageEntry* entry = EntryWith(&PageEntry::icon, icon);
   if (entry == nullptr) return std::nullopt;
   return entry->page;
 }
 
-std::optional<Page> PageOfBackButton(GadgetId backButton) {
+std::optional<Page> PageOfBackButton(platform::GadgetId backButton) {
   const PageEntry* entry = EntryWith(&PageEntry::backButton, backButton);
   if (entry == nullptr) return std::nullopt;
   return entry->page;
 }
 
-GadgetId BackButtonOf(Page page) { return EntryOf(page).backButton; }
+platform::GadgetId BackButtonOf(Page page) { return EntryOf(page).backButton; }
 
-void UpdateHover(Platform& platform, int32_t x, int32_t y) {
+void UpdateHover(platform::Platform& platform, int32_t x, int32_t y) {
   bool mainPageBuilt = true;
   for (const HoverPair& icon : kIconHover)
     mainPageBuilt = mainPageBuilt && platform.GadgetExists(icon.gadget);
   if (mainPageBuilt) {
     for (const HoverPair& icon : kIconHover) {
       bool over = Inside(platform.GadgetRect(icon.gadget), x, y);
-      GadgetId caption = EntryWith(&PageEntry::icon, icon.gadget)->caption;
+      platform::GadgetId caption = EntryWith(&PageEntry::icon, icon.gadget)->caption;
       platform.SetGadgetImage(icon.gadget, over ? icon.hover : icon.normal);
       if (over) {
         platform.ShowGadget(caption);
@@ -444,4 +458,4 @@ void UpdateHover(Platform& platform, int32_t x, int32_t y) {
   }
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::ui

@@ -12,16 +12,16 @@
 #include "platform/platform.h"
 #include "settings/settings_record.h"
 
-namespace zelluo {
+namespace zelluo::ui {
 
 // What the pages are built from: the platform they are shown on and the values
 // they show.
 struct PageContext {
-  Platform& platform;
-  const SettingsRecord& settings;
+  platform::Platform& platform;
+  const settings::SettingsRecord& settings;
   int32_t programSizeKb = 0;
   std::string_view author;
-  ListRowSource filmRows;  // the rows of the List page's film list
+  platform::ListRowSource filmRows;  // the rows of the List page's film list
 };
 
 enum class Page { Main, Play, List, Options, Update, About };
@@ -34,12 +34,12 @@ enum class GadgetType { Image, Text, CentredText, Button, Field, MultiLineField,
 
 // One gadget as a page builder creates it.
 struct GadgetEntry {
-  GadgetId number{0};
+  platform::GadgetId number{0};
   GadgetType type = GadgetType::Image;
-  Rect rect;
-  ImageId image = kNoImage;
+  platform::Rect rect;
+  platform::ImageId image = platform::kNoImage;
   std::string text;
-  FontId font{-1};  // font::kDefault, the system's default GUI font
+  platform::FontId font{-1};  // font::kDefault, the system's default GUI font
 };
 
 // The gadgets of a page in the order its builder creates them (ascending).
@@ -47,23 +47,23 @@ std::vector<GadgetEntry> PageGadgets(const PageContext& pages, Page page);
 
 // One option row of the Options page and the settings key it changes.
 struct OptionPair {
-  GadgetId label;
-  GadgetId onSwitch;
-  GadgetId offSwitch;
+  platform::GadgetId label;
+  platform::GadgetId onSwitch;
+  platform::GadgetId offSwitch;
   std::string_view text;
-  int32_t SettingsRecord::*field;  // its key in the settings file follows from it
+  int32_t settings::SettingsRecord::*field;  // its key in the settings file follows from it
 };
 // The row whose on or off switch is gadget; none for other gadgets.
-const OptionPair* FindOptionPair(GadgetId gadget);
+const OptionPair* FindOptionPair(platform::GadgetId gadget);
 // Gives the row's switches the on look (green tick, grey cross) or the off
 // look (grey tick, red cross).
-void ShowOptionLook(Platform& platform, const OptionPair& row, bool on);
+void ShowOptionLook(platform::Platform& platform, const OptionPair& row, bool on);
 
 // Loads fonts 0 to 6.
-void LoadFonts(Platform& platform);
+void LoadFonts(platform::Platform& platform);
 // Gadgets 2 to 5 and the close button 107; built once the window is open.
-void BuildWindowFrame(Platform& platform);
-void BuildCloseButton(Platform& platform);
+void BuildWindowFrame(platform::Platform& platform);
+void BuildCloseButton(platform::Platform& platform);
 
 // Builds every caption and page, all hidden.
 void BuildPages(const PageContext& pages);
@@ -71,19 +71,19 @@ void BuildPage(const PageContext& pages, Page page);
 void ShowPage(const PageContext& pages, Page page);
 void HidePage(const PageContext& pages, Page page);
 void BuildMainPage(const PageContext& pages);
-void FreeMainPage(Platform& platform);
-void HideAllNavigationCaptions(Platform& platform);
+void FreeMainPage(platform::Platform& platform);
+void HideAllNavigationCaptions(platform::Platform& platform);
 
 // The page that an icon of the Main page (101 to 105) opens, and the page
 // that a back button (200 ... 600) leaves.
-std::optional<Page> PageOfIcon(GadgetId icon);
-std::optional<Page> PageOfBackButton(GadgetId backButton);
+std::optional<Page> PageOfIcon(platform::GadgetId icon);
+std::optional<Page> PageOfBackButton(platform::GadgetId backButton);
 // The back button of a sub-page; 0 for the Main page.
-GadgetId BackButtonOf(Page page);
+platform::GadgetId BackButtonOf(Page page);
 inline constexpr Page kSubPages[] = {Page::Play, Page::List, Page::Options, Page::Update,
                                      Page::About};
 
 // The hover pictures and captions for the mouse at (x, y).
-void UpdateHover(Platform& platform, int32_t x, int32_t y);
+void UpdateHover(platform::Platform& platform, int32_t x, int32_t y);
 
-}  // namespace zelluo
+}  // namespace zelluo::ui

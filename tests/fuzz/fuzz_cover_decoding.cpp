@@ -46,25 +46,29 @@ void RemoveFolder() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace zelluo;
-  const CoverPicture made = MakeCover(data, size);
+  const zelluo::collection::CoverPicture made = zelluo::collection::MakeCover(data, size);
   if (!made.cover) {
     if (made.error.empty()) Fail("refused without a message");
     return 0;
   }
-  const PixelImage& cover = *made.cover;
+  const zelluo::platform::PixelImage& cover = *made.cover;
   if (!made.error.empty()) Fail("a message for a decoded picture");
-  if (cover.width != kCoverWidth || cover.height != kCoverHeight ||
+  if (cover.width != zelluo::collection::kCoverWidth ||
+      cover.height != zelluo::collection::kCoverHeight ||
       cover.rgba.size() != static_cast<size_t>(cover.width) * cover.height * 4) {
     Fail("the cover's size or pixel count is wrong");
   }
-  const std::string jpeg = EncodeJpeg(cover, kCoverJpegQuality);
+  const std::string jpeg =
+      zelluo::collection::EncodeJpeg(cover, zelluo::collection::kCoverJpegQuality);
   if (jpeg.empty()) Fail("the cover did not encode");
   // Loaded for display as a stored cover would be (not averaged once more,
   // which would halve the inputs tried in a run).
   static const std::filesystem::path folder = MakeFolder();
   std::ofstream(folder / "cover.jpg", std::ios::binary | std::ios::trunc) << jpeg;
-  const std::optional<PixelImage> again = LoadCover(folder.string(), "cover.jpg");
-  if (!again || again->width != kCoverWidth || again->height != kCoverHeight) {
+  const std::optional<zelluo::platform::PixelImage> again =
+      zelluo::collection::LoadCover(folder.string(), "cover.jpg");
+  if (!again || again->width != zelluo::collection::kCoverWidth ||
+      again->height != zelluo::collection::kCoverHeight) {
     Fail("the cover does not load again at 360 x 450");
   }
   return 0;

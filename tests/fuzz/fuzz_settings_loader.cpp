@@ -25,19 +25,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string root = MakeRoot();
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
 
-  HeadlessPlatform platform(root);
-  if (!os::WriteFileAtomic(platform.Resolve(SettingsPath), bytes)) std::abort();
-  SettingsRecord record = DefaultSettings(platform.Today());
+  zelluo::platform::HeadlessPlatform platform(root);
+  if (!zelluo::platform::os::WriteFileAtomic(platform.Resolve(zelluo::settings::SettingsPath),
+                                             bytes))
+    std::abort();
+  zelluo::settings::SettingsRecord record = zelluo::settings::DefaultSettings(platform.Today());
   LoadOrCreateSettings(platform, record);
   LoadOrCreateSettings(platform, record);
   ReadAllSettings(platform, record);
-  if (WriteSettingsValue(platform, kStartPageKey, "Main")) {
-    auto saved = os::ReadWholeFile(platform.Resolve(SettingsPath));
-    auto again = ParseDocument(saved.value_or(""), XmlEncoding::Utf8);
+  if (WriteSettingsValue(platform, zelluo::settings::kStartPageKey, "Main")) {
+    auto saved =
+        zelluo::platform::os::ReadWholeFile(platform.Resolve(zelluo::settings::SettingsPath));
+    auto again = ParseDocument(saved.value_or(""), zelluo::settings::XmlEncoding::Utf8);
     if (!again || DocumentStatus(*again) != 0) std::abort();
   }
 
-  auto document = ParseDocument(bytes, XmlEncoding::Utf8);
+  auto document = ParseDocument(bytes, zelluo::settings::XmlEncoding::Utf8);
   if (document) {
     Reformat(*document);
     (void)SerializeDocument(*document);

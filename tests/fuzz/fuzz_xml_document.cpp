@@ -24,14 +24,15 @@
 
 namespace {
 
-using zelluo::XmlNode;
-using zelluo::XmlNodeKind;
+using zelluo::settings::XmlEncoding;
+using zelluo::settings::XmlNode;
+using zelluo::settings::XmlNodeKind;
 
 std::string Cycle(std::string_view bytes) {
-  auto document = zelluo::ParseDocument(bytes, zelluo::XmlEncoding::Utf8);
-  if (!document || zelluo::DocumentStatus(*document) != 0) return {};
-  zelluo::Reformat(*document);
-  return zelluo::SerializeDocument(*document);
+  auto document = zelluo::settings::ParseDocument(bytes, zelluo::settings::XmlEncoding::Utf8);
+  if (!document || zelluo::settings::DocumentStatus(*document) != 0) return {};
+  zelluo::settings::Reformat(*document);
+  return zelluo::settings::SerializeDocument(*document);
 }
 
 [[noreturn]] void Fail(const char* what, const std::string& first, const std::string& second) {

@@ -21,8 +21,8 @@ namespace {
 using collection::Film;
 using collection::FilmStore;
 
-const KeyPress kImport{'I', KeyModifier::Control};
-const KeyPress kExport{'E', KeyModifier::Control};
+const platform::KeyPress kImport{'I', platform::KeyModifier::Control};
+const platform::KeyPress kExport{'E', platform::KeyModifier::Control};
 
 struct ExchangeProgram : Program {
   std::string Folder() const { return dir / "Zelluo Files"; }
@@ -44,10 +44,10 @@ struct ExchangeProgram : Program {
     return titles;
   }
   // Strg+I on the List page, the chooser answering with the file.
-  ExchangeProgram& Import(const std::string& name, std::deque<MessageAnswer> answers) {
+  ExchangeProgram& Import(const std::string& name, std::deque<platform::MessageAnswer> answers) {
     p.chosenFiles = {Path(name)};
     p.answers = std::move(answers);
-    Run({Click(gadget::kIconList), kImport});
+    Run({Click(ui::gadget::kIconList), kImport});
     return *this;
   }
 };
@@ -70,7 +70,7 @@ TEST(FilmExchange, ThePreviewCountsAndOnlyJaStoresTheNewFilms) {
   ExchangeProgram declined;
   declined.Store({MakeFilm("Das Zebra", 2001), MakeFilm("Zebra", 1990)});
   declined.Write("liste.csv", kList);
-  declined.Import("liste.csv", {MessageAnswer::No});
+  declined.Import("liste.csv", {platform::MessageAnswer::No});
   EXPECT_EQ(declined.Titles(), "Das Zebra;Zebra;");
   const std::string preview = declined.Messages();
   EXPECT_NE(preview.find("Datei: \"liste.csv\" (CSV)"), std::string::npos) << preview;
@@ -84,20 +84,20 @@ TEST(FilmExchange, ThePreviewCountsAndOnlyJaStoresTheNewFilms) {
   ExchangeProgram accepted;
   accepted.Store({MakeFilm("Zebra", 1990)});
   accepted.Write("liste.csv", kList);
-  accepted.Import("liste.csv", {MessageAnswer::Yes});
+  accepted.Import("liste.csv", {platform::MessageAnswer::Yes});
   EXPECT_EQ(accepted.Titles(), "Äpfel im Schnee;Kuckuck; oder: \"Der Ruf\";Zebra;Zebra;");
   EXPECT_NE(accepted.Messages().find("3 Filme importiert."), std::string::npos);
   const std::vector<Film> films = accepted.Films();
   EXPECT_EQ(films[3].runtime, 90);
   EXPECT_EQ(films[3].director, "Ida Mohn");
   EXPECT_EQ(films[1].year, std::nullopt);
-  EXPECT_EQ(accepted.At(gadget::kFilmList).rowCount, 4);
+  EXPECT_EQ(accepted.At(ui::gadget::kFilmList).rowCount, 4);
   // The new films are found like any other: by title words and by people.
   auto opened = FilmStore::Open(accepted.Folder());
   EXPECT_EQ(opened.store->CountFilms("kuckuck ruf"), 1);
   EXPECT_EQ(opened.store->CountFilms("mohn"), 1);
   EXPECT_EQ(opened.store->CountFilms("apfel"), 1);
-  EXPECT_EQ(accepted.At(gadget::kExchangeStatus).text, "");
+  EXPECT_EQ(accepted.At(ui::gadget::kExchangeStatus).text, "");
 }
 
 // A file larger than a slice is read a slice per pass of the event loop, the
@@ -113,22 +113,23 @@ TEST(FilmExchange, ALargeFileIsReadInSlicesAndCanBeDropped) {
     SCOPED_TRACE(quit ? "quit" : "read");
     TempDir dir;
     WriteBytes(dir / "große Liste.csv", csv);
-    HeadlessPlatform p(dir.Path());
+    platform::HeadlessPlatform p(dir.Path());
     p.OpenWindow({});
-    p.CreateTextGadget(gadget::kExchangeStatus, Rect{0, 0, 100, 20}, "", TextAlign::Left);
-    ListPageController page(p);
+    p.CreateTextGadget(ui::gadget::kExchangeStatus, platform::Rect{0, 0, 100, 20}, "",
+                       platform::TextAlign::Left);
+    core::ListPageController page(p);
     page.Enter();
     p.chosenFiles = {dir / "große Liste.csv"};
-    p.answers = {MessageAnswer::Yes};
-    StartImport(page, p, 30);
+    p.answers = {platform::MessageAnswer::Yes};
+    core::StartImport(page, p, 30);
     std::vector<std::string> progress;
     for (int pass = 0; page.RunningReading() != nullptr && pass < 10; ++pass) {
-      progress.push_back(p.GadgetText(gadget::kExchangeStatus));
+      progress.push_back(p.GadgetText(ui::gadget::kExchangeStatus));
       if (quit && pass == 1) {
-        EXPECT_TRUE(MayQuitDuringImport(page, p));
+        EXPECT_TRUE(core::MayQuitDuringImport(page, p));
         EXPECT_FALSE(page.ImportRunning());
       } else {
-        StepImport(page, p);
+        core::StepImport(page, p);
       }
     }
     const std::string messages = p.messages.empty() ? "" : p.messages.back().text;
@@ -165,7 +166,7 @@ TEST(FilmExchange, BadFilesAreRefusedNamingFileAndLineAndChangeNothing) {
     ExchangeProgram run;
     run.Store({MakeFilm("Bleibt", 2000)});
     run.Write(c.name, c.bytes);
-    run.Import(c.name, {MessageAnswer::Yes});
+    run.Import(c.name, {platform::MessageAnswer::Yes});
     EXPECT_EQ(run.Titles(), "Bleibt;") << c.name;
     EXPECT_NE(run.Messages().find("\"" + c.name + "\""), std::string::npos) << run.Messages();
     EXPECT_NE(run.Messages().find(c.expected), std::string::npos) << run.Messages();
@@ -181,31 +182,31 @@ TEST(FilmExchange, AnExportedCsvAndBackupImportBackToTheSameFilms) {
   full.actors = "Anna Berg (Bäuerin)\nOtto Kern";
   full.genre = "Drama\nKomödie";
   full.plot = "Zwei Zeilen,\nmit Komma; und Semikolon.";
-  PixelImage picture;
-  picture.width = kCoverWidth;
-  picture.height = kCoverHeight;
+  platform::PixelImage picture;
+  picture.width = collection::kCoverWidth;
+  picture.height = collection::kCoverHeight;
   picture.depth = 32;
-  picture.rgba.assign(size_t{4} * kCoverWidth * kCoverHeight, 0x80);
-  const std::string jpeg = EncodeJpeg(picture, kCoverJpegQuality);
+  picture.rgba.assign(size_t{4} * collection::kCoverWidth * collection::kCoverHeight, 0x80);
+  const std::string jpeg = collection::EncodeJpeg(picture, collection::kCoverJpegQuality);
   for (const std::string name : {"aus.csv", "aus.zip"}) {
     ExchangeProgram source;
-    full.cover = TakeOverCoverBytes(source.Folder() + "/Cover", jpeg).fileName;
+    full.cover = collection::TakeOverCoverBytes(source.Folder() + "/Cover", jpeg).fileName;
     ASSERT_FALSE(full.cover->empty());
     source.Store({full, MakeFilm("Zweiter", std::nullopt)});
     source.p.chosenFiles = {source.Path(name)};
-    source.Run({Click(gadget::kIconList), kExport});
+    source.Run({Click(ui::gadget::kIconList), kExport});
     EXPECT_NE(source.Messages().find("2 Filme nach \"" + name + "\" exportiert."),
               std::string::npos)
         << source.Messages();
 
     ExchangeProgram target;
     target.Write(name, ReadBytes(source.Path(name)));
-    target.Import(name, {MessageAnswer::Yes});
+    target.Import(name, {platform::MessageAnswer::Yes});
     std::vector<Film> before = source.Films(), after = target.Films();
     ASSERT_EQ(after.size(), 2u) << target.Messages();
     // A backup keeps the cover byte for byte; from a CSV it is taken over anew.
     ASSERT_TRUE(after[0].cover) << target.Messages();
-    EXPECT_TRUE(LoadCover(target.Folder() + "/Cover", *after[0].cover)) << name;
+    EXPECT_TRUE(collection::LoadCover(target.Folder() + "/Cover", *after[0].cover)) << name;
     if (name == "aus.zip") {
       EXPECT_EQ(after[0].cover, before[0].cover);
     }

@@ -22,14 +22,14 @@ namespace {
 using collection::Film;
 using collection::FilmStore;
 
-constexpr GadgetId kList = gadget::kFilmList;
-const KeyPress kNew{'N', KeyModifier::Control};
-const KeyPress kSave{'S', KeyModifier::Control};
-const KeyPress kUndo{'Z', KeyModifier::Control};
-const KeyPress kDown{kKeyDown};
-const KeyPress kDelete{kKeyDelete};
-const KeyPress kEscapeKey{27};
-const KeyPress kBackspaceKey{8};
+constexpr platform::GadgetId kList = ui::gadget::kFilmList;
+const platform::KeyPress kNew{'N', platform::KeyModifier::Control};
+const platform::KeyPress kSave{'S', platform::KeyModifier::Control};
+const platform::KeyPress kUndo{'Z', platform::KeyModifier::Control};
+const platform::KeyPress kDown{platform::kKeyDown};
+const platform::KeyPress kDelete{platform::kKeyDelete};
+const platform::KeyPress kEscapeKey{27};
+const platform::KeyPress kBackspaceKey{8};
 
 struct FilmsProgram : Program {
   explicit FilmsProgram(std::vector<Film> films) {
@@ -69,34 +69,36 @@ std::vector<Film> Three() {
 
 TEST(FilmPage, ShowsTheCollectionInGermanOrderAndNarrowsItAsTheUserTypes) {
   FilmsProgram run(Three());
-  run.Run({Click(gadget::kIconList)});
+  run.Run({Click(ui::gadget::kIconList)});
   EXPECT_EQ(run.ListShows(), "Äpfel 2015 ;Das Mädchen vom See 1987 94 min;Zebra 2001 90 min;");
   EXPECT_EQ(run.At(kList).selection, 0);
-  EXPECT_EQ(run.At(gadget::kTitleField).text, "Äpfel");
-  EXPECT_EQ(run.At(gadget::kActorsField).text, "Anna Berg (Bäuerin)\nOtto Kern");
+  EXPECT_EQ(run.At(ui::gadget::kTitleField).text, "Äpfel");
+  EXPECT_EQ(run.At(ui::gadget::kActorsField).text, "Anna Berg (Bäuerin)\nOtto Kern");
   EXPECT_EQ(run.Trace({"FocusGadget"}), "FocusGadget 323");
 
   // Typing narrows; Down from the search field shows the film found;
   // Backspace edits the field, Escape leaves it, and neither leaves the page.
   FilmsProgram search(Three());
-  search.Run({Click(gadget::kIconList), ScriptedEvent::Typed(gadget::kSearchField, "maedchenx"),
-              kBackspaceKey, kDown, kEscapeKey});
+  search.Run({Click(ui::gadget::kIconList),
+              platform::ScriptedEvent::Typed(ui::gadget::kSearchField, "maedchenx"), kBackspaceKey,
+              kDown, kEscapeKey});
   EXPECT_EQ(search.ListShows(), "Das Mädchen vom See 1987 94 min;");
-  EXPECT_EQ(search.At(gadget::kSearchField).text, "maedchen");
-  EXPECT_EQ(search.At(gadget::kCountryField).text, "Österreich");
+  EXPECT_EQ(search.At(ui::gadget::kSearchField).text, "maedchen");
+  EXPECT_EQ(search.At(ui::gadget::kCountryField).text, "Österreich");
   EXPECT_TRUE(search.Shown(kList));
   EXPECT_TRUE(search.p.timedOut);  // nothing in the script ended the program
 }
 
 TEST(FilmPage, AddsAndEditsFilmsAndRefusesInvalidValues) {
   FilmsProgram run(Three());
-  run.Run({Click(gadget::kIconList), kNew, ScriptedEvent::Typed(gadget::kTitleField, "Der Neue"),
-           ScriptedEvent::Typed(gadget::kYearField, "19x9"), kSave,
-           ScriptedEvent::Typed(gadget::kYearField, "1999"),
-           ScriptedEvent::Typed(gadget::kRunningTimeField, "1:42"), kSave});
+  run.Run({Click(ui::gadget::kIconList), kNew,
+           platform::ScriptedEvent::Typed(ui::gadget::kTitleField, "Der Neue"),
+           platform::ScriptedEvent::Typed(ui::gadget::kYearField, "19x9"), kSave,
+           platform::ScriptedEvent::Typed(ui::gadget::kYearField, "1999"),
+           platform::ScriptedEvent::Typed(ui::gadget::kRunningTimeField, "1:42"), kSave});
   EXPECT_EQ(run.Messages(), std::string("Zelluo: ") + std::string(text::kInvalidYear));
   EXPECT_EQ(run.Titles(), "Äpfel;Das Mädchen vom See;Der Neue;Zebra;");
-  EXPECT_EQ(run.At(gadget::kRunningTimeField).text, "102 min");
+  EXPECT_EQ(run.At(ui::gadget::kRunningTimeField).text, "102 min");
   EXPECT_EQ(run.At(kList).selection, 2);
 }
 
@@ -107,8 +109,9 @@ TEST(FilmPage, ShowsAHugeStoredTitleCutAndKeepsIt) {
   std::string huge;
   for (int i = 0; i < 2'500'000; ++i) huge += "ä";  // 5 MB
   FilmsProgram run({MakeFilm(huge, 1999, 90)});
-  run.Run({Click(gadget::kIconList), ScriptedEvent::Typed(gadget::kCountryField, "Island"), kSave,
-           kNew, ScriptedEvent::Typed(gadget::kTitleField, std::string(1001, 'x')), kSave});
+  run.Run({Click(ui::gadget::kIconList),
+           platform::ScriptedEvent::Typed(ui::gadget::kCountryField, "Island"), kSave, kNew,
+           platform::ScriptedEvent::Typed(ui::gadget::kTitleField, std::string(1001, 'x')), kSave});
   const std::string cut = huge.substr(0, 2000) + "…";
   EXPECT_EQ(run.At(kList).shownRows.at(0).at(0), cut);
   EXPECT_EQ(run.Messages(),
@@ -126,11 +129,11 @@ TEST(FilmPage, ShowsAHugeStoredTitleCutAndKeepsIt) {
 // shell) changes the collection while the List page is open: the page shows
 // the change by itself, keeps the film it shows selected, and never replaces
 // unsaved edits in the form.
-struct OtherProgramPlatform : HeadlessPlatform {
-  using HeadlessPlatform::HeadlessPlatform;
+struct OtherProgramPlatform : platform::HeadlessPlatform {
+  using platform::HeadlessPlatform::HeadlessPlatform;
   std::string file;
   std::string change;  // SQL, run once the script has run out
-  Event WaitEvent(int32_t timeoutMs) override {
+  platform::Event WaitEvent(int32_t timeoutMs) override {
     if (events.empty() && !change.empty()) {
       sqlite3* db = nullptr;
       EXPECT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
@@ -138,7 +141,7 @@ struct OtherProgramPlatform : HeadlessPlatform {
       sqlite3_close(db);
       change.clear();
     }
-    return HeadlessPlatform::WaitEvent(timeoutMs);
+    return platform::HeadlessPlatform::WaitEvent(timeoutMs);
   }
 };
 
@@ -162,18 +165,18 @@ TEST(FilmPage, ShowsWhatAnotherProgramChangedWithoutLosingEdits) {
         "UPDATE film SET title = 'Aal' WHERE title = 'Zebra';"
         "INSERT INTO film(title, year) VALUES('Mond', 1999);";
     p.idleWaitLimit = 100;  // passes enough for the page to look again
-    std::vector<ScriptedEvent> script = {Click(gadget::kIconList),
-                                         ScriptedEvent::Selected(kList, 2)};
+    std::vector<platform::ScriptedEvent> script = {Click(ui::gadget::kIconList),
+                                                   platform::ScriptedEvent::Selected(kList, 2)};
     if (c.typedCountry)
-      script.push_back(ScriptedEvent::Typed(gadget::kCountryField, *c.typedCountry));
+      script.push_back(platform::ScriptedEvent::Typed(ui::gadget::kCountryField, *c.typedCountry));
     p.events.assign(script.begin(), script.end());
-    EXPECT_EQ(RunApplication(p), 0);
+    EXPECT_EQ(core::RunApplication(p), 0);
     std::string rows;
     for (const auto& row : p.gadgetsWhenIdle.at(kList).shownRows) rows += row[0] + ";";
     EXPECT_EQ(rows, "Aal;Äpfel;Das Mädchen vom See;Mond;");
     EXPECT_EQ(p.gadgetsWhenIdle.at(kList).selection, 0);
-    EXPECT_EQ(p.gadgetsWhenIdle.at(gadget::kTitleField).text, c.title);
-    EXPECT_EQ(p.gadgetsWhenIdle.at(gadget::kCountryField).text, c.country);
+    EXPECT_EQ(p.gadgetsWhenIdle.at(ui::gadget::kTitleField).text, c.title);
+    EXPECT_EQ(p.gadgetsWhenIdle.at(ui::gadget::kCountryField).text, c.country);
   }
 }
 
@@ -182,20 +185,22 @@ TEST(FilmPage, ShowsWhatAnotherProgramChangedWithoutLosingEdits) {
 TEST(FilmPage, AsksBeforeAnEditIsLost) {
   struct Case {
     const char* name;
-    MessageAnswer answer;
+    platform::MessageAnswer answer;
     std::string year;
     std::string titles;
     bool quit;
   };
-  for (const Case& c : {Case{"Ja", MessageAnswer::Yes, "2015", "Äpfelkuchen;Das Mädchen", true},
-                        Case{"Nein", MessageAnswer::No, "2015", "Äpfel;Das Mädchen", true},
-                        Case{"invalid", MessageAnswer::Yes, "1700", "Äpfel;Das Mädchen", false}}) {
+  for (const Case& c :
+       {Case{"Ja", platform::MessageAnswer::Yes, "2015", "Äpfelkuchen;Das Mädchen", true},
+        Case{"Nein", platform::MessageAnswer::No, "2015", "Äpfel;Das Mädchen", true},
+        Case{"invalid", platform::MessageAnswer::Yes, "1700", "Äpfel;Das Mädchen", false}}) {
     SCOPED_TRACE(c.name);
     FilmsProgram run(Three());
     run.p.answers = {c.answer, c.answer};
-    run.Run({Click(gadget::kIconList), ScriptedEvent::Typed(gadget::kTitleField, "Äpfelkuchen"),
-             ScriptedEvent::Typed(gadget::kYearField, c.year), ScriptedEvent::Selected(kList, 1),
-             kEscape});
+    run.Run({Click(ui::gadget::kIconList),
+             platform::ScriptedEvent::Typed(ui::gadget::kTitleField, "Äpfelkuchen"),
+             platform::ScriptedEvent::Typed(ui::gadget::kYearField, c.year),
+             platform::ScriptedEvent::Selected(kList, 1), kEscape});
     EXPECT_TRUE(run.Titles().starts_with(c.titles));
     // Escape quits at once, or asks again and stays, until the close request
     // after the script meets no answer (Nein).
@@ -206,41 +211,44 @@ TEST(FilmPage, AsksBeforeAnEditIsLost) {
 
 TEST(FilmPage, DeletesAfterTheQuestionAndBringsTheFilmBack) {
   FilmsProgram run(Three());
-  run.p.answers = {MessageAnswer::No, MessageAnswer::Yes};
-  run.Run({Click(gadget::kIconList), kEscapeKey, kDelete, kDelete});
+  run.p.answers = {platform::MessageAnswer::No, platform::MessageAnswer::Yes};
+  run.Run({Click(ui::gadget::kIconList), kEscapeKey, kDelete, kDelete});
   EXPECT_EQ(run.Titles(), "Das Mädchen vom See;Zebra;");
-  EXPECT_EQ(run.At(gadget::kTitleField).text, "Das Mädchen vom See");
+  EXPECT_EQ(run.At(ui::gadget::kTitleField).text, "Das Mädchen vom See");
 
   FilmsProgram undo(Three());
-  undo.p.answers = {MessageAnswer::Yes};
-  undo.Run({Click(gadget::kIconList), kEscapeKey, kDelete, kUndo});
+  undo.p.answers = {platform::MessageAnswer::Yes};
+  undo.Run({Click(ui::gadget::kIconList), kEscapeKey, kDelete, kUndo});
   EXPECT_EQ(undo.Titles(), "Äpfel;Das Mädchen vom See;Zebra;");
-  EXPECT_EQ(undo.At(gadget::kTitleField).text, "Äpfel");
+  EXPECT_EQ(undo.At(ui::gadget::kTitleField).text, "Äpfel");
 }
 
-const ScriptedEvent kSessionEnd{Event{EventKind::SessionEnd}};
+const platform::ScriptedEvent kSessionEnd{platform::Event{platform::EventKind::SessionEnd}};
 
 TEST(FilmPage, ALogoutKeepsUnsavedEditsAsADraftAndAsksNothing) {
   // With Fadeout on, as a fade-out would show in the trace.
-  const std::string settings = WithValue(CorpusFile("created.xml"), "Key_Fadeout", "1");
+  const std::string settings =
+      testing::WithValue(testing::CorpusFile("created.xml"), "Key_Fadeout", "1");
   struct Case {
     const char* name;
-    std::vector<ScriptedEvent> script;
+    std::vector<platform::ScriptedEvent> script;
     std::optional<std::string> draft;
   };
   for (const Case& c : {
            Case{"edited",
-                {Click(gadget::kIconList), ScriptedEvent::Typed(gadget::kTitleField, "Ä\\pfel"),
-                 ScriptedEvent::Typed(gadget::kPlotField, "Eins\r\nZwei"), kSessionEnd},
+                {testing::Click(ui::gadget::kIconList),
+                 platform::ScriptedEvent::Typed(ui::gadget::kTitleField, "Ä\\pfel"),
+                 platform::ScriptedEvent::Typed(ui::gadget::kPlotField, "Eins\r\nZwei"),
+                 kSessionEnd},
                 "Zelluo-Entwurf 1\nFilm 3\nZeit 2026-12-06 18:30\ntitle Ä\\\\pfel\n"
                 "actors Anna Berg (Bäuerin)\\nOtto Kern\nyear 2015\nruntime \ncountry \n"
                 "plot Eins\\r\\nZwei\n"},
            Case{"new film",
-                {Click(gadget::kIconList), ScriptedEvent(kNew),
-                 ScriptedEvent::Typed(gadget::kTitleField, "Neu"), kSessionEnd},
+                {testing::Click(ui::gadget::kIconList), platform::ScriptedEvent(kNew),
+                 platform::ScriptedEvent::Typed(ui::gadget::kTitleField, "Neu"), kSessionEnd},
                 "Zelluo-Entwurf 1\nFilm 0\nZeit 2026-12-06 18:30\ntitle Neu\nactors \n"
                 "year \nruntime \ncountry \nplot \n"},
-           Case{"unchanged", {Click(gadget::kIconList), kSessionEnd}, std::nullopt},
+           Case{"unchanged", {Click(ui::gadget::kIconList), testing::kSessionEnd}, std::nullopt},
            Case{"main page", {kSessionEnd}, std::nullopt},
        }) {
     SCOPED_TRACE(c.name);
@@ -266,43 +274,43 @@ TEST(FilmPage, OffersTheDraftBackWhenTheListIsOpened) {
   struct Case {
     const char* name;
     std::string draft;
-    MessageAnswer answer;
+    platform::MessageAnswer answer;
     std::string title;  // in the form when the script ran out
     std::string plot;
     int32_t selection;
     bool asked;  // whether the draft was offered
   };
   for (const Case& c : {
-           Case{"Ja", edited, MessageAnswer::Yes, "Äpfelkuchen", "A\nB", 0, true},
-           Case{"Nein", edited, MessageAnswer::No, "Äpfel", "", 0, true},
+           Case{"Ja", edited, platform::MessageAnswer::Yes, "Äpfelkuchen", "A\nB", 0, true},
+           Case{"Nein", edited, platform::MessageAnswer::No, "Äpfel", "", 0, true},
            Case{"new film", "Zelluo-Entwurf 1\nFilm 0\nZeit 2026-12-07 09:05\ntitle Neu\n",
-                MessageAnswer::Yes, "Neu", "", -1, true},
+                platform::MessageAnswer::Yes, "Neu", "", -1, true},
            Case{"film gone since", "Zelluo-Entwurf 1\nFilm 99\nZeit 2026-12-07 09:05\ntitle X\n",
-                MessageAnswer::Yes, "X", "", -1, true},
-           Case{"cut short", edited.substr(0, edited.size() - 1), MessageAnswer::Yes, "Äpfel", "",
-                0, false},
-           Case{"foreign", "<?xml version=\"1.0\"?>\n<Zelluo/>\n", MessageAnswer::Yes, "Äpfel", "",
-                0, false},
+                platform::MessageAnswer::Yes, "X", "", -1, true},
+           Case{"cut short", edited.substr(0, edited.size() - 1), platform::MessageAnswer::Yes,
+                "Äpfel", "", 0, false},
+           Case{"foreign", "<?xml version=\"1.0\"?>\n<Zelluo/>\n", platform::MessageAnswer::Yes,
+                "Äpfel", "", 0, false},
            Case{"bad time", "Zelluo-Entwurf 1\nFilm 3\nZeit 2026-13-07 09:05\ntitle X\n",
-                MessageAnswer::Yes, "Äpfel", "", 0, false},
+                platform::MessageAnswer::Yes, "Äpfel", "", 0, false},
            Case{"bad escape", "Zelluo-Entwurf 1\nFilm 3\nZeit 2026-12-07 09:05\ntitle \\x\n",
-                MessageAnswer::Yes, "Äpfel", "", 0, false},
+                platform::MessageAnswer::Yes, "Äpfel", "", 0, false},
        }) {
     SCOPED_TRACE(c.name);
     FilmsProgram run(Three());
     const std::string draftFile = run.Folder() + "/Entwurf.txt";
     WriteBytes(draftFile, c.draft);
     run.p.answers = {c.answer};
-    run.Run({Click(gadget::kIconList)});
+    run.Run({Click(ui::gadget::kIconList)});
     const std::string question =
         "ShowMessage \"Zelluo\" \"Ungespeicherte Änderungen vom 07.12.2026, 09:05 "
         "wiederherstellen?\"";
     EXPECT_EQ(run.Count(question), c.asked ? 1u : 0u);
-    EXPECT_EQ(run.At(gadget::kTitleField).text, c.title);
-    EXPECT_EQ(run.At(gadget::kPlotField).text, c.plot);
+    EXPECT_EQ(run.At(ui::gadget::kTitleField).text, c.title);
+    EXPECT_EQ(run.At(ui::gadget::kPlotField).text, c.plot);
     EXPECT_EQ(run.At(kList).selection, c.selection);
     // Restored edits are unsaved: the close after the script asks about them.
-    const bool restored = c.answer == MessageAnswer::Yes && c.asked;
+    const bool restored = c.answer == platform::MessageAnswer::Yes && c.asked;
     EXPECT_EQ(run.Count("ShowMessage \"Zelluo\" \"Änderungen speichern?\""), restored ? 1u : 0u);
     EXPECT_EQ(run.Titles(), "Äpfel;Das Mädchen vom See;Zebra;");
     EXPECT_FALSE(std::filesystem::exists(draftFile));
@@ -310,39 +318,40 @@ TEST(FilmPage, OffersTheDraftBackWhenTheListIsOpened) {
 }
 
 TEST(FilmPage, LeavesADamagedCollectionAloneAndSaysWhichFile) {
-  Program run;
+  testing::Program run;
   const std::string damaged = "SQLite format 3" + std::string(4000, '\x07');
-  WriteBytes(run.dir / "Zelluo Files/Filme.db", damaged);
-  run.Run({Click(gadget::kIconList), ScriptedEvent::Typed(gadget::kTitleField, "Neu"),
-           ScriptedEvent(kSave)});
-  EXPECT_EQ(ReadBytes(run.dir / "Zelluo Files/Filme.db"), damaged);
+  testing::WriteBytes(run.dir / "Zelluo Files/Filme.db", damaged);
+  run.Run({testing::Click(ui::gadget::kIconList),
+           platform::ScriptedEvent::Typed(ui::gadget::kTitleField, "Neu"),
+           platform::ScriptedEvent(kSave)});
+  EXPECT_EQ(testing::ReadBytes(run.dir / "Zelluo Files/Filme.db"), damaged);
   // Named on opening and again when saving; then the unsaved title is asked about.
   ASSERT_EQ(run.p.messages.size(), 3u);
   for (int i : {0, 1})
     EXPECT_NE(run.p.messages[i].text.find("Zelluo Files/Filme.db"), std::string::npos);
-  EXPECT_TRUE(run.Shown(gadget::kFilmList));
+  EXPECT_TRUE(run.Shown(ui::gadget::kFilmList));
 }
 
 // The program with its pages built and the List page coming into view; the
 // test takes the loop's part, a step at a time. Quitting is the end of it.
 struct SteppedPage {
   explicit SteppedPage(const std::string& dir) : p(dir), app(p) {
-    p.OpenWindow(WindowRequest{});
-    BuildPages(PagesOf(app));
-    app.shownPage = Page::List;
+    p.OpenWindow(platform::WindowRequest{});
+    ui::BuildPages(core::PagesOf(app));
+    app.shownPage = ui::Page::List;
   }
   int32_t Rows() const {
     const auto counts = p.TraceOf("SetListRowCount " + std::to_string(Number(kList)) + " ");
     return counts.empty() ? -1 : std::stoi(counts.back().substr(counts.back().rfind(' ') + 1));
   }
-  std::string Progress() { return p.GadgetText(gadget::kExchangeStatus); }
+  std::string Progress() { return p.GadgetText(ui::gadget::kExchangeStatus); }
   void Save(const std::string& title) {
-    app.listPage.HandleMenu(menu::kNewFilm);
-    p.SetGadgetText(gadget::kTitleField, title);
-    app.listPage.HandleMenu(menu::kSaveFilm);
+    app.listPage.HandleMenu(ui::menu::kNewFilm);
+    p.SetGadgetText(ui::gadget::kTitleField, title);
+    app.listPage.HandleMenu(ui::menu::kSaveFilm);
   }
-  HeadlessPlatform p;
-  Application app;
+  platform::HeadlessPlatform p;
+  core::Application app;
 };
 
 // A table film as the sqlite3 shell makes it, with films numbered 1 to count.
@@ -397,7 +406,7 @@ TEST(FilmPage, ShowsTheFirstFilmsBeforeTheCheckAndNeverWritesADamagedFile) {
   SteppedPage page(films.dir.Path());
   page.app.listPage.Enter();
   EXPECT_EQ(page.Rows(), 303);
-  EXPECT_EQ(page.p.GadgetText(gadget::kTitleField), "Äpfel");
+  EXPECT_EQ(page.p.GadgetText(ui::gadget::kTitleField), "Äpfel");
   EXPECT_TRUE(page.p.messages.empty());
   // The check runs on a thread of its own; the loop looks at it on every pass.
   for (int pass = 0; pass < 5000 && page.p.messages.empty(); ++pass) {
@@ -408,8 +417,8 @@ TEST(FilmPage, ShowsTheFirstFilmsBeforeTheCheckAndNeverWritesADamagedFile) {
   EXPECT_NE(page.p.messages[0].text.find("beschädigt"), std::string::npos);
   EXPECT_NE(page.p.messages[0].text.find("Zelluo Files/Filme.db"), std::string::npos);
   // Still readable as far as it can be read.
-  page.app.listPage.HandleMenu(menu::kNextFilm);
-  EXPECT_EQ(page.p.GadgetText(gadget::kTitleField), "Das Mädchen vom See");
+  page.app.listPage.HandleMenu(ui::menu::kNextFilm);
+  EXPECT_EQ(page.p.GadgetText(ui::gadget::kTitleField), "Das Mädchen vom See");
   page.Save("Neu");
   ASSERT_EQ(page.p.messages.size(), 2u);
   EXPECT_EQ(page.p.messages[1].text, page.p.messages[0].text);
@@ -431,7 +440,7 @@ TEST(FilmPage, ASaveDuringTheFirstOpeningOfAHandMadeFileWaitsAndSucceeds) {
   page.Save("Äpfel");
   EXPECT_TRUE(page.p.messages.empty());
   EXPECT_EQ(page.Rows(), 4);
-  EXPECT_EQ(page.p.GadgetText(gadget::kTitleField), "Äpfel");
+  EXPECT_EQ(page.p.GadgetText(ui::gadget::kTitleField), "Äpfel");
   page.app.listPage.StepOpening();
   EXPECT_EQ(page.Progress(), "");
   EXPECT_TRUE(std::filesystem::exists(run.dir / "Zelluo Files/Sicherungen"));

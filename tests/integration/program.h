@@ -16,40 +16,48 @@
 
 namespace zelluo::testing {
 
-inline Event Click(GadgetId gadget, int32_t type = 0) { return Event::OfGadget(gadget, type); }
-// A gadget by its plain number, for the tests of the numbering itself.
-inline Event Click(int32_t gadget, int32_t type = 0) { return Click(GadgetId{gadget}, type); }
-inline Event MenuEvent(int32_t entry) { return {EventKind::Menu, entry, 0}; }
-inline Event Tray(int32_t action) { return {EventKind::Tray, action, 0}; }
-inline ScriptedEvent MouseAt(int32_t x, int32_t y) {
-  return {Event{EventKind::Other}, Point{x, y}};
+inline platform::Event Click(platform::GadgetId gadget, int32_t type = 0) {
+  return platform::Event::OfGadget(gadget, type);
 }
-inline const Event kEscape = MenuEvent(1);
-inline const Event kBackspace = MenuEvent(2);
+// A gadget by its plain number, for the tests of the numbering itself.
+inline platform::Event Click(int32_t gadget, int32_t type = 0) {
+  return Click(platform::GadgetId{gadget}, type);
+}
+inline platform::Event MenuEvent(int32_t entry) { return {platform::EventKind::Menu, entry, 0}; }
+inline platform::Event Tray(int32_t action) { return {platform::EventKind::Tray, action, 0}; }
+inline platform::ScriptedEvent MouseAt(int32_t x, int32_t y) {
+  return {platform::Event{platform::EventKind::Other}, platform::Point{x, y}};
+}
+inline const platform::Event kEscape = MenuEvent(1);
+inline const platform::Event kBackspace = MenuEvent(2);
 
 struct Program {
-  explicit Program(std::optional<std::string> settings = CorpusFile("created.xml")) {
-    if (settings) WriteBytes(File(), *settings);
+  explicit Program(std::optional<std::string> settings = testing::CorpusFile("created.xml")) {
+    if (settings) testing::WriteBytes(File(), *settings);
     // When the script runs out, the model is kept and the program asked to close.
     p.idleWaitLimit = 1;
   }
 
-  Program& Run(const std::vector<ScriptedEvent>& script = {}) {
+  Program& Run(const std::vector<platform::ScriptedEvent>& script = {}) {
     p.events.assign(script.begin(), script.end());
-    EXPECT_EQ(RunApplication(p), 0);
+    EXPECT_EQ(core::RunApplication(p), 0);
     return *this;
   }
 
   std::string File() const { return dir / "Zelluo Files/Zelluo.xml"; }
-  std::string Saved() const { return ReadBytes(File()); }
+  std::string Saved() const { return testing::ReadBytes(File()); }
   // A gadget as it stood when the script ran out.
-  const HeadlessGadget& At(GadgetId gadget) const { return p.gadgetsWhenIdle.at(gadget); }
-  bool Shown(GadgetId gadget) const {
+  const platform::HeadlessGadget& At(platform::GadgetId gadget) const {
+    return p.gadgetsWhenIdle.at(gadget);
+  }
+  bool Shown(platform::GadgetId gadget) const {
     return p.gadgetsWhenIdle.contains(gadget) && At(gadget).shown;
   }
   // The same by plain number, for the tests of the numbering itself.
-  const HeadlessGadget& At(int32_t gadget) const { return At(GadgetId{gadget}); }
-  bool Shown(int32_t gadget) const { return Shown(GadgetId{gadget}); }
+  const platform::HeadlessGadget& At(int32_t gadget) const {
+    return At(platform::GadgetId{gadget});
+  }
+  bool Shown(int32_t gadget) const { return Shown(platform::GadgetId{gadget}); }
   size_t Count(std::string_view prefix) const { return p.TraceOf(prefix).size(); }
   // The trace lines that start with one of the prefixes, joined with " | ".
   std::string Trace(std::initializer_list<std::string_view> prefixes) const {
@@ -64,13 +72,13 @@ struct Program {
   // The message boxes as "title: text", joined with " | ".
   std::string Messages() const {
     std::string out;
-    for (const HeadlessMessage& m : p.messages)
+    for (const platform::HeadlessMessage& m : p.messages)
       out += (out.empty() ? "" : " | ") + m.title + ": " + m.text;
     return out;
   }
 
   TempDir dir;
-  HeadlessPlatform p{dir.Path()};
+  platform::HeadlessPlatform p{dir.Path()};
 };
 
 }  // namespace zelluo::testing

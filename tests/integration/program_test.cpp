@@ -12,7 +12,7 @@ const std::string kCreated = CorpusFile("created.xml");
 
 TEST(StartUp, GateAdmitsTheThreeModesOrIgnoreResOneAndCentresTheWindow) {
   struct Row {
-    Size display;
+    platform::Size display;
     const char* ignoreRes;
     bool damaged;
     const char* window;  // empty: refused
@@ -148,9 +148,9 @@ TEST(MainPage, FrameIconsHiddenCaptionsAndFontsRoundedFromPoints) {
       EXPECT_FALSE(run.Shown(hidden)) << hidden;
     }
     for (const auto& [number, gadget] : run.p.gadgetsWhenIdle) {
-      if (gadget.Kind() != ControlKind::Text) continue;
-      EXPECT_EQ(gadget.front, MakeRgb(255, 255, 255)) << Number(number);
-      EXPECT_EQ(gadget.back, MakeRgb(40, 40, 40)) << Number(number);
+      if (gadget.Kind() != platform::ControlKind::Text) continue;
+      EXPECT_EQ(gadget.front, platform::MakeRgb(255, 255, 255)) << platform::Number(number);
+      EXPECT_EQ(gadget.back, platform::MakeRgb(40, 40, 40)) << platform::Number(number);
     }
   }
 }
@@ -167,7 +167,7 @@ TEST(Navigation, IconsOpenTheirPagesAndBackButtonsOrBackspaceBuildTheMainPageAga
     Program open;
     open.Run({MouseAt(200, 450), Click(row.icon)});
     for (int32_t gone = 100; gone <= 106; ++gone)
-      EXPECT_FALSE(open.p.gadgetsWhenIdle.contains(GadgetId{gone}));
+      EXPECT_FALSE(open.p.gadgetsWhenIdle.contains(platform::GadgetId{gone}));
     for (int32_t caption = 110; caption <= 150; caption += 10) EXPECT_FALSE(open.Shown(caption));
     EXPECT_TRUE(open.Shown(row.back) && open.Shown(row.last));
     EXPECT_EQ(open.p.played.size(), 1u);
@@ -177,7 +177,7 @@ TEST(Navigation, IconsOpenTheirPagesAndBackButtonsOrBackspaceBuildTheMainPageAga
     EXPECT_FALSE(back.Shown(row.back));
     for (int32_t icon = 101; icon <= 105; ++icon) {
       EXPECT_TRUE(back.Shown(icon));
-      EXPECT_EQ(Number(back.At(icon).image), (icon - 100) * 10);
+      EXPECT_EQ(platform::Number(back.At(icon).image), (icon - 100) * 10);
     }
     // Sub-pages are built once and then only shown and hidden.
     EXPECT_EQ(back.Count("CreateImageGadget " + std::to_string(row.back) + " "), 1u);
@@ -206,16 +206,17 @@ TEST(Hover, IconRectanglesAreHalfOpen) {
     SCOPED_TRACE(std::to_string(row.x) + "," + std::to_string(row.y));
     Program run;
     run.Run({MouseAt(row.x, row.y)});
-    EXPECT_EQ(Number(run.At(103).image), row.over ? 31 : 30);
+    EXPECT_EQ(platform::Number(run.At(103).image), row.over ? 31 : 30);
     EXPECT_EQ(run.Shown(130), row.over);
-    EXPECT_EQ(Number(run.At(102).image), 20);
+    EXPECT_EQ(platform::Number(run.At(102).image), 20);
     EXPECT_FALSE(run.Shown(120));
   }
 }
 
 TEST(Hover, FollowsOnlyMovesAndReachesCloseAndHiddenBackButtons) {
   Program run;
-  run.Run({MouseAt(1200, 60), Event{EventKind::Other}, Event{EventKind::Other}, MouseAt(-1, -1)});
+  run.Run({MouseAt(1200, 60), platform::Event{platform::EventKind::Other},
+           platform::Event{platform::EventKind::Other}, MouseAt(-1, -1)});
   EXPECT_EQ(run.Trace({"SetGadgetImage 107", "SetGadgetImage 400"}),
             "SetGadgetImage 107 71 | SetGadgetImage 400 60 | SetGadgetImage 107 70 | "
             "SetGadgetImage 400 60");
@@ -262,9 +263,11 @@ TEST(Information, BoxAndAboutPageShowNameVersionAndTheSizeInWholeKilobytes) {
 }
 
 TEST(WayOut, EscapeCloseButtonAndCloseRequestEndTheLoopWithoutAClick) {
-  for (Event way : {kEscape, Click(107), Event{EventKind::CloseRequest}}) {
+  for (platform::Event way :
+       {kEscape, Click(107), platform::Event{platform::EventKind::CloseRequest}}) {
     Program run;
-    run.Run({Click(101, 1), Click(107, 2), Event{EventKind::LeftButtonPressed}, way});
+    run.Run({Click(101, 1), Click(107, 2), platform::Event{platform::EventKind::LeftButtonPressed},
+             way});
     EXPECT_FALSE(run.p.timedOut);
     EXPECT_TRUE(run.p.played.empty());
     EXPECT_TRUE(run.p.desktop.gadgets.All().empty());
@@ -275,15 +278,15 @@ TEST(WayOut, EscapeCloseButtonAndCloseRequestEndTheLoopWithoutAClick) {
 
 TEST(WayOut, FadeOutShrinksAndFadesInFifteenStepsRoundingHalvesToEven) {
   struct Row {
-    Size display;
+    platform::Size display;
     const char* last;
   };
   for (Row row : {Row{{1280, 1024}, "95,78,1101,881"}, Row{{1152, 864}, "85,64,991,742"},
                   Row{{640, 480}, "48,32,550,414"}}) {
     SCOPED_TRACE(row.last);
-    Program run(WithValue(WithValue(kCreated, "Key_Fadeout", "1"), "Key_IgnoreRes", "1"));
+    testing::Program run(WithValue(WithValue(kCreated, "Key_Fadeout", "1"), "Key_IgnoreRes", "1"));
     run.p.display = row.display;
-    run.Run({Click(107)});
+    run.Run({testing::Click(107)});
     const auto moves = run.p.TraceOf("MoveResizeWindow");
     ASSERT_EQ(moves.size(), 15u);
     EXPECT_EQ(moves.back(), "MoveResizeWindow " + std::string(row.last));
@@ -295,11 +298,12 @@ TEST(WayOut, FadeOutShrinksAndFadesInFifteenStepsRoundingHalvesToEven) {
 }
 
 TEST(OptionChange, ConfirmedClickSoundsShowsAsksSavesThenRestarts) {
-  Program run;
-  run.p.answers = {MessageAnswer::Yes};
-  run.Run({Click(103), Click(406)});
-  EXPECT_EQ(run.Saved(), WithValue(WithValue(CorpusFile("rewritten.xml"), "Key_StartTray", "1"),
-                                   "Key_StartPage", "Options"));
+  testing::Program run;
+  run.p.answers = {platform::MessageAnswer::Yes};
+  run.Run({testing::Click(103), testing::Click(406)});
+  EXPECT_EQ(run.Saved(), testing::WithValue(testing::WithValue(testing::CorpusFile("rewritten.xml"),
+                                                               "Key_StartTray", "1"),
+                                            "Key_StartPage", "Options"));
   // After the save the new instance owns the file: shutdown writes nothing.
   EXPECT_EQ(
       run.Trace({"WaitEvent", "PlaySound", "SetGadgetImage 406", "SetGadgetImage 407",
@@ -313,10 +317,11 @@ TEST(OptionChange, ConfirmedClickSoundsShowsAsksSavesThenRestarts) {
 
 TEST(OptionChange, DeclinedOnlyFlipsTheLookOfRowsDrawnFromTheirValues) {
   // Fadeout 2 counts as off, Log 1 as on.
-  Program run(WithValue(WithValue(kCreated, "Key_Fadeout", "2"), "Key_Log", "1"));
-  run.p.answers = {MessageAnswer::No, MessageAnswer::No};
-  run.Run({Click(103), Click(422), Click(406)});
-  EXPECT_EQ(run.Saved(), WithValue(WithValue(kCreated, "Key_Fadeout", "2"), "Key_Log", "1"));
+  testing::Program run(WithValue(WithValue(kCreated, "Key_Fadeout", "2"), "Key_Log", "1"));
+  run.p.answers = {platform::MessageAnswer::No, platform::MessageAnswer::No};
+  run.Run({testing::Click(103), testing::Click(422), Click(406)});
+  EXPECT_EQ(run.Saved(),
+            testing::WithValue(testing::WithValue(kCreated, "Key_Fadeout", "2"), "Key_Log", "1"));
   EXPECT_EQ(run.p.processesStarted, 0);
   // The asked-for look first, the old look back after the No.
   EXPECT_EQ(run.Trace({"SetGadgetImage 42", "SetGadgetImage 406", "SetGadgetImage 407"}),
@@ -325,15 +330,15 @@ TEST(OptionChange, DeclinedOnlyFlipsTheLookOfRowsDrawnFromTheirValues) {
             "SetGadgetImage 406 6 | SetGadgetImage 407 9");
   for (auto [gadget, image] :
        {std::pair{415, 7}, {416, 8}, {418, 6}, {419, 9}, {421, 7}, {406, 6}}) {
-    EXPECT_EQ(Number(run.At(gadget).image), image) << gadget;
+    EXPECT_EQ(platform::Number(run.At(gadget).image), image) << gadget;
   }
   EXPECT_EQ(run.p.played.size(), 3u);
 }
 
 TEST(OptionChange, LogReportsTheChangeKeyByKey) {
-  Program run(WithValue(kCreated, "Key_Log", "1"));
-  run.p.answers = {MessageAnswer::Yes};
-  run.Run({Click(103), Click(416)});
+  testing::Program run(WithValue(kCreated, "Key_Log", "1"));
+  run.p.answers = {platform::MessageAnswer::Yes};
+  run.Run({testing::Click(103), testing::Click(416)});
   EXPECT_EQ(run.Trace({"ShowMessage \"Zelluo\""}),
             "ShowMessage \"Zelluo\" \"Änderung übernehmen?\" yes-no | ShowMessage \"Zelluo\" "
             "\"Schlüssel: Key_Log & Key_StartPage wird geändert\" ok | ShowMessage \"Zelluo\" "
@@ -342,7 +347,7 @@ TEST(OptionChange, LogReportsTheChangeKeyByKey) {
 }
 
 TEST(OptionChange, AMissingKeyOrADamagedFileMeansNoWriteAndNoRestart) {
-  std::string shortGroup = WithValue(kCreated, "Key_Log", "1");
+  std::string shortGroup = testing::WithValue(kCreated, "Key_Log", "1");
   shortGroup.erase(shortGroup.find("    <Key_Sound"), 28);
   std::string damaged = kCreated.substr(0, 300);
   struct Row {
@@ -352,9 +357,9 @@ TEST(OptionChange, AMissingKeyOrADamagedFileMeansNoWriteAndNoRestart) {
   for (const Row& row :
        {Row{shortGroup, "Zelluo: Schlüssel:  & Key_StartPage wurde nicht gefunden"},
         Row{damaged, "Zelluo: Änderung übernehmen?"}}) {
-    Program run(row.file);
-    run.p.answers = {MessageAnswer::Yes};
-    run.Run({Click(103), Click(421)});
+    testing::Program run(row.file);
+    run.p.answers = {platform::MessageAnswer::Yes};
+    run.Run({testing::Click(103), testing::Click(421)});
     EXPECT_EQ(run.Saved(), row.file);
     EXPECT_EQ(run.p.processesStarted, 0);
     EXPECT_TRUE(run.Messages().ends_with(row.last)) << run.Messages();
@@ -369,9 +374,10 @@ TEST(ClickSound, PlaysOnlyWithSoundExactlyOneAndAnOpenDevice) {
   };
   for (Row row : {Row{"0", true, 0}, Row{"2", true, 0}, Row{"1", true, 8}, Row{"1", false, 0}}) {
     SCOPED_TRACE(row.sound);
-    Program run(WithValue(kCreated, "Key_Sound", row.sound));
+    testing::Program run(WithValue(kCreated, "Key_Sound", row.sound));
     run.p.audioAvailable = row.device;
-    run.Run({Click(101), Click(200), Click(106), kBackspace});  // 1 + 1 + 1 + 5
+    run.Run({testing::Click(101), testing::Click(200), Click(106),
+             testing::kBackspace});  // 1 + 1 + 1 + 5
     EXPECT_EQ(run.p.played.size(), row.plays);
     EXPECT_EQ(run.Count("PlaySound"), row.sound == std::string("1") ? 8u : 0u);
   }

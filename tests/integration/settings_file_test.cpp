@@ -125,7 +125,7 @@ TEST(SettingsFile, AFileThatCannotBeReadIsReportedAndNeverReplaced) {
 }
 
 TEST(SaveFaults, AFailedStepKeepsThePreviousFileLeavesNoTemporaryFileAndTheProgramGoesOn) {
-  using os::WriteStep;
+  using platform::os::WriteStep;
   const std::string created = CorpusFile("created.xml");
   const std::string rewritten = CorpusFile("rewritten.xml");
   const std::string options = WithValue(created, "Key_StartPage", "Options");
@@ -133,7 +133,7 @@ TEST(SaveFaults, AFailedStepKeepsThePreviousFileLeavesNoTemporaryFileAndTheProgr
     const char* name;
     std::optional<std::string> before;
     size_t failures;  // the first writes that fail
-    std::vector<ScriptedEvent> script;
+    std::vector<platform::ScriptedEvent> script;
     std::optional<std::string> after;
     size_t failedSaves;
     int restarts;
@@ -146,7 +146,7 @@ TEST(SaveFaults, AFailedStepKeepsThePreviousFileLeavesNoTemporaryFileAndTheProgr
       {"option change after a rewrite", rewritten, 9, {Click(103), Click(406)}, rewritten, 1, 1},
       {"start-page reset", options, 9, {}, options, 1, 0},
   };
-  for (WriteStep step :
+  for (platform::os::WriteStep step :
        {WriteStep::Open, WriteStep::Write, WriteStep::Sync, WriteStep::Close, WriteStep::Rename}) {
     for (const SavePath& path : paths) {
       for (bool folder : {false, true}) {
@@ -155,7 +155,7 @@ TEST(SaveFaults, AFailedStepKeepsThePreviousFileLeavesNoTemporaryFileAndTheProgr
                      (folder ? ", folder there" : ""));
         Program run(path.before);
         if (folder) std::filesystem::create_directories(run.dir / "Zelluo Files");
-        run.p.answers = {MessageAnswer::Yes};
+        run.p.answers = {platform::MessageAnswer::Yes};
         run.p.writeFault = [&run, step, failures = path.failures](WriteStep at) {
           return at != step || run.Count("WriteFileAtomic") >= failures;
         };
@@ -178,7 +178,7 @@ TEST(SaveFaults, AFailedStepKeepsThePreviousFileLeavesNoTemporaryFileAndTheProgr
   }
   // Once the new file has its name, a failed sync of the folder loses nothing.
   Program run;
-  run.p.answers = {MessageAnswer::Yes};
+  run.p.answers = {platform::MessageAnswer::Yes};
   run.p.writeFault = [](WriteStep at) { return at != WriteStep::SyncFolder; };
   run.Run({Click(103), Click(422)});
   EXPECT_EQ(run.Saved(),

@@ -26,10 +26,10 @@ constexpr CatalogueEntry kCatalogue[] = {
 };
 
 TEST(BuiltInAssets, AreTheCommittedFilesAndDecodeToPicturesThatBlendIntoThePanel) {
-  const std::span<const EmbeddedAsset> files = EmbeddedAssetFiles();
+  const std::span<const assets::EmbeddedAsset> files = assets::EmbeddedAssetFiles();
   ASSERT_EQ(files.size(), std::size(kCatalogue));
-  EXPECT_EQ(BuiltInImages().size(), files.size() - 1);
-  EXPECT_EQ(BuiltInClickSound().data, files.back().data);
+  EXPECT_EQ(assets::BuiltInImages().size(), files.size() - 1);
+  EXPECT_EQ(assets::BuiltInClickSound().data, files.back().data);
   for (size_t i = 0; i < files.size(); ++i) {
     const CatalogueEntry& expected = kCatalogue[i];
     SCOPED_TRACE(expected.file);
@@ -39,7 +39,8 @@ TEST(BuiltInAssets, AreTheCommittedFilesAndDecodeToPicturesThatBlendIntoThePanel
     EXPECT_TRUE(std::string(reinterpret_cast<const char*>(files[i].data), files[i].size) ==
                 committed);
     if (expected.width == 0) continue;
-    const std::optional<PixelImage> image = DecodeImage(files[i].data, files[i].size);
+    const std::optional<platform::PixelImage> image =
+        assets::DecodeImage(files[i].data, files[i].size);
     ASSERT_TRUE(image);
     EXPECT_EQ(image->width * 10000 + image->height, expected.width * 10000 + expected.height);
     EXPECT_EQ(image->depth, 32);
@@ -69,15 +70,16 @@ TEST(BuiltInAssets, AreTheCommittedFilesAndDecodeToPicturesThatBlendIntoThePanel
 // later at once: a picture is taken, a blob that does not decode is not.
 TEST(BuiltInAssets, HandedOverForLaterAreDecodedAtOnceByDefault) {
   testing::TempDir dir;
-  HeadlessPlatform platform(dir.Path());
-  const EmbeddedAsset play = BuiltInImages()[1];
-  EXPECT_TRUE(platform.TakeImageLater(ImageId{play.number},
-                                      [play] { return DecodeImage(play.data, play.size); }));
-  EXPECT_FALSE(platform.TakeImageLater(ImageId{999},
-                                       [play] { return DecodeImage(play.data, play.size / 2); }));
+  platform::HeadlessPlatform platform(dir.Path());
+  const assets::EmbeddedAsset play = assets::BuiltInImages()[1];
+  EXPECT_TRUE(platform.TakeImageLater(platform::ImageId{play.number}, [play] {
+    return assets::DecodeImage(play.data, play.size);
+  }));
+  EXPECT_FALSE(platform.TakeImageLater(
+      platform::ImageId{999}, [play] { return assets::DecodeImage(play.data, play.size / 2); }));
   ASSERT_EQ(platform.images.size(), 1U);
-  EXPECT_EQ(Number(platform.images.begin()->first), play.number);
-  EXPECT_EQ(platform.images.begin()->second.rgba, DecodeImage(play.data, play.size)->rgba);
+  EXPECT_EQ(platform::Number(platform.images.begin()->first), play.number);
+  EXPECT_EQ(platform.images.begin()->second.rgba, assets::DecodeImage(play.data, play.size)->rgba);
 }
 
 }  // namespace

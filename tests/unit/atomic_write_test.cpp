@@ -10,7 +10,7 @@
 namespace zelluo {
 namespace {
 
-using os::WriteStep;
+using platform::os::WriteStep;
 using testing::ReadBytes;
 using testing::TempDir;
 
@@ -22,16 +22,17 @@ size_t FilesIn(const std::string& folder) {
 
 TEST(AtomicWrite, ReplacesTheWholeFileOrOnAFailedStepKeepsItByteForByte) {
   const std::string previous = "<Root>\r\n  <Key Value=\"1\"/>\r\n</Root>\r\n";
-  for (std::optional<WriteStep> failing : std::initializer_list<std::optional<WriteStep>>{
-           std::nullopt, WriteStep::Open, WriteStep::Write, WriteStep::Sync, WriteStep::Close,
-           WriteStep::Rename}) {
+  for (std::optional<platform::os::WriteStep> failing :
+       std::initializer_list<std::optional<WriteStep>>{std::nullopt, WriteStep::Open,
+                                                       WriteStep::Write, WriteStep::Sync,
+                                                       WriteStep::Close, WriteStep::Rename}) {
     SCOPED_TRACE(failing ? static_cast<int>(*failing) : -1);
     TempDir dir;
     testing::WriteBytes(dir / "a.xml", previous);
     const std::string next(failing ? 100000 : 3, 'x');
-    EXPECT_EQ(
-        os::WriteFileAtomic(dir / "a.xml", next, [&](WriteStep step) { return step != failing; }),
-        !failing);
+    EXPECT_EQ(platform::os::WriteFileAtomic(dir / "a.xml", next,
+                                            [&](WriteStep step) { return step != failing; }),
+              !failing);
     EXPECT_TRUE(ReadBytes(dir / "a.xml") == (failing ? previous : next));
     EXPECT_EQ(FilesIn(dir.Path()), 1u) << "a temporary file was left behind";
   }
@@ -39,13 +40,13 @@ TEST(AtomicWrite, ReplacesTheWholeFileOrOnAFailedStepKeepsItByteForByte) {
 
 TEST(FileServices, RefuseMissingFoldersAndFoldersInPlaceOfFiles) {
   TempDir dir;
-  EXPECT_FALSE(os::WriteFileAtomic(dir / "missing/a.xml", "x"));
-  EXPECT_FALSE(os::WriteFileAtomic("", "x"));
-  EXPECT_FALSE(os::ReadWholeFile(dir.Path()).has_value());
-  EXPECT_EQ(os::FileSize(dir.Path()), -2);
-  EXPECT_EQ(os::FileSize(dir / "missing"), -1);
-  EXPECT_FALSE(os::FileReader(dir.Path()).IsOpen());
-  EXPECT_FALSE(os::FileReader(dir / "missing").IsOpen());
+  EXPECT_FALSE(platform::os::WriteFileAtomic(dir / "missing/a.xml", "x"));
+  EXPECT_FALSE(platform::os::WriteFileAtomic("", "x"));
+  EXPECT_FALSE(platform::os::ReadWholeFile(dir.Path()).has_value());
+  EXPECT_EQ(platform::os::FileSize(dir.Path()), -2);
+  EXPECT_EQ(platform::os::FileSize(dir / "missing"), -1);
+  EXPECT_FALSE(platform::os::FileReader(dir.Path()).IsOpen());
+  EXPECT_FALSE(platform::os::FileReader(dir / "missing").IsOpen());
 }
 
 #ifdef _WIN32
@@ -63,7 +64,7 @@ TEST(FileServices, UncPathsAreOnANetworkFileSystem) {
       {dir.Path(), false},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(os::IsOnNetworkFileSystem(c.folder), c.onNetwork) << c.folder;
+    EXPECT_EQ(platform::os::IsOnNetworkFileSystem(c.folder), c.onNetwork) << c.folder;
   }
 }
 #endif

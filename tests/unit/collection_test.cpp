@@ -29,7 +29,7 @@ using testing::WriteBytes;
 // A store on a fresh folder whose clock and calendar the test sets.
 struct Collection {
   TempDir dir;
-  LocalDate today{7, 12, 2026};
+  platform::LocalDate today{7, 12, 2026};
   std::string folder = dir / "Zelluo Files";
   std::string file = folder + "/Filme.db";
 

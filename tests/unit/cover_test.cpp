@@ -33,8 +33,8 @@ constexpr Colour kBlack{0, 0, 0};
 
 // A picture of one colour, or with pattern set, of vertical one-pixel stripes
 // alternating between colour and black.
-PixelImage MakePicture(int width, int height, Colour colour, bool stripes = false) {
-  PixelImage image;
+platform::PixelImage MakePicture(int width, int height, Colour colour, bool stripes = false) {
+  platform::PixelImage image;
   image.width = width;
   image.height = height;
   image.rgba.resize(static_cast<size_t>(width) * height * 4);
@@ -56,7 +56,7 @@ void AppendToString(png_structp png, png_bytep data, size_t size) {
 }
 
 // RGBA pixels as a PNG, interlaced (Adam7) or not.
-std::string EncodePng(const PixelImage& picture, bool interlaced = false) {
+std::string EncodePng(const platform::PixelImage& picture, bool interlaced = false) {
   std::string bytes;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
@@ -84,8 +84,8 @@ std::string EncodePng(const PixelImage& picture, bool interlaced = false) {
 
 enum class Format { Png, Jpeg };
 
-std::string Encode(const PixelImage& picture, Format format) {
-  return format == Format::Png ? EncodePng(picture) : EncodeJpeg(picture, 95);
+std::string Encode(const platform::PixelImage& picture, Format format) {
+  return format == Format::Png ? EncodePng(picture) : collection::EncodeJpeg(picture, 95);
 }
 
 std::vector<std::string> FilesIn(const std::string& folder) {
@@ -97,8 +97,8 @@ std::vector<std::string> FilesIn(const std::string& folder) {
   return names;
 }
 
-::testing::AssertionResult PixelNear(const PixelImage& image, int x, int y, Colour expected,
-                                     int tolerance) {
+::testing::AssertionResult PixelNear(const platform::PixelImage& image, int x, int y,
+                                     Colour expected, int tolerance) {
   const uint8_t* p = &image.rgba[(static_cast<size_t>(y) * image.width + x) * 4];
   const int got[3] = {p[0], p[1], p[2]};
   const int want[3] = {expected.red, expected.green, expected.blue};
@@ -233,12 +233,13 @@ TEST(CoverTest, FitsTheWholePictureOnBlackKeepingItsAspect) {
     TempDir dir;
     const std::string picture = dir / "bild";
     WriteBytes(picture, Encode(MakePicture(c.width, c.height, c.colour, c.stripes), c.format));
-    const CoverResult result = TakeOverCover(dir / "Cover", picture);
+    const collection::CoverResult result = collection::TakeOverCover(dir / "Cover", picture);
     ASSERT_EQ(result.error, "");
-    const std::optional<PixelImage> cover = LoadCover(dir / "Cover", result.fileName);
+    const std::optional<platform::PixelImage> cover =
+        collection::LoadCover(dir / "Cover", result.fileName);
     ASSERT_TRUE(cover);
-    ASSERT_EQ(cover->width, kCoverWidth);
-    ASSERT_EQ(cover->height, kCoverHeight);
+    ASSERT_EQ(cover->width, collection::kCoverWidth);
+    ASSERT_EQ(cover->height, collection::kCoverHeight);
     // The cover is a JPEG of quality 90: a little off near edges.
     const int tolerance = c.format == Format::Jpeg ? 10 : 6;
     for (const Probe& probe : c.probes) {
@@ -252,12 +253,12 @@ TEST(CoverTest, FitsTheWholePictureOnBlackKeepingItsAspect) {
 TEST(CoverTest, InterlacedAndPlainPngGiveTheSameCover) {
   struct Case {
     const char* name;
-    PixelImage picture;
+    platform::PixelImage picture;
   };
   // Detail in every pixel, so that a pixel of a pass put in the wrong place
   // shows: a ramp across, another down, a checkerboard of single pixels.
   const auto detailed = [](int width, int height, int alpha) {
-    PixelImage image = MakePicture(width, height, kBlack);
+    platform::PixelImage image = MakePicture(width, height, kBlack);
     for (int y = 0; y < height; ++y) {
       for (int x = 0; x < width; ++x) {
         uint8_t* p = &image.rgba[(static_cast<size_t>(y) * width + x) * 4];
@@ -280,9 +281,10 @@ TEST(CoverTest, InterlacedAndPlainPngGiveTheSameCover) {
     const std::string plain = EncodePng(c.picture);
     const std::string interlaced = EncodePng(c.picture, true);
     ASSERT_NE(plain, interlaced);
-    const CoverPicture a = MakeCover(reinterpret_cast<const uint8_t*>(plain.data()), plain.size());
-    const CoverPicture b =
-        MakeCover(reinterpret_cast<const uint8_t*>(interlaced.data()), interlaced.size());
+    const collection::CoverPicture a =
+        collection::MakeCover(reinterpret_cast<const uint8_t*>(plain.data()), plain.size());
+    const collection::CoverPicture b = collection::MakeCover(
+        reinterpret_cast<const uint8_t*>(interlaced.data()), interlaced.size());
     ASSERT_TRUE(a.cover && b.cover);
     ASSERT_EQ(a.cover->rgba.size(), b.cover->rgba.size());
     int largest = 0;
@@ -296,9 +298,9 @@ TEST(CoverTest, InterlacedAndPlainPngGiveTheSameCover) {
 // --- naming by content ------------------------------------------------------------
 
 TEST(CoverTest, ContentHashIsFnv1a64InHex) {
-  EXPECT_EQ(ContentHash(""), "cbf29ce484222325");
-  EXPECT_EQ(ContentHash("a"), "af63dc4c8601ec8c");
-  EXPECT_EQ(ContentHash("foobar"), "85944171f73967e8");
+  EXPECT_EQ(collection::ContentHash(""), "cbf29ce484222325");
+  EXPECT_EQ(collection::ContentHash("a"), "af63dc4c8601ec8c");
+  EXPECT_EQ(collection::ContentHash("foobar"), "85944171f73967e8");
 }
 
 TEST(CoverTest, NamesTheCoverByItsContentAndLeavesThePictureAlone) {
@@ -313,9 +315,9 @@ TEST(CoverTest, NamesTheCoverByItsContentAndLeavesThePictureAlone) {
   WriteBytes(copy, picture);
   WriteBytes(other, EncodePng(MakePicture(500, 300, kBlue)));
 
-  const CoverResult a = TakeOverCover(cover, first);
-  const CoverResult b = TakeOverCover(cover, copy);
-  const CoverResult c = TakeOverCover(cover, other);
+  const collection::CoverResult a = collection::TakeOverCover(cover, first);
+  const collection::CoverResult b = collection::TakeOverCover(cover, copy);
+  const collection::CoverResult c = collection::TakeOverCover(cover, other);
   ASSERT_EQ(a.error, "");
   ASSERT_EQ(b.error, "");
   ASSERT_EQ(c.error, "");
@@ -325,7 +327,7 @@ TEST(CoverTest, NamesTheCoverByItsContentAndLeavesThePictureAlone) {
   EXPECT_EQ(a.fileName, b.fileName);
   EXPECT_NE(a.fileName, c.fileName);
   const std::string stored = ReadBytes(cover + a.fileName);
-  EXPECT_EQ(a.fileName, ContentHash(stored) + ".jpg");
+  EXPECT_EQ(a.fileName, collection::ContentHash(stored) + ".jpg");
   EXPECT_EQ(stored.substr(0, 3), "\xff\xd8\xff");
   // Two covers and no temporary files; the user's files as they were.
   EXPECT_EQ(FilesIn(cover).size(), 2u);
@@ -334,7 +336,7 @@ TEST(CoverTest, NamesTheCoverByItsContentAndLeavesThePictureAlone) {
 
   // Another file squatting under the name is not overwritten.
   WriteBytes(cover + a.fileName, "fremd");
-  EXPECT_EQ(TakeOverCover(cover, first).error, text::kCoverNameTaken);
+  EXPECT_EQ(collection::TakeOverCover(cover, first).error, text::kCoverNameTaken);
   EXPECT_EQ(ReadBytes(cover + a.fileName), "fremd");
 }
 
@@ -346,7 +348,7 @@ TEST(CoverTest, APictureSharedByFilmsOfAnImportIsDecodedOnce) {
   TempDir dir;
   const std::string cover = dir / "Cover";
   WriteBytes(dir / "plakat.png", EncodePng(MakePicture(800, 600, kRed)));
-  WriteBytes(dir / "anderes.jpg", EncodeJpeg(MakePicture(300, 200, kBlue), 90));
+  WriteBytes(dir / "anderes.jpg", collection::EncodeJpeg(MakePicture(300, 200, kBlue), 90));
   const auto filmNaming = [&](const std::string& picture) {
     collection::ImportedFilm film;
     film.film.title = "Film";
@@ -356,7 +358,7 @@ TEST(CoverTest, APictureSharedByFilmsOfAnImportIsDecodedOnce) {
   std::vector<collection::ImportedFilm> films = {
       filmNaming("plakat.png"), filmNaming("anderes.jpg"), filmNaming("plakat.png"),
       filmNaming("fehlt.png"),  filmNaming("plakat.png"),  filmNaming("fehlt.png")};
-  CoverCache covers;
+  collection::CoverCache covers;
   std::vector<std::string> problems;
   for (collection::ImportedFilm& film : films) {
     problems.push_back(collection::TakeOverImportedCover(film, cover, &covers));
@@ -389,7 +391,7 @@ std::string BigEndian32(uint32_t value) {
 
 // A JPEG whose frame header claims another size than its data.
 std::string JpegClaiming(uint16_t width, uint16_t height) {
-  std::string jpeg = EncodeJpeg(MakePicture(16, 16, kRed), 90);
+  std::string jpeg = collection::EncodeJpeg(MakePicture(16, 16, kRed), 90);
   const size_t frame = jpeg.find("\xff\xc0");  // baseline frame header
   if (frame == std::string::npos) return {};
   // Marker, length, precision, then height and width.
@@ -401,7 +403,7 @@ std::string JpegClaiming(uint16_t width, uint16_t height) {
 }
 
 TEST(CoverTest, RefusesDamagedForeignAndHugeFilesWithAMessage) {
-  const std::string jpeg = EncodeJpeg(MakePicture(300, 300, kRed, true), 90);
+  const std::string jpeg = collection::EncodeJpeg(MakePicture(300, 300, kRed, true), 90);
   const std::string png = EncodePng(MakePicture(300, 300, kBlue, true));
   std::string random(4000, '\0');
   uint32_t state = 12345;
@@ -447,7 +449,7 @@ TEST(CoverTest, RefusesDamagedForeignAndHugeFilesWithAMessage) {
     TempDir dir;
     const std::string picture = dir / "bild.jpg";
     if (c.bytes) WriteBytes(picture, *c.bytes);
-    const CoverResult result = TakeOverCover(dir / "Cover", picture);
+    const collection::CoverResult result = collection::TakeOverCover(dir / "Cover", picture);
     EXPECT_EQ(result.error, c.message);
     EXPECT_EQ(result.fileName, "");
     EXPECT_TRUE(FilesIn(dir / "Cover").empty());
@@ -460,15 +462,17 @@ TEST(CoverTest, RefusesDamagedForeignAndHugeFilesWithAMessage) {
 TEST(CoverTest, RefusesAFolderAndAFileOverTheSizeLimit) {
   TempDir dir;
   std::filesystem::create_directories(dir / "Ordner");
-  EXPECT_EQ(TakeOverCover(dir / "Cover", dir / "Ordner").error, text::kCoverFileMissing);
+  EXPECT_EQ(collection::TakeOverCover(dir / "Cover", dir / "Ordner").error,
+            text::kCoverFileMissing);
   // Sparse where the file system allows: only the size is looked at.
   {
     std::ofstream out(dir / "gross.png", std::ios::binary);
     out << "\x89PNG";
-    out.seekp(kMaxCoverSourceBytes);
+    out.seekp(collection::kMaxCoverSourceBytes);
     out << '\0';
   }
-  EXPECT_EQ(TakeOverCover(dir / "Cover", dir / "gross.png").error, text::kCoverFileTooLarge);
+  EXPECT_EQ(collection::TakeOverCover(dir / "Cover", dir / "gross.png").error,
+            text::kCoverFileTooLarge);
   EXPECT_TRUE(FilesIn(dir / "Cover").empty());
 }
 
@@ -476,7 +480,8 @@ TEST(CoverTest, ReportsACoverFolderThatCannotBeMade) {
   TempDir dir;
   WriteBytes(dir / "bild.png", EncodePng(MakePicture(20, 20, kRed)));
   WriteBytes(dir / "Datei", "kein Ordner");
-  const CoverResult result = TakeOverCover(dir / "Datei/Cover", dir / "bild.png");
+  const collection::CoverResult result =
+      collection::TakeOverCover(dir / "Datei/Cover", dir / "bild.png");
   EXPECT_EQ(result.error, text::kCoverFolderMissing);
   EXPECT_EQ(result.fileName, "");
 }
@@ -485,17 +490,17 @@ TEST(CoverTest, LoadsOnlyPlainNamesOfIntactCovers) {
   TempDir dir;
   WriteBytes(dir / "bild.png", EncodePng(MakePicture(20, 20, kRed)));
   const std::string folder = dir / "Cover";
-  const CoverResult result = TakeOverCover(folder, dir / "bild.png");
+  const collection::CoverResult result = collection::TakeOverCover(folder, dir / "bild.png");
   ASSERT_EQ(result.error, "");
   const std::string stored = ReadBytes(folder + "/" + result.fileName);
   WriteBytes(folder + "/halb.jpg", stored.substr(0, stored.size() / 2));
   WriteBytes(folder + "/bild.png", EncodePng(MakePicture(20, 20, kRed)));
   WriteBytes(dir / "aussen.jpg", stored);
 
-  EXPECT_TRUE(LoadCover(folder, result.fileName));
+  EXPECT_TRUE(collection::LoadCover(folder, result.fileName));
   for (const char* name : {"", ".", "..", "../aussen.jpg", "..\\aussen.jpg", "C:aussen.jpg",
                            "halb.jpg", "bild.png", "fehlt.jpg"}) {
-    EXPECT_FALSE(LoadCover(folder, name)) << name;
+    EXPECT_FALSE(collection::LoadCover(folder, name)) << name;
   }
 }
 

@@ -17,13 +17,13 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-std::optional<PixelImage> Decode(const Bytes& bytes) {
+std::optional<platform::PixelImage> Decode(const Bytes& bytes) {
   const Bytes exact(bytes);
-  return DecodeImage(exact.data(), exact.size());
+  return assets::DecodeImage(exact.data(), exact.size());
 }
 
 // The pixel at (x, y) as "r,g,b,a".
-std::string Pixel(const std::optional<PixelImage>& image, int x, int y) {
+std::string Pixel(const std::optional<platform::PixelImage>& image, int x, int y) {
   if (!image) return "none";
   const uint8_t* p = &image->rgba[(static_cast<size_t>(y) * image->width + x) * 4];
   return std::to_string(p[0]) + "," + std::to_string(p[1]) + "," + std::to_string(p[2]) + "," +
@@ -179,7 +179,7 @@ TEST(DecodeImage, ExpandsEveryStoredFormatToRgba) {
 }
 
 TEST(DecodeImage, RefusesFilesThatLieAboutTheirSizes) {
-  const EmbeddedAsset play = BuiltInImages()[5];
+  const assets::EmbeddedAsset play = assets::BuiltInImages()[5];
   const Bytes png(play.data, play.data + play.size);
   const Bytes icon = IconFile({{16, 32, IconBitmap(16, 10, 255)}});
   const Bytes bitmap = BitmapFile(InfoHeader(3, 2, 24), {}, Bytes(24, 1));
@@ -219,8 +219,8 @@ TEST(DecodeImage, RefusesFilesThatLieAboutTheirSizes) {
     EXPECT_FALSE(Decode(file));
   }
   // The caller's limit counts, not the file's own length.
-  EXPECT_FALSE(DecodeImage(png.data(), png.size() - 1));
-  EXPECT_FALSE(DecodeImage(nullptr, 100));
+  EXPECT_FALSE(assets::DecodeImage(png.data(), png.size() - 1));
+  EXPECT_FALSE(assets::DecodeImage(nullptr, 100));
 }
 
 // A RIFF chunk: tag, stated size (the body's unless given) and body.
@@ -267,15 +267,15 @@ TEST(ParseWave, FindsTheSamplesAndRefusesChunksOutOfBounds) {
   for (const Row& row : cases) {
     SCOPED_TRACE(row.name);
     const Bytes exact(row.file);
-    const auto wave = ParseWave(exact.data(), exact.size());
+    const auto wave = assets::ParseWave(exact.data(), exact.size());
     ASSERT_EQ(wave.has_value(), row.samples >= 0);
     if (!wave) continue;
     EXPECT_EQ(wave->samples, exact.data() + row.samples);
     EXPECT_EQ(wave->size, 4u);
     EXPECT_EQ(wave->format.bytesPerSecond, 88200u);
   }
-  EXPECT_FALSE(ParseWave(good.data(), good.size() - 1));  // the caller's limit
-  EXPECT_FALSE(ParseWave(nullptr, 100));
+  EXPECT_FALSE(assets::ParseWave(good.data(), good.size() - 1));  // the caller's limit
+  EXPECT_FALSE(assets::ParseWave(nullptr, 100));
 }
 
 }  // namespace

@@ -27,12 +27,12 @@ TEST(LenientInteger, ReadsFlagsTheWayHandEditedFilesWriteThem) {
   };
   // clang-format on
   for (const auto& [text, value] : rows)
-    EXPECT_EQ(ParseLenientInteger(text), value) << '"' << text << '"';
-  EXPECT_EQ(FormatDate({6, 12, 2026}), "06/12/2026");
-  EXPECT_EQ(FormatDate({31, 1, 999}), "31/01/0999");
+    EXPECT_EQ(settings::ParseLenientInteger(text), value) << '"' << text << '"';
+  EXPECT_EQ(settings::FormatDate({6, 12, 2026}), "06/12/2026");
+  EXPECT_EQ(settings::FormatDate({31, 1, 999}), "31/01/0999");
 }
 
-std::string Describe(const SettingsRecord& r) {
+std::string Describe(const settings::SettingsRecord& r) {
   std::ostringstream out;
   out << r.Name << '|' << r.Version << '|' << r.Update << '|' << r.StartPage << '|' << r.StartTray
       << ',' << r.StartMinimize << ',' << r.AutoUpdate << '|' << r.Language << '|' << r.Theme << '|'
@@ -88,15 +88,15 @@ TEST(SettingsStore, ReadsKeysByPositionAndWritesOnlyWhatReadsBackWhole) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.record);
     testing::TempDir dir;
-    HeadlessPlatform platform(dir.Path());
+    platform::HeadlessPlatform platform(dir.Path());
     if (!row.file.empty()) testing::WriteBytes(dir / "Zelluo Files/Zelluo.xml", row.file);
-    SettingsRecord record = DefaultSettings({7, 12, 2026});
+    settings::SettingsRecord record = settings::DefaultSettings({7, 12, 2026});
     record.Update = record.Today;
-    ReadAllSettings(platform, record);
+    settings::ReadAllSettings(platform, record);
     EXPECT_EQ(Describe(record), row.record);
     EXPECT_EQ(platform.messages.empty() ? "" : platform.messages[0].title, row.message);
     // Every file here but the first two refuses a write of its Sound key and stays as it is.
-    const bool writes = WriteSettingsValue(platform, {2, 9}, "0");
+    const bool writes = settings::WriteSettingsValue(platform, {2, 9}, "0");
     EXPECT_EQ(writes, row.file == values || row.file == shifted);
     EXPECT_TRUE(writes || ReadBytes(dir / "Zelluo Files/Zelluo.xml") == row.file);
   }

@@ -133,14 +133,14 @@ std::string WriteGeneratedCollection(const std::string& folder, int32_t count, u
 }
 
 std::string LoadSampleCollection(const std::string& folder, const std::string& sqlFile) {
-  std::optional<std::string> sql = os::ReadWholeFile(sqlFile);
+  std::optional<std::string> sql = platform::os::ReadWholeFile(sqlFile);
   if (!sql) return "Die Datei \"" + sqlFile + "\" lässt sich nicht lesen.";
   {
     // Opened through the store first, so that a file it refuses stays untouched.
     OpenResult opened = FilmStore::Open(folder);
     if (!opened.store) return opened.message;
   }
-  if (!os::CreateFolder(folder)) return "Der Ordner \"" + folder + "\" fehlt.";
+  if (!platform::os::CreateFolder(folder)) return "Der Ordner \"" + folder + "\" fehlt.";
   const std::string path = folder + "/" + std::string(FilmFileName);
   sqlite3* db = nullptr;
   std::string problem;

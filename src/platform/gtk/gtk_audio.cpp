@@ -25,7 +25,7 @@
 
 #include "platform/gtk/gtk_platform.h"
 
-namespace zelluo {
+namespace zelluo::platform {
 
 namespace {
 
@@ -89,8 +89,8 @@ class GtkPlatform::AudioOutput {
   // Keeps a copy of 8- or 16-bit PCM until it can be converted; false for
   // any other format.
   bool Load(int32_t sound, const PcmFormat& format, const uint8_t* samples, size_t byteCount) {
-    if (samples == nullptr || format.formatTag != 1 || format.channels < 1 ||
-        format.channels > 8 || format.samplesPerSecond == 0 || format.samplesPerSecond > 384000 ||
+    if (samples == nullptr || format.formatTag != 1 || format.channels < 1 || format.channels > 8 ||
+        format.samplesPerSecond == 0 || format.samplesPerSecond > 384000 ||
         (format.bitsPerSample != 8 && format.bitsPerSample != 16)) {
       return false;
     }
@@ -219,4 +219,4 @@ void GtkPlatform::NoteUserInput() {
   if (audio_) audio_->Begin();
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::platform

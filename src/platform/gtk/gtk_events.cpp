@@ -11,7 +11,7 @@
 #include "platform/gtk/gtk_platform.h"
 #include "platform/gtk/gtk_x11.h"
 
-namespace zelluo {
+namespace zelluo::platform {
 
 namespace {
 
@@ -227,4 +227,4 @@ int GtkPlatform::OnWindowKeyPressAfter(GtkWidget*, GdkEventKey*, void* self) {
   return FALSE;
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::platform

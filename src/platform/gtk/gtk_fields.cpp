@@ -12,7 +12,7 @@
 #include "platform/gtk/gtk_helpers.h"
 #include "platform/gtk/gtk_platform.h"
 
-namespace zelluo {
+namespace zelluo::platform {
 
 // The CSS of a field or a list from its font rules and colours. The provider
 // is attached to every widget of the gadget, so each rule names the node it
@@ -179,4 +179,4 @@ GadgetId GtkPlatform::FocusedGadget() {
 
 void GtkPlatform::LeaveTextField() { gtk_window_set_focus(GTK_WINDOW(window_), nullptr); }
 
-}  // namespace zelluo
+}  // namespace zelluo::platform

@@ -15,7 +15,7 @@
 #include "platform/gtk/gtk_platform.h"
 #include "platform/gtk/gtk_x11.h"
 
-namespace zelluo {
+namespace zelluo::platform {
 
 namespace {
 
@@ -547,4 +547,4 @@ void GtkPlatform::OnButtonClicked(GtkWidget* widget, void* self) {
   platform->core_.events.Push(Event::OfGadget(number, 0));
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::platform

@@ -1,6 +1,6 @@
 #pragma once
 // Small helpers shared by the GTK backend's source files. A backend's own
-// helpers live in the namespace named after it (zelluo::gtk, zelluo::win32);
+// helpers live in the namespace named after it (gtk, win32);
 // its Platform class is the program's and lives in zelluo.
 
 #include <gtk/gtk.h>
@@ -11,7 +11,7 @@
 
 #include "platform/platform.h"
 
-namespace zelluo::gtk {
+namespace zelluo::platform::gtk {
 
 // A text GTK can display: invalid UTF-8 sequences become replacement characters.
 inline std::string ValidUtf8(std::string_view text) {
@@ -90,4 +90,4 @@ inline void AttachCss(GtkWidget* widget, GtkCssProvider* provider) {
                                  GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
 }
 
-}  // namespace zelluo::gtk
+}  // namespace zelluo::platform::gtk

@@ -15,7 +15,7 @@
 #include "platform/gtk/gtk_platform.h"
 #include "platform/list_rows.h"
 
-namespace zelluo {
+namespace zelluo::platform {
 
 struct GtkListRows : ListRows {
   // Changes whenever the rows change, so that iterators of the old rows are
@@ -36,7 +36,7 @@ struct GtkListRows : ListRows {
   }
 };
 
-}  // namespace zelluo
+}  // namespace zelluo::platform
 
 // --- the tree model ------------------------------------------------------------
 
@@ -44,7 +44,7 @@ namespace {
 
 struct ZelluoRowModel {
   GObject parent;
-  zelluo::GtkListRows* rows;  // not owned; null once the list is gone
+  zelluo::platform::GtkListRows* rows;  // not owned; null once the list is gone
 };
 
 struct ZelluoRowModelClass {
@@ -61,14 +61,14 @@ void zelluo_row_model_init(ZelluoRowModel* model) { model->rows = nullptr; }
 
 void zelluo_row_model_class_init(ZelluoRowModelClass*) {}
 
-zelluo::GtkListRows* RowsOf(GtkTreeModel* model) {
+zelluo::platform::GtkListRows* RowsOf(GtkTreeModel* model) {
   return reinterpret_cast<ZelluoRowModel*>(model)->rows;
 }
 
 // An iterator holds its row in user_data.
 gint RowOf(const GtkTreeIter* iter) { return GPOINTER_TO_INT(iter->user_data); }
 
-gboolean SetIter(zelluo::GtkListRows* rows, GtkTreeIter* iter, gint row) {
+gboolean SetIter(zelluo::platform::GtkListRows* rows, GtkTreeIter* iter, gint row) {
   if (rows == nullptr || row < 0 || row >= rows->count) {
     iter->stamp = 0;
     return FALSE;
@@ -80,7 +80,7 @@ gboolean SetIter(zelluo::GtkListRows* rows, GtkTreeIter* iter, gint row) {
   return TRUE;
 }
 
-bool ValidIter(zelluo::GtkListRows* rows, const GtkTreeIter* iter) {
+bool ValidIter(zelluo::platform::GtkListRows* rows, const GtkTreeIter* iter) {
   return rows != nullptr && iter != nullptr && iter->stamp == rows->stamp && RowOf(iter) >= 0 &&
          RowOf(iter) < rows->count;
 }
@@ -90,7 +90,7 @@ GtkTreeModelFlags ModelFlags(GtkTreeModel*) {
 }
 
 gint ModelColumnCount(GtkTreeModel* model) {
-  zelluo::GtkListRows* rows = RowsOf(model);
+  zelluo::platform::GtkListRows* rows = RowsOf(model);
   return rows != nullptr ? rows->columnCount : 0;
 }
 
@@ -108,19 +108,19 @@ GtkTreePath* ModelPath(GtkTreeModel* model, GtkTreeIter* iter) {
 
 void ModelValue(GtkTreeModel* model, GtkTreeIter* iter, gint column, GValue* value) {
   g_value_init(value, G_TYPE_STRING);
-  zelluo::GtkListRows* rows = RowsOf(model);
+  zelluo::platform::GtkListRows* rows = RowsOf(model);
   if (!ValidIter(rows, iter) || column < 0 || column >= rows->columnCount) return;
   g_value_set_string(value, rows->Cell(RowOf(iter), column).c_str());
 }
 
 gboolean ModelNext(GtkTreeModel* model, GtkTreeIter* iter) {
-  zelluo::GtkListRows* rows = RowsOf(model);
+  zelluo::platform::GtkListRows* rows = RowsOf(model);
   if (!ValidIter(rows, iter)) return FALSE;
   return SetIter(rows, iter, RowOf(iter) + 1);
 }
 
 gboolean ModelPrevious(GtkTreeModel* model, GtkTreeIter* iter) {
-  zelluo::GtkListRows* rows = RowsOf(model);
+  zelluo::platform::GtkListRows* rows = RowsOf(model);
   if (!ValidIter(rows, iter)) return FALSE;
   return SetIter(rows, iter, RowOf(iter) - 1);
 }
@@ -133,7 +133,7 @@ gboolean ModelChildren(GtkTreeModel* model, GtkTreeIter* iter, GtkTreeIter* pare
 gboolean ModelHasChild(GtkTreeModel*, GtkTreeIter*) { return FALSE; }
 
 gint ModelChildCount(GtkTreeModel* model, GtkTreeIter* iter) {
-  zelluo::GtkListRows* rows = RowsOf(model);
+  zelluo::platform::GtkListRows* rows = RowsOf(model);
   return iter == nullptr && rows != nullptr ? rows->count : 0;
 }
 
@@ -160,7 +160,7 @@ void zelluo_row_model_tree_model_init(GtkTreeModelIface* iface) {
   iface->iter_parent = ModelParent;
 }
 
-GtkTreeView* ViewOf(const zelluo::GtkListRows& rows) { return GTK_TREE_VIEW(rows.view); }
+GtkTreeView* ViewOf(const zelluo::platform::GtkListRows& rows) { return GTK_TREE_VIEW(rows.view); }
 
 // The selected row, or -1.
 int32_t SelectedRow(GtkTreeView* view) {
@@ -174,7 +174,7 @@ int32_t SelectedRow(GtkTreeView* view) {
 
 }  // namespace
 
-namespace zelluo {
+namespace zelluo::platform {
 
 void GtkPlatform::CreateListGadget(GadgetId gadget, const Rect& rect,
                                    const std::vector<ListColumn>& columns, ListRowSource rows) {
@@ -322,4 +322,4 @@ void GtkPlatform::OnListSelectionChanged(void* selection, void* self) {
   platform->core_.events.Push(Event::OfGadget(number, kGadgetSelectionChanged));
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::platform

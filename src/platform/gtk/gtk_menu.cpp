@@ -5,7 +5,7 @@
 #include "platform/gtk/gtk_helpers.h"
 #include "platform/gtk/gtk_platform.h"
 
-namespace zelluo {
+namespace zelluo::platform {
 
 namespace {
 
@@ -92,4 +92,4 @@ void GtkPlatform::OnMenuDone(GtkWidget*, void* self) {
   static_cast<GtkPlatform*>(self)->menuOpen_ = false;
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::platform

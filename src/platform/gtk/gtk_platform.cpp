@@ -14,7 +14,7 @@
 
 #include "platform/gtk/gtk_helpers.h"
 
-namespace zelluo {
+namespace zelluo::platform {
 
 GtkPlatform::GtkPlatform() {
   // Without this GTK loads the GL stack just to probe GLX, which costs time and memory.
@@ -226,4 +226,4 @@ std::optional<std::string> GtkPlatform::ChooseFile(std::string_view title,
   return chosen;
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::platform

@@ -80,7 +80,7 @@ typedef struct _GdkEventKey GdkEventKey;
 typedef union _GdkEvent GdkEvent;
 typedef struct _GPollFD GPollFD;
 
-namespace zelluo {
+namespace zelluo::platform {
 
 // The rows of a list gadget and the tree model over them (gtk_list.cpp).
 struct GtkListRows;
@@ -348,4 +348,4 @@ class GtkPlatform final : public Platform {
   std::unique_ptr<AudioOutput, AudioOutputDeleter> audio_;
 };
 
-}  // namespace zelluo
+}  // namespace zelluo::platform

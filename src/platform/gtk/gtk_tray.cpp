@@ -7,7 +7,7 @@
 #include "platform/gtk/gtk_helpers.h"
 #include "platform/gtk/gtk_platform.h"
 
-namespace zelluo {
+namespace zelluo::platform {
 
 namespace {
 
@@ -76,4 +76,4 @@ int GtkPlatform::OnTrayButtonPress(GtkStatusIcon*, GdkEventButton* event, void* 
   return TRUE;
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::platform

@@ -9,7 +9,7 @@
 #include "platform/gtk/gtk_helpers.h"
 #include "platform/gtk/gtk_platform.h"
 
-namespace zelluo {
+namespace zelluo::platform {
 
 namespace {
 
@@ -307,4 +307,4 @@ int GtkPlatform::OnWindowDraw(GtkWidget*, void*, void* self) {
   return FALSE;
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::platform

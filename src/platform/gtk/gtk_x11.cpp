@@ -12,7 +12,7 @@
 
 #include <bit>
 
-namespace zelluo::gtk {
+namespace zelluo::platform::gtk {
 
 void* XDisplayOf(GdkDisplay* display) { return GDK_DISPLAY_XDISPLAY(display); }
 
@@ -114,4 +114,4 @@ int PictureHeight(cairo_surface_t* picture) {
              : cairo_image_surface_get_height(picture);
 }
 
-}  // namespace zelluo::gtk
+}  // namespace zelluo::platform::gtk

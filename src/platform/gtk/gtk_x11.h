@@ -8,7 +8,7 @@
 typedef struct _cairo_surface cairo_surface_t;
 typedef struct _GdkDisplay GdkDisplay;
 
-namespace zelluo::gtk {
+namespace zelluo::platform::gtk {
 
 // The Xlib connection of a GDK display, asked once and handed to the two
 // questions below.
@@ -31,4 +31,4 @@ cairo_surface_t* ServerPicture(GdkDisplay* display, const uint8_t* argb, int wid
 int PictureWidth(cairo_surface_t* picture);
 int PictureHeight(cairo_surface_t* picture);
 
-}  // namespace zelluo::gtk
+}  // namespace zelluo::platform::gtk

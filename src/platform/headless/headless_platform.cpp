@@ -5,7 +5,7 @@
 #include <sstream>
 #include <utility>
 
-namespace zelluo {
+namespace zelluo::platform {
 namespace {
 
 std::string Quote(std::string_view text) {
@@ -577,4 +577,4 @@ void HeadlessPlatform::CloseAudio() {
   audioOpen = false;
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::platform

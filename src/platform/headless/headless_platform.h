@@ -25,7 +25,7 @@
 #include "platform/os_services.h"
 #include "platform/platform.h"
 
-namespace zelluo {
+namespace zelluo::platform {
 
 // The model of a gadget beside what the desktop core keeps (kind, rectangle,
 // visibility, font, colours).
@@ -240,4 +240,4 @@ class HeadlessPlatform : public Platform {
   int32_t idleWaits_ = 0;
 };
 
-}  // namespace zelluo
+}  // namespace zelluo::platform

@@ -1,5 +1,3 @@
-#include "platform/os_services.h"
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <spawn.h>
@@ -16,13 +14,15 @@
 #include <iterator>
 #include <vector>
 
+#include "platform/os_services.h"
+
 #ifdef __linux__
 #include <sys/statfs.h>
 #endif
 
 extern char** environ;
 
-namespace zelluo::os {
+namespace zelluo::platform::os {
 namespace {
 
 std::string ToString(std::string_view text) { return std::string(text); }
@@ -299,4 +299,4 @@ bool StartProcess(const std::string& executable) {
   return ::posix_spawn(&child, program.data(), nullptr, nullptr, argv, environ) == 0;
 }
 
-}  // namespace zelluo::os
+}  // namespace zelluo::platform::os

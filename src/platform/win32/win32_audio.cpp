@@ -9,7 +9,7 @@
 
 #include "platform/win32/win32_platform.h"
 
-namespace zelluo {
+namespace zelluo::platform {
 namespace {
 
 using DirectSoundCreateFunction = HRESULT(WINAPI*)(const GUID*, IDirectSound**, IUnknown*);
@@ -155,4 +155,4 @@ void Win32Platform::CloseAudio() {
   }
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::platform

@@ -4,7 +4,7 @@
 
 #include "platform/win32/win32_platform.h"
 
-namespace zelluo {
+namespace zelluo::platform {
 
 bool Win32Platform::IsShortcutTarget(HWND target) const {
   // Shortcuts belong to the main window: they act only while it is the active
@@ -85,4 +85,4 @@ void Win32Platform::AddKeyShortcut(int32_t keyCode, KeyModifier modifier, Shortc
   core_.shortcuts.Add(keyCode, modifier, inFields, menuEvent);
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::platform

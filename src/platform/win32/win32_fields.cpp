@@ -11,7 +11,7 @@
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_text.h"
 
-namespace zelluo {
+namespace zelluo::platform {
 namespace {
 
 // LF and lone CR become CR LF, the line break of EDIT and STATIC controls;
@@ -166,4 +166,4 @@ std::optional<std::string> Win32Platform::ChooseFile(std::string_view title,
   return path;
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::platform

@@ -9,7 +9,7 @@
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_text.h"
 
-namespace zelluo {
+namespace zelluo::platform {
 namespace {
 
 // A 32-bit top-down DIB section of the picture, colours premultiplied by
@@ -338,4 +338,4 @@ void Win32Platform::FreeAllFonts() {
   fonts_.clear();
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::platform

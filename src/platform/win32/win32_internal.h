@@ -7,7 +7,7 @@
 #undef LoadImage
 #undef PlaySound
 
-namespace zelluo::win32 {
+namespace zelluo::platform::win32 {
 
 // The notification area reports mouse actions on the tray icon with this
 // message to the main window.
@@ -27,4 +27,4 @@ constexpr wchar_t kDeviceWindowClass[] = L"MultimediaBase Class";
 // Resource number of the program's icon group.
 constexpr WORD kIconGroup = 1;
 
-}  // namespace zelluo::win32
+}  // namespace zelluo::platform::win32

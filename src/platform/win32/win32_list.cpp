@@ -12,7 +12,7 @@
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_text.h"
 
-namespace zelluo {
+namespace zelluo::platform {
 
 struct Win32ListRows : ListRows {
   std::wstring Cell(int32_t row, int32_t column) const {
@@ -175,4 +175,4 @@ void Win32Platform::CheckListSelection(GadgetId gadget) {
   core_.events.Push(Event::OfGadget(gadget, kGadgetSelectionChanged));
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::platform

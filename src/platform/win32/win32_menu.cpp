@@ -5,7 +5,7 @@
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_text.h"
 
-namespace zelluo {
+namespace zelluo::platform {
 
 void Win32Platform::CreatePopupMenu() {
   if (menu_) ::DestroyMenu(menu_);
@@ -43,4 +43,4 @@ void Win32Platform::ShowPopupMenu() {
   if (chosen != 0) core_.events.Push(Event{EventKind::Menu, static_cast<int32_t>(chosen)});
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::platform

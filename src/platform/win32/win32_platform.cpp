@@ -6,7 +6,7 @@
 
 #include "platform/win32/win32_text.h"
 
-namespace zelluo {
+namespace zelluo::platform {
 
 Win32Platform::Win32Platform() : instance_(::GetModuleHandleW(nullptr)) {
   comInitialised_ = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
@@ -72,4 +72,4 @@ MessageAnswer Win32Platform::ShowMessage(std::string_view title, std::string_vie
   return answer == IDYES ? MessageAnswer::Yes : MessageAnswer::No;
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::platform

@@ -76,7 +76,7 @@ struct HINSTANCE__;
 struct IDirectSound;
 struct IDirectSoundBuffer;
 
-namespace zelluo {
+namespace zelluo::platform {
 
 // The rows of a list gadget (win32_list.cpp).
 struct Win32ListRows;
@@ -275,4 +275,4 @@ class Win32Platform final : public Platform {
   std::map<int32_t, Sound> sounds_;
 };
 
-}  // namespace zelluo
+}  // namespace zelluo::platform

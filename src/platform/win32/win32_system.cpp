@@ -11,7 +11,7 @@
 #include "platform/os_services.h"
 #include "platform/win32/win32_text.h"
 
-namespace zelluo::os {
+namespace zelluo::platform::os {
 namespace {
 
 using win32::Narrow;
@@ -210,8 +210,8 @@ bool WriteReplacing(std::string_view path, std::string_view bytes, const WriteFa
   // system allows it. A failure here no longer endangers either version.
   if (sync && Allowed(hook, WriteStep::SyncFolder)) {
     FileHandle folder(::CreateFileW(FolderOf(target).c_str(), GENERIC_READ | GENERIC_WRITE,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (folder.Valid()) ::FlushFileBuffers(folder.Get());
   }
   return true;
@@ -305,4 +305,4 @@ bool StartProcess(const std::string& executable) {
   return true;
 }
 
-}  // namespace zelluo::os
+}  // namespace zelluo::platform::os

@@ -7,12 +7,12 @@
 #include <string>
 #include <string_view>
 
-namespace zelluo::win32 {
+namespace zelluo::platform::win32 {
 
 inline std::wstring Widen(std::string_view text) {
   if (text.empty()) return {};
-  int length = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                     nullptr, 0);
+  int length =
+      ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   if (length <= 0) return {};
   std::wstring wide(static_cast<size_t>(length), L'\0');
   ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
@@ -40,4 +40,4 @@ inline std::wstring WindowsPath(std::string_view path) {
   return wide;
 }
 
-}  // namespace zelluo::win32
+}  // namespace zelluo::platform::win32

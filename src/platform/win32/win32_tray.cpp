@@ -8,7 +8,7 @@
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_text.h"
 
-namespace zelluo {
+namespace zelluo::platform {
 namespace {
 
 NOTIFYICONDATAW TrayData(HWND window) {
@@ -74,4 +74,4 @@ void Win32Platform::RemoveTrayIcon() {
   trayIconHandle_ = nullptr;
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::platform

@@ -6,7 +6,7 @@
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_text.h"
 
-namespace zelluo {
+namespace zelluo::platform {
 namespace {
 
 // The one place that needs the backend from a bare window handle: the
@@ -293,4 +293,4 @@ bool Win32Platform::HandleWindowMessage(unsigned message, uintptr_t wParam, intp
   }
 }
 
-}  // namespace zelluo
+}  // namespace zelluo::platform
