@@ -25,7 +25,7 @@ namespace {
 
 // The column of table film that orders it, besides id and the film's fields
 // (film_fields.h); docs/collection.md describes them.
-constexpr std::string_view SortKeyColumn = "sort_key";
+constexpr std::string_view kSortKeyColumn = "sort_key";
 
 // The film's columns as a statement lists them: "title, original_title, ...".
 const std::string& FilmColumnList() {
@@ -46,7 +46,7 @@ std::string CreateFilmTable() {
     sql += ", " + std::string(field.column) + " " + std::string(ColumnType(field));
     if (field.required) sql += " NOT NULL";
   }
-  return sql + ", " + std::string(SortKeyColumn) + " TEXT)";
+  return sql + ", " + std::string(kSortKeyColumn) + " TEXT)";
 }
 
 // The derived data: the order index, the search index (contentless: the
@@ -151,7 +151,7 @@ FileLook LookAtFile(sqlite3* db, const std::string& path) {
     }
     look.version = version.Integer(0);
   }
-  if (look.version > SchemaVersion || look.version < 0) {
+  if (look.version > kSchemaVersion || look.version < 0) {
     return {text::FormatText(text::kNewerVersion, path)};
   }
   // An empty file becomes a new collection; otherwise table film must be there
@@ -164,11 +164,11 @@ FileLook LookAtFile(sqlite3* db, const std::string& path) {
   if (SchemaType(db, "film") != "table") return unusable();
   std::vector<std::string> columns = ColumnsOf(db, "film");
   if (!HasColumn(columns, "id") || !HasColumn(columns, "title")) return unusable();
-  if (look.version == SchemaVersion) {
+  if (look.version == kSchemaVersion) {
     for (const FilmField& field : kFilmFields) {
       if (!HasColumn(columns, field.column)) return unusable();
     }
-    if (!HasColumn(columns, SortKeyColumn)) return unusable();
+    if (!HasColumn(columns, kSortKeyColumn)) return unusable();
     look.readable =
         SchemaType(db, "film_order") == "index" && SchemaType(db, "film_search") == "table";
   }
@@ -189,19 +189,19 @@ bool MigrateToVersion1(sqlite3* db) {
   for (const FilmField& field : kFilmFields) {
     if (!add(field.column, ColumnType(field))) return false;
   }
-  return add(SortKeyColumn, "TEXT");
+  return add(kSortKeyColumn, "TEXT");
 }
 
 // The steps from one layout to the next, in order: a step brings a file of
 // version `from` to from + 1. They all run in the one transaction of the
 // migration, after which the derived data is made for every film. A new
-// layout adds its step here and raises SchemaVersion.
+// layout adds its step here and raises kSchemaVersion.
 struct MigrationStep {
   int64_t from;
   bool (*apply)(sqlite3* db);
 };
 constexpr MigrationStep kMigrationSteps[] = {{0, MigrateToVersion1}};
-static_assert(std::size(kMigrationSteps) == SchemaVersion, "one step for each version");
+static_assert(std::size(kMigrationSteps) == kSchemaVersion, "one step for each version");
 
 // Brings a file of an older version to the current layout. Runs inside a
 // write transaction.
@@ -210,7 +210,7 @@ bool Migrate(sqlite3* db, int64_t version) {
     if (step.from >= version && !step.apply(db)) return false;
   }
   return Execute(db, CreateDerivedTables) &&
-         Execute(db, ("PRAGMA user_version = " + std::to_string(SchemaVersion)).c_str());
+         Execute(db, ("PRAGMA user_version = " + std::to_string(kSchemaVersion)).c_str());
 }
 
 // The searched words of the stored film id; empty when it is not stored.
@@ -283,7 +283,7 @@ std::optional<DerivedFilms> DerivedDataDue(sqlite3* db) {
   }
   {
     SqlStatement folding(db, "SELECT value FROM zelluo_state WHERE name = 'folding'");
-    if (folding.Step() != SQLITE_ROW || folding.Integer(0) != FoldingVersion) rebuild = true;
+    if (folding.Step() != SQLITE_ROW || folding.Integer(0) != kFoldingVersion) rebuild = true;
   }
   if (rebuild) return DerivedFilms::All;
   if (!IndexIsStale(db)) return std::nullopt;
@@ -358,7 +358,7 @@ class DerivedDataBuild {
     key_.reset();
     words_.reset();
     SqlStatement state(db_, "INSERT OR REPLACE INTO zelluo_state VALUES('folding', ?1)");
-    return Execute(db_, CreateTriggers) && state.Bind(1, int64_t{FoldingVersion}).Done() &&
+    return Execute(db_, CreateTriggers) && state.Bind(1, int64_t{kFoldingVersion}).Done() &&
            Execute(db_, "DELETE FROM film_stale");
   }
 
@@ -583,7 +583,7 @@ bool IsBackupName(std::string_view name) {
 
 FilmStore::FilmStore(std::string folder, StoreOptions options)
     : folder_(std::move(folder)), options_(std::move(options)) {
-  path_ = folder_ + "/" + std::string(FilmFileName);
+  path_ = folder_ + "/" + std::string(kFilmFileName);
 }
 
 FilmStore::~FilmStore() {
@@ -635,7 +635,7 @@ std::string FilmStore::StartOpening() {
   work_ = std::make_unique<OpeningWork>();
   foundVersion_ = look.version;
   readable_ = look.readable;
-  if (look.version < SchemaVersion) {
+  if (look.version < kSchemaVersion) {
     // The films a migration will prepare, for its progress.
     SqlStatement count(reader_, "SELECT count(*) FROM film");
     if (count.Step() == SQLITE_ROW) work_->films = count.Integer(0);
@@ -681,12 +681,12 @@ std::string FilmStore::OpenWriter() {
     version = read.Integer(0);
   }
   foundVersion_ = version;
-  if (version > SchemaVersion) {
+  if (version > kSchemaVersion) {
     // A newer Zelluo took the file over since it was looked at.
     FailOpening(text::FormatText(text::kNewerVersion, path_));
     return {};
   }
-  if (version == SchemaVersion) {
+  if (version == kSchemaVersion) {
     // The checks have allowed writing by now; the file keeps its journal
     // until a migration is committed, so that one left unfinished leaves it
     // byte-identical.
@@ -720,7 +720,7 @@ std::string FilmStore::BeginPreparing() {
   }
   std::optional<DerivedFilms> due = DerivedFilms::All;
   int64_t films = 0;  // counted before the check, when known
-  if (version < SchemaVersion) {
+  if (version < kSchemaVersion) {
     if (!Migrate(db_, version)) return Fault(db_);
     films = work_->films;
   } else {
@@ -738,7 +738,7 @@ std::string FilmStore::EndPreparing() {
   work_->build.reset();
   if (!Execute(db_, "COMMIT")) return Fault(db_);
   work_->inTransaction = false;
-  if (foundVersion_ < SchemaVersion) UseJournal();
+  if (foundVersion_ < kSchemaVersion) UseJournal();
   EndOpening();
   return {};
 }
@@ -809,7 +809,7 @@ OpeningProgress FilmStore::StepOpening(std::chrono::steady_clock::time_point dea
       }
     }
     if (!fault.empty()) {
-      if (foundVersion_ < SchemaVersion || !db_) {
+      if (foundVersion_ < kSchemaVersion || !db_) {
         FailOpening(text::FormatText(text::kCannotOpen, path_, fault));
       } else {
         // Derived data that could not be made is made at the next change.
@@ -916,11 +916,11 @@ namespace {
 
 // The part of a query that keeps the films a search finds; ?9 is the match
 // expression.
-constexpr std::string_view FoundFilter =
+constexpr std::string_view kFoundFilter =
     " id IN (SELECT rowid FROM film_search WHERE film_search MATCH ?9)";
 // Walking the order index and testing each film against the films found beats
 // looking up every film found and sorting them (a short query finds most films).
-constexpr std::string_view ByOrder = " INDEXED BY film_order";
+constexpr std::string_view kByOrder = " INDEXED BY film_order";
 
 }  // namespace
 
@@ -930,7 +930,7 @@ int64_t FilmStore::CountFilms(std::string_view query) {
   if (!db) return 0;
   const std::string expression = MatchExpressionOf(query);
   std::string sql = "SELECT count(*) FROM film";
-  if (!expression.empty()) sql += std::string(ByOrder) + " WHERE" + std::string(FoundFilter);
+  if (!expression.empty()) sql += std::string(kByOrder) + " WHERE" + std::string(kFoundFilter);
   SqlStatement count(db, sql);
   if (!expression.empty()) count.Bind(9, expression);
   if (count.Step() != SQLITE_ROW) {
@@ -946,8 +946,8 @@ std::vector<FilmRow> FilmStore::ListFilms(std::string_view query, int64_t offset
   sqlite3* db = Reader();
   if (!db || limit <= 0) return rows;
   const std::string expression = MatchExpressionOf(query);
-  std::string sql = "SELECT id FROM film" + std::string(ByOrder);
-  if (!expression.empty()) sql += " WHERE" + std::string(FoundFilter);
+  std::string sql = "SELECT id FROM film" + std::string(kByOrder);
+  if (!expression.empty()) sql += " WHERE" + std::string(kFoundFilter);
   sql = "SELECT film.id, title, year, runtime, country FROM (" + sql +
         " ORDER BY sort_key, id LIMIT ?1 OFFSET ?2) AS page JOIN film ON film.id = page.id"
         " ORDER BY sort_key, film.id";
@@ -968,11 +968,11 @@ std::optional<int64_t> FilmStore::PositionOf(std::string_view query, int64_t id)
   sqlite3* db = Reader();
   if (!db) return std::nullopt;
   const std::string expression = MatchExpressionOf(query);
-  const std::string filter = expression.empty() ? "" : " AND" + std::string(FoundFilter);
+  const std::string filter = expression.empty() ? "" : " AND" + std::string(kFoundFilter);
   SqlStatement position(
       db, "SELECT (SELECT count(*) FROM film WHERE (sort_key, id) < (t.sort_key, t.id)" + filter +
               ") FROM film AS t WHERE t.id = ?1" +
-              (expression.empty() ? "" : " AND t." + std::string(FoundFilter.substr(1))));
+              (expression.empty() ? "" : " AND t." + std::string(kFoundFilter.substr(1))));
   position.Bind(1, id);
   if (!expression.empty()) position.Bind(9, expression);
   int stepped = position.Step();
@@ -1024,7 +1024,7 @@ std::vector<Film> FilmStore::AllFilms() {
   std::vector<Film> films;
   sqlite3* db = Reader();
   if (!db) return films;
-  SqlStatement all(db, "SELECT id, " + FilmColumnList() + " FROM film" + std::string(ByOrder) +
+  SqlStatement all(db, "SELECT id, " + FilmColumnList() + " FROM film" + std::string(kByOrder) +
                            " ORDER BY sort_key, id");
   int stepped;
   while ((stepped = all.Step()) == SQLITE_ROW) films.push_back(FilmOfRow(all));
@@ -1039,8 +1039,8 @@ namespace {
 
 // The parameters of a statement that writes a film: its fields are ?1 to
 // ?15 in the order of kFilmFields, then come the id and the sort key.
-constexpr int IdParameter = static_cast<int>(kFilmFieldCount) + 1;
-constexpr int SortKeyParameter = IdParameter + 1;
+constexpr int kIdParameter = static_cast<int>(kFilmFieldCount) + 1;
+constexpr int kSortKeyParameter = kIdParameter + 1;
 
 // "?1, ?2, ..." up to ?last.
 std::string Parameters(int last) {
@@ -1075,7 +1075,7 @@ const std::string& UpdateFilmSql() {
       if (!columns.empty()) columns += ", ";
       columns += std::string(kFilmFields[i].column) + " = ?" + std::to_string(i + 1);
     }
-    return "UPDATE film SET " + columns + " WHERE id = ?" + std::to_string(IdParameter);
+    return "UPDATE film SET " + columns + " WHERE id = ?" + std::to_string(kIdParameter);
   }();
   return sql;
 }
@@ -1094,8 +1094,8 @@ class FilmInserter {
         batch_(batch && Execute(db,
                                 "CREATE TEMP TABLE IF NOT EXISTS pending_words"
                                 "(id INTEGER PRIMARY KEY, words TEXT NOT NULL)")),
-        insert_(db, "INSERT INTO film(" + FilmColumnList() + ", id, " + std::string(SortKeyColumn) +
-                        ") VALUES(" + Parameters(SortKeyParameter) + ")"),
+        insert_(db, "INSERT INTO film(" + FilmColumnList() + ", id, " + std::string(kSortKeyColumn) +
+                        ") VALUES(" + Parameters(kSortKeyParameter) + ")"),
         words_(db, batch_ ? "INSERT INTO temp.pending_words(id, words) VALUES(?1, ?2)"
                           : "INSERT INTO film_search(rowid, words) VALUES(?1, ?2)"),
         fresh_(db, "DELETE FROM film_stale WHERE id = ?1") {}
@@ -1103,8 +1103,8 @@ class FilmInserter {
   // The new film's id (id when not 0); 0 on failure.
   int64_t Insert(const Film& film, int64_t id = 0) {
     BindFilm(insert_, film);
-    if (id != 0) insert_.Bind(IdParameter, id);
-    insert_.Bind(SortKeyParameter, SortKeyOf(film.title));
+    if (id != 0) insert_.Bind(kIdParameter, id);
+    insert_.Bind(kSortKeyParameter, SortKeyOf(film.title));
     const bool inserted = insert_.Done();
     insert_.Reset();
     if (!inserted) return 0;
@@ -1139,7 +1139,7 @@ int64_t WriteFilm(sqlite3* db, const Film& film, int64_t id, bool update) {
   if (!UnindexFilm(db, id)) return 0;
   SqlStatement write(db, UpdateFilmSql());
   BindFilm(write, film);
-  write.Bind(IdParameter, id);
+  write.Bind(kIdParameter, id);
   if (!write.Done() || sqlite3_changes(db) == 0) return 0;
   if (!IndexFilm(db, id)) return 0;
   SqlStatement fresh(db, "DELETE FROM film_stale WHERE id = ?1");
@@ -1238,7 +1238,7 @@ ChangeResult FilmStore::UndoDelete() {
 std::unique_ptr<BackupCopy> FilmStore::BeginBackup(std::string& problem) {
   backupChecked_ = true;
   if (!db_) return nullptr;
-  const std::string folder = folder_ + "/" + std::string(BackupFolderName);
+  const std::string folder = folder_ + "/" + std::string(kBackupFolderName);
   const platform::LocalDate today = options_.today ? options_.today() : platform::os::Today();
   const std::string target = folder + "/Filme-" + IsoDate(today) + ".db";
   if (platform::os::FileSize(target) >= 0) return nullptr;
@@ -1252,7 +1252,7 @@ std::unique_ptr<BackupCopy> FilmStore::BeginBackup(std::string& problem) {
 std::string FilmStore::EndBackup(const BackupCopy& copy) {
   if (!copy.Fault().empty())
     return text::FormatText(text::kBackupFailed, copy.Target(), copy.Fault());
-  const std::string folder = folder_ + "/" + std::string(BackupFolderName);
+  const std::string folder = folder_ + "/" + std::string(kBackupFolderName);
   std::vector<std::string> backups = platform::os::ListFiles(folder);
   std::erase_if(backups, [](const std::string& name) { return !IsBackupName(name); });
   std::sort(backups.begin(), backups.end());

@@ -37,10 +37,10 @@ namespace zelluo::collection {
 
 class BackupCopy;
 
-inline constexpr std::string_view FilmFileName = "Filme.db";
-inline constexpr std::string_view BackupFolderName = "Sicherungen";
+inline constexpr std::string_view kFilmFileName = "Filme.db";
+inline constexpr std::string_view kBackupFolderName = "Sicherungen";
 // The value of PRAGMA user_version this program writes and reads.
-inline constexpr int SchemaVersion = 1;
+inline constexpr int kSchemaVersion = 1;
 
 struct StoreOptions {
   // The moment written into added and changed (ISO 8601, UTC); the clock when empty.

@@ -11,7 +11,7 @@ namespace {
 
 // Base letters of U+0100 to U+017F (Latin Extended-A); the ligatures Ĳ ĳ Œ œ
 // are handled apart.
-constexpr std::string_view LatinExtendedA =
+constexpr std::string_view kLatinExtendedA =
     "aaaaaaccccccccdd"
     "ddeeeeeeeeeegggg"
     "gggghhhhiiiiiiii"
@@ -23,7 +23,7 @@ constexpr std::string_view LatinExtendedA =
 
 // Letters of U+00C0 to U+00FF (Latin-1) with the two-letter ones written out;
 // "" marks × and ÷, which separate words.
-constexpr std::array<std::string_view, 64> LatinOne = {
+constexpr std::array<std::string_view, 64> kLatinOne = {
     "a", "a", "a", "a", "a", "a", "ae", "c", "e", "e", "e", "e", "i", "i", "i",  "i",
     "d", "n", "o", "o", "o", "o", "o",  "",  "o", "u", "u", "u", "u", "y", "th", "ss",
     "a", "a", "a", "a", "a", "a", "ae", "c", "e", "e", "e", "e", "i", "i", "i",  "i",
@@ -57,11 +57,11 @@ FoldedLetter Fold(uint32_t code) {
   if (code < 0xC0) return {};  // controls and Latin-1 punctuation
   if (code < 0x100) {
     const uint32_t lower = code | 0x20;
-    return {std::string(LatinOne[code - 0xC0]), lower == 0xE4 || lower == 0xF6 || lower == 0xFC};
+    return {std::string(kLatinOne[code - 0xC0]), lower == 0xE4 || lower == 0xF6 || lower == 0xFC};
   }
   if (code == 0x132 || code == 0x133) return {"ij"};
   if (code == 0x152 || code == 0x153) return {"oe"};
-  if (code < 0x180) return {std::string(1, LatinExtendedA[code - 0x100])};
+  if (code < 0x180) return {std::string(1, kLatinExtendedA[code - 0x100])};
   if (code == 0x1E9E) return {"ss"};  // capital sharp s
   std::string same;
   if ((code >= 0x2000 && code <= 0x206F) || (code >= 0x3000 && code <= 0x303F) ||

@@ -17,7 +17,7 @@
 namespace zelluo::collection {
 
 // Raised whenever the folding changes, so that stored derived data is rebuilt.
-inline constexpr int FoldingVersion = 1;
+inline constexpr int kFoldingVersion = 1;
 
 // The words of text in their searched form, separated by single spaces, with
 // the second spelling after each word that has an umlaut.

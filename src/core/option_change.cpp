@@ -59,8 +59,8 @@ void ApplyOptionChange(Application& app, platform::GadgetId gadget, int32_t& qui
   }
 
   Report(app, Keys(optionName, startName) + std::string(text::kKeysChanging));
-  if (!settings::SetAttribute(optionKey, settings::SettingsValueAttribute, value) ||
-      !settings::SetAttribute(startKey, settings::SettingsValueAttribute,
+  if (!settings::SetAttribute(optionKey, settings::kSettingsValueAttribute, value) ||
+      !settings::SetAttribute(startKey, settings::kSettingsValueAttribute,
                               ui::PageId(ui::Page::Options))) {
     Report(app, std::string(text::kValuePrefix) + settings::CurrentAttributeName(optionKey) +
                     std::string(text::kKeysJoin) + settings::CurrentAttributeName(startKey) +
@@ -72,10 +72,10 @@ void ApplyOptionChange(Application& app, platform::GadgetId gadget, int32_t& qui
   const std::string separator = row->field == &settings::SettingsRecord::Log ? "\t\t" : "\t";
   Report(app, std::string(text::kChangedHead) + std::string(text::kKeyPrefix) + optionName +
                   separator + std::string(text::kValuePrefix) +
-                  settings::GetAttribute(optionKey, settings::SettingsValueAttribute) + "\n" +
+                  settings::GetAttribute(optionKey, settings::kSettingsValueAttribute) + "\n" +
                   std::string(text::kKeyPrefix) + startName + "\t" +
                   std::string(text::kValuePrefix) +
-                  settings::GetAttribute(startKey, settings::SettingsValueAttribute));
+                  settings::GetAttribute(startKey, settings::kSettingsValueAttribute));
 
   settings::Reformat(*document);
   settings::SaveDocument(app.platform, *document, settings::SettingsPath);

@@ -53,8 +53,8 @@ struct SettingsGroup {
   std::span<const SettingsKey> keys;
 };
 
-inline constexpr std::string_view SettingsRootName = "Root";
-inline constexpr std::string_view SettingsValueAttribute = "Value";
+inline constexpr std::string_view kSettingsRootName = "Root";
+inline constexpr std::string_view kSettingsValueAttribute = "Value";
 
 inline constexpr std::array kApplicationKeys = {
     SettingsKey{.name = "Key_Name",

@@ -26,7 +26,7 @@ void ReadGroup(const XmlNode* mainElement, int32_t group, SettingsRecord& record
     if (field.text == nullptr && field.flag == nullptr) continue;
     const XmlNode* key = ChildAt(groupNode, static_cast<int32_t>(index + 1));
     if (key == nullptr) continue;
-    const std::string value = GetAttribute(key, SettingsValueAttribute);
+    const std::string value = GetAttribute(key, kSettingsValueAttribute);
     if (field.text != nullptr) {
       record.*field.text = value;
     } else {
@@ -61,14 +61,14 @@ void CreateSettingsFile(platform::Platform& platform, const SettingsRecord& reco
 std::unique_ptr<XmlDocument> CreateSettingsDocument(const SettingsRecord& record) {
   auto document = CreateDocument();
   XmlNode* root = AppendChild(DocumentNode(*document));
-  SetNodeName(root, SettingsRootName);
+  SetNodeName(root, kSettingsRootName);
   for (const SettingsGroup& group : kSettingsGroups) {
     XmlNode* groupNode = AppendChild(root);
     SetNodeName(groupNode, group.name);
     for (const SettingsKey& key : group.keys) {
       XmlNode* keyNode = AppendChild(groupNode);
       SetNodeName(keyNode, key.name);
-      SetAttribute(keyNode, SettingsValueAttribute, key.isDate ? record.Today : key.defaultValue);
+      SetAttribute(keyNode, kSettingsValueAttribute, key.isDate ? record.Today : key.defaultValue);
     }
   }
   return document;
@@ -142,7 +142,7 @@ bool WriteSettingsValue(platform::Platform& platform, SettingsKeyPlace place,
   auto document = LoadDocument(platform, SettingsPath, XmlEncoding::Utf8);
   if (!document || DocumentStatus(*document) != 0) return false;
   XmlNode* keyNode = ChildAt(ChildAt(MainElement(*document), place.group), place.key);
-  if (!SetAttribute(keyNode, SettingsValueAttribute, value)) return false;
+  if (!SetAttribute(keyNode, kSettingsValueAttribute, value)) return false;
   Reformat(*document);
   return SaveDocument(platform, *document, SettingsPath);
 }

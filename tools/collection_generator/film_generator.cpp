@@ -141,7 +141,7 @@ std::string LoadSampleCollection(const std::string& folder, const std::string& s
     if (!opened.store) return opened.message;
   }
   if (!platform::os::CreateFolder(folder)) return "Der Ordner \"" + folder + "\" fehlt.";
-  const std::string path = folder + "/" + std::string(FilmFileName);
+  const std::string path = folder + "/" + std::string(kFilmFileName);
   sqlite3* db = nullptr;
   std::string problem;
   if (sqlite3_open(path.c_str(), &db) != SQLITE_OK ||
