@@ -628,7 +628,7 @@ CoverResult CoverCache::TakeOverCover(const std::string& coverFolder,
     return known->second;
   }
   ++picturesRead_;
-  CoverResult cover = TakeOverCover(coverFolder, picturePath, syncNow);
+  CoverResult cover = collection::TakeOverCover(coverFolder, picturePath, syncNow);
   covers_.insert_or_assign(std::move(key), cover);
   return cover;
 }

@@ -524,7 +524,7 @@ class BackupCopy {
   void Finish() {
     if (backup_) sqlite3_backup_finish(backup_);
     backup_ = nullptr;
-    if (fault_.empty() && sqlite3_errcode(copy_) != SQLITE_OK) fault_ = Fault(copy_);
+    if (fault_.empty() && sqlite3_errcode(copy_) != SQLITE_OK) fault_ = collection::Fault(copy_);
     sqlite3_close(copy_);
     copy_ = nullptr;
     if (!fault_.empty()) platform::os::RemoveFile(target_);
