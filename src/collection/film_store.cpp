@@ -3,8 +3,13 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <iterator>
+#include <limits>
+#include <memory>
+#include <thread>
 #include <utility>
 
 #include "collection/film_fields.h"
@@ -103,78 +108,108 @@ std::string SchemaType(sqlite3* db, std::string_view name) {
   return type.Step() == SQLITE_ROW ? type.Text(0) : std::string();
 }
 
-// Reads the file without writing anything and says whether it may be opened
-// for writing: empty when it may, the German message when it may not.
-std::string InspectReadOnly(const std::string& path, int busyTimeoutMilliseconds) {
-  sqlite3* db = nullptr;
-  int opened = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-  struct Closer {
-    sqlite3* db;
-    ~Closer() { sqlite3_close(db); }
-  } closer{db};
-  if (opened != SQLITE_OK) return text::FormatText(text::kCannotOpen, path, Fault(db));
-  Harden(db, busyTimeoutMilliseconds);
+// What a failed read of the file means for the user.
+std::string OpenFault(sqlite3* db, const std::string& path, int code) {
+  const int primary = code & 0xFF;
+  if (primary == SQLITE_NOTADB) return text::FormatText(text::kNotADatabase, path);
+  if (primary == SQLITE_CORRUPT) return text::FormatText(text::kDamaged, path, Fault(db));
+  return text::FormatText(text::kCannotOpen, path, Fault(db));
+}
 
-  const auto failure = [&](int code) {
-    int primary = code & 0xFF;
-    if (primary == SQLITE_NOTADB) return text::FormatText(text::kNotADatabase, path);
-    if (primary == SQLITE_CORRUPT) return text::FormatText(text::kDamaged, path, Fault(db));
-    return text::FormatText(text::kCannotOpen, path, Fault(db));
-  };
-  SqlStatement version(db, "PRAGMA user_version");
-  if (!version.Valid()) return failure(sqlite3_extended_errcode(db));
-  int stepped = version.Step();
-  if (stepped != SQLITE_ROW) return failure(stepped);
-  const int64_t schemaVersion = version.Integer(0);
-  if (schemaVersion > kSchemaVersion || schemaVersion < 0) {
-    return text::FormatText(text::kNewerVersion, path);
-  }
-
+// PRAGMA quick_check over the whole file: empty when it passes, otherwise the
+// German message.
+std::string CheckWholeFile(sqlite3* db, const std::string& path) {
   SqlStatement check(db, "PRAGMA quick_check");
-  stepped = check.Step();
-  if (stepped != SQLITE_ROW) return failure(stepped);
+  const int stepped = check.Step();
+  if (stepped != SQLITE_ROW) return OpenFault(db, path, stepped);
   if (std::string verdict = check.Text(0); verdict != "ok") {
     return text::FormatText(text::kDamaged, path, verdict);
-  }
-
-  // An empty file becomes a new collection; otherwise table film must be there
-  // with at least id and title, and with every column once migrated.
-  SqlStatement tables(db, "SELECT count(*) FROM sqlite_schema");
-  if (tables.Step() != SQLITE_ROW) return failure(sqlite3_extended_errcode(db));
-  if (tables.Integer(0) == 0 && schemaVersion == 0) return {};
-  if (SchemaType(db, "film") != "table") return text::FormatText(text::kUnknownLayout, path);
-  std::vector<std::string> columns = ColumnsOf(db, "film");
-  if (!HasColumn(columns, "id") || !HasColumn(columns, "title")) {
-    return text::FormatText(text::kUnknownLayout, path);
-  }
-  if (schemaVersion >= 1) {
-    for (const FilmField& field : kFilmFields) {
-      if (!HasColumn(columns, field.column)) return text::FormatText(text::kUnknownLayout, path);
-    }
-    if (!HasColumn(columns, kSortKeyColumn)) return text::FormatText(text::kUnknownLayout, path);
   }
   return {};
 }
 
-// Brings a file of version 0 (a new one, or table film as the sqlite3 shell
-// makes it) to the current layout. Runs inside a write transaction.
-bool Migrate(sqlite3* db) {
-  if (SchemaType(db, "film").empty()) {
-    if (!Execute(db, CreateFilmTable().c_str())) return false;
-  } else {
-    std::vector<std::string> columns = ColumnsOf(db, "film");
-    const auto add = [&](std::string_view column, std::string_view type) {
-      if (HasColumn(columns, column)) return true;
-      const std::string sql =
-          "ALTER TABLE film ADD COLUMN " + std::string(column) + " " + std::string(type);
-      return Execute(db, sql.c_str());
-    };
-    for (const FilmField& field : kFilmFields) {
-      if (!add(field.column, ColumnType(field))) return false;
+// What a look through a read-only connection finds without reading the whole
+// file: the version, and whether the layout is one this program can use.
+struct FileLook {
+  std::string message;  // why the file may not be used; empty when it may
+  int64_t version = 0;
+  bool readable = false;  // films can be read in order as the file stands
+};
+
+FileLook LookAtFile(sqlite3* db, const std::string& path) {
+  // A layout that seems unusable may be a damaged one: the whole file tells.
+  const auto unusable = [&] {
+    std::string damage = CheckWholeFile(db, path);
+    return FileLook{damage.empty() ? text::FormatText(text::kUnknownLayout, path) : damage};
+  };
+  FileLook look;
+  {
+    SqlStatement version(db, "PRAGMA user_version");
+    if (!version.Valid()) return {OpenFault(db, path, sqlite3_extended_errcode(db))};
+    if (const int stepped = version.Step(); stepped != SQLITE_ROW) {
+      return {OpenFault(db, path, stepped)};
     }
-    if (!add(kSortKeyColumn, "TEXT")) return false;
+    look.version = version.Integer(0);
   }
-  return Execute(db, CreateDerivedTables) && Execute(db, CreateTriggers) &&
+  if (look.version > kSchemaVersion || look.version < 0) {
+    return {text::FormatText(text::kNewerVersion, path)};
+  }
+  // An empty file becomes a new collection; otherwise table film must be there
+  // with at least id and title, and with every column once migrated.
+  {
+    SqlStatement tables(db, "SELECT count(*) FROM sqlite_schema");
+    if (tables.Step() != SQLITE_ROW) return {OpenFault(db, path, sqlite3_extended_errcode(db))};
+    if (tables.Integer(0) == 0 && look.version == 0) return look;
+  }
+  if (SchemaType(db, "film") != "table") return unusable();
+  std::vector<std::string> columns = ColumnsOf(db, "film");
+  if (!HasColumn(columns, "id") || !HasColumn(columns, "title")) return unusable();
+  if (look.version >= 1) {
+    for (const FilmField& field : kFilmFields) {
+      if (!HasColumn(columns, field.column)) return unusable();
+    }
+    if (!HasColumn(columns, kSortKeyColumn)) return unusable();
+    look.readable =
+        SchemaType(db, "film_order") == "index" && SchemaType(db, "film_search") == "table";
+  }
+  return look;
+}
+
+// Brings a file of version 0 (a new one, or table film as the sqlite3 shell
+// makes it) to version 1.
+bool MigrateToVersion1(sqlite3* db) {
+  if (SchemaType(db, "film").empty()) return Execute(db, CreateFilmTable().c_str());
+  std::vector<std::string> columns = ColumnsOf(db, "film");
+  const auto add = [&](std::string_view column, std::string_view type) {
+    if (HasColumn(columns, column)) return true;
+    const std::string sql =
+        "ALTER TABLE film ADD COLUMN " + std::string(column) + " " + std::string(type);
+    return Execute(db, sql.c_str());
+  };
+  for (const FilmField& field : kFilmFields) {
+    if (!add(field.column, ColumnType(field))) return false;
+  }
+  return add(kSortKeyColumn, "TEXT");
+}
+
+// The steps from one layout to the next, in order: a step brings a file of
+// version `from` to from + 1. They all run in the one transaction of the
+// migration, after which the derived data is made for every film. A new
+// layout adds its step here and raises kSchemaVersion.
+struct MigrationStep {
+  int64_t from;
+  bool (*apply)(sqlite3* db);
+};
+constexpr MigrationStep kMigrationSteps[] = {{0, MigrateToVersion1}, {1, AddViewingLog}};
+static_assert(std::size(kMigrationSteps) == kSchemaVersion, "one step for each version");
+
+// Brings a file of an older version to the current layout. Runs inside a
+// write transaction.
+bool Migrate(sqlite3* db, int64_t version) {
+  for (const MigrationStep& step : kMigrationSteps) {
+    if (step.from >= version && !step.apply(db)) return false;
+  }
+  return Execute(db, CreateDerivedTables) &&
          Execute(db, ("PRAGMA user_version = " + std::to_string(kSchemaVersion)).c_str());
 }
 
@@ -201,12 +236,16 @@ bool UnindexFilm(sqlite3* db, int64_t id) {
   return remove.Bind(1, id).Bind(2, *words).Done();
 }
 
+// The statement that writes the sort key of film ?1, only where it differs.
+constexpr std::string_view WriteSortKey =
+    "UPDATE film SET sort_key = ?2 WHERE id = ?1 AND sort_key IS NOT ?2";
+
 // Writes the sort key and search words of the stored film id.
 bool IndexFilm(sqlite3* db, int64_t id) {
   std::string title;
   std::optional<std::string> words = StoredWords(db, id, &title);
   if (!words) return true;
-  SqlStatement key(db, "UPDATE film SET sort_key = ?2 WHERE id = ?1 AND sort_key IS NOT ?2");
+  SqlStatement key(db, WriteSortKey);
   if (!key.Bind(1, id).Bind(2, SortKeyOf(title)).Done()) return false;
   SqlStatement insert(db, "INSERT INTO film_search(rowid, words) VALUES(?1, ?2)");
   return insert.Bind(1, id).Bind(2, *words).Done();
@@ -220,42 +259,308 @@ bool IndexIsStale(sqlite3* db) {
   return stale.Step() != SQLITE_ROW || stale.Integer(0) != 0;
 }
 
-// Indexes the films whose ids query gives; films is their number.
-bool IndexFilmsOf(sqlite3* db, std::string_view query, int64_t& films) {
-  std::vector<int64_t> ids;
-  SqlStatement list(db, query);
-  while (list.Step() == SQLITE_ROW) ids.push_back(list.Integer(0));
-  for (int64_t id : ids) {
-    if (!IndexFilm(db, id)) return false;
-  }
-  films = static_cast<int64_t>(ids.size());
-  return true;
-}
+// Which films a build of the derived data covers: all of them (the derived
+// data made again) or the films others only inserted.
+enum class DerivedFilms { All, Inserted };
 
-// Makes all derived data again from the films; inside a write transaction.
-bool RebuildIndex(sqlite3* db, int64_t& films) {
-  if (!Execute(db, CreateDerivedTables) || !Execute(db, CreateTriggers) ||
-      !Execute(db, "INSERT INTO film_search(film_search) VALUES('delete-all')")) {
-    return false;
-  }
-  if (!IndexFilmsOf(db, "SELECT id FROM film", films)) return false;
-  SqlStatement state(db, "INSERT OR REPLACE INTO zelluo_state VALUES('folding', ?1)");
-  return state.Bind(1, int64_t{kFoldingVersion}).Done() && Execute(db, "DELETE FROM film_stale");
-}
-
-// Brings the derived data up to date after others wrote films: films they only
-// inserted are added, anything else makes it all again. Inside a write
-// transaction; films is the number of films indexed.
-bool CatchUp(sqlite3* db, int64_t& films) {
+// What of the derived data is out of date after others wrote films: films
+// they only inserted are added, anything else makes it all again.
+DerivedFilms StaleFilms(sqlite3* db) {
   SqlStatement changed(db,
                        "SELECT EXISTS(SELECT 1 FROM film_stale WHERE inserted IS NOT 1)"
                        " OR EXISTS(SELECT 1 FROM film WHERE sort_key IS NULL"
                        " AND id NOT IN (SELECT id FROM film_stale))");
-  if (changed.Step() != SQLITE_ROW) return false;
-  if (changed.Integer(0) != 0) return RebuildIndex(db, films);
-  return IndexFilmsOf(db, "SELECT id FROM film_stale", films) &&
-         Execute(db, "DELETE FROM film_stale");
+  return changed.Step() == SQLITE_ROW && changed.Integer(0) == 0 ? DerivedFilms::Inserted
+                                                                 : DerivedFilms::All;
 }
+
+// What of the derived data must be made: none when it is up to date.
+std::optional<DerivedFilms> DerivedDataDue(sqlite3* db) {
+  bool rebuild =
+      SchemaType(db, "film_search") != "table" || SchemaType(db, "film_order") != "index";
+  for (std::string_view trigger : TriggerNames) {
+    if (SchemaType(db, trigger) != "trigger") rebuild = true;
+  }
+  {
+    SqlStatement folding(db, "SELECT value FROM zelluo_state WHERE name = 'folding'");
+    if (folding.Step() != SQLITE_ROW || folding.Integer(0) != kFoldingVersion) rebuild = true;
+  }
+  if (rebuild) return DerivedFilms::All;
+  if (!IndexIsStale(db)) return std::nullopt;
+  return StaleFilms(db);
+}
+
+}  // namespace
+
+// The sort keys and search words of films made a slice at a time, inside a
+// write transaction the caller holds from Begin to End. The words of a slice
+// wait in a temporary table and go into the index with one statement: the
+// index writes its pending terms out at every statement that touches it.
+class DerivedDataBuild {
+ public:
+  DerivedDataBuild(sqlite3* db, DerivedFilms films) : db_(db), films_(films) {}
+
+  // The derived objects made (the search index emptied for all films) and
+  // the films counted, unless their number is known; false on failure.
+  bool Begin(int64_t knownTotal = 0) {
+    if (!Execute(db_, CreateDerivedTables) ||
+        !Execute(db_,
+                 "CREATE TEMP TABLE IF NOT EXISTS prepared_words"
+                 "(id INTEGER PRIMARY KEY, words TEXT NOT NULL)")) {
+      return false;
+    }
+    const bool all = films_ == DerivedFilms::All;
+    if (all && !Execute(db_, "INSERT INTO film_search(film_search) VALUES('delete-all')")) {
+      return false;
+    }
+    if (knownTotal > 0) {
+      total_ = knownTotal;
+    } else {
+      SqlStatement count(db_,
+                         all ? "SELECT count(*) FROM film" : "SELECT count(*) FROM film_stale");
+      if (count.Step() != SQLITE_ROW) return false;
+      total_ = count.Integer(0);
+    }
+    read_ = std::make_unique<SqlStatement>(
+        db_, all ? "SELECT id, title, original_title, actors, director, genre, plot FROM film"
+                   " WHERE id > ?1 ORDER BY id LIMIT 64"
+                 : "SELECT f.id, f.title, f.original_title, f.actors, f.director, f.genre,"
+                   " f.plot FROM film_stale AS s JOIN film AS f ON f.id = s.id"
+                   " WHERE s.id > ?1 ORDER BY s.id LIMIT 64");
+    key_ = std::make_unique<SqlStatement>(db_, WriteSortKey);
+    words_ = std::make_unique<SqlStatement>(
+        db_, "INSERT INTO temp.prepared_words(id, words) VALUES(?1, ?2)");
+    return read_->Valid() && key_->Valid() && words_->Valid();
+  }
+
+  // Makes the data of films until the deadline has passed, or moves the words
+  // of films made before into the index, as many as the last move says fit
+  // the time (a move costs about as much as making the words); false on
+  // failure. Finished once every film is made and moved.
+  bool Step(std::chrono::steady_clock::time_point deadline) {
+    using Clock = std::chrono::steady_clock;
+    const bool wholly = deadline == Clock::time_point::max();
+    do {
+      if (waiting_ > 0 && (moving_ || allMade_ || wholly)) {
+        if (!MoveWords(deadline)) return false;
+      } else if (!MakeWords(deadline)) {
+        return false;
+      }
+      finished_ = allMade_ && waiting_ == 0;
+    } while (wholly && !finished_);
+    return true;
+  }
+
+  // The triggers, the state of the folding and an empty list of stale films,
+  // once every film is done.
+  bool End() {
+    read_.reset();
+    key_.reset();
+    words_.reset();
+    SqlStatement state(db_, "INSERT OR REPLACE INTO zelluo_state VALUES('folding', ?1)");
+    return Execute(db_, CreateTriggers) && state.Bind(1, int64_t{kFoldingVersion}).Done() &&
+           Execute(db_, "DELETE FROM film_stale");
+  }
+
+  bool Finished() const { return finished_; }
+  int64_t Done() const { return done_; }
+  int64_t Total() const { return std::max(total_, done_); }
+
+ private:
+  // Makes the sort keys and words of films until the deadline has passed.
+  bool MakeWords(std::chrono::steady_clock::time_point deadline) {
+    struct Row {
+      int64_t id;
+      std::string texts[6];  // title, original title, actors, director, genre, plot
+    };
+    std::vector<Row> batch;
+    while (!allMade_) {
+      batch.clear();
+      read_->Bind(1, last_);
+      int stepped;
+      while ((stepped = read_->Step()) == SQLITE_ROW) {
+        batch.push_back({read_->Integer(0),
+                         {read_->Text(1), read_->Text(2), read_->Text(3), read_->Text(4),
+                          read_->Text(5), read_->Text(6)}});
+      }
+      read_->Reset();
+      if (stepped != SQLITE_DONE) return false;
+      allMade_ = batch.empty();
+      for (const Row& row : batch) {
+        const std::string words = SearchWordsOf(
+            {row.texts[0], row.texts[1], row.texts[2], row.texts[3], row.texts[4], row.texts[5]});
+        const bool written = key_->Bind(1, row.id).Bind(2, SortKeyOf(row.texts[0])).Done() &&
+                             words_->Bind(1, row.id).Bind(2, words).Done();
+        key_->Reset();
+        words_->Reset();
+        if (!written) return false;
+        last_ = row.id;
+        ++waiting_;
+      }
+      if (std::chrono::steady_clock::now() >= deadline) break;
+    }
+    moving_ = waiting_ > 0;
+    return true;
+  }
+
+  // Moves waiting words into the index, as many films as the last move says
+  // fit the time left (all of them without a deadline).
+  bool MoveWords(std::chrono::steady_clock::time_point deadline) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    int64_t films = waiting_;
+    if (deadline != Clock::time_point::max()) {
+      const double budget = std::chrono::duration<double, std::milli>(deadline - start).count();
+      // With room for the index's merging, which comes in bursts.
+      films = std::clamp<int64_t>(static_cast<int64_t>(0.7 * budget * filmsPerMs_), 64, waiting_);
+    }
+    SqlStatement move(db_,
+                      "INSERT INTO film_search(rowid, words) SELECT id, words FROM"
+                      " temp.prepared_words ORDER BY id LIMIT ?1");
+    SqlStatement moved(db_,
+                       "DELETE FROM temp.prepared_words WHERE id IN (SELECT id FROM"
+                       " temp.prepared_words ORDER BY id LIMIT ?1)");
+    if (!move.Bind(1, films).Done() || !moved.Bind(1, films).Done()) return false;
+    waiting_ -= films;
+    done_ += films;
+    const double took = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    filmsPerMs_ = std::max(static_cast<double>(films) / std::max(took, 0.5), 2.0);
+    moving_ = waiting_ > 0;
+    return true;
+  }
+
+  sqlite3* db_;
+  DerivedFilms films_;
+  int64_t total_ = 0;
+  int64_t done_ = 0;
+  int64_t last_ = std::numeric_limits<int64_t>::min();
+  int64_t waiting_ = 0;     // films made whose words wait to go into the index
+  bool moving_ = false;     // the words made in the last slice are being moved
+  bool allMade_ = false;    // every film is made
+  double filmsPerMs_ = 50;  // films the last move put into the index a millisecond
+  bool finished_ = false;
+  std::unique_ptr<SqlStatement> read_;
+  std::unique_ptr<SqlStatement> key_;
+  std::unique_ptr<SqlStatement> words_;
+};
+
+// PRAGMA quick_check over the whole file on a thread of its own, through a
+// read-only connection of its own, so that the window answers meanwhile.
+class FileCheck {
+ public:
+  FileCheck(const std::string& path, int busyTimeoutMilliseconds) {
+    if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+      verdict_ = text::FormatText(text::kCannotOpen, path, Fault(db_));
+      done_ = true;
+      return;
+    }
+    Harden(db_, busyTimeoutMilliseconds);
+    thread_ = std::thread([this, path] {
+      verdict_ = CheckWholeFile(db_, path);
+      done_.store(true, std::memory_order_release);
+    });
+  }
+  ~FileCheck() {
+    if (thread_.joinable()) {
+      sqlite3_interrupt(db_);  // the program ends before the check did
+      thread_.join();
+    }
+    sqlite3_close(db_);
+  }
+  FileCheck(const FileCheck&) = delete;
+  FileCheck& operator=(const FileCheck&) = delete;
+
+  bool Done() const { return done_.load(std::memory_order_acquire); }
+  // Waits for the end: empty when the file passed, otherwise the German message.
+  std::string Verdict() {
+    if (thread_.joinable()) thread_.join();
+    return verdict_;
+  }
+
+ private:
+  sqlite3* db_ = nullptr;
+  std::string verdict_;
+  std::atomic<bool> done_{false};
+  std::thread thread_;
+};
+
+// A copy of the collection into the backup folder through SQLite's backup
+// API, a few pages at a time. A copy left unfinished is removed.
+class BackupCopy {
+ public:
+  BackupCopy(sqlite3* source, std::string target) : target_(std::move(target)) {
+    if (sqlite3_open_v2(target_.c_str(), &copy_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                        nullptr) == SQLITE_OK) {
+      backup_ = sqlite3_backup_init(copy_, "main", source, "main");
+    }
+    if (!backup_) Finish();
+  }
+  ~BackupCopy() {
+    if (backup_) {
+      fault_ = "abgebrochen";
+      Finish();
+    }
+  }
+  BackupCopy(const BackupCopy&) = delete;
+  BackupCopy& operator=(const BackupCopy&) = delete;
+
+  // Copies until the deadline has passed; true when the copy is over.
+  bool Step(std::chrono::steady_clock::time_point deadline) {
+    while (backup_) {
+      const int stepped = sqlite3_backup_step(backup_, 64);
+      if (stepped != SQLITE_OK) {
+        Finish();
+      } else if (std::chrono::steady_clock::now() >= deadline) {
+        return false;
+      }
+    }
+    return true;
+  }
+  const std::string& Target() const { return target_; }
+  // Empty when the copy is whole, otherwise SQLite's description of the fault.
+  const std::string& Fault() const { return fault_; }
+
+ private:
+  void Finish() {
+    if (backup_) sqlite3_backup_finish(backup_);
+    backup_ = nullptr;
+    if (fault_.empty() && sqlite3_errcode(copy_) != SQLITE_OK) fault_ = collection::Fault(copy_);
+    sqlite3_close(copy_);
+    copy_ = nullptr;
+    if (!fault_.empty()) platform::os::RemoveFile(target_);
+  }
+
+  std::string target_;
+  sqlite3* copy_ = nullptr;
+  sqlite3_backup* backup_ = nullptr;
+  std::string fault_;
+};
+
+// The parts of an opening that run between events.
+struct OpeningWork {
+  std::unique_ptr<FileCheck> check;
+  std::unique_ptr<BackupCopy> backup;
+  std::unique_ptr<DerivedDataBuild> build;
+  int64_t films = 0;  // to prepare, as counted before a migration
+  bool inTransaction = false;
+};
+
+namespace {
+
+// Makes the derived data of films in one go, inside a write transaction;
+// films is the number of films made.
+bool BuildDerivedData(sqlite3* db, DerivedFilms which, int64_t& films) {
+  DerivedDataBuild build(db, which);
+  if (!build.Begin() || !build.Step(std::chrono::steady_clock::time_point::max()) || !build.End()) {
+    return false;
+  }
+  films = build.Done();
+  return true;
+}
+
+// Brings the derived data up to date after others wrote films, inside a write
+// transaction; films is the number of films indexed.
+bool CatchUp(sqlite3* db, int64_t& films) { return BuildDerivedData(db, StaleFilms(db), films); }
 
 std::string TwoDigits(int value) {
   char text[8];
@@ -281,66 +586,265 @@ FilmStore::FilmStore(std::string folder, StoreOptions options)
   path_ = folder_ + "/" + std::string(kFilmFileName);
 }
 
-FilmStore::~FilmStore() { sqlite3_close(db_); }
+FilmStore::~FilmStore() {
+  // An opening left unfinished leaves the file as it was: the migration and
+  // the derived data are one transaction, taken back here.
+  if (work_) {
+    work_->check.reset();
+    work_->backup.reset();
+    work_->build.reset();
+    if (work_->inTransaction) Execute(db_, "ROLLBACK");
+  }
+  sqlite3_close(reader_);
+  sqlite3_close(db_);
+}
 
-OpenResult FilmStore::Open(std::string folder, StoreOptions options) {
+OpenResult FilmStore::BeginOpen(std::string folder, StoreOptions options) {
   std::unique_ptr<FilmStore> store(new FilmStore(std::move(folder), std::move(options)));
   const int64_t size = platform::os::FileSize(store->path_);
   if (size == -2) return {nullptr, text::FormatText(text::kIsAFolder, store->path_)};
   if (size == -1) return {std::move(store), {}};  // made when the first film is stored
-  std::string message = InspectReadOnly(store->path_, store->options_.busyTimeoutMilliseconds);
-  if (message.empty()) message = store->OpenConnection();
-  if (!message.empty()) return {nullptr, message};
+  if (std::string message = store->StartOpening(); !message.empty()) return {nullptr, message};
   return {std::move(store), {}};
 }
 
-std::string FilmStore::OpenConnection() {
-  const int flags =
-      SQLITE_OPEN_READWRITE | (platform::os::FileSize(path_) < 0 ? SQLITE_OPEN_CREATE : 0);
-  if (sqlite3_open_v2(path_.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
-    std::string message = text::FormatText(text::kCannotOpen, path_, Fault(db_));
-    sqlite3_close(db_);
-    db_ = nullptr;
+OpenResult FilmStore::Open(std::string folder, StoreOptions options) {
+  OpenResult opened = BeginOpen(std::move(folder), std::move(options));
+  if (opened.store) {
+    if (std::string message = opened.store->FinishOpening(); !message.empty()) {
+      return {nullptr, message};
+    }
+  }
+  return opened;
+}
+
+std::string FilmStore::StartOpening() {
+  if (sqlite3_open_v2(path_.c_str(), &reader_, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    std::string message = text::FormatText(text::kCannotOpen, path_, Fault(reader_));
+    sqlite3_close(reader_);
+    reader_ = nullptr;
     return message;
   }
-  Harden(db_, options_.busyTimeoutMilliseconds);
+  Harden(reader_, options_.busyTimeoutMilliseconds);
+  FileLook look = LookAtFile(reader_, path_);
+  if (!look.message.empty()) {
+    sqlite3_close(reader_);
+    reader_ = nullptr;
+    return look.message;
+  }
+  work_ = std::make_unique<OpeningWork>();
+  foundVersion_ = look.version;
+  readable_ = look.readable;
+  if (look.version < kSchemaVersion) {
+    // The films a migration will prepare, for its progress.
+    SqlStatement count(reader_, "SELECT count(*) FROM film");
+    if (count.Step() == SQLITE_ROW) work_->films = count.Integer(0);
+  }
+  if (!readable_) {
+    sqlite3_close(reader_);
+    reader_ = nullptr;
+  }
+  work_->check = std::make_unique<FileCheck>(path_, options_.busyTimeoutMilliseconds);
+  stage_ = Stage::Checking;
+  return {};
+}
+
+void FilmStore::UseJournal() {
   // The write-ahead log needs memory shared on one machine: on a share the
   // rollback journal, also for a file written on a local disk before (its
-  // write-ahead log is folded in and removed). InspectReadOnly has allowed
-  // writing by now.
+  // write-ahead log is folded in and removed, which needs the file alone).
   const bool onNetwork = options_.onNetworkFileSystem
                              ? options_.onNetworkFileSystem(folder_)
                              : platform::os::IsOnNetworkFileSystem(folder_);
-  Execute(db_, onNetwork ? "PRAGMA journal_mode = DELETE; PRAGMA foreign_keys = ON"
-                         : "PRAGMA journal_mode = WAL; PRAGMA foreign_keys = ON");
-
-  SqlStatement version(db_, "PRAGMA user_version");
-  if (version.Step() != SQLITE_ROW) return text::FormatText(text::kCannotOpen, path_, Fault(db_));
-  if (version.Integer(0) == 0) {
-    // A file made by someone else is copied away before it is changed.
-    if (!SchemaType(db_, "film").empty()) BackUpIfDue();
-    ChangeResult migrated = Change(
-        [&]() -> std::string {
-          SqlStatement again(db_, "PRAGMA user_version");
-          if (again.Step() != SQLITE_ROW) return Fault(db_);
-          if (again.Integer(0) == 0 && !Migrate(db_)) return Fault(db_);
-          return {};
-        },
-        false);
-    if (!migrated.Ok()) {
-      sqlite3_close(db_);
-      db_ = nullptr;
-      return text::FormatText(text::kCannotOpen, path_, migrated.message);
-    }
+  if (onNetwork) {
+    sqlite3_close(reader_);
+    reader_ = nullptr;
   }
-  // Version 1 to 2: the viewing log (viewing_log.cpp).
-  if (std::string message = AddViewingLog(); !message.empty()) {
+  Execute(db_, onNetwork ? "PRAGMA journal_mode = DELETE" : "PRAGMA journal_mode = WAL");
+}
+
+std::string FilmStore::OpenWriter() {
+  const int flags =
+      SQLITE_OPEN_READWRITE | (platform::os::FileSize(path_) < 0 ? SQLITE_OPEN_CREATE : 0);
+  if (sqlite3_open_v2(path_.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
+    std::string fault = Fault(db_);
     sqlite3_close(db_);
     db_ = nullptr;
-    return message;
+    return fault;
   }
-  RefreshDerivedData();
+  Harden(db_, options_.busyTimeoutMilliseconds);
+  Execute(db_, "PRAGMA foreign_keys = ON");
+  int64_t version = 0;
+  {
+    SqlStatement read(db_, "PRAGMA user_version");
+    if (read.Step() != SQLITE_ROW) return Fault(db_);
+    version = read.Integer(0);
+  }
+  foundVersion_ = version;
+  if (version > kSchemaVersion) {
+    // A newer Zelluo took the file over since it was looked at.
+    FailOpening(text::FormatText(text::kNewerVersion, path_));
+    return {};
+  }
+  if (version == kSchemaVersion) {
+    // The checks have allowed writing by now; the file keeps its journal
+    // until a migration is committed, so that one left unfinished leaves it
+    // byte-identical.
+    UseJournal();
+    if (!DerivedDataDue(db_)) {
+      EndOpening();
+      return {};
+    }
+  } else if (!backupChecked_ && !SchemaType(db_, "film").empty()) {
+    // A file made by someone else is copied away before it is changed.
+    std::string problem;
+    work_->backup = BeginBackup(problem);
+    if (work_->backup) {
+      stage_ = Stage::BackingUp;
+      return {};
+    }
+  }
+  stage_ = Stage::Migrating;
   return {};
+}
+
+std::string FilmStore::BeginPreparing() {
+  if (!Execute(db_, "BEGIN IMMEDIATE")) return Fault(db_);
+  work_->inTransaction = true;
+  int64_t version = 0;
+  {
+    // Another Zelluo may have done it meanwhile.
+    SqlStatement read(db_, "PRAGMA user_version");
+    if (read.Step() != SQLITE_ROW) return Fault(db_);
+    version = read.Integer(0);
+  }
+  std::optional<DerivedFilms> due = DerivedFilms::All;
+  int64_t films = 0;  // counted before the check, when known
+  if (version < kSchemaVersion) {
+    if (!Migrate(db_, version)) return Fault(db_);
+    // A file of the first layout has its derived data; a hand-made one has none.
+    if (version >= 1) {
+      due = DerivedDataDue(db_);
+    } else {
+      films = work_->films;
+    }
+  } else {
+    due = DerivedDataDue(db_);
+  }
+  if (!due) return EndPreparing();
+  work_->build = std::make_unique<DerivedDataBuild>(db_, *due);
+  if (!work_->build->Begin(films)) return Fault(db_);
+  stage_ = Stage::Preparing;
+  return {};
+}
+
+std::string FilmStore::EndPreparing() {
+  if (work_->build && !work_->build->End()) return Fault(db_);
+  work_->build.reset();
+  if (!Execute(db_, "COMMIT")) return Fault(db_);
+  work_->inTransaction = false;
+  if (foundVersion_ < kSchemaVersion) UseJournal();
+  EndOpening();
+  return {};
+}
+
+void FilmStore::EndOpening() {
+  // From now on the writing connection reads too.
+  sqlite3_close(reader_);
+  reader_ = nullptr;
+  readable_ = true;
+  dataVersion_.reset();
+  work_.reset();
+  stage_ = Stage::Ready;
+}
+
+void FilmStore::FailOpening(std::string message) {
+  if (work_) {
+    work_->check.reset();
+    work_->backup.reset();
+    work_->build.reset();
+    if (work_->inTransaction) Execute(db_, "ROLLBACK");
+    work_.reset();
+  }
+  sqlite3_close(db_);
+  db_ = nullptr;
+  openingProblem_ = std::move(message);
+  stage_ = Stage::Failed;
+}
+
+bool FilmStore::Opening() const { return stage_ != Stage::Ready && stage_ != Stage::Failed; }
+
+bool FilmStore::Preparing() const {
+  return stage_ == Stage::BackingUp || stage_ == Stage::Migrating || stage_ == Stage::Preparing;
+}
+
+bool FilmStore::Readable() const { return Reader() != nullptr; }
+
+sqlite3* FilmStore::Reader() const {
+  if (stage_ == Stage::Ready) return db_;
+  return readable_ ? reader_ : nullptr;
+}
+
+OpeningProgress FilmStore::StepOpening(std::chrono::steady_clock::time_point deadline) {
+  const bool waiting = deadline == std::chrono::steady_clock::time_point::max();
+  while (Opening()) {
+    std::string fault;
+    if (stage_ == Stage::Checking) {
+      if (!waiting && !work_->check->Done()) break;
+      std::string verdict = work_->check->Verdict();
+      work_->check.reset();
+      if (!verdict.empty()) {
+        FailOpening(std::move(verdict));
+        break;
+      }
+      fault = OpenWriter();
+    } else if (stage_ == Stage::BackingUp) {
+      if (!work_->backup->Step(deadline)) break;
+      EndBackup(*work_->backup);
+      work_->backup.reset();
+      stage_ = Stage::Migrating;  // in a slice of its own
+    } else if (stage_ == Stage::Migrating) {
+      fault = BeginPreparing();
+    } else if (stage_ == Stage::Preparing) {
+      // The commit, which writes what is left, in a slice of its own.
+      if (work_->build->Finished()) {
+        fault = EndPreparing();
+      } else if (!work_->build->Step(deadline)) {
+        fault = Fault(db_);
+      }
+    }
+    if (!fault.empty()) {
+      if (foundVersion_ < kSchemaVersion || !db_) {
+        FailOpening(text::FormatText(text::kCannotOpen, path_, fault));
+      } else {
+        // Derived data that could not be made is made at the next change.
+        work_->build.reset();
+        if (work_->inTransaction) Execute(db_, "ROLLBACK");
+        EndOpening();
+      }
+    }
+    if (std::chrono::steady_clock::now() >= deadline) break;
+  }
+  OpeningProgress progress;
+  progress.finished = !Opening();
+  if (work_ && work_->build) {
+    progress.filmsPrepared = work_->build->Done();
+    progress.filmsToPrepare = work_->build->Total();
+  } else if (work_) {
+    progress.filmsToPrepare = work_->films;
+  }
+  return progress;
+}
+
+std::string FilmStore::FinishOpening() {
+  StepOpening(std::chrono::steady_clock::time_point::max());
+  return openingProblem_;
+}
+
+std::string FilmStore::ReadyToWrite() {
+  FinishOpening();
+  if (stage_ == Stage::Failed) return openingProblem_;
+  return EnsureCreated();
 }
 
 std::string FilmStore::EnsureCreated() {
@@ -349,12 +853,16 @@ std::string FilmStore::EnsureCreated() {
     return text::FormatText(text::kCannotCreateFolder, folder_);
   if (platform::os::FileSize(path_) >= 0) {
     // Another program made the file since the store was opened.
-    std::string message = InspectReadOnly(path_, options_.busyTimeoutMilliseconds);
-    if (!message.empty()) return message;
+    if (std::string message = StartOpening(); !message.empty()) return message;
   } else {
     backupChecked_ = true;  // nothing to copy yet
+    work_ = std::make_unique<OpeningWork>();
+    stage_ = Stage::Checking;
+    if (std::string fault = OpenWriter(); !fault.empty()) {
+      FailOpening(text::FormatText(text::kCannotOpen, path_, fault));
+    }
   }
-  return OpenConnection();
+  return FinishOpening();
 }
 
 ChangeResult FilmStore::Change(const std::function<std::string()>& step, bool freshIndex) {
@@ -390,30 +898,20 @@ std::string FilmStore::Now() const {
 }
 
 bool FilmStore::ChangedByOthers() {
-  if (!db_) return false;
-  SqlStatement version(db_, "PRAGMA data_version");
+  if (!Reader()) return false;
+  SqlStatement version(Reader(), "PRAGMA data_version");
   if (version.Step() != SQLITE_ROW) return false;
   const int64_t now = version.Integer(0);
   return std::exchange(dataVersion_, now).value_or(now) != now;
 }
 
 int64_t FilmStore::RefreshDerivedData() {
-  if (!db_) return 0;
-  bool rebuild =
-      SchemaType(db_, "film_search") != "table" || SchemaType(db_, "film_order") != "index";
-  for (std::string_view trigger : TriggerNames) {
-    if (SchemaType(db_, trigger) != "trigger") rebuild = true;
-  }
-  {
-    SqlStatement folding(db_, "SELECT value FROM zelluo_state WHERE name = 'folding'");
-    if (folding.Step() != SQLITE_ROW || folding.Integer(0) != kFoldingVersion) rebuild = true;
-  }
-  if (!rebuild && !IndexIsStale(db_)) return 0;
+  if (!db_ || Opening() || !DerivedDataDue(db_)) return 0;
   int64_t films = 0;
   ChangeResult rebuilt = Change(
       [&] {
-        return (rebuild ? RebuildIndex(db_, films) : CatchUp(db_, films)) ? std::string()
-                                                                          : Fault(db_);
+        const std::optional<DerivedFilms> due = DerivedDataDue(db_);
+        return !due || BuildDerivedData(db_, *due, films) ? std::string() : Fault(db_);
       },
       false);
   return rebuilt.Ok() ? films : 0;
@@ -433,14 +931,15 @@ constexpr std::string_view kByOrder = " INDEXED BY film_order";
 
 int64_t FilmStore::CountFilms(std::string_view query) {
   readProblem_.clear();
-  if (!db_) return 0;
+  sqlite3* db = Reader();
+  if (!db) return 0;
   const std::string expression = MatchExpressionOf(query);
   std::string sql = "SELECT count(*) FROM film";
   if (!expression.empty()) sql += std::string(kByOrder) + " WHERE" + std::string(kFoundFilter);
-  SqlStatement count(db_, sql);
+  SqlStatement count(db, sql);
   if (!expression.empty()) count.Bind(9, expression);
   if (count.Step() != SQLITE_ROW) {
-    readProblem_ = text::FormatText(text::kCannotRead, path_, Fault(db_));
+    readProblem_ = text::FormatText(text::kCannotRead, path_, Fault(db));
     return 0;
   }
   return count.Integer(0);
@@ -449,14 +948,15 @@ int64_t FilmStore::CountFilms(std::string_view query) {
 std::vector<FilmRow> FilmStore::ListFilms(std::string_view query, int64_t offset, int64_t limit) {
   readProblem_.clear();
   std::vector<FilmRow> rows;
-  if (!db_ || limit <= 0) return rows;
+  sqlite3* db = Reader();
+  if (!db || limit <= 0) return rows;
   const std::string expression = MatchExpressionOf(query);
   std::string sql = "SELECT id FROM film" + std::string(kByOrder);
   if (!expression.empty()) sql += " WHERE" + std::string(kFoundFilter);
   sql = "SELECT film.id, title, year, runtime, country FROM (" + sql +
         " ORDER BY sort_key, id LIMIT ?1 OFFSET ?2) AS page JOIN film ON film.id = page.id"
         " ORDER BY sort_key, film.id";
-  SqlStatement list(db_, sql);
+  SqlStatement list(db, sql);
   list.Bind(1, limit).Bind(2, std::max<int64_t>(offset, 0));
   if (!expression.empty()) list.Bind(9, expression);
   int stepped;
@@ -464,24 +964,25 @@ std::vector<FilmRow> FilmStore::ListFilms(std::string_view query, int64_t offset
     rows.push_back({list.Integer(0), list.Text(1), list.OptionalNumber(2), list.OptionalNumber(3),
                     list.Text(4)});
   }
-  if (stepped != SQLITE_DONE) readProblem_ = text::FormatText(text::kCannotRead, path_, Fault(db_));
+  if (stepped != SQLITE_DONE) readProblem_ = text::FormatText(text::kCannotRead, path_, Fault(db));
   return rows;
 }
 
 std::optional<int64_t> FilmStore::PositionOf(std::string_view query, int64_t id) {
   readProblem_.clear();
-  if (!db_) return std::nullopt;
+  sqlite3* db = Reader();
+  if (!db) return std::nullopt;
   const std::string expression = MatchExpressionOf(query);
   const std::string filter = expression.empty() ? "" : " AND" + std::string(kFoundFilter);
   SqlStatement position(
-      db_, "SELECT (SELECT count(*) FROM film WHERE (sort_key, id) < (t.sort_key, t.id)" + filter +
-               ") FROM film AS t WHERE t.id = ?1" +
-               (expression.empty() ? "" : " AND t." + std::string(kFoundFilter.substr(1))));
+      db, "SELECT (SELECT count(*) FROM film WHERE (sort_key, id) < (t.sort_key, t.id)" + filter +
+              ") FROM film AS t WHERE t.id = ?1" +
+              (expression.empty() ? "" : " AND t." + std::string(kFoundFilter.substr(1))));
   position.Bind(1, id);
   if (!expression.empty()) position.Bind(9, expression);
   int stepped = position.Step();
   if (stepped == SQLITE_ROW) return position.Integer(0);
-  if (stepped != SQLITE_DONE) readProblem_ = text::FormatText(text::kCannotRead, path_, Fault(db_));
+  if (stepped != SQLITE_DONE) readProblem_ = text::FormatText(text::kCannotRead, path_, Fault(db));
   return std::nullopt;
 }
 
@@ -510,13 +1011,14 @@ Film FilmOfRow(const SqlStatement& row) {
 
 std::optional<Film> FilmStore::LoadFilm(int64_t id) {
   readProblem_.clear();
-  if (!db_) return std::nullopt;
-  SqlStatement load(db_, "SELECT id, " + FilmColumnList() + " FROM film WHERE id = ?1");
+  sqlite3* db = Reader();
+  if (!db) return std::nullopt;
+  SqlStatement load(db, "SELECT id, " + FilmColumnList() + " FROM film WHERE id = ?1");
   load.Bind(1, id);
   int stepped = load.Step();
   if (stepped != SQLITE_ROW) {
     if (stepped != SQLITE_DONE)
-      readProblem_ = text::FormatText(text::kCannotRead, path_, Fault(db_));
+      readProblem_ = text::FormatText(text::kCannotRead, path_, Fault(db));
     return std::nullopt;
   }
   return FilmOfRow(load);
@@ -525,13 +1027,14 @@ std::optional<Film> FilmStore::LoadFilm(int64_t id) {
 std::vector<Film> FilmStore::AllFilms() {
   readProblem_.clear();
   std::vector<Film> films;
-  if (!db_) return films;
-  SqlStatement all(db_, "SELECT id, " + FilmColumnList() + " FROM film" + std::string(kByOrder) +
-                            " ORDER BY sort_key, id");
+  sqlite3* db = Reader();
+  if (!db) return films;
+  SqlStatement all(db, "SELECT id, " + FilmColumnList() + " FROM film" + std::string(kByOrder) +
+                           " ORDER BY sort_key, id");
   int stepped;
   while ((stepped = all.Step()) == SQLITE_ROW) films.push_back(FilmOfRow(all));
   if (stepped != SQLITE_DONE) {
-    readProblem_ = text::FormatText(text::kCannotRead, path_, Fault(db_));
+    readProblem_ = text::FormatText(text::kCannotRead, path_, Fault(db));
     films.clear();
   }
   return films;
@@ -654,7 +1157,7 @@ ChangeResult FilmStore::SaveFilm(const Film& film) {
   if (text::IsBlank(film.title)) {
     return {0, std::string(text::kNoTitle)};
   }
-  if (std::string message = EnsureCreated(); !message.empty()) return {0, message};
+  if (std::string message = ReadyToWrite(); !message.empty()) return {0, message};
   if (!backupChecked_) BackUpIfDue();
   Film written = film;
   written.changed = Now();
@@ -683,7 +1186,7 @@ ChangeResult FilmStore::ImportFilms(const std::vector<Film>& films) {
       return {0, std::string(text::kNoTitle)};
     }
   }
-  if (std::string message = EnsureCreated(); !message.empty()) return {0, message};
+  if (std::string message = ReadyToWrite(); !message.empty()) return {0, message};
   if (!backupChecked_) BackUpIfDue();
   const std::string now = Now();
   ChangeResult result = Change([&]() -> std::string {
@@ -702,6 +1205,7 @@ ChangeResult FilmStore::ImportFilms(const std::vector<Film>& films) {
 }
 
 ChangeResult FilmStore::DeleteFilm(int64_t id) {
+  if (std::string message = ReadyToWrite(); !message.empty()) return {0, message};
   std::optional<Film> film = LoadFilm(id);
   if (!film) return {0, text::FormatText(text::kFilmMissing, path_)};
   if (!backupChecked_) BackUpIfDue();
@@ -719,6 +1223,7 @@ ChangeResult FilmStore::DeleteFilm(int64_t id) {
 
 ChangeResult FilmStore::UndoDelete() {
   if (deleted_.empty()) return {0, std::string(text::kNothingToUndo)};
+  if (std::string message = ReadyToWrite(); !message.empty()) return {0, message};
   Film film = deleted_.back();
   int64_t id = 0;
   ChangeResult result = Change([&]() -> std::string {
@@ -735,35 +1240,24 @@ ChangeResult FilmStore::UndoDelete() {
   return {id, {}};
 }
 
-std::string FilmStore::BackUpIfDue() {
+std::unique_ptr<BackupCopy> FilmStore::BeginBackup(std::string& problem) {
   backupChecked_ = true;
-  if (!db_) return {};
+  if (!db_) return nullptr;
   const std::string folder = folder_ + "/" + std::string(kBackupFolderName);
   const platform::LocalDate today = options_.today ? options_.today() : platform::os::Today();
   const std::string target = folder + "/Filme-" + IsoDate(today) + ".db";
-  if (platform::os::FileSize(target) >= 0) return {};
-  if (!platform::os::CreateFolder(folder))
-    return text::FormatText(text::kBackupFailed, target, folder);
-
-  sqlite3* copy = nullptr;
-  std::string fault;
-  if (sqlite3_open_v2(target.c_str(), &copy, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) ==
-      SQLITE_OK) {
-    sqlite3_backup* backup = sqlite3_backup_init(copy, "main", db_, "main");
-    if (backup) {
-      sqlite3_backup_step(backup, -1);
-      sqlite3_backup_finish(backup);
-    }
-    if (sqlite3_errcode(copy) != SQLITE_OK) fault = Fault(copy);
-  } else {
-    fault = Fault(copy);
+  if (platform::os::FileSize(target) >= 0) return nullptr;
+  if (!platform::os::CreateFolder(folder)) {
+    problem = text::FormatText(text::kBackupFailed, target, folder);
+    return nullptr;
   }
-  sqlite3_close(copy);
-  if (!fault.empty()) {
-    platform::os::RemoveFile(target);
-    return text::FormatText(text::kBackupFailed, target, fault);
-  }
+  return std::make_unique<BackupCopy>(db_, target);
+}
 
+std::string FilmStore::EndBackup(const BackupCopy& copy) {
+  if (!copy.Fault().empty())
+    return text::FormatText(text::kBackupFailed, copy.Target(), copy.Fault());
+  const std::string folder = folder_ + "/" + std::string(kBackupFolderName);
   std::vector<std::string> backups = platform::os::ListFiles(folder);
   std::erase_if(backups, [](const std::string& name) { return !IsBackupName(name); });
   std::sort(backups.begin(), backups.end());
@@ -771,6 +1265,14 @@ std::string FilmStore::BackUpIfDue() {
   for (size_t i = 0; i + kept < backups.size(); ++i)
     platform::os::RemoveFile(folder + "/" + backups[i]);
   return {};
+}
+
+std::string FilmStore::BackUpIfDue() {
+  std::string problem;
+  std::unique_ptr<BackupCopy> copy = BeginBackup(problem);
+  if (!copy) return problem;
+  copy->Step(std::chrono::steady_clock::time_point::max());
+  return EndBackup(*copy);
 }
 
 }  // namespace zelluo::collection

@@ -5,14 +5,21 @@
 //
 // Opening never writes to a file it does not trust: a damaged file, a file that
 // is no SQLite database or one from a newer version stays byte-identical and
-// the caller gets a German message naming it. Where no file exists, nothing is
-// created until the first film is stored. Every change is one transaction;
-// before the first change of a day the file is copied into "Sicherungen/".
+// the caller gets a German message naming it. Opening comes in two kinds:
+// Open checks everything before it returns; BeginOpen returns as soon as the
+// version and layout are known, with the films readable at once where the
+// layout allows, and leaves the rest (the check of the whole file on a thread
+// of its own, the backup and migration of an older file, the derived data) to
+// StepOpening, a slice at a time between events. Every change first waits for
+// that rest and is refused with its message when the file failed the check. Where no file exists,
+// nothing is created until the first film is stored. Every change is one transaction; before the
+// first change of a day the file is copied into "Sicherungen/".
 //
 // Reads are meant for a list that fetches rows as they are shown: count, a
 // window of rows in order, the position of one film. A read that fails gives
 // an empty result and leaves its message in ReadProblem().
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -28,10 +35,14 @@ struct sqlite3;
 
 namespace zelluo::collection {
 
+class BackupCopy;
+
 inline constexpr std::string_view kFilmFileName = "Filme.db";
 inline constexpr std::string_view kBackupFolderName = "Sicherungen";
 // The value of PRAGMA user_version this program writes and reads.
 inline constexpr int kSchemaVersion = 2;
+// The migration's step from version 1 to 2: the viewing log (viewing_log.cpp).
+bool AddViewingLog(sqlite3* db);
 
 struct StoreOptions {
   // The moment written into added and changed (ISO 8601, UTC); the clock when empty.
@@ -102,6 +113,15 @@ struct PlayRow {
 };
 
 class FilmStore;
+struct OpeningWork;
+
+// How far the preparation of a file stands: its derived data made for
+// filmsPrepared of filmsToPrepare films (both 0 while nothing is to prepare).
+struct OpeningProgress {
+  bool finished = true;
+  int64_t filmsPrepared = 0;
+  int64_t filmsToPrepare = 0;
+};
 
 // The outcome of opening: a store, or no store and a German message.
 struct OpenResult {
@@ -111,13 +131,35 @@ struct OpenResult {
 
 class FilmStore {
  public:
+  // Opens the collection and runs every check and preparation first.
   static OpenResult Open(std::string folder, StoreOptions options = {});
+  // Opens the collection with only its version and layout checked; the rest
+  // follows through StepOpening. Only the faults found so far give no store.
+  static OpenResult BeginOpen(std::string folder, StoreOptions options = {});
   ~FilmStore();
   FilmStore(const FilmStore&) = delete;
   FilmStore& operator=(const FilmStore&) = delete;
 
   // The path of the collection file.
   const std::string& FilePath() const { return path_; }
+
+  // Whether checks or preparation of the file are still to do.
+  bool Opening() const;
+  // Whether the program's own work of opening (backup, migration, derived
+  // data) is under way, rather than the check that runs beside it.
+  bool Preparing() const;
+  // Whether films can be read now: at once for a file of the current layout,
+  // otherwise once it is prepared; a file that failed the check stays readable
+  // as far as it can be read.
+  bool Readable() const;
+  // Does the next part of the opening, for about as long as the deadline
+  // allows (the check of the whole file is only looked at, never waited for).
+  OpeningProgress StepOpening(std::chrono::steady_clock::time_point deadline);
+  // Does the whole rest of the opening, waiting for the check; empty when the
+  // file may be written, otherwise the German message of the fault.
+  std::string FinishOpening();
+  // The fault the checks found (empty while none).
+  const std::string& OpeningProblem() const { return openingProblem_; }
 
   // query is what the user typed; empty matches every film.
   int64_t CountFilms(std::string_view query);
@@ -143,7 +185,7 @@ class FilmStore {
   bool CanUndoDelete() const { return !deleted_.empty(); }
 
   // Makes the search words and sort keys again when another program changed
-  // films or the folding changed; done at open. Returns the number of films
+  // films or the folding changed; done at open (by StepOpening). Returns the number of films
   // indexed (0 when all was up to date).
   int64_t RefreshDerivedData();
 
@@ -170,12 +212,30 @@ class FilmStore {
   ChangeResult MarkSeen(int64_t film, bool seen);
 
  private:
-  // Brings a file of version 1 to version 2 (the viewing log), the daily
-  // backup first; nothing for a file that has it.
-  std::string AddViewingLog();
+  // Checking: the whole file is checked on a thread; BackingUp: copied into
+  // the backup folder; Migrating: the migration and derived data are to
+  // begin; Preparing: derived data made a slice at a time.
+  enum class Stage { Ready, Checking, BackingUp, Migrating, Preparing, Failed };
 
   FilmStore(std::string folder, StoreOptions options);
-  std::string OpenConnection();
+  // The quick look through a read-only connection, and the check begun.
+  std::string StartOpening();
+  // After the check: the writing connection, and what is left to do.
+  std::string OpenWriter();
+  // The journal the file keeps while this program writes it.
+  void UseJournal();
+  // The migration and the derived data begun, in one write transaction.
+  std::string BeginPreparing();
+  std::string EndPreparing();
+  void EndOpening();
+  void FailOpening(std::string message);
+  // A copy into the backup folder, when one is due; a problem when it cannot be made.
+  std::unique_ptr<BackupCopy> BeginBackup(std::string& problem);
+  std::string EndBackup(const BackupCopy& copy);
+  // The connection that reads: the writing one once the file is ready.
+  sqlite3* Reader() const;
+  // The opening waited for, then EnsureCreated: empty when changes may be written.
+  std::string ReadyToWrite();
   std::string EnsureCreated();
   // Runs step in one write transaction; with freshIndex the search index is
   // first made again when others wrote films meanwhile.
@@ -185,7 +245,13 @@ class FilmStore {
   std::string folder_;
   std::string path_;
   StoreOptions options_;
-  sqlite3* db_ = nullptr;
+  sqlite3* db_ = nullptr;      // the writing connection, once the checks passed
+  sqlite3* reader_ = nullptr;  // read-only, until then
+  bool readable_ = false;      // the reader gives films in order
+  Stage stage_ = Stage::Ready;
+  int64_t foundVersion_ = 0;  // the file's user_version when it was opened
+  std::unique_ptr<OpeningWork> work_;
+  std::string openingProblem_;
   bool backupChecked_ = false;
   std::string readProblem_;
   std::vector<Film> deleted_;

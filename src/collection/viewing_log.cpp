@@ -41,35 +41,22 @@ double ResumePoint(double position, double duration) {
   return position;
 }
 
-std::string FilmStore::AddViewingLog() {
-  const std::string type = ObjectType(db_, "viewing");
-  if (type == "table") return {};
+bool AddViewingLog(sqlite3* db) {
+  const std::string type = ObjectType(db, "viewing");
+  if (type == "table") return true;
   // A view or trigger of that name in a file someone else made: not ours.
-  if (!type.empty()) return text::FormatText(text::kUnknownLayout, path_);
-  int64_t version = 0;
-  {
-    SqlStatement read(db_, "PRAGMA user_version");
-    if (read.Step() == SQLITE_ROW) version = read.Integer(0);
-  }
-  // A collection of version 1 is copied away before it changes; one made just
-  // now (version 2 without the table) has nothing to copy.
-  if (version < kSchemaVersion) BackUpIfDue();
-  ChangeResult added = Change(
-      [&]() -> std::string {
-        if (ObjectType(db_, "viewing") == "table") return {};
-        const std::string sql = std::string(CreateViewingTable) +
-                                "PRAGMA user_version = " + std::to_string(kSchemaVersion);
-        return sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK
-                   ? std::string()
-                   : Fault(db_);
-      },
-      false);
-  return added.Ok() ? std::string() : text::FormatText(text::kCannotOpen, path_, added.message);
+  if (!type.empty()) return false;
+  return sqlite3_exec(db, CreateViewingTable, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 std::vector<PlayRow> FilmStore::ListPlayable(std::string_view query, PlayFilter filter) {
   readProblem_.clear();
   std::vector<PlayRow> rows;
+  // The viewing log may still be on its way into an older file.
+  if (std::string problem = FinishOpening(); !problem.empty()) {
+    readProblem_ = problem;
+    return rows;
+  }
   if (!db_) return rows;
   const std::string expression = MatchExpressionOf(query);
   std::string sql =
@@ -115,6 +102,11 @@ std::vector<PlayRow> FilmStore::ListPlayable(std::string_view query, PlayFilter 
 std::vector<Viewing> FilmStore::ViewingsOf(int64_t film) {
   readProblem_.clear();
   std::vector<Viewing> viewings;
+  // The viewing log may still be on its way into an older file.
+  if (std::string problem = FinishOpening(); !problem.empty()) {
+    readProblem_ = problem;
+    return viewings;
+  }
   if (!db_) return viewings;
   SqlStatement list(db_,
                     "SELECT id, film, started, ended, position, duration, complete FROM viewing"
@@ -130,6 +122,7 @@ std::vector<Viewing> FilmStore::ViewingsOf(int64_t film) {
 }
 
 ChangeResult FilmStore::StartViewing(int64_t film) {
+  if (std::string message = ReadyToWrite(); !message.empty()) return {0, message};
   if (!backupChecked_) BackUpIfDue();
   int64_t id = 0;
   bool missing = false;
@@ -150,6 +143,7 @@ ChangeResult FilmStore::StartViewing(int64_t film) {
 }
 
 ChangeResult FilmStore::EndViewing(int64_t viewing, double position, double duration) {
+  if (std::string message = ReadyToWrite(); !message.empty()) return {0, message};
   position = std::max(position, 0.0);
   duration = std::max(duration, 0.0);
   ChangeResult result = Change([&]() -> std::string {
@@ -165,6 +159,7 @@ ChangeResult FilmStore::EndViewing(int64_t viewing, double position, double dura
 }
 
 ChangeResult FilmStore::MarkSeen(int64_t film, bool seen) {
+  if (std::string message = ReadyToWrite(); !message.empty()) return {0, message};
   if (!backupChecked_) BackUpIfDue();
   ChangeResult result = Change([&]() -> std::string {
     if (!seen) {

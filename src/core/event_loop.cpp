@@ -127,8 +127,10 @@ void RunEventLoop(Application& app) {
   LoopState loop;
   platform.SetSessionEndHandler([&app, &loop] { EndSession(app, loop); });
   while (loop.Quit == 0) {
-    // While an import runs its work takes the place of the wait.
-    const int32_t waitMs = app.listPage.ImportRunning() ? 0 : kEventWaitMs;
+    // While an import runs, or the collection is prepared, the work takes the
+    // place of the wait.
+    const bool working = app.listPage.ImportRunning() || app.listPage.PreparingCollection();
+    const int32_t waitMs = working ? 0 : kEventWaitMs;
     platform::Event event = platform.WaitEvent(waitMs);
     if (event.kind == platform::EventKind::Tray && event.number == kRightPressOnTray)
       ShowTrayMenu(platform);
@@ -157,6 +159,7 @@ void RunEventLoop(Application& app) {
       }
     }
     StepImport(app.listPage, platform);
+    app.listPage.StepOpening();
     if (app.shownPage == ui::Page::List) {
       app.listPage.WatchCollection(event.kind == platform::EventKind::None ? waitMs : 0);
     }

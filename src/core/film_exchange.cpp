@@ -11,6 +11,7 @@
 #include "core/import_job.h"
 #include "core/list_page_controller.h"
 #include "core/user_message.h"
+#include "texts/text_tools.h"
 #include "texts/texts.h"
 #include "ui/gadgets.h"
 
@@ -25,14 +26,7 @@ void ShowImportStatus(platform::Platform& platform, std::string_view status) {
   platform.SetGadgetText(ui::gadget::kExchangeStatus, status);
 }
 
-// 12345 as "12.345".
-std::string WithThousandsDots(int64_t value) {
-  std::string digits = std::to_string(value < 0 ? -value : value);
-  for (auto at = static_cast<int64_t>(digits.size()) - 3; at > 0; at -= 3) {
-    digits.insert(static_cast<size_t>(at), ".");
-  }
-  return value < 0 ? "-" + digits : digits;
-}
+using text::WithThousandsDots;
 
 // "1 Film", "12.345 Filme".
 std::string FilmCount(int64_t count) {

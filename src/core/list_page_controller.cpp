@@ -10,6 +10,7 @@
 #include "core/import_job.h"
 #include "platform/invariant.h"
 #include "settings/settings_record.h"
+#include "texts/text_tools.h"
 #include "texts/texts.h"
 #include "ui/film_form.h"
 #include "ui/gadgets.h"
@@ -28,6 +29,9 @@ constexpr int64_t kRowsOnScreen = 15;
 // How often the collection is asked for others' changes: the question is
 // cheap, and a change shows within a second.
 constexpr int32_t kWatchMs = 500;
+
+// How long one slice of the collection's preparation may hold the event loop.
+constexpr auto kOpeningSlice = std::chrono::milliseconds(20);
 
 }  // namespace
 
@@ -210,12 +214,15 @@ platform::ListRowSource ListPageController::RowSource() {
 
 void ListPageController::OpenCollection() {
   opened_ = true;
-  collection::OpenResult opened = FilmStore::Open(platform_.LocalPath(settings::SettingsFolder));
+  collection::OpenResult opened =
+      FilmStore::BeginOpen(platform_.LocalPath(settings::SettingsFolder));
   // A store, or none and the reason.
   storeProblem_ = opened.store ? UserMessage{} : UserMessage::Error(opened.message);
   store_ = std::move(opened.store);
   ZELLUO_ASSERT((store_ == nullptr) == storeProblem_.isError);
   if (storeProblem_.isError) ShowUserMessage(platform_, storeProblem_);
+  opening_ = store_ && store_->Opening();
+  draftPending_ = true;
 }
 
 collection::FilmStore* ListPageController::Collection() {
@@ -228,7 +235,7 @@ void ListPageController::Enter() {
   firstEntered_ = true;
   if (!opened_) {
     OpenCollection();
-  } else if (store_) {
+  } else if (store_ && !opening_) {
     // Films another program wrote while the page was away are found and sorted.
     store_->RefreshDerivedData();
   }
@@ -237,10 +244,59 @@ void ListPageController::Enter() {
   ShowFilm(again ? *again : collection::Film{});
   RefillList();
   if (!again && rowCount_ > 0) ShowRow(0);
-  if (first) OfferDraftBack();
+  if (first && opening_) {
+    // What is left of the opening begins now; a file to prepare tells so at once.
+    ShowOpeningProgress(store_->StepOpening(std::chrono::steady_clock::now()));
+  }
+  if (draftPending_ && store_ && store_->Readable()) OfferDraftBack();
   platform_.FocusGadget(ui::gadget::kSearchField);
   // What the page shows now is what later changes are told against.
   if (store_) store_->ChangedByOthers();
+}
+
+bool ListPageController::PreparingCollection() const { return opening_ && store_->Preparing(); }
+
+void ListPageController::ShowOpeningProgress(const collection::OpeningProgress& progress) {
+  const bool shown = !progress.finished && progress.filmsToPrepare > 0;
+  if (shown) {
+    platform_.SetGadgetText(ui::gadget::kExchangeStatus,
+                            text::FormatText(text::kCollectionPreparing,
+                                             text::WithThousandsDots(progress.filmsPrepared),
+                                             text::WithThousandsDots(progress.filmsToPrepare)));
+  } else if (progressShown_) {
+    platform_.SetGadgetText(ui::gadget::kExchangeStatus, "");
+  }
+  progressShown_ = shown;
+}
+
+void ListPageController::StepOpening() {
+  if (!opening_) return;
+  // A change may have waited for the opening to end; it told any fault itself.
+  const bool running = store_->Opening();
+  collection::OpeningProgress progress;
+  if (running) progress = store_->StepOpening(std::chrono::steady_clock::now() + kOpeningSlice);
+  ShowOpeningProgress(progress);
+  if (!progress.finished) return;
+  opening_ = false;
+  if (!store_->OpeningProblem().empty()) {
+    // The films stay readable as far as they can be read; changes are refused.
+    if (running) ShowUserMessage(platform_, UserMessage::Error(store_->OpeningProblem()));
+    return;
+  }
+  // Prepared films show only now, and made-again derived data may move rows.
+  if (!HasUnsavedChanges()) {
+    std::optional<collection::Film> again;
+    if (shown_.id != 0) again = store_->LoadFilm(shown_.id);
+    if (again) {
+      if (*again != shown_) ShowFilm(*again);
+    } else if (shown_.id != 0) {
+      ShowFilm(collection::Film{});
+    }
+  }
+  RefillList();
+  if (shown_.id == 0 && !HasUnsavedChanges() && rowCount_ > 0) ShowRow(0);
+  if (draftPending_) OfferDraftBack();
+  store_->ChangedByOthers();
 }
 
 void ListPageController::KeepDraft(const platform::LocalTime& now) {
@@ -252,7 +308,8 @@ void ListPageController::KeepDraft(const platform::LocalTime& now) {
 // Asked once the page shows the collection. Without a collection the draft
 // waits for a run that can open it.
 void ListPageController::OfferDraftBack() {
-  if (!store_) return;
+  if (!store_ || !store_->OpeningProblem().empty()) return;
+  draftPending_ = false;
   const std::optional<std::string> bytes = platform_.ReadFile(kDraftFile);
   if (!bytes) return;
   // A damaged or foreign file is passed over, and removed like any other.
@@ -272,7 +329,8 @@ void ListPageController::OfferDraftBack() {
 }
 
 void ListPageController::WatchCollection(int32_t waitedMs) {
-  if (!store_) return;
+  // The end of the opening shows the collection anew anyway.
+  if (!store_ || opening_) return;
   waitedMs_ += waitedMs;
   const auto now = std::chrono::steady_clock::now();
   // Passes that waited in vain add up to the time gone by, also where the
@@ -386,9 +444,16 @@ bool ListPageController::HandleMenu(int32_t entry) {
   }
 }
 
-std::optional<UserMessage> ListPageController::WhyNoExchange() const {
+std::optional<UserMessage> ListPageController::WhyNoExchange() {
   if (ImportRunning()) return UserMessage::Error(std::string(text::kImportStillRunning));
   if (!store_) return storeProblem_;
+  if (opening_) {
+    // Waits for the rest of the opening, and takes its end over before the
+    // import's progress takes the line.
+    store_->FinishOpening();
+    StepOpening();
+  }
+  if (!store_->OpeningProblem().empty()) return UserMessage::Error(store_->OpeningProblem());
   return std::nullopt;
 }
 

@@ -20,6 +20,7 @@ namespace zelluo::collection {
 class FilmStore;
 class ImportFileReading;
 struct ChangeResult;
+struct OpeningProgress;
 }  // namespace zelluo::collection
 
 namespace zelluo::core {
@@ -47,7 +48,16 @@ class ListPageController {
   // The page comes into view: the collection is opened (the first time, so
   // that a start that never shows the page costs nothing), the list filled,
   // the film shown before or the first one shown, the search field focused.
+  // The first films show before the whole file is checked; a file that must
+  // be prepared first (migrated, its derived data made) shows the progress.
   void Enter();
+
+  // A slice of the collection's opening (checks, backup, migration, derived
+  // data), called by the event loop on every pass; once it is over, the list
+  // is shown anew, or the fault found is told.
+  void StepOpening();
+  // Whether the opening's own work is under way (the loop does not wait then).
+  bool PreparingCollection() const;
 
   // Before the film in the form is left (another film, a new one, another
   // page, quitting): with unsaved changes asks "Änderungen speichern?"; Ja
@@ -82,7 +92,8 @@ class ListPageController {
   const std::string& CoverFolder() const { return coverFolder_; }
   // Why films cannot be imported or exported now (an import runs, the
   // collection could not be opened); none when they can.
-  std::optional<UserMessage> WhyNoExchange() const;
+  // Waits for the opening's checks and preparation first.
+  std::optional<UserMessage> WhyNoExchange();
   // Every film in the list's order. Only when WhyNoExchange() is none.
   CollectionRead ReadAllFilms();
 
@@ -126,11 +137,15 @@ class ListPageController {
   void OpenCollection();
   void TakeOverOthersChanges();
   void OfferDraftBack();
+  void ShowOpeningProgress(const collection::OpeningProgress& progress);
 
   platform::Platform& platform_;
   const std::string coverFolder_;
   bool opened_ = false;
-  bool firstEntered_ = false;                     // the draft is offered the first time only
+  bool firstEntered_ = false;   // the List page was shown before
+  bool opening_ = false;        // the end of the collection's opening not yet taken over
+  bool draftPending_ = false;   // the draft of an earlier run waits for a readable collection
+  bool progressShown_ = false;  // the line of the opening's progress is shown
   std::unique_ptr<collection::FilmStore> store_;  // none when the file could not be opened
   UserMessage storeProblem_;                      // an error when there is no store
   std::string query_;

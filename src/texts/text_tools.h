@@ -1,6 +1,7 @@
 #pragma once
 // Small tools for UTF-8 text that the collection and the settings share:
-// blanks and trimming, UTF-8 encoding and decoding, XML character references.
+// blanks and trimming, UTF-8 encoding and decoding, XML character references,
+// numbers with thousands dots.
 
 #include <cstddef>
 #include <cstdint>
@@ -135,6 +136,17 @@ inline void AppendXmlEscaped(std::string& out, std::string_view text, XmlQuotes 
       out += reference;
     }
   }
+}
+
+// 12345 as "12.345": a number as the German texts write it.
+inline std::string WithThousandsDots(int64_t value) {
+  const std::string digits = std::to_string(value < 0 ? -value : value);
+  std::string out = value < 0 ? "-" : "";
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) out += '.';
+    out += digits[i];
+  }
+  return out;
 }
 
 }  // namespace zelluo::text

@@ -133,6 +133,9 @@ inline constexpr std::string_view kIsAFolder =
 inline constexpr std::string_view kCannotOpen =
     "Die Filmsammlung \"%1\" lässt sich nicht öffnen (%2). Zelluo arbeitet ohne die Sammlung "
     "weiter.";
+// The first opening of an older or hand-made collection: films prepared of all.
+inline constexpr std::string_view kCollectionPreparing =
+    "Sammlung wird vorbereitet: %1 von %2 Filmen …";
 inline constexpr std::string_view kCannotWrite =
     "Die Änderung konnte nicht in \"%1\" gespeichert werden (%2). Die Sammlung ist unverändert.";
 inline constexpr std::string_view kCannotCreateFolder =

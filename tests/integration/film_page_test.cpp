@@ -1,13 +1,17 @@
 // The List page with a collection behind it, run whole on the headless
 // platform: browsing, the German-aware search, adding and editing, the
 // question before an edit is lost, deleting and bringing back, bad values, a
-// damaged collection file, and the draft that a logout keeps of unsaved edits.
+// damaged collection file, the draft that a logout keeps of unsaved edits, and
+// the opening in stages (first films before the whole file is checked, a
+// hand-made file prepared between events).
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
 #include <filesystem>
+#include <thread>
 
 #include "collection/film_store.h"
+#include "core/navigation.h"
 #include "program.h"
 #include "texts/texts.h"
 #include "ui/gadgets.h"
@@ -326,6 +330,152 @@ TEST(FilmPage, LeavesADamagedCollectionAloneAndSaysWhichFile) {
   for (int i : {0, 1})
     EXPECT_NE(run.p.messages[i].text.find("Zelluo Files/Filme.db"), std::string::npos);
   EXPECT_TRUE(run.Shown(ui::gadget::kFilmList));
+}
+
+// The program with its pages built and the List page coming into view; the
+// test takes the loop's part, a step at a time. Quitting is the end of it.
+struct SteppedPage {
+  explicit SteppedPage(const std::string& dir) : p(dir), app(p) {
+    p.OpenWindow(platform::WindowRequest{});
+    ui::BuildPages(core::PagesOf(app));
+    app.shownPage = ui::Page::List;
+  }
+  int32_t Rows() const {
+    const auto counts = p.TraceOf("SetListRowCount " + std::to_string(Number(kList)) + " ");
+    return counts.empty() ? -1 : std::stoi(counts.back().substr(counts.back().rfind(' ') + 1));
+  }
+  std::string Progress() { return p.GadgetText(ui::gadget::kExchangeStatus); }
+  void Save(const std::string& title) {
+    app.listPage.HandleMenu(ui::menu::kNewFilm);
+    p.SetGadgetText(ui::gadget::kTitleField, title);
+    app.listPage.HandleMenu(ui::menu::kSaveFilm);
+  }
+  platform::HeadlessPlatform p;
+  core::Application app;
+};
+
+// A table film as the sqlite3 shell makes it, with films numbered 1 to count.
+void WriteHandMadeCollection(const std::string& file, int count) {
+  std::filesystem::create_directories(std::filesystem::path(file).parent_path());
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+  const std::string sql =
+      "CREATE TABLE film(id INTEGER PRIMARY KEY, title TEXT NOT NULL, year INTEGER, actors TEXT);"
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+      std::to_string(count) +
+      ") INSERT INTO film(title, year, actors) SELECT 'Über die Straße Nr. ' || i, 1950 + i % 70,"
+      " 'Anna Berg (Bäuerin)' || char(10) || 'Otto Kern' FROM n";
+  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(db);
+}
+
+// A file of the current layout shows its first films before the whole file is
+// checked. A damaged one is told only then, stays readable and is never
+// written; a change is refused with the same message.
+TEST(FilmPage, ShowsTheFirstFilmsBeforeTheCheckAndNeverWritesADamagedFile) {
+  FilmsProgram films(Three());
+  const std::string file = films.Folder() + "/Filme.db";
+  {
+    // A page of the search index, which the first rows do not need.
+    auto opened = FilmStore::Open(films.Folder());
+    for (int i = 0; i < 300; ++i) {
+      EXPECT_TRUE(opened.store
+                      ->SaveFilm(MakeFilm("Nebel " + std::to_string(i), 1990, 90, "",
+                                          std::string(200, 'k') + std::to_string(i)))
+                      .Ok());
+    }
+  }
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+  sqlite3_exec(db, "PRAGMA wal_checkpoint(TRUNCATE); PRAGMA journal_mode = DELETE", nullptr,
+               nullptr, nullptr);
+  sqlite3_stmt* leaf = nullptr;
+  sqlite3_prepare_v2(db,
+                     "SELECT pageno FROM dbstat WHERE name = 'film_search_data' AND"
+                     " pagetype = 'leaf' ORDER BY pageno DESC LIMIT 1",
+                     -1, &leaf, nullptr);
+  ASSERT_EQ(sqlite3_step(leaf), SQLITE_ROW);
+  const int64_t damagedPage = sqlite3_column_int64(leaf, 0);
+  sqlite3_finalize(leaf);
+  sqlite3_close(db);
+  std::string bytes = ReadBytes(file);
+  for (size_t at = 0; at < 4096; ++at)
+    bytes[(damagedPage - 1) * 4096 + at] = static_cast<char>(at * 7);
+  WriteBytes(file, bytes);
+
+  SteppedPage page(films.dir.Path());
+  page.app.listPage.Enter();
+  EXPECT_EQ(page.Rows(), 303);
+  EXPECT_EQ(page.p.GadgetText(ui::gadget::kTitleField), "Äpfel");
+  EXPECT_TRUE(page.p.messages.empty());
+  // The check runs on a thread of its own; the loop looks at it on every pass.
+  for (int pass = 0; pass < 5000 && page.p.messages.empty(); ++pass) {
+    page.app.listPage.StepOpening();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ASSERT_EQ(page.p.messages.size(), 1u);
+  EXPECT_NE(page.p.messages[0].text.find("beschädigt"), std::string::npos);
+  EXPECT_NE(page.p.messages[0].text.find("Zelluo Files/Filme.db"), std::string::npos);
+  // Still readable as far as it can be read.
+  page.app.listPage.HandleMenu(ui::menu::kNextFilm);
+  EXPECT_EQ(page.p.GadgetText(ui::gadget::kTitleField), "Das Mädchen vom See");
+  page.Save("Neu");
+  ASSERT_EQ(page.p.messages.size(), 2u);
+  EXPECT_EQ(page.p.messages[1].text, page.p.messages[0].text);
+  EXPECT_TRUE(ReadBytes(file) == bytes);
+}
+
+// A hand-made file shows the page with the progress at once; a save before the
+// preparation is over waits for it and succeeds.
+TEST(FilmPage, ASaveDuringTheFirstOpeningOfAHandMadeFileWaitsAndSucceeds) {
+  Program run;
+  const std::string file = run.dir / "Zelluo Files/Filme.db";
+  WriteHandMadeCollection(file, 3);
+  const std::string before = ReadBytes(file);
+  SteppedPage page(run.dir.Path());
+  page.app.listPage.Enter();
+  EXPECT_EQ(page.Progress(), "Sammlung wird vorbereitet: 0 von 3 Filmen …");
+  EXPECT_EQ(page.Rows(), 0);
+  EXPECT_TRUE(ReadBytes(file) == before);
+  page.Save("Äpfel");
+  EXPECT_TRUE(page.p.messages.empty());
+  EXPECT_EQ(page.Rows(), 4);
+  EXPECT_EQ(page.p.GadgetText(ui::gadget::kTitleField), "Äpfel");
+  page.app.listPage.StepOpening();
+  EXPECT_EQ(page.Progress(), "");
+  EXPECT_TRUE(std::filesystem::exists(run.dir / "Zelluo Files/Sicherungen"));
+  EXPECT_EQ(FilmStore::Open(run.dir / "Zelluo Files").store->CountFilms("strasse"), 3);
+}
+
+// Quitting while a hand-made file is prepared leaves it byte for byte as it
+// was; the next start prepares it again.
+TEST(FilmPage, QuittingDuringTheMigrationLeavesTheFileAsItWas) {
+  Program run;
+  const std::string file = run.dir / "Zelluo Files/Filme.db";
+  WriteHandMadeCollection(file, 20000);
+  const std::string before = ReadBytes(file);
+  {
+    SteppedPage page(run.dir.Path());
+    page.app.listPage.Enter();
+    // Some films prepared, not all.
+    const auto partly = [&page] {
+      const std::string line = page.Progress();
+      const std::string_view head = "Sammlung wird vorbereitet: ";
+      return line.starts_with(head) && line.ends_with(" von 20.000 Filmen …") &&
+             line.compare(head.size(), 2, "0 ") != 0 && line.compare(head.size(), 6, "20.000") != 0;
+    };
+    // The loop's passes; the check runs on its thread meanwhile.
+    for (int pass = 0; pass < 10000 && !partly(); ++pass) {
+      page.app.listPage.StepOpening();
+      if (!page.app.listPage.PreparingCollection()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+    }
+    EXPECT_TRUE(partly()) << page.Progress();
+  }
+  EXPECT_TRUE(ReadBytes(file) == before);
+  EXPECT_FALSE(std::filesystem::exists(file + "-journal"));
+  EXPECT_EQ(FilmStore::Open(run.dir / "Zelluo Files").store->CountFilms("bauerin"), 20000);
 }
 
 }  // namespace
