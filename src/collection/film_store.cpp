@@ -316,6 +316,7 @@ std::string FilmStore::OpenConnection() {
 
   SqlStatement version(db_, "PRAGMA user_version");
   if (version.Step() != SQLITE_ROW) return text::FormatText(text::kCannotOpen, path_, Fault(db_));
+  const int64_t openedVersion = version.Integer(0);
   if (version.Integer(0) == 0) {
     // A file made by someone else is copied away before it is changed.
     if (!SchemaType(db_, "film").empty()) BackUpIfDue();
@@ -335,6 +336,12 @@ std::string FilmStore::OpenConnection() {
   }
   // Version 1 to 2: the viewing log (viewing_log.cpp).
   if (std::string message = AddViewingLog(); !message.empty()) {
+    sqlite3_close(db_);
+    db_ = nullptr;
+    return message;
+  }
+  // Version 2 to 3: the film folders (film_folders.cpp).
+  if (std::string message = AddFilmFolders(openedVersion); !message.empty()) {
     sqlite3_close(db_);
     db_ = nullptr;
     return message;

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "collection/film.h"
+#include "collection/folder_scan.h"
 #include "platform/platform.h"
 
 struct sqlite3;
@@ -31,7 +32,7 @@ namespace zelluo::collection {
 inline constexpr std::string_view FilmFileName = "Filme.db";
 inline constexpr std::string_view BackupFolderName = "Sicherungen";
 // The value of PRAGMA user_version this program writes and reads.
-inline constexpr int SchemaVersion = 2;
+inline constexpr int SchemaVersion = 3;
 
 struct StoreOptions {
   // The moment written into added and changed (ISO 8601, UTC); the clock when empty.
@@ -99,6 +100,13 @@ struct PlayRow {
   double resume = 0;    // seconds; 0 when the film starts from the beginning
   double duration = 0;  // seconds, as the last viewing measured it; 0 when unknown
   friend bool operator==(const PlayRow&, const PlayRow&) = default;
+};
+
+// A folder the Update page walks (film_folders.cpp).
+struct FilmFolder {
+  int64_t id = 0;
+  std::string path;
+  friend bool operator==(const FilmFolder&, const FilmFolder&) = default;
 };
 
 class FilmStore;
@@ -169,7 +177,25 @@ class FilmStore {
   // as complete any more (the log keeps them) and no resume point is left.
   ChangeResult MarkSeen(int64_t film, bool seen);
 
+  // --- the film folders (film_folders.cpp) ----------------------------------
+  // The folders in the order of their paths.
+  std::vector<FilmFolder> ListFilmFolders();
+  // Adds a folder (the collection file is made when there is none); a folder
+  // already listed is refused with a message.
+  ChangeResult AddFilmFolder(std::string_view folder);
+  // Takes a folder off the list; its films stay as they are.
+  ChangeResult RemoveFilmFolder(int64_t id);
+  // Every film with its file and what the last scan stored of it.
+  std::vector<KnownFilm> KnownFilms();
+  // Stores the checked findings in one transaction: new films, files given to
+  // their films, moved files, missing files marked. Nothing is deleted. The
+  // result's filmsAdded is the number of new films.
+  ChangeResult ApplyFindings(const std::vector<Finding>& findings);
+
  private:
+  // Brings a file to version 3 (the film folders), the daily backup first
+  // when it was older; nothing for a file that has them.
+  std::string AddFilmFolders(int64_t openedVersion);
   // Brings a file of version 1 to version 2 (the viewing log), the daily
   // backup first; nothing for a file that has it.
   std::string AddViewingLog();

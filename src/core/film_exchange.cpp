@@ -16,15 +16,6 @@
 
 namespace zelluo::core {
 
-namespace {
-
-// How long one slice of an import may hold the event loop.
-constexpr auto kImportSlice = std::chrono::milliseconds(40);
-
-void ShowImportStatus(platform::Platform& platform, std::string_view status) {
-  platform.SetGadgetText(ui::gadget::kExchangeStatus, status);
-}
-
 // 12345 as "12.345".
 std::string WithThousandsDots(int64_t value) {
   std::string digits = std::to_string(value < 0 ? -value : value);
@@ -32,6 +23,15 @@ std::string WithThousandsDots(int64_t value) {
     digits.insert(static_cast<size_t>(at), ".");
   }
   return value < 0 ? "-" + digits : digits;
+}
+
+namespace {
+
+// How long one slice of an import may hold the event loop.
+constexpr auto kImportSlice = std::chrono::milliseconds(40);
+
+void ShowImportStatus(platform::Platform& platform, std::string_view status) {
+  platform.SetGadgetText(ui::gadget::kExchangeStatus, status);
 }
 
 // "1 Film", "12.345 Filme".

@@ -16,6 +16,9 @@ class ListPageController;
 
 // Strg+I and the button "Importieren". The file is read readSlice bytes at a
 // time: the first slice at once, the others by StepImport.
+// 12345 as "12.345".
+std::string WithThousandsDots(int64_t value);
+
 void StartImport(ListPageController& listPage, platform::Platform& platform,
                  size_t readSlice = collection::kImportReadSlice);
 // Strg+E and the button "Exportieren".
