@@ -1,6 +1,7 @@
 #include "core/update_page_controller.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/film_exchange.h"
 #include "core/list_page_controller.h"
@@ -139,11 +140,12 @@ void UpdatePageController::StartScan() {
   findings_.clear();
   platform_.SetListRowCount(ui::gadget::kFindingList, 0);
   scan_ = std::make_unique<collection::FolderScan>(platform_, std::move(roots));
+  scanStarted_ = true;
   ShowProgress(text::FormatText(text::kScanProgress, "0", "0"));
 }
 
 void UpdatePageController::StepScan() {
-  if (!scan_) return;
+  if (!scan_ || std::exchange(scanStarted_, false)) return;
   if (!scan_->Step(std::chrono::steady_clock::now() + kScanSlice)) {
     ShowProgress(text::FormatText(text::kScanProgress, WithThousandsDots(scan_->FilesSeen()),
                                   WithThousandsDots(scan_->FoldersSeen())));

@@ -56,6 +56,7 @@ class UpdatePageController {
   ListPageController& listPage_;
   std::vector<collection::FilmFolder> folders_;
   std::unique_ptr<collection::FolderScan> scan_;
+  bool scanStarted_ = false;  // the walk begins with the loop's next pass, after a repaint
   std::vector<collection::Finding> findings_;
 };
 

@@ -282,7 +282,8 @@ TEST(FilmStore, LeavesForeignDamagedAndNewerFilesByteIdentical) {
       {"damaged", make_damaged, "beschädigt"},
       {"newer",
        [](Collection& c) {
-         RunSql(c.file, "CREATE TABLE film(id, title); PRAGMA user_version = 3");
+         RunSql(c.file, "CREATE TABLE film(id, title); PRAGMA user_version = " +
+                            std::to_string(SchemaVersion + 1));
        },
        "neueren Version"},
       {"no film table", [](Collection& c) { RunSql(c.file, "CREATE TABLE x(y)"); },
