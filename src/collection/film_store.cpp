@@ -200,7 +200,8 @@ struct MigrationStep {
   int64_t from;
   bool (*apply)(sqlite3* db);
 };
-constexpr MigrationStep kMigrationSteps[] = {{0, MigrateToVersion1}, {1, AddViewingLog}};
+constexpr MigrationStep kMigrationSteps[] = {
+    {0, MigrateToVersion1}, {1, AddViewingLog}, {2, AddFilmFolders}};
 static_assert(std::size(kMigrationSteps) == kSchemaVersion, "one step for each version");
 
 // Brings a file of an older version to the current layout. Runs inside a

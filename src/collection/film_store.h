@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "collection/film.h"
+#include "collection/folder_scan.h"
 #include "platform/platform.h"
 
 struct sqlite3;
@@ -40,9 +41,11 @@ class BackupCopy;
 inline constexpr std::string_view kFilmFileName = "Filme.db";
 inline constexpr std::string_view kBackupFolderName = "Sicherungen";
 // The value of PRAGMA user_version this program writes and reads.
-inline constexpr int kSchemaVersion = 2;
-// The migration's step from version 1 to 2: the viewing log (viewing_log.cpp).
+inline constexpr int kSchemaVersion = 3;
+// The migration's steps from version 1 to 2, the viewing log (viewing_log.cpp),
+// and from 2 to 3, the film folders (film_folders.cpp).
 bool AddViewingLog(sqlite3* db);
+bool AddFilmFolders(sqlite3* db);
 
 struct StoreOptions {
   // The moment written into added and changed (ISO 8601, UTC); the clock when empty.
@@ -110,6 +113,13 @@ struct PlayRow {
   double resume = 0;    // seconds; 0 when the film starts from the beginning
   double duration = 0;  // seconds, as the last viewing measured it; 0 when unknown
   friend bool operator==(const PlayRow&, const PlayRow&) = default;
+};
+
+// A folder the Update page walks (film_folders.cpp).
+struct FilmFolder {
+  int64_t id = 0;
+  std::string path;
+  friend bool operator==(const FilmFolder&, const FilmFolder&) = default;
 };
 
 class FilmStore;
@@ -210,6 +220,21 @@ class FilmStore {
   // Seen: a complete viewing ending now. Unseen: no viewing of the film counts
   // as complete any more (the log keeps them) and no resume point is left.
   ChangeResult MarkSeen(int64_t film, bool seen);
+
+  // --- the film folders (film_folders.cpp) ----------------------------------
+  // The folders in the order of their paths.
+  std::vector<FilmFolder> ListFilmFolders();
+  // Adds a folder (the collection file is made when there is none); a folder
+  // already listed is refused with a message.
+  ChangeResult AddFilmFolder(std::string_view folder);
+  // Takes a folder off the list; its films stay as they are.
+  ChangeResult RemoveFilmFolder(int64_t id);
+  // Every film with its file and what the last scan stored of it.
+  std::vector<KnownFilm> KnownFilms();
+  // Stores the checked findings in one transaction: new films, files given to
+  // their films, moved files, missing files marked. Nothing is deleted. The
+  // result's filmsAdded is the number of new films.
+  ChangeResult ApplyFindings(const std::vector<Finding>& findings);
 
  private:
   // Checking: the whole file is checked on a thread; BackingUp: copied into

@@ -8,6 +8,7 @@
 
 #include "core/list_page_controller.h"
 #include "core/play_page_controller.h"
+#include "core/update_page_controller.h"
 #include "platform/platform.h"
 #include "settings/settings_record.h"
 #include "ui/pages.h"
@@ -29,7 +30,10 @@ struct WindowGeometry {
 
 struct Application {
   explicit Application(platform::Platform& platform)
-      : platform(platform), listPage(platform), playPage(platform, listPage) {}
+      : platform(platform),
+        listPage(platform),
+        playPage(platform, listPage),
+        updatePage(platform, listPage) {}
 
   platform::Platform& platform;
   settings::SettingsRecord settings;
@@ -41,7 +45,8 @@ struct Application {
   bool trayIconInstalled = false;
   std::optional<ui::Page> shownPage;  // none before the loop and for an unknown start page
   ListPageController listPage;
-  PlayPageController playPage;  // after listPage, whose collection it reads
+  PlayPageController playPage;      // after listPage, whose collection it reads
+  UpdatePageController updatePage;  // after listPage, whose collection it reads
 };
 
 // The program's entry: starts up, runs, shuts down; returns the exit code, 0.

@@ -36,7 +36,10 @@ void ApplyStartState(Application& app) {
 // Quitting leaves the film in the List page's form first.
 void Quit(Application& app, LoopState& loop) {
   app.playPage.StopFilm();
-  if (MayQuitDuringImport(app.listPage, app.platform) && app.listPage.LeaveFilm()) loop.Quit = 1;
+  if (MayQuitDuringImport(app.listPage, app.platform) && app.updatePage.MayQuit() &&
+      app.listPage.LeaveFilm()) {
+    loop.Quit = 1;
+  }
 }
 
 // A logout or shutdown: nobody is there to answer a question. Edits in the
@@ -48,6 +51,7 @@ void EndSession(Application& app, LoopState& loop) {
   loop.Quit = 1;
   app.playPage.StopFilm();
   app.listPage.DropImport();
+  app.updatePage.CancelScan();
   if (app.shownPage == ui::Page::List) app.listPage.KeepDraft(app.platform.Now());
 }
 
@@ -88,6 +92,7 @@ void DispatchMenu(Application& app, LoopState& loop, const platform::Event& even
 void DispatchGadget(Application& app, LoopState& loop, const platform::Event& event) {
   if (app.shownPage == ui::Page::List && app.listPage.HandleGadget(event)) return;
   if (app.shownPage == ui::Page::Play && app.playPage.HandleGadget(event)) return;
+  if (app.shownPage == ui::Page::Update && app.updatePage.HandleGadget(event)) return;
   if (event.type != platform::kGadgetClick) return;
   const platform::GadgetId gadget = event.Gadget();
   if (gadget >= ui::gadget::kIconPlay && gadget <= ui::gadget::kIconAbout) {
@@ -127,9 +132,10 @@ void RunEventLoop(Application& app) {
   LoopState loop;
   platform.SetSessionEndHandler([&app, &loop] { EndSession(app, loop); });
   while (loop.Quit == 0) {
-    // While an import runs, or the collection is prepared, the work takes the
-    // place of the wait.
-    const bool working = app.listPage.ImportRunning() || app.listPage.PreparingCollection();
+    // While an import runs, a scan walks the folders, or the collection is
+    // prepared, the work takes the place of the wait.
+    const bool working = app.listPage.ImportRunning() || app.updatePage.ScanRunning() ||
+                         app.listPage.PreparingCollection();
     const int32_t waitMs = working ? 0 : kEventWaitMs;
     platform::Event event = platform.WaitEvent(waitMs);
     if (event.kind == platform::EventKind::Tray && event.number == kRightPressOnTray)
@@ -160,6 +166,7 @@ void RunEventLoop(Application& app) {
     }
     StepImport(app.listPage, platform);
     app.listPage.StepOpening();
+    app.updatePage.StepScan();
     if (app.shownPage == ui::Page::List) {
       app.listPage.WatchCollection(event.kind == platform::EventKind::None ? waitMs : 0);
     }

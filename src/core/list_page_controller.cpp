@@ -246,7 +246,8 @@ void ListPageController::Enter() {
   if (!again && rowCount_ > 0) ShowRow(0);
   if (first && opening_) {
     // What is left of the opening begins now; a file to prepare tells so at once.
-    ShowOpeningProgress(store_->StepOpening(std::chrono::steady_clock::now()));
+    // A check that fails at once is told here like one that fails later.
+    StepOpeningUntil(std::chrono::steady_clock::now());
   }
   if (draftPending_ && store_ && store_->Readable()) OfferDraftBack();
   platform_.FocusGadget(ui::gadget::kSearchField);
@@ -270,11 +271,15 @@ void ListPageController::ShowOpeningProgress(const collection::OpeningProgress& 
 }
 
 void ListPageController::StepOpening() {
+  StepOpeningUntil(std::chrono::steady_clock::now() + kOpeningSlice);
+}
+
+void ListPageController::StepOpeningUntil(std::chrono::steady_clock::time_point deadline) {
   if (!opening_) return;
   // A change may have waited for the opening to end; it told any fault itself.
   const bool running = store_->Opening();
   collection::OpeningProgress progress;
-  if (running) progress = store_->StepOpening(std::chrono::steady_clock::now() + kOpeningSlice);
+  if (running) progress = store_->StepOpening(deadline);
   ShowOpeningProgress(progress);
   if (!progress.finished) return;
   opening_ = false;

@@ -120,6 +120,8 @@ class ListPageController {
   collection::ChangeResult StoreImportedFilms(const std::vector<collection::Film>& films);
 
  private:
+  // One step of the collection's opening, until deadline; its end shown.
+  void StepOpeningUntil(std::chrono::steady_clock::time_point deadline);
   std::optional<collection::FilmRow> RowAt(int64_t row);
   void ShowFilm(const collection::Film& film);
   void RefillList();

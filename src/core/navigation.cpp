@@ -12,7 +12,9 @@ ui::PageContext PagesOf(Application& app) {
                          app.ProgramSizeKb,
                          app.Author,
                          app.listPage.RowSource(),
-                         app.playPage.RowSource()};
+                         app.playPage.RowSource(),
+                         app.updatePage.FolderRows(),
+                         app.updatePage.FindingRows()};
 }
 
 void PlayClickSound(platform::Platform& platform, const settings::SettingsRecord& settings) {
@@ -40,6 +42,7 @@ void ShowStartPage(Application& app) {
       ui::FreeMainPage(app.platform);
       if (*page == ui::Page::List) app.listPage.Enter();
       if (*page == ui::Page::Play) app.playPage.Enter();
+      if (*page == ui::Page::Update) app.updatePage.Enter();
       break;
   }
 }
@@ -54,6 +57,7 @@ void OpenPage(Application& app, platform::GadgetId icon) {
   app.shownPage = target;
   if (*target == ui::Page::List) app.listPage.Enter();
   if (*target == ui::Page::Play) app.playPage.Enter();
+  if (*target == ui::Page::Update) app.updatePage.Enter();
 }
 
 void ReturnToMainPage(Application& app, platform::GadgetId backButton) {

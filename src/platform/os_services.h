@@ -24,6 +24,12 @@ bool CreateFolder(std::string_view path);
 // The names of the files in a folder (no subfolders, no "." or ".."), in no
 // particular order; empty when the folder cannot be read.
 std::vector<std::string> ListFiles(std::string_view folder);
+// Every entry of a folder (files, folders, others) with size and time; none
+// when the folder cannot be opened (missing, offline, not readable).
+std::optional<FolderListing> ListFolder(std::string_view folder);
+// The first count bytes of a file followed by its last count bytes (the whole
+// file once when it is no longer than 2 * count); none when it cannot be read.
+std::optional<std::string> ReadFileEnds(std::string_view path, size_t count);
 // Removes a file; false when it could not be removed (a missing file counts as
 // removed).
 bool RemoveFile(std::string_view path);

@@ -105,6 +105,10 @@ class WindowPart {
                                                 const std::vector<FileFilter>& filters, bool save,
                                                 std::string_view suggestedName) = 0;
 
+  // The system's dialog for choosing a folder; modal. The chosen folder's
+  // absolute path, or none when the user cancelled.
+  virtual std::optional<std::string> ChooseFolder(std::string_view title) = 0;
+
   // --- tray ----------------------------------------------------------------
   // False when no icon could be installed (no image, no notification area).
   virtual bool AddTrayIcon(ImageId image) = 0;
@@ -243,6 +247,10 @@ class SystemPart {
   // The path under which code outside the platform (the film collection, which
   // opens its files itself) finds a path relative to the working directory.
   virtual std::string LocalPath(std::string_view path) { return std::string(path); }
+  // A folder's entries (os::ListFolder); none when it cannot be opened.
+  virtual std::optional<FolderListing> ListFolder(std::string_view path);
+  // The first and last count bytes of a file (os::ReadFileEnds).
+  virtual std::optional<std::string> ReadFileEnds(std::string_view path, size_t count);
   // Full path of the program's own executable.
   virtual std::string ExecutablePath();
   virtual LocalDate Today();

@@ -190,6 +190,29 @@ struct FileFilter {
   std::vector<std::string> patterns;  // "*.jpg", "*.png"
 };
 
+// One entry of a folder listing. Names are the system's exact bytes (on
+// Linux not always UTF-8). A symbolic link counts as what it points to; one
+// that points nowhere is left out.
+struct FolderEntry {
+  enum class Kind { File, Folder, Other };
+  std::string name;
+  Kind kind = Kind::Other;
+  int64_t size = 0;      // bytes, for a file
+  int64_t modified = 0;  // seconds since 1970-01-01 UTC
+  // Identity of a folder on its system (device, inode), to cut loops of
+  // symbolic links; 0, 0 where the system does not tell (Windows, whose
+  // listing does not follow reparse points at all).
+  uint64_t device = 0;
+  uint64_t inode = 0;
+};
+
+// A folder's entries in no particular order, with the folder's own identity.
+struct FolderListing {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  std::vector<FolderEntry> entries;
+};
+
 struct WindowRequest {
   std::string title;
   Rect clientRect;  // position on the screen and client size

@@ -35,6 +35,16 @@ int64_t SystemPart::FileSize(std::string_view path) {
   return os::FileSize(LocalPath(path));
 }
 
+std::optional<FolderListing> SystemPart::ListFolder(std::string_view path) {
+  if (path.empty()) return std::nullopt;
+  return os::ListFolder(LocalPath(path));
+}
+
+std::optional<std::string> SystemPart::ReadFileEnds(std::string_view path, size_t count) {
+  if (path.empty()) return std::nullopt;
+  return os::ReadFileEnds(LocalPath(path), count);
+}
+
 std::string SystemPart::ExecutablePath() { return os::ExecutablePath(); }
 
 LocalDate SystemPart::Today() { return os::Today(); }

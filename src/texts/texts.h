@@ -393,4 +393,42 @@ inline std::string FormatText(std::string_view text, std::string_view first,
   return result;
 }
 
+// The Update page.
+inline constexpr std::string_view kFilmFolders = "Filmordner";
+inline constexpr std::string_view kColumnFolder = "Ordner";
+inline constexpr std::string_view kAddFolder = "Ordner hinzufügen";
+inline constexpr std::string_view kRemoveFolder = "Ordner entfernen";
+inline constexpr std::string_view kChooseFolderTitle = "Filmordner wählen";
+inline constexpr std::string_view kFolderKnown = "Der Ordner \"%1\" ist schon in der Liste.";
+inline constexpr std::string_view kScanNow = "Jetzt aktualisieren";
+inline constexpr std::string_view kCancelScan = "Abbrechen";
+inline constexpr std::string_view kApplyFindings = "Übernehmen";
+inline constexpr std::string_view kToggleFinding = "Haken umschalten";
+inline constexpr std::string_view kFindings = "Gefunden";
+inline constexpr std::string_view kColumnChecked = "✓";
+inline constexpr std::string_view kColumnKind = "Art";
+inline constexpr std::string_view kColumnFile = "Datei";
+inline constexpr std::string_view kChecked = "☑";
+inline constexpr std::string_view kUnchecked = "☐";
+inline constexpr std::string_view kFindingNew = "Neu";
+inline constexpr std::string_view kFindingMatched = "Zugeordnet";
+inline constexpr std::string_view kFindingMoved = "Verschoben";
+inline constexpr std::string_view kFindingMissing = "Fehlt";
+inline constexpr std::string_view kFindingUnreachable = "nicht erreichbar";
+// "1.234 Dateien in 210 Ordnern …"
+inline constexpr std::string_view kScanProgress = "%1 Dateien in %2 Ordnern …";
+inline constexpr std::string_view kScanRead = "%1 Dateien in %2 Ordnern gelesen";
+inline constexpr std::string_view kScanDone =
+    ": %1 Funde. Gespeichert wird nichts, bis \"Übernehmen\" gedrückt wird.";
+inline constexpr std::string_view kScanNothingFound = ": alles ist auf dem neuesten Stand.";
+inline constexpr std::string_view kScanCancelled = "Abgebrochen. Nichts wurde gespeichert.";
+inline constexpr std::string_view kNoFilmFolders =
+    "Noch keine Filmordner: \"Ordner hinzufügen\" wählt einen.";
+inline constexpr std::string_view kScanRunning = "Es läuft schon eine Aktualisierung.";
+inline constexpr std::string_view kScanQuitQuestion =
+    "Die Filmordner werden gerade gelesen. Trotzdem beenden? Gespeichert wird dabei nichts.";
+inline constexpr std::string_view kFindingsApplied = "%1 Funde übernommen, davon %2 neue Filme.";
+inline constexpr std::string_view kFolderUnreachable =
+    "Der Ordner \"%1\" ist nicht erreichbar. Seine Filme bleiben, wie sie sind.";
+
 }  // namespace zelluo::text

@@ -90,6 +90,19 @@ inline constexpr platform::GadgetId kPlayList{213};
 inline constexpr platform::GadgetId kPlayStatus{214};
 inline constexpr platform::GadgetId kVideo{220};  // the film playing, over the page
 
+// Update page (back button 500): the film folders, the scan and its findings.
+inline constexpr platform::GadgetId kFoldersHeading{501};
+inline constexpr platform::GadgetId kFolderList{502};
+inline constexpr platform::GadgetId kAddFolder{503};
+inline constexpr platform::GadgetId kRemoveFolder{504};
+inline constexpr platform::GadgetId kScanNow{505};
+inline constexpr platform::GadgetId kCancelScan{506};
+inline constexpr platform::GadgetId kScanProgress{507};
+inline constexpr platform::GadgetId kFindingsHeading{508};
+inline constexpr platform::GadgetId kFindingList{509};
+inline constexpr platform::GadgetId kToggleFinding{510};
+inline constexpr platform::GadgetId kApplyFindings{511};
+
 // Options page: heading, separator, then per row a label, an on and an off
 // switch (row r: 402 + 3r, 403 + 3r, 404 + 3r, for r = 1 to 6: 405 to 422).
 inline constexpr platform::GadgetId kOptionsHeading{403};

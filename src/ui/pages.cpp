@@ -144,6 +144,14 @@ const std::array kPlayListColumns = {
     std::pair{text::kColumnProgress, 220},
 };
 
+// The Update page's lists.
+const std::array kFolderListColumns = {std::pair{text::kColumnFolder, 880}};
+const std::array kFindingListColumns = {
+    std::pair{text::kColumnChecked, 40}, std::pair{text::kColumnKind, 130},
+    std::pair{text::kColumnTitle, 420},  std::pair{text::kColumnYear, 70},
+    std::pair{text::kColumnFile, 490},
+};
+
 GadgetEntry Field(platform::GadgetId number, platform::Rect rect,
                   GadgetType type = GadgetType::Field) {
   return GadgetEntry{number, type, rect, platform::kNoImage, {}, font::kBody};
@@ -224,6 +232,27 @@ std::vector<GadgetEntry> PlayPage() {
   };
 }
 
+GadgetEntry List(platform::GadgetId number, platform::Rect rect) {
+  return GadgetEntry{number, GadgetType::List, rect, platform::kNoImage, {}, font::kBody};
+}
+
+std::vector<GadgetEntry> UpdatePage() {
+  return {
+      ImageGadget(gadget::kBackUpdate, kBackButtonRect, assets::image::kBack),
+      TextGadget(gadget::kFoldersHeading, {40, 120, 900, 18}, text::kFilmFolders, font::kHeading),
+      List(gadget::kFolderList, {40, 144, 900, 150}),
+      Button(gadget::kAddFolder, {960, 144, 200, 26}, text::kAddFolder),
+      Button(gadget::kRemoveFolder, {960, 178, 200, 26}, text::kRemoveFolder),
+      Button(gadget::kScanNow, {40, 310, 200, 26}, text::kScanNow),
+      Button(gadget::kCancelScan, {253, 310, 120, 26}, text::kCancelScan),
+      TextGadget(gadget::kScanProgress, {390, 314, 820, 20}, "", font::kBody),
+      TextGadget(gadget::kFindingsHeading, {40, 356, 1170, 18}, text::kFindings, font::kHeading),
+      List(gadget::kFindingList, {40, 380, 1170, 520}),
+      Button(gadget::kToggleFinding, {40, 912, 200, 26}, text::kToggleFinding),
+      Button(gadget::kApplyFindings, {253, 912, 150, 26}, text::kApplyFindings),
+  };
+}
+
 std::vector<GadgetEntry> OptionsPage(const settings::SettingsRecord& settings) {
   std::vector<GadgetEntry> gadgets = {
       ImageGadget(gadget::kBackOptions, kBackButtonRect, assets::image::kBack),
@@ -287,9 +316,18 @@ bool IsText(const GadgetEntry& entry) {
   return entry.type != GadgetType::Image && entry.type != GadgetType::Button;
 }
 
+template <size_t N>
+std::vector<platform::ListColumn> ColumnsOf(
+    const std::array<std::pair<std::string_view, int>, N>& table) {
+  std::vector<platform::ListColumn> columns;
+  for (const auto& [title, width] : table) {
+    columns.push_back(platform::ListColumn{std::string(title), width, platform::TextAlign::Left});
+  }
+  return columns;
+}
+
 void CreateGadget(platform::Platform& platform, const GadgetEntry& entry,
-                  const platform::ListRowSource& rows = {},
-                  const platform::ListRowSource& playRows = {}) {
+                  const PageContext* pages = nullptr) {
   switch (entry.type) {
     case GadgetType::Field:
       platform.CreateTextField(entry.number, entry.rect, platform::TextFieldKind::SingleLine);
@@ -298,19 +336,19 @@ void CreateGadget(platform::Platform& platform, const GadgetEntry& entry,
       platform.CreateTextField(entry.number, entry.rect, platform::TextFieldKind::MultiLine);
       break;
     case GadgetType::List: {
-      std::vector<platform::ListColumn> columns;
-      const bool play = entry.number == gadget::kPlayList;
-      for (const auto& [title, width] : kFilmListColumns) {
-        if (!play)
-          columns.push_back(
-              platform::ListColumn{std::string(title), width, platform::TextAlign::Left});
+      if (entry.number == gadget::kPlayList) {
+        platform.CreateListGadget(entry.number, entry.rect, ColumnsOf(kPlayListColumns),
+                                  pages ? pages->playRows : platform::ListRowSource{});
+      } else if (entry.number == gadget::kFolderList) {
+        platform.CreateListGadget(entry.number, entry.rect, ColumnsOf(kFolderListColumns),
+                                  pages ? pages->folderRows : platform::ListRowSource{});
+      } else if (entry.number == gadget::kFindingList) {
+        platform.CreateListGadget(entry.number, entry.rect, ColumnsOf(kFindingListColumns),
+                                  pages ? pages->findingRows : platform::ListRowSource{});
+      } else {
+        platform.CreateListGadget(entry.number, entry.rect, ColumnsOf(kFilmListColumns),
+                                  pages ? pages->filmRows : platform::ListRowSource{});
       }
-      for (const auto& [title, width] : kPlayListColumns) {
-        if (play)
-          columns.push_back(
-              platform::ListColumn{std::string(title), width, platform::TextAlign::Left});
-      }
-      platform.CreateListGadget(entry.number, entry.rect, columns, play ? playRows : rows);
       break;
     }
     case GadgetType::Image:
@@ -336,9 +374,8 @@ void SetPageColours(platform::Platform& platform, platform::GadgetId number) {
 // Creates the gadgets in order, then gives the headings and then the body
 // texts their fonts, then every text gadget its colours.
 void CreateGadgets(platform::Platform& platform, const std::vector<GadgetEntry>& gadgets,
-                   const platform::ListRowSource& rows = {},
-                   const platform::ListRowSource& playRows = {}) {
-  for (const GadgetEntry& entry : gadgets) CreateGadget(platform, entry, rows, playRows);
+                   const PageContext* pages = nullptr) {
+  for (const GadgetEntry& entry : gadgets) CreateGadget(platform, entry, pages);
   for (platform::FontId font : {font::kHeading, font::kBody}) {
     for (const GadgetEntry& entry : gadgets) {
       if (IsText(entry) && entry.font == font) platform.SetGadgetFont(entry.number, font);
@@ -387,9 +424,9 @@ std::vector<GadgetEntry> PageGadgets(const PageContext& pages, Page page) {
     case Page::Play:
       return PlayPage();
     case Page::Update:
-      break;
+      return UpdatePage();
   }
-  return {ImageGadget(EntryOf(page).backButton, kBackButtonRect, assets::image::kBack)};
+  return {};
 }
 
 const OptionPair* FindOptionPair(platform::GadgetId gadget) {
@@ -432,7 +469,7 @@ void BuildCloseButton(platform::Platform& platform) {
 }
 
 void BuildPage(const PageContext& pages, Page page) {
-  CreateGadgets(pages.platform, PageGadgets(pages, page), pages.filmRows, pages.playRows);
+  CreateGadgets(pages.platform, PageGadgets(pages, page), &pages);
 }
 
 void ShowPage(const PageContext& pages, Page page) {

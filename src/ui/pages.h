@@ -21,8 +21,10 @@ struct PageContext {
   const settings::SettingsRecord& settings;
   int32_t programSizeKb = 0;
   std::string_view author;
-  platform::ListRowSource filmRows;  // the rows of the List page's film list
-  platform::ListRowSource playRows;  // the rows of the Play page's film list
+  platform::ListRowSource filmRows;     // the rows of the List page's film list
+  platform::ListRowSource playRows;     // the rows of the Play page's film list
+  platform::ListRowSource folderRows;   // the Update page's film folders
+  platform::ListRowSource findingRows;  // the Update page's findings
 };
 
 enum class Page { Main, Play, List, Options, Update, About };

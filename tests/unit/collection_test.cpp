@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "../test_support.h"
+#include "collection/film_names.h"
 #include "collection/film_store.h"
 #include "film_generator.h"
 
@@ -281,7 +282,8 @@ TEST(FilmStore, LeavesForeignDamagedAndNewerFilesByteIdentical) {
       {"damaged", make_damaged, "beschädigt"},
       {"newer",
        [](Collection& c) {
-         RunSql(c.file, "CREATE TABLE film(id, title); PRAGMA user_version = 3");
+         RunSql(c.file, "CREATE TABLE film(id, title); PRAGMA user_version = " +
+                            std::to_string(kSchemaVersion + 1));
        },
        "neueren Version"},
       {"no film table", [](Collection& c) { RunSql(c.file, "CREATE TABLE x(y)"); },
@@ -476,6 +478,56 @@ TEST(FilmStore, AWriterKilledInATransactionLeavesTheLastCommittedState) {
   EXPECT_EQ(Titles(*store, "", 0, 1), std::vector<std::string>{"Bestand 0"});
 }
 #endif
+
+}  // namespace
+}  // namespace zelluo::collection
+
+namespace zelluo::collection {
+namespace {
+
+// File and folder names as people write them, read into title, year and part.
+TEST(FilmNames, ReadTitleYearAndPartFromNamesAsPeopleWriteThem) {
+  const struct {
+    std::string_view name;
+    std::string_view title;
+    int year;  // 0: none
+    int part;
+  } cases[] = {
+      {"Heat (1995).mkv", "Heat", 1995, 0},
+      {"Das.Boot.1981.German.DL.1080p.BluRay.x264.mkv", "Das Boot", 1981, 0},
+      {"Der_Himmel_über_Berlin_1987_AC3D_MD.avi", "Der Himmel über Berlin", 1987, 0},
+      {"1917 (2019) [2160p] [HDR].mkv", "1917", 2019, 0},
+      {"2001 A Space Odyssey 1968 REMASTERED.mp4", "2001 A Space Odyssey", 1968, 0},
+      {"Lola rennt.German.DUBBED.LD.XviD.avi", "Lola rennt", 0, 0},
+      {"Spider-Man - Homecoming (2017).m4v", "Spider-Man - Homecoming", 2017, 0},
+      {"Metropolis.1927.EXTENDED.PROPER.720p.WEB-DL.mkv", "Metropolis", 1927, 0},
+      {"Das Boot CD2.avi", "Das Boot", 0, 2},
+      {"Das.Boot.1981.part1.avi", "Das Boot", 1981, 1},
+      {"Der Name der Rose - Disc 2.mkv", "Der Name der Rose", 0, 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_TRUE(IsFilmFileName(c.name));
+    const FilmPart part = PartOf(c.name);
+    EXPECT_EQ(part.part, c.part);
+    const FilmName name = ReadFilmName(part.stem);
+    EXPECT_EQ(name.title, c.title);
+    EXPECT_EQ(name.year.value_or(0), c.year);
+  }
+  // What is no film, or only accompanies one, and what the titles match as.
+  for (std::string_view name : {"Heat.nfo", "poster.jpg", "Heat.mkv.part", "film"}) {
+    EXPECT_FALSE(IsFilmFileName(name)) << name;
+  }
+  EXPECT_TRUE(IsSkippedFileName("heat-sample.mkv"));
+  EXPECT_TRUE(IsSkippedFileName("Heat.Trailer.mp4"));
+  EXPECT_FALSE(IsSkippedFileName("Heat.mkv"));
+  EXPECT_TRUE(IsSkippedFolderName("Extras"));
+  EXPECT_TRUE(IsDiscFolderName("VIDEO_TS"));
+  EXPECT_TRUE(IsGenericFileName("movie"));
+  EXPECT_EQ(TitleMatchKey("Die Maedchen"), TitleMatchKey("Mädchen"));
+  EXPECT_EQ(TitleMatchKey("STRASSE der Sehnsucht"), TitleMatchKey("Die Straße der Sehnsucht"));
+  EXPECT_NE(TitleMatchKey("Heat"), TitleMatchKey("Heart"));
+}
 
 }  // namespace
 }  // namespace zelluo::collection

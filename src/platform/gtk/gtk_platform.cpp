@@ -226,4 +226,30 @@ std::optional<std::string> GtkPlatform::ChooseFile(std::string_view title,
   return chosen;
 }
 
+std::optional<std::string> GtkPlatform::ChooseFolder(std::string_view title) {
+  if (!hasDisplay_) return std::nullopt;
+  GtkWindow* parent = WindowShown() ? GTK_WINDOW(window_) : nullptr;
+  GtkWidget* dialog = gtk_file_chooser_dialog_new(
+      gtk::ValidUtf8(title).c_str(), parent, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, "_Abbrechen",
+      GTK_RESPONSE_CANCEL, "_Auswählen", GTK_RESPONSE_ACCEPT, nullptr);
+  gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
+  gtk_window_set_destroy_with_parent(GTK_WINDOW(dialog), TRUE);
+  if (parent == nullptr) gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
+  gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
+  GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
+  gtk_file_chooser_set_local_only(chooser, TRUE);
+  std::optional<std::string> chosen;
+  if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
+    // The folder's exact bytes: a film folder whose name is no UTF-8 must
+    // still be found again.
+    if (gchar* folder = gtk_file_chooser_get_filename(chooser)) {
+      chosen = std::string(folder);
+      g_free(folder);
+    }
+  }
+  gtk_widget_destroy(dialog);
+  ProcessPendingEvents();
+  return chosen;
+}
+
 }  // namespace zelluo::platform

@@ -32,7 +32,8 @@
 //      in that kind of field; while the list has it, the arrow and page keys
 //      move its selection.
 //  [x] File chooser: GtkFileChooserDialog to open or save, German buttons,
-//      filters whose patterns ignore case, overwrite confirmation.
+//      filters whose patterns ignore case, overwrite confirmation; the
+//      folder chooser is the same dialog selecting a folder.
 //  [x] Popup menu at the pointer, blocking until it closes.
 //  [x] Message boxes: GtkMessageDialog without icon, German "OK" / "_Ja" "_Nein".
 //  [x] Tray icon: GtkStatusIcon (needs a tray host; false without one).
@@ -171,6 +172,7 @@ class GtkPlatform final : public Platform {
   std::optional<std::string> ChooseFile(std::string_view title,
                                         const std::vector<FileFilter>& filters, bool save,
                                         std::string_view suggestedName) override;
+  std::optional<std::string> ChooseFolder(std::string_view title) override;
 
   // --- tray (gtk_tray.cpp)
   bool AddTrayIcon(ImageId image) override;

@@ -507,6 +507,14 @@ std::optional<std::string> HeadlessPlatform::ChooseFile(std::string_view title,
   return chosen;
 }
 
+std::optional<std::string> HeadlessPlatform::ChooseFolder(std::string_view title) {
+  Record("ChooseFolder " + Quote(title));
+  if (chosenFolders.empty()) return std::nullopt;
+  std::optional<std::string> chosen = chosenFolders.front();
+  chosenFolders.pop_front();
+  return chosen;
+}
+
 void HeadlessPlatform::AddShortcut(int32_t keyCode, int32_t menuEvent) {
   Record("AddShortcut " + std::to_string(keyCode) + " " + std::to_string(menuEvent));
   if (window.open) desktop.shortcuts.Add(keyCode, menuEvent);

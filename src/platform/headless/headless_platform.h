@@ -126,6 +126,8 @@ class HeadlessPlatform : public Platform {
   std::deque<ScriptedEvent> events;   // WaitEvent pops from here; empty gives None
   // The file chooser answers with these in turn; empty (or none) is Cancel.
   std::deque<std::optional<std::string>> chosenFiles;
+  // The folder chooser the same way.
+  std::deque<std::optional<std::string>> chosenFolders;
   Point mouse{-1, -1};
   // When set, asked before each step of a file write; false makes it fail.
   os::WriteFaultHook writeFault;
@@ -229,6 +231,7 @@ class HeadlessPlatform : public Platform {
   std::optional<std::string> ChooseFile(std::string_view title,
                                         const std::vector<FileFilter>& filters, bool save,
                                         std::string_view suggestedName) override;
+  std::optional<std::string> ChooseFolder(std::string_view title) override;
   bool AddTrayIcon(ImageId image) override;
   void SetTrayTooltip(std::string_view text) override;
   void RemoveTrayIcon() override;

@@ -119,6 +119,75 @@ std::vector<std::string> ListFiles(std::string_view folder) {
   return names;
 }
 
+std::optional<FolderListing> ListFolder(std::string_view folder) {
+  if (folder.empty()) return std::nullopt;
+  const int fd = ::open(ToString(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  FolderListing listing;
+  struct stat self {};
+  if (::fstat(fd, &self) != 0) {
+    ::close(fd);
+    return std::nullopt;
+  }
+  listing.device = static_cast<uint64_t>(self.st_dev);
+  listing.inode = static_cast<uint64_t>(self.st_ino);
+  DIR* directory = ::fdopendir(fd);  // owns fd from here on
+  if (!directory) {
+    ::close(fd);
+    return std::nullopt;
+  }
+  while (const dirent* entry = ::readdir(directory)) {
+    std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    // Follows symbolic links; a dangling one, or a file that vanished since
+    // the folder was read, is left out.
+    struct stat info {};
+    if (::fstatat(fd, name.c_str(), &info, 0) != 0) continue;
+    FolderEntry item;
+    item.name = std::move(name);
+    item.kind = S_ISREG(info.st_mode)   ? FolderEntry::Kind::File
+                : S_ISDIR(info.st_mode) ? FolderEntry::Kind::Folder
+                                        : FolderEntry::Kind::Other;
+    item.size = static_cast<int64_t>(info.st_size);
+    item.modified = static_cast<int64_t>(info.st_mtime);
+    item.device = static_cast<uint64_t>(info.st_dev);
+    item.inode = static_cast<uint64_t>(info.st_ino);
+    listing.entries.push_back(std::move(item));
+  }
+  ::closedir(directory);
+  return listing;
+}
+
+std::optional<std::string> ReadFileEnds(std::string_view path, size_t count) {
+  if (path.empty()) return std::nullopt;
+  FileDescriptor fd(::open(ToString(path).c_str(), O_RDONLY | O_CLOEXEC));
+  struct stat info {};
+  if (fd.Get() < 0 || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    return std::nullopt;
+  }
+  const auto size = static_cast<size_t>(info.st_size);
+  const auto readAt = [&](std::string& into, size_t offset, size_t length) {
+    const size_t start = into.size();
+    into.resize(start + length);
+    size_t filled = 0;
+    while (filled < length) {
+      ssize_t got = ::pread(fd.Get(), into.data() + start + filled, length - filled,
+                            static_cast<off_t>(offset + filled));
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) return got == 0 && (into.resize(start + filled), true);
+      filled += static_cast<size_t>(got);
+    }
+    return true;
+  };
+  std::string bytes;
+  if (size <= 2 * count) {
+    if (!readAt(bytes, 0, size)) return std::nullopt;
+  } else if (!readAt(bytes, 0, count) || !readAt(bytes, size - count, count)) {
+    return std::nullopt;
+  }
+  return bytes;
+}
+
 bool RemoveFile(std::string_view path) {
   if (path.empty()) return false;
   const std::string file = ToString(path);

@@ -1,9 +1,10 @@
 // Editable text fields (EDIT controls), the texts of fields and text gadgets,
-// the keyboard focus, and the system's file chooser.
+// the keyboard focus, and the system's file and folder choosers.
 
 #include "platform/win32/win32_internal.h"
 
 #include <commdlg.h>
+#include <shobjidl.h>
 
 #include <algorithm>
 #include <vector>
@@ -164,6 +165,34 @@ std::optional<std::string> Win32Platform::ChooseFile(std::string_view title,
   // The program's paths use '/' between folders.
   std::replace(path.begin(), path.end(), '\\', '/');
   return path;
+}
+
+std::optional<std::string> Win32Platform::ChooseFolder(std::string_view title) {
+  IFileOpenDialog* dialog = nullptr;
+  if (FAILED(::CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_PPV_ARGS(&dialog)))) {
+    return std::nullopt;
+  }
+  std::optional<std::string> chosen;
+  DWORD options = 0;
+  dialog->GetOptions(&options);
+  dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_NOCHANGEDIR);
+  const std::wstring caption = win32::Widen(title);
+  if (!caption.empty()) dialog->SetTitle(caption.c_str());
+  HWND owner = window_ && ::IsWindowVisible(window_) ? window_ : nullptr;
+  IShellItem* item = nullptr;
+  if (SUCCEEDED(dialog->Show(owner)) && SUCCEEDED(dialog->GetResult(&item))) {
+    PWSTR folder = nullptr;
+    if (SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, &folder))) {
+      std::string path = win32::Narrow(folder);
+      std::replace(path.begin(), path.end(), '\\', '/');
+      chosen = std::move(path);
+      ::CoTaskMemFree(folder);
+    }
+    item->Release();
+  }
+  dialog->Release();
+  return chosen;
 }
 
 }  // namespace zelluo::platform

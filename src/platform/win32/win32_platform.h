@@ -25,7 +25,8 @@
 //  [x] Keyboard focus on fields and lists; Escape in a field gives the focus
 //      back to the window.
 //  [x] File chooser: GetOpenFileNameW / GetSaveFileNameW with filters,
-//      overwrite prompt and default extension.
+//      overwrite prompt and default extension; the folder chooser is
+//      IFileOpenDialog with FOS_PICKFOLDERS.
 //  [x] Fonts: CreateFontW with the character height in pixels, weight, underline.
 //  [x] Events: window procedure fills a queue; bounded wait with
 //      MsgWaitForMultipleObjectsEx; mouse position in client coordinates.
@@ -160,6 +161,7 @@ class Win32Platform final : public Platform {
   std::optional<std::string> ChooseFile(std::string_view title,
                                         const std::vector<FileFilter>& filters, bool save,
                                         std::string_view suggestedName) override;
+  std::optional<std::string> ChooseFolder(std::string_view title) override;
 
   // --- tray (win32_tray.cpp)
   bool AddTrayIcon(ImageId image) override;

@@ -155,6 +155,103 @@ std::vector<std::string> ListFiles(std::string_view folder) {
   return names;
 }
 
+namespace {
+
+// D:\Filme as \\?\D:\Filme, so that paths beyond 260 characters work; a
+// share \\server\x as \\?\UNC\server\x.
+std::wstring LongPath(std::string_view path) {
+  const std::wstring wide = WindowsPath(path);
+  DWORD length = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (length == 0) return wide;
+  std::wstring full(length, L'\0');
+  length = ::GetFullPathNameW(wide.c_str(), length, full.data(), nullptr);
+  full.resize(length);
+  if (full.starts_with(L"\\\\?\\")) return full;
+  if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
+// FILETIME (100 ns steps since 1601) as seconds since 1970.
+int64_t UnixSeconds(const FILETIME& time) {
+  const uint64_t ticks = (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+  return static_cast<int64_t>(ticks / 10000000ULL) - 11644473600LL;
+}
+
+}  // namespace
+
+std::optional<FolderListing> ListFolder(std::string_view folder) {
+  if (folder.empty()) return std::nullopt;
+  std::wstring pattern = LongPath(folder);
+  if (!pattern.ends_with(L"\\")) pattern += L'\\';
+  pattern += L'*';
+  WIN32_FIND_DATAW found{};
+  HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
+                                     FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+  if (search == INVALID_HANDLE_VALUE) {
+    // An empty drive root has no entries at all; anything else is unreachable.
+    if (::GetLastError() == ERROR_FILE_NOT_FOUND) return FolderListing{};
+    return std::nullopt;
+  }
+  FolderListing listing;
+  do {
+    const std::wstring_view name = found.cFileName;
+    if (name == L"." || name == L"..") continue;
+    FolderEntry item;
+    item.name = Narrow(name);
+    const DWORD attributes = found.dwFileAttributes;
+    // Reparse points (links, junctions) are not followed.
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+      item.kind = FolderEntry::Kind::Other;
+    } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+      item.kind = FolderEntry::Kind::Folder;
+    } else {
+      item.kind = FolderEntry::Kind::File;
+    }
+    item.size = static_cast<int64_t>((static_cast<uint64_t>(found.nFileSizeHigh) << 32) |
+                                     found.nFileSizeLow);
+    item.modified = UnixSeconds(found.ftLastWriteTime);
+    listing.entries.push_back(std::move(item));
+  } while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+  return listing;
+}
+
+std::optional<std::string> ReadFileEnds(std::string_view path, size_t count) {
+  if (path.empty()) return std::nullopt;
+  FileHandle file(::CreateFileW(LongPath(path).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER size{};
+  if (!file.Valid() || !::GetFileSizeEx(file.Get(), &size)) return std::nullopt;
+  const auto total = static_cast<uint64_t>(size.QuadPart);
+  const auto readAt = [&](std::string& into, uint64_t offset, size_t length) {
+    const size_t start = into.size();
+    into.resize(start + length);
+    size_t filled = 0;
+    while (filled < length) {
+      OVERLAPPED at{};
+      at.Offset = static_cast<DWORD>((offset + filled) & 0xFFFFFFFFu);
+      at.OffsetHigh = static_cast<DWORD>((offset + filled) >> 32);
+      DWORD got = 0;
+      const DWORD want = static_cast<DWORD>(std::min<size_t>(length - filled, 1u << 20));
+      if (!::ReadFile(file.Get(), into.data() + start + filled, want, &got, &at)) return false;
+      if (got == 0) {
+        into.resize(start + filled);
+        return true;
+      }
+      filled += got;
+    }
+    return true;
+  };
+  std::string bytes;
+  if (total <= 2 * count) {
+    if (!readAt(bytes, 0, static_cast<size_t>(total))) return std::nullopt;
+  } else if (!readAt(bytes, 0, count) || !readAt(bytes, total - count, count)) {
+    return std::nullopt;
+  }
+  return bytes;
+}
+
 bool RemoveFile(std::string_view path) {
   if (path.empty()) return false;
   return ::DeleteFileW(WindowsPath(path).c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND;

@@ -1,0 +1,63 @@
+#pragma once
+// The Update page at work: the film folders kept in the collection, the scan
+// that walks them between the window's events, and the review list of its
+// findings, of which only the checked rows are stored, and only on
+// "Übernehmen".
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "collection/film_store.h"
+#include "collection/folder_scan.h"
+#include "platform/platform.h"
+
+namespace zelluo::core {
+
+class ListPageController;
+
+// How long one slice of the walk may take before the window's events come.
+inline constexpr std::chrono::milliseconds kScanSlice{30};
+
+class UpdatePageController {
+ public:
+  UpdatePageController(platform::Platform& platform, ListPageController& listPage);
+
+  platform::ListRowSource FolderRows();
+  platform::ListRowSource FindingRows();
+  // The page comes into view: the folder list read anew.
+  void Enter();
+  bool HandleGadget(const platform::Event& event);
+
+  // Starts a scan of every folder; refused with a message while one runs.
+  void StartScan();
+  bool ScanRunning() const { return scan_ != nullptr; }
+  // One slice of the running scan; its findings are shown when it is done.
+  void StepScan();
+  // Stops the scan; nothing of it is kept.
+  void CancelScan();
+  // Asks before quitting while a scan runs; true when the program may end.
+  bool MayQuit();
+
+  const std::vector<collection::Finding>& Findings() const { return findings_; }
+
+ private:
+  void RefillFolders();
+  void AddFolder();
+  void RemoveFolder();
+  void ShowFindings();
+  void ToggleFinding();
+  void ApplyFindings();
+  void ShowProgress(std::string_view text);
+
+  platform::Platform& platform_;
+  ListPageController& listPage_;
+  std::vector<collection::FilmFolder> folders_;
+  std::unique_ptr<collection::FolderScan> scan_;
+  bool scanStarted_ = false;  // the walk begins with the loop's next pass, after a repaint
+  std::vector<collection::Finding> findings_;
+};
+
+}  // namespace zelluo::core
