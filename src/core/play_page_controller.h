@@ -47,6 +47,8 @@ class PlayPageController {
   void ToggleSeen();
   void HandlePlayerKey(int32_t keyCode);
   void ShowStatus(std::string_view text);
+  std::vector<std::string> RowTexts(const collection::PlayRow& row);
+  std::string LocalGermanDate(const std::string& iso);
 
   platform::Platform& platform_;
   ListPageController& listPage_;
