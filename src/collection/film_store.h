@@ -87,6 +87,10 @@ struct PlayRow {
   friend bool operator==(const PlayRow&, const PlayRow&) = default;
 };
 
+// Whether the filter lists the row: Ungesehen the films without a complete
+// viewing, Angefangen those with a resume point.
+bool PassesFilter(const PlayRow& row, PlayFilter filter);
+
 class FilmStore;
 
 // The outcome of opening: a store, or no store and a German message.

@@ -42,6 +42,18 @@ double ResumePoint(double position, double duration) {
   return position;
 }
 
+bool PassesFilter(const PlayRow& row, PlayFilter filter) {
+  switch (filter) {
+    case PlayFilter::Unseen:
+      return row.lastSeen.empty();
+    case PlayFilter::Started:
+      return row.resume > 0;
+    case PlayFilter::All:
+      break;
+  }
+  return true;
+}
+
 std::string FilmStore::AddViewingLog() {
   const std::string type = ObjectType(db_, "viewing");
   if (type == "table") return {};
@@ -101,10 +113,7 @@ std::vector<PlayRow> FilmStore::ListPlayable(std::string_view query, PlayFilter 
                 list.Real(9)};
     // The last viewing: complete ones and those marked unseen start anew.
     row.resume = ResumePoint(list.Real(8), row.duration);
-    const bool seen = !row.lastSeen.empty();
-    if (filter == PlayFilter::Unseen && seen) continue;
-    if (filter == PlayFilter::Started && row.resume <= 0) continue;
-    rows.push_back(std::move(row));
+    if (PassesFilter(row, filter)) rows.push_back(std::move(row));
   }
   if (stepped != SQLITE_DONE) {
     readProblem_ = text::FormatText(text::kCannotRead, path_, Fault(db_));

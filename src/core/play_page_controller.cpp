@@ -104,12 +104,21 @@ void PlayPageController::Enter() {
 }
 
 // The list anew; the selected film stays selected where the filter keeps it,
-// otherwise the first film is.
+// otherwise the first film is. A filter change only filters what the search
+// read (the collection is not asked again).
 void PlayPageController::Refill() {
   collection::FilmStore* store = listPage_.Collection();
-  rows_ = store ? store->ListPlayable(query_, filter_) : std::vector<PlayRow>();
+  searched_ = store ? store->ListPlayable(query_, PlayFilter::All) : std::vector<PlayRow>();
   if (store && !store->ReadProblem().empty()) {
     ShowUserMessage(platform_, UserMessage::Error(store->ReadProblem()));
+  }
+  ApplyFilter();
+}
+
+void PlayPageController::ApplyFilter() {
+  rows_.clear();
+  for (const PlayRow& row : searched_) {
+    if (collection::PassesFilter(row, filter_)) rows_.push_back(row);
   }
   platform_.SetListRowCount(ui::gadget::kPlayList, static_cast<int32_t>(rows_.size()));
   int32_t row = rows_.empty() ? -1 : 0;
@@ -157,7 +166,7 @@ void PlayPageController::ShowStatus(std::string_view text) {
 void PlayPageController::SetFilter(PlayFilter filter) {
   filter_ = filter;
   ShowStatus("");
-  Refill();
+  ApplyFilter();
 }
 
 void PlayPageController::Play(bool fromStart) {
