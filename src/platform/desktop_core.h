@@ -221,8 +221,9 @@ struct DesktopCore {
   }
 
   // ReportKey for a toolkit whose focused widget handles its own keys: true
-  // when the toolkit must stop the key there (a shortcut, or Escape leaving a
-  // field, which leaveField carries out); false hands it on to the widget.
+  // when the toolkit must stop the key there (a shortcut, a key of the film
+  // playing or any other key while it plays, or Escape leaving a field, which
+  // leaveField carries out); false hands it on to the widget.
   template <typename LeaveField>
   bool InterceptKey(int32_t keyCode, KeyModifier modifier, GadgetId focusedGadget,
                     LeaveField leaveField) {
@@ -234,8 +235,10 @@ struct DesktopCore {
         leaveField();
         return true;
       case KeyTarget::FocusedControl:
-      case KeyTarget::Nothing:
         break;
+      case KeyTarget::Nothing:
+        // While a film plays no key reaches a control hidden under it.
+        return PlayingVideo() != kNoGadget;
     }
     return false;
   }

@@ -131,7 +131,10 @@ TEST(KeyRouting, AFilmPlayingTakesItsKeysWhereverTheFocusIs) {
               platform::KeyTarget::Nothing);
     EXPECT_TRUE(core.events.Empty());
   }
+  // A letter reaches no field hidden under the film.
+  EXPECT_TRUE(core.InterceptKey('A', platform::KeyModifier::None, field, [] {}));
   core.gadgets.Erase(video);
+  EXPECT_FALSE(core.InterceptKey('A', platform::KeyModifier::None, field, [] {}));
   EXPECT_EQ(core.ReportKey(platform::kKeyEscape, platform::KeyModifier::None, button).menuEvent,
             kQuit);
 }
