@@ -174,7 +174,7 @@ TEST(PlayPage, WithoutAPlayerInsideHandsTheFileToTheSystemAndSaysWhenItIsGone) {
   EXPECT_NE(run.At(ui::gadget::kPlayStatus).text.find("Als gesehen markieren"), std::string::npos);
 
   PlayProgram gone;
-  std::filesystem::remove(gone.dir / "Filme/Äpfel.mkv");
+  std::filesystem::remove(testing::SystemPath(gone.dir / "Filme/Äpfel.mkv"));
   gone.Run({Click(ui::gadget::kIconPlay), Click(ui::gadget::kPlayFilm)});
   EXPECT_NE(gone.Messages().find("Filme/Äpfel.mkv\" ist nicht zu finden"), std::string::npos)
       << gone.Messages();
