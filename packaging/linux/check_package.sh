@@ -51,6 +51,12 @@ if grep -q 'libgtk-3-0' <<<"$depends" && grep -q 'libsdl2' <<<"$depends"; then
 else
   fail "dependencies without GTK or SDL: $depends"
 fi
+recommends=$(dpkg-deb -f "$deb" Recommends)
+if grep -q 'libmpv2' <<<"$recommends" && ! grep -q 'libmpv' <<<"$depends"; then
+  pass "libmpv, loaded at run time for the films, is recommended, not required"
+else
+  fail "libmpv2 not among the recommendations only: Depends $depends; Recommends $recommends"
+fi
 extracted="$out/extracted"
 dpkg-deb -x "$deb" "$extracted"
 if desktop-file-validate "$extracted/usr/share/applications/zelluo.desktop" >"$out/desktop.log" 2>&1; then

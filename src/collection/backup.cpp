@@ -70,6 +70,40 @@ void AppendNumber(std::string& out, int64_t number) {
   out.append(digits, end);
 }
 
+// One element of a viewing, "      <name>value</name>", left out when empty.
+void AppendViewingValue(std::string& out, std::string_view name, std::string_view value) {
+  if (value.empty()) return;
+  out += "      <";
+  out += name;
+  out += '>';
+  AppendText(out, value);
+  out += "</";
+  out += name;
+  out += ">\n";
+}
+
+// A film's viewings, oldest first: the dates as the store wrote them, the
+// seconds in the shortest form that reads back exactly.
+void AppendViewings(std::string& out, const std::vector<Viewing>& viewings) {
+  for (const Viewing& viewing : viewings) {
+    out += "    <";
+    out += kBackupViewingElement;
+    out += ">\n";
+    char position[32];
+    char duration[32];
+    const auto positionEnd = std::to_chars(position, position + sizeof position, viewing.position);
+    const auto durationEnd = std::to_chars(duration, duration + sizeof duration, viewing.duration);
+    AppendViewingValue(out, "beginn", viewing.started);
+    AppendViewingValue(out, "ende", viewing.ended);
+    AppendViewingValue(out, "position", std::string_view(position, positionEnd.ptr));
+    AppendViewingValue(out, "dauer", std::string_view(duration, durationEnd.ptr));
+    AppendViewingValue(out, "gesehen", viewing.complete ? "ja" : "nein");
+    out += "    </";
+    out += kBackupViewingElement;
+    out += ">\n";
+  }
+}
+
 // The XML file; keepCover[i] tells whether film i's cover is in the archive.
 std::string BackupXml(const std::vector<Film>& films, const std::vector<char>& keepCover) {
   ZELLUO_ASSERT(keepCover.size() == films.size());
@@ -77,7 +111,8 @@ std::string BackupXml(const std::vector<Film>& films, const std::vector<char>& k
   for (const Film& film : films) {
     estimate += 500 + film.title.size() + film.originalTitle.size() + film.actors.size() +
                 film.genre.size() + film.plot.size() + film.notes.size() + film.director.size() +
-                film.country.size() + (film.video ? film.video->size() : 0);
+                film.country.size() + (film.video ? film.video->size() : 0) +
+                film.viewings.size() * 200;
   }
   std::string out;
   out.reserve(estimate + estimate / 16);
@@ -117,6 +152,7 @@ std::string BackupXml(const std::vector<Film>& films, const std::vector<char>& k
       out += field->backupElement;
       out += ">\n";
     }
+    AppendViewings(out, film.viewings);
     out += "  </";
     out += kBackupFilmElement;
     out += ">\n";

@@ -22,6 +22,8 @@ inline constexpr std::string_view kBackupXmlName = "zelluo-sicherung.xml";
 // The XML file's root element and the element of each film in it.
 inline constexpr std::string_view kBackupRootName = "zelluo-sicherung";
 inline constexpr std::string_view kBackupFilmElement = "film";
+// One viewing of the film's log, inside its film element.
+inline constexpr std::string_view kBackupViewingElement = "ansicht";
 inline constexpr std::string_view kBackupCoverPrefix = "Cover/";
 inline constexpr int kBackupVersion = 1;
 

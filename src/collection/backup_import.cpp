@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <memory>
 #include <optional>
 #include <set>
@@ -98,6 +99,11 @@ class BackupEntries final : public XmlFilmEntries {
                        std::set<std::string>& unmapped) {
     Film& film = imported.film;
     for (XmlElement& child : element.children) {
+      if (child.name == kBackupViewingElement) {
+        std::string problem = ReadViewing(child, film.viewings.emplace_back());
+        if (!problem.empty()) return problem;
+        continue;
+      }
       const auto found =
           std::find_if(kBackupFields.begin(), kBackupFields.end(),
                        [&](const FilmField* f) { return f->backupElement == child.name; });
@@ -126,6 +132,27 @@ class BackupEntries final : public XmlFilmEntries {
         film.*field->optionalText = std::move(child.text);
       }
     }
+    return {};
+  }
+
+  // One viewing: its dates as written, seconds that are numbers (0 when left
+  // out), seen "ja" or "nein".
+  std::string ReadViewing(const XmlElement& element, Viewing& viewing) {
+    viewing.started = element.ChildText("beginn");
+    viewing.ended = element.ChildText("ende");
+    for (const auto& [name, seconds] :
+         {std::pair{"position", &viewing.position}, std::pair{"dauer", &viewing.duration}}) {
+      const XmlElement* child = element.Child(name);
+      if (child == nullptr) continue;
+      const std::string trimmed = text::Trimmed(child->text);
+      const char* end = trimmed.data() + trimmed.size();
+      const auto [stop, error] = std::from_chars(trimmed.data(), end, *seconds);
+      if (trimmed.empty() || error != std::errc() || stop != end || !std::isfinite(*seconds) ||
+          *seconds < 0) {
+        return BadNumber(child->line, name);
+      }
+    }
+    viewing.complete = text::Trimmed(element.ChildText("gesehen")) == "ja";
     return {};
   }
 

@@ -4,8 +4,23 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zelluo::collection {
+
+// One viewing of a film: when it began and ended (ISO 8601, UTC; ended empty
+// while it runs or when an outside player had it), how far it came and how
+// long the film is, in seconds (0 when unknown), and whether it counts as seen.
+struct Viewing {
+  int64_t id = 0;
+  int64_t film = 0;
+  std::string started;
+  std::string ended;
+  double position = 0;
+  double duration = 0;
+  bool complete = false;
+  friend bool operator==(const Viewing&, const Viewing&) = default;
+};
 
 struct Film {
   int64_t id = 0;  // 0 for a film not yet stored
@@ -24,6 +39,9 @@ struct Film {
   std::optional<int32_t> rating;     // 1 to 5 stars
   std::string added;                 // ISO 8601, UTC; set by the store
   std::string changed;               // ISO 8601, UTC; set by the store
+  // The film's viewing log, oldest first; carried only by a backup (written
+  // and restored), never by the other exchanges or the form.
+  std::vector<Viewing> viewings;
   friend bool operator==(const Film&, const Film&) = default;
 };
 

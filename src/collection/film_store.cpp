@@ -1192,10 +1192,21 @@ ChangeResult FilmStore::ImportFilms(const std::vector<Film>& films) {
   const std::string now = Now();
   ChangeResult result = Change([&]() -> std::string {
     FilmInserter inserter(db_, true);
+    // A backup's films bring their viewing log, under the films' new ids.
+    SqlStatement log(db_,
+                     "INSERT INTO viewing(film, started, ended, position, duration, complete)"
+                     " VALUES(?1, ?2, ?3, ?4, ?5, ?6)");
     for (Film film : films) {
       if (film.added.empty()) film.added = now;
       if (film.changed.empty()) film.changed = now;
-      if (inserter.Insert(film) == 0) return Fault(db_);
+      const int64_t id = inserter.Insert(film);
+      if (id == 0) return Fault(db_);
+      for (const Viewing& viewing : film.viewings) {
+        log.Bind(1, id).Bind(2, viewing.started).BindOrNull(3, viewing.ended);
+        log.BindReal(4, viewing.position).BindReal(5, viewing.duration);
+        if (!log.Bind(6, int64_t{viewing.complete ? 1 : 0}).Done()) return Fault(db_);
+        log.Reset();
+      }
     }
     return inserter.Finish() ? std::string() : Fault(db_);
   });

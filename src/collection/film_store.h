@@ -72,20 +72,6 @@ struct ChangeResult {
 
 // --- the viewing log (viewing_log.cpp) ---------------------------------------
 
-// One viewing of a film: when it began and ended (ISO 8601, UTC; ended empty
-// while it runs or when an outside player had it), how far it came and how
-// long the film is, in seconds (0 when unknown), and whether it counts as seen.
-struct Viewing {
-  int64_t id = 0;
-  int64_t film = 0;
-  std::string started;
-  std::string ended;
-  double position = 0;
-  double duration = 0;
-  bool complete = false;
-  friend bool operator==(const Viewing&, const Viewing&) = default;
-};
-
 // A viewing counts as seen from this share of the film on; a resume point is
 // kept from kResumeFrom up to it.
 inline constexpr double kSeenFrom = 0.90;
@@ -121,6 +107,10 @@ struct FilmFolder {
   std::string path;
   friend bool operator==(const FilmFolder&, const FilmFolder&) = default;
 };
+
+// Whether the filter lists the row: Ungesehen the films without a complete
+// viewing, Angefangen those with a resume point.
+bool PassesFilter(const PlayRow& row, PlayFilter filter);
 
 class FilmStore;
 struct OpeningWork;
@@ -213,6 +203,8 @@ class FilmStore {
   std::vector<PlayRow> ListPlayable(std::string_view query, PlayFilter filter);
   // Every viewing of the film, oldest first.
   std::vector<Viewing> ViewingsOf(int64_t film);
+  // Fills each film's viewings (for a backup) with one read of the log.
+  void AttachViewings(std::vector<Film>& films);
   // A viewing that begins now; its id, or a message.
   ChangeResult StartViewing(int64_t film);
   // Ends viewing id at position of duration (seconds); complete from kSeenFrom on.

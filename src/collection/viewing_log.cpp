@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "collection/film_store.h"
 #include "collection/folding.h"
@@ -39,6 +40,18 @@ double ResumePoint(double position, double duration) {
     return 0;
   }
   return position;
+}
+
+bool PassesFilter(const PlayRow& row, PlayFilter filter) {
+  switch (filter) {
+    case PlayFilter::Unseen:
+      return row.lastSeen.empty();
+    case PlayFilter::Started:
+      return row.resume > 0;
+    case PlayFilter::All:
+      break;
+  }
+  return true;
 }
 
 bool AddViewingLog(sqlite3* db) {
@@ -87,16 +100,35 @@ std::vector<PlayRow> FilmStore::ListPlayable(std::string_view query, PlayFilter 
                 list.Real(9)};
     // The last viewing: complete ones and those marked unseen start anew.
     row.resume = ResumePoint(list.Real(8), row.duration);
-    const bool seen = !row.lastSeen.empty();
-    if (filter == PlayFilter::Unseen && seen) continue;
-    if (filter == PlayFilter::Started && row.resume <= 0) continue;
-    rows.push_back(std::move(row));
+    if (PassesFilter(row, filter)) rows.push_back(std::move(row));
   }
   if (stepped != SQLITE_DONE) {
     readProblem_ = text::FormatText(text::kCannotRead, path_, Fault(db_));
     rows.clear();
   }
   return rows;
+}
+
+void FilmStore::AttachViewings(std::vector<Film>& films) {
+  readProblem_.clear();
+  if (!db_) return;
+  std::unordered_map<int64_t, Film*> byId;
+  byId.reserve(films.size());
+  for (Film& film : films) {
+    film.viewings.clear();
+    byId.emplace(film.id, &film);
+  }
+  SqlStatement list(db_,
+                    "SELECT id, film, started, ended, position, duration, complete FROM viewing"
+                    " ORDER BY film, id");
+  int stepped;
+  while ((stepped = list.Step()) == SQLITE_ROW) {
+    const auto owner = byId.find(list.Integer(1));
+    if (owner == byId.end()) continue;
+    owner->second->viewings.push_back({list.Integer(0), list.Integer(1), list.Text(2), list.Text(3),
+                                       list.Real(4), list.Real(5), list.Integer(6) != 0});
+  }
+  if (stepped != SQLITE_DONE) readProblem_ = text::FormatText(text::kCannotRead, path_, Fault(db_));
 }
 
 std::vector<Viewing> FilmStore::ViewingsOf(int64_t film) {

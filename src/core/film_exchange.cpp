@@ -203,6 +203,12 @@ void StartExport(ListPageController& listPage, platform::Platform& platform) {
     format = collection::ExportFormat::Csv;
   }
   CollectionRead all = listPage.ReadAllFilms();
+  // A backup carries the viewing log too.
+  collection::FilmStore* store = listPage.Collection();
+  if (!all.problem && store && *format == collection::ExportFormat::Backup) {
+    store->AttachViewings(all.films);
+    if (!store->ReadProblem().empty()) all.problem = UserMessage::Error(store->ReadProblem());
+  }
   if (all.problem) {
     ShowUserMessage(platform, *all.problem);
     return;

@@ -1,7 +1,10 @@
 #include "core/play_page_controller.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <optional>
 
 #include "assets/image_numbers.h"
 #include "collection/cover.h"
@@ -31,20 +34,46 @@ std::string HoursMinutes(double seconds) {
   return std::to_string(minutes / 60) + (rest < 10 ? ":0" : ":") + std::to_string(rest);
 }
 
-// "2026-12-07T10:00:00Z" as "07.12.2026".
-std::string GermanDate(const std::string& iso) {
-  if (iso.size() < 10) return iso;
-  return iso.substr(8, 2) + "." + iso.substr(5, 2) + "." + iso.substr(0, 4);
+// Seconds since 1970 of a moment the store wrote ("2026-12-07T23:30:00Z", UTC).
+std::optional<int64_t> UnixSeconds(const std::string& iso) {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+  char end = 0;
+  if (std::sscanf(iso.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &year, &month, &day, &hour, &minute,
+                  &second, &end) != 7 ||
+      end != 'Z') {
+    return std::nullopt;
+  }
+  using namespace std::chrono;
+  const year_month_day date{std::chrono::year{year},
+                            std::chrono::month{static_cast<unsigned>(month)},
+                            std::chrono::day{static_cast<unsigned>(day)}};
+  if (!date.ok() || hour > 23 || minute > 59 || second > 60) return std::nullopt;
+  return (sys_days{date}.time_since_epoch() + hours{hour} + minutes{minute} + seconds{second})
+      .count();
 }
 
-std::vector<std::string> RowTexts(const PlayRow& row) {
-  const std::vector<std::string> film =
-      ui::FilmRowTexts(collection::FilmRow{row.id, row.title, row.year, row.runtime, {}});
-  return {film[0], film[1], film[2], GermanDate(row.lastSeen),
-          ProgressText(row.resume, row.duration)};
-}
+std::string TwoDigits(int32_t value) { return (value < 10 ? "0" : "") + std::to_string(value); }
 
 }  // namespace
+
+// The user's own date of a moment the store wrote, as "07.12.2026"; a value
+// that is not such a moment (written by another program) shows its date part.
+std::string PlayPageController::LocalGermanDate(const std::string& iso) {
+  const std::optional<int64_t> moment = UnixSeconds(iso);
+  if (!moment) {
+    if (iso.size() < 10) return iso;
+    return iso.substr(8, 2) + "." + iso.substr(5, 2) + "." + iso.substr(0, 4);
+  }
+  const platform::LocalDate date = platform_.LocalTimeAt(*moment).date;
+  return TwoDigits(date.day) + "." + TwoDigits(date.month) + "." + std::to_string(date.year);
+}
+
+std::vector<std::string> PlayPageController::RowTexts(const PlayRow& row) {
+  const std::vector<std::string> film =
+      ui::FilmRowTexts(collection::FilmRow{row.id, row.title, row.year, row.runtime, {}});
+  return {film[0], film[1], film[2], LocalGermanDate(row.lastSeen),
+          ProgressText(row.resume, row.duration)};
+}
 
 std::string ProgressText(double resume, double duration) {
   if (resume <= 0 || duration <= 0) return {};
@@ -75,12 +104,21 @@ void PlayPageController::Enter() {
 }
 
 // The list anew; the selected film stays selected where the filter keeps it,
-// otherwise the first film is.
+// otherwise the first film is. A filter change only filters what the search
+// read (the collection is not asked again).
 void PlayPageController::Refill() {
   collection::FilmStore* store = listPage_.Collection();
-  rows_ = store ? store->ListPlayable(query_, filter_) : std::vector<PlayRow>();
+  searched_ = store ? store->ListPlayable(query_, PlayFilter::All) : std::vector<PlayRow>();
   if (store && !store->ReadProblem().empty()) {
     ShowUserMessage(platform_, UserMessage::Error(store->ReadProblem()));
+  }
+  ApplyFilter();
+}
+
+void PlayPageController::ApplyFilter() {
+  rows_.clear();
+  for (const PlayRow& row : searched_) {
+    if (collection::PassesFilter(row, filter_)) rows_.push_back(row);
   }
   platform_.SetListRowCount(ui::gadget::kPlayList, static_cast<int32_t>(rows_.size()));
   int32_t row = rows_.empty() ? -1 : 0;
@@ -128,7 +166,7 @@ void PlayPageController::ShowStatus(std::string_view text) {
 void PlayPageController::SetFilter(PlayFilter filter) {
   filter_ = filter;
   ShowStatus("");
-  Refill();
+  ApplyFilter();
 }
 
 void PlayPageController::Play(bool fromStart) {

@@ -35,7 +35,10 @@ class PlayPageController {
   void StopFilm();
 
  private:
+  // The films of the search read anew from the collection, then filtered.
   void Refill();
+  // The films of the search that the filter lets through, into the list.
+  void ApplyFilter();
   void Select(int32_t row);
   void ShowSelected();
   const collection::PlayRow* Selected() const;
@@ -47,12 +50,15 @@ class PlayPageController {
   void ToggleSeen();
   void HandlePlayerKey(int32_t keyCode);
   void ShowStatus(std::string_view text);
+  std::vector<std::string> RowTexts(const collection::PlayRow& row);
+  std::string LocalGermanDate(const std::string& iso);
 
   platform::Platform& platform_;
   ListPageController& listPage_;
   collection::PlayFilter filter_ = collection::PlayFilter::All;
   std::string query_;
-  std::vector<collection::PlayRow> rows_;
+  std::vector<collection::PlayRow> searched_;  // every film of the search
+  std::vector<collection::PlayRow> rows_;      // those of them the filter lists
   int64_t selectedId_ = 0;
   bool markShowsUnseen_ = false;  // the mark button says "Als ungesehen markieren"
   int64_t viewing_ = 0;           // of the film playing inside; 0 when none plays

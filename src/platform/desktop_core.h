@@ -128,7 +128,7 @@ enum class KeyTarget {
   FocusedControl,  // the focused control's own key: a field edits, a list
                    // moves its selection, a button is pressed
   LeaveField,      // Escape in a text field: the focus leaves the field
-  Player,          // a key of the film playing in the focused video gadget
+  Player,          // a key of the film playing in the video gadget
 };
 
 struct KeyRoute {
@@ -196,20 +196,34 @@ struct DesktopCore {
   // A key reported by the backend, with the gadget that has the focus
   // (kNoGadget: none). A shortcut's menu event is queued here; the backend carries out
   // the other decisions.
+  // While a film plays (a video gadget exists) the keyboard belongs to it
+  // whatever has the focus: a click on the back button or the window's
+  // background must not turn Escape back into quitting.
   KeyRoute ReportKey(int32_t keyCode, KeyModifier modifier, GadgetId focusedGadget) {
-    const KeyRoute route = RouteKey(keyCode, modifier, gadgets.KindOf(focusedGadget), shortcuts);
+    const GadgetId player = PlayingVideo();
+    const GadgetId target = player != kNoGadget ? player : focusedGadget;
+    const KeyRoute route = RouteKey(keyCode, modifier, gadgets.KindOf(target), shortcuts);
     if (route.target == KeyTarget::Shortcut) {
       events.Push(Event{EventKind::Menu, route.menuEvent, kMenuByKey});
     }
     if (route.target == KeyTarget::Player) {
-      events.Push(Event::OfGadget(focusedGadget, kGadgetPlayerKey + keyCode));
+      events.Push(Event::OfGadget(target, kGadgetPlayerKey + keyCode));
     }
     return route;
   }
 
+  // The video gadget whose film plays; kNoGadget when none does.
+  GadgetId PlayingVideo() const {
+    for (const auto& [number, record] : gadgets) {
+      if (record.Kind() == ControlKind::Video) return number;
+    }
+    return kNoGadget;
+  }
+
   // ReportKey for a toolkit whose focused widget handles its own keys: true
-  // when the toolkit must stop the key there (a shortcut, or Escape leaving a
-  // field, which leaveField carries out); false hands it on to the widget.
+  // when the toolkit must stop the key there (a shortcut, a key of the film
+  // playing or any other key while it plays, or Escape leaving a field, which
+  // leaveField carries out); false hands it on to the widget.
   template <typename LeaveField>
   bool InterceptKey(int32_t keyCode, KeyModifier modifier, GadgetId focusedGadget,
                     LeaveField leaveField) {
@@ -221,8 +235,10 @@ struct DesktopCore {
         leaveField();
         return true;
       case KeyTarget::FocusedControl:
-      case KeyTarget::Nothing:
         break;
+      case KeyTarget::Nothing:
+        // While a film plays no key reaches a control hidden under it.
+        return PlayingVideo() != kNoGadget;
     }
     return false;
   }

@@ -93,6 +93,8 @@ std::string ExecutablePath();
 LocalDate Today();
 // The local date with the hour and minute.
 LocalTime Now();
+// A moment in seconds since 1970-01-01 UTC as the local date and time.
+LocalTime LocalTimeAt(int64_t unixSeconds);
 void Pause(int32_t milliseconds);
 // Starts executable without arguments in the current working directory and
 // does not wait for it.

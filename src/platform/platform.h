@@ -255,6 +255,9 @@ class SystemPart {
   virtual std::string ExecutablePath();
   virtual LocalDate Today();
   virtual LocalTime Now();
+  // The local date and time of a moment in seconds since 1970-01-01 UTC, in
+  // the time zone (and summer time) the system keeps for that moment.
+  virtual LocalTime LocalTimeAt(int64_t unixSeconds);
   // True when the file is gone afterwards.
   virtual bool RemoveFile(std::string_view path);
   virtual void Pause(int32_t milliseconds);

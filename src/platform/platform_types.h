@@ -122,7 +122,7 @@ enum GadgetEventType : int32_t {
   kGadgetTextChanged = 1,       // the user changed a text field's text
   kGadgetSelectionChanged = 2,  // the user selected another row of a list
   kGadgetVideoEnded = 3,        // the film in a video gadget reached its end
-  kGadgetPlayerKey = 256,       // + the key code: a key pressed while a video gadget has the focus
+  kGadgetPlayerKey = 256,  // + the key code: a key pressed while a film plays in a video gadget
 };
 
 // What the program asks of the film in a video gadget.

@@ -51,6 +51,8 @@ LocalDate SystemPart::Today() { return os::Today(); }
 
 LocalTime SystemPart::Now() { return os::Now(); }
 
+LocalTime SystemPart::LocalTimeAt(int64_t unixSeconds) { return os::LocalTimeAt(unixSeconds); }
+
 bool SystemPart::RemoveFile(std::string_view path) {
   if (path.empty() || !AllowWriteStep(os::WriteStep::Open)) return false;
   return os::RemoveFile(LocalPath(path));

@@ -54,6 +54,8 @@ TEST(BackupRoundTrip, KeepsEveryFieldAndEachCoverOnceAndCountsMissingCovers) {
   full.cover = PutCover(covers, first);
   full.added = "2026-01-02T03:04:05Z";
   full.changed = "2026-12-07T10:00:00Z";
+  full.viewings = {{0, 0, "2026-12-01T20:00:00Z", "2026-12-01T21:43:02Z", 6181.375, 6180.04, true},
+                   {0, 0, "2026-12-05T19:00:00Z", "", 0.1, 0, false}};
   Film bare;
   bare.title = "Nur ein Titel";
   Film sharing = bare;
@@ -152,6 +154,7 @@ TEST(BackupRead, RefusesDamagedAndHostileBackupsNamingFileAndLine) {
       {backup("eins", ""), {"Zeile 2", "\"version\" ist keine gültige Zahl"}},
       {backup("1", "<titel>a</titel>\n<jahr>neunzehn</jahr>"), {"Zeile 5", "\"jahr\" ist keine"}},
       {backup("1", "<bewertung>99999999999</bewertung>"), {"Zeile 4", "\"bewertung\""}},
+      {backup("1", "<ansicht>\n<dauer>-1</dauer></ansicht>"), {"Zeile 5", "\"dauer\" ist keine"}},
       {backup("1", "<titel>a</titel>\n<darsteller>" + std::string(20'001, 'x') + "</darsteller>"),
        {"Zeile 5: Das Feld \"Darsteller\" ist zu lang (höchstens 20.000 Zeichen)"}},
       {backup("1", "<titel>offen</film>"), {"kein lesbares XML", "Zeile 4"}},

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "../test_support.h"
+#include "collection/backup.h"
 #include "collection/film_names.h"
 #include "collection/film_store.h"
 #include "film_generator.h"
@@ -256,6 +257,25 @@ TEST(FilmStore, AddsTheViewingLogToAVersionOneFileAfterItsBackupAndDerivesSeenAn
   ASSERT_TRUE(store->MarkSeen(id, false).Ok());
   EXPECT_EQ(row(PlayFilter::Unseen)->viewings, 2);
   EXPECT_EQ(store->ViewingsOf(id).size(), 2u);
+  // A backup carries the log; restored, it belongs to the film's new id.
+  std::vector<Film> all = store->AllFilms();
+  store->AttachViewings(all);
+  const ImportResult read = ReadBackup(BackupArchive(all, collection.folder).bytes, "s.zip");
+  ASSERT_TRUE(read.Ok()) << read.error;
+  Collection restored;
+  auto copy = restored.Open();
+  std::vector<Film> films;
+  for (const ImportedFilm& imported : read.films) films.push_back(imported.film);
+  ASSERT_TRUE(copy->ImportFilms(films).Ok());
+  const int64_t copied = copy->ListPlayable("wolken", PlayFilter::All).at(0).id;
+  std::vector<Viewing> expected = store->ViewingsOf(id);
+  std::vector<Viewing> got = copy->ViewingsOf(copied);
+  ASSERT_EQ(got.size(), expected.size());
+  for (size_t i = 0; i < got.size(); ++i) {
+    expected[i].id = got[i].id;
+    expected[i].film = copied;
+    EXPECT_EQ(got[i], expected[i]) << i;
+  }
   // Deleting the film takes its log along.
   ASSERT_TRUE(store->DeleteFilm(id).Ok());
   EXPECT_TRUE(store->ViewingsOf(id).empty());

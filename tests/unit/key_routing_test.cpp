@@ -29,7 +29,8 @@ platform::ShortcutTable ProgramShortcuts() {
 }
 
 const char* NameOf(platform::KeyTarget target) {
-  static constexpr const char* kNames[] = {"nothing", "shortcut", "focused control", "leave field"};
+  static constexpr const char* kNames[] = {"nothing", "shortcut", "focused control", "leave field",
+                                           "player"};
   return kNames[static_cast<int>(target)];
 }
 
@@ -92,6 +93,10 @@ TEST(KeyRouting, EachKeyGoesWhereTheFocusedControlLetsIt) {
       {platform::kKeySpace, plain, Button, field},
       {platform::kKeyUp, plain, Button, shortcut(kPrevious)},
       {platform::kKeyEscape, plain, Button, shortcut(kQuit)},
+      // A film playing takes its keys and nothing else.
+      {platform::kKeyEscape, plain, Video, platform::KeyRoute{platform::KeyTarget::Player}},
+      {platform::kKeyLeft, plain, Video, platform::KeyRoute{platform::KeyTarget::Player}},
+      {'N', control, Video, nothing},
   };
   const platform::ShortcutTable shortcuts = ProgramShortcuts();
   for (const Case& c : cases) {
@@ -101,6 +106,37 @@ TEST(KeyRouting, EachKeyGoesWhereTheFocusedControlLetsIt) {
         << (c.focused ? static_cast<int>(*c.focused) : -1);
     EXPECT_EQ(route.menuEvent, c.expected.menuEvent) << "key " << c.key;
   }
+}
+
+// While a film plays its keys go to it whatever has the focus, and Escape
+// neither quits nor Backspace goes back; once it is gone they do again.
+TEST(KeyRouting, AFilmPlayingTakesItsKeysWhereverTheFocusIs) {
+  struct NoNative {};
+  platform::DesktopCore<NoNative> core;
+  core.shortcuts = ProgramShortcuts();
+  const platform::GadgetId button{5}, field{6}, video{7};
+  using enum platform::ControlKind;
+  core.gadgets.Create(button, platform::Control<NoNative>(Button));
+  core.gadgets.Create(field, platform::Control<NoNative>(SingleLineField));
+  core.gadgets.Create(video, platform::Control<NoNative>(Video));
+  for (const platform::GadgetId focused : {button, field, video, platform::kNoGadget}) {
+    for (const int32_t key : {platform::kKeyEscape, platform::kKeyBackspace}) {
+      EXPECT_EQ(core.ReportKey(key, platform::KeyModifier::None, focused).target,
+                platform::KeyTarget::Player);
+      EXPECT_EQ(core.events.Pop(),
+                platform::Event::OfGadget(video, platform::kGadgetPlayerKey + key))
+          << "focused " << Number(focused);
+    }
+    EXPECT_EQ(core.ReportKey('N', platform::KeyModifier::Control, focused).target,
+              platform::KeyTarget::Nothing);
+    EXPECT_TRUE(core.events.Empty());
+  }
+  // A letter reaches no field hidden under the film.
+  EXPECT_TRUE(core.InterceptKey('A', platform::KeyModifier::None, field, [] {}));
+  core.gadgets.Erase(video);
+  EXPECT_FALSE(core.InterceptKey('A', platform::KeyModifier::None, field, [] {}));
+  EXPECT_EQ(core.ReportKey(platform::kKeyEscape, platform::KeyModifier::None, button).menuEvent,
+            kQuit);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "platform/headless/headless_platform.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <sstream>
 #include <utility>
@@ -604,6 +605,19 @@ bool HeadlessPlatform::CreateFolder(std::string_view path) {
 std::string HeadlessPlatform::ExecutablePath() { return executablePath; }
 
 LocalDate HeadlessPlatform::Today() { return date; }
+
+LocalTime HeadlessPlatform::LocalTimeAt(int64_t unixSeconds) {
+  using namespace std::chrono;
+  const sys_seconds local{seconds(unixSeconds + int64_t{utcOffsetMinutes} * 60)};
+  const auto day = floor<days>(local);
+  const year_month_day civil{day};
+  const hh_mm_ss time{local - day};
+  return LocalTime{LocalDate{static_cast<int32_t>(static_cast<unsigned>(civil.day())),
+                             static_cast<int32_t>(static_cast<unsigned>(civil.month())),
+                             static_cast<int32_t>(civil.year())},
+                   static_cast<int32_t>(time.hours().count()),
+                   static_cast<int32_t>(time.minutes().count())};
+}
 
 void HeadlessPlatform::Pause(int32_t milliseconds) {
   Record("Pause " + std::to_string(milliseconds));

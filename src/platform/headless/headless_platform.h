@@ -119,6 +119,8 @@ class HeadlessPlatform : public Platform {
   // Now() is date at hour:minute.
   int32_t hour = 18;
   int32_t minute = 30;
+  // The local zone's distance from UTC, for LocalTimeAt (Central Europe in winter).
+  int32_t utcOffsetMinutes = 60;
   std::string executablePath = "zelluo";
   bool audioAvailable = true;
   bool trayAvailable = true;
@@ -244,6 +246,7 @@ class HeadlessPlatform : public Platform {
   std::string ExecutablePath() override;
   LocalDate Today() override;
   LocalTime Now() override { return LocalTime{date, hour, minute}; }
+  LocalTime LocalTimeAt(int64_t unixSeconds) override;
   void Pause(int32_t milliseconds) override;
   bool StartOwnExecutable() override;
   bool OpenWithDefaultProgram(std::string_view path) override;

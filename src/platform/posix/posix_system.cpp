@@ -353,6 +353,14 @@ LocalTime Now() {
                    local.tm_min};
 }
 
+LocalTime LocalTimeAt(int64_t unixSeconds) {
+  const auto moment = static_cast<std::time_t>(unixSeconds);
+  std::tm local{};
+  if (::localtime_r(&moment, &local) == nullptr) return LocalTime{};
+  return LocalTime{LocalDate{local.tm_mday, local.tm_mon + 1, local.tm_year + 1900}, local.tm_hour,
+                   local.tm_min};
+}
+
 void Pause(int32_t milliseconds) {
   if (milliseconds <= 0) return;
   timespec rest{milliseconds / 1000, (milliseconds % 1000) * 1000000L};

@@ -133,6 +133,8 @@ void Win32Platform::PlaceGadget(GadgetId number, Gadget gadget) {
 }
 
 void Win32Platform::DestroyGadget(Gadget& gadget) {
+  // The film stops before the window it draws into goes.
+  if (gadget.Kind() == ControlKind::Video) StopVideo();
   if (gadget.Kind() == ControlKind::Image) ApplyImage(gadget, kNoImage);
   if (gadget.control) ::DestroyWindow(gadget.control);
   gadget.control = nullptr;

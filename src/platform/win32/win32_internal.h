@@ -19,6 +19,8 @@ constexpr UINT kListSelectionMessage = WM_APP + 2;
 // Posted to the main window to move it back where it belongs, once the
 // placement that moved it away has been handled.
 constexpr UINT kKeepPlaceMessage = WM_APP + 3;
+// Posted to the main window from libmpv's thread: its events are waiting.
+constexpr UINT kVideoMessage = WM_APP + 4;
 
 constexpr wchar_t kMainWindowClass[] = L"ZelluoMainWindow";
 // The hidden window that the sound device's cooperation level is tied to.

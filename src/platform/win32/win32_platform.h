@@ -40,6 +40,10 @@
 //  [x] Tray icon: Shell_NotifyIconW with an icon made from the picture.
 //  [x] Sound: DirectSound loaded by name at run time, one static secondary
 //      buffer per sound; no device means no sound, nothing else.
+//  [x] Films inside the window: libmpv-2.dll loaded by name at run time
+//      (beside zelluo.exe, else the search path) drawing into a child window
+//      (option wid); its wakeup posts a message, the loop drains its events.
+//      Without it the system's player (ShellExecuteW "open").
 //  [x] Files, processes, date and pause: the shared SystemPart.
 // Not implemented:
 //  [ ] Colours of push buttons and image gadgets (text gadgets, fields and lists
@@ -175,6 +179,13 @@ class Win32Platform final : public Platform {
   void PlaySound(int32_t sound, bool loop) override;
   void CloseAudio() override;
 
+  // --- films inside the window (win32_video.cpp)
+  bool CanPlayVideo() override;
+  bool PlayVideo(GadgetId gadget, const Rect& rect, std::string_view path,
+                 double startSeconds) override;
+  void ControlVideo(GadgetId gadget, VideoCommand command, double seconds) override;
+  VideoStatus VideoState(GadgetId gadget) override;
+
   // The window procedure's share: turns one message of the main window into
   // queued events. Returns true with *result set when the message is handled.
   bool HandleWindowMessage(unsigned message, uintptr_t wParam, intptr_t lParam, intptr_t* result);
@@ -238,6 +249,10 @@ class Win32Platform final : public Platform {
   // Audio (win32_audio.cpp).
   void ReleaseSounds();
 
+  // Films (win32_video.cpp): libmpv's events drained in the main loop.
+  void DrainVideoEvents();
+  void StopVideo();
+
   HINSTANCE__* instance_ = nullptr;
   bool comInitialised_ = false;
 
@@ -275,6 +290,15 @@ class Win32Platform final : public Platform {
   IDirectSound* device_ = nullptr;
   IDirectSoundBuffer* primaryBuffer_ = nullptr;
   std::map<int32_t, Sound> sounds_;
+
+  // libmpv: null until it was looked for, and without it.
+  struct Mpv;
+  struct MpvDeleter {
+    void operator()(Mpv* mpv) const;
+  };
+  std::unique_ptr<Mpv, MpvDeleter> mpv_;
+  bool mpvTried_ = false;
+  bool videoClassRegistered_ = false;
 };
 
 }  // namespace zelluo::platform

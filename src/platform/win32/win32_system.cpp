@@ -382,6 +382,20 @@ LocalTime Now() {
   return LocalTime{LocalDate{now.wDay, now.wMonth, now.wYear}, now.wHour, now.wMinute};
 }
 
+LocalTime LocalTimeAt(int64_t unixSeconds) {
+  // FILETIME counts 100 ns from 1601-01-01; the zone's rule for that moment
+  // (summer time included) turns it local.
+  const auto ticks = static_cast<uint64_t>(unixSeconds + 11644473600LL) * 10000000ULL;
+  const FILETIME moment{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+  SYSTEMTIME utc{};
+  SYSTEMTIME local{};
+  if (unixSeconds < 0 || !::FileTimeToSystemTime(&moment, &utc) ||
+      !::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
+    return LocalTime{};
+  }
+  return LocalTime{LocalDate{local.wDay, local.wMonth, local.wYear}, local.wHour, local.wMinute};
+}
+
 void Pause(int32_t milliseconds) {
   if (milliseconds > 0) ::Sleep(static_cast<DWORD>(milliseconds));
 }

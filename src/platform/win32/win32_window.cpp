@@ -192,6 +192,9 @@ bool Win32Platform::HandleWindowMessage(unsigned message, uintptr_t wParam, intp
       }
       return false;  // the default handling follows
     }
+    case win32::kVideoMessage:
+      DrainVideoEvents();
+      return true;
     case win32::kKeepPlaceMessage:
       if (placeAt_) {
         ::SetWindowPos(window_, nullptr, placeAt_->x, placeAt_->y, 0, 0,

@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# The Play page with a film played inside the window through libmpv (the GTK
+# program): a 20 s test video made here with ffmpeg's test source is the one
+# film with a video file; "Abspielen" shows moving pictures in the content area
+# (two screenshots a second apart differ there), Backspace stops the film and
+# the program runs on, on the Play page; the viewing and where it stopped are in
+# Filme.db; a second "Abspielen" resumes there (it ends further on), and
+# Escape, after a click beside the film, stops it without quitting.
+# mpv draws with vo=x11 and plays no sound (ZELLUO_MPV_VO, ZELLUO_MPV_AO).
+#
+#   tests/e2e/play_page.sh <zelluo>
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+command -v ffmpeg >/dev/null || { echo "$0: ffmpeg is missing (scripts/setup)" >&2 && exit 2; }
+
+work=$scratch/run
+database="$work/Zelluo Files/Filme.db"
+video="$work/Testfilm.mkv"
+settings_file "$work"
+film_table "$database"
+ffmpeg -loglevel error -f lavfi -i testsrc=duration=20:size=320x240:rate=25 \
+  -f lavfi -i sine=frequency=440:duration=20 -pix_fmt yuv420p -shortest "$video" ||
+  { fail "ffmpeg makes the test video" && finish; exit; }
+sqlite3 "$database" "INSERT INTO film (title, year, runtime, video) VALUES
+  ('Testbild', 2026, 1, '$video'), ('Ohne Datei', 2025, 90, NULL)"
+# The content area where the film plays, as a crop of the last screenshot.
+content() { convert "$scratch/shot.ppm" -crop "1200x760+$((ox + 40))+$((oy + 110))" +repage "$1"; }
+changed_pixels() { compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1; }
+stored() { sqlite3 "$database" "$1" 2>/dev/null; }
+
+part=play
+start_display 1280x1024 || exit 1
+launch "$work" ZELLUO_MPV_VO=x11 ZELLUO_MPV_AO=null
+window=$(wait_for 30 main_window) || { fail "the main window appears" && finish; exit; }
+sleep 1
+at_main_window
+click $((ox + 224)) $((oy + 464))
+sleep 1.5
+shot page
+click $((ox + 485)) $((oy + 557))
+sleep 2.5
+shot playing
+content "$scratch/a.png"
+sleep 1
+shot
+content "$scratch/b.png"
+moved=$(changed_pixels "$scratch/a.png" "$scratch/b.png")
+note "pixels changed in the content area within a second: $moved"
+check "the film plays inside the window: the content area changes over time" \
+  test "${moved:-0}" -gt 2000
+key "$window" BackSpace
+sleep 1.5
+shot stopped
+content "$scratch/c.png"
+sleep 1
+shot
+content "$scratch/d.png"
+check_eq "Backspace stops the film: the page stands still" 0 \
+  "$(changed_pixels "$scratch/c.png" "$scratch/d.png")"
+check "and the program runs on" test -n "$(program_pids)"
+first=$(stored "SELECT position FROM viewing WHERE ended IS NOT NULL ORDER BY id LIMIT 1")
+note "stopped at ${first:-nothing} s"
+check "the viewing and where it stopped are in Filme.db" \
+  awk -v p="${first:-0}" 'BEGIN { exit !(p >= 2 && p < 18) }'
+
+part=resume
+click $((ox + 485)) $((oy + 557))
+sleep 2
+# A click on the window's background beside the film first: Escape still
+# belongs to the film.
+click $((ox + 640)) $((oy + 1000))
+sleep 0.5
+key "$window" Escape
+sleep 1
+second=$(stored "SELECT position FROM viewing WHERE ended IS NOT NULL ORDER BY id DESC LIMIT 1")
+note "stopped again at ${second:-nothing} s"
+check "a second Abspielen resumes where the first stopped" \
+  awk -v a="${first:-0}" -v b="${second:-0}" 'BEGIN { exit !(b > a + 0.5) }'
+check "Escape after a click beside the film stops it, and the program runs on" \
+  test -n "$(program_pids)"
+key "$window" Escape
+wait_for_exit "$pid" 20
+check_eq "Escape on the page without a film ends the program with code 0" 0 "$exit_code"
+stop_display
+finish
