@@ -70,8 +70,48 @@ void AppendNumber(std::string& out, int64_t number) {
   out.append(digits, end);
 }
 
+void AppendElement(std::string& out, std::string_view name, std::string_view value) {
+  if (value.empty()) return;
+  out += "      <";
+  out += name;
+  out += '>';
+  AppendText(out, value);
+  out += "</";
+  out += name;
+  out += ">\n";
+}
+
+void AppendLoans(std::string& out, const std::vector<Loan>& loans) {
+  if (loans.empty()) return;
+  out += "  <";
+  out += kBackupLoansElement;
+  out += ">\n";
+  for (const Loan& loan : loans) {
+    out += "    <";
+    out += kBackupLoanElement;
+    out += ">\n";
+    AppendElement(out, "titel", loan.title);
+    AppendElement(out, "jahr", loan.year ? std::to_string(*loan.year) : std::string());
+    AppendElement(out, "entleiher", loan.borrower.name);
+    AppendElement(out, "email", loan.borrower.email);
+    AppendElement(out, "telefon", loan.borrower.phone);
+    AppendElement(out, "entleiher-notiz", loan.borrower.note);
+    AppendElement(out, "verliehen", loan.lent);
+    AppendElement(out, "zurueck-bis", loan.due);
+    AppendElement(out, "zurueckgegeben", loan.returned);
+    AppendElement(out, "notiz", loan.note);
+    out += "    </";
+    out += kBackupLoanElement;
+    out += ">\n";
+  }
+  out += "  </";
+  out += kBackupLoansElement;
+  out += ">\n";
+}
+
 // The XML file; keepCover[i] tells whether film i's cover is in the archive.
-std::string BackupXml(const std::vector<Film>& films, const std::vector<char>& keepCover) {
+std::string BackupXml(const std::vector<Film>& films, const std::vector<char>& keepCover,
+                      const std::vector<Loan>& loans) {
   ZELLUO_ASSERT(keepCover.size() == films.size());
   size_t estimate = 200;
   for (const Film& film : films) {
@@ -121,6 +161,7 @@ std::string BackupXml(const std::vector<Film>& films, const std::vector<char>& k
     out += kBackupFilmElement;
     out += ">\n";
   }
+  AppendLoans(out, loans);
   out += "</";
   out += kBackupRootName;
   out += ">\n";
@@ -136,7 +177,7 @@ bool IsCoverFileName(std::string_view name) {
 }
 
 BackupResult BackupArchive(const std::vector<Film>& films, const std::string& coverFolder,
-                           const Progress& progress) {
+                           const Progress& progress, const std::vector<Loan>& loans) {
   BackupResult result;
   const auto total = static_cast<int64_t>(films.size());
   ZipWriter zip;
@@ -179,7 +220,7 @@ BackupResult BackupArchive(const std::vector<Film>& films, const std::string& co
     }
     if (progress && i % 256 == 255) progress(static_cast<int64_t>(i) + 1, total);
   }
-  const std::string xml = BackupXml(films, keepCover);
+  const std::string xml = BackupXml(films, keepCover, loans);
   if (!zip.Add(kBackupXmlName, xml, true)) {
     result.error = text::kBackupNotMade;
     return result;

@@ -22,6 +22,9 @@ inline constexpr std::string_view kBackupXmlName = "zelluo-sicherung.xml";
 inline constexpr std::string_view kBackupRootName = "zelluo-sicherung";
 inline constexpr std::string_view kBackupFilmElement = "film";
 inline constexpr std::string_view kBackupCoverPrefix = "Cover/";
+// After the films: the loans, each naming its film by title and year.
+inline constexpr std::string_view kBackupLoansElement = "ausleihen";
+inline constexpr std::string_view kBackupLoanElement = "ausleihe";
 inline constexpr int kBackupVersion = 1;
 
 struct BackupResult {
@@ -32,9 +35,10 @@ struct BackupResult {
   int64_t missingCovers = 0;
 };
 
-// The archive of films with the covers they name, read from coverFolder.
+// The archive of films with the covers they name, read from coverFolder, and
+// the loans.
 BackupResult BackupArchive(const std::vector<Film>& films, const std::string& coverFolder,
-                           const Progress& progress = {});
+                           const Progress& progress = {}, const std::vector<Loan>& loans = {});
 
 // Reads a backup archive, or its XML file alone (then without covers).
 // filePath only names the file in messages. The films' covers stay in the

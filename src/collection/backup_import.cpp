@@ -45,6 +45,11 @@ class BackupReader {
     std::set<std::string> unmapped;
     result.films.reserve(root.children.size());
     for (XmlElement& element : root.children) {
+      if (element.name == kBackupLoansElement) {
+        std::string problem = ReadLoans(element, result.loans);
+        if (!problem.empty()) return problem;
+        continue;
+      }
       if (element.name != kBackupFilmElement) {
         unmapped.insert(element.name);
         continue;
@@ -104,6 +109,39 @@ class BackupReader {
         if (!problem.empty()) return problem;
       } else if (!child.text.empty()) {
         film.*field->optionalText = std::move(child.text);
+      }
+    }
+    return {};
+  }
+
+  // The loans; a loan without its film's title, borrower or day lent is left out.
+  std::string ReadLoans(XmlElement& element, std::vector<Loan>& loans) const {
+    for (XmlElement& child : element.children) {
+      if (child.name != kBackupLoanElement) continue;
+      Loan loan;
+      for (XmlElement& field : child.children) {
+        std::string* target = field.name == "titel"             ? &loan.title
+                              : field.name == "entleiher"       ? &loan.borrower.name
+                              : field.name == "email"           ? &loan.borrower.email
+                              : field.name == "telefon"         ? &loan.borrower.phone
+                              : field.name == "entleiher-notiz" ? &loan.borrower.note
+                              : field.name == "verliehen"       ? &loan.lent
+                              : field.name == "zurueck-bis"     ? &loan.due
+                              : field.name == "zurueckgegeben"  ? &loan.returned
+                              : field.name == "notiz"           ? &loan.note
+                                                                : nullptr;
+        if (field.text.size() > 4000) {
+          return Damaged(field.line, text::FormatText(text::kBackupValueTooLong, field.name));
+        }
+        if (target != nullptr) {
+          *target = std::move(field.text);
+        } else if (field.name == "jahr" && !text::Trimmed(field.text).empty()) {
+          loan.year = ParseNumber(field.text);
+          if (!loan.year) return BadNumber(field.line, field.name);
+        }
+      }
+      if (!loan.title.empty() && !loan.borrower.name.empty() && !loan.lent.empty()) {
+        loans.push_back(std::move(loan));
       }
     }
     return {};
@@ -169,6 +207,7 @@ ImportResult ReadBackup(std::string bytes, std::string_view filePath) {
   if (!result.error.empty()) {
     result.films.clear();
     result.unmappedFields.clear();
+    result.loans.clear();
   }
   return result;
 }

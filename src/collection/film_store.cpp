@@ -333,11 +333,13 @@ std::string FilmStore::OpenConnection() {
       return text::FormatText(text::kCannotOpen, path_, migrated.message);
     }
   }
-  // Version 1 to 2: the viewing log (viewing_log.cpp).
-  if (std::string message = AddViewingLog(); !message.empty()) {
-    sqlite3_close(db_);
-    db_ = nullptr;
-    return message;
+  // Version 1 to 2: the viewing log (viewing_log.cpp); 2 to 3: loans (loans.cpp).
+  for (std::string (FilmStore::*step)() : {&FilmStore::AddViewingLog, &FilmStore::AddLoans}) {
+    if (std::string message = (this->*step)(); !message.empty()) {
+      sqlite3_close(db_);
+      db_ = nullptr;
+      return message;
+    }
   }
   RefreshDerivedData();
   return {};
@@ -435,10 +437,13 @@ int64_t FilmStore::CountFilms(std::string_view query) {
   readProblem_.clear();
   if (!db_) return 0;
   const std::string expression = MatchExpressionOf(query);
+  const std::string narrowed = NarrowingFilter();
   std::string sql = "SELECT count(*) FROM film";
   if (!expression.empty()) sql += std::string(ByOrder) + " WHERE" + std::string(FoundFilter);
+  if (!narrowed.empty()) sql += (expression.empty() ? " WHERE 1" : "") + narrowed;
   SqlStatement count(db_, sql);
   if (!expression.empty()) count.Bind(9, expression);
+  BindNarrowing(count);
   if (count.Step() != SQLITE_ROW) {
     readProblem_ = text::FormatText(text::kCannotRead, path_, Fault(db_));
     return 0;
@@ -451,14 +456,17 @@ std::vector<FilmRow> FilmStore::ListFilms(std::string_view query, int64_t offset
   std::vector<FilmRow> rows;
   if (!db_ || limit <= 0) return rows;
   const std::string expression = MatchExpressionOf(query);
+  const std::string narrowed = NarrowingFilter();
   std::string sql = "SELECT id FROM film" + std::string(ByOrder);
   if (!expression.empty()) sql += " WHERE" + std::string(FoundFilter);
+  if (!narrowed.empty()) sql += (expression.empty() ? " WHERE 1" : "") + narrowed;
   sql = "SELECT film.id, title, year, runtime, country FROM (" + sql +
         " ORDER BY sort_key, id LIMIT ?1 OFFSET ?2) AS page JOIN film ON film.id = page.id"
         " ORDER BY sort_key, film.id";
   SqlStatement list(db_, sql);
   list.Bind(1, limit).Bind(2, std::max<int64_t>(offset, 0));
   if (!expression.empty()) list.Bind(9, expression);
+  BindNarrowing(list);
   int stepped;
   while ((stepped = list.Step()) == SQLITE_ROW) {
     rows.push_back({list.Integer(0), list.Text(1), list.OptionalNumber(2), list.OptionalNumber(3),
@@ -472,13 +480,17 @@ std::optional<int64_t> FilmStore::PositionOf(std::string_view query, int64_t id)
   readProblem_.clear();
   if (!db_) return std::nullopt;
   const std::string expression = MatchExpressionOf(query);
-  const std::string filter = expression.empty() ? "" : " AND" + std::string(FoundFilter);
+  const std::string narrowed = NarrowingFilter();
+  const std::string filter =
+      (expression.empty() ? "" : " AND" + std::string(FoundFilter)) + narrowed;
   SqlStatement position(
       db_, "SELECT (SELECT count(*) FROM film WHERE (sort_key, id) < (t.sort_key, t.id)" + filter +
                ") FROM film AS t WHERE t.id = ?1" +
-               (expression.empty() ? "" : " AND t." + std::string(FoundFilter.substr(1))));
+               (expression.empty() ? "" : " AND t." + std::string(FoundFilter.substr(1))) +
+               narrowed);
   position.Bind(1, id);
   if (!expression.empty()) position.Bind(9, expression);
+  BindNarrowing(position);
   int stepped = position.Step();
   if (stepped == SQLITE_ROW) return position.Integer(0);
   if (stepped != SQLITE_DONE) readProblem_ = text::FormatText(text::kCannotRead, path_, Fault(db_));

@@ -31,7 +31,7 @@ namespace zelluo::collection {
 inline constexpr std::string_view FilmFileName = "Filme.db";
 inline constexpr std::string_view BackupFolderName = "Sicherungen";
 // The value of PRAGMA user_version this program writes and reads.
-inline constexpr int SchemaVersion = 2;
+inline constexpr int SchemaVersion = 3;
 
 struct StoreOptions {
   // The moment written into added and changed (ISO 8601, UTC); the clock when empty.
@@ -101,7 +101,15 @@ struct PlayRow {
   friend bool operator==(const PlayRow&, const PlayRow&) = default;
 };
 
+// --- loans (loans.cpp) -------------------------------------------------------
+
+// Borrower and Loan are in film.h.
+
+// Which films the List page shows besides its search.
+enum class Narrowing { None, Lent, Overdue };
+
 class FilmStore;
+class SqlStatement;
 
 // The outcome of opening: a store, or no store and a German message.
 struct OpenResult {
@@ -169,10 +177,41 @@ class FilmStore {
   // as complete any more (the log keeps them) and no resume point is left.
   ChangeResult MarkSeen(int64_t film, bool seen);
 
+  // --- loans (loans.cpp) ------------------------------------------------------
+  // Lends the film to the borrower of that name (made when new) from day lent
+  // until day due; refused while the film is away.
+  ChangeResult LendFilm(int64_t film, std::string_view borrower, std::string_view lent,
+                        std::string_view due, std::string_view note = {});
+  // The film came back on day returned; its loan stays in the history.
+  ChangeResult ReturnFilm(int64_t film, std::string_view returned);
+  // The loan of the film while it is away.
+  std::optional<Loan> OpenLoanOf(int64_t film);
+  // Every loan of the film, oldest first.
+  std::vector<Loan> LoansOf(int64_t film);
+  // The films away: overdue on day today first, then by due date.
+  std::vector<Loan> LentFilms(std::string_view today);
+  // Every loan, for the backup.
+  std::vector<Loan> AllLoans();
+  // Borrower names in alphabetical order, for choosing one.
+  std::vector<std::string> BorrowerNames();
+  // Loans from a backup, each matched to a stored film by title and year;
+  // loans already there (same film, borrower and day lent) and loans of films
+  // not stored are left out. id is the number added.
+  ChangeResult ImportLoans(const std::vector<Loan>& loans);
+  // The List page's count, rows and positions keep only the films lent (or
+  // overdue on day today).
+  void NarrowTo(Narrowing narrowing, std::string today = {});
+
  private:
   // Brings a file of version 1 to version 2 (the viewing log), the daily
   // backup first; nothing for a file that has it.
   std::string AddViewingLog();
+  // Brings a file of version 2 to version 3 (borrowers and loans), the daily
+  // backup first; nothing for a file that has them.
+  std::string AddLoans();
+  // " AND id IN (...)" for the narrowing; empty without one.
+  std::string NarrowingFilter() const;
+  void BindNarrowing(SqlStatement& statement) const;
 
   FilmStore(std::string folder, StoreOptions options);
   std::string OpenConnection();
@@ -190,6 +229,8 @@ class FilmStore {
   std::string readProblem_;
   std::vector<Film> deleted_;
   std::optional<int64_t> dataVersion_;  // as ChangedByOthers saw it last
+  Narrowing narrowing_ = Narrowing::None;
+  std::string narrowingDay_;
 };
 
 }  // namespace zelluo::collection

@@ -78,6 +78,7 @@ UserMessage FinishImport(ListPageController& listPage, platform::Platform& platf
   collection::SyncImportedCovers(listPage.CoverFolder());
   collection::ChangeResult stored = listPage.StoreImportedFilms(films);
   if (!stored.Ok()) return UserMessage::Error(stored.message);
+  listPage.StoreImportedLoans(job->TakeLoans());
   std::string message = text::FormatText(text::kImportDone, FilmCount(stored.filmsAdded));
   if (job->CoverProblems() > 0) {
     message += text::FormatText(text::kImportCoverProblems, WithThousandsDots(job->CoverProblems()),
@@ -197,8 +198,9 @@ void StartExport(ListPageController& listPage, platform::Platform& platform) {
     ShowUserMessage(platform, *all.problem);
     return;
   }
-  collection::ExportOutcome outcome = collection::ExportFilms(
-      all.films, *format, path, listPage.CoverFolder(), GermanDate(platform.Today()));
+  collection::ExportOutcome outcome =
+      collection::ExportFilms(all.films, *format, path, listPage.CoverFolder(),
+                              GermanDate(platform.Today()), listPage.ReadAllLoans());
   if (!outcome.error.empty()) {
     ShowUserMessage(platform, UserMessage::Error(outcome.error));
     return;

@@ -196,6 +196,8 @@ std::vector<GadgetEntry> ListPage() {
       TextGadget(gadget::kExchangeStatus, {40, 956, 1170, 20}, "", font::kBody),
       // Above the form, empty unless the film has a video file.
       TextGadget(gadget::kVideoLine, {410, 84, 760, 20}, "", font::kBody),
+      // Above it, empty unless the film is lent.
+      TextGadget(gadget::kLoanLine, {410, 62, 800, 20}, "", font::kBody),
   };
 }
 
