@@ -85,8 +85,14 @@ std::string FilmStore::AddLoans() {
       borrower.empty() != loan.empty()) {
     return text::FormatText(text::kUnknownLayout, path_);
   }
-  // A file of an older version is copied away before it changes (once a day).
-  BackUpIfDue();
+  // A file of an older version is copied away before it changes; one made
+  // just now (already at this version, without the tables) has nothing to copy.
+  int64_t version = 0;
+  {
+    SqlStatement read(db_, "PRAGMA user_version");
+    if (read.Step() == SQLITE_ROW) version = read.Integer(0);
+  }
+  if (version < SchemaVersion) BackUpIfDue();
   ChangeResult added = Change(
       [&]() -> std::string {
         if (ObjectType(db_, "loan") == "table") return {};

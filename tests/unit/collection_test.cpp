@@ -230,11 +230,15 @@ TEST(FilmStore, AddsTheViewingLogToAVersionOneFileAfterItsBackupAndDerivesSeenAn
     Save(*store, "Ohne Video");
   }
   // The layout of version 1, as an older Zelluo left it.
-  RunSql(collection.file, "DROP TABLE viewing; PRAGMA user_version = 1");
+  RunSql(collection.file,
+         "DROP TABLE viewing; DROP TABLE loan; DROP TABLE borrower; PRAGMA user_version = 1");
   collection.today.day = 8;
   auto store = collection.Open();
   ASSERT_TRUE(store);
   EXPECT_TRUE(std::filesystem::exists(collection.folder + "/Sicherungen/Filme-2026-12-08.db"));
+  // The loans' tables came too (version 3).
+  EXPECT_TRUE(store->LendFilm(id, "Anna", "2026-12-08", "").Ok());
+  EXPECT_TRUE(store->ReturnFilm(id, "2026-12-08").Ok());
 
   const auto row = [&](PlayFilter filter) {
     std::vector<PlayRow> rows = store->ListPlayable("wolken", filter);
@@ -281,7 +285,8 @@ TEST(FilmStore, LeavesForeignDamagedAndNewerFilesByteIdentical) {
       {"damaged", make_damaged, "beschädigt"},
       {"newer",
        [](Collection& c) {
-         RunSql(c.file, "CREATE TABLE film(id, title); PRAGMA user_version = 3");
+         RunSql(c.file, "CREATE TABLE film(id, title); PRAGMA user_version = " +
+                            std::to_string(collection::SchemaVersion + 1));
        },
        "neueren Version"},
       {"no film table", [](Collection& c) { RunSql(c.file, "CREATE TABLE x(y)"); },
