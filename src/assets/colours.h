@@ -12,5 +12,7 @@ inline constexpr platform::Rgb kWindowColour = kPanelColour;
 inline constexpr platform::Rgb kTextColour = platform::MakeRgb(255, 255, 255);
 // Background of every text gadget, given after the text colour.
 inline constexpr platform::Rgb kTextBackColour = kPanelColour;
+// Text that warns: a film overdue.
+inline constexpr platform::Rgb kWarningColour = platform::MakeRgb(255, 140, 64);
 
 }  // namespace zelluo::assets

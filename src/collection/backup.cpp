@@ -70,8 +70,8 @@ void AppendNumber(std::string& out, int64_t number) {
   out.append(digits, end);
 }
 
-// One element of a viewing, "      <name>value</name>", left out when empty.
-void AppendViewingValue(std::string& out, std::string_view name, std::string_view value) {
+// One element of a viewing or a loan, "      <name>value</name>", left out when empty.
+void AppendElement(std::string& out, std::string_view name, std::string_view value) {
   if (value.empty()) return;
   out += "      <";
   out += name;
@@ -93,19 +93,49 @@ void AppendViewings(std::string& out, const std::vector<Viewing>& viewings) {
     char duration[32];
     const auto positionEnd = std::to_chars(position, position + sizeof position, viewing.position);
     const auto durationEnd = std::to_chars(duration, duration + sizeof duration, viewing.duration);
-    AppendViewingValue(out, "beginn", viewing.started);
-    AppendViewingValue(out, "ende", viewing.ended);
-    AppendViewingValue(out, "position", std::string_view(position, positionEnd.ptr));
-    AppendViewingValue(out, "dauer", std::string_view(duration, durationEnd.ptr));
-    AppendViewingValue(out, "gesehen", viewing.complete ? "ja" : "nein");
+    AppendElement(out, "beginn", viewing.started);
+    AppendElement(out, "ende", viewing.ended);
+    AppendElement(out, "position", std::string_view(position, positionEnd.ptr));
+    AppendElement(out, "dauer", std::string_view(duration, durationEnd.ptr));
+    AppendElement(out, "gesehen", viewing.complete ? "ja" : "nein");
     out += "    </";
     out += kBackupViewingElement;
     out += ">\n";
   }
 }
 
+// After the films: every loan, naming its film by title and year.
+void AppendLoans(std::string& out, const std::vector<Loan>& loans) {
+  if (loans.empty()) return;
+  out += "  <";
+  out += kBackupLoansElement;
+  out += ">\n";
+  for (const Loan& loan : loans) {
+    out += "    <";
+    out += kBackupLoanElement;
+    out += ">\n";
+    AppendElement(out, "titel", loan.title);
+    AppendElement(out, "jahr", loan.year ? std::to_string(*loan.year) : std::string());
+    AppendElement(out, "entleiher", loan.borrower.name);
+    AppendElement(out, "email", loan.borrower.email);
+    AppendElement(out, "telefon", loan.borrower.phone);
+    AppendElement(out, "entleiher-notiz", loan.borrower.note);
+    AppendElement(out, "verliehen", loan.lent);
+    AppendElement(out, "zurueck-bis", loan.due);
+    AppendElement(out, "zurueckgegeben", loan.returned);
+    AppendElement(out, "notiz", loan.note);
+    out += "    </";
+    out += kBackupLoanElement;
+    out += ">\n";
+  }
+  out += "  </";
+  out += kBackupLoansElement;
+  out += ">\n";
+}
+
 // The XML file; keepCover[i] tells whether film i's cover is in the archive.
-std::string BackupXml(const std::vector<Film>& films, const std::vector<char>& keepCover) {
+std::string BackupXml(const std::vector<Film>& films, const std::vector<char>& keepCover,
+                      const std::vector<Loan>& loans) {
   ZELLUO_ASSERT(keepCover.size() == films.size());
   size_t estimate = 200;
   for (const Film& film : films) {
@@ -114,6 +144,7 @@ std::string BackupXml(const std::vector<Film>& films, const std::vector<char>& k
                 film.country.size() + (film.video ? film.video->size() : 0) +
                 film.viewings.size() * 200;
   }
+  estimate += loans.size() * 300;
   std::string out;
   out.reserve(estimate + estimate / 16);
   out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<";
@@ -157,6 +188,7 @@ std::string BackupXml(const std::vector<Film>& films, const std::vector<char>& k
     out += kBackupFilmElement;
     out += ">\n";
   }
+  AppendLoans(out, loans);
   out += "</";
   out += kBackupRootName;
   out += ">\n";
@@ -172,7 +204,7 @@ bool IsCoverFileName(std::string_view name) {
 }
 
 BackupResult BackupArchive(const std::vector<Film>& films, const std::string& coverFolder,
-                           const Progress& progress) {
+                           const Progress& progress, const std::vector<Loan>& loans) {
   BackupResult result;
   const auto total = static_cast<int64_t>(films.size());
   ZipWriter zip;
@@ -215,7 +247,7 @@ BackupResult BackupArchive(const std::vector<Film>& films, const std::string& co
     }
     if (progress && i % 256 == 255) progress(static_cast<int64_t>(i) + 1, total);
   }
-  const std::string xml = BackupXml(films, keepCover);
+  const std::string xml = BackupXml(films, keepCover, loans);
   if (!zip.Add(kBackupXmlName, xml, true)) {
     result.error = text::kBackupNotMade;
     return result;

@@ -25,6 +25,9 @@ inline constexpr std::string_view kBackupFilmElement = "film";
 // One viewing of the film's log, inside its film element.
 inline constexpr std::string_view kBackupViewingElement = "ansicht";
 inline constexpr std::string_view kBackupCoverPrefix = "Cover/";
+// After the films: the loans, each naming its film by title and year.
+inline constexpr std::string_view kBackupLoansElement = "ausleihen";
+inline constexpr std::string_view kBackupLoanElement = "ausleihe";
 inline constexpr int kBackupVersion = 1;
 
 struct BackupResult {
@@ -35,9 +38,10 @@ struct BackupResult {
   int64_t missingCovers = 0;
 };
 
-// The archive of films with the covers they name, read from coverFolder.
+// The archive of films with the covers they name, read from coverFolder, and
+// the loans.
 BackupResult BackupArchive(const std::vector<Film>& films, const std::string& coverFolder,
-                           const Progress& progress = {});
+                           const Progress& progress = {}, const std::vector<Loan>& loans = {});
 
 // Reads a backup archive, or its XML file alone (then without covers).
 // filePath only names the file in messages. The films' covers stay in the

@@ -52,6 +52,11 @@ class BackupEntries final : public XmlFilmEntries {
     rootLine_ = root.line;
     result_.films.reserve(root.children.size());
     for (XmlElement& element : root.children) {
+      if (element.name == kBackupLoansElement) {
+        std::string problem = ReadLoans(element, result_.loans);
+        if (!problem.empty()) return problem;
+        continue;
+      }
       if (element.name != kBackupFilmElement) {
         unmapped_.insert(element.name);
         continue;
@@ -153,6 +158,39 @@ class BackupEntries final : public XmlFilmEntries {
       }
     }
     viewing.complete = text::Trimmed(element.ChildText("gesehen")) == "ja";
+    return {};
+  }
+
+  // The loans; a loan without its film's title, borrower or day lent is left out.
+  std::string ReadLoans(XmlElement& element, std::vector<Loan>& loans) const {
+    for (XmlElement& child : element.children) {
+      if (child.name != kBackupLoanElement) continue;
+      Loan loan;
+      for (XmlElement& field : child.children) {
+        std::string* target = field.name == "titel"             ? &loan.title
+                              : field.name == "entleiher"       ? &loan.borrower.name
+                              : field.name == "email"           ? &loan.borrower.email
+                              : field.name == "telefon"         ? &loan.borrower.phone
+                              : field.name == "entleiher-notiz" ? &loan.borrower.note
+                              : field.name == "verliehen"       ? &loan.lent
+                              : field.name == "zurueck-bis"     ? &loan.due
+                              : field.name == "zurueckgegeben"  ? &loan.returned
+                              : field.name == "notiz"           ? &loan.note
+                                                                : nullptr;
+        if (field.text.size() > 4000) {
+          return Damaged(field.line, text::FormatText(text::kBackupValueTooLong, field.name));
+        }
+        if (target != nullptr) {
+          *target = std::move(field.text);
+        } else if (field.name == "jahr" && !text::Trimmed(field.text).empty()) {
+          loan.year = ParseNumber(field.text);
+          if (!loan.year) return BadNumber(field.line, field.name);
+        }
+      }
+      if (!loan.title.empty() && !loan.borrower.name.empty() && !loan.lent.empty()) {
+        loans.push_back(std::move(loan));
+      }
+    }
     return {};
   }
 

@@ -54,6 +54,8 @@ struct ImportResult {
   // Field names as the source writes them, sorted and without repeats.
   std::vector<std::string> unmappedFields;
   std::string error;  // German, for the user; when set, films is empty
+  // The loans a Zelluo backup carries, each naming its film by title and year.
+  std::vector<Loan> loans;
   bool Ok() const { return error.empty(); }
 };
 

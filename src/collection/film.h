@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zelluo::collection {
@@ -52,6 +53,35 @@ struct FilmRow {
   std::optional<int32_t> runtime;
   std::string country;
   friend bool operator==(const FilmRow&, const FilmRow&) = default;
+};
+
+// A person films are lent to; the name is unique.
+struct Borrower {
+  std::string name;
+  std::string email;
+  std::string phone;
+  std::string note;
+  friend bool operator==(const Borrower&, const Borrower&) = default;
+};
+
+// One loan of a film. Dates are local days, "2026-12-03"; returned is empty
+// while the film is away. title and year name the film (a backup carries the
+// loan by them).
+struct Loan {
+  int64_t id = 0;
+  int64_t film = 0;
+  std::string title;
+  std::optional<int32_t> year;
+  Borrower borrower;
+  std::string lent;
+  std::string due;
+  std::string returned;
+  std::string note;
+  // Away past its due date on day today ("2026-12-18").
+  bool OverdueOn(std::string_view today) const {
+    return returned.empty() && !due.empty() && due < today;
+  }
+  friend bool operator==(const Loan&, const Loan&) = default;
 };
 
 }  // namespace zelluo::collection

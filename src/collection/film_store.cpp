@@ -201,7 +201,7 @@ struct MigrationStep {
   bool (*apply)(sqlite3* db);
 };
 constexpr MigrationStep kMigrationSteps[] = {
-    {0, MigrateToVersion1}, {1, AddViewingLog}, {2, AddFilmFolders}};
+    {0, MigrateToVersion1}, {1, AddViewingLog}, {2, AddFilmFolders}, {3, AddLoans}};
 static_assert(std::size(kMigrationSteps) == kSchemaVersion, "one step for each version");
 
 // Brings a file of an older version to the current layout. Runs inside a
@@ -935,10 +935,13 @@ int64_t FilmStore::CountFilms(std::string_view query) {
   sqlite3* db = Reader();
   if (!db) return 0;
   const std::string expression = MatchExpressionOf(query);
+  const std::string narrowed = NarrowingFilter();
   std::string sql = "SELECT count(*) FROM film";
   if (!expression.empty()) sql += std::string(kByOrder) + " WHERE" + std::string(kFoundFilter);
+  if (!narrowed.empty()) sql += (expression.empty() ? " WHERE 1" : "") + narrowed;
   SqlStatement count(db, sql);
   if (!expression.empty()) count.Bind(9, expression);
+  BindNarrowing(count);
   if (count.Step() != SQLITE_ROW) {
     readProblem_ = text::FormatText(text::kCannotRead, path_, Fault(db));
     return 0;
@@ -952,14 +955,17 @@ std::vector<FilmRow> FilmStore::ListFilms(std::string_view query, int64_t offset
   sqlite3* db = Reader();
   if (!db || limit <= 0) return rows;
   const std::string expression = MatchExpressionOf(query);
+  const std::string narrowed = NarrowingFilter();
   std::string sql = "SELECT id FROM film" + std::string(kByOrder);
   if (!expression.empty()) sql += " WHERE" + std::string(kFoundFilter);
+  if (!narrowed.empty()) sql += (expression.empty() ? " WHERE 1" : "") + narrowed;
   sql = "SELECT film.id, title, year, runtime, country FROM (" + sql +
         " ORDER BY sort_key, id LIMIT ?1 OFFSET ?2) AS page JOIN film ON film.id = page.id"
         " ORDER BY sort_key, film.id";
   SqlStatement list(db, sql);
   list.Bind(1, limit).Bind(2, std::max<int64_t>(offset, 0));
   if (!expression.empty()) list.Bind(9, expression);
+  BindNarrowing(list);
   int stepped;
   while ((stepped = list.Step()) == SQLITE_ROW) {
     rows.push_back({list.Integer(0), list.Text(1), list.OptionalNumber(2), list.OptionalNumber(3),
@@ -974,13 +980,17 @@ std::optional<int64_t> FilmStore::PositionOf(std::string_view query, int64_t id)
   sqlite3* db = Reader();
   if (!db) return std::nullopt;
   const std::string expression = MatchExpressionOf(query);
-  const std::string filter = expression.empty() ? "" : " AND" + std::string(kFoundFilter);
+  const std::string narrowed = NarrowingFilter();
+  const std::string filter =
+      (expression.empty() ? "" : " AND" + std::string(kFoundFilter)) + narrowed;
   SqlStatement position(
       db, "SELECT (SELECT count(*) FROM film WHERE (sort_key, id) < (t.sort_key, t.id)" + filter +
               ") FROM film AS t WHERE t.id = ?1" +
-              (expression.empty() ? "" : " AND t." + std::string(kFoundFilter.substr(1))));
+              (expression.empty() ? "" : " AND t." + std::string(kFoundFilter.substr(1))) +
+              narrowed);
   position.Bind(1, id);
   if (!expression.empty()) position.Bind(9, expression);
+  BindNarrowing(position);
   int stepped = position.Step();
   if (stepped == SQLITE_ROW) return position.Integer(0);
   if (stepped != SQLITE_DONE) readProblem_ = text::FormatText(text::kCannotRead, path_, Fault(db));
@@ -1100,8 +1110,9 @@ class FilmInserter {
         batch_(batch && Execute(db,
                                 "CREATE TEMP TABLE IF NOT EXISTS pending_words"
                                 "(id INTEGER PRIMARY KEY, words TEXT NOT NULL)")),
-        insert_(db, "INSERT INTO film(" + FilmColumnList() + ", id, " + std::string(kSortKeyColumn) +
-                        ") VALUES(" + Parameters(kSortKeyParameter) + ")"),
+        insert_(db, "INSERT INTO film(" + FilmColumnList() + ", id, " +
+                        std::string(kSortKeyColumn) + ") VALUES(" + Parameters(kSortKeyParameter) +
+                        ")"),
         words_(db, batch_ ? "INSERT INTO temp.pending_words(id, words) VALUES(?1, ?2)"
                           : "INSERT INTO film_search(rowid, words) VALUES(?1, ?2)"),
         fresh_(db, "DELETE FROM film_stale WHERE id = ?1") {}

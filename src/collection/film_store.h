@@ -41,11 +41,13 @@ class BackupCopy;
 inline constexpr std::string_view kFilmFileName = "Filme.db";
 inline constexpr std::string_view kBackupFolderName = "Sicherungen";
 // The value of PRAGMA user_version this program writes and reads.
-inline constexpr int kSchemaVersion = 3;
+inline constexpr int kSchemaVersion = 4;
 // The migration's steps from version 1 to 2, the viewing log (viewing_log.cpp),
-// and from 2 to 3, the film folders (film_folders.cpp).
+// from 2 to 3, the film folders (film_folders.cpp), and from 3 to 4, the
+// borrowers and loans (loans.cpp).
 bool AddViewingLog(sqlite3* db);
 bool AddFilmFolders(sqlite3* db);
+bool AddLoans(sqlite3* db);
 
 struct StoreOptions {
   // The moment written into added and changed (ISO 8601, UTC); the clock when empty.
@@ -122,6 +124,15 @@ struct OpeningProgress {
   int64_t filmsPrepared = 0;
   int64_t filmsToPrepare = 0;
 };
+
+// --- loans (loans.cpp) -------------------------------------------------------
+
+// Borrower and Loan are in film.h.
+
+// Which films the List page shows besides its search.
+enum class Narrowing { None, Lent, Overdue };
+
+class SqlStatement;
 
 // The outcome of opening: a store, or no store and a German message.
 struct OpenResult {
@@ -228,11 +239,40 @@ class FilmStore {
   // result's filmsAdded is the number of new films.
   ChangeResult ApplyFindings(const std::vector<Finding>& findings);
 
+  // --- loans (loans.cpp) ------------------------------------------------------
+  // Lends the film to the borrower of that name (made when new) from day lent
+  // until day due; refused while the film is away.
+  ChangeResult LendFilm(int64_t film, std::string_view borrower, std::string_view lent,
+                        std::string_view due, std::string_view note = {});
+  // The film came back on day returned; its loan stays in the history.
+  ChangeResult ReturnFilm(int64_t film, std::string_view returned);
+  // The loan of the film while it is away.
+  std::optional<Loan> OpenLoanOf(int64_t film);
+  // Every loan of the film, oldest first.
+  std::vector<Loan> LoansOf(int64_t film);
+  // The films away: overdue on day today first, then by due date.
+  std::vector<Loan> LentFilms(std::string_view today);
+  // Every loan, for the backup.
+  std::vector<Loan> AllLoans();
+  // Borrower names in alphabetical order, for choosing one.
+  std::vector<std::string> BorrowerNames();
+  // Loans from a backup, each matched to a stored film by title and year;
+  // loans already there (same film, borrower and day lent) and loans of films
+  // not stored are left out. id is the number added.
+  ChangeResult ImportLoans(const std::vector<Loan>& loans);
+  // The List page's count, rows and positions keep only the films lent (or
+  // overdue on day today).
+  void NarrowTo(Narrowing narrowing, std::string today = {});
+
  private:
   // Checking: the whole file is checked on a thread; BackingUp: copied into
   // the backup folder; Migrating: the migration and derived data are to
   // begin; Preparing: derived data made a slice at a time.
   enum class Stage { Ready, Checking, BackingUp, Migrating, Preparing, Failed };
+
+  // " AND id IN (...)" for the narrowing; empty without one.
+  std::string NarrowingFilter() const;
+  void BindNarrowing(SqlStatement& statement) const;
 
   FilmStore(std::string folder, StoreOptions options);
   // The quick look through a read-only connection, and the check begun.
@@ -273,6 +313,8 @@ class FilmStore {
   std::string readProblem_;
   std::vector<Film> deleted_;
   std::optional<int64_t> dataVersion_;  // as ChangedByOthers saw it last
+  Narrowing narrowing_ = Narrowing::None;
+  std::string narrowingDay_;
 };
 
 }  // namespace zelluo::collection

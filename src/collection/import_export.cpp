@@ -305,7 +305,7 @@ std::optional<ExportFormat> ExportFormatOf(std::string_view path) {
 
 ExportOutcome ExportFilms(const std::vector<Film>& films, ExportFormat format,
                           const std::string& path, const std::string& coverFolder,
-                          std::string_view date) {
+                          std::string_view date, const std::vector<Loan>& loans) {
   ExportOutcome outcome;
   const auto written = [&](std::string_view bytes) {
     if (!platform::os::WriteFileAtomic(path, bytes)) {
@@ -320,7 +320,7 @@ ExportOutcome ExportFilms(const std::vector<Film>& films, ExportFormat format,
       outcome.error = ExportHtml(films, path, coverFolder, {}, date);
       break;
     case ExportFormat::Backup: {
-      BackupResult backup = BackupArchive(films, coverFolder);
+      BackupResult backup = BackupArchive(films, coverFolder, {}, loans);
       outcome.missingCovers = backup.missingCovers;
       if (!backup.error.empty()) {
         outcome.error = backup.error;

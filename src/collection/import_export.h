@@ -140,9 +140,9 @@ struct ExportOutcome {
   int64_t missingCovers = 0;  // covers a backup could not hold
 };
 // Writes films to path in format; the file is replaced atomically. date
-// ("7. Dezember 2026") heads the HTML page.
+// ("7. Dezember 2026") heads the HTML page; a backup also carries the loans.
 ExportOutcome ExportFilms(const std::vector<Film>& films, ExportFormat format,
                           const std::string& path, const std::string& coverFolder,
-                          std::string_view date = {});
+                          std::string_view date = {}, const std::vector<Loan>& loans = {});
 
 }  // namespace zelluo::collection

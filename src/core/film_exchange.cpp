@@ -72,6 +72,7 @@ UserMessage FinishImport(ListPageController& listPage, platform::Platform& platf
   collection::SyncImportedCovers(listPage.CoverFolder());
   collection::ChangeResult stored = listPage.StoreImportedFilms(films);
   if (!stored.Ok()) return UserMessage::Error(stored.message);
+  listPage.StoreImportedLoans(job->TakeLoans());
   std::string message = text::FormatText(text::kImportDone, FilmCount(stored.filmsAdded));
   if (job->CoverProblems() > 0) {
     message += text::FormatText(text::kImportCoverProblems, WithThousandsDots(job->CoverProblems()),
@@ -203,10 +204,12 @@ void StartExport(ListPageController& listPage, platform::Platform& platform) {
     format = collection::ExportFormat::Csv;
   }
   CollectionRead all = listPage.ReadAllFilms();
-  // A backup carries the viewing log too.
+  // A backup carries the viewing log and the loans too.
   collection::FilmStore* store = listPage.Collection();
+  std::vector<collection::Loan> loans;
   if (!all.problem && store && *format == collection::ExportFormat::Backup) {
     store->AttachViewings(all.films);
+    if (store->ReadProblem().empty()) loans = store->AllLoans();
     if (!store->ReadProblem().empty()) all.problem = UserMessage::Error(store->ReadProblem());
   }
   if (all.problem) {
@@ -214,7 +217,7 @@ void StartExport(ListPageController& listPage, platform::Platform& platform) {
     return;
   }
   collection::ExportOutcome outcome = collection::ExportFilms(
-      all.films, *format, path, listPage.CoverFolder(), GermanDate(platform.Today()));
+      all.films, *format, path, listPage.CoverFolder(), GermanDate(platform.Today()), loans);
   if (!outcome.error.empty()) {
     ShowUserMessage(platform, UserMessage::Error(outcome.error));
     return;

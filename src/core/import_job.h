@@ -33,6 +33,8 @@ class ImportJob {
 
   // The films to store, once every cover is done; only once.
   std::vector<collection::Film> TakeFilms();
+  // The loans a backup carries, stored after the films; only once.
+  std::vector<collection::Loan> TakeLoans() { return std::move(plan_.source.loans); }
 
  private:
   collection::ImportPlan plan_;

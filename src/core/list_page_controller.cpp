@@ -52,6 +52,7 @@ void ListPageController::ShowFilm(const Film& film) {
   video_ = film.video;
   ui::ShowFilmInForm(platform_, film);
   ShowVideoLine();
+  ShowLoanLine();
   std::optional<platform::PixelImage> picture;
   if (film.cover) picture = collection::LoadCover(coverFolder_, *film.cover);
   ui::ShowCover(platform_, picture ? &*picture : nullptr);
@@ -361,6 +362,7 @@ void ListPageController::TakeOverOthersChanges() {
 }
 
 bool ListPageController::LeaveFilm() {
+  CloseLendingRow();
   if (!HasUnsavedChanges()) return true;
   if (platform_.ShowMessage(text::kProgramTitle, text::kConfirmSaveChanges,
                             platform::MessageButtons::YesNo) == platform::MessageAnswer::Yes) {
@@ -371,6 +373,7 @@ bool ListPageController::LeaveFilm() {
 }
 
 bool ListPageController::HandleGadget(const platform::Event& event) {
+  if (HandleLoanGadget(event)) return true;
   switch (event.Gadget()) {
     case ui::gadget::kSearchField:
       if (event.type != platform::kGadgetTextChanged) return true;
@@ -431,6 +434,23 @@ bool ListPageController::HandleMenu(int32_t entry) {
       return true;
     case ui::menu::kChooseVideo:
       ChooseVideo();
+      return true;
+    case ui::menu::kLendFilm:
+      OpenLendingRow();
+      return true;
+    case ui::menu::kReturnFilm:
+      ReturnShownFilm();
+      return true;
+    case ui::menu::kShowLentFilms:
+      ShowLentFilms();
+      return true;
+    case ui::menu::kNarrowToLent:
+      NarrowTo(narrowing_ == collection::Narrowing::None   ? collection::Narrowing::Lent
+               : narrowing_ == collection::Narrowing::Lent ? collection::Narrowing::Overdue
+                                                           : collection::Narrowing::None);
+      return true;
+    case ui::menu::kExportDueDates:
+      ExportDueDates();
       return true;
     case ui::menu::kPreviousFilm:
       StepThroughList(-1);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "collection/film.h"
+#include "collection/film_store.h"
 #include "core/film_row_window.h"
 #include "core/user_message.h"
 #include "platform/platform.h"
@@ -118,6 +119,11 @@ class ListPageController {
   // Stores the imported films in one transaction and shows the list anew
   // (with no film in the form, the first one).
   collection::ChangeResult StoreImportedFilms(const std::vector<collection::Film>& films);
+  // Stores the loans a backup carried, after its films.
+  void StoreImportedLoans(const std::vector<collection::Loan>& loans);
+
+  // The list keeps only the films lent (or overdue today), besides the search.
+  void NarrowTo(collection::Narrowing narrowing);
 
  private:
   // One step of the collection's opening, until deadline; its end shown.
@@ -140,6 +146,18 @@ class ListPageController {
   void TakeOverOthersChanges();
   void OfferDraftBack();
   void ShowOpeningProgress(const collection::OpeningProgress& progress);
+  // Loans (list_page_loans.cpp).
+  void ShowLoanLine();
+  void OpenLendingRow();
+  void CloseLendingRow();
+  void LendShownFilm();
+  void ReturnShownFilm();
+  void ShowLentFilms();
+  void ExportDueDates();
+  bool HandleLoanGadget(const platform::Event& event);
+  std::string Today();
+  // The rest of the collection's opening, before the loans are read as a whole.
+  void FinishOpeningForLoans();
 
   platform::Platform& platform_;
   const std::string coverFolder_;
@@ -159,6 +177,8 @@ class ListPageController {
   std::optional<std::string> video_;
   std::unique_ptr<collection::ImportFileReading> reading_;
   std::unique_ptr<ImportJob> import_;
+  bool lending_ = false;  // the lending row is shown
+  collection::Narrowing narrowing_ = collection::Narrowing::None;
   // Since the collection was last asked for others' changes.
   int32_t waitedMs_ = 0;
   std::chrono::steady_clock::time_point lastWatch_;

@@ -151,6 +151,40 @@ inline constexpr std::string_view kCannotRead =
 inline constexpr std::string_view kBackupFailed =
     "Die Sicherung \"%1\" konnte nicht geschrieben werden (%2).";
 
+// Loans.
+inline constexpr std::string_view kAlreadyLent = "Der Film ist schon verliehen (an %1).";
+inline constexpr std::string_view kNotLent = "Der Film ist nicht verliehen.";
+inline constexpr std::string_view kNoBorrower = "Bitte angeben, an wen der Film verliehen wird.";
+inline constexpr std::string_view kBadLoanDate =
+    "Das Datum \"%1\" ist ungültig. Bitte als TT.MM.JJJJ angeben.";
+inline constexpr std::string_view kDueBeforeLent =
+    "Das Rückgabedatum liegt vor dem Tag des Verleihens.";
+// "Verliehen an Anna Groß seit 03.12.2026, zurück bis 17.12.2026"
+inline constexpr std::string_view kLentLine = "Verliehen an %1 seit %2";
+inline constexpr std::string_view kLentLineDue = ", zurück bis %1";
+inline constexpr std::string_view kBorrowerLabel = "Verleihen an:";
+inline constexpr std::string_view kDueLabel = "zurück bis:";
+inline constexpr std::string_view kLendButton = "Verleihen";
+inline constexpr std::string_view kCancelButton = "Abbrechen";
+inline constexpr std::string_view kReturnedMessage = "\"%1\" ist zurück.";
+inline constexpr std::string_view kNoFilmShown = "Bitte zuerst einen gespeicherten Film wählen.";
+inline constexpr std::string_view kLentFilmsTitle = "Verliehene Filme";
+inline constexpr std::string_view kNoLentFilms = "Kein Film ist verliehen.";
+// One line of the list of lent films: "Titel – Anna Groß, zurück bis 17.12.2026".
+inline constexpr std::string_view kLentFilmEntry = "%1 – %2";
+inline constexpr std::string_view kOverdueMark = " (überfällig)";
+inline constexpr std::string_view kNarrowedToLent = "Nur verliehene Filme (Strg+U: überfällige)";
+inline constexpr std::string_view kNarrowedToOverdue = "Nur überfällige Filme (Strg+U: alle)";
+inline constexpr std::string_view kExportDueDatesTitle = "Rückgabetermine exportieren";
+inline constexpr std::string_view kCalendarFiles = "Kalenderdateien (*.ics)";
+inline constexpr std::string_view kDueDatesSuggestedName = "Rueckgabetermine.ics";
+inline constexpr std::string_view kDueDatesExported = "%1 Rückgabetermine in \"%2\" gespeichert.";
+inline constexpr std::string_view kDueDatesNotWritten =
+    "Die Datei \"%1\" konnte nicht geschrieben werden.";
+// The events of the calendar file.
+inline constexpr std::string_view kLoanEventSummary = "Rückgabe: %1 (%2)";
+inline constexpr std::string_view kLoanEventDescription = "Verliehen an %1 am %2.";
+
 // Taking over a cover picture.
 inline constexpr std::string_view kCoverFileMissing =
     "Das Bild wurde nicht gefunden oder kann nicht gelesen werden.";
@@ -264,6 +298,7 @@ inline constexpr std::string_view kBackupDamaged =
     "Die Sicherung \"%1\" ist beschädigt und wird nicht eingelesen (%2).";
 inline constexpr std::string_view kBackupNoVersion = "Formatversion fehlt";
 inline constexpr std::string_view kBackupBadNumber = "\"%1\" ist keine gültige Zahl";
+inline constexpr std::string_view kBackupValueTooLong = "\"%1\" ist zu lang";
 inline constexpr std::string_view kBackupCoverMissing = "das Cover \"%1\" fehlt im Archiv";
 inline constexpr std::string_view kBackupFilmCount = "%1 statt %2 Filme";
 inline constexpr std::string_view kBackupHostileCover =

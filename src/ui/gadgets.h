@@ -72,6 +72,15 @@ inline constexpr platform::GadgetId kExportFilms{329};
 inline constexpr platform::GadgetId kExchangeStatus{331};  // the progress of an import
 inline constexpr platform::GadgetId kFilmList{330};
 inline constexpr platform::GadgetId kVideoLine{332};  // the film's video file (Strg+O chooses it)
+// Above the video line: to whom the film is lent, empty unless it is away.
+inline constexpr platform::GadgetId kLoanLine{333};
+// The lending row, made over the loan line by Strg+L and freed when done.
+inline constexpr platform::GadgetId kBorrowerLabel{334};
+inline constexpr platform::GadgetId kBorrowerField{335};
+inline constexpr platform::GadgetId kDueLabel{336};
+inline constexpr platform::GadgetId kDueField{337};
+inline constexpr platform::GadgetId kLendFilm{338};
+inline constexpr platform::GadgetId kCancelLending{339};
 
 // Play page (back button 200).
 inline constexpr platform::GadgetId kPlayCover{201};
@@ -139,18 +148,23 @@ inline constexpr int32_t kBackToMain = 2;
 inline constexpr int32_t kShow = 80;
 inline constexpr int32_t kHide = 81;
 // The List page's keys.
-inline constexpr int32_t kNewFilm = 10;       // Strg+N
-inline constexpr int32_t kSaveFilm = 11;      // Strg+S
-inline constexpr int32_t kDeleteFilm = 12;    // Entf on the list
-inline constexpr int32_t kUndoDelete = 13;    // Strg+Z
-inline constexpr int32_t kFindFilm = 14;      // Strg+F
-inline constexpr int32_t kPreviousFilm = 15;  // Up
-inline constexpr int32_t kNextFilm = 16;      // Down
-inline constexpr int32_t kPageUp = 17;        // PageUp
-inline constexpr int32_t kPageDown = 18;      // PageDown
-inline constexpr int32_t kImportFilms = 19;   // Strg+I
-inline constexpr int32_t kExportFilms = 20;   // Strg+E
-inline constexpr int32_t kChooseVideo = 21;   // Strg+O
+inline constexpr int32_t kNewFilm = 10;         // Strg+N
+inline constexpr int32_t kSaveFilm = 11;        // Strg+S
+inline constexpr int32_t kDeleteFilm = 12;      // Entf on the list
+inline constexpr int32_t kUndoDelete = 13;      // Strg+Z
+inline constexpr int32_t kFindFilm = 14;        // Strg+F
+inline constexpr int32_t kPreviousFilm = 15;    // Up
+inline constexpr int32_t kNextFilm = 16;        // Down
+inline constexpr int32_t kPageUp = 17;          // PageUp
+inline constexpr int32_t kPageDown = 18;        // PageDown
+inline constexpr int32_t kImportFilms = 19;     // Strg+I
+inline constexpr int32_t kExportFilms = 20;     // Strg+E
+inline constexpr int32_t kChooseVideo = 21;     // Strg+O
+inline constexpr int32_t kLendFilm = 22;        // Strg+L
+inline constexpr int32_t kReturnFilm = 23;      // Strg+R
+inline constexpr int32_t kShowLentFilms = 24;   // Strg+K
+inline constexpr int32_t kNarrowToLent = 25;    // Strg+U: all, lent, overdue films
+inline constexpr int32_t kExportDueDates = 26;  // Strg+T
 }  // namespace menu
 
 // Fonts: all "Arial"; 2 is the heading font and 3 the body font.

@@ -204,6 +204,8 @@ std::vector<GadgetEntry> ListPage() {
       TextGadget(gadget::kExchangeStatus, {40, 956, 1170, 20}, "", font::kBody),
       // Above the form, empty unless the film has a video file.
       TextGadget(gadget::kVideoLine, {410, 84, 760, 20}, "", font::kBody),
+      // Above it, empty unless the film is lent; both end left of the close button.
+      TextGadget(gadget::kLoanLine, {410, 62, 760, 20}, "", font::kBody),
   };
 }
 

@@ -232,11 +232,15 @@ TEST(FilmStore, AddsTheViewingLogToAVersionOneFileAfterItsBackupAndDerivesSeenAn
     Save(*store, "Ohne Video");
   }
   // The layout of version 1, as an older Zelluo left it.
-  RunSql(collection.file, "DROP TABLE viewing; PRAGMA user_version = 1");
+  RunSql(collection.file,
+         "DROP TABLE viewing; DROP TABLE loan; DROP TABLE borrower; PRAGMA user_version = 1");
   collection.today.day = 8;
   auto store = collection.Open();
   ASSERT_TRUE(store);
   EXPECT_TRUE(std::filesystem::exists(collection.folder + "/Sicherungen/Filme-2026-12-08.db"));
+  // The loans' tables came too (version 3).
+  EXPECT_TRUE(store->LendFilm(id, "Anna", "2026-12-08", "").Ok());
+  EXPECT_TRUE(store->ReturnFilm(id, "2026-12-08").Ok());
 
   const auto row = [&](PlayFilter filter) {
     std::vector<PlayRow> rows = store->ListPlayable("wolken", filter);
