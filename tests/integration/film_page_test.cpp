@@ -407,8 +407,9 @@ TEST(FilmPage, ShowsTheFirstFilmsBeforeTheCheckAndNeverWritesADamagedFile) {
   page.app.listPage.Enter();
   EXPECT_EQ(page.Rows(), 303);
   EXPECT_EQ(page.p.GadgetText(ui::gadget::kTitleField), "Äpfel");
-  EXPECT_TRUE(page.p.messages.empty());
   // The check runs on a thread of its own; the loop looks at it on every pass.
+  // It may be over while the page is entered already: the damage is told once
+  // either way, whenever it is found.
   for (int pass = 0; pass < 5000 && page.p.messages.empty(); ++pass) {
     page.app.listPage.StepOpening();
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
