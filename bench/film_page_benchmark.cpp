@@ -96,8 +96,8 @@ struct OpenProgram {
     ui::BuildPages(core::PagesOf(app));
     app.shownPage = page;
   }
-  HeadlessPlatform platform;
-  Application app;
+  platform::HeadlessPlatform platform;
+  core::Application app;
 };
 
 void BM_ListPageComesIntoView(benchmark::State& state) {
@@ -107,7 +107,7 @@ void BM_ListPageComesIntoView(benchmark::State& state) {
     state.ResumeTiming();
     program.app.listPage.Enter();
     state.PauseTiming();
-    if (program.platform.GadgetText(gadget::kTitleField).empty()) state.SkipWithError("no film");
+    if (program.platform.GadgetText(ui::gadget::kTitleField).empty()) state.SkipWithError("no film");
     state.ResumeTiming();
   }
 }
@@ -160,18 +160,18 @@ void BM_FirstOpenOfHandMadeFile(benchmark::State& state) {
     std::filesystem::create_directories(folder + "/Zelluo Files");
     std::filesystem::copy_file(handMade, folder + "/Zelluo Files/Filme.db");
     {
-      HeadlessPlatform platform(folder);
-      Application app(platform);
-      platform.OpenWindow(WindowRequest{});
-      BuildPages(PagesOf(app));
-      app.shownPage = Page::List;
+      platform::HeadlessPlatform platform(folder);
+      core::Application app(platform);
+      platform.OpenWindow(platform::WindowRequest{});
+      ui::BuildPages(core::PagesOf(app));
+      app.shownPage = ui::Page::List;
       state.ResumeTiming();
       const auto start = std::chrono::steady_clock::now();
       app.listPage.Enter();
       state.PauseTiming();
-      if (platform.GadgetText(gadget::kExchangeStatus).empty()) state.SkipWithError("no progress");
+      if (platform.GadgetText(ui::gadget::kExchangeStatus).empty()) state.SkipWithError("no progress");
       longest = 0;
-      while (!platform.GadgetText(gadget::kExchangeStatus).empty()) {
+      while (!platform.GadgetText(ui::gadget::kExchangeStatus).empty()) {
         const auto slice = std::chrono::steady_clock::now();
         app.listPage.StepOpening();
         const std::chrono::duration<double, std::milli> took =
@@ -184,7 +184,7 @@ void BM_FirstOpenOfHandMadeFile(benchmark::State& state) {
       }
       whole = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                   .count();
-      if (platform.GadgetText(gadget::kTitleField).empty()) state.SkipWithError("no film");
+      if (platform.GadgetText(ui::gadget::kTitleField).empty()) state.SkipWithError("no film");
     }
     std::filesystem::remove_all(folder);
     state.ResumeTiming();
@@ -204,8 +204,8 @@ void BM_SearchKeystroke(benchmark::State& state) {
   const std::string typed[] = {"m", "ma", "mae", "maed", "s", "st", "str", "stra"};
   size_t next = 0;
   for (auto _ : state) {
-    program.platform.SetGadgetText(gadget::kSearchField, typed[next++ % std::size(typed)]);
-    program.app.listPage.HandleGadget(Event::OfGadget(gadget::kSearchField, kGadgetTextChanged));
+    program.platform.SetGadgetText(ui::gadget::kSearchField, typed[next++ % std::size(typed)]);
+    program.app.listPage.HandleGadget(platform::Event::OfGadget(ui::gadget::kSearchField, platform::kGadgetTextChanged));
   }
   if (program.platform.rowsFetched == 0) state.SkipWithError("the list fetched no rows");
 }
@@ -249,7 +249,7 @@ void BM_ScreenOfRowsThroughWindow(benchmark::State& state) {
   const auto films = static_cast<int32_t>(state.range(0));
   OpenProgram program(films);
   program.app.listPage.Enter();
-  ListRowSource rows = program.app.listPage.RowSource();
+  platform::ListRowSource rows = program.app.listPage.RowSource();
   int32_t first = 0;
   for (auto _ : state) {
     first = NextScreen(first, films);
@@ -281,7 +281,7 @@ BENCHMARK(BM_ScreenOfRowsRowByRow)->Arg(10000)->Arg(30000)->Unit(benchmark::kMic
 void BM_RowTextsAskedAgain(benchmark::State& state) {
   OpenProgram program(10000);
   program.app.listPage.Enter();
-  ListRowSource rows = program.app.listPage.RowSource();
+  platform::ListRowSource rows = program.app.listPage.RowSource();
   int32_t row = 0;
   for (auto _ : state) {
     benchmark::DoNotOptimize(rows(row));
