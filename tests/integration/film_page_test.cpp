@@ -141,6 +141,8 @@ struct OtherProgramPlatform : platform::HeadlessPlatform {
       sqlite3_close(db);
       change.clear();
     }
+    // The collection's check runs on a thread: idle passes give it real time.
+    if (events.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     return platform::HeadlessPlatform::WaitEvent(timeoutMs);
   }
 };
@@ -390,10 +392,13 @@ TEST(FilmPage, ShowsTheFirstFilmsBeforeTheCheckAndNeverWritesADamagedFile) {
   sqlite3_exec(db, "PRAGMA wal_checkpoint(TRUNCATE); PRAGMA journal_mode = DELETE", nullptr,
                nullptr, nullptr);
   sqlite3_stmt* leaf = nullptr;
-  sqlite3_prepare_v2(db,
-                     "SELECT pageno FROM dbstat WHERE name = 'film_search_data' AND"
-                     " pagetype = 'leaf' ORDER BY pageno DESC LIMIT 1",
-                     -1, &leaf, nullptr);
+  if (sqlite3_prepare_v2(db,
+                         "SELECT pageno FROM dbstat WHERE name = 'film_search_data' AND"
+                         " pagetype = 'leaf' ORDER BY pageno DESC LIMIT 1",
+                         -1, &leaf, nullptr) != SQLITE_OK) {
+    sqlite3_close(db);
+    GTEST_SKIP() << "this SQLite has no dbstat table to find the page to damage";
+  }
   ASSERT_EQ(sqlite3_step(leaf), SQLITE_ROW);
   const int64_t damagedPage = sqlite3_column_int64(leaf, 0);
   sqlite3_finalize(leaf);

@@ -62,9 +62,19 @@ TEST(Loans, LendReturnOverdueAndHistoryOnTheListPage) {
   // A second program on 22 December: overdue, in the warning colour; the
   // list narrowed to lent films; then the film comes back.
   Program later;
-  std::filesystem::copy(
-      run.dir / "Zelluo Files", later.dir / "Zelluo Files",
-      std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+  // File by file, each target removed first: MinGW's library refuses to copy
+  // over an existing file or folder.
+  const std::filesystem::path from = run.dir / "Zelluo Files";
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(from)) {
+    const std::filesystem::path to =
+        later.dir / "Zelluo Files" / entry.path().lexically_relative(from);
+    if (entry.is_directory()) {
+      std::filesystem::create_directories(to);
+    } else {
+      std::filesystem::remove(to);
+      std::filesystem::copy_file(entry.path(), to);
+    }
+  }
   later.p.date = {22, 12, 2026};
   later.Run({Click(ui::gadget::kIconList), kNarrow});
   EXPECT_EQ(later.At(ui::gadget::kLoanLine).front, assets::kWarningColour);
