@@ -620,6 +620,7 @@ OpenResult FilmStore::Open(std::string folder, StoreOptions options) {
 }
 
 std::string FilmStore::StartOpening() {
+  allFilms_ = {};  // a new connection may take the address of a closed one
   if (sqlite3_open_v2(path_.c_str(), &reader_, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
     std::string message = text::FormatText(text::kCannotOpen, path_, Fault(reader_));
     sqlite3_close(reader_);
@@ -753,6 +754,7 @@ void FilmStore::EndOpening() {
   // From now on the writing connection reads too.
   sqlite3_close(reader_);
   reader_ = nullptr;
+  allFilms_ = {};
   readable_ = true;
   dataVersion_.reset();
   work_.reset();
@@ -936,6 +938,18 @@ int64_t FilmStore::CountFilms(std::string_view query) {
   if (!db) return 0;
   const std::string expression = MatchExpressionOf(query);
   const std::string narrowed = NarrowingFilter();
+  KeptCount now{db, -1, sqlite3_total_changes64(db), 0};
+  const bool all = expression.empty() && narrowed.empty();
+  if (all) {
+    // count(*) walks the whole table (3 ms at 100,000 films); the data version
+    // tells other programs' changes, the total of changes this connection's.
+    SqlStatement version(db, "PRAGMA data_version");
+    if (version.Step() == SQLITE_ROW) now.dataVersion = version.Integer(0);
+    if (now.dataVersion >= 0 && now.db == allFilms_.db &&
+        now.dataVersion == allFilms_.dataVersion && now.changes == allFilms_.changes) {
+      return allFilms_.films;
+    }
+  }
   std::string sql = "SELECT count(*) FROM film";
   if (!expression.empty()) sql += std::string(kByOrder) + " WHERE" + std::string(kFoundFilter);
   if (!narrowed.empty()) sql += (expression.empty() ? " WHERE 1" : "") + narrowed;
@@ -946,7 +960,9 @@ int64_t FilmStore::CountFilms(std::string_view query) {
     readProblem_ = text::FormatText(text::kCannotRead, path_, Fault(db));
     return 0;
   }
-  return count.Integer(0);
+  now.films = count.Integer(0);
+  if (all) allFilms_ = now;
+  return now.films;
 }
 
 std::vector<FilmRow> FilmStore::ListFilms(std::string_view query, int64_t offset, int64_t limit) {

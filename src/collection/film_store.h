@@ -313,6 +313,15 @@ class FilmStore {
   std::string readProblem_;
   std::vector<Film> deleted_;
   std::optional<int64_t> dataVersion_;  // as ChangedByOthers saw it last
+  // The number of all films, asked on every visit of the List page, with what
+  // it was counted on: kept while neither this store nor another program
+  // changed the file.
+  struct KeptCount {
+    sqlite3* db = nullptr;
+    int64_t dataVersion = -1;
+    int64_t changes = -1;
+    int64_t films = 0;
+  } allFilms_;
   Narrowing narrowing_ = Narrowing::None;
   std::string narrowingDay_;
 };

@@ -387,6 +387,16 @@ TEST(FilmStore, TwoStoresOnOneFolderWaitForEachOther) {
   Save(*first, "Erster");
   auto second = collection.Open();
   EXPECT_EQ(Titles(*second), std::vector<std::string>{"Erster"});
+  // The number of all films follows the other store's changes and its own.
+  EXPECT_EQ(first->CountFilms(""), 1);
+  const int64_t gone = Save(*second, "Bald weg");
+  EXPECT_EQ(first->CountFilms(""), 2);
+  ASSERT_TRUE(second->DeleteFilm(gone).Ok());
+  EXPECT_EQ(first->CountFilms(""), 1);
+  Save(*first, "Dritter");
+  EXPECT_EQ(first->CountFilms(""), 2);
+  ASSERT_TRUE(first->DeleteFilm(first->ListFilms("dritter", 0, 1).at(0).id).Ok());
+  EXPECT_EQ(first->CountFilms(""), 1);
 
   // A long write of another connection holds the lock; the save waits for it.
   sqlite3* writer = nullptr;

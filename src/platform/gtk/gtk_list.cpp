@@ -10,6 +10,7 @@
 #include <gtk/gtk.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "platform/gtk/gtk_helpers.h"
 #include "platform/gtk/gtk_platform.h"
@@ -64,6 +65,10 @@ void zelluo_row_model_class_init(ZelluoRowModelClass*) {}
 zelluo::platform::GtkListRows* RowsOf(GtkTreeModel* model) {
   return reinterpret_cast<ZelluoRowModel*>(model)->rows;
 }
+
+// Up to this many rows added or removed are told to the view one by one; more
+// make it rebuild its row index, which costs about a microsecond a row.
+constexpr int32_t kRowsToldOneByOne = 256;
 
 // An iterator holds its row in user_data.
 gint RowOf(const GtkTreeIter* iter) { return GPOINTER_TO_INT(iter->user_data); }
@@ -261,14 +266,39 @@ void GtkPlatform::SetListRowCount(GadgetId gadget, int32_t count) {
   Gadget* entry = BuiltGadget(gadget);
   if (entry == nullptr || !entry->rows) return;
   GtkListRows& rows = *entry->rows;
-  // The view learns of the new rows by taking the model again: one signal per
-  // added or removed row would cost more than rebuilding its row index.
+  count = std::max(0, count);
   const QuietChanges::Scope quiet(core_.quiet);
-  gtk_tree_view_set_model(ViewOf(rows), nullptr);
-  rows.count = std::max(0, count);
+  GtkTreeView* view = ViewOf(rows);
+  if (std::abs(count - rows.count) <= kRowsToldOneByOne) {
+    // The same rows, or a few more or fewer (the page entered again, a film
+    // saved): the view is told of the rows added or removed at the end, one
+    // by one, and draws the others again, asking for their cells anew. Its
+    // row index, as long as the collection, is kept.
+    gtk_tree_selection_unselect_all(gtk_tree_view_get_selection(view));
+    while (rows.count > count) {
+      --rows.count;
+      GtkTreePath* path = gtk_tree_path_new_from_indices(rows.count, -1);
+      gtk_tree_model_row_deleted(rows.model, path);
+      gtk_tree_path_free(path);
+    }
+    while (rows.count < count) {
+      GtkTreeIter iter;
+      SetIter(&rows, &iter, rows.count++);
+      GtkTreePath* path = gtk_tree_path_new_from_indices(rows.count - 1, -1);
+      gtk_tree_model_row_inserted(rows.model, path, &iter);
+      gtk_tree_path_free(path);
+    }
+    rows.knownSelection = -1;
+    gtk_widget_queue_draw(GTK_WIDGET(view));
+    return;
+  }
+  // Many rows more or fewer: the view learns of them by taking the model
+  // again, which rebuilds its row index at once; a signal per row costs more.
+  gtk_tree_view_set_model(view, nullptr);
+  rows.count = count;
   rows.stamp = rows.stamp == G_MAXINT ? 1 : rows.stamp + 1;
   rows.knownSelection = -1;
-  gtk_tree_view_set_model(ViewOf(rows), rows.model);
+  gtk_tree_view_set_model(view, rows.model);
 }
 
 void GtkPlatform::SetListSelection(GadgetId gadget, int32_t row) {

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# The List page's opening on the real GTK program, read from the X server:
+# bench/page_watch.c clicks the List icon and watches the screen until the
+# first film's title is in the form, goes back, and again. The program runs in
+# turn with 5, 30,000 and 100,000 invented films (current layout, so the
+# collection is only opened, not prepared); the median of the opens after the
+# first, and its ratio to the 5-film figure.
+#
+#   bench/page_open.sh [<zelluo> [<collection_generator>]]
+#        (default: build-bench/zelluo; needs Xvfb, jwm, a C compiler, libxtst-dev)
+set -uo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+repo=$(cd "$here/.." && pwd)
+zelluo=${1:-$repo/build-bench/zelluo}
+generator=${2:-$(dirname "$zelluo")/collection_generator}
+opens=${ZELLUO_BENCH_OPENS:-4}
+# shellcheck source=../tests/e2e/lib.sh
+source "$repo/tests/e2e/lib.sh" "$zelluo"
+cc -O2 -o "$scratch/page_watch" "$here/page_watch.c" -lX11 -lXtst || exit 1
+
+median() { sort -n | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
+start_display 1280x1024 || exit 1
+declare -A took
+for films in 5 30000 100000; do
+  work=$scratch/films-$films
+  settings_file "$work"
+  "$generator" "$work/Zelluo Files" "$films" 2026 || exit 1
+  launch "$work"
+  window=$(wait_for 30 main_window) || { echo "no window with $films films" >&2 && exit 1; }
+  sleep 1
+  read -r ox oy _ <<<"$(geometry "$window")"
+  times=$("$scratch/page_watch" "$ox" "$oy" "$opens") || { echo "the page did not come" >&2 && exit 1; }
+  took[$films]=$(tail -n +2 <<<"$times" | median)
+  echo "$films films: opens $(tr '\n' ' ' <<<"$times")ms, median after the first ${took[$films]} ms"
+  stop_programs
+done
+for films in 30000 100000; do
+  awk -v a="${took[$films]}" -v b="${took[5]}" -v n="$films" \
+    'BEGIN {printf "%d films against 5: %.2f times\n", n, a / b}'
+done
+stop_display
