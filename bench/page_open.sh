@@ -3,8 +3,9 @@
 # bench/page_watch.c clicks the List icon and watches the screen until the
 # first film's title is in the form, goes back, and again. The program runs in
 # turn with 5, 30,000 and 100,000 invented films (current layout, so the
-# collection is only opened, not prepared); the median of the opens after the
-# first, and its ratio to the 5-film figure.
+# collection is only opened, not prepared), ZELLUO_BENCH_ROUNDS rounds (3) of
+# ZELLUO_BENCH_OPENS opens (4) each; the median of the opens after the first
+# of each start, and its ratio to the 5-film figure.
 #
 #   bench/page_open.sh [<zelluo> [<collection_generator>]]
 #        (default: build-bench/zelluo; needs Xvfb, jwm, a C compiler, libxtst-dev)
@@ -13,7 +14,8 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 repo=$(cd "$here/.." && pwd)
 zelluo=${1:-$repo/build-bench/zelluo}
 generator=${2:-$(dirname "$zelluo")/collection_generator}
-opens=${ZELLUO_BENCH_OPENS:-4}
+opens=${ZELLUO_BENCH_OPENS:-4}    # per start of the program, the first not counted
+rounds=${ZELLUO_BENCH_ROUNDS:-3}
 # shellcheck source=../tests/e2e/lib.sh
 source "$repo/tests/e2e/lib.sh" "$zelluo"
 cc -O2 -o "$scratch/page_watch" "$here/page_watch.c" -lX11 -lXtst || exit 1
@@ -22,17 +24,26 @@ median() { sort -n | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (
 start_display 1280x1024 || exit 1
 declare -A took
 for films in 5 30000 100000; do
-  work=$scratch/films-$films
-  settings_file "$work"
-  "$generator" "$work/Zelluo Files" "$films" 2026 || exit 1
-  launch "$work"
-  window=$(wait_for 30 main_window) || { echo "no window with $films films" >&2 && exit 1; }
-  sleep 1
-  read -r ox oy _ <<<"$(geometry "$window")"
-  times=$("$scratch/page_watch" "$ox" "$oy" "$opens") || { echo "the page did not come" >&2 && exit 1; }
-  took[$films]=$(tail -n +2 <<<"$times" | median)
-  echo "$films films: opens $(tr '\n' ' ' <<<"$times")ms, median after the first ${took[$films]} ms"
-  stop_programs
+  settings_file "$scratch/films-$films"
+  "$generator" "$scratch/films-$films/Zelluo Files" "$films" 2026 || exit 1
+done
+# The programs take turns, round after round, so that the machine's moods fall
+# on each alike.
+for round in $(seq "$rounds"); do
+  for films in 5 30000 100000; do
+    launch "$scratch/films-$films"
+    window=$(wait_for 30 main_window) || { echo "no window with $films films" >&2 && exit 1; }
+    sleep 1
+    read -r ox oy _ <<<"$(geometry "$window")"
+    times=$("$scratch/page_watch" "$ox" "$oy" "$opens") || { echo "the page did not come" >&2 && exit 1; }
+    echo "round $round, $films films: opens $(tr '\n' ' ' <<<"$times")ms"
+    took[$films]+="$(tail -n +2 <<<"$times")"$'\n'
+    stop_programs
+  done
+done
+for films in 5 30000 100000; do
+  took[$films]=$(grep . <<<"${took[$films]}" | median)
+  echo "$films films: median of the opens after the first ${took[$films]} ms"
 done
 for films in 30000 100000; do
   awk -v a="${took[$films]}" -v b="${took[5]}" -v n="$films" \
