@@ -284,6 +284,8 @@ class FilmStore {
   // The migration and the derived data begun, in one write transaction.
   std::string BeginPreparing();
   std::string EndPreparing();
+  std::string BeginCommit();
+  std::string EndCommitted();
   void EndOpening();
   void FailOpening(std::string message);
   // A copy into the backup folder, when one is due; a problem when it cannot be made.
