@@ -72,7 +72,7 @@ void Win32Platform::CreateChartGadget(GadgetId gadget, const Rect& rect, const C
     chartClass.cbSize = sizeof chartClass;
     chartClass.lpfnWndProc = ChartWindowProc;
     chartClass.hInstance = instance_;
-    chartClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    chartClass.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     chartClass.lpszClassName = kChartWindowClass;
     chartClassRegistered_ = ::RegisterClassExW(&chartClass) != 0;
     if (!chartClassRegistered_) return;
