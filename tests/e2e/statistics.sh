@@ -33,6 +33,7 @@ sleep 1
 at_main_window
 click $((ox + 224)) $((oy + 464))
 sleep 1.5
+shot play
 click $((ox + 1150)) $((oy + 133))
 sleep 2
 shot statistics
