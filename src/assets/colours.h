@@ -15,4 +15,7 @@ inline constexpr platform::Rgb kTextBackColour = kPanelColour;
 // Text that warns: a film overdue.
 inline constexpr platform::Rgb kWarningColour = platform::MakeRgb(255, 140, 64);
 
+// The bars of the statistics' charts.
+inline constexpr platform::Rgb kChartBarColour = platform::MakeRgb(86, 148, 214);
+
 }  // namespace zelluo::assets

@@ -129,8 +129,45 @@ struct OpeningProgress {
 
 // Borrower and Loan are in film.h.
 
-// Which films the List page shows besides its search.
-enum class Narrowing { None, Lent, Overdue };
+// Which films the List page shows besides its search: those lent, those
+// overdue, or those behind a bar of the statistics.
+enum class Narrowing { None, Lent, Overdue, Bar };
+
+// --- statistics (statistics.cpp) -------------------------------------------
+
+// The fields the statistics count films by.
+enum class StatField { Genre, Director, Country, Decade, Added };
+
+// One bar of the statistics: its label and the number of films behind it.
+// key names them for NarrowToBar: the field's value ("" for the films
+// without one, the bucket "ohne Angabe"), the decade's first year ("1990"),
+// or for the growth the first period after the bar ("2027-01", "2027"), the
+// bar counting every film added before it.
+struct StatBar {
+  std::string label;
+  std::string key;
+  int64_t films = 0;
+  friend bool operator==(const StatBar&, const StatBar&) = default;
+};
+
+// The whole collection at a glance, counted by SQL aggregates.
+struct Statistics {
+  int64_t films = 0;
+  int64_t minutes = 0;  // the running times added up
+  int64_t seen = 0;     // films with a complete viewing
+  int64_t lent = 0;
+  int64_t overdue = 0;
+  // The most frequent values first (a genre per line of the field), then
+  // the bucket "ohne Angabe"; decades in their order; the growth as the
+  // number of films at the end of each month (each year, once the films
+  // were added over more than twelve months).
+  std::vector<StatBar> genres;
+  std::vector<StatBar> directors;
+  std::vector<StatBar> countries;
+  std::vector<StatBar> decades;
+  std::vector<StatBar> growth;
+  friend bool operator==(const Statistics&, const Statistics&) = default;
+};
 
 class SqlStatement;
 
@@ -264,6 +301,15 @@ class FilmStore {
   // overdue on day today).
   void NarrowTo(Narrowing narrowing, std::string today = {});
 
+  // --- statistics (statistics.cpp) ---------------------------------------------
+  // The figures and the bars of each field (at most topValues values and
+  // the bucket "ohne Angabe"; the growth's last topValues periods), overdue
+  // counted on day today. Empty with ReadProblem() set on failure.
+  Statistics ComputeStatistics(std::string_view today, int topValues);
+  // The List page's count, rows and positions keep only the films behind a
+  // bar (its field and key, as in StatBar).
+  void NarrowToBar(StatField field, std::string key);
+
  private:
   // Checking: the whole file is checked on a thread; BackingUp: copied into
   // the backup folder; Migrating: the migration and derived data are to
@@ -273,6 +319,8 @@ class FilmStore {
   // " AND id IN (...)" for the narrowing; empty without one.
   std::string NarrowingFilter() const;
   void BindNarrowing(SqlStatement& statement) const;
+  // The narrowing's condition for a bar of the statistics.
+  std::string BarFilter() const;
 
   FilmStore(std::string folder, StoreOptions options);
   // The quick look through a read-only connection, and the check begun.
@@ -325,7 +373,8 @@ class FilmStore {
     int64_t films = 0;
   } allFilms_;
   Narrowing narrowing_ = Narrowing::None;
-  std::string narrowingDay_;
+  std::string narrowingDay_;  // the overdue day, or the bar's key
+  StatField barField_ = StatField::Genre;
 };
 
 }  // namespace zelluo::collection

@@ -267,12 +267,16 @@ std::string FilmStore::NarrowingFilter() const {
       return " AND id IN (SELECT film FROM loan WHERE returned IS NULL)";
     case Narrowing::Overdue:
       return " AND id IN (SELECT film FROM loan WHERE returned IS NULL AND due < ?8)";
+    case Narrowing::Bar:
+      return BarFilter();
   }
   return {};
 }
 
 void FilmStore::BindNarrowing(SqlStatement& statement) const {
-  if (narrowing_ == Narrowing::Overdue) statement.Bind(8, narrowingDay_);
+  if (narrowing_ == Narrowing::Overdue || narrowing_ == Narrowing::Bar) {
+    statement.Bind(8, narrowingDay_);
+  }
 }
 
 }  // namespace zelluo::collection

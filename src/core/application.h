@@ -8,6 +8,7 @@
 
 #include "core/list_page_controller.h"
 #include "core/play_page_controller.h"
+#include "core/statistics_page.h"
 #include "core/update_page_controller.h"
 #include "platform/platform.h"
 #include "settings/settings_record.h"
@@ -33,7 +34,8 @@ struct Application {
       : platform(platform),
         listPage(platform),
         playPage(platform, listPage),
-        updatePage(platform, listPage) {}
+        updatePage(platform, listPage),
+        statisticsPage(platform, listPage) {}
 
   platform::Platform& platform;
   settings::SettingsRecord settings;
@@ -47,6 +49,7 @@ struct Application {
   ListPageController listPage;
   PlayPageController playPage;      // after listPage, whose collection it reads
   UpdatePageController updatePage;  // after listPage, whose collection it reads
+  StatisticsPage statisticsPage;    // after listPage, whose collection it counts
 };
 
 // The program's entry: starts up, runs, shuts down; returns the exit code, 0.

@@ -91,7 +91,13 @@ void DispatchMenu(Application& app, LoopState& loop, const platform::Event& even
 
 void DispatchGadget(Application& app, LoopState& loop, const platform::Event& event) {
   if (app.shownPage == ui::Page::List && app.listPage.HandleGadget(event)) return;
+  if (app.shownPage == ui::Page::Play && event.Gadget() == ui::gadget::kStatistics &&
+      !app.playPage.Playing()) {
+    if (event.type == platform::kGadgetClick) OpenStatistics(app);
+    return;
+  }
   if (app.shownPage == ui::Page::Play && app.playPage.HandleGadget(event)) return;
+  if (app.shownPage == ui::Page::Stats && HandleStatisticsGadget(app, event)) return;
   if (app.shownPage == ui::Page::Update && app.updatePage.HandleGadget(event)) return;
   if (event.type != platform::kGadgetClick) return;
   const platform::GadgetId gadget = event.Gadget();

@@ -525,4 +525,14 @@ collection::ChangeResult ListPageController::StoreImportedFilms(const std::vecto
   return stored;
 }
 
+void ListPageController::NarrowToBar(collection::StatField field, std::string key,
+                                     std::string_view status) {
+  if (!LeaveFilm()) return;
+  narrowing_ = collection::Narrowing::Bar;
+  if (store_) store_->NarrowToBar(field, std::move(key));
+  platform_.SetGadgetText(ui::gadget::kExchangeStatus, status);
+  RefillList();
+  if (platform_.ListSelection(ui::gadget::kFilmList) < 0 && rowCount_ > 0) ShowRow(0);
+}
+
 }  // namespace zelluo::core

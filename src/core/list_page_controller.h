@@ -124,6 +124,9 @@ class ListPageController {
 
   // The list keeps only the films lent (or overdue today), besides the search.
   void NarrowTo(collection::Narrowing narrowing);
+  // The list keeps only the films behind a bar of the statistics (field and
+  // key as in collection::StatBar); status says so under the list.
+  void NarrowToBar(collection::StatField field, std::string key, std::string_view status);
 
  private:
   // One step of the collection's opening, until deadline; its end shown.

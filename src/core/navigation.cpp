@@ -3,6 +3,7 @@
 #include "assets/sound.h"
 #include "core/application.h"
 #include "settings/settings_store.h"
+#include "ui/gadgets.h"
 
 namespace zelluo::core {
 
@@ -67,9 +68,45 @@ void ReturnToMainPage(Application& app, platform::GadgetId backButton) {
   if (*from == ui::Page::List && !app.listPage.LeaveFilm()) return;
   if (*from == ui::Page::Play) app.playPage.StopFilm();
   const ui::PageContext pages = PagesOf(app);
-  ui::HidePage(pages, *from);
+  if (*from == ui::Page::Stats) {
+    ui::FreeStatisticsPage(app.platform);
+  } else {
+    ui::HidePage(pages, *from);
+  }
   ui::BuildMainPage(pages);
   app.shownPage = ui::Page::Main;
+}
+
+void OpenStatistics(Application& app) {
+  PlayClickSound(app.platform, app.settings);
+  app.playPage.StopFilm();
+  const ui::PageContext pages = PagesOf(app);
+  ui::HidePage(pages, ui::Page::Play);
+  ui::BuildStatisticsPage(pages);
+  app.shownPage = ui::Page::Stats;
+  app.statisticsPage.Fill();
+}
+
+bool HandleStatisticsGadget(Application& app, const platform::Event& event) {
+  const platform::GadgetId gadget = event.Gadget();
+  if (gadget == ui::gadget::kBackStatistics) {
+    if (event.type != platform::kGadgetClick) return true;
+    PlayClickSound(app.platform, app.settings);
+    ui::FreeStatisticsPage(app.platform);
+    ShowPage(PagesOf(app), ui::Page::Play);
+    app.shownPage = ui::Page::Play;
+    app.playPage.Enter();
+    return true;
+  }
+  std::optional<BarChoice> bar = app.statisticsPage.BarOf(event);
+  if (!bar) return false;
+  PlayClickSound(app.platform, app.settings);
+  ui::FreeStatisticsPage(app.platform);
+  ShowPage(PagesOf(app), ui::Page::List);
+  app.shownPage = ui::Page::List;
+  app.listPage.Enter();
+  app.listPage.NarrowToBar(bar->field, std::move(bar->key), bar->status);
+  return true;
 }
 
 void ReturnToMainPageFromEverywhere(Application& app) {

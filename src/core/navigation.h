@@ -23,6 +23,12 @@ void ShowStartPage(Application& app);
 void OpenPage(Application& app, platform::GadgetId icon);
 // From the page of a back button (200 ... 600) to a freshly built Main page.
 void ReturnToMainPage(Application& app, platform::GadgetId backButton);
+// From the Play page to the statistics, built and counted anew.
+void OpenStatistics(Application& app);
+// The statistics page's gadget events while it is shown: its back button
+// returns to the Play page, a bar of a chart opens the List page narrowed
+// to the films behind it. False for events that are not its own.
+bool HandleStatisticsGadget(Application& app, const platform::Event& event);
 // The Backspace key: every sub-page hidden, the Main page built anew.
 void ReturnToMainPageFromEverywhere(Application& app);
 

@@ -25,7 +25,7 @@ inline constexpr int32_t kKeyEnd = 35;
 inline constexpr int32_t kKeyHome = 36;
 
 // The kinds of control a gadget can be, the same for every backend.
-enum class ControlKind { Image, Text, Button, SingleLineField, MultiLineField, List, Video };
+enum class ControlKind { Image, Text, Button, SingleLineField, MultiLineField, List, Video, Chart };
 
 constexpr bool IsTextField(ControlKind kind) {
   return kind == ControlKind::SingleLineField || kind == ControlKind::MultiLineField;

@@ -160,6 +160,14 @@ class GadgetPart {
   // The gadget with the keyboard focus; kNoGadget when none has it.
   virtual GadgetId FocusedGadget() = 0;
 
+  // --- charts --------------------------------------------------------------
+  // A bar chart the platform draws itself (chart_layout.h places its parts);
+  // a click on a bar arrives as a Gadget event of type kGadgetChartBar + the
+  // bar's index. Creating it again draws the new bars.
+  virtual void CreateChartGadget(GadgetId gadget, const Rect& rect, const Chart& chart) {
+    (void)gadget, (void)rect, (void)chart;
+  }
+
   // --- video ---------------------------------------------------------------
   // Whether films can play inside the window (the player library was found).
   virtual bool CanPlayVideo() { return false; }

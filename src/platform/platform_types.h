@@ -123,6 +123,7 @@ enum GadgetEventType : int32_t {
   kGadgetSelectionChanged = 2,  // the user selected another row of a list
   kGadgetVideoEnded = 3,        // the film in a video gadget reached its end
   kGadgetPlayerKey = 256,  // + the key code: a key pressed while a film plays in a video gadget
+  kGadgetChartBar = 4096,  // + the bar's index: a click on a bar of a chart gadget
 };
 
 // What the program asks of the film in a video gadget.
@@ -211,6 +212,30 @@ struct FolderListing {
   uint64_t device = 0;
   uint64_t inode = 0;
   std::vector<FolderEntry> entries;
+};
+
+// One bar of a chart gadget: its label, the figure written beside it and the
+// amount that sets its length.
+struct ChartBar {
+  std::string label;
+  std::string figure;
+  double amount = 0;
+  friend bool operator==(const ChartBar&, const ChartBar&) = default;
+};
+
+// Rows: a bar per row growing to the right, the label left of it and the
+// figure right of it. Columns: a bar per column growing upwards, the label
+// under it and the figure above it.
+enum class ChartShape { Rows, Columns };
+
+// What a chart gadget draws, in the page's font and colours.
+struct Chart {
+  ChartShape shape = ChartShape::Rows;
+  std::vector<ChartBar> bars;
+  FontId font{-1};
+  Rgb text = 0;
+  Rgb back = 0;
+  Rgb bar = 0;
 };
 
 struct WindowRequest {

@@ -466,4 +466,36 @@ inline constexpr std::string_view kFindingsApplied = "%1 Funde übernommen, davo
 inline constexpr std::string_view kFolderUnreachable =
     "Der Ordner \"%1\" ist nicht erreichbar. Seine Filme bleiben, wie sie sind.";
 
+// The statistics page (the button on the Play page opens it).
+inline constexpr std::string_view kStatisticsButton = "Statistik";
+inline constexpr std::string_view kStatisticsHeading = "Die Sammlung auf einen Blick";
+inline constexpr std::string_view kTileFilms = "Filme";
+inline constexpr std::string_view kTileRunningTime = "Gesamtlaufzeit";
+inline constexpr std::string_view kTileSeen = "Gesehen";
+inline constexpr std::string_view kTileLent = "Verliehen";
+inline constexpr std::string_view kTileOverdue = "Überfällig";
+// The running times added up: "12 Tage 4 Std.", "1 Tag 0 Std.", "5 Std. 20 Min.".
+inline constexpr std::string_view kDaysHours = "%1 Tage %2 Std.";
+inline constexpr std::string_view kOneDayHours = "1 Tag %1 Std.";
+inline constexpr std::string_view kHoursMinutes = "%1 Std. %2 Min.";
+// The share seen: "40 % (12 von 30)".
+inline constexpr std::string_view kSeenShare = "%1 % (%2)";
+inline constexpr std::string_view kSeenOf = "%1 von %2";
+inline constexpr std::string_view kChartGenres = "Genres";
+inline constexpr std::string_view kChartDirectors = "Regie";
+inline constexpr std::string_view kChartCountries = "Länder";
+inline constexpr std::string_view kChartDecades = "Jahrzehnte";
+inline constexpr std::string_view kChartGrowth =
+    "Filme in der Sammlung (nach dem Tag der Aufnahme)";
+// The bucket of the films without a value, and a decade: "1990er".
+inline constexpr std::string_view kWithoutValue = "ohne Angabe";
+inline constexpr std::string_view kDecadeSuffix = "er";
+// The List page narrowed to the films behind a bar: "Nur Filme mit Genre „Drama“ (Strg+U: alle)".
+inline constexpr std::string_view kNarrowedToBar = "Nur Filme mit %1 „%2“ (Strg+U: alle)";
+inline constexpr std::string_view kNarrowedToAdded = "Nur Filme, aufgenommen bis %1 (Strg+U: alle)";
+inline constexpr std::string_view kBarGenre = "Genre";
+inline constexpr std::string_view kBarDirector = "Regie";
+inline constexpr std::string_view kBarCountry = "Land";
+inline constexpr std::string_view kBarDecade = "Jahrzehnt";
+
 }  // namespace zelluo::text

@@ -39,6 +39,7 @@ inline constexpr platform::GadgetId kBackList{300};
 inline constexpr platform::GadgetId kBackOptions{400};
 inline constexpr platform::GadgetId kBackUpdate{500};
 inline constexpr platform::GadgetId kBackAbout{600};
+inline constexpr platform::GadgetId kBackStatistics{700};
 
 // List page: the film details form.
 inline constexpr platform::GadgetId kCover{303};
@@ -97,7 +98,8 @@ inline constexpr platform::GadgetId kPlaySearchLabel{211};
 inline constexpr platform::GadgetId kPlaySearchField{212};
 inline constexpr platform::GadgetId kPlayList{213};
 inline constexpr platform::GadgetId kPlayStatus{214};
-inline constexpr platform::GadgetId kVideo{220};  // the film playing, over the page
+inline constexpr platform::GadgetId kStatistics{215};  // opens the statistics page
+inline constexpr platform::GadgetId kVideo{220};       // the film playing, over the page
 
 // Update page (back button 500): the film folders, the scan and its findings.
 inline constexpr platform::GadgetId kFoldersHeading{501};
@@ -111,6 +113,26 @@ inline constexpr platform::GadgetId kFindingsHeading{508};
 inline constexpr platform::GadgetId kFindingList{509};
 inline constexpr platform::GadgetId kToggleFinding{510};
 inline constexpr platform::GadgetId kApplyFindings{511};
+
+// Statistics page (back button 700, to the Play page): a heading, five tiles
+// of a figure and its caption (figure 702 + 2t, caption 703 + 2t, for t = 0
+// to 4), and five charts of a heading, its underline and the chart (721 +
+// 10c, 722 + 10c, 723 + 10c, for c = 0 to 4: genres, directors, countries,
+// decades, growth).
+inline constexpr platform::GadgetId kStatisticsHeading{701};
+constexpr platform::GadgetId TileFigure(int32_t tile) { return platform::GadgetId{702 + 2 * tile}; }
+constexpr platform::GadgetId TileCaption(int32_t tile) {
+  return platform::GadgetId{703 + 2 * tile};
+}
+constexpr platform::GadgetId ChartHeading(int32_t chart) {
+  return platform::GadgetId{721 + 10 * chart};
+}
+constexpr platform::GadgetId ChartLine(int32_t chart) {
+  return platform::GadgetId{722 + 10 * chart};
+}
+constexpr platform::GadgetId ChartOf(int32_t chart) { return platform::GadgetId{723 + 10 * chart}; }
+inline constexpr int32_t kTiles = 5;
+inline constexpr int32_t kCharts = 5;
 
 // Options page: heading, separator, then per row a label, an on and an off
 // switch (row r: 402 + 3r, 403 + 3r, 404 + 3r, for r = 1 to 6: 405 to 422).
@@ -169,6 +191,7 @@ inline constexpr int32_t kExportDueDates = 26;  // Strg+T
 
 // Fonts: all "Arial"; 2 is the heading font and 3 the body font.
 namespace font {
+inline constexpr platform::FontId kLarge{0};  // the figures of the statistics' tiles
 inline constexpr platform::FontId kHeading{2};
 inline constexpr platform::FontId kBody{3};
 inline constexpr platform::FontId kDefault{-1};  // the system's default GUI font

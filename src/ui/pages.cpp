@@ -39,7 +39,7 @@ struct PageEntry {
 };
 
 // In the order in which the start page is compared and the sub-pages are built.
-constexpr std::array<PageEntry, 6> kPages = {{
+constexpr std::array<PageEntry, 7> kPages = {{
     {Page::Main, "Main", platform::GadgetId{}, platform::GadgetId{}, "", platform::GadgetId{}},
     {Page::Play, "Play", gadget::kIconPlay, gadget::kCaptionPlay, text::kCaptionPlay,
      gadget::kBackPlay},
@@ -51,6 +51,8 @@ constexpr std::array<PageEntry, 6> kPages = {{
      gadget::kBackUpdate},
     {Page::About, "About", gadget::kIconAbout, gadget::kCaptionAbout, text::kCaptionAbout,
      gadget::kBackAbout},
+    // Never a start page, and not built with the others.
+    {Page::Stats, "", platform::GadgetId{}, platform::GadgetId{}, "", gadget::kBackStatistics},
 }};
 
 const PageEntry& EntryOf(Page page) { return kPages[static_cast<size_t>(page)]; }
@@ -78,13 +80,14 @@ constexpr std::array<HoverPair, 5> kIconHover = {{
 }};
 
 // Buttons that change their picture under the mouse whenever they exist.
-constexpr std::array<HoverPair, 6> kButtonHover = {{
+constexpr std::array<HoverPair, 7> kButtonHover = {{
     {gadget::kClose, assets::image::kClose, assets::image::kCloseHover},
     {gadget::kBackPlay, assets::image::kBack, assets::image::kBackHover},
     {gadget::kBackList, assets::image::kBack, assets::image::kBackHover},
     {gadget::kBackOptions, assets::image::kBack, assets::image::kBackHover},
     {gadget::kBackUpdate, assets::image::kBack, assets::image::kBackHover},
     {gadget::kBackAbout, assets::image::kBack, assets::image::kBackHover},
+    {gadget::kBackStatistics, assets::image::kBack, assets::image::kBackHover},
 }};
 
 constexpr OptionPair OptionRow(int32_t row, std::string_view text,
@@ -231,7 +234,46 @@ std::vector<GadgetEntry> PlayPage() {
                   {},
                   font::kBody},
       TextGadget(gadget::kPlayStatus, {40, 956, 1170, 20}, "", font::kBody),
+      // At the right end of the filter buttons' row.
+      Button(gadget::kStatistics, {1090, 120, 120, 26}, text::kStatisticsButton),
   };
+}
+
+// Five tiles in a row, then the charts: genres and directors, countries and
+// decades side by side, the growth over the whole width.
+std::vector<GadgetEntry> StatisticsPage() {
+  std::vector<GadgetEntry> gadgets = {
+      ImageGadget(gadget::kBackStatistics, kBackButtonRect, assets::image::kBack),
+      TextGadget(gadget::kStatisticsHeading, {110, 66, 600, 18}, text::kStatisticsHeading,
+                 font::kHeading),
+  };
+  const std::string_view captions[] = {text::kTileFilms, text::kTileRunningTime, text::kTileSeen,
+                                       text::kTileLent, text::kTileOverdue};
+  for (int32_t tile = 0; tile < gadget::kTiles; ++tile) {
+    const int32_t x = 40 + 236 * tile;
+    gadgets.push_back(TextGadget(gadget::TileFigure(tile), {x, 120, 220, 24}, "", font::kLarge));
+    gadgets.push_back(
+        TextGadget(gadget::TileCaption(tile), {x, 146, 220, 20}, captions[tile], font::kBody));
+  }
+  const std::string_view headings[] = {text::kChartGenres, text::kChartDirectors,
+                                       text::kChartCountries, text::kChartDecades,
+                                       text::kChartGrowth};
+  const platform::Rect places[] = {{40, 216, 560, 220},
+                                   {650, 216, 560, 220},
+                                   {40, 476, 560, 220},
+                                   {650, 476, 560, 220},
+                                   {40, 742, 1170, 220}};
+  for (int32_t chart = 0; chart < gadget::kCharts; ++chart) {
+    const platform::Rect& place = places[chart];
+    gadgets.push_back(TextGadget(gadget::ChartHeading(chart),
+                                 {place.x, place.y - 26, place.width, 18}, headings[chart],
+                                 font::kHeading));
+    gadgets.push_back(ImageGadget(gadget::ChartLine(chart), {place.x, place.y - 8, 260, 2},
+                                  assets::image::kShortUnderline));
+    gadgets.push_back(GadgetEntry{
+        gadget::ChartOf(chart), GadgetType::Chart, place, platform::kNoImage, {}, font::kBody});
+  }
+  return gadgets;
 }
 
 GadgetEntry List(platform::GadgetId number, platform::Rect rect) {
@@ -315,7 +357,8 @@ std::vector<GadgetEntry> AboutPage(const PageContext& pages) {
 
 // Texts, fields and lists take the page's fonts and colours.
 bool IsText(const GadgetEntry& entry) {
-  return entry.type != GadgetType::Image && entry.type != GadgetType::Button;
+  return entry.type != GadgetType::Image && entry.type != GadgetType::Button &&
+         entry.type != GadgetType::Chart;
 }
 
 template <size_t N>
@@ -365,6 +408,12 @@ void CreateGadget(platform::Platform& platform, const GadgetEntry& entry,
     case GadgetType::Button:
       platform.CreateButtonGadget(entry.number, entry.rect, entry.text);
       break;
+    case GadgetType::Chart:
+      platform.CreateChartGadget(entry.number, entry.rect,
+                                 PageChart(entry.number == gadget::ChartOf(gadget::kCharts - 1)
+                                               ? platform::ChartShape::Columns
+                                               : platform::ChartShape::Rows));
+      break;
   }
 }
 
@@ -378,7 +427,7 @@ void SetPageColours(platform::Platform& platform, platform::GadgetId number) {
 void CreateGadgets(platform::Platform& platform, const std::vector<GadgetEntry>& gadgets,
                    const PageContext* pages = nullptr) {
   for (const GadgetEntry& entry : gadgets) CreateGadget(platform, entry, pages);
-  for (platform::FontId font : {font::kHeading, font::kBody}) {
+  for (platform::FontId font : {font::kLarge, font::kHeading, font::kBody}) {
     for (const GadgetEntry& entry : gadgets) {
       if (IsText(entry) && entry.font == font) platform.SetGadgetFont(entry.number, font);
     }
@@ -408,7 +457,7 @@ std::string_view PageId(Page page) { return EntryOf(page).id; }
 
 std::optional<Page> PageFromId(std::string_view id) {
   for (const PageEntry& entry : kPages) {
-    if (entry.id == id) return entry.page;
+    if (!entry.id.empty() && entry.id == id) return entry.page;
   }
   return std::nullopt;
 }
@@ -427,6 +476,8 @@ std::vector<GadgetEntry> PageGadgets(const PageContext& pages, Page page) {
       return PlayPage();
     case Page::Update:
       return UpdatePage();
+    case Page::Stats:
+      return StatisticsPage();
   }
   return {};
 }
@@ -499,9 +550,25 @@ void BuildPages(const PageContext& pages) {
     if (entry.caption != platform::GadgetId{}) BuildNavigationCaption(pages.platform, entry);
   }
   for (const PageEntry& entry : kPages) {
+    if (entry.page == Page::Stats) continue;
     BuildPage(pages, entry.page);
     HidePage(pages, entry.page);
   }
+}
+
+void BuildStatisticsPage(const PageContext& pages) { BuildPage(pages, Page::Stats); }
+
+void FreeStatisticsPage(platform::Platform& platform) {
+  for (const GadgetEntry& entry : StatisticsPage()) platform.FreeGadget(entry.number);
+}
+
+platform::Chart PageChart(platform::ChartShape shape) {
+  return platform::Chart{shape,
+                         {},
+                         font::kBody,
+                         assets::kTextColour,
+                         assets::kTextBackColour,
+                         assets::kChartBarColour};
 }
 
 std::optional<Page> PageOfIcon(platform::GadgetId icon) {

@@ -27,13 +27,14 @@ struct PageContext {
   platform::ListRowSource findingRows;  // the Update page's findings
 };
 
-enum class Page { Main, Play, List, Options, Update, About };
+// Stats, the statistics, is opened from the Play page and built only while shown.
+enum class Page { Main, Play, List, Options, Update, About, Stats };
 
 // The page identifiers, compared exactly with the stored start page.
 std::string_view PageId(Page page);
 std::optional<Page> PageFromId(std::string_view id);
 
-enum class GadgetType { Image, Text, CentredText, Button, Field, MultiLineField, List };
+enum class GadgetType { Image, Text, CentredText, Button, Field, MultiLineField, List, Chart };
 
 // One gadget as a page builder creates it.
 struct GadgetEntry {
@@ -83,8 +84,14 @@ std::optional<Page> PageOfIcon(platform::GadgetId icon);
 std::optional<Page> PageOfBackButton(platform::GadgetId backButton);
 // The back button of a sub-page; 0 for the Main page.
 platform::GadgetId BackButtonOf(Page page);
-inline constexpr Page kSubPages[] = {Page::Play, Page::List, Page::Options, Page::Update,
-                                     Page::About};
+inline constexpr Page kSubPages[] = {Page::Play,   Page::List,  Page::Options,
+                                     Page::Update, Page::About, Page::Stats};
+
+// The statistics page: built anew each time it opens, freed when it closes.
+void BuildStatisticsPage(const PageContext& pages);
+void FreeStatisticsPage(platform::Platform& platform);
+// A chart of the statistics page in the page's font and colours, without bars.
+platform::Chart PageChart(platform::ChartShape shape);
 
 // The hover pictures and captions for the mouse at (x, y).
 void UpdateHover(platform::Platform& platform, int32_t x, int32_t y);

@@ -292,6 +292,7 @@ void GtkPlatform::PlaceGadget(GadgetId number, Gadget gadget) {
   record->content = gadget.content;
   record->css = gadget.css;
   record->rows = std::move(gadget.rows);
+  record->chart = std::move(gadget.chart);
   record->rect = gadget.rect;
   record->shownPicture = gadget.shownPicture;
   if (!record->shown) gtk_widget_hide(record->widget);

@@ -42,6 +42,7 @@
 //      mouse move, press or key on the window or tray icon (or the first sound);
 //      other PCM formats are converted when first played.
 //  [x] Files, processes, date and pause: the shared SystemPart (POSIX).
+//  [x] Charts: a GtkDrawingArea painted with cairo and Pango (gtk_chart.cpp).
 // Not implemented:
 //  [ ] Looping playback: PlaySound with loop set plays the sound once.
 //  [ ] Wrapping of long texts: a text wider than its gadget ends in an ellipsis.
@@ -76,6 +77,7 @@ typedef struct _GtkStatusIcon GtkStatusIcon;
 typedef struct _GdkPixbuf GdkPixbuf;
 typedef struct _GdkDisplay GdkDisplay;
 typedef struct _cairo_surface cairo_surface_t;
+typedef struct _cairo cairo_t;
 typedef struct _GdkEventButton GdkEventButton;
 typedef struct _GdkEventKey GdkEventKey;
 typedef union _GdkEvent GdkEvent;
@@ -138,6 +140,9 @@ class GtkPlatform final : public Platform {
   void AddKeyShortcut(int32_t keyCode, KeyModifier modifier, ShortcutInFields inFields,
                       int32_t menuEvent) override;
 
+  // --- charts (gtk_chart.cpp)
+  void CreateChartGadget(GadgetId gadget, const Rect& rect, const Chart& chart) override;
+
   // --- text fields, lists and focus (gtk_fields.cpp, gtk_list.cpp)
   void CreateTextField(GadgetId gadget, const Rect& rect, TextFieldKind kind) override;
   void SetGadgetText(GadgetId gadget, std::string_view text) override;
@@ -195,8 +200,10 @@ class GtkPlatform final : public Platform {
     GtkWidget* content = nullptr;
     GtkCssProvider* css = nullptr;            // all but image gadgets
     std::shared_ptr<GtkListRows> rows;        // lists only
+    std::shared_ptr<const Chart> chart;       // charts only
     cairo_surface_t* shownPicture = nullptr;  // not owned; only compared
     bool leftPressed = false;                 // a left press inside, awaiting its release
+    int32_t pressedBar = -1;                  // the chart's bar under that press
     // Until the gadget is first needed: what makes its widgets (a Make...
     // call), and its place in the order of creation.
     std::function<void()> build;
@@ -238,6 +245,11 @@ class GtkPlatform final : public Platform {
   void MakeImageGadget(GadgetId gadget, const Rect& rect, ImageId image);
   void MakeTextGadget(GadgetId gadget, const Rect& rect, const std::string& text, TextAlign align);
   void MakeButtonGadget(GadgetId gadget, const Rect& rect, const std::string& text);
+  void MakeChartGadget(GadgetId gadget, const Rect& rect, std::shared_ptr<const Chart> chart);
+  // The height of a chart's lines of text: its font's pixel height (gtk_chart.cpp).
+  int32_t ChartLineHeight(const Chart& chart) const;
+  static int OnChartDraw(GtkWidget* widget, cairo_t* cairo, void* self);
+  static int OnChartButton(GtkWidget* widget, GdkEventButton* event, void* self);
   void MakeTextField(GadgetId gadget, const Rect& rect, TextFieldKind kind);
   void MakeListGadget(GadgetId gadget, const Rect& rect, const std::vector<ListColumn>& columns,
                       const ListRowSource& rows);

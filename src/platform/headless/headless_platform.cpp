@@ -6,6 +6,8 @@
 #include <sstream>
 #include <utility>
 
+#include "platform/chart_layout.h"
+
 namespace zelluo::platform {
 namespace {
 
@@ -359,6 +361,15 @@ Event HeadlessPlatform::WaitEvent(int32_t timeoutMs) {
       }
     }
   }
+  if (scripted.chartPoint) {
+    event = Event{EventKind::Other, 0, 0};
+    const HeadlessGadget* chart = Find(scripted.event.Gadget());
+    if (chart != nullptr && chart->Kind() == ControlKind::Chart) {
+      const int32_t bar = ChartBarAt(chart->chart, {chart->rect.width, chart->rect.height},
+                                     ChartLineHeight(chart->chart), *scripted.chartPoint);
+      if (bar >= 0) event = Event::OfGadget(scripted.event.Gadget(), kGadgetChartBar + bar);
+    }
+  }
   if (HeadlessGadget* model = Find(event.Gadget());
       model != nullptr && event.kind == EventKind::Gadget) {
     if (scripted.typed) model->text = *scripted.typed;
@@ -376,6 +387,32 @@ ScriptedEvent ScriptedEvent::Typed(GadgetId field, std::string text) {
   ScriptedEvent scripted(Event::OfGadget(field, kGadgetTextChanged));
   scripted.typed = std::move(text);
   return scripted;
+}
+
+ScriptedEvent ScriptedEvent::ClickedAt(GadgetId chart, Point point) {
+  ScriptedEvent scripted(Event::OfGadget(chart, kGadgetClick));
+  scripted.chartPoint = point;
+  return scripted;
+}
+
+int32_t HeadlessPlatform::ChartLineHeight(const Chart& chart) const {
+  const auto font = fonts.find(chart.font);
+  return font != fonts.end() ? font->second.pixelHeight : 16;
+}
+
+// The drawing is recorded: the shape, then each bar's label and figure.
+void HeadlessPlatform::CreateChartGadget(GadgetId gadget, const Rect& rect, const Chart& chart) {
+  std::string line = "CreateChartGadget " + std::to_string(Number(gadget)) + " " + Describe(rect) +
+                     (chart.shape == ChartShape::Rows ? " rows" : " columns");
+  for (const ChartBar& bar : chart.bars) line += " " + Quote(bar.label) + "=" + bar.figure;
+  Record(line);
+  HeadlessGadget model(ControlKind::Chart);
+  model.rect = rect;
+  model.chart = chart;
+  model.font = chart.font;
+  model.front = chart.text;
+  model.back = chart.back;
+  CreateGadget(gadget, std::move(model));
 }
 
 ScriptedEvent ScriptedEvent::VideoAt(GadgetId video, double position) {

@@ -48,6 +48,8 @@ struct HeadlessControl {
   std::string videoPath;
   double videoPosition = 0;
   bool videoPaused = false;
+  // A chart gadget's bars, shape, font and colours, as last drawn.
+  Chart chart;
 };
 
 using HeadlessGadget = Control<HeadlessControl>;
@@ -99,6 +101,9 @@ struct ScriptedEvent {
   // The film in a video gadget has come to position (seconds); at the
   // duration it ends, which arrives as kGadgetVideoEnded.
   static ScriptedEvent VideoAt(GadgetId video, double position);
+  // A click at point (in the gadget's coordinates) on a chart gadget: a
+  // click on the bar there, found as the desktop finds it, or nothing.
+  static ScriptedEvent ClickedAt(GadgetId chart, Point point);
 
   Event event;
   std::optional<Point> mouse;
@@ -106,6 +111,7 @@ struct ScriptedEvent {
   std::optional<std::string> typed;
   int32_t row = -1;
   std::optional<double> videoPosition;
+  std::optional<Point> chartPoint;
 };
 
 class HeadlessPlatform : public Platform {
@@ -201,6 +207,9 @@ class HeadlessPlatform : public Platform {
   bool GadgetExists(GadgetId gadget) override;
   std::optional<Rect> GadgetRect(GadgetId gadget) override;
   void CreateTextField(GadgetId gadget, const Rect& rect, TextFieldKind kind) override;
+  void CreateChartGadget(GadgetId gadget, const Rect& rect, const Chart& chart) override;
+  // The height of a chart's lines of text: its font's pixel height.
+  int32_t ChartLineHeight(const Chart& chart) const;
   void SetGadgetText(GadgetId gadget, std::string_view text) override;
   std::string GadgetText(GadgetId gadget) override;
   void CreateListGadget(GadgetId gadget, const Rect& rect, const std::vector<ListColumn>& columns,

@@ -45,6 +45,7 @@
 //      (option wid); its wakeup posts a message, the loop drains its events.
 //      Without it the system's player (ShellExecuteW "open").
 //  [x] Files, processes, date and pause: the shared SystemPart.
+//  [x] Charts: a child window of its own class painted with GDI (win32_chart.cpp).
 // Not implemented:
 //  [ ] Colours of push buttons and image gadgets (text gadgets, fields and lists
 //      take them).
@@ -140,6 +141,8 @@ class Win32Platform final : public Platform {
 
   // --- text fields, lists and focus (win32_fields.cpp, win32_list.cpp)
   void CreateTextField(GadgetId gadget, const Rect& rect, TextFieldKind kind) override;
+  // Charts (win32_chart.cpp).
+  void CreateChartGadget(GadgetId gadget, const Rect& rect, const Chart& chart) override;
   void SetGadgetText(GadgetId gadget, std::string_view text) override;
   std::string GadgetText(GadgetId gadget) override;
   void CreateListGadget(GadgetId gadget, const Rect& rect, const std::vector<ListColumn>& columns,
@@ -189,6 +192,9 @@ class Win32Platform final : public Platform {
   // The window procedure's share: turns one message of the main window into
   // queued events. Returns true with *result set when the message is handled.
   bool HandleWindowMessage(unsigned message, uintptr_t wParam, intptr_t lParam, intptr_t* result);
+  // The same for a chart gadget's own window (win32_chart.cpp).
+  bool HandleChartMessage(HWND__* control, unsigned message, uintptr_t wParam, intptr_t lParam,
+                          intptr_t* result);
 
  private:
   // A gadget's control, beside what the desktop core keeps of it (the
@@ -201,6 +207,7 @@ class Win32Platform final : public Platform {
     // (32-bit pictures under the version 6 common controls); deleted with it.
     HBITMAP__* controlCopy = nullptr;
     HBRUSH__* backBrush = nullptr;
+    std::shared_ptr<const Chart> chart;  // charts only
   };
   // Its font is none for the default GUI font.
   using Gadget = Control<Win32Control>;
@@ -227,6 +234,12 @@ class Win32Platform final : public Platform {
   void DestroyGadget(Gadget& gadget);
   void ApplyImage(Gadget& gadget, ImageId image);
   bool HandleControlColour(HWND__* control, void* deviceContext, intptr_t* result);
+
+  // Charts (win32_chart.cpp): painted with GDI, a click reported as its bar.
+  int32_t ChartLineHeight(const Chart& chart) const;
+  void PaintChart(HWND__* control);
+  void ClickChart(HWND__* control, Point point);
+  bool chartClassRegistered_ = false;
 
   // Events (win32_events.cpp).
   bool IsShortcutTarget(HWND__* target) const;
