@@ -38,18 +38,19 @@ ImportResult ReadSample(const std::string& name) {
 TEST(CsvImport, ReadsGermanFileWithBomAndSemicolons) {
   const ImportResult result = ReadSample("filme_de.csv");
   ASSERT_EQ(result.films.size(), 3u);
-  EXPECT_EQ(result.films[0].film, (Film{.title = "Die Nebelinsel",
-                                        .originalTitle = "The Fog Island",
-                                        .year = 1987,
-                                        .runtime = 102,
-                                        .country = "Deutschland",
-                                        .director = "Hanna Kessler",
-                                        .actors = "Jonas Brandt (Kapitän)\nMira Feld",
-                                        .genre = "Abenteuer\nDrama",
-                                        .plot = "Eine Insel verschwindet jeden Herbst im Nebel.",
-                                        .video = "Filme/nebelinsel.mkv",
-                                        .notes = "Geschenk von Tante Ilse",
-                                        .rating = 4}));
+  EXPECT_EQ(result.films[0].film,
+            (Film{.title = "Die Nebelinsel",
+                  .originalTitle = "The Fog Island",
+                  .year = 1987,
+                  .runtime = 102,
+                  .country = "Deutschland",
+                  .director = "Hanna Kessler",
+                  .actors = "Jonas Brandt (Kapitän)\nMira Feld",
+                  .genre = "Abenteuer\nDrama",
+                  .plot = "Eine Insel verschwindet jeden Herbst im Nebel.",
+                  .video = "Filme/nebelinsel.mkv",
+                  .notes = "Geschenk von Tante Ilse",
+                  .rating = 4}));
   EXPECT_EQ(result.films[0].cover.path, kFolder + "Bilder/Nebelinsel.jpg");
   const Film& second = result.films[1].film;
   EXPECT_EQ(second.title, "Kaltes Licht");
@@ -65,22 +66,21 @@ TEST(CsvImport, ReadsGermanFileWithBomAndSemicolons) {
 TEST(CsvImport, ReadsWindows1252FileWithCommasAndEnglishNames) {
   const ImportResult result = ReadSample("films_en_1252.csv");
   ASSERT_EQ(result.films.size(), 2u);
-  EXPECT_EQ(result.films[0].film, (Film{.title = "Müllers Büro",
-                                        .year = 1986,
-                                        .runtime = 95,
-                                        .country = "Österreich",
-                                        .director = "Niklas Fürst",
-                                        .actors = "Kurt Bäumer\nGrete Öhl",
-                                        .genre = "Komödie",
-                                        .plot = "Ein Büro voller Streit – und 5 € Trinkgeld.",
-                                        .notes = "Größe: groß",
-                                        .rating = 5}));
+  EXPECT_EQ(result.films[0].film,
+            (Film{.title = "Müllers Büro",
+                  .year = 1986,
+                  .runtime = 95,
+                  .country = "Österreich",
+                  .director = "Niklas Fürst",
+                  .actors = "Kurt Bäumer\nGrete Öhl",
+                  .genre = "Komödie",
+                  .plot = "Ein Büro voller Streit – und 5 € Trinkgeld.",
+                  .notes = "Größe: groß",
+                  .rating = 5}));
   EXPECT_EQ(result.films[0].cover.path, "C:\\Bilder\\buero.jpg");
-  EXPECT_EQ(result.films[1].film, (Film{.title = "Zwei, drei Tage",
-                                        .year = 2010,
-                                        .runtime = 90,
-                                        .country = "Schweiz",
-                                        .plot = "Er sagte \"Nein\"."}));
+  EXPECT_EQ(result.films[1].film,
+            (Film{.title = "Zwei, drei Tage", .year = 2010, .runtime = 90, .country = "Schweiz",
+                  .plot = "Er sagte \"Nein\"."}));
   EXPECT_EQ(result.films[1].cover.path, "\\\\server\\bilder\\tage.jpg");
   EXPECT_TRUE(result.unmappedFields.empty());
 }
@@ -95,9 +95,10 @@ TEST(CsvImport, ReadsTabsCrLineEndsAndQuotedLineBreaks) {
 
   const ImportResult quoted = ReadSample("filme_mehrzeilig.csv");
   ASSERT_EQ(quoted.films.size(), 2u);
-  EXPECT_EQ(quoted.films[0].film, (Film{.title = "Der \"große\" Coup",
-                                        .actors = "Anna Roth (Die \"Chefin\")\nBen Ulm",
-                                        .plot = "Erste Zeile\nZweite Zeile; mit Semikolon"}));
+  EXPECT_EQ(quoted.films[0].film,
+            (Film{.title = "Der \"große\" Coup",
+                  .actors = "Anna Roth (Die \"Chefin\")\nBen Ulm",
+                  .plot = "Erste Zeile\nZweite Zeile; mit Semikolon"}));
   EXPECT_EQ(quoted.films[1].film.title, "Ende");
 }
 
@@ -155,7 +156,8 @@ TEST(CsvExport, ReadsBackAsTheSameFilms) {
   const std::string csv = FilmsAsCsv(films, "C:/Sammlung/Cover", {"07.12.2026"});
   EXPECT_TRUE(csv.starts_with(
       "\xEF\xBB\xBFTitel;Originaltitel;Jahr;Laufzeit;Land;Regie;Darsteller;Genre;Handlung;"
-      "Notizen;Bewertung;Cover;Video;Gesehen\r\n\"Tanz; \"\"Nacht\"\"\";Night Dance;1999;102 min;"))
+      "Notizen;Bewertung;Cover;Video;Gesehen\r\n\"Tanz; \"\"Nacht\"\"\";Night Dance;1999;"
+      "102 min;"))
       << csv;
   EXPECT_NE(csv.find(";\"=SUMME(A1) \";3;C:/Sammlung/Cover/a1b2c3.jpg;D:\\Filme\\tanz.mkv;"
                      "07.12.2026\r\n"),
