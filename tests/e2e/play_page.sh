@@ -11,7 +11,9 @@
 #
 #   tests/e2e/play_page.sh <zelluo>
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
-command -v ffmpeg >/dev/null || { echo "$0: ffmpeg is missing (scripts/setup)" >&2 && exit 2; }
+for needed in ffmpeg xdg-mime; do
+  command -v "$needed" >/dev/null || { echo "$0: $needed is missing (scripts/setup)" >&2 && exit 2; }
+done
 
 work=$scratch/run
 database="$work/Zelluo Files/Filme.db"
