@@ -572,16 +572,20 @@ ImportResult ReadCsvFilms(std::string_view bytes, std::string_view filePath) {
   return ReadToEnd(*StartCsvFilms(std::string(bytes), filePath));
 }
 
-std::string FilmsAsCsv(const std::vector<Film>& films, std::string_view coverFolder) {
+std::string FilmsAsCsv(const std::vector<Film>& films, std::string_view coverFolder,
+                       const std::vector<std::string>& seen) {
   std::string out(kUtf8Bom);
   for (const FilmField* field : kCsvFields) {
     if (field != *kCsvFields.begin()) out += ';';
     out += field->csvHeading;
   }
+  // Written, never read back: the viewings are the store's own.
+  (out += ';') += text::kCsvSeenHeading;
   out += "\r\n";
   std::string folder(coverFolder);
   if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') folder += '/';
-  for (const Film& film : films) {
+  for (size_t i = 0; i < films.size(); ++i) {
+    const Film& film = films[i];
     for (const FilmField* field : kCsvFields) {
       if (field != *kCsvFields.begin()) out += ';';
       if (field->kind == FieldKind::List) {
@@ -599,6 +603,8 @@ std::string FilmsAsCsv(const std::vector<Film>& films, std::string_view coverFol
         out += FieldText(film, *field);  // digits, and " min": never quoted
       }
     }
+    out += ';';
+    if (i < seen.size()) AppendField(out, seen[i]);
     out += "\r\n";
   }
   return out;

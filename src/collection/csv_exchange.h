@@ -31,9 +31,12 @@ ImportResult ReadCsvFilms(std::string_view bytes, std::string_view filePath);
 std::unique_ptr<FilmReading> StartCsvFilms(std::string bytes, std::string_view filePath);
 
 // The films as a CSV file: Titel;Originaltitel;Jahr;Laufzeit;Land;Regie;
-// Darsteller;Genre;Handlung;Notizen;Bewertung;Cover;Video, the cover as its
-// path in coverFolder (best absolute, so that the file can be moved).
-// ReadCsvFilms gives the same films again.
-std::string FilmsAsCsv(const std::vector<Film>& films, std::string_view coverFolder);
+// Darsteller;Genre;Handlung;Notizen;Bewertung;Cover;Video;Gesehen, the cover as
+// its path in coverFolder (best absolute, so that the file can be moved),
+// Gesehen the text seen[i] for films[i] (the date of its last complete
+// viewing; empty where seen has no entry). ReadCsvFilms gives the same films
+// again and names Gesehen among the columns it does not take over.
+std::string FilmsAsCsv(const std::vector<Film>& films, std::string_view coverFolder,
+                       const std::vector<std::string>& seen = {});
 
 }  // namespace zelluo::collection

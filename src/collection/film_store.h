@@ -81,6 +81,10 @@ inline constexpr double kResumeFrom = 0.05;
 
 // Whether position of duration counts as a complete viewing.
 bool CountsAsSeen(double position, double duration);
+// When the film was last seen, from its viewings (Film::viewings): ended (or
+// started) of the latest complete viewing, as the store wrote it; empty when
+// it was never seen. The Play page's column Gesehen is the same moment.
+std::string LastSeen(const Film& film);
 // The point to resume from after a viewing that stopped at position; 0 when
 // the film begins anew.
 double ResumePoint(double position, double duration);

@@ -305,7 +305,7 @@ std::optional<ExportFormat> ExportFormatOf(std::string_view path) {
 
 ExportOutcome ExportFilms(const std::vector<Film>& films, ExportFormat format,
                           const std::string& path, const std::string& coverFolder,
-                          std::string_view date, const std::vector<Loan>& loans) {
+                          const ExportExtras& extras) {
   ExportOutcome outcome;
   const auto written = [&](std::string_view bytes) {
     if (!platform::os::WriteFileAtomic(path, bytes)) {
@@ -314,13 +314,13 @@ ExportOutcome ExportFilms(const std::vector<Film>& films, ExportFormat format,
   };
   switch (format) {
     case ExportFormat::Csv:
-      written(FilmsAsCsv(films, platform::os::AbsolutePath(coverFolder)));
+      written(FilmsAsCsv(films, platform::os::AbsolutePath(coverFolder), extras.seen));
       break;
     case ExportFormat::Html:
-      outcome.error = ExportHtml(films, path, coverFolder, {}, date);
+      outcome.error = ExportHtml(films, path, coverFolder, {}, extras.date);
       break;
     case ExportFormat::Backup: {
-      BackupResult backup = BackupArchive(films, coverFolder, {}, loans);
+      BackupResult backup = BackupArchive(films, coverFolder, {}, extras.loans);
       outcome.missingCovers = backup.missingCovers;
       if (!backup.error.empty()) {
         outcome.error = backup.error;

@@ -139,10 +139,17 @@ struct ExportOutcome {
   std::string error;          // German; empty when written
   int64_t missingCovers = 0;  // covers a backup could not hold
 };
-// Writes films to path in format; the file is replaced atomically. date
-// ("7. Dezember 2026") heads the HTML page; a backup also carries the loans.
+// What an export carries beside the films: date ("7. Dezember 2026") heads the
+// HTML page, a backup also carries the loans, and the CSV file's column
+// Gesehen holds seen[i] for films[i].
+struct ExportExtras {
+  std::string_view date;
+  std::vector<Loan> loans;
+  std::vector<std::string> seen;
+};
+// Writes films to path in format; the file is replaced atomically.
 ExportOutcome ExportFilms(const std::vector<Film>& films, ExportFormat format,
                           const std::string& path, const std::string& coverFolder,
-                          std::string_view date = {}, const std::vector<Loan>& loans = {});
+                          const ExportExtras& extras = {});
 
 }  // namespace zelluo::collection

@@ -35,6 +35,16 @@ bool CountsAsSeen(double position, double duration) {
   return duration > 0 && position >= kSeenFrom * duration;
 }
 
+std::string LastSeen(const Film& film) {
+  std::string last;
+  for (const Viewing& viewing : film.viewings) {
+    if (!viewing.complete) continue;
+    const std::string& moment = viewing.ended.empty() ? viewing.started : viewing.ended;
+    last = std::max(last, moment);
+  }
+  return last;
+}
+
 double ResumePoint(double position, double duration) {
   if (duration <= 0 || position < kResumeFrom * duration || CountsAsSeen(position, duration)) {
     return 0;

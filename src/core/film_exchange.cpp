@@ -10,6 +10,7 @@
 #include "collection/import_export.h"
 #include "core/import_job.h"
 #include "core/list_page_controller.h"
+#include "core/play_page_controller.h"
 #include "core/user_message.h"
 #include "texts/text_tools.h"
 #include "texts/texts.h"
@@ -204,20 +205,31 @@ void StartExport(ListPageController& listPage, platform::Platform& platform) {
     format = collection::ExportFormat::Csv;
   }
   CollectionRead all = listPage.ReadAllFilms();
-  // A backup carries the viewing log and the loans too.
+  // A backup carries the viewing log and the loans too; a CSV file the date
+  // each film was last seen, in the user's own time as the Play page shows it.
   collection::FilmStore* store = listPage.Collection();
-  std::vector<collection::Loan> loans;
-  if (!all.problem && store && *format == collection::ExportFormat::Backup) {
+  const std::string today = GermanDate(platform.Today());
+  collection::ExportExtras extras;
+  extras.date = today;
+  if (!all.problem && store && *format != collection::ExportFormat::Html) {
     store->AttachViewings(all.films);
-    if (store->ReadProblem().empty()) loans = store->AllLoans();
+    if (store->ReadProblem().empty() && *format == collection::ExportFormat::Backup) {
+      extras.loans = store->AllLoans();
+    }
     if (!store->ReadProblem().empty()) all.problem = UserMessage::Error(store->ReadProblem());
   }
   if (all.problem) {
     ShowUserMessage(platform, *all.problem);
     return;
   }
-  collection::ExportOutcome outcome = collection::ExportFilms(
-      all.films, *format, path, listPage.CoverFolder(), GermanDate(platform.Today()), loans);
+  if (*format == collection::ExportFormat::Csv) {
+    extras.seen.reserve(all.films.size());
+    for (const collection::Film& film : all.films) {
+      extras.seen.push_back(LocalGermanDate(platform, collection::LastSeen(film)));
+    }
+  }
+  collection::ExportOutcome outcome =
+      collection::ExportFilms(all.films, *format, path, listPage.CoverFolder(), extras);
   if (!outcome.error.empty()) {
     ShowUserMessage(platform, UserMessage::Error(outcome.error));
     return;

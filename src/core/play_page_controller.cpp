@@ -56,22 +56,20 @@ std::string TwoDigits(int32_t value) { return (value < 10 ? "0" : "") + std::to_
 
 }  // namespace
 
-// The user's own date of a moment the store wrote, as "07.12.2026"; a value
-// that is not such a moment (written by another program) shows its date part.
-std::string PlayPageController::LocalGermanDate(const std::string& iso) {
+std::string LocalGermanDate(platform::Platform& platform, const std::string& iso) {
   const std::optional<int64_t> moment = UnixSeconds(iso);
   if (!moment) {
     if (iso.size() < 10) return iso;
     return iso.substr(8, 2) + "." + iso.substr(5, 2) + "." + iso.substr(0, 4);
   }
-  const platform::LocalDate date = platform_.LocalTimeAt(*moment).date;
+  const platform::LocalDate date = platform.LocalTimeAt(*moment).date;
   return TwoDigits(date.day) + "." + TwoDigits(date.month) + "." + std::to_string(date.year);
 }
 
 std::vector<std::string> PlayPageController::RowTexts(const PlayRow& row) {
   const std::vector<std::string> film =
       ui::FilmRowTexts(collection::FilmRow{row.id, row.title, row.year, row.runtime, {}});
-  return {film[0], film[1], film[2], LocalGermanDate(row.lastSeen),
+  return {film[0], film[1], film[2], LocalGermanDate(platform_, row.lastSeen),
           ProgressText(row.resume, row.duration)};
 }
 

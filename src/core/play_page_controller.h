@@ -51,7 +51,6 @@ class PlayPageController {
   void HandlePlayerKey(int32_t keyCode);
   void ShowStatus(std::string_view text);
   std::vector<std::string> RowTexts(const collection::PlayRow& row);
-  std::string LocalGermanDate(const std::string& iso);
 
   platform::Platform& platform_;
   ListPageController& listPage_;
@@ -68,5 +67,9 @@ class PlayPageController {
 // "1:02 von 1:45": where a viewing stands, in hours and minutes; empty when
 // the film starts from the beginning.
 std::string ProgressText(double resume, double duration);
+
+// The user's own date of a moment the store wrote, as "07.12.2026"; a value
+// that is not such a moment (written by another program) shows its date part.
+std::string LocalGermanDate(platform::Platform& platform, const std::string& iso);
 
 }  // namespace zelluo::core

@@ -99,9 +99,5 @@ void Pause(int32_t milliseconds);
 // Starts executable without arguments in the current working directory and
 // does not wait for it.
 bool StartProcess(const std::string& executable);
-// Hands the file to the program the desktop opens it with (xdg-open; on
-// Windows ShellExecuteW "open") and does not wait for it. False when that
-// could not be started.
-bool OpenWithDefaultProgram(const std::string& path);
 
 }  // namespace zelluo::platform::os

@@ -273,7 +273,8 @@ class SystemPart {
   // without waiting for it.
   virtual bool StartOwnExecutable();
   // Opens the file (an absolute path, or one relative to the working
-  // directory) in the system's default program for it, not waited for.
+  // directory) in the system's default program for it, not waited for. False
+  // when no program is registered for it or it could not be started.
   virtual bool OpenWithDefaultProgram(std::string_view path);
 
  protected:

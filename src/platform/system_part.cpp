@@ -9,10 +9,9 @@ namespace zelluo::platform {
 
 bool SystemPart::AllowWriteStep(os::WriteStep) { return true; }
 
-bool SystemPart::OpenWithDefaultProgram(std::string_view path) {
-  if (path.empty()) return false;
-  return os::OpenWithDefaultProgram(LocalPath(path));
-}
+// Only a desktop knows which program opens a file: GIO's default application
+// on GTK, ShellExecuteW on Windows (the backends' overrides).
+bool SystemPart::OpenWithDefaultProgram(std::string_view) { return false; }
 
 std::optional<std::string> SystemPart::ReadFile(std::string_view path) {
   if (path.empty()) return std::nullopt;

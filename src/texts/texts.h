@@ -222,6 +222,8 @@ inline constexpr std::string_view kZipTooLarge =
 inline constexpr std::string_view kZipMemberMissing = "Im Archiv \"%1\" fehlt \"%2\".";
 
 // -- import: CSV
+// The CSV export's last column: the date of each film's last complete viewing.
+inline constexpr std::string_view kCsvSeenHeading = "Gesehen";
 // kCsvInLine starts every message about one line; the text after it has "%1"
 // for the value found there.
 inline constexpr std::string_view kCsvTooLarge =

@@ -4,7 +4,9 @@ reap DIR CMD... (a child subreaper logging to DIR/exits.<pid>), owned SELECTION 
 client owns it), count PPM KIND X Y W H, look PPM X Y (a switch's colour), words TSV PPM X Y
 (tesseract's words of a 3x crop with their centres and darkest grey), settings FORM DATE
 [Key=Value...] (the file's exact bytes), watch FILE OUT SECONDS (every distinct content),
-sizes XEV W H STEPS (the fade-out's window sizes), sound RAW WAV silent|cut (the click capture).
+sizes XEV W H STEPS (the fade-out's window sizes), sound RAW WAV silent|cut (the click capture),
+first_picture CX CY X Y W H SECONDS (clicks at CX CY, prints the seconds until the rectangle is
+mostly coloured: a film's first picture).
 """
 import os
 import re
@@ -149,6 +151,73 @@ def watch(path, out, seconds):
         time.sleep(0.003)
 
 
+def first_picture(cx, cy, x, y, w, h, seconds):
+    """Clicks at (cx, cy) through XTest and reads the screen's rectangle every few
+    milliseconds until a third of its pixels (every 8th in both directions) are
+    coloured, as a test picture is and the program's grey page is not; prints the
+    seconds from the click's release, or fails when the time is up."""
+    import ctypes
+
+    class XImage(ctypes.Structure):
+        _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
+                    ("format", ctypes.c_int), ("data", ctypes.c_void_p), ("byte_order", ctypes.c_int),
+                    ("bitmap_unit", ctypes.c_int), ("bitmap_bit_order", ctypes.c_int),
+                    ("bitmap_pad", ctypes.c_int), ("depth", ctypes.c_int),
+                    ("bytes_per_line", ctypes.c_int), ("bits_per_pixel", ctypes.c_int)]
+
+    x11, xtst, libc = ctypes.CDLL("libX11.so.6"), ctypes.CDLL("libXtst.so.6"), ctypes.CDLL(None)
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XDefaultRootWindow.restype = ctypes.c_ulong
+    x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+    x11.XGetImage.restype = ctypes.POINTER(XImage)
+    x11.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + [ctypes.c_int] * 2 + \
+        [ctypes.c_uint] * 2 + [ctypes.c_ulong, ctypes.c_int]
+    x11.XFlush.argtypes = x11.XSync.argtypes = [ctypes.c_void_p]
+    xtst.XTestFakeMotionEvent.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int, ctypes.c_int,
+                                          ctypes.c_ulong]
+    xtst.XTestFakeButtonEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
+    libc.free.argtypes = [ctypes.c_void_p]
+    display = x11.XOpenDisplay(None)
+    if not display:
+        return 1
+    root = x11.XDefaultRootWindow(display)
+
+    def coloured():
+        image = x11.XGetImage(display, root, x, y, w, h, 0xFFFFFFFF, 2)  # ZPixmap
+        if not image:
+            return False
+        i = image.contents
+        data = ctypes.string_at(i.data, i.bytes_per_line * i.height)
+        step = i.bits_per_pixel // 8
+        hits = total = 0
+        for row in range(0, i.height, 8):
+            for column in range(0, i.width, 8):
+                at = row * i.bytes_per_line + column * step
+                b, g, r = data[at], data[at + 1], data[at + 2]
+                total += 1
+                hits += max(r, g, b) - min(r, g, b) >= 60
+        libc.free(i.data)
+        libc.free(ctypes.cast(image, ctypes.c_void_p))
+        return hits * 3 >= total
+
+    xtst.XTestFakeMotionEvent(display, -1, cx, cy, 0)
+    x11.XSync(display, 0)
+    time.sleep(0.3)
+    xtst.XTestFakeButtonEvent(display, 1, 1, 0)
+    x11.XSync(display, 0)
+    time.sleep(0.05)
+    xtst.XTestFakeButtonEvent(display, 1, 0, 0)
+    x11.XSync(display, 0)
+    start = time.monotonic()
+    while time.monotonic() - start < seconds:
+        if coloured():
+            print(f"{time.monotonic() - start:.3f}")
+            return 0
+        time.sleep(0.005)
+    return 1
+
+
 def sizes(log, w, h, steps):
     seen = []
     for m in re.finditer(r"ConfigureNotify event.*?width (\d+), height (\d+)", open(log).read(), re.S):
@@ -209,6 +278,7 @@ COMMANDS = {
     "watch": lambda path, out, seconds: watch(path, out, float(seconds)),
     "sizes": lambda log, *n: 0 if sizes(log, *map(int, n)) else 1,
     "sound": lambda *a: 0 if sound(*a) else 1,
+    "first_picture": lambda *a: first_picture(*map(int, a[:6]), float(a[6])),
 }
 
 if __name__ == "__main__":

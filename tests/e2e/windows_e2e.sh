@@ -6,6 +6,8 @@
 # "1" and "Options", and a new zelluo.exe starts hidden to the tray on the
 # Options page with the switch on and writes "Main" back; Escape ends it; with
 # Key_Fadeout "1" a last start ends through the fade-out with exit code 0.
+# Without libmpv-2.dll "Abspielen" on the Play page hands the film to a
+# stand-in registered in the prefix for its ending.
 # (The refusal box is checked by startup_gate.sh with zelluo.exe.)
 #
 #   tests/e2e/windows_e2e.sh [zelluo.exe]     (default: build-win/zelluo.exe)
@@ -105,6 +107,41 @@ if box=$(wait_for 60 message_box); then
 else
   fail "switch 406 asks with a message box"
 fi
+
+part=play
+# No libmpv-2.dll is shipped: "Abspielen" on the Play page hands the film to
+# the program registered for its ending (ShellExecuteW "open"). A stand-in
+# registered in the prefix writes down the file it was given; the viewing is
+# logged as started.
+settings_file "$work"
+video="$work/Testfilm.zelluofilm"
+handed="$WINEPREFIX/drive_c/handed.txt"
+printf 'kein Film' >"$video"
+film_table "$work/Zelluo Files/Filme.db"
+sqlite3 "$work/Zelluo Files/Filme.db" \
+  "INSERT INTO film (title, year, video) VALUES ('Testbild', 2026, '$(winepath -w "$video")')"
+wine reg add 'HKCR\.zelluofilm' /ve /d ZelluoStandIn /f >/dev/null 2>&1
+wine reg add 'HKCR\ZelluoStandIn\shell\open\command' /ve \
+  /d 'C:\windows\system32\cmd.exe /c echo %1> C:\handed.txt' /f >/dev/null 2>&1
+launch "$work"
+wait_for 60 main_window >/dev/null && placed && away
+wait_for 30 on_screen main_page
+wclick 224 464 # icon 101, the Play page
+sleep 3
+shot play
+wclick 485 557 # Abspielen
+check "the stand-in registered for the ending gets the film" wait_for 60 test -s "$handed"
+note "handed over: $(tr -d '\r' <"$handed" 2>/dev/null)"
+check "it is the film's path" grep -qF "$(winepath -w "$video")" "$handed"
+check_eq "the viewing is logged as started" 1 \
+  "$(sqlite3 "$work/Zelluo Files/Filme.db" "SELECT count(*) FROM viewing WHERE ended IS NULL" 2>/dev/null)"
+shot outside
+# A message instead (no program started) is answered, so that the program can end.
+if box=$(message_box); then answer "$box" Return; fi
+wclick 640 1000
+key "$(main_window)" Escape
+wait_for_exit "$pid" 60
+check_eq "Escape ends it with exit code 0" 0 "$exit_code"
 
 part=fade-out
 settings_file "$work" Key_Fadeout=1

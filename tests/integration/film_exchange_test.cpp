@@ -241,15 +241,31 @@ TEST(FilmExchange, AnExportedCsvAndBackupImportBackToTheSameFilms) {
     full.cover = collection::TakeOverCoverBytes(source.Folder() + "/Cover", jpeg).fileName;
     ASSERT_FALSE(full.cover->empty());
     source.Store({full, MakeFilm("Zweiter", std::nullopt)});
+    // Seen late in the evening of 7 December by UTC: the 8th by the user's clock.
+    collection::StoreOptions lateEvening;
+    lateEvening.now = [] { return std::string("2026-12-07T23:30:00Z"); };
+    const int64_t seen = source.Films()[0].title == full.title ? source.Films()[0].id : 0;
+    EXPECT_TRUE(FilmStore::Open(source.Folder(), lateEvening).store->MarkSeen(seen, true).Ok());
     source.p.chosenFiles = {source.Path(name)};
     source.Run({Click(ui::gadget::kIconList), kExport});
     EXPECT_NE(source.Messages().find("2 Filme nach \"" + name + "\" exportiert."),
               std::string::npos)
         << source.Messages();
+    if (name == "aus.csv") {
+      // Gesehen comes last, after every column an older export had.
+      const std::string csv = ReadBytes(source.Path(name));
+      EXPECT_NE(csv.find(";Bewertung;Cover;Video;Gesehen\r\n"), std::string::npos) << csv;
+      EXPECT_NE(csv.find("\r\nZweiter;;;;;;;;;;;;;\r\n"), std::string::npos) << csv;
+      EXPECT_NE(csv.find(".jpg;;08.12.2026\r\n"), std::string::npos) << csv;
+    }
 
     ExchangeProgram target;
     target.Write(name, ReadBytes(source.Path(name)));
     target.Import(name, {platform::MessageAnswer::Yes});
+    // Read back, the date is named as not taken over, never refused.
+    EXPECT_EQ(target.Messages().find("Nicht übernommene Felder: Gesehen") != std::string::npos,
+              name == "aus.csv")
+        << target.Messages();
     std::vector<Film> before = source.Films(), after = target.Films();
     ASSERT_EQ(after.size(), 2u) << target.Messages();
     // A backup keeps the cover byte for byte; from a CSV it is taken over anew.

@@ -153,14 +153,17 @@ TEST(CsvExport, ReadsBackAsTheSameFilms) {
        .rating = 3},
       {.title = "Kurz", .actors = "Ida Lenz (Mutter, später)\nOle Nyström"},
   };
-  const std::string csv = FilmsAsCsv(films, "C:/Sammlung/Cover");
+  const std::string csv = FilmsAsCsv(films, "C:/Sammlung/Cover", {"07.12.2026"});
   EXPECT_TRUE(csv.starts_with(
       "\xEF\xBB\xBFTitel;Originaltitel;Jahr;Laufzeit;Land;Regie;Darsteller;Genre;Handlung;"
-      "Notizen;Bewertung;Cover;Video\r\n\"Tanz; \"\"Nacht\"\"\";Night Dance;1999;102 min;"))
+      "Notizen;Bewertung;Cover;Video;Gesehen\r\n\"Tanz; \"\"Nacht\"\"\";Night Dance;1999;"
+      "102 min;"))
       << csv;
-  EXPECT_NE(csv.find(";\"=SUMME(A1) \";3;C:/Sammlung/Cover/a1b2c3.jpg;D:\\Filme\\tanz.mkv\r\n"),
+  EXPECT_NE(csv.find(";\"=SUMME(A1) \";3;C:/Sammlung/Cover/a1b2c3.jpg;D:\\Filme\\tanz.mkv;"
+                     "07.12.2026\r\n"),
             std::string::npos)
       << csv;
+  EXPECT_TRUE(csv.ends_with(";;\r\n")) << csv;
 
   const ImportResult result = ReadCsvFilms(csv, "Export/filme.csv");
   ASSERT_TRUE(result.Ok()) << result.error;
@@ -169,7 +172,7 @@ TEST(CsvExport, ReadsBackAsTheSameFilms) {
   EXPECT_TRUE(result.films[1].cover.Empty());
   films[0].cover.reset();
   for (size_t i = 0; i < films.size(); ++i) EXPECT_EQ(result.films[i].film, films[i]);
-  EXPECT_TRUE(result.unmappedFields.empty());
+  EXPECT_EQ(result.unmappedFields, std::vector<std::string>{"Gesehen"});
 }
 
 }  // namespace

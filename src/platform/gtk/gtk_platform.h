@@ -41,6 +41,9 @@
 //      SDL is loaded and the device opened on a worker thread from the first
 //      mouse move, press or key on the window or tray icon (or the first sound);
 //      other PCM formats are converted when first played.
+//  [x] Films inside the window: libmpv.so.2 loaded by name at run time drawing
+//      into a native child window (option wid), through the shared MpvPlayer;
+//      without it GIO's default application for the file.
 //  [x] Files, processes, date and pause: the shared SystemPart (POSIX).
 //  [x] Charts: a GtkDrawingArea painted with cairo and Pango (gtk_chart.cpp).
 // Not implemented:
@@ -68,6 +71,7 @@
 #include <vector>
 
 #include "platform/desktop_core.h"
+#include "platform/mpv_player.h"
 #include "platform/platform.h"
 
 // Opaque toolkit types, so that including this header does not pull in GTK.
@@ -161,6 +165,8 @@ class GtkPlatform final : public Platform {
                  double startSeconds) override;
   void ControlVideo(GadgetId gadget, VideoCommand command, double seconds) override;
   VideoStatus VideoState(GadgetId gadget) override;
+  // GIO's default application for the file (gtk_video.cpp).
+  bool OpenWithDefaultProgram(std::string_view path) override;
   // Drains libmpv's events in the main loop (a GLib source function).
   static int DrainVideoEvents(void* self);
 
@@ -370,12 +376,8 @@ class GtkPlatform final : public Platform {
   };
   std::unique_ptr<AudioOutput, AudioOutputDeleter> audio_;
 
-  // libmpv (gtk_video.cpp): null until it was looked for, and without it.
-  struct Mpv;
-  struct MpvDeleter {
-    void operator()(Mpv* mpv) const;
-  };
-  std::unique_ptr<Mpv, MpvDeleter> mpv_;
+  // libmpv's player (gtk_video.cpp): null until it was looked for, and without it.
+  std::unique_ptr<MpvPlayer> mpv_;
   bool mpvTried_ = false;
   void StopVideo();
 };

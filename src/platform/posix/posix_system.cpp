@@ -2,7 +2,6 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -377,27 +376,6 @@ bool StartProcess(const std::string& executable) {
   // instance is then adopted by init.
   pid_t child = 0;
   return ::posix_spawn(&child, program.data(), nullptr, nullptr, argv, environ) == 0;
-}
-
-bool OpenWithDefaultProgram(const std::string& path) {
-  if (path.empty()) return false;
-  // xdg-open may wait for the player it starts: a shell starts it in the
-  // background and ends at once, so the player belongs to init, not to us.
-  std::string shell = "/bin/sh";
-  std::string flag = "-c";
-  std::string script =
-      "command -v xdg-open >/dev/null || exit 127; "
-      "xdg-open \"$1\" >/dev/null 2>&1 </dev/null &";
-  std::string name = "sh";
-  std::vector<char> file(path.begin(), path.end());
-  file.push_back('\0');
-  char* argv[] = {shell.data(), flag.data(), script.data(), name.data(), file.data(), nullptr};
-  pid_t child = 0;
-  if (::posix_spawn(&child, shell.c_str(), nullptr, nullptr, argv, environ) != 0) return false;
-  int status = 0;
-  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-  }
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 void KeepHeapPausesShort() {

@@ -42,7 +42,8 @@
 //      buffer per sound; no device means no sound, nothing else.
 //  [x] Films inside the window: libmpv-2.dll loaded by name at run time
 //      (beside zelluo.exe, else the search path) drawing into a child window
-//      (option wid); its wakeup posts a message, the loop drains its events.
+//      (option wid) through the shared MpvPlayer; its wakeup posts a
+//      message, the loop drains its events.
 //      Without it the system's player (ShellExecuteW "open").
 //  [x] Files, processes, date and pause: the shared SystemPart.
 //  [x] Charts: a child window of its own class painted with GDI (win32_chart.cpp).
@@ -68,6 +69,7 @@
 #include <vector>
 
 #include "platform/desktop_core.h"
+#include "platform/mpv_player.h"
 #include "platform/platform.h"
 
 // Opaque system types, so that including this header does not pull in
@@ -188,6 +190,8 @@ class Win32Platform final : public Platform {
                  double startSeconds) override;
   void ControlVideo(GadgetId gadget, VideoCommand command, double seconds) override;
   VideoStatus VideoState(GadgetId gadget) override;
+  // ShellExecuteW "open" (win32_video.cpp).
+  bool OpenWithDefaultProgram(std::string_view path) override;
 
   // The window procedure's share: turns one message of the main window into
   // queued events. Returns true with *result set when the message is handled.
@@ -304,12 +308,8 @@ class Win32Platform final : public Platform {
   IDirectSoundBuffer* primaryBuffer_ = nullptr;
   std::map<int32_t, Sound> sounds_;
 
-  // libmpv: null until it was looked for, and without it.
-  struct Mpv;
-  struct MpvDeleter {
-    void operator()(Mpv* mpv) const;
-  };
-  std::unique_ptr<Mpv, MpvDeleter> mpv_;
+  // libmpv's player: null until it was looked for, and without it.
+  std::unique_ptr<MpvPlayer> mpv_;
   bool mpvTried_ = false;
   bool videoClassRegistered_ = false;
 };

@@ -418,15 +418,6 @@ bool StartProcess(const std::string& executable) {
   return true;
 }
 
-bool OpenWithDefaultProgram(const std::string& path) {
-  if (path.empty()) return false;
-  const std::wstring file = win32::Widen(path);
-  // Above 32 means the program for the file was started.
-  const auto started = reinterpret_cast<INT_PTR>(
-      ::ShellExecuteW(nullptr, L"open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
-  return started > 32;
-}
-
 // The Windows heap has no such pauses.
 void KeepHeapPausesShort() {}
 
