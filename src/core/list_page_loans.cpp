@@ -81,41 +81,23 @@ namespace {
 struct RowField {
   platform::GadgetId label;
   std::string_view text;
-  platform::Rect labelRect;
   platform::GadgetId field;
-  platform::Rect fieldRect;
+  int32_t top;   // of the field; the label stands 4 pixels lower
+  int32_t left;  // of the label, which reaches to the field
+  int32_t fieldLeft;
+  int32_t fieldWidth;
+  platform::Rect LabelRect() const { return {left, top + 4, fieldLeft - left, 20}; }
+  platform::Rect FieldRect() const { return {fieldLeft, top, fieldWidth, 24}; }
 };
+namespace gadget = ui::gadget;
 constexpr RowField kRowFields[] = {
-    {ui::gadget::kBorrowerLabel,
-     text::kBorrowerLabel,
-     {410, 62, 100, 20},
-     ui::gadget::kBorrowerField,
-     {510, 58, 240, 24}},
-    {ui::gadget::kDueLabel,
-     text::kDueLabel,
-     {760, 62, 90, 20},
-     ui::gadget::kDueField,
-     {850, 58, 100, 24}},
-    {ui::gadget::kEmailLabel,
-     text::kEmailLabel,
-     {410, 90, 55, 20},
-     ui::gadget::kEmailField,
-     {465, 86, 150, 24}},
-    {ui::gadget::kPhoneLabel,
-     text::kPhoneLabel,
-     {625, 90, 60, 20},
-     ui::gadget::kPhoneField,
-     {685, 86, 110, 24}},
-    {ui::gadget::kBorrowerNoteLabel,
-     text::kBorrowerNoteLabel,
-     {805, 90, 45, 20},
-     ui::gadget::kBorrowerNoteField,
-     {850, 86, 110, 24}},
-    {ui::gadget::kLoanNoteLabel,
-     text::kLoanNoteLabel,
-     {970, 90, 85, 20},
-     ui::gadget::kLoanNoteField,
-     {1055, 86, 115, 24}},
+    {gadget::kBorrowerLabel, text::kBorrowerLabel, gadget::kBorrowerField, 58, 410, 510, 240},
+    {gadget::kDueLabel, text::kDueLabel, gadget::kDueField, 58, 760, 850, 100},
+    {gadget::kEmailLabel, text::kEmailLabel, gadget::kEmailField, 86, 410, 465, 140},
+    {gadget::kPhoneLabel, text::kPhoneLabel, gadget::kPhoneField, 86, 615, 680, 100},
+    {gadget::kBorrowerNoteLabel, text::kBorrowerNoteLabel, gadget::kBorrowerNoteField, 86, 790, 835,
+     110},
+    {gadget::kLoanNoteLabel, text::kLoanNoteLabel, gadget::kLoanNoteField, 86, 955, 1055, 115},
 };
 
 // Folded for comparing names as they are typed: ASCII and the umlauts
@@ -154,11 +136,14 @@ void ListPageController::OpenLendingRow() {
   platform_.SetGadgetText(ui::gadget::kLoanLine, "");
   platform_.HideGadget(ui::gadget::kVideoLine);
   for (const RowField& row : kRowFields) {
-    platform_.CreateTextGadget(row.label, row.labelRect, row.text, platform::TextAlign::Left);
-    platform_.SetGadgetFont(row.label, ui::font::kBody);
-    platform_.SetGadgetFrontColour(row.label, assets::kTextColour);
-    platform_.SetGadgetBackColour(row.label, assets::kTextBackColour);
-    platform_.CreateTextField(row.field, row.fieldRect, platform::TextFieldKind::SingleLine);
+    platform_.CreateTextGadget(row.label, row.LabelRect(), row.text, platform::TextAlign::Left);
+    platform_.CreateTextField(row.field, row.FieldRect(), platform::TextFieldKind::SingleLine);
+    // In the form's font and colours.
+    for (platform::GadgetId gadget : {row.label, row.field}) {
+      platform_.SetGadgetFont(gadget, ui::font::kBody);
+      platform_.SetGadgetFrontColour(gadget, assets::kTextColour);
+      platform_.SetGadgetBackColour(gadget, assets::kTextBackColour);
+    }
   }
   platform_.CreateButtonGadget(ui::gadget::kLendFilm, {960, 58, 100, 24}, text::kLendButton);
   platform_.CreateButtonGadget(ui::gadget::kCancelLending, {1070, 58, 100, 24},
