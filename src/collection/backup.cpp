@@ -70,10 +70,12 @@ void AppendNumber(std::string& out, int64_t number) {
   out.append(digits, end);
 }
 
-// One element of a viewing or a loan, "      <name>value</name>", left out when empty.
-void AppendElement(std::string& out, std::string_view name, std::string_view value) {
+// "<indent><name>value</name>", one line, left out when value is empty.
+void AppendElement(std::string& out, std::string_view indent, std::string_view name,
+                   std::string_view value) {
   if (value.empty()) return;
-  out += "      <";
+  out += indent;
+  out += '<';
   out += name;
   out += '>';
   AppendText(out, value);
@@ -82,55 +84,57 @@ void AppendElement(std::string& out, std::string_view name, std::string_view val
   out += ">\n";
 }
 
+// "<indent><name>" or, closing, "<indent></name>", one line.
+void AppendTag(std::string& out, std::string_view indent, std::string_view name,
+               bool closing = false) {
+  out += indent;
+  out += closing ? "</" : "<";
+  out += name;
+  out += ">\n";
+}
+
+constexpr std::string_view kFilmIndent = "  ";
+constexpr std::string_view kFieldIndent = "    ";
+constexpr std::string_view kDetailIndent = "      ";  // of a viewing or a loan
+
 // A film's viewings, oldest first: the dates as the store wrote them, the
 // seconds in the shortest form that reads back exactly.
 void AppendViewings(std::string& out, const std::vector<Viewing>& viewings) {
   for (const Viewing& viewing : viewings) {
-    out += "    <";
-    out += kBackupViewingElement;
-    out += ">\n";
+    AppendTag(out, kFieldIndent, kBackupViewingElement);
     char position[32];
     char duration[32];
     const auto positionEnd = std::to_chars(position, position + sizeof position, viewing.position);
     const auto durationEnd = std::to_chars(duration, duration + sizeof duration, viewing.duration);
-    AppendElement(out, "beginn", viewing.started);
-    AppendElement(out, "ende", viewing.ended);
-    AppendElement(out, "position", std::string_view(position, positionEnd.ptr));
-    AppendElement(out, "dauer", std::string_view(duration, durationEnd.ptr));
-    AppendElement(out, "gesehen", viewing.complete ? "ja" : "nein");
-    out += "    </";
-    out += kBackupViewingElement;
-    out += ">\n";
+    AppendElement(out, kDetailIndent, "beginn", viewing.started);
+    AppendElement(out, kDetailIndent, "ende", viewing.ended);
+    AppendElement(out, kDetailIndent, "position", std::string_view(position, positionEnd.ptr));
+    AppendElement(out, kDetailIndent, "dauer", std::string_view(duration, durationEnd.ptr));
+    AppendElement(out, kDetailIndent, "gesehen", viewing.complete ? "ja" : "nein");
+    AppendTag(out, kFieldIndent, kBackupViewingElement, true);
   }
 }
 
 // After the films: every loan, naming its film by title and year.
 void AppendLoans(std::string& out, const std::vector<Loan>& loans) {
   if (loans.empty()) return;
-  out += "  <";
-  out += kBackupLoansElement;
-  out += ">\n";
+  AppendTag(out, kFilmIndent, kBackupLoansElement);
   for (const Loan& loan : loans) {
-    out += "    <";
-    out += kBackupLoanElement;
-    out += ">\n";
-    AppendElement(out, "titel", loan.title);
-    AppendElement(out, "jahr", loan.year ? std::to_string(*loan.year) : std::string());
-    AppendElement(out, "entleiher", loan.borrower.name);
-    AppendElement(out, "email", loan.borrower.email);
-    AppendElement(out, "telefon", loan.borrower.phone);
-    AppendElement(out, "entleiher-notiz", loan.borrower.note);
-    AppendElement(out, "verliehen", loan.lent);
-    AppendElement(out, "zurueck-bis", loan.due);
-    AppendElement(out, "zurueckgegeben", loan.returned);
-    AppendElement(out, "notiz", loan.note);
-    out += "    </";
-    out += kBackupLoanElement;
-    out += ">\n";
+    AppendTag(out, kFieldIndent, kBackupLoanElement);
+    const std::string year = loan.year ? std::to_string(*loan.year) : std::string();
+    AppendElement(out, kDetailIndent, "titel", loan.title);
+    AppendElement(out, kDetailIndent, "jahr", year);
+    AppendElement(out, kDetailIndent, "entleiher", loan.borrower.name);
+    AppendElement(out, kDetailIndent, "email", loan.borrower.email);
+    AppendElement(out, kDetailIndent, "telefon", loan.borrower.phone);
+    AppendElement(out, kDetailIndent, "entleiher-notiz", loan.borrower.note);
+    AppendElement(out, kDetailIndent, "verliehen", loan.lent);
+    AppendElement(out, kDetailIndent, "zurueck-bis", loan.due);
+    AppendElement(out, kDetailIndent, "zurueckgegeben", loan.returned);
+    AppendElement(out, kDetailIndent, "notiz", loan.note);
+    AppendTag(out, kFieldIndent, kBackupLoanElement, true);
   }
-  out += "  </";
-  out += kBackupLoansElement;
-  out += ">\n";
+  AppendTag(out, kFilmIndent, kBackupLoansElement, true);
 }
 
 // The XML file; keepCover[i] tells whether film i's cover is in the archive.
@@ -156,9 +160,7 @@ std::string BackupXml(const std::vector<Film>& films, const std::vector<char>& k
   out += "\">\n";
   for (size_t i = 0; i < films.size(); ++i) {
     const Film& film = films[i];
-    out += "  <";
-    out += kBackupFilmElement;
-    out += ">\n";
+    AppendTag(out, kFilmIndent, kBackupFilmElement);
     for (const FilmField* field : kBackupFields) {
       std::string_view value;
       char digits[16];
@@ -174,19 +176,10 @@ std::string BackupXml(const std::vector<Film>& films, const std::vector<char>& k
         const auto [end, ignored] = std::to_chars(digits, digits + sizeof digits, *number);
         value = std::string_view(digits, static_cast<size_t>(end - digits));
       }
-      if (value.empty()) continue;
-      out += "    <";
-      out += field->backupElement;
-      out += '>';
-      AppendText(out, value);
-      out += "</";
-      out += field->backupElement;
-      out += ">\n";
+      AppendElement(out, kFieldIndent, field->backupElement, value);
     }
     AppendViewings(out, film.viewings);
-    out += "  </";
-    out += kBackupFilmElement;
-    out += ">\n";
+    AppendTag(out, kFilmIndent, kBackupFilmElement, true);
   }
   AppendLoans(out, loans);
   out += "</";

@@ -1219,22 +1219,27 @@ ChangeResult FilmStore::SaveFilm(const Film& film) {
     return {0, std::string(text::kNoTitle)};
   }
   if (std::string message = ReadyToWrite(); !message.empty()) return {0, message};
-  if (!backupChecked_) BackUpIfDue();
   Film written = film;
   written.changed = Now();
   if (written.id == 0 && written.added.empty()) written.added = written.changed;
+  return ChangeFilm(written.id, [&](int64_t& id) -> std::string {
+    id = WriteFilm(db_, written, written.id, written.id != 0);
+    return id != 0 ? std::string() : Fault(db_);
+  });
+}
+
+ChangeResult FilmStore::ChangeFilm(int64_t film,
+                                   const std::function<std::string(int64_t& id)>& step) {
+  if (!backupChecked_) BackUpIfDue();
   int64_t id = 0;
   bool missing = false;
   ChangeResult result = Change([&]() -> std::string {
-    if (written.id != 0) {
-      {
-        SqlStatement exists(db_, "SELECT 1 FROM film WHERE id = ?1");
-        missing = exists.Bind(1, written.id).Step() != SQLITE_ROW;
-      }
+    if (film != 0) {
+      SqlStatement exists(db_, "SELECT 1 FROM film WHERE id = ?1");
+      missing = exists.Bind(1, film).Step() != SQLITE_ROW;
       if (missing) return "missing";
     }
-    id = WriteFilm(db_, written, written.id, written.id != 0);
-    return id != 0 ? std::string() : Fault(db_);
+    return step(id);
   });
   if (missing) return {0, text::FormatText(text::kFilmMissing, path_)};
   if (!result.Ok()) return {0, text::FormatText(text::kCannotWrite, path_, result.message)};

@@ -281,10 +281,16 @@ class FilmStore {
   ChangeResult ApplyFindings(const std::vector<Finding>& findings);
 
   // --- loans (loans.cpp) ------------------------------------------------------
-  // Lends the film to the borrower of that name (made when new) from day lent
+  // Lends the film to the borrower of that name (made when new, and given the
+  // e-mail, phone and note passed, which replace those kept) from day lent
   // until day due; refused while the film is away.
-  ChangeResult LendFilm(int64_t film, std::string_view borrower, std::string_view lent,
+  ChangeResult LendFilm(int64_t film, const Borrower& borrower, std::string_view lent,
                         std::string_view due, std::string_view note = {});
+  // The same for a borrower known by name alone.
+  ChangeResult LendFilm(int64_t film, std::string_view borrower, std::string_view lent,
+                        std::string_view due, std::string_view note = {}) {
+    return LendFilm(film, Borrower{std::string(borrower), {}, {}, {}}, lent, due, note);
+  }
   // The film came back on day returned; its loan stays in the history.
   ChangeResult ReturnFilm(int64_t film, std::string_view returned);
   // The loan of the film while it is away.
@@ -295,8 +301,8 @@ class FilmStore {
   std::vector<Loan> LentFilms(std::string_view today);
   // Every loan, for the backup.
   std::vector<Loan> AllLoans();
-  // Borrower names in alphabetical order, for choosing one.
-  std::vector<std::string> BorrowerNames();
+  // The borrowers in alphabetical order of their names, for choosing one.
+  std::vector<Borrower> Borrowers();
   // Loans from a backup, each matched to a stored film by title and year;
   // loans already there (same film, borrower and day lent) and loans of films
   // not stored are left out. id is the number added.
@@ -351,6 +357,10 @@ class FilmStore {
   // Runs step in one write transaction; with freshIndex the search index is
   // first made again when others wrote films meanwhile.
   ChangeResult Change(const std::function<std::string()>& step, bool freshIndex = true);
+  // Change for one film (0: a new one): the daily backup first when due, and
+  // a film that another program deleted meanwhile told as missing. The step
+  // gives the result's id.
+  ChangeResult ChangeFilm(int64_t film, const std::function<std::string(int64_t& id)>& step);
   std::string Now() const;
 
   std::string folder_;

@@ -60,11 +60,14 @@ bool IsDay(std::string_view day) {
   return month >= 1 && month <= 12 && date >= 1 && date <= 31;
 }
 
-// The id of the borrower named name, made when new.
-int64_t BorrowerId(sqlite3* db, const Borrower& borrower) {
-  SqlStatement insert(db,
-                      "INSERT INTO borrower(name, email, phone, note) VALUES(?1, ?2, ?3, ?4)"
-                      " ON CONFLICT(name) DO NOTHING");
+// The id of the borrower named name, made when new; one already there gets
+// the e-mail, phone and note passed when update is set.
+int64_t BorrowerId(sqlite3* db, const Borrower& borrower, bool update) {
+  SqlStatement insert(db, std::string("INSERT INTO borrower(name, email, phone, note)"
+                                      " VALUES(?1, ?2, ?3, ?4) ON CONFLICT(name) DO ") +
+                              (update ? "UPDATE SET email = excluded.email,"
+                                        " phone = excluded.phone, note = excluded.note"
+                                      : "NOTHING"));
   insert.Bind(1, borrower.name)
       .BindOrNull(2, borrower.email)
       .BindOrNull(3, borrower.phone)
@@ -85,9 +88,9 @@ bool AddLoans(sqlite3* db) {
   return sqlite3_exec(db, CreateLoanTables, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
-ChangeResult FilmStore::LendFilm(int64_t film, std::string_view borrower, std::string_view lent,
+ChangeResult FilmStore::LendFilm(int64_t film, const Borrower& borrower, std::string_view lent,
                                  std::string_view due, std::string_view note) {
-  const std::string name = text::Trimmed(borrower);
+  const std::string name = text::Trimmed(borrower.name);
   if (name.empty()) return {0, std::string(text::kNoBorrower)};
   if (!IsDay(lent)) return {0, text::FormatText(text::kBadLoanDate, lent)};
   if (!due.empty() && !IsDay(due)) return {0, text::FormatText(text::kBadLoanDate, due)};
@@ -96,16 +99,11 @@ ChangeResult FilmStore::LendFilm(int64_t film, std::string_view borrower, std::s
   if (std::optional<Loan> away = OpenLoanOf(film)) {
     return {0, text::FormatText(text::kAlreadyLent, away->borrower.name)};
   }
-  if (!backupChecked_) BackUpIfDue();
-  int64_t id = 0;
-  bool missing = false;
-  ChangeResult result = Change([&]() -> std::string {
-    {
-      SqlStatement exists(db_, "SELECT 1 FROM film WHERE id = ?1");
-      missing = exists.Bind(1, film).Step() != SQLITE_ROW;
-    }
-    if (missing) return "missing";
-    const int64_t person = BorrowerId(db_, {name, {}, {}, {}});
+  return ChangeFilm(film, [&](int64_t& id) -> std::string {
+    const int64_t person = BorrowerId(db_,
+                                      {name, text::Trimmed(borrower.email),
+                                       text::Trimmed(borrower.phone), text::Trimmed(borrower.note)},
+                                      true);
     if (person == 0) return Fault(db_);
     SqlStatement insert(db_,
                         "INSERT INTO loan(film, borrower, lent, due, note)"
@@ -116,9 +114,6 @@ ChangeResult FilmStore::LendFilm(int64_t film, std::string_view borrower, std::s
     id = sqlite3_last_insert_rowid(db_);
     return {};
   });
-  if (missing) return {0, text::FormatText(text::kFilmMissing, path_)};
-  if (!result.Ok()) return {0, text::FormatText(text::kCannotWrite, path_, result.message)};
-  return {id, {}};
 }
 
 ChangeResult FilmStore::ReturnFilm(int64_t film, std::string_view returned) {
@@ -203,12 +198,15 @@ std::vector<Loan> FilmStore::AllLoans() {
   return ReadLoans(db_, list, path_, readProblem_);
 }
 
-std::vector<std::string> FilmStore::BorrowerNames() {
-  std::vector<std::string> names;
-  if (!FinishOpening().empty() || !db_) return names;
-  SqlStatement list(db_, "SELECT name FROM borrower ORDER BY lower(name), name");
-  while (list.Step() == SQLITE_ROW) names.push_back(list.Text(0));
-  return names;
+std::vector<Borrower> FilmStore::Borrowers() {
+  std::vector<Borrower> borrowers;
+  if (!FinishOpening().empty() || !db_) return borrowers;
+  SqlStatement list(db_,
+                    "SELECT name, email, phone, note FROM borrower ORDER BY lower(name), name");
+  while (list.Step() == SQLITE_ROW) {
+    borrowers.push_back({list.Text(0), list.Text(1), list.Text(2), list.Text(3)});
+  }
+  return borrowers;
 }
 
 ChangeResult FilmStore::ImportLoans(const std::vector<Loan>& loans) {
@@ -239,7 +237,7 @@ ChangeResult FilmStore::ImportLoans(const std::vector<Loan>& loans) {
       if (returned.empty() && away.Reset().Bind(1, id).Step() == SQLITE_ROW) {
         returned = loan.due.empty() ? loan.lent : loan.due;
       }
-      const int64_t person = BorrowerId(db_, loan.borrower);
+      const int64_t person = BorrowerId(db_, loan.borrower, false);
       if (person == 0) return Fault(db_);
       insert.Reset().Bind(1, id).Bind(2, person).Bind(3, loan.lent);
       insert.BindOrNull(4, loan.due).BindOrNull(5, returned).BindOrNull(6, loan.note);

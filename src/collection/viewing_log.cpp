@@ -165,23 +165,12 @@ std::vector<Viewing> FilmStore::ViewingsOf(int64_t film) {
 
 ChangeResult FilmStore::StartViewing(int64_t film) {
   if (std::string message = ReadyToWrite(); !message.empty()) return {0, message};
-  if (!backupChecked_) BackUpIfDue();
-  int64_t id = 0;
-  bool missing = false;
-  ChangeResult result = Change([&]() -> std::string {
-    {
-      SqlStatement exists(db_, "SELECT 1 FROM film WHERE id = ?1");
-      missing = exists.Bind(1, film).Step() != SQLITE_ROW;
-    }
-    if (missing) return "missing";
+  return ChangeFilm(film, [&](int64_t& id) -> std::string {
     SqlStatement insert(db_, "INSERT INTO viewing(film, started) VALUES(?1, ?2)");
     if (!insert.Bind(1, film).Bind(2, Now()).Done()) return Fault(db_);
     id = sqlite3_last_insert_rowid(db_);
     return {};
   });
-  if (missing) return {0, text::FormatText(text::kFilmMissing, path_)};
-  if (!result.Ok()) return {0, text::FormatText(text::kCannotWrite, path_, result.message)};
-  return {id, {}};
 }
 
 ChangeResult FilmStore::EndViewing(int64_t viewing, double position, double duration) {

@@ -34,6 +34,11 @@ std::string FilmCount(int64_t count) {
   return WithThousandsDots(count) + std::string(count == 1 ? text::kOneFilm : text::kFilms);
 }
 
+// "1 Ausleihe", "12 Ausleihen".
+std::string LoanCount(int64_t count) {
+  return WithThousandsDots(count) + std::string(count == 1 ? text::kOneLoan : text::kLoans);
+}
+
 // 7. Dezember 2026
 std::string GermanDate(const platform::LocalDate& date) {
   const auto month = static_cast<size_t>(std::clamp(date.month, 1, 12) - 1);
@@ -99,6 +104,22 @@ void PreviewImport(ListPageController& listPage, platform::Platform& platform,
     return;
   }
   collection::ImportPlan plan = reading.TakePlan();
+  if (plan.fresh.empty() && !plan.source.loans.empty()) {
+    // Every film is there already: the loans alone are offered.
+    if (platform.ShowMessage(
+            text::kProgramTitle,
+            text::FormatText(text::kImportOnlyLoans, FilmCount(plan.duplicates),
+                             LoanCount(static_cast<int64_t>(plan.source.loans.size()))),
+            platform::MessageButtons::YesNo) != platform::MessageAnswer::Yes) {
+      return;
+    }
+    const int64_t added = listPage.StoreImportedLoans(plan.source.loans);
+    if (added >= 0) {
+      ShowUserMessage(platform,
+                      UserMessage::Info(text::FormatText(text::kLoansImported, LoanCount(added))));
+    }
+    return;
+  }
   if (plan.fresh.empty()) {
     ShowUserMessage(platform, UserMessage::Info(text::FormatText(text::kImportAllKnown,
                                                                  FilmCount(plan.duplicates))));

@@ -119,8 +119,9 @@ class ListPageController {
   // Stores the imported films in one transaction and shows the list anew
   // (with no film in the form, the first one).
   collection::ChangeResult StoreImportedFilms(const std::vector<collection::Film>& films);
-  // Stores the loans a backup carried, after its films.
-  void StoreImportedLoans(const std::vector<collection::Loan>& loans);
+  // Stores the loans a backup carried, after its films: the number added, or
+  // -1 when they could not be stored (told to the user).
+  int64_t StoreImportedLoans(const std::vector<collection::Loan>& loans);
 
   // The list keeps only the films lent (or overdue today), besides the search.
   void NarrowTo(collection::Narrowing narrowing);
@@ -153,6 +154,9 @@ class ListPageController {
   void ShowLoanLine();
   void OpenLendingRow();
   void CloseLendingRow();
+  // The borrower's name completed from the known ones as it is typed, and
+  // the details of a known borrower shown.
+  void CompleteBorrower();
   void LendShownFilm();
   void ReturnShownFilm();
   void ShowLentFilms();
@@ -180,7 +184,10 @@ class ListPageController {
   std::optional<std::string> video_;
   std::unique_ptr<collection::ImportFileReading> reading_;
   std::unique_ptr<ImportJob> import_;
-  bool lending_ = false;  // the lending row is shown
+  bool lending_ = false;                         // the lending row is shown
+  std::vector<collection::Borrower> borrowers_;  // known when the row was opened
+  std::string typedBorrower_;                    // the name as last typed, without completion
+  std::string detailsOf_;                        // the known borrower whose details the row shows
   collection::Narrowing narrowing_ = collection::Narrowing::None;
   // Since the collection was last asked for others' changes.
   int32_t waitedMs_ = 0;

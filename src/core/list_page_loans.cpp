@@ -2,7 +2,9 @@
 // the row that lends it (Strg+L), its return (Strg+R), the list of lent films
 // (Strg+K), the list narrowed to lent and overdue films (Strg+U) and the due
 // dates as a calendar file (Strg+T). With no film lent the page looks as it
-// always did: the line is empty and the row exists only while lending.
+// always did: the line is empty and the row exists only while lending. The
+// row completes the borrower's name from the known ones and takes their
+// e-mail, phone and note, and the loan's note.
 #include <chrono>
 #include <cstdio>
 
@@ -72,6 +74,50 @@ void ListPageController::ShowLoanLine() {
   platform_.SetGadgetText(ui::gadget::kLoanLine, line);
 }
 
+namespace {
+
+// The lending row's labels and fields: two lines over the loan line and the
+// video line, both left of the close button.
+struct RowField {
+  platform::GadgetId label;
+  std::string_view text;
+  platform::GadgetId field;
+  int32_t top;   // of the field; the label stands 4 pixels lower
+  int32_t left;  // of the label, which reaches to the field
+  int32_t fieldLeft;
+  int32_t fieldWidth;
+  platform::Rect LabelRect() const { return {left, top + 4, fieldLeft - left, 20}; }
+  platform::Rect FieldRect() const { return {fieldLeft, top, fieldWidth, 24}; }
+};
+namespace gadget = ui::gadget;
+constexpr RowField kRowFields[] = {
+    {gadget::kBorrowerLabel, text::kBorrowerLabel, gadget::kBorrowerField, 58, 410, 510, 240},
+    {gadget::kDueLabel, text::kDueLabel, gadget::kDueField, 58, 760, 850, 100},
+    {gadget::kEmailLabel, text::kEmailLabel, gadget::kEmailField, 86, 410, 465, 140},
+    {gadget::kPhoneLabel, text::kPhoneLabel, gadget::kPhoneField, 86, 615, 680, 100},
+    {gadget::kBorrowerNoteLabel, text::kBorrowerNoteLabel, gadget::kBorrowerNoteField, 86, 790, 835,
+     110},
+    {gadget::kLoanNoteLabel, text::kLoanNoteLabel, gadget::kLoanNoteField, 86, 955, 1055, 115},
+};
+
+// Folded for comparing names as they are typed: ASCII and the umlauts
+// lower case, every other byte as it is, so that the length stays.
+std::string Folded(std::string_view name) {
+  std::string folded(name);
+  for (size_t i = 0; i < folded.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(folded[i]);
+    if (byte >= 'A' && byte <= 'Z') folded[i] = static_cast<char>(byte + 32);
+    // Ä, Ö and Ü (0xC3 0x84, 0x96, 0x9C) as ä, ö and ü.
+    if (i > 0 && static_cast<unsigned char>(folded[i - 1]) == 0xC3 &&
+        (byte == 0x84 || byte == 0x96 || byte == 0x9C)) {
+      folded[i] = static_cast<char>(byte + 0x20);
+    }
+  }
+  return folded;
+}
+
+}  // namespace
+
 void ListPageController::OpenLendingRow() {
   if (!store_ || shown_.id == 0) {
     ShowUserMessage(platform_, UserMessage::Error(std::string(text::kNoFilmShown)));
@@ -88,25 +134,24 @@ void ListPageController::OpenLendingRow() {
   }
   lending_ = true;
   platform_.SetGadgetText(ui::gadget::kLoanLine, "");
-  platform_.CreateTextGadget(ui::gadget::kBorrowerLabel, {410, 62, 100, 20}, text::kBorrowerLabel,
-                             platform::TextAlign::Left);
-  platform_.CreateTextField(ui::gadget::kBorrowerField, {510, 58, 240, 24},
-                            platform::TextFieldKind::SingleLine);
-  platform_.CreateTextGadget(ui::gadget::kDueLabel, {760, 62, 90, 20}, text::kDueLabel,
-                             platform::TextAlign::Left);
-  platform_.CreateTextField(ui::gadget::kDueField, {850, 58, 100, 24},
-                            platform::TextFieldKind::SingleLine);
+  platform_.HideGadget(ui::gadget::kVideoLine);
+  for (const RowField& row : kRowFields) {
+    platform_.CreateTextGadget(row.label, row.LabelRect(), row.text, platform::TextAlign::Left);
+    platform_.CreateTextField(row.field, row.FieldRect(), platform::TextFieldKind::SingleLine);
+    // In the form's font and colours.
+    for (platform::GadgetId gadget : {row.label, row.field}) {
+      platform_.SetGadgetFont(gadget, ui::font::kBody);
+      platform_.SetGadgetFrontColour(gadget, assets::kTextColour);
+      platform_.SetGadgetBackColour(gadget, assets::kTextBackColour);
+    }
+  }
   platform_.CreateButtonGadget(ui::gadget::kLendFilm, {960, 58, 100, 24}, text::kLendButton);
   platform_.CreateButtonGadget(ui::gadget::kCancelLending, {1070, 58, 100, 24},
                                text::kCancelButton);
-  for (platform::GadgetId label : {ui::gadget::kBorrowerLabel, ui::gadget::kDueLabel}) {
-    platform_.SetGadgetFont(label, ui::font::kBody);
-    platform_.SetGadgetFrontColour(label, assets::kTextColour);
-    platform_.SetGadgetBackColour(label, assets::kTextBackColour);
-  }
-  // The last borrower is offered; typing replaces it.
-  const std::vector<std::string> names = store_->BorrowerNames();
-  platform_.SetGadgetText(ui::gadget::kBorrowerField, names.empty() ? "" : names.front());
+  // The name is completed from the known borrowers as it is typed.
+  borrowers_ = store_->Borrowers();
+  typedBorrower_.clear();
+  detailsOf_.clear();
   const std::chrono::sys_days due =
       std::chrono::sys_days{std::chrono::year_month_day{
           std::chrono::year{platform_.Today().year},
@@ -120,12 +165,53 @@ void ListPageController::OpenLendingRow() {
 void ListPageController::CloseLendingRow() {
   if (!lending_) return;
   lending_ = false;
-  for (platform::GadgetId gadget :
-       {ui::gadget::kBorrowerLabel, ui::gadget::kBorrowerField, ui::gadget::kDueLabel,
-        ui::gadget::kDueField, ui::gadget::kLendFilm, ui::gadget::kCancelLending}) {
-    platform_.FreeGadget(gadget);
+  for (const RowField& row : kRowFields) {
+    platform_.FreeGadget(row.label);
+    platform_.FreeGadget(row.field);
   }
+  platform_.FreeGadget(ui::gadget::kLendFilm);
+  platform_.FreeGadget(ui::gadget::kCancelLending);
+  platform_.ShowGadget(ui::gadget::kVideoLine);
+  borrowers_.clear();
   ShowLoanLine();
+}
+
+void ListPageController::CompleteBorrower() {
+  const std::string typed = platform_.GadgetText(ui::gadget::kBorrowerField);
+  // Only a name that grew is completed: a deleted completion stays deleted.
+  const bool grew = typed.size() > typedBorrower_.size();
+  typedBorrower_ = typed;
+  std::string name = text::Trimmed(typed);
+  if (grew && !name.empty()) {
+    const std::string folded = Folded(typed);
+    for (const collection::Borrower& known : borrowers_) {
+      if (known.name.size() > typed.size() && Folded(known.name).starts_with(folded)) {
+        platform_.SetGadgetText(ui::gadget::kBorrowerField, known.name);
+        platform_.SelectFieldText(ui::gadget::kBorrowerField, typed.size());
+        name = known.name;
+        break;
+      }
+    }
+  }
+  // A known borrower's details are shown to be kept or changed; they go
+  // again when the name becomes another.
+  for (const collection::Borrower& known : borrowers_) {
+    if (known.name != name) continue;
+    if (detailsOf_ != name) {
+      platform_.SetGadgetText(ui::gadget::kEmailField, known.email);
+      platform_.SetGadgetText(ui::gadget::kPhoneField, known.phone);
+      platform_.SetGadgetText(ui::gadget::kBorrowerNoteField, known.note);
+      detailsOf_ = name;
+    }
+    return;
+  }
+  if (!detailsOf_.empty()) {
+    for (platform::GadgetId field :
+         {ui::gadget::kEmailField, ui::gadget::kPhoneField, ui::gadget::kBorrowerNoteField}) {
+      platform_.SetGadgetText(field, "");
+    }
+    detailsOf_.clear();
+  }
 }
 
 void ListPageController::LendShownFilm() {
@@ -135,8 +221,13 @@ void ListPageController::LendShownFilm() {
     ShowUserMessage(platform_, UserMessage::Error(text::FormatText(text::kBadLoanDate, dueText)));
     return;
   }
+  const collection::Borrower borrower{platform_.GadgetText(ui::gadget::kBorrowerField),
+                                      platform_.GadgetText(ui::gadget::kEmailField),
+                                      platform_.GadgetText(ui::gadget::kPhoneField),
+                                      platform_.GadgetText(ui::gadget::kBorrowerNoteField)};
   collection::ChangeResult lent =
-      store_->LendFilm(shown_.id, platform_.GadgetText(ui::gadget::kBorrowerField), Today(), due);
+      store_->LendFilm(shown_.id, borrower, Today(), due,
+                       text::Trimmed(platform_.GadgetText(ui::gadget::kLoanNoteField)));
   if (!lent.Ok()) {
     ShowUserMessage(platform_, UserMessage::Error(lent.message));
     return;
@@ -240,14 +331,20 @@ bool ListPageController::HandleLoanGadget(const platform::Event& event) {
     if (event.type == platform::kGadgetClick) CloseLendingRow();
     return true;
   }
+  if (event.Gadget() == ui::gadget::kBorrowerField) {
+    if (event.type == platform::kGadgetTextChanged) CompleteBorrower();
+    return true;
+  }
   return false;
 }
 
-void ListPageController::StoreImportedLoans(const std::vector<collection::Loan>& loans) {
-  if (!store_ || loans.empty()) return;
+int64_t ListPageController::StoreImportedLoans(const std::vector<collection::Loan>& loans) {
+  if (!store_ || loans.empty()) return 0;
   collection::ChangeResult stored = store_->ImportLoans(loans);
   if (!stored.Ok()) ShowUserMessage(platform_, UserMessage::Error(stored.message));
   ShowLoanLine();
+  if (narrowing_ != collection::Narrowing::None) RefillList();
+  return stored.Ok() ? stored.id : -1;
 }
 
 }  // namespace zelluo::core

@@ -146,6 +146,10 @@ class GadgetPart {
   virtual void SetGadgetText(GadgetId gadget, std::string_view text) = 0;
   // The text of a text field or text gadget; empty for other gadgets.
   virtual std::string GadgetText(GadgetId gadget) = 0;
+  // Selects a single-line field's text from byte from (of its UTF-8 text) to
+  // its end, as a completion does: typing replaces the selection. Reports no
+  // change event.
+  virtual void SelectFieldText(GadgetId gadget, size_t from) = 0;
   // A list of rows with column headings; one row at a time is selected.
   virtual void CreateListGadget(GadgetId gadget, const Rect& rect,
                                 const std::vector<ListColumn>& columns, ListRowSource rows) = 0;

@@ -164,6 +164,10 @@ inline constexpr std::string_view kLentLine = "Verliehen an %1 seit %2";
 inline constexpr std::string_view kLentLineDue = ", zurück bis %1";
 inline constexpr std::string_view kBorrowerLabel = "Verleihen an:";
 inline constexpr std::string_view kDueLabel = "zurück bis:";
+inline constexpr std::string_view kEmailLabel = "E-Mail:";
+inline constexpr std::string_view kPhoneLabel = "Telefon:";
+inline constexpr std::string_view kBorrowerNoteLabel = "Notiz:";
+inline constexpr std::string_view kLoanNoteLabel = "Zur Ausleihe:";
 inline constexpr std::string_view kLendButton = "Verleihen";
 inline constexpr std::string_view kCancelButton = "Abbrechen";
 inline constexpr std::string_view kReturnedMessage = "\"%1\" ist zurück.";
@@ -352,6 +356,13 @@ inline constexpr std::string_view kImportQuestion = "\nImportieren?";
 inline constexpr std::string_view kImportNothingFound = "In \"%1\" wurden keine Filme gefunden.";
 inline constexpr std::string_view kImportAllKnown =
     "Alle gefundenen Filme (%1) sind schon in der Sammlung. Es wird nichts importiert.";
+// A backup whose films are all there may still carry loans the collection lacks.
+inline constexpr std::string_view kImportOnlyLoans =
+    "Alle gefundenen Filme (%1) sind schon in der Sammlung.\n"
+    "Die Datei enthält %2; die fehlenden übernehmen?";
+inline constexpr std::string_view kLoansImported = "%1 übernommen.";
+inline constexpr std::string_view kOneLoan = " Ausleihe";
+inline constexpr std::string_view kLoans = " Ausleihen";
 inline constexpr std::string_view kImportReading =
     "Import: %1 % der Datei gelesen … (Escape bricht ab)";
 inline constexpr std::string_view kImportParsing =

@@ -82,6 +82,16 @@ inline constexpr platform::GadgetId kDueLabel{336};
 inline constexpr platform::GadgetId kDueField{337};
 inline constexpr platform::GadgetId kLendFilm{338};
 inline constexpr platform::GadgetId kCancelLending{339};
+// Its second line, over the video line: the borrower's e-mail, phone and note,
+// and the loan's note.
+inline constexpr platform::GadgetId kEmailLabel{350};
+inline constexpr platform::GadgetId kEmailField{351};
+inline constexpr platform::GadgetId kPhoneLabel{352};
+inline constexpr platform::GadgetId kPhoneField{353};
+inline constexpr platform::GadgetId kBorrowerNoteLabel{354};
+inline constexpr platform::GadgetId kBorrowerNoteField{355};
+inline constexpr platform::GadgetId kLoanNoteLabel{356};
+inline constexpr platform::GadgetId kLoanNoteField{357};
 
 // Play page (back button 200).
 inline constexpr platform::GadgetId kPlayCover{201};

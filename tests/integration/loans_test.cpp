@@ -98,11 +98,43 @@ TEST(Loans, LendReturnOverdueAndHistoryOnTheListPage) {
   EXPECT_EQ(store->LoansOf(run.ids["Brücke"]).size(), 2u);
 }
 
+TEST(Loans, TheBorrowerCompletedFromTheKnownOnesWithTheirDetails) {
+  LoanProgram run;
+  ASSERT_TRUE(run.Open()
+                  ->LendFilm(run.ids["Zebra"],
+                             {"Anna Groß", "anna@example.org", "0171 555", "Nachbarin"},
+                             "2026-12-01", "")
+                  .Ok());
+  // "an" completes to Anna Groß, the rest selected, with her details; the
+  // completion deleted takes them away, the whole name typed brings them back.
+  using platform::ScriptedEvent;
+  run.Run({Click(ui::gadget::kIconList), kLend,
+           ScriptedEvent::Typed(ui::gadget::kBorrowerField, "an"),
+           ScriptedEvent::Typed(ui::gadget::kBorrowerField, "an"),
+           ScriptedEvent::Typed(ui::gadget::kBorrowerField, "Anna Groß"),
+           ScriptedEvent::Typed(ui::gadget::kEmailField, "anna@neu.example"),
+           ScriptedEvent::Typed(ui::gadget::kLoanNoteField, "mit Bonus-DVD"),
+           Click(ui::gadget::kLendFilm)});
+  EXPECT_EQ(run.Messages(), "");
+  EXPECT_EQ(run.Trace({"SetGadgetText 335", "SelectFieldText", "SetGadgetText 351"}),
+            "SetGadgetText 335 \"Anna Groß\" | SelectFieldText 335 2 | "
+            "SetGadgetText 351 \"anna@example.org\" | SetGadgetText 351 \"\" | "
+            "SetGadgetText 351 \"anna@example.org\"");
+  const std::vector<collection::Loan> loans = run.Open()->LoansOf(run.ids["Brücke"]);
+  ASSERT_EQ(loans.size(), 1u);
+  EXPECT_EQ(loans[0].borrower,
+            (collection::Borrower{"Anna Groß", "anna@neu.example", "0171 555", "Nachbarin"}));
+  EXPECT_EQ(loans[0].note, "mit Bonus-DVD");
+}
+
 TEST(Loans, OverdueFirstBadDatesAndTheBackupRoundTrip) {
   LoanProgram run;
   auto store = run.Open();
   const int64_t bridge = run.ids["Brücke"], girl = run.ids["Das Mädchen"], zebra = run.ids["Zebra"];
-  EXPECT_TRUE(store->LendFilm(zebra, "Anna Groß", "2026-12-01", "2026-12-05").Ok());
+  EXPECT_TRUE(store
+                  ->LendFilm(zebra, {"Anna Groß", "anna@example.org", "0171 555", "Nachbarin"},
+                             "2026-12-01", "2026-12-05")
+                  .Ok());
   EXPECT_TRUE(store->LendFilm(girl, "Bernd", "2026-12-02", "2026-12-20").Ok());
   EXPECT_TRUE(store->LendFilm(bridge, "Bernd", "2026-11-01", "2026-11-10").Ok());
   EXPECT_TRUE(store->ReturnFilm(bridge, "2026-11-09").Ok());
@@ -120,7 +152,8 @@ TEST(Loans, OverdueFirstBadDatesAndTheBackupRoundTrip) {
   EXPECT_EQ(store->PositionOf("", zebra), 0);
   EXPECT_FALSE(store->PositionOf("", girl));
 
-  // Backup and restore into an empty collection: every loan comes back, once.
+  // The backup brought (Strg+I) into a collection that has all its films but
+  // none of its loans: every loan comes back, once.
   const std::vector<collection::Loan> loans = store->AllLoans();
   collection::BackupResult backup =
       collection::BackupArchive(store->AllFilms(), run.dir / "Cover", {}, loans);
@@ -128,14 +161,24 @@ TEST(Loans, OverdueFirstBadDatesAndTheBackupRoundTrip) {
   collection::ImportResult read = collection::ReadBackup(backup.bytes, "s.zip");
   ASSERT_TRUE(read.Ok()) << read.error;
   EXPECT_TRUE(read.unmappedFields.empty());
-  TempDir other;
-  auto restored = FilmStore::Open(other / "Zelluo Files").store;
+  Program other;
+  WriteBytes(other.dir / "sicherung.zip", backup.bytes);
   std::vector<Film> films;
   for (const auto& film : read.films) films.push_back(film.film);
-  ASSERT_TRUE(restored->ImportFilms(films).Ok());
-  EXPECT_EQ(restored->ImportLoans(read.loans).id, 3);
-  EXPECT_EQ(restored->ImportLoans(read.loans).id, 0);
-  std::vector<collection::Loan> back = restored->AllLoans();
+  ASSERT_TRUE(FilmStore::Open(other.dir / "Zelluo Files").store->ImportFilms(films).Ok());
+  for (const char* added : {"3 Ausleihen übernommen.", "0 Ausleihen übernommen."}) {
+    other.p.chosenFiles = {other.dir / "sicherung.zip"};
+    other.p.answers = {platform::MessageAnswer::Yes};
+    other.Run(
+        {Click(ui::gadget::kIconList), platform::KeyPress{'I', platform::KeyModifier::Control}});
+    EXPECT_EQ(other.Messages(), std::string("Zelluo: Alle gefundenen Filme (3 Filme) sind schon in "
+                                            "der Sammlung.\nDie Datei enthält 3 Ausleihen; die "
+                                            "fehlenden übernehmen? | Zelluo: ") +
+                                    added);
+    other.p.messages.clear();
+  }
+  std::vector<collection::Loan> back =
+      FilmStore::Open(other.dir / "Zelluo Files").store->AllLoans();
   ASSERT_EQ(back.size(), loans.size());
   for (size_t i = 0; i < back.size(); ++i) {
     back[i].id = loans[i].id;

@@ -8,6 +8,7 @@
 #include <gtk/gtk.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/gtk/gtk_helpers.h"
 #include "platform/gtk/gtk_platform.h"
@@ -114,6 +115,16 @@ void GtkPlatform::SetGadgetText(GadgetId gadget, std::string_view text) {
     default:
       break;
   }
+}
+
+void GtkPlatform::SelectFieldText(GadgetId gadget, size_t from) {
+  Gadget* entry = BuiltGadget(gadget);
+  if (entry == nullptr || entry->Kind() != ControlKind::SingleLineField) return;
+  const QuietChanges::Scope quiet(core_.quiet);
+  const gchar* text = gtk_entry_get_text(GTK_ENTRY(entry->content));
+  // GTK counts characters, the program bytes.
+  const glong start = g_utf8_strlen(text, static_cast<gssize>(std::min(from, std::strlen(text))));
+  gtk_editable_select_region(GTK_EDITABLE(entry->content), static_cast<gint>(start), -1);
 }
 
 std::string GtkPlatform::GadgetText(GadgetId gadget) {

@@ -151,6 +151,7 @@ class GtkPlatform final : public Platform {
   void CreateTextField(GadgetId gadget, const Rect& rect, TextFieldKind kind) override;
   void SetGadgetText(GadgetId gadget, std::string_view text) override;
   std::string GadgetText(GadgetId gadget) override;
+  void SelectFieldText(GadgetId gadget, size_t from) override;
   void CreateListGadget(GadgetId gadget, const Rect& rect, const std::vector<ListColumn>& columns,
                         ListRowSource rows) override;
   void SetListRowCount(GadgetId gadget, int32_t count) override;

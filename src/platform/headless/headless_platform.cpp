@@ -247,6 +247,15 @@ void HeadlessPlatform::SetGadgetText(GadgetId gadget, std::string_view text) {
   HeadlessGadget* model = Find(gadget);
   if (model != nullptr && (IsTextField(model->Kind()) || model->Kind() == ControlKind::Text)) {
     model->text = std::string(text);
+    model->selectedFrom.reset();
+  }
+}
+
+void HeadlessPlatform::SelectFieldText(GadgetId gadget, size_t from) {
+  Record("SelectFieldText " + std::to_string(Number(gadget)) + " " + std::to_string(from));
+  HeadlessGadget* model = Find(gadget);
+  if (model != nullptr && model->Kind() == ControlKind::SingleLineField) {
+    model->selectedFrom = std::min(from, model->text.size());
   }
 }
 
@@ -372,7 +381,10 @@ Event HeadlessPlatform::WaitEvent(int32_t timeoutMs) {
   }
   if (HeadlessGadget* model = Find(event.Gadget());
       model != nullptr && event.kind == EventKind::Gadget) {
-    if (scripted.typed) model->text = *scripted.typed;
+    if (scripted.typed) {
+      model->text = *scripted.typed;
+      model->selectedFrom.reset();
+    }
     if (event.type == kGadgetSelectionChanged) {
       model->selection = scripted.row;
       FetchShownRows(*model);

@@ -35,6 +35,8 @@ namespace zelluo::platform {
 struct HeadlessControl {
   ImageId image = kNoImage;
   std::string text;
+  // A field's selection from this byte to its end (a completion), if any.
+  std::optional<size_t> selectedFrom;
   TextAlign align = TextAlign::Left;
   std::vector<ListColumn> columns;
   ListRowSource rows;
@@ -212,6 +214,7 @@ class HeadlessPlatform : public Platform {
   int32_t ChartLineHeight(const Chart& chart) const;
   void SetGadgetText(GadgetId gadget, std::string_view text) override;
   std::string GadgetText(GadgetId gadget) override;
+  void SelectFieldText(GadgetId gadget, size_t from) override;
   void CreateListGadget(GadgetId gadget, const Rect& rect, const std::vector<ListColumn>& columns,
                         ListRowSource rows) override;
   void SetListRowCount(GadgetId gadget, int32_t count) override;

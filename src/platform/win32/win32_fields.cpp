@@ -89,6 +89,17 @@ std::string Win32Platform::GadgetText(GadgetId gadget) {
   return ProgramText(std::move(text));
 }
 
+void Win32Platform::SelectFieldText(GadgetId gadget, size_t from) {
+  Gadget* found = FindGadget(gadget);
+  if (!found || found->Kind() != ControlKind::SingleLineField) return;
+  const QuietChanges::Scope quiet(core_.quiet);
+  // The control counts UTF-16 units, the program UTF-8 bytes.
+  const std::string text = GadgetText(gadget);
+  const size_t start =
+      win32::Widen(std::string_view(text).substr(0, std::min(from, text.size()))).size();
+  ::SendMessageW(found->control, EM_SETSEL, static_cast<WPARAM>(start), -1);
+}
+
 // --- focus -------------------------------------------------------------------------
 
 void Win32Platform::FocusGadget(GadgetId gadget) {

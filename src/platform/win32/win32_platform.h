@@ -147,6 +147,7 @@ class Win32Platform final : public Platform {
   void CreateChartGadget(GadgetId gadget, const Rect& rect, const Chart& chart) override;
   void SetGadgetText(GadgetId gadget, std::string_view text) override;
   std::string GadgetText(GadgetId gadget) override;
+  void SelectFieldText(GadgetId gadget, size_t from) override;
   void CreateListGadget(GadgetId gadget, const Rect& rect, const std::vector<ListColumn>& columns,
                         ListRowSource rows) override;
   void SetListRowCount(GadgetId gadget, int32_t count) override;
