@@ -88,7 +88,8 @@ std::vector<PlayRow> FilmStore::ListPlayable(std::string_view query, PlayFilter 
       " LEFT JOIN (SELECT film, count(*) AS viewings,"
       " max(CASE WHEN complete THEN coalesce(ended, started) END) AS last_seen"
       " FROM viewing GROUP BY film) AS s ON s.film = f.id"
-      " LEFT JOIN viewing AS l ON l.id = (SELECT max(id) FROM viewing WHERE film = f.id)"
+      " LEFT JOIN viewing AS l ON l.id = (SELECT max(id) FROM viewing WHERE film = f.id"
+      " AND (ended IS NOT NULL OR complete))"
       " WHERE f.video IS NOT NULL AND f.video != ''";
   if (!expression.empty()) {
     sql += " AND f.id IN (SELECT rowid FROM film_search WHERE film_search MATCH ?1)";
@@ -108,7 +109,9 @@ std::vector<PlayRow> FilmStore::ListPlayable(std::string_view query, PlayFilter 
                 list.Integer(7),
                 0,
                 list.Real(9)};
-    // The last viewing: complete ones and those marked unseen start anew.
+    // The last viewing that came to an end here: complete ones and those
+    // marked unseen start anew. One handed to the system's player says
+    // nothing of how far it came, so the point before it stays.
     row.resume = ResumePoint(list.Real(8), row.duration);
     if (PassesFilter(row, filter)) rows.push_back(std::move(row));
   }
@@ -198,7 +201,8 @@ ChangeResult FilmStore::MarkSeen(int64_t film, bool seen) {
       // leaves no resume point.
       SqlStatement unseen(db_,
                           "UPDATE viewing SET complete = 0,"
-                          " position = CASE WHEN id = (SELECT max(id) FROM viewing WHERE film = ?1)"
+                          " position = CASE WHEN id = (SELECT max(id) FROM viewing WHERE film = ?1"
+                          " AND (ended IS NOT NULL OR complete))"
                           " THEN 0 ELSE position END WHERE film = ?1");
       return unseen.Bind(1, film).Done() ? std::string() : Fault(db_);
     }

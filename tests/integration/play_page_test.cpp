@@ -172,6 +172,12 @@ TEST(PlayPage, WithoutAPlayerInsideHandsTheFileToTheSystemAndSaysWhenItIsGone) {
   EXPECT_EQ(run.Row("Äpfel").viewings, 1);
   EXPECT_TRUE(run.Row("Äpfel").lastSeen.empty());
   EXPECT_NE(run.At(ui::gadget::kPlayStatus).text.find("Als gesehen markieren"), std::string::npos);
+  // A film stopped inside keeps its point when the system's player had it
+  // since; marked unseen, it starts anew.
+  ASSERT_TRUE(run.Open()->StartViewing(run.ids["Brücke"]).Ok());
+  EXPECT_EQ(run.Row("Brücke").resume, 30);
+  ASSERT_TRUE(run.Open()->MarkSeen(run.ids["Brücke"], false).Ok());
+  EXPECT_EQ(run.Row("Brücke").resume, 0);
 
   PlayProgram gone;
   std::filesystem::remove(testing::SystemPath(gone.dir / "Filme/Äpfel.mkv"));
