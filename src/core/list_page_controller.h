@@ -86,6 +86,8 @@ class ListPageController {
   // The collection, opened now if the List page has not opened it yet (its
   // problem then shown); null when there is none.
   collection::FilmStore* Collection();
+  // The user's day, as the collection writes days ("2026-12-07").
+  std::string Today();
 
   // --- for import and export ---
 
@@ -162,7 +164,6 @@ class ListPageController {
   void ShowLentFilms();
   void ExportDueDates();
   bool HandleLoanGadget(const platform::Event& event);
-  std::string Today();
   // The rest of the collection's opening, before the loans are read as a whole.
   void FinishOpeningForLoans();
 

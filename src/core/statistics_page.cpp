@@ -1,7 +1,6 @@
 #include "core/statistics_page.h"
 
 #include <cmath>
-#include <cstdio>
 #include <vector>
 
 #include "core/list_page_controller.h"
@@ -54,12 +53,6 @@ std::string_view FieldName(collection::StatField field) {
   return text::kBarDecade;
 }
 
-std::string IsoToday(const platform::LocalDate& today) {
-  char day[48];
-  std::snprintf(day, sizeof day, "%04d-%02d-%02d", today.year, today.month, today.day);
-  return day;
-}
-
 }  // namespace
 
 std::string RunningTimeText(int64_t minutes) {
@@ -78,7 +71,7 @@ StatisticsPage::StatisticsPage(platform::Platform& platform, ListPageController&
 void StatisticsPage::Fill() {
   shown_ = {};
   if (collection::FilmStore* store = listPage_.Collection()) {
-    shown_ = store->ComputeStatistics(IsoToday(platform_.Today()), kTopValues);
+    shown_ = store->ComputeStatistics(listPage_.Today(), kTopValues);
     if (!store->ReadProblem().empty()) {
       ShowUserMessage(platform_, UserMessage::Error(store->ReadProblem()));
     }
