@@ -200,8 +200,11 @@ struct MigrationStep {
   int64_t from;
   bool (*apply)(sqlite3* db);
 };
-constexpr MigrationStep kMigrationSteps[] = {
-    {0, MigrateToVersion1}, {1, AddViewingLog}, {2, AddFilmFolders}, {3, AddLoans}};
+constexpr MigrationStep kMigrationSteps[] = {{0, MigrateToVersion1},
+                                             {1, AddViewingLog},
+                                             {2, AddFilmFolders},
+                                             {3, AddLoans},
+                                             {4, AddSideFiles}};
 static_assert(std::size(kMigrationSteps) == kSchemaVersion, "one step for each version");
 
 // Brings a file of an older version to the current layout. Runs inside a
@@ -1164,6 +1167,10 @@ int64_t WriteFilm(sqlite3* db, const Film& film, int64_t id, bool update) {
 }
 
 }  // namespace
+
+int64_t WriteFilmRecord(sqlite3* db, const Film& film, int64_t id, bool update) {
+  return WriteFilm(db, film, id, update);
+}
 
 ChangeResult FilmStore::SaveFilm(const Film& film) {
   if (text::IsBlank(film.title)) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "collection/cover.h"
+#include "collection/film_fields.h"
 #include "core/film_exchange.h"
 #include "core/list_page_controller.h"
 #include "core/user_message.h"
@@ -25,6 +27,8 @@ std::string_view KindText(FindingKind kind) {
       return text::kFindingMatched;
     case FindingKind::Moved:
       return text::kFindingMoved;
+    case FindingKind::Changed:
+      return text::kFindingChanged;
     case FindingKind::Missing:
       return text::kFindingMissing;
     case FindingKind::Unreachable:
@@ -33,8 +37,30 @@ std::string_view KindText(FindingKind kind) {
   return {};
 }
 
-// The file of a finding: a moved one shows where it was too.
+std::string NameOf(const std::string& path) {
+  const size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The file of a finding: a moved one shows where it was too, a changed one
+// the file beside it that changed and the fields it would change
+// ("Das Floss.nfo: Titel, Handlung").
 std::string FileText(const Finding& finding) {
+  if (finding.kind == FindingKind::Changed) {
+    std::string fields;
+    for (const collection::FilmField& field : collection::kFilmFields) {
+      if (std::find(finding.changes.begin(), finding.changes.end(), field.column) ==
+          finding.changes.end()) {
+        continue;
+      }
+      if (!fields.empty()) fields += ", ";
+      fields += field.csvHeading;
+    }
+    const bool fromNfo = std::any_of(finding.changes.begin(), finding.changes.end(),
+                                     [](const std::string& column) { return column != "cover"; });
+    return collection::ShownName(NameOf(fromNfo ? finding.nfo.path : finding.poster.path)) + ": " +
+           fields;
+  }
   std::string file = collection::ShownName(finding.path);
   if (finding.kind == FindingKind::Moved) {
     file = collection::ShownName(finding.oldPath) + " → " + file;
@@ -145,6 +171,17 @@ void UpdatePageController::StartScan() {
   ShowProgress(text::FormatText(text::kScanProgress, "0", "0"));
 }
 
+void UpdatePageController::StepAutoScan() {
+  if (!autoScanDue_) return;
+  collection::FilmStore* store = listPage_.Collection();
+  if (store && store->Opening()) return;  // the scan waits for the opening's end
+  autoScanDue_ = false;
+  if (!store || !store->OpeningProblem().empty() || ScanRunning()) return;
+  // Without film folders there is nothing to do, and nothing to tell.
+  if (store->ListFilmFolders().empty()) return;
+  StartScan();
+}
+
 void UpdatePageController::StepScan() {
   if (!scan_ || std::exchange(scanStarted_, false)) return;
   if (!scan_->Step(std::chrono::steady_clock::now() + kScanSlice)) {
@@ -164,7 +201,10 @@ void UpdatePageController::StepScan() {
       return;
     }
   }
-  findings_ = collection::ReviewScan(platform_, *scan, known);
+  returned_.clear();
+  findings_ = collection::ReviewScan(
+      platform_, *scan, known,
+      [store](int64_t id) { return store ? store->LoadFilm(id) : std::nullopt; }, &returned_);
   std::string line = text::FormatText(text::kScanRead, text::WithThousandsDots(scan->FilesSeen()),
                                       text::WithThousandsDots(scan->FoldersSeen()));
   line += findings_.empty()
@@ -218,12 +258,34 @@ void UpdatePageController::ApplyFindings() {
     }
     return;
   }
+  // The posters of the checked rows made covers first (files of their own,
+  // beside the collection); one that cannot be read leaves its film without.
+  std::string posterProblem;
+  for (Finding& finding : findings_) {
+    const bool wanted = finding.checked && !finding.poster.path.empty() &&
+                        (finding.kind == FindingKind::New ||
+                         (finding.kind == FindingKind::Changed &&
+                          std::find(finding.changes.begin(), finding.changes.end(), "cover") !=
+                              finding.changes.end()));
+    if (!wanted) continue;
+    collection::CoverResult cover =
+        collection::TakeOverCover(listPage_.CoverFolder(), finding.poster.path);
+    if (cover.error.empty()) {
+      finding.values.cover = cover.fileName;
+    } else {
+      finding.values.cover.reset();
+      if (posterProblem.empty()) {
+        posterProblem = text::FormatText(text::kPosterNotTaken,
+                                         collection::ShownName(finding.poster.path), cover.error);
+      }
+    }
+  }
   // The fingerprint of each file taken over, by which it is found again when
   // it moves; read now, for the checked rows only.
   int64_t taken = 0;
   for (Finding& finding : findings_) {
     if (!finding.checked || finding.kind == FindingKind::Missing ||
-        finding.kind == FindingKind::Unreachable) {
+        finding.kind == FindingKind::Changed || finding.kind == FindingKind::Unreachable) {
       taken += finding.checked ? 1 : 0;
       continue;
     }
@@ -232,11 +294,13 @@ void UpdatePageController::ApplyFindings() {
       finding.fingerprint = collection::FingerprintOf(platform_, finding.path, finding.size);
     }
   }
-  collection::ChangeResult applied = store->ApplyFindings(findings_);
+  collection::ChangeResult applied = store->ApplyFindings(findings_, returned_);
   if (!applied.Ok()) {
     ShowUserMessage(platform_, UserMessage::Error(applied.message));
     return;
   }
+  returned_.clear();
+  if (!posterProblem.empty()) ShowUserMessage(platform_, UserMessage::Error(posterProblem));
   // The rows left are those not taken over.
   std::erase_if(findings_, [](const Finding& finding) { return finding.checked; });
   ShowFindings();

@@ -38,6 +38,11 @@ class UpdatePageController {
   void StepScan();
   // Stops the scan; nothing of it is kept.
   void CancelScan();
+  // "Automatische Updates": a scan begins by itself once the collection is
+  // open (StepAutoScan, a pass of the loop at a time); its findings wait on
+  // the page like those of "Jetzt aktualisieren".
+  void RequestAutoScan() { autoScanDue_ = true; }
+  void StepAutoScan();
   // Asks before quitting while a scan runs; true when the program may end.
   bool MayQuit();
 
@@ -56,8 +61,12 @@ class UpdatePageController {
   ListPageController& listPage_;
   std::vector<collection::FilmFolder> folders_;
   std::unique_ptr<collection::FolderScan> scan_;
-  bool scanStarted_ = false;  // the walk begins with the loop's next pass, after a repaint
+  bool scanStarted_ = false;
+  bool autoScanDue_ = false;  // the walk begins with the loop's next pass, after a repaint
   std::vector<collection::Finding> findings_;
+  // Films whose file, taken over as missing, is back in its place: their
+  // mark goes with the next "Übernehmen".
+  std::vector<int64_t> returned_;
 };
 
 }  // namespace zelluo::core

@@ -448,6 +448,7 @@ inline constexpr std::string_view kUnchecked = "☐";
 inline constexpr std::string_view kFindingNew = "Neu";
 inline constexpr std::string_view kFindingMatched = "Zugeordnet";
 inline constexpr std::string_view kFindingMoved = "Verschoben";
+inline constexpr std::string_view kFindingChanged = "Geändert";
 inline constexpr std::string_view kFindingMissing = "Fehlt";
 inline constexpr std::string_view kFindingUnreachable = "nicht erreichbar";
 // "1.234 Dateien in 210 Ordnern …"
@@ -463,6 +464,9 @@ inline constexpr std::string_view kScanRunning = "Es läuft schon eine Aktualisi
 inline constexpr std::string_view kScanQuitQuestion =
     "Die Filmordner werden gerade gelesen. Trotzdem beenden? Gespeichert wird dabei nichts.";
 inline constexpr std::string_view kFindingsApplied = "%1 Funde übernommen, davon %2 neue Filme.";
+// A poster beside a film that could not be made its cover; %2 says why.
+inline constexpr std::string_view kPosterNotTaken =
+    "Das Bild \"%1\" wurde nicht als Cover übernommen: %2";
 inline constexpr std::string_view kFolderUnreachable =
     "Der Ordner \"%1\" ist nicht erreichbar. Seine Filme bleiben, wie sie sind.";
 
