@@ -216,26 +216,51 @@ ChangeResult FilmStore::ApplyFindings(const std::vector<Finding>& findings,
       SqlStatement clear(db_, "UPDATE film_file SET missing = 0 WHERE film = ?1");
       if (!clear.Bind(1, film).Done()) return Fault(db_);
     }
+    // The new films in one batch, as an import stores them.
+    std::vector<const Finding*> fresh;
+    std::vector<Film> films;
+    for (const Finding& finding : findings) {
+      if (!finding.checked || finding.kind != FindingKind::New) continue;
+      Film film = finding.values;
+      film.title = finding.title;
+      film.year = finding.year;
+      film.video = finding.path;
+      film.added = now;
+      film.changed = now;
+      fresh.push_back(&finding);
+      films.push_back(std::move(film));
+    }
+    const std::vector<int64_t> ids = InsertFilmRecords(db_, films);
+    if (ids.size() != films.size()) return Fault(db_);
+    {
+      SqlStatement file(db_,
+                        "INSERT OR REPLACE INTO film_file(film, size, modified, fingerprint,"
+                        " missing, path) VALUES(?1, ?2, ?3, ?4, 0, ?5)");
+      for (size_t i = 0; i < ids.size(); ++i) {
+        const Finding& finding = *fresh[i];
+        if (!file.Bind(1, ids[i])
+                 .Bind(2, finding.size)
+                 .Bind(3, finding.modified)
+                 .BindOrNull(4, finding.fingerprint)
+                 .Bind(5, finding.path)
+                 .Done()) {
+          return Fault(db_);
+        }
+        file.Reset();
+        if ((!finding.nfo.path.empty() &&
+             !RememberSideFile(db_, ids[i], "nfo", finding.nfo, finding.nfoTaken)) ||
+            (films[i].cover &&
+             !RememberSideFile(db_, ids[i], "poster", finding.poster, *films[i].cover))) {
+          return Fault(db_);
+        }
+      }
+    }
+    added = static_cast<int64_t>(ids.size());
     for (const Finding& finding : findings) {
       if (!finding.checked) continue;
       switch (finding.kind) {
-        case FindingKind::New: {
-          Film film = finding.values;
-          film.title = finding.title;
-          film.year = finding.year;
-          film.video = finding.path;
-          film.added = now;
-          film.changed = now;
-          const int64_t id = WriteFilmRecord(db_, film, 0, false);
-          if (id == 0 || !RememberFile(db_, id, finding) ||
-              !RememberSideFile(db_, id, "nfo", finding.nfo, finding.nfoTaken) ||
-              !RememberSideFile(db_, id, "poster", film.cover ? finding.poster : SideFile{},
-                                film.cover.value_or(""))) {
-            return Fault(db_);
-          }
-          ++added;
-          break;
-        }
+        case FindingKind::New:
+          break;  // all at once below
         case FindingKind::Matched:
         case FindingKind::Moved: {
           // A matched film takes the file only while it still has none.

@@ -1172,6 +1172,19 @@ int64_t WriteFilmRecord(sqlite3* db, const Film& film, int64_t id, bool update) 
   return WriteFilm(db, film, id, update);
 }
 
+std::vector<int64_t> InsertFilmRecords(sqlite3* db, const std::vector<Film>& films) {
+  std::vector<int64_t> ids;
+  ids.reserve(films.size());
+  FilmInserter inserter(db, true);
+  for (const Film& film : films) {
+    const int64_t id = inserter.Insert(film);
+    if (id == 0) return {};
+    ids.push_back(id);
+  }
+  if (!inserter.Finish()) return {};
+  return ids;
+}
+
 ChangeResult FilmStore::SaveFilm(const Film& film) {
   if (text::IsBlank(film.title)) {
     return {0, std::string(text::kNoTitle)};

@@ -53,6 +53,9 @@ bool AddSideFiles(sqlite3* db);
 // Updates film id (update) or inserts the film under id (0: a new id), with
 // its sort key and search words; the id written, 0 on failure.
 int64_t WriteFilmRecord(sqlite3* db, const Film& film, int64_t id, bool update);
+// Inserts new films as an import does, their search words in one batch; their
+// ids in order, none on failure.
+std::vector<int64_t> InsertFilmRecords(sqlite3* db, const std::vector<Film>& films);
 
 struct StoreOptions {
   // The moment written into added and changed (ISO 8601, UTC); the clock when empty.
