@@ -13,6 +13,10 @@
 //
 // Usage: folder_scan [folders] [films-per-folder]
 
+#include "collection/folder_scan.h"
+
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -22,10 +26,7 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "collection/film_store.h"
-#include "collection/folder_scan.h"
 #include "core/update_page_controller.h"
 
 namespace zelluo::collection {
@@ -33,9 +34,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double Seconds(Clock::duration duration) {
-  return std::chrono::duration<double>(duration).count();
-}
+double Seconds(Clock::duration duration) { return std::chrono::duration<double>(duration).count(); }
 
 // The resident memory in KiB, from /proc/self/status.
 long ResidentKb() {
@@ -121,11 +120,12 @@ int Run(int folders, int perFolder) {
                                              [&](int64_t id) { return store->LoadFilm(id); });
   const double firstScan = Seconds(Clock::now() - start);
   const long afterFirst = ResidentKb();
-  std::printf("first scan: %lld files in %lld folders, %zu findings, %.3f s, %d slices, "
-              "longest %.1f ms, memory +%.1f MB\n",
-              static_cast<long long>(first.scan->FilesSeen()),
-              static_cast<long long>(first.scan->FoldersSeen()), findings.size(), firstScan,
-              first.slices, Seconds(first.longestSlice) * 1000, (afterFirst - before) / 1024.0);
+  std::printf(
+      "first scan: %lld files in %lld folders, %zu findings, %.3f s, %d slices, "
+      "longest %.1f ms, memory +%.1f MB\n",
+      static_cast<long long>(first.scan->FilesSeen()),
+      static_cast<long long>(first.scan->FoldersSeen()), findings.size(), firstScan, first.slices,
+      Seconds(first.longestSlice) * 1000, (afterFirst - before) / 1024.0);
 
   start = Clock::now();
   for (Finding& finding : findings) {
@@ -144,10 +144,11 @@ int Run(int folders, int perFolder) {
   Walk again = WalkAll(system, films.string());
   const std::vector<Finding> nothing = ReviewScan(system, *again.scan, store->KnownFilms(),
                                                   [&](int64_t id) { return store->LoadFilm(id); });
-  std::printf("rescan, nothing changed: %zu findings, %.3f s, longest slice %.1f ms, "
-              "memory +%.1f MB\n",
-              nothing.size(), Seconds(Clock::now() - start), Seconds(again.longestSlice) * 1000,
-              (ResidentKb() - beforeRescan) / 1024.0);
+  std::printf(
+      "rescan, nothing changed: %zu findings, %.3f s, longest slice %.1f ms, "
+      "memory +%.1f MB\n",
+      nothing.size(), Seconds(Clock::now() - start), Seconds(again.longestSlice) * 1000,
+      (ResidentKb() - beforeRescan) / 1024.0);
   store.reset();
   std::filesystem::remove_all(base);
   return 0;

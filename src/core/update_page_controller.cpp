@@ -42,7 +42,8 @@ std::string NameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The file of a finding: a moved one shows where it was too, a changed one
+// The file of a finding: a moved one shows where it was too, after where it
+// is now, a changed one
 // the file beside it that changed and the fields it would change
 // ("Das Floss.nfo: Titel, Handlung").
 std::string FileText(const Finding& finding) {
@@ -62,9 +63,8 @@ std::string FileText(const Finding& finding) {
            fields;
   }
   std::string file = collection::ShownName(finding.path);
-  if (finding.kind == FindingKind::Moved) {
-    file = collection::ShownName(finding.oldPath) + " → " + file;
-  }
+  // Where it is now first, so that a long path cut short still shows it.
+  if (finding.kind == FindingKind::Moved) file += " ← " + collection::ShownName(finding.oldPath);
   return file;
 }
 
