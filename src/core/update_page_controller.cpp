@@ -183,6 +183,10 @@ void UpdatePageController::StepAutoScan() {
 }
 
 void UpdatePageController::StepScan() {
+  if (applying_) {
+    StepApply(std::chrono::steady_clock::now() + kScanSlice);
+    return;
+  }
   if (!scan_ || std::exchange(scanStarted_, false)) return;
   if (!scan_->Step(std::chrono::steady_clock::now() + kScanSlice)) {
     ShowProgress(text::FormatText(text::kScanProgress, text::WithThousandsDots(scan_->FilesSeen()),
@@ -216,8 +220,9 @@ void UpdatePageController::StepScan() {
 }
 
 void UpdatePageController::CancelScan() {
-  if (!scan_) return;
+  if (!ScanRunning()) return;
   scan_.reset();
+  applying_ = false;
   ShowProgress(text::kScanCancelled);
 }
 
@@ -228,6 +233,7 @@ bool UpdatePageController::MayQuit() {
     return false;
   }
   scan_.reset();
+  applying_ = false;
   return true;
 }
 
@@ -241,6 +247,7 @@ void UpdatePageController::ShowFindings() {
 }
 
 void UpdatePageController::ToggleFinding() {
+  if (applying_) return;  // the rows are being taken over as they are checked
   const int32_t row = platform_.ListSelection(ui::gadget::kFindingList);
   if (row < 0 || static_cast<size_t>(row) >= findings_.size()) return;
   Finding& finding = findings_[static_cast<size_t>(row)];
@@ -251,60 +258,74 @@ void UpdatePageController::ToggleFinding() {
 
 void UpdatePageController::ApplyFindings() {
   if (ScanRunning() || findings_.empty()) return;
-  collection::FilmStore* store = listPage_.Collection();
-  if (!store) {
+  if (!listPage_.Collection()) {
     if (std::optional<UserMessage> refusal = listPage_.WhyNoExchange()) {
       ShowUserMessage(platform_, *refusal);
     }
     return;
   }
-  // The posters of the checked rows made covers first (files of their own,
-  // beside the collection); one that cannot be read leaves its film without.
-  std::string posterProblem;
-  for (Finding& finding : findings_) {
-    const bool wanted = finding.checked && !finding.poster.path.empty() &&
-                        (finding.kind == FindingKind::New ||
-                         (finding.kind == FindingKind::Changed &&
-                          std::find(finding.changes.begin(), finding.changes.end(), "cover") !=
-                              finding.changes.end()));
-    if (!wanted) continue;
-    collection::CoverResult cover =
-        collection::TakeOverCover(listPage_.CoverFolder(), finding.poster.path);
-    if (cover.error.empty()) {
-      finding.values.cover = cover.fileName;
-    } else {
-      finding.values.cover.reset();
-      if (posterProblem.empty()) {
-        posterProblem = text::FormatText(text::kPosterNotTaken,
-                                         collection::ShownName(finding.poster.path), cover.error);
+  applying_ = true;
+  applyAt_ = 0;
+  posterProblem_.clear();
+  // A few rows are ready within the click; many take slices of their own.
+  StepApply(std::chrono::steady_clock::now() + kScanSlice);
+}
+
+void UpdatePageController::StepApply(std::chrono::steady_clock::time_point deadline) {
+  // What the checked rows need before they are stored, a row at a time: the
+  // poster made a cover (a file of its own beside the collection; one that
+  // cannot be read leaves its film without) and the fingerprint of the file,
+  // by which it is found again when it moves.
+  for (; applyAt_ < findings_.size(); ++applyAt_) {
+    if (std::chrono::steady_clock::now() >= deadline) {
+      ShowProgress(text::FormatText(
+          text::kApplyProgress, text::WithThousandsDots(static_cast<int64_t>(applyAt_)),
+          text::WithThousandsDots(static_cast<int64_t>(findings_.size()))));
+      return;
+    }
+    Finding& finding = findings_[applyAt_];
+    if (!finding.checked) continue;
+    const bool cover = !finding.poster.path.empty() &&
+                       (finding.kind == FindingKind::New ||
+                        (finding.kind == FindingKind::Changed &&
+                         std::find(finding.changes.begin(), finding.changes.end(), "cover") !=
+                             finding.changes.end()));
+    if (cover) {
+      collection::CoverResult made =
+          collection::TakeOverCover(listPage_.CoverFolder(), finding.poster.path);
+      if (made.error.empty()) {
+        finding.values.cover = made.fileName;
+      } else {
+        finding.values.cover.reset();
+        if (posterProblem_.empty()) {
+          posterProblem_ = text::FormatText(text::kPosterNotTaken,
+                                            collection::ShownName(finding.poster.path), made.error);
+        }
       }
     }
-  }
-  // The fingerprint of each file taken over, by which it is found again when
-  // it moves; read now, for the checked rows only.
-  int64_t taken = 0;
-  for (Finding& finding : findings_) {
-    if (!finding.checked || finding.kind == FindingKind::Missing ||
-        finding.kind == FindingKind::Changed || finding.kind == FindingKind::Unreachable) {
-      taken += finding.checked ? 1 : 0;
-      continue;
-    }
-    ++taken;
-    if (finding.fingerprint.empty() && finding.size > 0) {
+    const bool file = finding.kind == FindingKind::New || finding.kind == FindingKind::Matched ||
+                      finding.kind == FindingKind::Moved;
+    if (file && finding.fingerprint.empty() && finding.size > 0) {
       finding.fingerprint = collection::FingerprintOf(platform_, finding.path, finding.size);
     }
   }
+  applying_ = false;
+  collection::FilmStore* store = listPage_.Collection();
+  if (!store) return;
   collection::ChangeResult applied = store->ApplyFindings(findings_, returned_);
   if (!applied.Ok()) {
+    ShowProgress("");
     ShowUserMessage(platform_, UserMessage::Error(applied.message));
     return;
   }
   returned_.clear();
-  if (!posterProblem.empty()) ShowUserMessage(platform_, UserMessage::Error(posterProblem));
+  if (!posterProblem_.empty()) ShowUserMessage(platform_, UserMessage::Error(posterProblem_));
   // The rows left are those not taken over.
-  std::erase_if(findings_, [](const Finding& finding) { return finding.checked; });
+  const auto taken =
+      std::erase_if(findings_, [](const Finding& finding) { return finding.checked; });
   ShowFindings();
-  ShowProgress(text::FormatText(text::kFindingsApplied, text::WithThousandsDots(taken),
+  ShowProgress(text::FormatText(text::kFindingsApplied,
+                                text::WithThousandsDots(static_cast<int64_t>(taken)),
                                 text::WithThousandsDots(applied.filmsAdded)));
 }
 

@@ -463,6 +463,8 @@ inline constexpr std::string_view kNoFilmFolders =
 inline constexpr std::string_view kScanRunning = "Es läuft schon eine Aktualisierung.";
 inline constexpr std::string_view kScanQuitQuestion =
     "Die Filmordner werden gerade gelesen. Trotzdem beenden? Gespeichert wird dabei nichts.";
+// "Übernehmen" with many rows: covers and fingerprints made first.
+inline constexpr std::string_view kApplyProgress = "Übernehmen: %1 von %2 Funden vorbereitet …";
 inline constexpr std::string_view kFindingsApplied = "%1 Funde übernommen, davon %2 neue Filme.";
 // A poster beside a film that could not be made its cover; %2 says why.
 inline constexpr std::string_view kPosterNotTaken =
