@@ -217,11 +217,37 @@ TEST(UpdatePage, TakesTheNfoAndPosterBesideANewFilmAndOffersTheirChangesButNotOv
   EXPECT_EQ(findings(), "");
 }
 
-TEST(UpdatePage, AbbrechenStopsTheScanAndQuittingAsksFirst) {
+TEST(UpdatePage, AbbrechenStopsTheScanOrUebernehmenAndQuittingAsksFirst) {
   UpdateProgram run;
   run.Run({Click(gadget::kIconUpdate), Click(gadget::kScanNow), Click(gadget::kCancelScan)});
   EXPECT_EQ(run.At(gadget::kScanProgress).text, text::kScanCancelled);
   EXPECT_EQ(run.At(gadget::kFindingList).rowCount, 0);
+
+  // Übernehmen of many rows reads their fingerprints in slices: Abbrechen
+  // meanwhile stores nothing; again, to the end, stores them all.
+  Program many;
+  const std::filesystem::path folder = many.dir / "Viele";
+  std::filesystem::create_directories(folder);
+  for (int i = 0; i < 500; ++i) {
+    const std::filesystem::path file = folder / ("Zug " + std::to_string(i) + " (1990).mkv");
+    WriteBytes(file, "");
+    std::filesystem::resize_file(file, 200'000);
+  }
+  ASSERT_TRUE(FilmStore::Open(many.dir / "Zelluo Files").store->AddFilmFolder(folder.string()).Ok());
+  many.Run({Click(gadget::kIconUpdate), Click(gadget::kScanNow), kPass,
+            Click(gadget::kApplyFindings), Click(gadget::kCancelScan)});
+  EXPECT_EQ(many.At(gadget::kScanProgress).text, text::kScanCancelled);
+  EXPECT_EQ(FilmStore::Open(many.dir / "Zelluo Files").store->CountFilms(""), 0);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  many.p.keepWaiting = [&] {
+    const auto* progress = many.p.desktop.gadgets.Find(gadget::kScanProgress);
+    return std::chrono::steady_clock::now() < deadline &&
+           (progress == nullptr || progress->text.find("übernommen") == std::string::npos);
+  };
+  many.Run(
+      {Click(gadget::kIconUpdate), Click(gadget::kScanNow), kPass, Click(gadget::kApplyFindings)});
+  EXPECT_EQ(many.At(gadget::kScanProgress).text, "500 Funde übernommen, davon 500 neue Filme.");
+  EXPECT_EQ(FilmStore::Open(many.dir / "Zelluo Files").store->CountFilms(""), 500);
 
   UpdateProgram quitting;
   quitting.p.answers = {platform::MessageAnswer::Yes};
