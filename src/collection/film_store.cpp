@@ -201,8 +201,11 @@ struct MigrationStep {
   int64_t from;
   bool (*apply)(sqlite3* db);
 };
-constexpr MigrationStep kMigrationSteps[] = {
-    {0, MigrateToVersion1}, {1, AddViewingLog}, {2, AddFilmFolders}, {3, AddLoans}};
+constexpr MigrationStep kMigrationSteps[] = {{0, MigrateToVersion1},
+                                             {1, AddViewingLog},
+                                             {2, AddFilmFolders},
+                                             {3, AddLoans},
+                                             {4, AddSideFiles}};
 static_assert(std::size(kMigrationSteps) == kSchemaVersion, "one step for each version");
 
 // Brings a file of an older version to the current layout. Runs inside a
@@ -1213,6 +1216,23 @@ int64_t WriteFilm(sqlite3* db, const Film& film, int64_t id, bool update) {
 }
 
 }  // namespace
+
+int64_t WriteFilmRecord(sqlite3* db, const Film& film, int64_t id, bool update) {
+  return WriteFilm(db, film, id, update);
+}
+
+std::vector<int64_t> InsertFilmRecords(sqlite3* db, const std::vector<Film>& films) {
+  std::vector<int64_t> ids;
+  ids.reserve(films.size());
+  FilmInserter inserter(db, true);
+  for (const Film& film : films) {
+    const int64_t id = inserter.Insert(film);
+    if (id == 0) return {};
+    ids.push_back(id);
+  }
+  if (!inserter.Finish()) return {};
+  return ids;
+}
 
 ChangeResult FilmStore::SaveFilm(const Film& film) {
   if (text::IsBlank(film.title)) {

@@ -41,13 +41,21 @@ class BackupCopy;
 inline constexpr std::string_view kFilmFileName = "Filme.db";
 inline constexpr std::string_view kBackupFolderName = "Sicherungen";
 // The value of PRAGMA user_version this program writes and reads.
-inline constexpr int kSchemaVersion = 4;
+inline constexpr int kSchemaVersion = 5;
 // The migration's steps from version 1 to 2, the viewing log (viewing_log.cpp),
-// from 2 to 3, the film folders (film_folders.cpp), and from 3 to 4, the
-// borrowers and loans (loans.cpp).
+// from 2 to 3, the film folders (film_folders.cpp), from 3 to 4, the
+// borrowers and loans (loans.cpp), and from 4 to 5, the files beside the
+// films (film_folders.cpp).
 bool AddViewingLog(sqlite3* db);
 bool AddFilmFolders(sqlite3* db);
 bool AddLoans(sqlite3* db);
+bool AddSideFiles(sqlite3* db);
+// Updates film id (update) or inserts the film under id (0: a new id), with
+// its sort key and search words; the id written, 0 on failure.
+int64_t WriteFilmRecord(sqlite3* db, const Film& film, int64_t id, bool update);
+// Inserts new films as an import does, their search words in one batch; their
+// ids in order, none on failure.
+std::vector<int64_t> InsertFilmRecords(sqlite3* db, const std::vector<Film>& films);
 
 struct StoreOptions {
   // The moment written into added and changed (ISO 8601, UTC); the clock when empty.
@@ -276,9 +284,12 @@ class FilmStore {
   // Every film with its file and what the last scan stored of it.
   std::vector<KnownFilm> KnownFilms();
   // Stores the checked findings in one transaction: new films, files given to
-  // their films, moved files, missing files marked. Nothing is deleted. The
-  // result's filmsAdded is the number of new films.
-  ChangeResult ApplyFindings(const std::vector<Finding>& findings);
+  // their films, moved files, missing files marked, changed .nfo values and
+  // covers (the cover files already made, named in values.cover). The films
+  // of returned, whose file is back, lose their mark as missing. Nothing is
+  // deleted. The result's filmsAdded is the number of new films.
+  ChangeResult ApplyFindings(const std::vector<Finding>& findings,
+                             const std::vector<int64_t>& returned = {});
 
   // --- loans (loans.cpp) ------------------------------------------------------
   // Lends the film to the borrower of that name (made when new, and given the

@@ -134,6 +134,7 @@ void RunEventLoop(Application& app) {
   BuildPages(PagesOf(app));
   ShowStartPage(app);
   ApplyStartState(app);
+  if (app.settings.AutoUpdate == 1) app.updatePage.RequestAutoScan();
 
   LoopState loop;
   platform.SetSessionEndHandler([&app, &loop] { EndSession(app, loop); });
@@ -172,6 +173,7 @@ void RunEventLoop(Application& app) {
     }
     StepImport(app.listPage, platform);
     app.listPage.StepOpening();
+    app.updatePage.StepAutoScan();
     app.updatePage.StepScan();
     if (app.shownPage == ui::Page::List) {
       app.listPage.WatchCollection(event.kind == platform::EventKind::None ? waitMs : 0);

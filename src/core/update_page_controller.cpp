@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "collection/cover.h"
+#include "collection/film_fields.h"
 #include "core/film_exchange.h"
 #include "core/list_page_controller.h"
 #include "core/user_message.h"
@@ -25,6 +27,8 @@ std::string_view KindText(FindingKind kind) {
       return text::kFindingMatched;
     case FindingKind::Moved:
       return text::kFindingMoved;
+    case FindingKind::Changed:
+      return text::kFindingChanged;
     case FindingKind::Missing:
       return text::kFindingMissing;
     case FindingKind::Unreachable:
@@ -33,12 +37,34 @@ std::string_view KindText(FindingKind kind) {
   return {};
 }
 
-// The file of a finding: a moved one shows where it was too.
+std::string NameOf(const std::string& path) {
+  const size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The file of a finding: a moved one shows where it was too, after where it
+// is now, a changed one
+// the file beside it that changed and the fields it would change
+// ("Das Floss.nfo: Titel, Handlung").
 std::string FileText(const Finding& finding) {
-  std::string file = collection::ShownName(finding.path);
-  if (finding.kind == FindingKind::Moved) {
-    file = collection::ShownName(finding.oldPath) + " → " + file;
+  if (finding.kind == FindingKind::Changed) {
+    std::string fields;
+    for (const collection::FilmField& field : collection::kFilmFields) {
+      if (std::find(finding.changes.begin(), finding.changes.end(), field.column) ==
+          finding.changes.end()) {
+        continue;
+      }
+      if (!fields.empty()) fields += ", ";
+      fields += field.csvHeading;
+    }
+    const bool fromNfo = std::any_of(finding.changes.begin(), finding.changes.end(),
+                                     [](const std::string& column) { return column != "cover"; });
+    return collection::ShownName(NameOf(fromNfo ? finding.nfo.path : finding.poster.path)) + ": " +
+           fields;
   }
+  std::string file = collection::ShownName(finding.path);
+  // Where it is now first, so that a long path cut short still shows it.
+  if (finding.kind == FindingKind::Moved) file += " ← " + collection::ShownName(finding.oldPath);
   return file;
 }
 
@@ -145,7 +171,22 @@ void UpdatePageController::StartScan() {
   ShowProgress(text::FormatText(text::kScanProgress, "0", "0"));
 }
 
+void UpdatePageController::StepAutoScan() {
+  if (!autoScanDue_) return;
+  collection::FilmStore* store = listPage_.Collection();
+  if (store && store->Opening()) return;  // the scan waits for the opening's end
+  autoScanDue_ = false;
+  if (!store || !store->OpeningProblem().empty() || ScanRunning()) return;
+  // Without film folders there is nothing to do, and nothing to tell.
+  if (store->ListFilmFolders().empty()) return;
+  StartScan();
+}
+
 void UpdatePageController::StepScan() {
+  if (applying_) {
+    StepApply(std::chrono::steady_clock::now() + kScanSlice);
+    return;
+  }
   if (!scan_ || std::exchange(scanStarted_, false)) return;
   if (!scan_->Step(std::chrono::steady_clock::now() + kScanSlice)) {
     ShowProgress(text::FormatText(text::kScanProgress, text::WithThousandsDots(scan_->FilesSeen()),
@@ -164,7 +205,10 @@ void UpdatePageController::StepScan() {
       return;
     }
   }
-  findings_ = collection::ReviewScan(platform_, *scan, known);
+  returned_.clear();
+  findings_ = collection::ReviewScan(
+      platform_, *scan, known,
+      [store](int64_t id) { return store ? store->LoadFilm(id) : std::nullopt; }, &returned_);
   std::string line = text::FormatText(text::kScanRead, text::WithThousandsDots(scan->FilesSeen()),
                                       text::WithThousandsDots(scan->FoldersSeen()));
   line += findings_.empty()
@@ -176,8 +220,9 @@ void UpdatePageController::StepScan() {
 }
 
 void UpdatePageController::CancelScan() {
-  if (!scan_) return;
+  if (!ScanRunning()) return;
   scan_.reset();
+  applying_ = false;
   ShowProgress(text::kScanCancelled);
 }
 
@@ -188,6 +233,7 @@ bool UpdatePageController::MayQuit() {
     return false;
   }
   scan_.reset();
+  applying_ = false;
   return true;
 }
 
@@ -201,6 +247,7 @@ void UpdatePageController::ShowFindings() {
 }
 
 void UpdatePageController::ToggleFinding() {
+  if (applying_) return;  // the rows are being taken over as they are checked
   const int32_t row = platform_.ListSelection(ui::gadget::kFindingList);
   if (row < 0 || static_cast<size_t>(row) >= findings_.size()) return;
   Finding& finding = findings_[static_cast<size_t>(row)];
@@ -211,36 +258,74 @@ void UpdatePageController::ToggleFinding() {
 
 void UpdatePageController::ApplyFindings() {
   if (ScanRunning() || findings_.empty()) return;
-  collection::FilmStore* store = listPage_.Collection();
-  if (!store) {
+  if (!listPage_.Collection()) {
     if (std::optional<UserMessage> refusal = listPage_.WhyNoExchange()) {
       ShowUserMessage(platform_, *refusal);
     }
     return;
   }
-  // The fingerprint of each file taken over, by which it is found again when
-  // it moves; read now, for the checked rows only.
-  int64_t taken = 0;
-  for (Finding& finding : findings_) {
-    if (!finding.checked || finding.kind == FindingKind::Missing ||
-        finding.kind == FindingKind::Unreachable) {
-      taken += finding.checked ? 1 : 0;
-      continue;
+  applying_ = true;
+  applyAt_ = 0;
+  posterProblem_.clear();
+  // A few rows are ready within the click; many take slices of their own.
+  StepApply(std::chrono::steady_clock::now() + kScanSlice);
+}
+
+void UpdatePageController::StepApply(std::chrono::steady_clock::time_point deadline) {
+  // What the checked rows need before they are stored, a row at a time: the
+  // poster made a cover (a file of its own beside the collection; one that
+  // cannot be read leaves its film without) and the fingerprint of the file,
+  // by which it is found again when it moves.
+  for (; applyAt_ < findings_.size(); ++applyAt_) {
+    if (std::chrono::steady_clock::now() >= deadline) {
+      ShowProgress(text::FormatText(
+          text::kApplyProgress, text::WithThousandsDots(static_cast<int64_t>(applyAt_)),
+          text::WithThousandsDots(static_cast<int64_t>(findings_.size()))));
+      return;
     }
-    ++taken;
-    if (finding.fingerprint.empty() && finding.size > 0) {
+    Finding& finding = findings_[applyAt_];
+    if (!finding.checked) continue;
+    const bool cover = !finding.poster.path.empty() &&
+                       (finding.kind == FindingKind::New ||
+                        (finding.kind == FindingKind::Changed &&
+                         std::find(finding.changes.begin(), finding.changes.end(), "cover") !=
+                             finding.changes.end()));
+    if (cover) {
+      collection::CoverResult made =
+          collection::TakeOverCover(listPage_.CoverFolder(), finding.poster.path);
+      if (made.error.empty()) {
+        finding.values.cover = made.fileName;
+      } else {
+        finding.values.cover.reset();
+        if (posterProblem_.empty()) {
+          posterProblem_ = text::FormatText(text::kPosterNotTaken,
+                                            collection::ShownName(finding.poster.path), made.error);
+        }
+      }
+    }
+    const bool file = finding.kind == FindingKind::New || finding.kind == FindingKind::Matched ||
+                      finding.kind == FindingKind::Moved;
+    if (file && finding.fingerprint.empty() && finding.size > 0) {
       finding.fingerprint = collection::FingerprintOf(platform_, finding.path, finding.size);
     }
   }
-  collection::ChangeResult applied = store->ApplyFindings(findings_);
+  applying_ = false;
+  collection::FilmStore* store = listPage_.Collection();
+  if (!store) return;
+  collection::ChangeResult applied = store->ApplyFindings(findings_, returned_);
   if (!applied.Ok()) {
+    ShowProgress("");
     ShowUserMessage(platform_, UserMessage::Error(applied.message));
     return;
   }
+  returned_.clear();
+  if (!posterProblem_.empty()) ShowUserMessage(platform_, UserMessage::Error(posterProblem_));
   // The rows left are those not taken over.
-  std::erase_if(findings_, [](const Finding& finding) { return finding.checked; });
+  const auto taken =
+      std::erase_if(findings_, [](const Finding& finding) { return finding.checked; });
   ShowFindings();
-  ShowProgress(text::FormatText(text::kFindingsApplied, text::WithThousandsDots(taken),
+  ShowProgress(text::FormatText(text::kFindingsApplied,
+                                text::WithThousandsDots(static_cast<int64_t>(taken)),
                                 text::WithThousandsDots(applied.filmsAdded)));
 }
 

@@ -33,11 +33,18 @@ class UpdatePageController {
 
   // Starts a scan of every folder; refused with a message while one runs.
   void StartScan();
-  bool ScanRunning() const { return scan_ != nullptr; }
-  // One slice of the running scan; its findings are shown when it is done.
+  // A scan walks, or "Übernehmen" prepares the checked rows.
+  bool ScanRunning() const { return scan_ != nullptr || applying_; }
+  // One slice of the running scan, whose findings are shown when it is
+  // done, or of the rows' preparation, after which they are stored.
   void StepScan();
-  // Stops the scan; nothing of it is kept.
+  // Stops the scan or the preparation; nothing of it is stored.
   void CancelScan();
+  // "Automatische Updates": a scan begins by itself once the collection is
+  // open (StepAutoScan, a pass of the loop at a time); its findings wait on
+  // the page like those of "Jetzt aktualisieren".
+  void RequestAutoScan() { autoScanDue_ = true; }
+  void StepAutoScan();
   // Asks before quitting while a scan runs; true when the program may end.
   bool MayQuit();
 
@@ -50,14 +57,23 @@ class UpdatePageController {
   void ShowFindings();
   void ToggleFinding();
   void ApplyFindings();
+  void StepApply(std::chrono::steady_clock::time_point deadline);
   void ShowProgress(std::string_view text);
 
   platform::Platform& platform_;
   ListPageController& listPage_;
   std::vector<collection::FilmFolder> folders_;
   std::unique_ptr<collection::FolderScan> scan_;
-  bool scanStarted_ = false;  // the walk begins with the loop's next pass, after a repaint
+  bool scanStarted_ = false;
+  bool autoScanDue_ = false;
+  // "Übernehmen" under way: the rows before applyAt_ are prepared.
+  bool applying_ = false;
+  size_t applyAt_ = 0;
+  std::string posterProblem_;  // the walk begins with the loop's next pass, after a repaint
   std::vector<collection::Finding> findings_;
+  // Films whose file, taken over as missing, is back in its place: their
+  // mark goes with the next "Übernehmen".
+  std::vector<int64_t> returned_;
 };
 
 }  // namespace zelluo::core

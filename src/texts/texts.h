@@ -461,6 +461,7 @@ inline constexpr std::string_view kUnchecked = "☐";
 inline constexpr std::string_view kFindingNew = "Neu";
 inline constexpr std::string_view kFindingMatched = "Zugeordnet";
 inline constexpr std::string_view kFindingMoved = "Verschoben";
+inline constexpr std::string_view kFindingChanged = "Geändert";
 inline constexpr std::string_view kFindingMissing = "Fehlt";
 inline constexpr std::string_view kFindingUnreachable = "nicht erreichbar";
 // "1.234 Dateien in 210 Ordnern …"
@@ -475,7 +476,12 @@ inline constexpr std::string_view kNoFilmFolders =
 inline constexpr std::string_view kScanRunning = "Es läuft schon eine Aktualisierung.";
 inline constexpr std::string_view kScanQuitQuestion =
     "Die Filmordner werden gerade gelesen. Trotzdem beenden? Gespeichert wird dabei nichts.";
+// "Übernehmen" with many rows: covers and fingerprints made first.
+inline constexpr std::string_view kApplyProgress = "Übernehmen: %1 von %2 Funden vorbereitet …";
 inline constexpr std::string_view kFindingsApplied = "%1 Funde übernommen, davon %2 neue Filme.";
+// A poster beside a film that could not be made its cover; %2 says why.
+inline constexpr std::string_view kPosterNotTaken =
+    "Das Bild \"%1\" wurde nicht als Cover übernommen: %2";
 inline constexpr std::string_view kFolderUnreachable =
     "Der Ordner \"%1\" ist nicht erreichbar. Seine Filme bleiben, wie sie sind.";
 

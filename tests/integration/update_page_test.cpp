@@ -1,10 +1,13 @@
 // The Update page on the headless platform: a folder chosen, the scan and its
-// review list, nothing stored before Übernehmen; new, matched, moved and
-// missing files; a folder that cannot be reached; Abbrechen.
+// review list, nothing stored before Übernehmen; new, matched, moved, missing
+// and changed files; the .nfo and poster beside a film; a folder that cannot
+// be reached; Abbrechen; the scan that "Automatische Updates" starts.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
+#include "collection/cover.h"
 #include "collection/film_store.h"
 #include "program.h"
 #include "texts/texts.h"
@@ -21,7 +24,8 @@ namespace gadget = ui::gadget;
 const platform::Event kPass{};
 
 struct UpdateProgram : Program {
-  UpdateProgram() {
+  explicit UpdateProgram(std::optional<std::string> settings = CorpusFile("created.xml"))
+      : Program(std::move(settings)) {
     std::filesystem::create_directories(dir / "Filme/Sample");
     WriteBytes(dir / "Filme/Das.Floss.1981.German.DL.1080p.BluRay.x264.mkv",
                std::string(5000, 'b'));
@@ -45,10 +49,10 @@ struct UpdateProgram : Program {
   }
   std::string Folder() const { return dir / "Filme"; }
   std::unique_ptr<FilmStore> Open() const { return FilmStore::Open(dir / "Zelluo Files").store; }
-  std::string Findings() const {
+  std::string Findings(bool withFile = false) const {
     std::string rows;
     for (const auto& row : At(gadget::kFindingList).shownRows) {
-      rows += row[0] + row[1] + " " + row[2] + " " + row[3] + ";";
+      rows += row[0] + row[1] + " " + row[2] + " " + row[3] + (withFile ? " " + row[4] : "") + ";";
     }
     return rows;
   }
@@ -95,27 +99,187 @@ TEST(UpdatePage, ReviewsTheFoldersAndStoresOnlyTheCheckedRowsOnUebernehmen) {
                           run.dir / "Filme/Neu/Floss.mkv");
   store.reset();
   run.Run({Click(gadget::kIconUpdate), Click(gadget::kScanNow), kPass});
-  // Lotte's file, taken over as missing, is listed again, unchecked.
-  EXPECT_EQ(run.Findings(),
-            "☑Verschoben Das Floss 1981;☐Fehlt Lotte wandert 1998;nicht erreichbar Fern ;");
+  // Lotte's file, taken over as missing, is not listed again while it stays gone.
+  EXPECT_EQ(run.Findings(), "☑Verschoben Das Floss 1981;nicht erreichbar Fern ;");
   run.Run(
       {Click(gadget::kIconUpdate), Click(gadget::kScanNow), kPass, Click(gadget::kApplyFindings)});
   store = run.Open();
   EXPECT_EQ(store->CountFilms(""), 4);
   EXPECT_EQ(store->LoadFilm(boot[0].id)->video, run.Folder() + "/Neu/Floss.mkv");
   EXPECT_EQ(store->ViewingsOf(boot[0].id).size(), 1u);
+  store.reset();
+
+  // Back in its place, Lotte's file loses the mark with the next Übernehmen;
+  // gone again, it is missing again.
+  std::filesystem::create_directories(run.dir / "Filme/alt");
+  WriteBytes(run.dir / "Filme/alt/Lotte wandert.mkv", "l");
+  run.Run(
+      {Click(gadget::kIconUpdate), Click(gadget::kScanNow), kPass, Click(gadget::kApplyFindings)});
+  EXPECT_EQ(run.Findings(), "nicht erreichbar Fern ;");
+  std::filesystem::remove(run.dir / "Filme/alt/Lotte wandert.mkv");
+  run.Run({Click(gadget::kIconUpdate), Click(gadget::kScanNow), kPass});
+  EXPECT_EQ(run.Findings(), "☐Fehlt Lotte wandert 1998;nicht erreichbar Fern ;");
+  // A path the user gives the film on the List page is not the one marked.
+  store = run.Open();
+  Film lotte = *store->LoadFilm(run.ids["lola"]);
+  lotte.video = run.Folder() + "/alt/Lotte wandert (1998).mkv";
+  ASSERT_TRUE(store->SaveFilm(lotte).Ok());
+  store.reset();
+  run.Run({Click(gadget::kIconUpdate), Click(gadget::kScanNow), kPass,
+           platform::ScriptedEvent::Selected(gadget::kFindingList, 0),
+           Click(gadget::kToggleFinding), Click(gadget::kApplyFindings), Click(gadget::kScanNow),
+           kPass});
+  EXPECT_EQ(run.Findings(), "nicht erreichbar Fern ;");
+  lotte.video = run.Folder() + "/alt/Lotte.mkv";
+  ASSERT_TRUE(run.Open()->SaveFilm(lotte).Ok());
+  run.Run({Click(gadget::kIconUpdate), Click(gadget::kScanNow), kPass});
+  EXPECT_EQ(run.Findings(), "☐Fehlt Lotte wandert 1998;nicht erreichbar Fern ;");
 }
 
-TEST(UpdatePage, AbbrechenStopsTheScanAndQuittingAsksFirst) {
+std::string Nfo(std::string_view title, std::string_view plot) {
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<movie>\n  <title>" + std::string(title) +
+         "</title>\n  <year>1979</year>\n  <runtime>97</runtime>\n  <plot>" + std::string(plot) +
+         "</plot>\n</movie>\n";
+}
+
+std::string Poster(int32_t width, uint8_t shade) {
+  platform::PixelImage picture{width, 300, 32, false, {}};
+  picture.rgba.assign(static_cast<size_t>(width) * 300 * 4, shade);
+  return collection::EncodeJpeg(picture, 90);
+}
+
+TEST(UpdatePage, TakesTheNfoAndPosterBesideANewFilmAndOffersTheirChangesButNotOverEdits) {
+  Program run;
+  const std::string folder = run.dir / "Nebel";
+  std::filesystem::create_directories(folder);
+  WriteBytes(folder + "/Faehre.im.Nebel.mkv", std::string(3000, 'n'));
+  WriteBytes(folder + "/Faehre.im.Nebel.nfo", Nfo("Die Fähre im Nebel", "Ein Fährmann wartet."));
+  WriteBytes(folder + "/poster.jpg", Poster(200, 90));
+  const auto open = [&] { return FilmStore::Open(run.dir / "Zelluo Files").store; };
+  ASSERT_TRUE(open()->AddFilmFolder(folder).Ok());
+  run.Run({Click(gadget::kIconUpdate), Click(gadget::kScanNow), kPass});
+  const auto findings = [&] {
+    std::string rows;
+    for (const auto& row : run.At(gadget::kFindingList).shownRows) {
+      rows += row[0] + row[1] + " " + row[2] + " " + row[3] + " " + row[4] + ";";
+    }
+    return rows;
+  };
+  EXPECT_EQ(findings(), "☑Neu Die Fähre im Nebel 1979 " + folder + "/Faehre.im.Nebel.mkv;");
+  run.Run(
+      {Click(gadget::kIconUpdate), Click(gadget::kScanNow), kPass, Click(gadget::kApplyFindings)});
+  EXPECT_EQ(run.Messages(), "");
+  auto store = open();
+  const std::vector<collection::FilmRow> rows = store->ListFilms("", 0, 5);
+  ASSERT_EQ(rows.size(), 1u);
+  Film film = *store->LoadFilm(rows[0].id);
+  EXPECT_EQ(film.title, "Die Fähre im Nebel");
+  EXPECT_EQ(film.year, 1979);
+  EXPECT_EQ(film.runtime, 97);
+  EXPECT_EQ(film.plot, "Ein Fährmann wartet.");
+  ASSERT_TRUE(film.cover);
+  EXPECT_TRUE(std::filesystem::exists(run.dir / ("Zelluo Files/Cover/" + *film.cover)));
+  const std::string firstCover = *film.cover;
+
+  // The user renames the film; the .nfo gets another title and plot, the
+  // poster another picture. Only the plot and the cover are offered.
+  film.title = "Die Fähre (eigene Fassung)";
+  ASSERT_TRUE(store->SaveFilm(film).Ok());
+  store.reset();
+  WriteBytes(folder + "/Faehre.im.Nebel.nfo", Nfo("Fähre im Nebel", "Der Fährmann wartet lange."));
+  WriteBytes(folder + "/poster.jpg", Poster(240, 200));
+  run.Run({Click(gadget::kIconUpdate), Click(gadget::kScanNow), kPass});
+  EXPECT_EQ(findings(),
+            "☑Geändert Die Fähre (eigene Fassung) 1979 Faehre.im.Nebel.nfo: Handlung, Cover;");
+  // Unchecked, nothing is taken, and the row comes again.
+  run.Run({Click(gadget::kIconUpdate), Click(gadget::kScanNow), kPass,
+           Click(gadget::kToggleFinding), Click(gadget::kApplyFindings)});
+  EXPECT_EQ(open()->LoadFilm(film.id)->plot, "Ein Fährmann wartet.");
+  run.Run({Click(gadget::kIconUpdate), Click(gadget::kScanNow), kPass,
+           Click(gadget::kApplyFindings), Click(gadget::kScanNow), kPass});
+  EXPECT_EQ(findings(), "");
+  store = open();
+  const Film changed = *store->LoadFilm(film.id);
+  EXPECT_EQ(changed.title, "Die Fähre (eigene Fassung)");
+  EXPECT_EQ(changed.plot, "Der Fährmann wartet lange.");
+  ASSERT_TRUE(changed.cover);
+  EXPECT_NE(*changed.cover, firstCover);
+  EXPECT_EQ(store->CountFilms("lange"), 1);  // the search knows the new plot
+
+  // A cover the user chose stays, whatever the poster does.
+  Film own = changed;
+  own.cover = firstCover;
+  ASSERT_TRUE(store->SaveFilm(own).Ok());
+  store.reset();
+  WriteBytes(folder + "/poster.jpg", Poster(260, 30));
+  run.Run({Click(gadget::kIconUpdate), Click(gadget::kScanNow), kPass});
+  EXPECT_EQ(findings(), "");
+}
+
+TEST(UpdatePage, AbbrechenStopsTheScanOrUebernehmenAndQuittingAsksFirst) {
   UpdateProgram run;
   run.Run({Click(gadget::kIconUpdate), Click(gadget::kScanNow), Click(gadget::kCancelScan)});
   EXPECT_EQ(run.At(gadget::kScanProgress).text, text::kScanCancelled);
   EXPECT_EQ(run.At(gadget::kFindingList).rowCount, 0);
 
+  // Übernehmen of many rows reads their fingerprints in slices: Abbrechen
+  // meanwhile stores nothing; again, to the end, stores them all.
+  Program many;
+  const std::string folder = many.dir / "Viele";
+  std::filesystem::create_directories(folder);
+  for (int i = 0; i < 500; ++i) {
+    const std::string file = folder + "/Zug " + std::to_string(i) + " (1990).mkv";
+    WriteBytes(file, "");
+    std::filesystem::resize_file(file, 200'000);
+  }
+  ASSERT_TRUE(FilmStore::Open(many.dir / "Zelluo Files").store->AddFilmFolder(folder).Ok());
+  many.Run({Click(gadget::kIconUpdate), Click(gadget::kScanNow), kPass,
+            Click(gadget::kApplyFindings), Click(gadget::kCancelScan)});
+  EXPECT_EQ(many.At(gadget::kScanProgress).text, text::kScanCancelled);
+  EXPECT_EQ(FilmStore::Open(many.dir / "Zelluo Files").store->CountFilms(""), 0);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  many.p.keepWaiting = [&] {
+    const auto* progress = many.p.desktop.gadgets.Find(gadget::kScanProgress);
+    return std::chrono::steady_clock::now() < deadline &&
+           (progress == nullptr || progress->text.find("übernommen") == std::string::npos);
+  };
+  many.Run(
+      {Click(gadget::kIconUpdate), Click(gadget::kScanNow), kPass, Click(gadget::kApplyFindings)});
+  EXPECT_EQ(many.At(gadget::kScanProgress).text, "500 Funde übernommen, davon 500 neue Filme.");
+  EXPECT_EQ(FilmStore::Open(many.dir / "Zelluo Files").store->CountFilms(""), 500);
+
   UpdateProgram quitting;
   quitting.p.answers = {platform::MessageAnswer::Yes};
   quitting.Run({Click(gadget::kIconUpdate), Click(gadget::kScanNow), Click(gadget::kClose)});
   EXPECT_EQ(quitting.Messages(), "Zelluo: " + std::string(text::kScanQuitQuestion));
+}
+
+TEST(UpdatePage, AutomatischeUpdatesScanAfterTheStartAndStoreNothing) {
+  const std::string settings = WithValue(CorpusFile("created.xml"), "Key_AutoUpdate", "1");
+  UpdateProgram run(settings);
+  ASSERT_TRUE(run.Open()->AddFilmFolder(run.Folder()).Ok());
+  // The scan waits for the collection's check on its thread, then walks.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  run.p.keepWaiting = [&] {
+    const auto* progress = run.p.desktop.gadgets.Find(gadget::kScanProgress);
+    return std::chrono::steady_clock::now() < deadline &&
+           (progress == nullptr || progress->text.find("gelesen") == std::string::npos);
+  };
+  run.Run();
+  EXPECT_EQ(run.Messages(), "");
+  EXPECT_FALSE(run.Shown(gadget::kFindingList));  // the Main page stays
+  EXPECT_EQ(run.Findings(),
+            "☑Neu Das Floss 1981;☑Zugeordnet Der Himmel ueber Kassel 1987;"
+            "☐Fehlt Lotte wandert 1998;nicht erreichbar Fern ;");
+  EXPECT_EQ(run.Open()->CountFilms(""), 3);
+  EXPECT_EQ(run.Saved(), settings);
+
+  // Switched off, nothing is walked.
+  UpdateProgram off;
+  ASSERT_TRUE(off.Open()->AddFilmFolder(off.Folder()).Ok());
+  off.Run({kPass, kPass});
+  EXPECT_EQ(off.At(gadget::kFindingList).rowCount, 0);
+  EXPECT_EQ(off.At(gadget::kScanProgress).text, "");
 }
 
 }  // namespace

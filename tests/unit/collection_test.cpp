@@ -233,13 +233,16 @@ TEST(FilmStore, AddsTheViewingLogToAVersionOneFileAfterItsBackupAndDerivesSeenAn
   }
   // The layout of version 1, as an older Zelluo left it.
   RunSql(collection.file,
-         "DROP TABLE viewing; DROP TABLE loan; DROP TABLE borrower; PRAGMA user_version = 1");
+         "DROP TABLE viewing; DROP TABLE loan; DROP TABLE borrower; DROP TABLE film_side_file;"
+         " ALTER TABLE film_file DROP COLUMN path; PRAGMA user_version = 1");
   collection.today.day = 8;
   auto store = collection.Open();
   ASSERT_TRUE(store);
   EXPECT_TRUE(std::filesystem::exists(collection.folder + "/Sicherungen/Filme-2026-12-08.db"));
-  // The loans' tables came too (version 3).
+  // The loans' tables came too (version 4), and the files beside the films (5).
   EXPECT_TRUE(store->LendFilm(id, "Anna", "2026-12-08", "").Ok());
+  EXPECT_EQ(store->KnownFilms().size(), 2u);
+  EXPECT_EQ(store->ReadProblem(), "");
   EXPECT_TRUE(store->ReturnFilm(id, "2026-12-08").Ok());
 
   const auto row = [&](PlayFilter filter) {

@@ -238,6 +238,9 @@ std::optional<std::string> GtkPlatform::ChooseFolder(std::string_view title) {
   gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
   GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
   gtk_file_chooser_set_local_only(chooser, TRUE);
+  // Opened on a folder rather than on the recent files, where a folder's path
+  // typed or pasted into the location field cannot be chosen.
+  gtk_file_chooser_set_current_folder(chooser, g_get_home_dir());
   std::optional<std::string> chosen;
   if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
     // The folder's exact bytes: a film folder whose name is no UTF-8 must

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <filesystem>
 #include <sstream>
+#include <thread>
 #include <utility>
 
 #include "platform/chart_layout.h"
@@ -341,6 +342,10 @@ void HeadlessPlatform::FreeAllFonts() {
 Event HeadlessPlatform::WaitEvent(int32_t timeoutMs) {
   (void)timeoutMs;
   if (events.empty()) {
+    if (keepWaiting && keepWaiting()) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      return Event{};
+    }
     if (++idleWaits_ >= idleWaitLimit) {
       // The script ran dry: ask the program to close, as a user finally would.
       timedOut = true;

@@ -19,6 +19,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -150,6 +151,10 @@ class HeadlessPlatform : public Platform {
   bool defaultProgramAvailable = true;
   // Gives up after this many empty waits so that a script that never quits ends.
   int32_t idleWaitLimit = 1000;
+  // Once the script has run out, empty waits that last a millisecond each and
+  // are not counted, for as long as this says so (work on a thread of the
+  // program's, like the collection's check, is then waited for).
+  std::function<bool()> keepWaiting;
 
   // --- model ---
   std::vector<std::string> trace;
