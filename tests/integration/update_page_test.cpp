@@ -254,6 +254,31 @@ TEST(UpdatePage, AbbrechenStopsTheScanOrUebernehmenAndQuittingAsksFirst) {
   EXPECT_EQ(quitting.Messages(), "Zelluo: " + std::string(text::kScanQuitQuestion));
 }
 
+#ifndef _WIN32
+// What a disk may hold: a link that leads back up (walked once), a name that
+// is not UTF-8 (titled with a replacement character, its path kept byte for
+// byte to be played); a second scan asked for while one runs is refused.
+TEST(UpdatePage, WalksALinkLoopOnceKeepsNamesThatAreNotUtf8AndRefusesASecondScan) {
+  Program run;
+  const std::string folder = run.dir / "Filme";
+  std::filesystem::create_directories(folder + "/Reihe");
+  std::filesystem::create_directory_symlink(folder, folder + "/Reihe/zurück");
+  WriteBytes(folder + "/Reihe/Nachtzug (2003).mkv", "n");
+  const std::string latin1 = folder + "/K\xf6nigsweg (1999).mkv";  // ö as Latin-1 writes it
+  WriteBytes(latin1, "k");
+  ASSERT_TRUE(FilmStore::Open(run.dir / "Zelluo Files").store->AddFilmFolder(folder).Ok());
+  run.Run({Click(gadget::kIconUpdate), Click(gadget::kScanNow), Click(gadget::kScanNow), kPass,
+           Click(gadget::kApplyFindings)});
+  EXPECT_EQ(run.Messages(), "Zelluo: " + std::string(text::kScanRunning));
+  auto store = FilmStore::Open(run.dir / "Zelluo Files").store;
+  const std::vector<collection::FilmRow> films = store->ListFilms("", 0, 5);
+  ASSERT_EQ(films.size(), 2u);
+  EXPECT_EQ(films[0].title, "K\uFFFDnigsweg");
+  EXPECT_EQ(store->LoadFilm(films[0].id)->video, latin1);
+  EXPECT_EQ(films[1].title, "Nachtzug");
+}
+#endif
+
 TEST(UpdatePage, AutomatischeUpdatesScanAfterTheStartAndStoreNothing) {
   const std::string settings = WithValue(CorpusFile("created.xml"), "Key_AutoUpdate", "1");
   UpdateProgram run(settings);
