@@ -4,8 +4,10 @@
  * showed something else),
  * then goes back with the page's back button and waits for the main page.
  *
- *   page_watch <window-x> <window-y> <opens>
+ *   page_watch <window-x> <window-y> <opens> [--status]
  *
+ * With --status the status line under the list is watched instead of the
+ * title field: where a file that must be prepared first tells so.
  * Prints one line per open: the milliseconds from the click to the first
  * screen read with the film's title. Exits 1 when a page does not come within
  * 10 seconds. */
@@ -15,6 +17,7 @@
 #include <X11/extensions/XTest.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <time.h>
 
 static double Now(void) {
@@ -28,13 +31,15 @@ static void Sleep(double milliseconds) {
   nanosleep(&t, NULL);
 }
 
-/* The title field of the form, in window coordinates, and its inside. */
-enum { kFieldX = 410, kFieldY = 144, kFieldWidth = 800, kFieldHeight = 26, kInset = 5 };
+/* The place watched, in window coordinates: the title field of the form, or
+ * the status line under the list (where the preparation of a file is told). */
+static int fieldX = 410, fieldY = 144, fieldWidth = 800, fieldHeight = 26;
+enum { kInset = 5 };
 
 /* The inside of the title field on the screen; NULL when it cannot be read. */
 static XImage* Field(Display* display, int x, int y) {
-  return XGetImage(display, DefaultRootWindow(display), x + kFieldX + kInset, y + kFieldY + kInset,
-                   kFieldWidth - 2 * kInset, kFieldHeight - 2 * kInset, AllPlanes, ZPixmap);
+  return XGetImage(display, DefaultRootWindow(display), x + fieldX + kInset, y + fieldY + kInset,
+                   fieldWidth - 2 * kInset, fieldHeight - 2 * kInset, AllPlanes, ZPixmap);
 }
 
 /* Whether the title field shows text: light letters where the main page
@@ -69,11 +74,12 @@ static void Press(Display* display) {
 }
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    fprintf(stderr, "usage: %s <window-x> <window-y> <opens>\n", argv[0]);
+  if (argc != 4 && !(argc == 5 && strcmp(argv[4], "--status") == 0)) {
+    fprintf(stderr, "usage: %s <window-x> <window-y> <opens> [--status]\n", argv[0]);
     return 2;
   }
   const int x = atoi(argv[1]), y = atoi(argv[2]), opens = atoi(argv[3]);
+  if (argc == 5) fieldX = 40, fieldY = 952, fieldWidth = 1170, fieldHeight = 28;
   Display* display = XOpenDisplay(NULL);
   if (!display) {
     fprintf(stderr, "no display\n");
