@@ -905,6 +905,9 @@ std::string FilmStore::EnsureCreated() {
 }
 
 ChangeResult FilmStore::Change(const std::function<std::string()>& step, bool freshIndex) {
+  // Until the opening ends the writing connection is its own (its one
+  // transaction, then its commit on a thread): every change waits for it.
+  if (Opening()) FinishOpening();
   if (!db_) return {0, text::FormatText(text::kCannotWrite, path_, "keine Verbindung")};
   if (!Execute(db_, "BEGIN IMMEDIATE")) {
     return {0, text::FormatText(text::kCannotWrite, path_, Fault(db_))};
